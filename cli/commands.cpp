@@ -1,0 +1,20 @@
+#include "cli/commands.h"
+
+#include <cstdio>
+
+namespace mirvex {
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"convert", "convert MIF MID RESULT [--home DIR] [--set KEY=VALUE]... [--quiet]",
+       "Конвертирует карту MIF/MID в текстовую карту Garmin.", RunConvert},
+  };
+  return commands;
+}
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "mirvex: %s\nСправка: mirvex --help\n", message.c_str());
+  return kExitUsage;
+}
+
+}  // namespace mirvex

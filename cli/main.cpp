@@ -1,0 +1,74 @@
+// mirvex COMMAND ...: runs one operation of the main window from the command line.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.h"
+#include "core/platform.h"
+
+namespace {
+
+void PrintHelp() {
+  std::printf("Mirvex: MapInfo MIF/MID -> текстовая карта Garmin.\n\nКоманды:\n");
+  for (const auto& command : mirvex::Commands()) {
+    std::printf("  mirvex %s\n      %s\n", command.synopsis, command.description);
+  }
+  std::printf(
+      "\nПараметры:\n"
+      "  --home DIR       папка программы (mirvex.ini, config.ini, object.txt);\n"
+      "                   по умолчанию папка исполняемого файла: %s\n"
+      "  --set KEY=VALUE  заменяет значение ключа раздела System файла mirvex.ini\n"
+      "                   на время этого запуска (файл не изменяется)\n"
+      "  --quiet          не показывать процент выполнения\n\n"
+      "Код завершения: 0 - операция завершена, 1 - остановлена из-за ошибки,\n"
+      "2 - ошибка в командной строке.\n",
+      mirvex::ExecutableFolder().c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace mirvex;
+  if (argc < 2) return UsageError("не указана команда");
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintHelp();
+    return kExitCompleted;
+  }
+  const Command* command = nullptr;
+  for (const auto& candidate : Commands()) {
+    if (name == candidate.name) command = &candidate;
+  }
+  if (!command) return UsageError("неизвестная команда: " + name);
+
+  CommandLine command_line;
+  for (int i = 2; i < argc; ++i) {
+    std::string argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      command_line.help = true;
+    } else if (argument == "--quiet" || argument == "-q") {
+      command_line.quiet = true;
+    } else if (argument == "--home" || argument == "--set") {
+      if (i + 1 >= argc) return UsageError("после " + argument + " нужно значение");
+      std::string value = argv[++i];
+      if (argument == "--home") {
+        command_line.home = value;
+      } else {
+        auto equals = value.find('=');
+        if (equals == std::string::npos || equals == 0) {
+          return UsageError("--set ждёт KEY=VALUE, получено: " + value);
+        }
+        command_line.settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+      }
+    } else if (argument.size() > 1 && argument[0] == '-' && argument != "-") {
+      return UsageError("неизвестный параметр: " + argument);
+    } else {
+      command_line.positional.push_back(argument);
+    }
+  }
+  if (command_line.help) {
+    std::printf("mirvex %s\n    %s\n", command->synopsis, command->description);
+    return kExitCompleted;
+  }
+  return command->run(command_line);
+}

@@ -1,0 +1,445 @@
+#include "core/convert.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+
+#include "core/cp1251.h"
+#include "core/files.h"
+#include "core/georef.h"
+#include "core/mid_reader.h"
+#include "core/mif_header.h"
+#include "core/mif_lines.h"
+#include "core/text.h"
+#include "core/text_reader.h"
+#include "core/type_lookup.h"
+#include "dictionary/object_dictionary.h"
+
+namespace mirvex {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// The window repaints at most this often during a conversion.
+constexpr auto kRepaintInterval = std::chrono::milliseconds(50);
+
+// Percentage and event processing, throttled so that neither slows a large map.
+class ProgressReporter {
+ public:
+  ProgressReporter(Host& host, std::uint64_t size) : host_(host), size_(size) {
+    host_.SetProgressRange(1, static_cast<std::int64_t>(size > 0 ? size : 1));
+    host_.SetProgressValue(1);
+  }
+
+  void Update(std::uint64_t offset) {
+    if ((++lines_ & 255) != 0) return;
+    auto now = Clock::now();
+    if (now - last_ < kRepaintInterval) return;
+    last_ = now;
+    int percent = size_ > 0 ? static_cast<int>(offset * 100 / size_) + 1 : 100;
+    if (percent > 100) percent = 100;
+    if (percent != percent_) {
+      percent_ = percent;
+      host_.SetProgressValue(static_cast<std::int64_t>(offset > 0 ? offset : 1));
+      host_.SetPercentCaption(std::to_string(percent));
+    }
+    host_.ProcessEvents();
+  }
+
+  void Finish() {
+    host_.SetProgressValue(static_cast<std::int64_t>(size_ > 0 ? size_ : 1));
+    host_.SetPercentCaption("100");
+  }
+
+ private:
+  Host& host_;
+  std::uint64_t size_;
+  std::uint64_t lines_ = 0;
+  int percent_ = -1;
+  Clock::time_point last_ = Clock::now();
+};
+
+// The MIF object loop: recognises objects by their first word, collects each
+// object's coordinates and hands it to the writer when it is complete.
+class MifConverter {
+ public:
+  MifConverter(OperationContext& context, const MifHeaderInfo& header, MidReader& mid,
+               ObjectWriter& writer, const Georef& georef)
+      : context_(context), controls_(context.controls), state_(context.state),
+        header_(header), mid_(mid), writer_(writer), georef_(georef) {}
+
+  void Line(std::string_view line);
+  // Writes the object still in progress at the end of the file.
+  void End() { FinishObject(); }
+  bool georef_failed() const { return georef_failed_; }
+
+ private:
+  enum class TextStage { kNone, kAwaitString, kAwaitPosition };
+
+  void StartObject(MifKeyword keyword, std::string_view rest);
+  void FinishObject();
+  void ReadRecord() { mid_.ReedTextInput(controls_, state_.MidFields); }
+  void AddVertex(std::string_view xt, std::string_view yt);
+  void AppendPair(std::string& out, std::string_view xt, std::string_view yt);
+  void AppendComputedPair(double x, double y);
+  bool BoxCentre(std::string_view rest, double& cx, double& cy);
+  void TakeTextString(std::string_view text);
+  void WritePoint(std::string_view xt, std::string_view yt);
+
+  OperationContext& context_;
+  ControlValues& controls_;
+  WindowState& state_;
+  const MifHeaderInfo& header_;
+  MidReader& mid_;
+  ObjectWriter& writer_;
+  const Georef& georef_;
+
+  std::int16_t kind_ = kKindNothing;
+  std::string coords_;
+  bool new_part_ = false;          // a count line was met: the next vertex opens a part
+  bool geometry_complete_ = false; // the keyword line held the whole geometry
+  bool multipoint_ = false;        // each vertex is a point of its own
+  TextStage text_stage_ = TextStage::kNone;
+  int collection_parts_left_ = 0;
+  double size_origin_x_ = 0, size_origin_y_ = 0;
+  bool georef_failed_ = false;
+  std::string number_;
+  std::string point_coords_;
+};
+
+void MifConverter::Line(std::string_view line) {
+  if (text_stage_ == TextStage::kAwaitString) {
+    // The string line of a text object is never read as a keyword.
+    std::string_view probe = line;
+    if (NextToken(probe).empty()) return;
+    TakeTextString(line);
+    return;
+  }
+  std::string_view rest;
+  MifKeyword keyword = ClassifyMifLine(line, rest);
+  if (keyword == MifKeyword::kStyle) {
+    FinishObject();
+    return;
+  }
+  if (keyword != MifKeyword::kOther) {
+    StartObject(keyword, rest);
+    return;
+  }
+  if (kind_ == kKindNothing || geometry_complete_) return;
+  std::string_view tokens = line;
+  std::string_view xt = NextToken(tokens);
+  if (!LooksNumeric(xt)) return;  // an empty line or a clause this reader does not know
+  std::string_view yt = NextToken(tokens);
+  if (yt.empty()) {
+    // A count line: the number of vertices of the next part.
+    if (kind_ == kKindRegion || kind_ == kKindPolyline) new_part_ = true;
+    return;
+  }
+  if (multipoint_) {
+    WritePoint(xt, yt);
+    return;
+  }
+  AddVertex(xt, yt);
+  if (text_stage_ == TextStage::kAwaitPosition) {
+    // The position line of a text object: the text stands at the first corner of its box.
+    text_stage_ = TextStage::kNone;
+    geometry_complete_ = true;
+  }
+}
+
+void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
+  bool part = collection_parts_left_ > 0 &&
+              (keyword == MifKeyword::kRegion || keyword == MifKeyword::kPline ||
+               keyword == MifKeyword::kMultipoint);
+  FinishObject();
+  if (part) {
+    --collection_parts_left_;  // the parts of a collection share its record
+  } else {
+    collection_parts_left_ = 0;
+    ReadRecord();  // every object takes exactly one MID record
+  }
+  double cx = 0, cy = 0;
+  switch (keyword) {
+    case MifKeyword::kRegion:
+      kind_ = kKindRegion;
+      break;
+    case MifKeyword::kPline:
+      kind_ = kKindPolyline;
+      break;
+    case MifKeyword::kPoint: {
+      kind_ = kKindPoint;
+      geometry_complete_ = true;
+      std::string_view xt = NextToken(rest);
+      std::string_view yt = NextToken(rest);
+      if (!yt.empty()) AppendComputedPair(Value(xt), Value(yt));
+      break;
+    }
+    case MifKeyword::kLine: {
+      kind_ = kKindPolyline;
+      geometry_complete_ = true;
+      std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
+      std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
+      if (!y2.empty()) {
+        AddVertex(x1, y1);
+        AddVertex(x2, y2);
+      }
+      break;
+    }
+    case MifKeyword::kEllipse:
+    case MifKeyword::kRect:
+    case MifKeyword::kRoundrect:
+    case MifKeyword::kArc:
+      kind_ = kKindPoint;
+      geometry_complete_ = true;
+      if (BoxCentre(rest, cx, cy)) AppendComputedPair(cx, cy);
+      break;
+    case MifKeyword::kText:
+      kind_ = kKindPoint;
+      state_.TextMode = true;
+      if (rest.find('"') != std::string_view::npos) {
+        TakeTextString(rest);
+      } else {
+        text_stage_ = TextStage::kAwaitString;
+      }
+      break;
+    case MifKeyword::kMultipoint:
+      kind_ = kKindPoint;
+      multipoint_ = true;
+      break;
+    case MifKeyword::kCollection: {
+      double parts = Value(NextToken(rest));
+      collection_parts_left_ = parts > 0 && parts < 1000 ? static_cast<int>(parts) : 0;
+      break;
+    }
+    default:  // "none": the record is taken, nothing is drawn
+      break;
+  }
+}
+
+void MifConverter::FinishObject() {
+  if (kind_ != kKindNothing && !coords_.empty()) writer_.SaveString(kind_, coords_);
+  kind_ = kKindNothing;
+  coords_.clear();
+  new_part_ = false;
+  geometry_complete_ = false;
+  multipoint_ = false;
+  text_stage_ = TextStage::kNone;
+  // Nothing of one object carries over to the next, written or not.
+  state_.TextMode = false;
+  state_.TextLabel.clear();
+  state_.ObjectSize = 0;
+}
+
+void MifConverter::TakeTextString(std::string_view text) {
+  // The string runs from the first quotation mark to the closing one at the end.
+  std::size_t open = text.find('"');
+  std::string_view body = open == std::string_view::npos ? text : text.substr(open + 1);
+  while (!body.empty() && (body.back() == ' ' || body.back() == '\t')) body.remove_suffix(1);
+  if (!body.empty() && body.back() == '"') body.remove_suffix(1);
+  state_.TextLabel = CheckText(header_.utf8 ? std::string_view(Utf8ToCp1251(body)) : body);
+  text_stage_ = TextStage::kAwaitPosition;
+}
+
+void MifConverter::AppendPair(std::string& out, std::string_view xt, std::string_view yt) {
+  out += '(';
+  out += yt;
+  out += ',';
+  out += xt;
+  out += "),";
+}
+
+void MifConverter::AppendComputedPair(double x, double y) {
+  if (controls_.IsSet(Control::kCheck6)) {
+    if (!georef_.Usable()) {
+      georef_failed_ = true;
+      return;
+    }
+    georef_.Transform(x, y, x, y);
+  }
+  std::string xt = NumberText(x);
+  std::string yt = NumberText(y);
+  AppendPair(coords_, xt, yt);
+}
+
+// The size of an object is measured on the MIF values: the first vertex counts 1,
+// each later one adds its distance from the first.
+void MifConverter::AddVertex(std::string_view xt, std::string_view yt) {
+  double x = Value(xt);
+  double y = Value(yt);
+  if (state_.ObjectSize > 0) {
+    state_.ObjectSize += std::sqrt((y - size_origin_y_) * (y - size_origin_y_) +
+                                   (x - size_origin_x_) * (x - size_origin_x_));
+  }
+  if (state_.ObjectSize == 0) {
+    state_.ObjectSize = 1;
+    size_origin_x_ = x;
+    size_origin_y_ = y;
+  }
+  if (new_part_) {
+    if (!coords_.empty()) {
+      coords_.pop_back();
+      coords_ += "\r\nData0=";
+    }
+    new_part_ = false;
+  }
+  if (controls_.IsSet(Control::kCheck6)) {
+    AppendComputedPair(x, y);
+  } else {
+    AppendPair(coords_, xt, yt);
+  }
+}
+
+void MifConverter::WritePoint(std::string_view xt, std::string_view yt) {
+  point_coords_.clear();
+  if (controls_.IsSet(Control::kCheck6)) {
+    if (!georef_.Usable()) {
+      georef_failed_ = true;
+      return;
+    }
+    double lon = 0, lat = 0;
+    georef_.Transform(Value(xt), Value(yt), lon, lat);
+    AppendPair(point_coords_, NumberText(lon), NumberText(lat));
+  } else {
+    AppendPair(point_coords_, xt, yt);
+  }
+  std::int16_t kind = kKindPoint;
+  state_.ObjectSize = 1;
+  writer_.SaveString(kind, point_coords_);
+}
+
+bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {
+  std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
+  std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
+  if (y2.empty()) return false;
+  cx = (Value(x1) + Value(x2)) / 2;
+  cy = (Value(y1) + Value(y2)) / 2;
+  return true;
+}
+
+}  // namespace
+
+ConversionResult Convert(OperationContext& context) {
+  Host& host = context.host;
+  ControlValues& controls = context.controls;
+  WindowState& state = context.state;
+  ConversionResult result;
+
+  const std::string mif_path = controls.Text(Control::kCombo1);
+  const std::string mid_path = controls.Text(Control::kCombo2);
+  const std::string map_path = controls.Text(Control::kCombo3);
+  if (!FileExists(mif_path)) {
+    ShowMissingFile(host, mif_path);
+    return result;
+  }
+  if (!FileExists(mid_path)) {
+    ShowMissingFile(host, mid_path);
+    return result;
+  }
+  if (SameFile(map_path, mif_path) || SameFile(map_path, mid_path)) {
+    ShowInformation(host, Ru("Файл результата совпадает с исходным файлом карты, его нельзя перезаписать:") +
+                              std::string(kLineBreak) + map_path);
+    return result;
+  }
+
+  Georef georef;
+  if (controls.IsSet(Control::kCheck6)) {
+    ReedTextCoord(controls, host, state.MifBounds);
+    georef.Setup(controls, state.MifBounds);
+    if (!georef.Usable()) {
+      ShowInformation(host, Ru("Границы карты (Bounds) в файле MIF имеют нулевую ширину или высоту, "
+                               "привязать карту к системе координат нельзя:") +
+                                std::string(kLineBreak) + mif_path);
+      return result;
+    }
+  } else {
+    georef.Setup(controls, state.MifBounds);
+  }
+  if (controls.IsSet(Control::kCheck3)) ReedTextCount(controls, host);
+
+  TypeLookup lookup(host, DictionaryPath(context.program_prefix), state.LookupRecord);
+  if (lookup.DictionaryPresent()) {
+    state.LookupRecord = FindObjectRecord(host, DictionaryPath(context.program_prefix), DefaultTypeName());
+  } else {
+    state.LookupRecord = ObjectRecord{};
+    // Without the dictionary no object could be given its section.
+    if (!controls.IsSet(Control::kCheck2)) return result;
+  }
+  state.DefaultType = std::string(FieldText(state.LookupRecord.ObjectType));
+
+  TextReader mif;
+  MidReader mid;
+  if (!mif.Open(mif_path)) {
+    ShowMissingFile(host, mif_path);
+    return result;
+  }
+  if (!mid.Open(mid_path)) {
+    ShowMissingFile(host, mid_path);
+    return result;
+  }
+  ResultFile map;
+  if (!map.Open(map_path)) {
+    ShowWriteFailure(host, map_path);
+    return result;
+  }
+  ProgressReporter progress(host, mif.Size());
+  map.WriteLine(controls.Text(Control::kText24));
+
+  MifHeaderInfo header;
+  std::string line;
+  bool data_found = false;
+  while (!data_found && mif.ReadLine(line)) data_found = ScanHeaderLine(line, header);
+  if (!data_found) {
+    map.Abandon();
+    ShowInformation(host, Ru("В файле MIF нет строки Data, за которой идут объекты карты:") +
+                              std::string(kLineBreak) + mif_path);
+    return result;
+  }
+  mid.SetDelimiter(header.delimiter);
+  mid.SetUtf8(header.utf8);
+
+  ObjectWriter writer(state, controls, lookup, map);
+  MifConverter converter(context, header, mid, writer, georef);
+  while (mif.ReadLine(line)) {
+    converter.Line(line);
+    if (writer.dictionary_lost() || converter.georef_failed()) break;
+    progress.Update(mif.Offset());
+  }
+  if (!writer.dictionary_lost() && !converter.georef_failed()) converter.End();
+
+  if (converter.georef_failed()) {
+    map.Abandon();
+    ShowInformation(host, Ru("Границы карты (Bounds) не прочитаны, привязать карту к системе координат нельзя:") +
+                              std::string(kLineBreak) + mif_path);
+    return result;
+  }
+  if (writer.dictionary_lost()) {
+    // The missing dictionary has been reported by the lookup.
+    map.Abandon();
+    return result;
+  }
+  if (!map.Commit()) {
+    ShowWriteFailure(host, map_path);
+    return result;
+  }
+  progress.Finish();
+  if (mid.missing_records() > 0) {
+    ShowInformation(host, Ru("В файле MID меньше записей, чем объектов в файле MIF: у ") +
+                              std::to_string(mid.missing_records()) +
+                              Ru(" объектов нет записи, их атрибуты пусты.") + std::string(kLineBreak) +
+                              mid_path);
+  }
+  if (writer.counts().untyped > 0) {
+    ShowInformation(host, std::to_string(writer.counts().untyped) +
+                              Ru(" объектов записаны без типа: в словаре object.txt нет записи "
+                                 "\"Неопределенный тип объекта\", а их собственный тип не найден. "
+                                 "Компилятор карт такие объекты не примет."));
+  }
+  host.Beep();
+  host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
+                   MessageIcon::kNone);
+  result.status = OperationStatus::kCompleted;
+  result.counts = writer.counts();
+  return result;
+}
+
+}  // namespace mirvex

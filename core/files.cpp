@@ -1,0 +1,92 @@
+#include "core/files.h"
+
+#include "core/cp1251.h"
+#include "core/platform.h"
+#include "core/text.h"
+
+namespace mirvex {
+
+namespace {
+constexpr std::size_t kWriteBuffer = 1 << 20;
+}
+
+bool FileExists(std::string_view path) {
+  std::FILE* file = OpenForReading(path);
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+void ShowInformation(Host& host, const std::string& text) {
+  host.ShowMessage(text, Ru("Информация"), MessageIcon::kExclamation);
+}
+
+void ShowMissingFile(Host& host, std::string_view path) {
+  ShowInformation(host, Ru("Файл не найден") + std::string(kLineBreak) + std::string(path));
+}
+
+void ShowWriteFailure(Host& host, std::string_view path) {
+  ShowInformation(host, Ru("Не удалось записать файл (нет места на диске или нет доступа к папке)") +
+                            std::string(kLineBreak) + std::string(path) + std::string(kLineBreak) +
+                            Ru("Прежний файл оставлен без изменений."));
+}
+
+ResultFile::~ResultFile() { Abandon(); }
+
+bool ResultFile::Open(std::string_view target) {
+  Abandon();
+  target_ = std::string(target);
+  failed_ = false;
+  buffer_.clear();
+  buffer_.reserve(kWriteBuffer);
+  file_ = CreateTempBeside(target, temp_);
+  if (!file_) failed_ = true;
+  return file_ != nullptr;
+}
+
+void ResultFile::Write(std::string_view bytes) {
+  if (!file_ || failed_) return;
+  buffer_.append(bytes);
+  if (buffer_.size() >= kWriteBuffer) Flush();
+}
+
+void ResultFile::WriteLine(std::string_view text) {
+  Write(text);
+  Write(kLineBreak);
+}
+
+void ResultFile::Flush() {
+  if (!file_ || buffer_.empty()) return;
+  if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+  buffer_.clear();
+}
+
+bool ResultFile::Commit() {
+  if (!file_) return false;
+  Flush();
+  if (std::fflush(file_) != 0) failed_ = true;
+  if (std::fclose(file_) != 0) failed_ = true;
+  file_ = nullptr;
+  if (!failed_ && ReplaceFile(temp_, target_)) {
+    temp_.clear();
+    return true;
+  }
+  failed_ = true;
+  RemoveFile(temp_);
+  temp_.clear();
+  return false;
+}
+
+void ResultFile::Abandon() {
+  if (file_) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temp_.empty()) {
+    RemoveFile(temp_);
+    temp_.clear();
+  }
+  buffer_.clear();
+}
+
+}  // namespace mirvex

@@ -1,0 +1,121 @@
+#include "core/platform.h"
+
+#include <system_error>
+
+#include "core/cp1251.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace mirvex {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+// On Windows the program's cp1251 texts are the ANSI code page of a Russian system.
+fs::path NativePath(std::string_view cp1251_path) {
+  int n = MultiByteToWideChar(1251, 0, cp1251_path.data(), static_cast<int>(cp1251_path.size()), nullptr, 0);
+  std::wstring wide(n, L'\0');
+  MultiByteToWideChar(1251, 0, cp1251_path.data(), static_cast<int>(cp1251_path.size()), wide.data(), n);
+  return fs::path(wide);
+}
+std::string PathText(const fs::path& path) { return Utf8ToCp1251(reinterpret_cast<const char*>(path.u8string().c_str())); }
+std::string ArgumentText(std::string_view argument) { return std::string(argument); }
+std::string ExecutableFolder() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  return PathText(fs::path(std::wstring(buffer, n)).parent_path());
+}
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+#else
+fs::path NativePath(std::string_view cp1251_path) { return fs::path(Cp1251ToUtf8(cp1251_path)); }
+std::string PathText(const fs::path& path) { return Utf8ToCp1251(path.string()); }
+std::string ArgumentText(std::string_view argument) { return Utf8ToCp1251(argument); }
+std::string ExecutableFolder() {
+  std::error_code error;
+  fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  if (error) return PathText(fs::current_path(error));
+  return PathText(exe.parent_path());
+}
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+#endif
+
+std::FILE* OpenForReading(std::string_view cp1251_path) {
+  if (cp1251_path.empty()) return nullptr;
+  fs::path path = NativePath(cp1251_path);
+  std::error_code error;
+  if (fs::is_directory(path, error)) return nullptr;
+#ifdef _WIN32
+  return _wfopen(path.c_str(), L"rb");
+#else
+  return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+std::optional<FileStamp> StampOf(std::string_view cp1251_path) {
+  std::error_code error;
+  fs::path path = NativePath(cp1251_path);
+  auto size = fs::file_size(path, error);
+  if (error) return std::nullopt;
+  auto time = fs::last_write_time(path, error);
+  if (error) return std::nullopt;
+  return FileStamp{size, static_cast<std::int64_t>(time.time_since_epoch().count())};
+}
+
+bool SameFile(std::string_view a, std::string_view b) {
+  std::error_code error;
+  bool same = fs::equivalent(NativePath(a), NativePath(b), error);
+  return !error && same;
+}
+
+std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path) {
+  fs::path native = NativePath(target);
+  fs::path folder = native.parent_path();
+  std::string stem = "." + native.filename().string() + ".mirvex-";
+#ifdef _WIN32
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = folder / (stem + std::to_string(GetTickCount64() + attempt));
+    std::FILE* file = _wfopen(candidate.c_str(), L"wbx");
+    if (file) {
+      temp_path = PathText(candidate);
+      return file;
+    }
+  }
+  return nullptr;
+#else
+  std::string pattern = (folder.empty() ? fs::path(stem) : folder / stem).string() + "XXXXXX";
+  int fd = mkstemp(pattern.data());
+  if (fd < 0) return nullptr;
+  // mkstemp makes the file private; a result should get the usual permissions.
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) {
+    close(fd);
+    unlink(pattern.c_str());
+    return nullptr;
+  }
+  temp_path = Utf8ToCp1251(pattern);
+  return file;
+#endif
+}
+
+bool ReplaceFile(std::string_view temp, std::string_view target) {
+  std::error_code error;
+  fs::rename(NativePath(temp), NativePath(target), error);
+  return !error;
+}
+
+void RemoveFile(std::string_view cp1251_path) {
+  std::error_code error;
+  fs::remove(NativePath(cp1251_path), error);
+}
+
+}  // namespace mirvex

@@ -1,0 +1,55 @@
+// Everything that differs between Linux and Windows sits behind these few functions.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mirvex {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The folder that holds the running executable (cp1251, no trailing separator).
+std::string ExecutableFolder();
+
+// A cp1251 path as the operating system takes it.
+std::filesystem::path NativePath(std::string_view cp1251_path);
+
+// A native path (a command-line argument) as a cp1251 text.
+std::string PathText(const std::filesystem::path& path);
+// A command-line argument (UTF-8 on Linux, the ANSI code page on Windows) as cp1251.
+std::string ArgumentText(std::string_view argument);
+
+// Opens a file for binary reading; nullptr on failure. Folders are refused.
+std::FILE* OpenForReading(std::string_view cp1251_path);
+
+// Size and modification stamp of a file; empty when it cannot be examined.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(std::string_view cp1251_path);
+
+// True when both paths name one existing file, however spelled (links included).
+bool SameFile(std::string_view a, std::string_view b);
+
+// Creates a new, empty temporary file in the folder of `target`, open for binary
+// writing; fills `temp_path`. nullptr when the folder cannot be written.
+std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path);
+
+// Replaces `target` by `temp` in one step. False on failure (target unchanged).
+bool ReplaceFile(std::string_view temp, std::string_view target);
+
+void RemoveFile(std::string_view cp1251_path);
+
+bool IsTerminal(std::FILE* stream);
+
+}  // namespace mirvex

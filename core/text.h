@@ -1,0 +1,49 @@
+// Text and number helpers shared by every operation. Texts are cp1251 bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mirvex {
+
+// CR LF: ends every line the program writes and separates lines inside messages.
+inline constexpr std::string_view kLineBreak = "\r\n";
+
+// The leading-number parse value(text): the number at the start of the text. "." is
+// always the decimal separator; blanks, tabs and LF anywhere are ignored; an optional
+// sign, digits, decimals and an exponent are read up to the first character that
+// cannot continue the number. An empty or non-numeric text, or one out of the range
+// of a double, gives 0.
+double Value(std::string_view text);
+
+// The computed-number text: the value rounded to 15 significant digits, written in
+// plain decimal notation without trailing zeros, without a point when whole, with
+// "." as separator (65.5, 0.25, -3). Negative zero is written 0.
+std::string NumberText(double value);
+void AppendNumberText(std::string& out, double value);
+
+// Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2).
+double RoundHalfEven(double value);
+
+// Removes leading and trailing blanks (0x20) only; NUL bytes and tabs stay.
+std::string_view TrimBlanks(std::string_view text);
+
+// reply: every occurrence of the character `from` replaced by the text `to`.
+std::string Reply(std::string_view text, char from, std::string_view to);
+
+// Case of single cp1251 characters, as Unicode defines it for the character each
+// byte stands for (Latin and Cyrillic letters of every alphabet cp1251 holds). A
+// character whose other case is not in cp1251 (the micro sign) is returned unchanged.
+unsigned char UpperCp1251(unsigned char c);
+unsigned char LowerCp1251(unsigned char c);
+// True exactly for the lower-case letters, the micro sign included.
+bool IsLowerCp1251(unsigned char c);
+
+// ASCII-only case-insensitive comparison (keywords of the MIF format).
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+// CheckText: the string of a MIF text object is usable as a label unless it holds a
+// digit or begins with a lower-case letter; a rejected text gives an empty text.
+std::string CheckText(std::string_view text);
+
+}  // namespace mirvex

@@ -1,0 +1,65 @@
+#include "core/text_reader.h"
+
+#include "core/platform.h"
+
+namespace mirvex {
+
+namespace {
+constexpr std::size_t kReadBuffer = 1 << 20;
+}
+
+TextReader::~TextReader() { Close(); }
+
+bool TextReader::Open(std::string_view path) {
+  Close();
+  file_ = OpenForReading(path);
+  if (!file_) return false;
+  if (auto stamp = StampOf(path)) size_ = stamp->size;
+  buffer_.resize(kReadBuffer);
+  return true;
+}
+
+void TextReader::OpenBytes(std::string bytes) {
+  Close();
+  buffer_.assign(bytes.begin(), bytes.end());
+  end_ = buffer_.size();
+  size_ = buffer_.size();
+}
+
+void TextReader::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+  buffer_.clear();
+  pos_ = end_ = 0;
+  consumed_before_ = size_ = 0;
+}
+
+bool TextReader::Fill() {
+  if (!file_) return false;
+  consumed_before_ += end_;
+  pos_ = 0;
+  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  return end_ > 0;
+}
+
+bool TextReader::ReadLine(std::string& line) {
+  line.clear();
+  if (pos_ == end_ && !Fill()) return false;
+  for (;;) {
+    const char* start = buffer_.data() + pos_;
+    const char* stop = buffer_.data() + end_;
+    const char* p = start;
+    while (p != stop && *p != '\r' && *p != '\n') ++p;
+    line.append(start, p);
+    pos_ += static_cast<std::size_t>(p - start);
+    if (p != stop) {
+      char first = *p;
+      ++pos_;
+      if (first == '\r' && Peek() == '\n') ++pos_;
+      return true;
+    }
+    if (!Fill()) return true;  // the last line without a line end
+  }
+}
+
+}  // namespace mirvex

@@ -1,0 +1,42 @@
+// The dictionary questions the object writer asks during a conversion: which
+// section an object goes to, and which type a point gets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/host.h"
+#include "dictionary/object_dictionary.h"
+
+namespace mirvex {
+
+class TypeLookup {
+ public:
+  // `lookup_record` is the window's LookupRecord: each lookup that consults the
+  // dictionary leaves there the first record that matched, or the last record read.
+  TypeLookup(Host& host, std::string dictionary_path, ObjectRecord& lookup_record);
+
+  // SearchObject: the trimmed type of the first record named like the description;
+  // empty when there is none, the description is empty or the file is missing.
+  std::string SearchObject(std::string_view description);
+
+  // SearchRegionObject: the object kind its record names (3 for "0x10", 2 for
+  // "0x20", 1 for "0x80", 5 for "Нет"), else `kind`; 0 when the file is missing.
+  int SearchRegionObject(std::string_view description, int kind);
+
+  // Looks for the file; a missing file is reported once for the whole operation.
+  bool DictionaryPresent();
+  bool missing_reported() const { return missing_reported_; }
+
+ private:
+  const DictionaryImage* Image();
+
+  Host& host_;
+  std::string path_;
+  ObjectRecord& lookup_record_;
+  DictionaryCache cache_;
+  bool missing_reported_ = false;
+};
+
+}  // namespace mirvex

@@ -1,0 +1,182 @@
+#include "dictionary/object_dictionary.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/cp1251.h"
+#include "core/files.h"
+#include "core/text.h"
+
+namespace mirvex {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::uint64_t store_generation = 0;
+
+// One image for the whole program, so repeated lookups do not read the file again.
+DictionaryCache& SharedCache() {
+  static DictionaryCache cache;
+  return cache;
+}
+
+std::string NameKey(std::string_view text) { return std::string(TrimBlanks(text)); }
+
+// Writes one encoded record at a record number. A write that fails while extending
+// the file cuts it back to its former length, so no partial record is left behind.
+bool WriteRecordAt(std::string_view path, std::uint64_t number, const char* bytes) {
+  fs::path native = NativePath(path);
+  std::error_code error;
+  std::uint64_t old_size = fs::file_size(native, error);
+  bool size_known = !error;
+  std::uint64_t offset = (number - 1) * kRecordLength;
+
+  bool written = false;
+  std::fstream file(native, std::ios::in | std::ios::out | std::ios::binary);
+  if (file.is_open()) {
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(bytes, static_cast<std::streamsize>(kRecordLength));
+    file.flush();
+    written = file.good();
+    file.close();
+    written = written && !file.fail();
+  }
+  if (!written && size_known && offset + kRecordLength > old_size) {
+    fs::resize_file(native, old_size, error);
+  }
+  return written;
+}
+
+}  // namespace
+
+std::string DictionaryPath(std::string_view program_prefix) {
+  return std::string(program_prefix) + "object.txt";
+}
+
+const std::string& DefaultTypeName() {
+  static const std::string name = Ru("Неопределенный тип объекта");
+  return name;
+}
+
+bool DictionaryImage::Load(std::string_view path) {
+  records_.clear();
+  index_.clear();
+
+  // Only a regular file has an end; a device could be read for ever.
+  std::error_code error;
+  if (!fs::is_regular_file(NativePath(path), error)) return false;
+  std::FILE* file = OpenForReading(path);
+  if (!file) return false;
+  std::string bytes;
+  char buffer[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return false;
+  if (bytes.empty()) return true;
+
+  // Records 1..N, then the read that reaches past the end: the trailing partial
+  // record padded with zeros, or an all-zero record after a file of whole records.
+  std::size_t whole = bytes.size() / kRecordLength;
+  records_.reserve(whole + 1);
+  for (std::size_t i = 0; i < whole; ++i) {
+    records_.push_back(DecodeRecord(bytes.data() + i * kRecordLength, kRecordLength));
+  }
+  std::size_t rest = bytes.size() - whole * kRecordLength;
+  records_.push_back(DecodeRecord(bytes.data() + whole * kRecordLength, rest));
+
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    const ObjectRecord& record = records_[i];
+    auto [entry, added] =
+        index_.try_emplace(NameKey(FieldText(record.ObjectName)), Matches{static_cast<std::uint32_t>(i), -1});
+    if (!IsEmptySlot(record)) entry->second.last_named = static_cast<std::int64_t>(i);
+  }
+  return true;
+}
+
+const ObjectRecord* DictionaryImage::FirstMatch(std::string_view description) const {
+  auto entry = index_.find(NameKey(description));
+  if (entry == index_.end()) return nullptr;
+  return &records_[entry->second.first];
+}
+
+const ObjectRecord* DictionaryImage::LastMatch(std::string_view description) const {
+  auto entry = index_.find(NameKey(description));
+  if (entry == index_.end() || entry->second.last_named < 0) return nullptr;
+  return &records_[static_cast<std::size_t>(entry->second.last_named)];
+}
+
+const DictionaryImage* DictionaryCache::Get(std::string_view path) {
+  // The stamp is taken before reading: a change made while the file is read shows
+  // up as a different stamp on the next call and reloads it.
+  std::optional<FileStamp> stamp = StampOf(path);
+  std::uint64_t generation = StoreGeneration();
+  if (!stamp || !FileExists(path)) {
+    loaded_ = false;
+    return nullptr;
+  }
+  if (loaded_ && path_ == path && stamp_ == stamp && generation_ == generation) return &image_;
+  path_ = std::string(path);
+  stamp_ = stamp;
+  generation_ = generation;
+  loaded_ = image_.Load(path);
+  return loaded_ ? &image_ : nullptr;
+}
+
+std::uint64_t StoreGeneration() { return store_generation; }
+
+ObjectRecord FindObjectRecord(Host& host, std::string_view dictionary_path,
+                              std::string_view description) {
+  if (!FileExists(dictionary_path)) {
+    ShowMissingFile(host, dictionary_path);
+    return ObjectRecord{};
+  }
+  const DictionaryImage* image = SharedCache().Get(dictionary_path);
+  if (!image) return ObjectRecord{};
+  const ObjectRecord* match = image->LastMatch(description);
+  return match ? *match : ObjectRecord{};
+}
+
+StoreResult StoreObjectRecord(Host& host, std::string_view dictionary_path, ObjectRecord& record) {
+  if (!FileExists(dictionary_path)) {
+    ShowMissingFile(host, dictionary_path);
+    return StoreResult::kMissing;
+  }
+  // The name is kept without leading blanks, blank-filled to its width again.
+  std::string name(TrimBlanks(FieldText(record.ObjectName)));
+  SetField(record.ObjectName, name);
+
+  const DictionaryImage* image = SharedCache().Get(dictionary_path);
+  if (!image) {
+    ShowWriteFailure(host, dictionary_path);
+    return StoreResult::kWriteFailed;
+  }
+
+  // The first record of the same name is overwritten, empty slots in the middle
+  // counting as ordinary names. A new name goes after the last record read, or in
+  // its place when that read is an empty slot (the all-zero read past the end).
+  std::uint64_t number = 1;
+  if (!image->NoRecordRead()) {
+    if (const ObjectRecord* same = image->FirstMatch(FieldText(record.ObjectName))) {
+      number = image->NumberOf(*same);
+    } else {
+      number = image->size();
+      if (!IsEmptySlot(image->LastRead())) ++number;
+    }
+  }
+
+  char bytes[kRecordLength];
+  EncodeRecord(record, bytes);
+  bool written = WriteRecordAt(dictionary_path, number, bytes);
+  // Even a failed write may have touched the file, so every cache reloads it.
+  ++store_generation;
+  if (!written) {
+    ShowWriteFailure(host, dictionary_path);
+    return StoreResult::kWriteFailed;
+  }
+  return StoreResult::kStored;
+}
+
+}  // namespace mirvex

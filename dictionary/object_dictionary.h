@@ -1,0 +1,88 @@
+// The object dictionary file `object.txt` and the routines that read and store it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/host.h"
+#include "core/platform.h"
+#include "dictionary/object_record.h"
+
+namespace mirvex {
+
+// The dictionary's path: the program-folder prefix (ending in the separator) + "object.txt".
+std::string DictionaryPath(std::string_view program_prefix);
+
+// "Неопределенный тип объекта": the name of the default-type record (cp1251).
+const std::string& DefaultTypeName();
+
+// The dictionary as a scan reads it: records 1..N of the file and then the one read
+// that reaches past its end (the bytes missing from it count as zero; for a file of
+// whole records that is an all-zero record). An empty file yields no record at all.
+// Lookups are answered from an index instead of a scan per call, with identical results.
+class DictionaryImage {
+ public:
+  // Reads the file; false when it cannot be read.
+  bool Load(std::string_view path);
+
+  bool NoRecordRead() const { return records_.empty(); }
+  // The first record (empty slots included) whose trimmed name equals the trimmed
+  // description, as the conversion lookups take it.
+  const ObjectRecord* FirstMatch(std::string_view description) const;
+  // The last record, empty slots skipped, whose trimmed name equals the trimmed
+  // description, as FindObjectRecord takes it.
+  const ObjectRecord* LastMatch(std::string_view description) const;
+  // The last record a scan reads: the one past the end of the file.
+  const ObjectRecord& LastRead() const { return records_.back(); }
+  // The 1-based record number of a record this image returned.
+  std::size_t NumberOf(const ObjectRecord& record) const {
+    return static_cast<std::size_t>(&record - records_.data()) + 1;
+  }
+  std::size_t size() const { return records_.size(); }
+
+ private:
+  struct Matches {
+    std::uint32_t first = 0;
+    std::int64_t last_named = -1;
+  };
+  std::vector<ObjectRecord> records_;
+  std::unordered_map<std::string, Matches> index_;
+};
+
+// Keeps a loaded image of one dictionary file and reloads it when the file changed
+// (size or modification time) or when the program stored a record since.
+class DictionaryCache {
+ public:
+  // The current image, or nullptr when the file does not exist or cannot be read.
+  const DictionaryImage* Get(std::string_view path);
+
+ private:
+  std::string path_;
+  std::optional<FileStamp> stamp_;
+  std::uint64_t generation_ = 0;
+  bool loaded_ = false;
+  DictionaryImage image_;
+};
+
+// Counts the records stored by this program; a cache loaded before a store reloads.
+std::uint64_t StoreGeneration();
+
+// FindObjectRecord: the last record (empty slots skipped) whose trimmed name equals
+// the trimmed description, or a cleared record. A missing file shows the
+// missing-file message and gives a cleared record.
+ObjectRecord FindObjectRecord(Host& host, std::string_view dictionary_path,
+                              std::string_view description);
+
+enum class StoreResult { kStored, kMissing, kWriteFailed };
+
+// StoreObjectRecord: overwrites the first record with the same trimmed name, or adds
+// the record after the last one (reusing a trailing empty slot read past the end).
+// The record's name is rewritten without its leading blanks. A missing file shows the
+// missing-file message and writes nothing; a failed write is reported too.
+StoreResult StoreObjectRecord(Host& host, std::string_view dictionary_path, ObjectRecord& record);
+
+}  // namespace mirvex

@@ -1,0 +1,87 @@
+#include "settings/system_keys.h"
+
+#include <climits>
+#include <cmath>
+
+#include "core/text.h"
+#include "settings/ini_file.h"
+
+namespace mirvex {
+
+namespace {
+
+constexpr std::string_view kSystemSection = "System";
+
+// The order in which the window fills its controls at start-up. PathCount is read
+// between AutoSet and KolSt but mirrors no control, so it is not listed.
+constexpr SystemKey kSystemKeys[] = {
+    {"UgolPovorot", Control::kText23, false},
+    {"TestMap", Control::kCombo4, false},
+    {"PrivazkaMap", Control::kCheck6, true},
+    {"PrK1", Control::kText19, false},
+    {"PrK2", Control::kText20, false},
+    {"PrK3", Control::kText21, false},
+    {"PrK4", Control::kText22, false},
+    {"Koord2", Control::kText2, false},
+    {"Koord3", Control::kText3, false},
+    {"Koord4", Control::kText4, false},
+    {"Koord5", Control::kText5, false},
+    {"PathEdit1", Control::kText1, false},
+    {"PathEdit2", Control::kText6, false},
+    {"RazmObj", Control::kText17, false},
+    {"PovObj", Control::kCheck4, true},
+    {"TypeObj", Control::kCheck2, true},
+    {"RusTransl", Control::kCheck1, true},
+    {"AutoSet", Control::kCheck3, true},
+    {"KolSt", Control::kText16, false},
+    {"TypeSt", Control::kText9, false},
+    {"PodpSt", Control::kText15, false},
+    {"Podpis", Control::kCheck5, true},
+};
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperCp1251(static_cast<unsigned char>(a[i])) !=
+        UpperCp1251(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A hand-edited file may hold any number; it is kept inside the range of a check value.
+int CheckValue(std::string_view text) {
+  double value = RoundHalfEven(Value(text));
+  if (std::isnan(value)) return 0;
+  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+std::span<const SystemKey> SystemKeys() { return kSystemKeys; }
+
+const SystemKey* FindSystemKey(std::string_view key) {
+  for (const SystemKey& entry : kSystemKeys) {
+    if (EqualsIgnoreCase(entry.key, key)) return &entry;
+  }
+  return nullptr;
+}
+
+void ApplySetting(ControlTable& controls, const SystemKey& key, std::string_view value) {
+  if (key.is_check) {
+    controls.SetCheck(key.control, CheckValue(value));
+  } else {
+    controls.SetText(key.control, std::string(value));
+  }
+}
+
+void LoadSystemControls(std::string_view ini_path, ControlTable& controls) {
+  for (const SystemKey& key : kSystemKeys) {
+    ApplySetting(controls, key, ReadPrivateProfile(ini_path, kSystemSection, key.key));
+  }
+}
+
+}  // namespace mirvex

@@ -1,0 +1,402 @@
+// Whole conversions of small maps: the worked examples of the format, every option,
+// and MIF/MID input as other programs write it.
+#include <gtest/gtest.h>
+
+#include "core/cp1251.h"
+#include "tests/conversion_fixture.h"
+
+namespace mirvex::test {
+namespace {
+
+const std::string kPointMif = CrLf({"Version 300", "Columns 2", "  Type Char(20)", "  Name Char(20)",
+                                    "Data", "", "Point 65.5 57.25", "    Symbol (35,0,12)"});
+
+TEST(Convert, PointOfTheDictionary) {
+  ConversionFixture run;
+  ASSERT_EQ(run.Run(kPointMif, CrLf({"\"Школа\",\"Shkola\""})), OperationStatus::kCompleted);
+  EXPECT_EQ(run.Output(), "[IMG ID]\r\n[END-IMG ID]\r\n" +
+                              Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=Shkola",
+                                       "DirIndicator=1", "Data0=(57.25,65.5)", "[END-RGN10]"}));
+  ASSERT_FALSE(run.host.messages.empty());
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages.back().text), "               Конвертация завершена");
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages.back().title), "Конвертация карты из формата MIF");
+  EXPECT_EQ(run.host.messages.back().icon, MessageIcon::kNone);
+  EXPECT_EQ(run.host.beeps, 1);
+  EXPECT_EQ(run.host.percent, "100");
+  EXPECT_EQ(run.result.counts.points, 1u);
+}
+
+TEST(Convert, PolylineTypeIsTrimmedAndEmptyLabelLeftOut) {
+  ConversionFixture run;
+  run.Run(CrLf({"Data", "", "Pline 3", "65.1 57.2", "65.2 57.3", "65.3 57.35", "    Pen (1,2,0)"}),
+          CrLf({"\"Дорога\",\"\""}));
+  EXPECT_EQ(run.Sections(), Section({"[RGN40]", "Levels=0", "Type=0x01",
+                                     "Data0=(57.2,65.1),(57.3,65.2),(57.35,65.3)", "[END-RGN40]"}));
+}
+
+const std::string kTwoPartRegion =
+    CrLf({"Data", "", "Region 2", "  4", "10 50", "11 50", "11 51", "10 50", "  3", "10.2 50.2",
+          "10.4 50.2", "10.2 50.2", "    Pen (1,2,0)", "    Brush (2,16777215,16777215)",
+          "    Center 10.5 50.5"});
+
+TEST(Convert, RegionOfTwoPartsKeepsTheTypeBlanks) {
+  ConversionFixture run;
+  run.Run(kTwoPartRegion, CrLf({"\"Озеро\",\"Ozero\""}));
+  EXPECT_EQ(run.Sections(), Section({"[RGN80]", "Levels=0", "Label=Ozero", "Type=0x3c  ",
+                                     "Data0=(50,10),(50,11),(51,11),(50,10)",
+                                     "Data0=(50.2,10.2),(50.2,10.4),(50.2,10.2)", "[END-RGN80]"}));
+}
+
+const std::string kTextMif = CrLf({"Data", "", "Text", "    \"Vokzal\"", "    65.5 57.25 65.6 57.3",
+                                   "    Font (\"Arial\",0,0,0)", "    Angle 10"});
+const std::string kTextSection = Section({"[RGN10]", "Levels=0", "Type=0x1500", "", "Label=Vokzal",
+                                          "DirIndicator=1", "Data0=(57.25,65.5)", "[END-RGN10]"});
+
+TEST(Convert, TextObjectTakesItsStringAsLabel) {
+  ConversionFixture run;
+  run.Run(kTextMif, CrLf({"\"Школа\",\"Other\""}));
+  EXPECT_EQ(run.Sections(), kTextSection);
+}
+
+TEST(Convert, TextObjectKeepsItsLabelWithLabelsSwitchedOff) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck5, 1);
+  run.Run(kTextMif, CrLf({"\"Школа\",\"Other\""}));
+  EXPECT_EQ(run.Sections(), kTextSection);
+}
+
+TEST(Convert, TextStringOnTheTextLineAndHoldingAStyleWord) {
+  ConversionFixture run;
+  run.Run(CrLf({"Data", "", "Text \"Pension\"", "    65.5 57.25 65.6 57.3", "    Font (\"Arial\",0,0,0)"}),
+          CrLf({"a,b"}));
+  EXPECT_NE(run.Sections().find("Label=Pension\r\n"), std::string::npos);
+}
+
+// Objects after a text object whose string is rejected keep their own records.
+TEST(Convert, RejectedTextStillTakesItsRecord) {
+  ConversionFixture run;
+  run.Run(CrLf({"Data", "", "Text", "    \"дом 5\"", "    1 2 3 4", "    Font (\"Arial\",0,0,0)",
+                "Point 1 2", "    Symbol (35,0,12)"}),
+          CrLf({"\"x\",\"first\"", "\"Школа\",\"second\""}));
+  EXPECT_EQ(run.Sections(), Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=second",
+                                     "DirIndicator=1", "Data0=(2,1)", "[END-RGN10]"}));
+}
+
+struct OptionCase {
+  const char* name;
+  Control check;
+  std::string mif;
+  std::string mid;
+  std::string expected;
+};
+
+void PrintTo(const OptionCase& option, std::ostream* out) { *out << option.name; }
+
+class ConvertOption : public testing::TestWithParam<OptionCase> {};
+
+TEST_P(ConvertOption, WritesTheExpectedSections) {
+  const OptionCase& option = GetParam();
+  ConversionFixture run;
+  run.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
+                     {"Дорога", "0x20", "0x01", 2},
+                     {"Лес", "0x80", "0x50", 0},
+                     {"Школа", "0x10", "0x2f06", 0}});
+  run.controls.SetCheck(option.check, 1);
+  ASSERT_EQ(run.Run(option.mif, option.mid), OperationStatus::kCompleted);
+  EXPECT_EQ(run.Sections(), option.expected);
+}
+
+const std::string kLongRoad = CrLf({"Data", "", "Pline 2", "0 0", "3 4", "    Pen (1,2,0)"});
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ConvertOption,
+    testing::Values(
+        OptionCase{"Transliteration", Control::kCheck1, kLongRoad, CrLf({"\"Дорога\",\"Шоссе Юг\""}),
+                   Section({"[RGN40]", "Levels=2", "Label=Shosse Yug", "Type=0x01", "Data0=(0,0),(4,3)",
+                            "[END-RGN40]"})},
+        // With the section fixed by the MIF object no lookup runs: level 0 and the
+        // type of the record loaded at the start, the default-type record.
+        OptionCase{"RegionTypeFromTheMif", Control::kCheck2, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
+                   Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x2f00", "Data0=(0,0),(4,3)",
+                            "[END-RGN40]"})},
+        // Size 1 + 5 exceeds 2.033: one level above the dictionary's 2.
+        OptionCase{"LargeObjectRaised", Control::kCheck4, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
+                   Section({"[RGN40]", "Levels=3", "Label=A", "Type=0x01", "Data0=(0,0),(4,3)",
+                            "[END-RGN40]"})},
+        OptionCase{"LabelsOff", Control::kCheck5, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
+                   Section({"[RGN40]", "Levels=2", "Type=0x01", "Data0=(0,0),(4,3)", "[END-RGN40]"})},
+        // The dictionary moves a MIF point into the region section.
+        OptionCase{"DictionaryDecidesTheSection", Control::kCheck3,
+                   CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)"}), CrLf({"\"Лес\",\"B\""}),
+                   Section({"[RGN80]", "Levels=0", "Label=B", "Type=0x50  ", "Data0=(2,1)",
+                            "[END-RGN80]"})}),
+    [](const testing::TestParamInfo<OptionCase>& info) { return info.param.name; });
+
+TEST(Convert, GeoreferencingStretchesTheSheet) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck6, 1);
+  run.controls.SetText(Control::kText19, "60");
+  run.controls.SetText(Control::kText20, "54");
+  run.controls.SetText(Control::kText21, "84");
+  run.controls.SetText(Control::kText22, "60");
+  run.controls.SetText(Control::kText23, "0");
+  run.Run(CrLf({"CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 500)", "Data", "", "Pline 2",
+                "500 250", "1000 500", "    Pen (1,2,0)", "Point 0 0", "    Symbol (1,2,3)"}),
+          CrLf({"\"Дорога\",\"\"", "\"Школа\",\"S\""}));
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN40]", "Levels=0", "Type=0x01", "Data0=(57,72),(60,84)", "[END-RGN40]"}) +
+                Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=S", "DirIndicator=1",
+                         "Data0=(54,60)", "[END-RGN10]"}));
+}
+
+TEST(Convert, GeoreferencingWithFlatBoundsStopsBeforeWriting) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck6, 1);
+  EXPECT_EQ(run.Run(CrLf({"CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 0)", "Data", "",
+                          "Point 1 2", "    Symbol (1,2,3)"}),
+                    CrLf({"a,b"})),
+            OperationStatus::kFailed);
+  EXPECT_FALSE(run.OutputExists());
+  ASSERT_EQ(run.host.messages.size(), 1u);
+  EXPECT_NE(Cp1251ToUtf8(run.host.messages[0].text).find("Bounds"), std::string::npos);
+}
+
+// MIF written by other programs: LF line ends, upper-case keywords, counts on their
+// own line, a Multipoint that is no Point.
+TEST(Convert, MifAsOtherProgramsWriteIt) {
+  ConversionFixture run;
+  std::string mif =
+      "VERSION 300\nCHARSET \"WindowsCyrillic\"\nDELIMITER \",\"\nCOLUMNS 2\n  kind Char(10)\n"
+      "  name Char(10)\nDATA\n\nREGION 1\n  3\n1 2\n3 4\n5 6\n    PEN (1,2,0)\nPLINE\n2\n1 1\n2 2\n"
+      "PLINE MULTIPLE 2\n  2\n1 1\n2 2\n  2\n3 3\n4 4\nNONE\nPOINT 7 8\n    SYMBOL (35,0,12)\n";
+  run.Run(mif, "\"Озеро\",\"A\"\n\"Дорога\",\"B\"\n\"Дорога\",\"C\"\n\"x\",\"skipped\"\n\"Школа\",\"D\"\n");
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN80]", "Levels=0", "Label=A", "Type=0x3c  ", "Data0=(2,1),(4,3),(6,5)", "[END-RGN80]"}) +
+                Section({"[RGN40]", "Levels=0", "Label=B", "Type=0x01", "Data0=(1,1),(2,2)", "[END-RGN40]"}) +
+                Section({"[RGN40]", "Levels=0", "Label=C", "Type=0x01", "Data0=(1,1),(2,2)",
+                         "Data0=(3,3),(4,4)", "[END-RGN40]"}) +
+                Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=D", "DirIndicator=1", "Data0=(8,7)",
+                         "[END-RGN10]"}));
+}
+
+// Each of these objects takes exactly one MID record, so the point after it gets the
+// record "Школа".
+struct PairingCase {
+  const char* name;
+  std::string object;
+  std::string expected;  // sections the object itself writes
+};
+
+void PrintTo(const PairingCase& pairing, std::ostream* out) { *out << pairing.name; }
+
+class ConvertPairing : public testing::TestWithParam<PairingCase> {};
+
+TEST_P(ConvertPairing, NextObjectGetsTheNextRecord) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck2, 1);
+  run.Run("Data\r\n\r\n" + GetParam().object + CrLf({"Point 1 2", "    Symbol (1,2,3)"}),
+          CrLf({"\"x\",\"own\"", "\"Школа\",\"next\""}));
+  EXPECT_EQ(run.Sections(), GetParam().expected +
+                                Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=next", "DirIndicator=1",
+                                         "Data0=(2,1)", "[END-RGN10]"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ConvertPairing,
+    testing::Values(
+        PairingCase{"None", CrLf({"none"}), ""},
+        PairingCase{"Line", CrLf({"Line 1 2 3 4", "    Pen (1,2,0)"}),
+                    Section({"[RGN40]", "Levels=0", "Label=own", "Type=0x2f00", "Data0=(2,1),(4,3)",
+                             "[END-RGN40]"})},
+        PairingCase{"Arc", CrLf({"Arc 0 0 2 4", "  0 90", "    Pen (1,2,0)"}),
+                    Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=own", "Data0=(2,1)", "[END-RGN10]"})},
+        PairingCase{"Roundrect", CrLf({"Roundrect 0 0 2 4", "  0.5", "    Pen (1,2,0)"}),
+                    Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=own", "Data0=(2,1)", "[END-RGN10]"})},
+        PairingCase{"Multipoint", CrLf({"Multipoint 2", "5 6", "7 8", "    Symbol (1,2,3)"}),
+                    Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=own", "Data0=(6,5)", "[END-RGN10]"}) +
+                        Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=own", "Data0=(8,7)",
+                                 "[END-RGN10]"})},
+        PairingCase{"Collection", CrLf({"Collection 2", "  Region 1", "  3", "0 0", "1 0", "0 1",
+                                        "    Pen (1,2,0)", "  Pline 2", "5 5", "6 6", "    Pen (1,2,0)"}),
+                    Section({"[RGN80]", "Levels=0", "Label=own", "Type=0x2f00", "Data0=(0,0),(0,1),(1,0)",
+                             "[END-RGN80]"}) +
+                        Section({"[RGN40]", "Levels=0", "Label=own", "Type=0x2f00", "Data0=(5,5),(6,6)",
+                                 "[END-RGN40]"})},
+        PairingCase{"EmptyRegion", CrLf({"Region 0", "    Pen (1,2,0)"}), ""}),
+    [](const testing::TestParamInfo<PairingCase>& info) { return info.param.name; });
+
+TEST(Convert, EllipseFirstWritesTheObjectInProgress) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck2, 1);
+  run.Run(CrLf({"Data", "", "Pline 2", "1 1", "2 2", "Ellipse 0 0 4 2", "    Pen (1,2,0)"}),
+          CrLf({"a,A", "b,B"}));
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x2f00", "Data0=(1,1),(2,2)", "[END-RGN40]"}) +
+                Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=B", "Data0=(1,2)", "[END-RGN10]"}));
+}
+
+TEST(Convert, LastObjectWithoutStyleLineOrLineEndIsWritten) {
+  ConversionFixture run;
+  run.Run("Data\r\n\r\nPline 2\r\n1 1\r\n2 2", CrLf({"\"Дорога\",\"A\""}));
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x01", "Data0=(1,1),(2,2)", "[END-RGN40]"}));
+}
+
+TEST(Convert, FirstObjectKeptWithoutEmptyLineAfterData) {
+  ConversionFixture run;
+  run.Run(CrLf({"Data", "Point 65.5 57.25", "    Symbol (35,0,12)"}), CrLf({"\"Школа\",\"S\""}));
+  EXPECT_NE(run.Sections().find("Data0=(57.25,65.5)"), std::string::npos);
+}
+
+TEST(Convert, ColumnNamedDatabaseDoesNotEndTheHeader) {
+  ConversionFixture run;
+  run.Run(CrLf({"Columns 2", "  Database Char(10)", "  Text Char(10)", "Data", "", "Point 1 2",
+                "    Symbol (1,2,3)"}),
+          CrLf({"\"Школа\",\"S\""}));
+  EXPECT_EQ(run.result.counts.points, 1u);
+  EXPECT_NE(run.Sections().find("Label=S"), std::string::npos);
+}
+
+TEST(Convert, LongLinesAndMalformedLinesNeverBreakTheMap) {
+  ConversionFixture run;
+  std::string long_label(20000, 'X');
+  run.Run(CrLf({"Data", "", "Pline 3", "1 1", "garbage", "2 2", "    Pen (1,2,0)", "Region 1", "  0",
+                "    Pen (1,2,0)"}),
+          CrLf({"\"Дорога\",\"" + long_label + "\"", "\"Озеро\",\"R\""}));
+  EXPECT_EQ(run.Sections(), Section({"[RGN40]", "Levels=0", "Label=" + long_label, "Type=0x01",
+                                     "Data0=(1,1),(2,2)", "[END-RGN40]"}));
+}
+
+TEST(Convert, MifWithoutDataLineFailsAndKeepsAnEarlierResult) {
+  ConversionFixture run;
+  WriteFile(run.controls.Text(Control::kCombo3), "earlier map");
+  EXPECT_EQ(run.Run(CrLf({"Version 300", "Columns 1"}), CrLf({"a"})), OperationStatus::kFailed);
+  EXPECT_EQ(run.Output(), "earlier map");
+  ASSERT_EQ(run.host.messages.size(), 1u);
+  EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(run.host.beeps, 0);
+}
+
+TEST(Convert, MissingInputsAreReported) {
+  ConversionFixture run;
+  run.controls.SetText(Control::kCombo2, run.dir.File("absent.mid"));
+  WriteFile(run.controls.Text(Control::kCombo1), "Data\r\n");
+  OperationContext context{run.host, run.controls, run.state, run.dir.File("")};
+  EXPECT_EQ(Convert(context).status, OperationStatus::kFailed);
+  ASSERT_EQ(run.host.messages.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text), "Файл не найден\r\n" + run.dir.File("absent.mid"));
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].title), "Информация");
+  EXPECT_FALSE(run.OutputExists());
+}
+
+TEST(Convert, ResultThatIsAnInputIsRefused) {
+  ConversionFixture run;
+  std::string mif = CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)"});
+  // The same file under another spelling of its path.
+  run.controls.SetText(Control::kCombo3, run.dir.File(".") + "/map.mif");
+  EXPECT_EQ(run.Run(mif, CrLf({"a,b"})), OperationStatus::kFailed);
+  EXPECT_EQ(ReadFile(run.dir.path() / "map.mif"), mif);
+  ASSERT_EQ(run.host.messages.size(), 1u);
+  EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
+}
+
+TEST(Convert, UnwritableResultIsAFailure) {
+  ConversionFixture run;
+  run.controls.SetText(Control::kCombo3, run.dir.File("no-such-folder/map.mp"));
+  EXPECT_EQ(run.Run(kPointMif, CrLf({"a,b"})), OperationStatus::kFailed);
+  ASSERT_EQ(run.host.messages.size(), 1u);
+  EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(run.host.beeps, 0);
+}
+
+TEST(Convert, MissingDictionaryReportedOnceAndStopsWhenItDecidesSections) {
+  ConversionFixture run;
+  run.RemoveDictionary();
+  std::string mif = CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)", "Point 3 4", "    Symbol (1,2,3)"});
+  EXPECT_EQ(run.Run(mif, CrLf({"a,b", "c,d"})), OperationStatus::kFailed);
+  EXPECT_EQ(run.host.messages.size(), 1u);
+  EXPECT_FALSE(run.OutputExists());
+
+  ConversionFixture fixed_sections;
+  fixed_sections.RemoveDictionary();
+  fixed_sections.controls.SetCheck(Control::kCheck2, 1);
+  EXPECT_EQ(fixed_sections.Run(mif, CrLf({"a,b", "c,d"})), OperationStatus::kCompleted);
+  EXPECT_EQ(fixed_sections.result.counts.points, 2u);
+  // The "missing file" message, the untyped-objects warning and the completion.
+  ASSERT_EQ(fixed_sections.host.messages.size(), 3u);
+  EXPECT_EQ(fixed_sections.result.counts.untyped, 2u);
+  EXPECT_NE(fixed_sections.Sections().find("Type=\r\n"), std::string::npos);
+}
+
+TEST(Convert, MidValuesAreCleanedAndUnquoted) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck2, 1);
+  run.Run(CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)"}),
+          "\"Школа\",\"Say \"\"hi\"\"\r\nthere\"\r\n");
+  EXPECT_NE(run.Sections().find("Label=Say \"hi\"  there\r\n"), std::string::npos);
+}
+
+TEST(Convert, TypeWithNulBytesFallsBackToTheDefaultType) {
+  ConversionFixture run;
+  run.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0}});
+  std::string dictionary = ReadFile(run.dir.path() / "object.txt");
+  ObjectRecord broken;
+  SetField(broken.ObjectName, Ru("Дорога"));
+  SetField(broken.RegionCode, "0x20");  // ObjectType stays all NUL bytes
+  char bytes[kRecordLength];
+  EncodeRecord(broken, bytes);
+  WriteFile(run.dir.path() / "object.txt", dictionary + std::string(bytes, kRecordLength));
+  run.Run(kLongRoad, CrLf({"\"Дорога\",\"A\""}));
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x2f00", "Data0=(0,0),(4,3)", "[END-RGN40]"}));
+}
+
+TEST(Convert, ShortMidGivesEmptyFieldsAndIsReported) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck2, 1);
+  run.Run(CrLf({"Data", "", "Point 1 2", "Point 3 4", "Point 5 6"}), CrLf({"a,first"}));
+  EXPECT_EQ(run.result.counts.points, 3u);
+  ASSERT_EQ(run.host.messages.size(), 2u);
+  EXPECT_NE(Cp1251ToUtf8(run.host.messages[0].text).find(" 2 "), std::string::npos);
+}
+
+TEST(Convert, ColumnOutOfRangeGivesAnEmptyValue) {
+  ConversionFixture run;
+  run.controls.SetText(Control::kText15, "51");
+  run.controls.SetText(Control::kText9, "-1");
+  ASSERT_EQ(run.Run(kPointMif, CrLf({"\"Школа\",\"S\""})), OperationStatus::kCompleted);
+  EXPECT_EQ(run.Sections(), Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Data0=(57.25,65.5)", "[END-RGN10]"}));
+}
+
+TEST(Convert, UnusableColumnCountStillAdvancesOneLinePerRecord) {
+  ConversionFixture run;
+  run.controls.SetText(Control::kText16, "0");
+  run.controls.SetCheck(Control::kCheck2, 1);
+  EXPECT_EQ(run.Run(CrLf({"Data", "", "Point 1 2", "Point 3 4"}), CrLf({"a,b", "c,d"})),
+            OperationStatus::kCompleted);
+  EXPECT_EQ(run.result.counts.points, 2u);
+}
+
+TEST(Convert, DelimiterAndUtf8CharsetOfTheHeader) {
+  ConversionFixture run;
+  std::string mif = "Charset \"UTF-8\"\r\nDelimiter \";\"\r\nData\r\n\r\nText\r\n    \"Вокзал\"\r\n"
+                    "    1 2 3 4\r\n    Font (\"Arial\",0,0,0)\r\nPoint 1 2\r\n";
+  run.Run(mif, "x;y\r\nШкола;Поле, луг\r\n", /*raw=*/true);
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN10]", "Levels=0", "Type=0x1500", "", "Label=Вокзал", "DirIndicator=1", "Data0=(2,1)",
+                     "[END-RGN10]"}) +
+                Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=Поле, луг", "DirIndicator=1",
+                         "Data0=(2,1)", "[END-RGN10]"}));
+}
+
+TEST(Convert, ColumnCountFromTheHeader) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck3, 1);
+  run.controls.SetText(Control::kText16, "7");
+  run.Run(CrLf({"Columns 3", "Data", "", "Point 1 2", "Point 3 4"}), CrLf({"a,A,1", "\"Школа\",B,2"}));
+  EXPECT_EQ(run.controls.Text(Control::kText16), "3");
+  EXPECT_NE(run.Sections().find("Label=B"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mirvex::test

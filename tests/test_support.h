@@ -1,0 +1,68 @@
+// Helpers shared by the tests: scratch folders, whole-file I/O, a host that records.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/control_table.h"
+#include "core/host.h"
+
+namespace mirvex::test {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  const std::filesystem::path& path() const { return path_; }
+  // The path of a file in the folder, as the program's cp1251 text.
+  std::string File(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+inline std::string ReadFile(const std::string& path) { return ReadFile(std::filesystem::path(path)); }
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  WriteFile(std::filesystem::path(path), bytes);
+}
+
+// Joins lines with CR LF after each one.
+std::string CrLf(std::initializer_list<std::string> lines);
+
+struct RecordedMessage {
+  std::string text;
+  std::string title;
+  MessageIcon icon;
+};
+
+class RecordingHost : public Host {
+ public:
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
+    messages.push_back({text, title, icon});
+  }
+  void Beep() override { ++beeps; }
+  void SetProgressRange(std::int64_t minimum, std::int64_t maximum) override {
+    bar_min = minimum;
+    bar_max = maximum;
+  }
+  void SetProgressValue(std::int64_t value) override { bar_value = value; }
+  void SetPercentCaption(const std::string& caption) override { percent = caption; }
+  void ProcessEvents() override { ++events; }
+
+  std::vector<RecordedMessage> messages;
+  int beeps = 0;
+  std::int64_t bar_min = 0, bar_max = 0, bar_value = 0;
+  std::string percent;
+  int events = 0;
+};
+
+// Runs the built mirvex executable with the arguments; returns its exit status and
+// fills the outputs.
+int RunMirvex(const std::vector<std::string>& arguments, std::string* out = nullptr,
+              std::string* err = nullptr);
+
+}  // namespace mirvex::test

@@ -1,0 +1,170 @@
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/cp1251.h"
+
+namespace mirvex {
+namespace {
+
+struct ValueCase {
+  std::string text;
+  double expected;
+};
+
+TEST(Value, ReadsTheLeadingNumber) {
+  const ValueCase cases[] = {
+      {"65.5", 65.5},     {" 1 2.5", 12.5},  {"-3", -3},       {"+4", 4},
+      {"1e3", 1000},      {"1E-2", 0.01},    {"2.5e+2", 250},  {"1e", 1},
+      {"1e+", 1},         {"1ex", 1},        {".5", 0.5},      {"-.5", -0.5},
+      {"5.", 5},          {"abc", 0},        {"", 0},          {"12abc", 12},
+      {"1,5", 1},         {"inf", 0},        {"-inf", 0},      {"nan", 0},
+      {"0x1A", 0},        {".", 0},          {"-", 0},         {"+-3", 0},
+      {"--3", 0},         {"1.2.3", 1.2},    {"\t7\n8", 78},   {"- 3", -3},
+      {"1 e 2", 100},     {"1e999", 0},      {"-1e999", 0},    {"0.1", 0.1},
+      {"60.2695000000002", 60.2695000000002},
+      {"-180.5", -180.5}, {"3\r4", 3},       {"7 ,8", 7},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Value(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(Value, StopsAtTheTextAfterTheNumberEvenWithoutADelimiter) {
+  std::string_view text = "42.5)(rest";
+  EXPECT_EQ(Value(text.substr(0, 4)), 42.5);
+  EXPECT_EQ(Value(text), 42.5);
+}
+
+TEST(Value, ReadsNumbersLongerThanAnyUsualText) {
+  // Longer than the reader's stack buffer: must still be read exactly.
+  std::string tiny = "0." + std::string(200, '0') + "1";
+  EXPECT_DOUBLE_EQ(Value(tiny), 1e-201);
+  std::string huge = "1" + std::string(300, '0') + ".5xyz";
+  EXPECT_DOUBLE_EQ(Value(huge), 1e300);
+  EXPECT_EQ(Value("1" + std::string(400, '0')), 0);  // beyond the range of a double
+}
+
+TEST(NumberText, WritesPlainDecimalWithFifteenSignificantDigits) {
+  const std::pair<double, std::string> cases[] = {
+      {65.5, "65.5"},
+      {0.25, "0.25"},
+      {-3, "-3"},
+      {0, "0"},
+      {-0.0, "0"},
+      {60.2695000000002, "60.2695000000002"},
+      {0.1 + 0.2, "0.3"},
+      {1e-7, "0.0000001"},
+      {-1.5e-5, "-0.000015"},
+      {1e20, "100000000000000000000"},
+      {123456789012345678.0, "123456789012346000"},
+      {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"},
+      {9.9999999999999999, "10"},
+      {99999.99999999999, "100000"},
+      {-180.5, "-180.5"},
+      {100000, "100000"},
+  };
+  for (const auto& [value, expected] : cases) EXPECT_EQ(NumberText(value), expected) << value;
+}
+
+TEST(NumberText, AppendKeepsWhatTheTextHeld) {
+  std::string text = "Data0=(";
+  AppendNumberText(text, 55.75);
+  text += ',';
+  AppendNumberText(text, -37.5);
+  EXPECT_EQ(text, "Data0=(55.75,-37.5");
+}
+
+TEST(NumberText, ValueReadsBackWhatWasWritten) {
+  for (double v : {65.5, -0.000123, 37.61729, 1e14 + 1, 123.456789012345}) {
+    EXPECT_EQ(Value(NumberText(v)), v) << v;
+  }
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+  const std::pair<double, double> cases[] = {
+      {0.5, 0},  {1.5, 2},   {2.5, 2},   {3.5, 4},   {-0.5, 0},
+      {-1.5, -2}, {-2.5, -2}, {2.4, 2},   {2.6, 3},   {-2.6, -3},
+      {0.49999999999999994, 0}, {3, 3},  {1e300, 1e300}, {4503599627370497.0, 4503599627370497.0},
+  };
+  for (const auto& [value, expected] : cases) EXPECT_EQ(RoundHalfEven(value), expected) << value;
+}
+
+TEST(TrimBlanks, RemovesOnlyOuterBlanks) {
+  EXPECT_EQ(TrimBlanks("  a b  "), "a b");
+  EXPECT_EQ(TrimBlanks("   "), "");
+  EXPECT_EQ(TrimBlanks(""), "");
+  EXPECT_EQ(TrimBlanks("\tx\t"), "\tx\t");
+  EXPECT_EQ(TrimBlanks(std::string_view(" x\0 ", 4)), std::string_view("x\0", 2));
+}
+
+TEST(Reply, ReplacesEveryOccurrence) {
+  EXPECT_EQ(Reply("1,5,7", ',', "."), "1.5.7");
+  EXPECT_EQ(Reply("a;b", ';', "\r\n"), "a\r\nb");
+  EXPECT_EQ(Reply("abc", ',', "."), "abc");
+  EXPECT_EQ(Reply("a,b", ',', ""), "ab");
+}
+
+TEST(Case, MapsEveryAlphabetCp1251Holds) {
+  const std::pair<std::string, std::string> pairs[] = {
+      {"a", "A"}, {"z", "Z"}, {Ru("а"), Ru("А")}, {Ru("я"), Ru("Я")}, {Ru("ё"), Ru("Ё")},
+      {Ru("і"), Ru("І")}, {Ru("ї"), Ru("Ї")}, {Ru("є"), Ru("Є")}, {Ru("ґ"), Ru("Ґ")},
+      {Ru("ў"), Ru("Ў")}, {Ru("ђ"), Ru("Ђ")}, {Ru("ѓ"), Ru("Ѓ")}, {Ru("ѕ"), Ru("Ѕ")},
+      {Ru("ј"), Ru("Ј")}, {Ru("љ"), Ru("Љ")}, {Ru("њ"), Ru("Њ")}, {Ru("ќ"), Ru("Ќ")},
+      {Ru("ћ"), Ru("Ћ")}, {Ru("џ"), Ru("Џ")},
+  };
+  for (const auto& [lower, upper] : pairs) {
+    auto l = static_cast<unsigned char>(lower[0]);
+    auto u = static_cast<unsigned char>(upper[0]);
+    EXPECT_EQ(UpperCp1251(l), u) << lower;
+    EXPECT_EQ(LowerCp1251(u), l) << upper;
+    EXPECT_TRUE(IsLowerCp1251(l)) << lower;
+    EXPECT_FALSE(IsLowerCp1251(u)) << upper;
+  }
+}
+
+TEST(Case, LeavesNonLettersAloneAndCountsTheMicroSignAsLower) {
+  // Digits, punctuation, the trade mark sign and the numero sign.
+  for (int c : {0x30, 0x20, 0x2D, 0x99, 0xB9}) {
+    EXPECT_EQ(UpperCp1251(static_cast<unsigned char>(c)), c) << c;
+    EXPECT_EQ(LowerCp1251(static_cast<unsigned char>(c)), c) << c;
+  }
+  EXPECT_FALSE(IsLowerCp1251('5'));
+  EXPECT_TRUE(IsLowerCp1251(0xB5));
+  EXPECT_EQ(UpperCp1251(0xB5), 0xB5);
+  int lower_count = 0;
+  for (int c = 0; c < 256; ++c) lower_count += IsLowerCp1251(static_cast<unsigned char>(c));
+  EXPECT_EQ(lower_count, 26 + 33 + 14 + 1);
+}
+
+TEST(EqualsIgnoreAsciiCase, FoldsOnlyLatinLetters) {
+  EXPECT_TRUE(EqualsIgnoreAsciiCase("Columns", "COLUMNS"));
+  EXPECT_TRUE(EqualsIgnoreAsciiCase("", ""));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase("Columns", "Column"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase("[", "{"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase(Ru("Д"), Ru("д")));
+}
+
+TEST(CheckText, RejectsDigitsAndLowerCaseStarts) {
+  const std::pair<std::string, std::string> cases[] = {
+      {Ru("Москва"), Ru("Москва")},
+      {Ru("москва"), ""},
+      {Ru("Дом 5"), ""},
+      {Ru("Д"), Ru("Д")},
+      {"", ""},
+      {"moscow", ""},
+      {"Moscow", "Moscow"},
+      {Ru("ёлка"), ""},
+      {Ru("іван"), ""},
+      {Ru("\"Бор\""), Ru("\"Бор\"")},
+      {Ru(" лес"), Ru(" лес")},
+      {"0", ""},
+      {Ru("Лес9"), ""},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(CheckText(text), expected) << Cp1251ToUtf8(text);
+}
+
+}  // namespace
+}  // namespace mirvex
