@@ -113,11 +113,15 @@ const DictionaryImage* DictionaryCache::Get(std::string_view path) {
   // up as a different stamp on the next call and reloads it.
   std::optional<FileStamp> stamp = StampOf(path);
   std::uint64_t generation = StoreGeneration();
-  if (!stamp || !FileExists(path)) {
+  if (!stamp) {
     loaded_ = false;
     return nullptr;
   }
   if (loaded_ && path_ == path && stamp_ == stamp && generation_ == generation) return &image_;
+  if (!FileExists(path)) {
+    loaded_ = false;
+    return nullptr;
+  }
   path_ = std::string(path);
   stamp_ = stamp;
   generation_ = generation;

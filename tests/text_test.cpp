@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 #include "core/cp1251.h"
@@ -75,12 +74,6 @@ TEST(NumberText, AppendKeepsWhatTheTextHeld) {
   text += ',';
   AppendNumberText(text, -37.5);
   EXPECT_EQ(text, "Data0=(55.75,-37.5");
-}
-
-TEST(NumberText, ValueReadsBackWhatWasWritten) {
-  for (double v : {65.5, -0.000123, 37.61729, 1e14 + 1, 123.456789012345}) {
-    EXPECT_EQ(Value(NumberText(v)), v) << v;
-  }
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {

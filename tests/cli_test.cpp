@@ -1,0 +1,89 @@
+// The command line: its exit statuses, where messages go, and the program folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/cp1251.h"
+#include "tests/conversion_fixture.h"
+
+namespace mirvex::test {
+namespace {
+
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(dir_.path() / "object.txt", DictionaryBytes({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
+                                                            {"Школа", "0x10", "0x2f06", 0}}));
+    WriteFile(dir_.path() / "mirvex.ini", CrLf({"[System]", "KolSt=2", "TypeSt=1", "PodpSt=2", "TypeObj=0"}));
+    WriteFile(dir_.path() / "config.ini", CrLf({"[IMG ID]", "ID=1", "[END-IMG ID]"}));
+    WriteFile(dir_.path() / "map.mif", CrLf({"Columns 2", "Data", "", "Point 65.5 57.25", "    Symbol (35,0,12)"}));
+    WriteFile(dir_.path() / "map.mid", Ru(CrLf({"\"Школа\",\"Школа 1\""})));
+  }
+  int Convert(std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments = {"convert", File("map.mif"), File("map.mid"), File("map.mp"),
+                                          "--home", dir_.path().string()};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return RunMirvex(arguments, &out_, &err_);
+  }
+  std::string File(const char* name) { return (dir_.path() / name).string(); }
+
+  ScratchDir dir_;
+  std::string out_, err_;
+};
+
+TEST_F(CliTest, ConvertsWithTheProgramFolderSettings) {
+  std::string settings = ReadFile(dir_.path() / "mirvex.ini");
+  ASSERT_EQ(Convert({"--quiet"}), 0) << err_;
+  EXPECT_EQ(Cp1251ToUtf8(ReadFile(dir_.path() / "map.mp")),
+            CrLf({"[IMG ID]", "ID=1", "[END-IMG ID]", "", "", "[RGN10]", "Levels=0", "Type=0x2f06", "Label=Школа 1",
+                  "DirIndicator=1", "Data0=(57.25,65.5)", "[END-RGN10]"}));
+  EXPECT_NE(out_.find("Конвертация карты из формата MIF: Конвертация завершена\n"), std::string::npos);
+  EXPECT_NE(out_.find("[RGN10] 1, [RGN40] 0, [RGN80] 0"), std::string::npos);
+  EXPECT_EQ(err_, "");
+  EXPECT_EQ(ReadFile(dir_.path() / "mirvex.ini"), settings);
+}
+
+TEST_F(CliTest, SetOverridesOneKey) {
+  ASSERT_EQ(Convert({"--set", "Podpis=1", "--set", "rustransl=1"}), 0) << err_;
+  std::string map = ReadFile(dir_.path() / "map.mp");
+  EXPECT_NE(map.find("Label=\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, TransliterationFromTheCommandLine) {
+  ASSERT_EQ(Convert({"--set", "RusTransl=1"}), 0) << err_;
+  EXPECT_NE(ReadFile(dir_.path() / "map.mp").find("Label=Shkola 1\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, MissingInputIsAFailureOnStandardError) {
+  std::filesystem::remove(dir_.path() / "map.mid");
+  EXPECT_EQ(Convert(), 1);
+  EXPECT_EQ(err_, "Информация: Файл не найден\n" + File("map.mid") + "\n");
+  EXPECT_EQ(out_, "");
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "map.mp"));
+}
+
+TEST_F(CliTest, UsageErrors) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"unknown"},
+      {"convert", "a.mif", "a.mid"},
+      {"convert", "a.mif", "a.mid", "a.mp", "--set", "Combo1=x"},
+      {"convert", "a.mif", "a.mid", "a.mp", "--set", "novalue"},
+      {"convert", "a.mif", "a.mid", "a.mp", "--home"},
+      {"convert", "a.mif", "a.mid", "a.mp", "--bogus"},
+  };
+  for (const auto& arguments : cases) {
+    EXPECT_EQ(RunMirvex(arguments, &out_, &err_), 2) << testing::PrintToString(arguments);
+    EXPECT_NE(err_, "");
+  }
+}
+
+TEST_F(CliTest, HelpNamesTheCommands) {
+  EXPECT_EQ(RunMirvex({"--help"}, &out_), 0);
+  EXPECT_NE(out_.find("convert MIF MID RESULT"), std::string::npos);
+  EXPECT_EQ(RunMirvex({"convert", "--help"}, &out_), 0);
+  EXPECT_NE(out_.find("--home"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mirvex::test
