@@ -77,7 +77,9 @@ bool SameFile(std::string_view a, std::string_view b) {
 std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path) {
   fs::path native = NativePath(target);
   fs::path folder = native.parent_path();
-  std::string stem = "." + native.filename().string() + ".mirvex-";
+  std::string stem(1, '.');
+  stem += native.filename().string();
+  stem += ".mirvex-";
 #ifdef _WIN32
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = folder / (stem + std::to_string(GetTickCount64() + attempt));

@@ -178,7 +178,9 @@ bool WritePrivateProfile(std::string_view ini_path, std::string_view section,
 
   std::vector<std::string_view> lines = SplitLines(bytes);
   std::string entry = std::string(key) + "=" + std::string(value);
-  std::string header = "[" + std::string(section) + "]";
+  std::string header(1, '[');
+  header += section;
+  header += ']';
   if (std::optional<SectionSpan> span = FindSection(lines, section)) {
     std::size_t index = FindKey(lines, *span, key);
     if (index != span->end) {

@@ -58,8 +58,15 @@ std::string Quote(const std::string& argument) {
 int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::string* err) {
   ScratchDir scratch;
   std::string command = Quote(MIRVEX_BINARY);
-  for (const auto& argument : arguments) command += " " + Quote(argument);
-  command += " >" + Quote((scratch.path() / "out").string()) + " 2>" + Quote((scratch.path() / "err").string()) + " </dev/null";
+  for (const auto& argument : arguments) {
+    command += ' ';
+    command += Quote(argument);
+  }
+  command += " >";
+  command += Quote((scratch.path() / "out").string());
+  command += " 2>";
+  command += Quote((scratch.path() / "err").string());
+  command += " </dev/null";
   int status = std::system(command.c_str());
   if (out) *out = ReadFile(scratch.path() / "out");
   if (err) *err = ReadFile(scratch.path() / "err");

@@ -1,0 +1,78 @@
+// The real mirvex on whole maps: the bundled sample and a MIF/MID pair written by
+// GDAL, each compared byte for byte with its reviewed result, and compiled by mkgmap
+// when it is installed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/test_support.h"
+
+namespace mirvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct GoldenMap {
+  const char* name;
+  const char* mif;       // relative to the source tree
+  const char* mid;
+  const char* settings;  // mirvex.ini of the program folder, or null for the sample's
+  const char* expected;  // relative to tests/data
+};
+
+const GoldenMap kMaps[] = {
+    {"Sample", "data/sample/sample.mif", "data/sample/sample.mid", nullptr, "sample.expected.mp"},
+    {"Gdal", "tests/data/gdal/gdal_layer.mif", "tests/data/gdal/gdal_layer.mid",
+     "[System]\r\nKolSt=2\r\nTypeSt=1\r\nPodpSt=2\r\nAutoSet=1\r\n", "gdal/gdal_layer.expected.mp"},
+};
+
+const fs::path kSource = fs::path(MIRVEX_SOURCE_DATA).parent_path();
+
+// Converts one map with the shipped program-folder files; returns the result path.
+fs::path Convert(const GoldenMap& map, const ScratchDir& home) {
+  fs::copy_file(kSource / "data/config.ini", home.path() / "config.ini");
+  fs::copy_file(kSource / "data/object.txt", home.path() / "object.txt");
+  if (map.settings) {
+    WriteFile(home.path() / "mirvex.ini", map.settings);
+  } else {
+    fs::copy_file(kSource / "data/sample/mirvex.ini", home.path() / "mirvex.ini");
+  }
+  fs::path result = home.path() / "result.mp";
+  std::string err;
+  EXPECT_EQ(RunMirvex({"convert", (kSource / map.mif).string(), (kSource / map.mid).string(), result.string(),
+                       "--home", home.path().string(), "--quiet"},
+                      nullptr, &err),
+            0)
+      << err;
+  return result;
+}
+
+TEST(Golden, MapsConvertToTheirReviewedResults) {
+  for (const GoldenMap& map : kMaps) {
+    ScratchDir home;
+    fs::path result = Convert(map, home);
+    EXPECT_EQ(ReadFile(result), ReadFile(fs::path(MIRVEX_TEST_DATA) / map.expected)) << map.name;
+  }
+}
+
+TEST(Golden, MapCompilerAcceptsTheResults) {
+  if (std::system("command -v mkgmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "mkgmap is not installed";
+  for (const GoldenMap& map : kMaps) {
+    ScratchDir home;
+    fs::path result = Convert(map, home);
+    fs::path out = home.path() / "img";
+    fs::create_directories(out);
+    std::string command = "cd '" + home.path().string() + "' && mkgmap --output-dir=img result.mp >log 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << map.name << ReadFile(home.path() / "log");
+    std::string log = ReadFile(home.path() / "log");
+    EXPECT_EQ(log.find("SEVERE"), std::string::npos) << map.name << log;
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << map.name << log;
+    bool image = false;
+    for (const auto& entry : fs::directory_iterator(out)) image |= entry.path().extension() == ".img";
+    EXPECT_TRUE(image) << map.name << log;
+  }
+}
+
+}  // namespace
+}  // namespace mirvex::test
