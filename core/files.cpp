@@ -1,5 +1,7 @@
 #include "core/files.h"
 
+#include <filesystem>
+
 #include "core/cp1251.h"
 #include "core/platform.h"
 #include "core/text.h"
@@ -15,6 +17,22 @@ bool FileExists(std::string_view path) {
   if (!file) return false;
   std::fclose(file);
   return true;
+}
+
+ReadState ReadWholeFile(std::string_view path, std::string& bytes) {
+  bytes.clear();
+  std::FILE* file = OpenForReading(path);
+  if (!file) {
+    std::error_code error;
+    bool present = std::filesystem::exists(NativePath(path), error);
+    return present || error ? ReadState::kUnreadable : ReadState::kMissing;
+  }
+  char chunk[1 << 16];
+  std::size_t count;
+  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, count);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return failed ? ReadState::kUnreadable : ReadState::kRead;
 }
 
 void ShowInformation(Host& host, const std::string& text) {

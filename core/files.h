@@ -22,6 +22,13 @@ void ShowMissingFile(Host& host, std::string_view path);
 // operation reports a failure.
 void ShowInformation(Host& host, const std::string& text);
 
+enum class ReadState { kRead, kMissing, kUnreadable };
+
+// Reads a whole file into `bytes`. kMissing when nothing exists at the path;
+// kUnreadable when something is there but could not be read completely (a folder,
+// no access, a read error), so it must not be overwritten either.
+ReadState ReadWholeFile(std::string_view path, std::string& bytes);
+
 // The result of an operation. Bytes go to a temporary file in the target's folder;
 // Commit() puts it in place of the target only when every write succeeded, so a
 // failed or abandoned operation leaves an existing target exactly as it was.

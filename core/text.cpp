@@ -241,6 +241,16 @@ unsigned char UpperCp1251(unsigned char c) { return kCase.upper[c]; }
 unsigned char LowerCp1251(unsigned char c) { return kCase.lower[c]; }
 bool IsLowerCp1251(unsigned char c) { return kCase.is_lower[c]; }
 
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperCp1251(static_cast<unsigned char>(a[i])) != UpperCp1251(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

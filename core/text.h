@@ -39,6 +39,10 @@ unsigned char LowerCp1251(unsigned char c);
 // True exactly for the lower-case letters, the micro sign included.
 bool IsLowerCp1251(unsigned char c);
 
+// Case-insensitive comparison of cp1251 texts, Latin and Cyrillic letters alike
+// (names of INI sections and keys).
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
 // ASCII-only case-insensitive comparison (keywords of the MIF format).
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 

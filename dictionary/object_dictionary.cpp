@@ -66,15 +66,8 @@ bool DictionaryImage::Load(std::string_view path) {
   // Only a regular file has an end; a device could be read for ever.
   std::error_code error;
   if (!fs::is_regular_file(NativePath(path), error)) return false;
-  std::FILE* file = OpenForReading(path);
-  if (!file) return false;
   std::string bytes;
-  char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return false;
+  if (ReadWholeFile(path, bytes) != ReadState::kRead) return false;
   if (bytes.empty()) return true;
 
   // Records 1..N, then the read that reaches past the end: the trailing partial

@@ -52,16 +52,9 @@ std::string TemplatePath(std::string_view program_folder) {
 }
 
 std::string LoadTemplate(std::string_view config_path) {
-  std::FILE* file = OpenForReading(config_path);
-  if (!file) return BuiltInTemplate();
   std::string bytes;
-  char chunk[1 << 14];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, count);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
   // A half-read template shown in the window would be saved back at the first edit.
-  if (failed) return BuiltInTemplate();
+  if (ReadWholeFile(config_path, bytes) != ReadState::kRead) return BuiltInTemplate();
 
   // Every line gets CR LF, whatever ended it in the file (CR LF, LF or CR); a line end
   // at the very end of the file closes the last line and starts no empty one.

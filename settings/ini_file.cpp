@@ -24,40 +24,8 @@ std::string_view TrimBlanksAndTabs(std::string_view text) {
   return text;
 }
 
-// Section and key names match without regard to letter case, Latin and Cyrillic alike.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperCp1251(static_cast<unsigned char>(a[i])) !=
-        UpperCp1251(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
-enum class FileState { kRead, kMissing, kUnreadable };
-
-// The whole file. kMissing when nothing exists at the path; kUnreadable when something
-// is there but could not be read completely (so it must not be overwritten).
-FileState ReadWholeFile(std::string_view path, std::string& bytes) {
-  bytes.clear();
-  std::FILE* file = OpenForReading(path);
-  if (!file) {
-    std::error_code error;
-    bool present = std::filesystem::exists(NativePath(path), error);
-    return present || error ? FileState::kUnreadable : FileState::kMissing;
-  }
-  char chunk[1 << 14];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, count);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return failed ? FileState::kUnreadable : FileState::kRead;
 }
 
 // The lines without their ends; CR LF, LF and CR all end a line, and a last line
@@ -114,7 +82,7 @@ std::optional<SectionSpan> FindSection(const std::vector<std::string_view>& line
                                        std::string_view section) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     ParsedLine parsed = ParseLine(lines[i]);
-    if (parsed.kind != LineKind::kSection || !SameName(parsed.name, section)) continue;
+    if (parsed.kind != LineKind::kSection || !EqualsIgnoreCase(parsed.name, section)) continue;
     std::size_t end = i + 1;
     while (end < lines.size() && ParseLine(lines[end]).kind != LineKind::kSection) ++end;
     return SectionSpan{i, end};
@@ -127,7 +95,7 @@ std::size_t FindKey(const std::vector<std::string_view>& lines, SectionSpan span
                     std::string_view key) {
   for (std::size_t i = span.header + 1; i < span.end; ++i) {
     ParsedLine parsed = ParseLine(lines[i]);
-    if (parsed.kind == LineKind::kEntry && SameName(parsed.name, key)) return i;
+    if (parsed.kind == LineKind::kEntry && EqualsIgnoreCase(parsed.name, key)) return i;
   }
   return span.end;
 }
@@ -156,7 +124,7 @@ std::string ReadPrivateProfile(std::string_view ini_path, std::string_view secti
   section = TrimBlanksAndTabs(section);
   key = TrimBlanksAndTabs(key);
   std::string bytes;
-  if (ReadWholeFile(ini_path, bytes) != FileState::kRead) return {};
+  if (ReadWholeFile(ini_path, bytes) != ReadState::kRead) return {};
   std::vector<std::string_view> lines = SplitLines(bytes);
   std::optional<SectionSpan> span = FindSection(lines, section);
   if (!span) return {};
@@ -174,7 +142,7 @@ bool WritePrivateProfile(std::string_view ini_path, std::string_view section,
   std::string bytes;
   // A file that is there but cannot be read must not be replaced by one holding only
   // the new key.
-  if (ReadWholeFile(ini_path, bytes) == FileState::kUnreadable) return false;
+  if (ReadWholeFile(ini_path, bytes) == ReadState::kUnreadable) return false;
 
   std::vector<std::string_view> lines = SplitLines(bytes);
   std::string entry = std::string(key) + "=" + std::string(value);

@@ -39,17 +39,6 @@ constexpr SystemKey kSystemKeys[] = {
     {"Podpis", Control::kCheck5, true},
 };
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperCp1251(static_cast<unsigned char>(a[i])) !=
-        UpperCp1251(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // A hand-edited file may hold any number; it is kept inside the range of a check value.
 int CheckValue(std::string_view text) {
   double value = RoundHalfEven(Value(text));
