@@ -8,6 +8,10 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"convert", "convert MIF MID RESULT [--home DIR] [--set KEY=VALUE]... [--quiet]",
        "Конвертирует карту MIF/MID в текстовую карту Garmin.", RunConvert},
+      {"crop", "crop MAP RESULT [--home DIR] [--set Koord2=..]... [--quiet]",
+       "Вырезает из текстовой карты прямоугольник Koord2..Koord5 (градусы.минуты).", RunCrop},
+      {"testmap", "testmap RESULT [--home DIR]",
+       "Записывает тестовую карту со всеми кодами типов; файл RESULT должен существовать.", RunTestMap},
   };
   return commands;
 }

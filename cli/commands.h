@@ -34,5 +34,7 @@ const std::vector<Command>& Commands();
 int UsageError(const std::string& message);
 
 int RunConvert(const CommandLine& command_line);
+int RunCrop(const CommandLine& command_line);
+int RunTestMap(const CommandLine& command_line);
 
 }  // namespace mirvex

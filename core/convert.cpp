@@ -1,6 +1,5 @@
 #include "core/convert.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 
@@ -10,6 +9,7 @@
 #include "core/mid_reader.h"
 #include "core/mif_header.h"
 #include "core/mif_lines.h"
+#include "core/progress.h"
 #include "core/text.h"
 #include "core/text_reader.h"
 #include "core/type_lookup.h"
@@ -18,46 +18,6 @@
 namespace mirvex {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-// The window repaints at most this often during a conversion.
-constexpr auto kRepaintInterval = std::chrono::milliseconds(50);
-
-// Percentage and event processing, throttled so that neither slows a large map.
-class ProgressReporter {
- public:
-  ProgressReporter(Host& host, std::uint64_t size) : host_(host), size_(size) {
-    host_.SetProgressRange(1, static_cast<std::int64_t>(size > 0 ? size : 1));
-    host_.SetProgressValue(1);
-  }
-
-  void Update(std::uint64_t offset) {
-    if ((++lines_ & 255) != 0) return;
-    auto now = Clock::now();
-    if (now - last_ < kRepaintInterval) return;
-    last_ = now;
-    int percent = size_ > 0 ? static_cast<int>(offset * 100 / size_) + 1 : 100;
-    if (percent > 100) percent = 100;
-    if (percent != percent_) {
-      percent_ = percent;
-      host_.SetProgressValue(static_cast<std::int64_t>(offset > 0 ? offset : 1));
-      host_.SetPercentCaption(std::to_string(percent));
-    }
-    host_.ProcessEvents();
-  }
-
-  void Finish() {
-    host_.SetProgressValue(static_cast<std::int64_t>(size_ > 0 ? size_ : 1));
-    host_.SetPercentCaption("100");
-  }
-
- private:
-  Host& host_;
-  std::uint64_t size_;
-  std::uint64_t lines_ = 0;
-  int percent_ = -1;
-  Clock::time_point last_ = Clock::now();
-};
 
 // The MIF object loop: recognises objects by their first word, collects each
 // object's coordinates and hands it to the writer when it is complete.
@@ -381,7 +341,8 @@ ConversionResult Convert(OperationContext& context) {
     ShowWriteFailure(host, map_path);
     return result;
   }
-  ProgressReporter progress(host, mif.Size());
+  // The percentage counts from 1, as the window has always shown it.
+  ProgressReporter progress(host, mif.Size(), mif.Size(), 1);
   map.WriteLine(controls.Text(Control::kText24));
 
   MifHeaderInfo header;

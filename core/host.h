@@ -24,6 +24,9 @@ class Host {
   virtual void SetPercentCaption(const std::string& caption) = 0;
   // Lets the window repaint and handle input; callers throttle it.
   virtual void ProcessEvents() = 0;
+  // The crop's status labels: `Label1` ("Идет редактирование карты. Ждите...") shown
+  // and `Label10` hidden while it runs, the other way round afterwards.
+  virtual void SetCropRunning(bool running) { (void)running; }
 };
 
 // The controls of the main window whose values the operations read. Each keeps the

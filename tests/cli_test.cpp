@@ -87,3 +87,22 @@ TEST_F(CliTest, HelpNamesTheCommands) {
 
 }  // namespace
 }  // namespace mirvex::test
+
+namespace mirvex::test {
+namespace {
+
+TEST(CliTestMap, WritesAnExistingFileAndRefusesAMissingOne) {
+  ScratchDir dir;
+  std::string out, err;
+  EXPECT_EQ(RunMirvex({"testmap", dir.File("absent.mp"), "--home", dir.path().string()}, &out, &err), 1);
+  EXPECT_EQ(err, "Информация: Файл не найден\n" + dir.File("absent.mp") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "absent.mp"));
+
+  WriteFile(dir.path() / "test.mp", "");
+  EXPECT_EQ(RunMirvex({"testmap", dir.File("test.mp"), "--home", dir.path().string()}, &out, &err), 0) << err;
+  EXPECT_EQ(out, "Создание тестовой карты: Создание карты завершенно\n");
+  EXPECT_EQ(std::filesystem::file_size(dir.path() / "test.mp"), 4550123u);
+}
+
+}  // namespace
+}  // namespace mirvex::test

@@ -56,6 +56,28 @@ TEST(Golden, MapsConvertToTheirReviewedResults) {
   }
 }
 
+// The crop of the sample's converted map and of a hand-written map with [RGN20],
+// Origin and several Data lines, with the sample's rectangle.
+TEST(Golden, CropsGiveTheirReviewedResults) {
+  struct CropCase {
+    const char* map;  // in tests/data
+    const char* expected;
+  };
+  for (const CropCase& crop : {CropCase{"sample.expected.mp", "sample.cut.expected.mp"},
+                               CropCase{"hand_written.mp", "hand_written.cut.expected.mp"}}) {
+    ScratchDir home;
+    fs::copy_file(kSource / "data/sample/mirvex.ini", home.path() / "mirvex.ini");
+    fs::path result = home.path() / "cut.mp";
+    std::string err;
+    ASSERT_EQ(RunMirvex({"crop", (fs::path(MIRVEX_TEST_DATA) / crop.map).string(), result.string(), "--home",
+                         home.path().string()},
+                        nullptr, &err),
+              0)
+        << err;
+    EXPECT_EQ(ReadFile(result), ReadFile(fs::path(MIRVEX_TEST_DATA) / crop.expected)) << crop.map;
+  }
+}
+
 TEST(Golden, MapCompilerAcceptsTheResults) {
   if (std::system("command -v mkgmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "mkgmap is not installed";
   for (const GoldenMap& map : kMaps) {
