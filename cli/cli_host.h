@@ -3,11 +3,11 @@
 // shown on a terminal.
 #pragma once
 
-#include "core/host.h"
+#include "ui/main_window.h"
 
 namespace mirvex {
 
-class CliHost : public Host {
+class CliHost : public ui::WindowHost {
  public:
   explicit CliHost(bool show_progress);
   ~CliHost() override;
@@ -18,6 +18,8 @@ class CliHost : public Host {
   void SetProgressValue(std::int64_t) override {}
   void SetPercentCaption(const std::string& caption) override;
   void ProcessEvents() override {}
+  bool OpenDocument(const std::string&) override { return false; }
+  void Quit() override {}
 
  private:
   void ClearPercent();

@@ -1,12 +1,9 @@
-// mirvex convert MIF MID RESULT: the conversion of the main window's second press
-// of "Конвертировать карту", with the options of the program folder.
-#include <cstdio>
+// mirvex convert MIF MID RESULT: the second press of "Конвертировать карту" in the
+// main window, with the options of the program folder.
 #include <string>
 
-#include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
-#include "core/convert.h"
 
 namespace mirvex {
 
@@ -16,19 +13,17 @@ int RunConvert(const CommandLine& command_line) {
   }
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
-  setup.controls.SetText(Control::kCombo1, ArgumentText(command_line.positional[0]));
-  setup.controls.SetText(Control::kCombo2, ArgumentText(command_line.positional[1]));
-  setup.controls.SetText(Control::kCombo3, ArgumentText(command_line.positional[2]));
-
-  CliHost host(!command_line.quiet && IsTerminal(stderr));
-  WindowState state;
-  OperationContext context{host, setup.controls, state, setup.program_prefix};
-  ConversionResult result = Convert(context);
-  if (result.status != OperationStatus::kCompleted) return kExitFailed;
-  PrintText(stdout, "  " + setup.controls.Text(Control::kCombo3) + "\n  [RGN10] " +
-                        std::to_string(result.counts.points) + ", [RGN40] " +
-                        std::to_string(result.counts.polylines) + ", [RGN80] " +
-                        std::to_string(result.counts.regions) + "\n");
+  ui::MainWindow& window = *setup.window;
+  window.SetText(Control::kCombo1, ArgumentText(command_line.positional[0]));
+  window.SetText(Control::kCombo2, ArgumentText(command_line.positional[1]));
+  window.SetText(Control::kCombo3, ArgumentText(command_line.positional[2]));
+  window.control("Frame3").SetVisible(true);
+  window.Command5_Click();
+  if (window.last_status() != OperationStatus::kCompleted) return kExitFailed;
+  const SectionCounts& counts = window.last_counts();
+  PrintText(stdout, "  " + window.Text(Control::kCombo3) + "\n  [RGN10] " + std::to_string(counts.points) +
+                        ", [RGN40] " + std::to_string(counts.polylines) + ", [RGN80] " +
+                        std::to_string(counts.regions) + "\n");
   return kExitCompleted;
 }
 

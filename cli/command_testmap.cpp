@@ -1,8 +1,6 @@
-// mirvex testmap RESULT: the test map of the main window's "Тестовая карта".
-#include "cli/cli_host.h"
+// mirvex testmap RESULT: the second press of "Тестовая карта" in the main window.
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
-#include "core/test_map.h"
 
 namespace mirvex {
 
@@ -10,12 +8,11 @@ int RunTestMap(const CommandLine& command_line) {
   if (command_line.positional.size() != 1) return UsageError("testmap ждёт один путь: RESULT");
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
-  setup.controls.SetText(Control::kCombo4, ArgumentText(command_line.positional[0]));
-
-  CliHost host(false);
-  WindowState state;
-  OperationContext context{host, setup.controls, state, setup.program_prefix};
-  return WriteTestMap(context) == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
+  ui::MainWindow& window = *setup.window;
+  window.SetText(Control::kCombo4, ArgumentText(command_line.positional[0]));
+  window.control("Frame7").SetVisible(true);
+  window.Command2_Click();
+  return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
 }
 
 }  // namespace mirvex

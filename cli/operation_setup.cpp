@@ -1,11 +1,11 @@
 #include "cli/operation_setup.h"
 
 #include <array>
+#include <cstdio>
 #include <string_view>
 
+#include "core/platform.h"
 #include "core/text.h"
-#include "settings/header_template.h"
-#include "settings/ini_file.h"
 #include "settings/system_keys.h"
 
 namespace mirvex {
@@ -20,23 +20,21 @@ constexpr std::array<std::string_view, 19> kOverridable = {
 }  // namespace
 
 int OperationSetup::Load(const CommandLine& command_line) {
-  program_folder = command_line.home.empty() ? ExecutableFolder() : ArgumentText(command_line.home);
-  while (program_folder.size() > 1 && program_folder.back() == kPathSeparator) program_folder.pop_back();
-  program_prefix = program_folder + kPathSeparator;
+  std::string folder = command_line.home.empty() ? ExecutableFolder() : ArgumentText(command_line.home);
+  while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
 
-  LoadSystemControls(SettingsPath(program_folder), controls);
+  host = std::make_unique<CliHost>(!command_line.quiet && IsTerminal(stderr));
+  window = std::make_unique<ui::MainWindow>(*host, folder, /*read_only=*/true);
+  window->Load();
   for (const auto& [key, value] : command_line.settings) {
     const SystemKey* system_key = FindSystemKey(key);
     bool allowed = false;
     for (std::string_view name : kOverridable) {
       if (system_key && EqualsIgnoreAsciiCase(name, system_key->key)) allowed = true;
     }
-    if (!allowed) {
-      return UsageError("неизвестный ключ в --set: " + key);
-    }
-    ApplySetting(controls, *system_key, ArgumentText(value));
+    if (!allowed) return UsageError("неизвестный ключ в --set: " + key);
+    ApplySetting(*window, *system_key, ArgumentText(value));
   }
-  controls.SetText(Control::kText24, LoadTemplate(TemplatePath(program_folder)));
   return kExitCompleted;
 }
 

@@ -1,12 +1,14 @@
-// The program folder and the control values an operation starts from on the
-// command line: section System of mirvex.ini, the --set overrides, the template.
+// The program folder and the control values an operation starts from on the command
+// line: the main window's own start-up (section System of mirvex.ini, the saved
+// paths, the config.ini template) in read-only mode, then the --set overrides.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "cli/cli_host.h"
 #include "cli/commands.h"
-#include "core/control_table.h"
-#include "core/platform.h"
+#include "ui/main_window.h"
 
 namespace mirvex {
 
@@ -14,9 +16,8 @@ struct OperationSetup {
   // Returns kExitCompleted, or kExitUsage after reporting a bad --set.
   int Load(const CommandLine& command_line);
 
-  std::string program_folder;  // cp1251, no trailing separator
-  std::string program_prefix;  // the folder followed by the separator
-  ControlTable controls;
+  std::unique_ptr<CliHost> host;
+  std::unique_ptr<ui::MainWindow> window;
 };
 
 }  // namespace mirvex

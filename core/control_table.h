@@ -13,7 +13,7 @@ class ControlTable : public ControlValues {
   std::string Text(Control control) const override;
   void SetText(Control control, const std::string& text) override;
   int Check(Control control) const override;
-  void SetCheck(Control control, int value);
+  void SetCheck(Control control, int value) override;
 
  private:
   std::array<std::string, kControlCount> texts_;

@@ -52,6 +52,7 @@ class ControlValues {
   virtual void SetText(Control control, const std::string& text) = 0;
   // The value of a check box: 0 clear, 1 ticked (2 greyed is never "set").
   virtual int Check(Control control) const = 0;
+  virtual void SetCheck(Control control, int value) = 0;
   bool IsSet(Control control) const { return Check(control) == 1; }
 };
 

@@ -1,16 +1,11 @@
 #include "settings/system_keys.h"
 
-#include <climits>
-#include <cmath>
-
 #include "core/text.h"
 #include "settings/ini_file.h"
 
 namespace mirvex {
 
 namespace {
-
-constexpr std::string_view kSystemSection = "System";
 
 // The order in which the window fills its controls at start-up. PathCount is read
 // between AutoSet and KolSt but mirrors no control, so it is not listed.
@@ -39,15 +34,6 @@ constexpr SystemKey kSystemKeys[] = {
     {"Podpis", Control::kCheck5, true},
 };
 
-// A hand-edited file may hold any number; it is kept inside the range of a check value.
-int CheckValue(std::string_view text) {
-  double value = RoundHalfEven(Value(text));
-  if (std::isnan(value)) return 0;
-  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-  return static_cast<int>(value);
-}
-
 }  // namespace
 
 std::span<const SystemKey> SystemKeys() { return kSystemKeys; }
@@ -59,17 +45,18 @@ const SystemKey* FindSystemKey(std::string_view key) {
   return nullptr;
 }
 
-void ApplySetting(ControlTable& controls, const SystemKey& key, std::string_view value) {
-  if (key.is_check) {
-    controls.SetCheck(key.control, CheckValue(value));
-  } else {
-    controls.SetText(key.control, std::string(value));
-  }
+int CheckBoxValue(std::string_view text, bool* valid) {
+  double value = RoundHalfEven(Value(text));
+  bool usable = value == 0 || value == 1;
+  if (valid) *valid = usable;
+  return usable ? static_cast<int>(value) : 0;
 }
 
-void LoadSystemControls(std::string_view ini_path, ControlTable& controls) {
-  for (const SystemKey& key : kSystemKeys) {
-    ApplySetting(controls, key, ReadPrivateProfile(ini_path, kSystemSection, key.key));
+void ApplySetting(ControlValues& controls, const SystemKey& key, std::string_view value) {
+  if (key.is_check) {
+    controls.SetCheck(key.control, CheckBoxValue(value));
+  } else {
+    controls.SetText(key.control, std::string(value));
   }
 }
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/control_table.h"
+#include "core/host.h"
 
 namespace mirvex {
 
@@ -20,12 +20,13 @@ std::span<const SystemKey> SystemKeys();
 // The key of that name (letter case ignored), or nullptr.
 const SystemKey* FindSystemKey(std::string_view key);
 
-// Puts a stored value into its control: a text box takes the text unchanged; a check
-// box takes the leading number rounded to a whole number, halves to even.
-void ApplySetting(ControlTable& controls, const SystemKey& key, std::string_view value);
+// The value a check box shows for a stored text: its leading number rounded to a
+// whole number (halves to even) when that is 0 or 1. Anything else, as a hand-edited
+// file may hold, shows an unticked box; `valid` then tells the caller to store 0.
+int CheckBoxValue(std::string_view text, bool* valid = nullptr);
 
-// Fills the controls from section System of the settings file at `ini_path` (a
-// missing file or key gives an empty text or a clear box).
-void LoadSystemControls(std::string_view ini_path, ControlTable& controls);
+// Puts a stored value into its control: a text box takes the text unchanged, a check
+// box its CheckBoxValue.
+void ApplySetting(ControlValues& controls, const SystemKey& key, std::string_view value);
 
 }  // namespace mirvex

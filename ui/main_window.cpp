@@ -1,0 +1,460 @@
+#include "ui/main_window.h"
+
+#include <cstdlib>
+
+#include "core/cp1251.h"
+#include "core/crop.h"
+#include "core/files.h"
+#include "core/platform.h"
+#include "core/test_map.h"
+#include "core/text.h"
+#include "settings/header_template.h"
+#include "settings/ini_file.h"
+#include "settings/system_keys.h"
+
+namespace mirvex::ui {
+
+namespace {
+
+constexpr const char* kPathSections[] = {"Path1", "Path2", "Path3"};
+constexpr const char* kPathCombos[] = {"Combo1", "Combo2", "Combo3"};
+
+// Controls and their state when the window is created, before the settings are read.
+struct InitialControl {
+  const char* name;
+  const char* text;  // UTF-8
+  bool visible;
+  bool enabled;
+};
+
+constexpr InitialControl kInitialControls[] = {
+    {"Form1", "", true, true},
+    {"Command5", "Конвертировать карту", true, true},
+    {"Command1", "Редактировать карту", true, true},
+    {"Command2", "Тестовая карта", true, true},
+    {"Command3", "ВЫХОД", true, true},
+    {"Bar", "", true, true},
+    {"Frame6", "", true, true},
+    {"Label11", "", true, true},
+    {"List1", "", true, true},
+    {"Picture1", "", true, true},
+    {"List2", "", true, true},
+    {"Check1", "Русские буквы в транслите (Дорога=Doroga)", true, true},
+    {"Check2", "Автоматически определять тип региона", true, true},
+    {"Check4", "Повысить уровень обекта (Полигоны) при площади больше чем:", true, true},
+    {"Text17", "2.033", true, false},
+    {"Text24", "", false, true},
+    {"Command7_0", "Точки", true, false},
+    {"Command7_1", "Линии", true, false},
+    {"Command7_3", "Полигоны", true, false},
+    {"Command6", "Назначить", true, false},
+    {"Command4_1", "Назначить", true, false},
+    {"Command8", "Удалить", true, false},
+    {"Command11", "Уровень", true, false},
+    {"Slider1", "", true, false},
+    {"Text25", "Неопределенный тип объекта", true, false},
+    {"Command10_0", "Следующие 100", true, true},
+    {"Command10_1", "Предыдущие 100", true, true},
+    {"Text7", "", true, true},
+    {"Text8", "1 >> 100", true, true},
+    {"Picture2", "", true, true},
+    {"Text18", "", true, true},
+    {"Label27", "", true, true},
+    {"Frame3", "", false, true},
+    {"Frame4", "Файлы карт", true, true},
+    {"Combo1", "", true, true},
+    {"Combo2", "", true, true},
+    {"Combo3", "", true, true},
+    {"Command44", "Сохранить путь", true, true},
+    {"Command55", "Удалить путь", true, true},
+    {"Frame8", "Подписи к объектам", true, true},
+    {"Check3", "Определять автоматически", true, true},
+    {"Check5", "Отключить подписи", true, true},
+    {"Text16", "2", true, false},
+    {"Text15", "2", true, true},
+    {"Text9", "1", true, true},
+    {"Command9", "Выбрать столбец", true, true},
+    {"Command41", "Редактировать объекты", true, true},
+    {"Command49", "Масштаб", true, true},
+    {"Command51", "Привязка", true, true},
+    {"Frame9", "Система координат", false, true},
+    {"Check6", "Привязывать карту к системе координат", true, true},
+    {"Text19", "60.00", true, true},
+    {"Text20", "60.00", true, true},
+    {"Text21", "84.00", true, true},
+    {"Text22", "54.00", true, true},
+    {"Text23", "-0.8", true, true},
+    {"windows", "", false, true},
+    {"Frame1", "Параметры", true, true},
+    {"Text2", "60.00", true, true},
+    {"Text3", "60.00", true, true},
+    {"Text4", "84.00", true, true},
+    {"Text5", "54.00", true, true},
+    {"Frame2", "Файлы карт", true, true},
+    {"Text1", "c:\\map\\map.txt", true, true},
+    {"Text6", "c:\\map\\result.txt", true, true},
+    {"Command15", "Скопировать результат конвертирования в путь к карте", true, true},
+    {"Label10", "Введите параметры редактирования:", true, true},
+    {"Label1", "Идет редактирование карты. Ждите...", false, true},
+    {"Frame7", "Тестовая шаблонная карта", false, true},
+    {"Combo4", "c:\\map\\test.txt", true, true},
+};
+
+// The operations' controls by their place in Control.
+constexpr const char* kOperationControls[kControlCount] = {
+    "Combo1", "Combo2", "Combo3", "Combo4", "Text1",  "Text2",  "Text3",
+    "Text4",  "Text5",  "Text6",  "Text9",  "Text15", "Text16", "Text17",
+    "Text19", "Text20", "Text21", "Text22", "Text23", "Text24", "Check1",
+    "Check2", "Check3", "Check4", "Check5", "Check6",
+};
+
+// The window's starting geometry in twips: List1, the splitter, List2.
+constexpr int kFormWidth = 15000;
+constexpr int kList1Width = 3000;
+constexpr int kSplitterWidth = 50;
+
+std::string PathKey(int i) { return "p" + std::to_string(i); }
+
+int PathCount(std::string_view folder) {
+  return static_cast<int>(Value(ReadSetting(folder, kSystemSection, "PathCount")));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(WindowHost& host, std::string program_folder, bool read_only)
+    : host_(host), program_folder_(std::move(program_folder)), read_only_(read_only) {
+  program_prefix_ = program_folder_ + kPathSeparator;
+  CreateControls();
+  WireSettings();
+}
+
+UiControl& MainWindow::Add(const char* name) {
+  auto [entry, added] = controls_.emplace(name, std::make_unique<UiControl>(name));
+  return *entry->second;
+}
+
+void MainWindow::CreateControls() {
+  for (const InitialControl& initial : kInitialControls) {
+    UiControl& c = Add(initial.name);
+    c.SetText(Ru(initial.text));
+    c.SetVisible(initial.visible);
+    c.SetEnabled(initial.enabled);
+  }
+  // The form starts with Check1 and Check3 ticked, their dependents as they match.
+  control("Check1").SetCheck(1);
+  control("Check3").SetCheck(1);
+  control("Text16").SetBackground(Background::kGrey);
+  control("Text17").SetBackground(Background::kGrey);
+  control("Form1").SetGeometry(0, kFormWidth);
+  control("List1").SetGeometry(kList1Left, kList1Width);
+  control("Picture1").SetGeometry(kList1Left + kList1Width, kSplitterWidth);
+  int list2_left = kList1Left + kList1Width + kList2Gap;
+  control("List2").SetGeometry(list2_left, kFormWidth - list2_left - kList2RightMargin);
+}
+
+void MainWindow::WireSettings() {
+  for (const SystemKey& key : SystemKeys()) {
+    const char* name = kOperationControls[static_cast<int>(key.control)];
+    system_keys_[name] = key.key;
+    if (key.is_check) {
+      control(name).Subscribe([this](UiControl& box, Change change) {
+        if (change == Change::kCheck) OnCheckBox(box);
+      });
+    } else {
+      control(name).Subscribe([this, key = std::string(key.key)](UiControl& box, Change change) {
+        if (change == Change::kText) WriteSystem(key, box.text());
+      });
+    }
+  }
+  control("Text24").Subscribe([this](UiControl&, Change change) {
+    if (change == Change::kText) OnTemplateChanged();
+  });
+  // Choosing a saved MIF path shows its partner MID and result paths.
+  control("Combo1").Subscribe([this](UiControl& combo, Change change) {
+    if (change != Change::kListIndex) return;
+    control("Combo2").SetListIndex(combo.list_index());
+    control("Combo3").SetListIndex(combo.list_index());
+  });
+}
+
+UiControl& MainWindow::control(std::string_view name) {
+  auto entry = controls_.find(name);
+  if (entry == controls_.end()) std::abort();
+  return *entry->second;
+}
+
+const UiControl& MainWindow::control(std::string_view name) const {
+  auto entry = controls_.find(name);
+  if (entry == controls_.end()) std::abort();
+  return *entry->second;
+}
+
+UiControl& MainWindow::control(Control which) { return control(kOperationControls[static_cast<int>(which)]); }
+
+std::string MainWindow::Text(Control which) const {
+  return control(kOperationControls[static_cast<int>(which)]).text();
+}
+
+void MainWindow::SetText(Control which, const std::string& text) { control(which).SetText(text); }
+
+int MainWindow::Check(Control which) const { return control(kOperationControls[static_cast<int>(which)]).check(); }
+
+void MainWindow::SetCheck(Control which, int value) { control(which).SetCheck(value); }
+
+void MainWindow::Store(std::string_view section, std::string_view key, const std::string& value) {
+  if (!read_only_) WriteSetting(program_folder_, section, key, value);
+}
+
+// A check box updates the box that depends on it, then stores its value.
+void MainWindow::OnCheckBox(UiControl& box) {
+  bool ticked = box.check() == 1;
+  auto grey_when_ticked = [&](const char* dependent) {
+    control(dependent).SetEnabled(!ticked);
+    control(dependent).SetBackground(ticked ? Background::kGrey : Background::kWhite);
+  };
+  if (box.name() == "Check3") grey_when_ticked("Text16");
+  if (box.name() == "Check5") grey_when_ticked("Text15");
+  if (box.name() == "Check4") {
+    control("Text17").SetEnabled(ticked);
+    control("Text17").SetBackground(ticked ? Background::kToolTip : Background::kGrey);
+  }
+  WriteSystem(system_keys_[box.name()], std::to_string(box.check()));
+}
+
+void MainWindow::OnTemplateChanged() {
+  if (loading_ || read_only_) return;
+  if (WriteTemplate(TemplatePath(program_folder_), control("Text24").text())) {
+    template_failure_reported_ = false;
+    return;
+  }
+  // Reported once, not at every keystroke; the template stays in the window as typed.
+  if (template_failure_reported_) return;
+  template_failure_reported_ = true;
+  ShowInformation(*this, Ru("Не удалось сохранить шаблон заголовка карты:") + std::string(kLineBreak) +
+                             TemplatePath(program_folder_));
+}
+
+void MainWindow::Load() {
+  loading_ = true;
+  std::string config = TemplatePath(program_folder_);
+  bool template_missing = !FileExists(config);
+  control("Text24").SetText(LoadTemplate(config));
+
+  for (const SystemKey& key : SystemKeys()) {
+    std::string value = ReadSetting(program_folder_, kSystemSection, key.key);
+    if (!key.is_check) {
+      control(key.control).SetText(value);
+      continue;
+    }
+    bool valid = true;
+    control(key.control).SetCheck(CheckBoxValue(value, &valid));
+    // A hand-edited value other than 0 or 1 is stored back as the 0 the box shows.
+    if (!valid) WriteSystem(key.key, "0");
+  }
+
+  int count = PathCount(program_folder_);
+  for (int i = 1; i <= count; ++i) {
+    for (int list = 0; list < 3; ++list) {
+      control(kPathCombos[list]).AddItem(ReadSetting(program_folder_, kPathSections[list], PathKey(i)));
+    }
+  }
+  for (const char* combo : kPathCombos) {
+    control(combo).SetListIndex(static_cast<int>(control(combo).items().size()) - 1);
+  }
+  loading_ = false;
+  // A first start gets the built-in template as a file the user can edit.
+  if (template_missing) OnTemplateChanged();
+}
+
+void MainWindow::ShowOnly(const char* panel) {
+  for (const char* other : {"Picture2", "Frame3", "windows", "Frame7"}) {
+    if (std::string_view(other) != panel) control(other).SetVisible(false);
+  }
+}
+
+template <typename Operation>
+void MainWindow::RunOperation(Operation operation) {
+  if (operation_running_) return;
+  operation_running_ = true;
+  const char* buttons[] = {"Command5", "Command1", "Command2", "Command41", "Command44", "Command55"};
+  for (const char* button : buttons) control(button).SetEnabled(false);
+  last_status_ = operation();
+  for (const char* button : buttons) control(button).SetEnabled(true);
+  operation_running_ = false;
+}
+
+void MainWindow::Command5_Click() {
+  if (operation_running_) return;
+  ShowOnly("Frame3");
+  if (!control("Frame3").visible()) {
+    control("Frame3").SetVisible(true);
+    return;
+  }
+  RunOperation([this] {
+    OperationContext context{*this, *this, state_, program_prefix_};
+    ConversionResult result = Convert(context);
+    last_counts_ = result.counts;
+    return result.status;
+  });
+}
+
+void MainWindow::Command1_Click() {
+  if (operation_running_) return;
+  ShowOnly("windows");
+  if (!control("windows").visible()) {
+    control("windows").SetVisible(true);
+    return;
+  }
+  RunOperation([this] {
+    OperationContext context{*this, *this, state_, program_prefix_};
+    return CropMap(context);
+  });
+}
+
+void MainWindow::Command2_Click() {
+  if (operation_running_) return;
+  ShowOnly("Frame7");
+  if (!control("Frame7").visible()) {
+    control("Frame7").SetVisible(true);
+    return;
+  }
+  RunOperation([this] {
+    OperationContext context{*this, *this, state_, program_prefix_};
+    return WriteTestMap(context);
+  });
+}
+
+void MainWindow::Command3_Click() { host_.Quit(); }
+
+void MainWindow::Command15_Click() { control("Text1").SetText(control("Combo3").text()); }
+
+void MainWindow::Command44_Click() {
+  int n = PathCount(program_folder_) + 1;
+  WriteSystem("PathCount", std::to_string(n));
+  for (int list = 0; list < 3; ++list) {
+    Store(kPathSections[list], PathKey(n), control(kPathCombos[list]).text());
+  }
+  for (const char* combo : kPathCombos) control(combo).AddItem(control(combo).text());
+}
+
+void MainWindow::Command55_Click() {
+  int count = PathCount(program_folder_);
+  bool found = false;
+  for (int i = 1; i <= count; ++i) {
+    if (!found) {
+      bool same = true;
+      for (int list = 0; list < 3; ++list) {
+        same = same && ReadSetting(program_folder_, kPathSections[list], PathKey(i)) ==
+                           control(kPathCombos[list]).text();
+      }
+      if (!same) continue;
+      for (const char* section : kPathSections) Store(section, PathKey(i), "");
+      found = true;
+      WriteSystem("PathCount", std::to_string(count - 1));
+      for (const char* combo : kPathCombos) control(combo).RemoveItem(i - 1);
+    } else {
+      // The entries after the deleted one move down by one.
+      for (const char* section : kPathSections) {
+        Store(section, PathKey(i - 1), ReadSetting(program_folder_, section, PathKey(i)));
+      }
+    }
+  }
+  for (const char* combo : kPathCombos) {
+    control(combo).SetListIndex(-1);
+    control(combo).SetText("");
+  }
+}
+
+void MainWindow::DisableOBJ() {
+  for (const char* name : {"Text25", "Command4_1"}) control(name).SetEnabled(false);
+  control("Text7").SetText("");
+  control("List1").ClearItems();
+  control("List2").ClearItems();
+  for (const char* name : {"Command10_1", "Command10_0", "Text8", "Frame8", "Text7"}) control(name).SetVisible(false);
+  for (const char* name : {"Command6", "Command8", "Command11", "Slider1", "Command7_0", "Command7_1", "Command7_3"}) {
+    control(name).SetEnabled(false);
+  }
+  for (const char* name : {"Check1", "Check2", "Check4", "Text17", "Frame9", "Text24"}) control(name).SetVisible(false);
+  for (const char* name : {"Check1", "Check2", "Check4"}) control(name).SetEnabled(false);
+}
+
+void MainWindow::Command49_Click() {
+  DisableOBJ();
+  control("Text24").SetVisible(true);
+}
+
+void MainWindow::Command51_Click() {
+  DisableOBJ();
+  for (const char* name : {"Frame9", "Check1", "Check2", "Check4", "Text17"}) control(name).SetVisible(true);
+  control("Text8").SetVisible(false);
+}
+
+void MainWindow::Label27_Click() {
+  std::string help = program_prefix_ + "help.chm";
+#ifndef _WIN32
+  help = program_prefix_ + "help" + kPathSeparator + "index.html";
+#endif
+  if (!FileExists(help)) {
+    ShowMissingFile(*this, help);
+    return;
+  }
+  if (!host_.OpenDocument(help)) {
+    ShowInformation(*this, Ru("Не удалось открыть справку:") + std::string(kLineBreak) + help);
+  }
+}
+
+void MainWindow::Picture1_MouseDown(double x) {
+  dragging_ = true;
+  drag_x_ = static_cast<int>(RoundHalfEven(x));
+}
+
+void MainWindow::Picture1_MouseMove(double x) {
+  if (!dragging_) return;
+  UiControl& splitter = control("Picture1");
+  int left = splitter.left() + static_cast<int>(RoundHalfEven(x)) - drag_x_;
+  if (left < kList1Left) left = kList1Left;
+  splitter.SetGeometry(left, splitter.width());
+  UiControl& list1 = control("List1");
+  list1.SetGeometry(list1.left(), splitter.left() - list1.left());
+  int list2_left = splitter.left() + kList2Gap;
+  control("List2").SetGeometry(list2_left, control("Form1").width() - list2_left - kList2RightMargin);
+}
+
+void MainWindow::Picture1_MouseUp() { dragging_ = false; }
+
+void MainWindow::Form_Resize(int width) {
+  UiControl& form = control("Form1");
+  form.SetGeometry(form.left(), width);
+}
+
+// The operations' messages and progress.
+void MainWindow::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
+  host_.ShowMessage(text, title, icon);
+}
+
+void MainWindow::Beep() { host_.Beep(); }
+
+void MainWindow::SetProgressRange(std::int64_t minimum, std::int64_t maximum) {
+  control("Bar").SetRange(minimum, maximum);
+  host_.SetProgressRange(minimum, maximum);
+}
+
+void MainWindow::SetProgressValue(std::int64_t value) {
+  control("Bar").SetValue(value);
+  host_.SetProgressValue(value);
+}
+
+void MainWindow::SetPercentCaption(const std::string& caption) {
+  control("Label11").SetText(caption);
+  host_.SetPercentCaption(caption);
+}
+
+void MainWindow::ProcessEvents() { host_.ProcessEvents(); }
+
+void MainWindow::SetCropRunning(bool running) {
+  control("Label1").SetVisible(running);
+  control("Label10").SetVisible(!running);
+  host_.SetCropRunning(running);
+}
+
+}  // namespace mirvex::ui
