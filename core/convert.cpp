@@ -25,7 +25,7 @@ class MifConverter {
  public:
   MifConverter(OperationContext& context, const MifHeaderInfo& header, MidReader& mid,
                ObjectWriter& writer, const Georef& georef)
-      : context_(context), controls_(context.controls), state_(context.state),
+      : controls_(context.controls), state_(context.state),
         header_(header), mid_(mid), writer_(writer), georef_(georef) {}
 
   void Line(std::string_view line);
@@ -46,7 +46,6 @@ class MifConverter {
   void TakeTextString(std::string_view text);
   void WritePoint(std::string_view xt, std::string_view yt);
 
-  OperationContext& context_;
   ControlValues& controls_;
   WindowState& state_;
   const MifHeaderInfo& header_;
@@ -63,7 +62,6 @@ class MifConverter {
   int collection_parts_left_ = 0;
   double size_origin_x_ = 0, size_origin_y_ = 0;
   bool georef_failed_ = false;
-  std::string number_;
   std::string point_coords_;
 };
 

@@ -171,7 +171,8 @@ void MainWindow::WireSettings() {
   });
   // Choosing a saved MIF path shows its partner MID and result paths.
   control("Combo1").Subscribe([this](UiControl& combo, Change change) {
-    if (change != Change::kListIndex) return;
+    // Typing a path chooses no entry; that moves nothing in the partner boxes.
+    if (change != Change::kListIndex || combo.list_index() < 0) return;
     control("Combo2").SetListIndex(combo.list_index());
     control("Combo3").SetListIndex(combo.list_index());
   });
@@ -246,10 +247,12 @@ void MainWindow::Load() {
       control(key.control).SetText(value);
       continue;
     }
-    bool valid = true;
-    control(key.control).SetCheck(CheckBoxValue(value, &valid));
-    // A hand-edited value other than 0 or 1 is stored back as the 0 the box shows.
-    if (!valid) WriteSystem(key.key, "0");
+    int check = CheckBoxValue(value);
+    control(key.control).SetCheck(check);
+    std::string shown = std::to_string(check);
+    // A hand-edited value ("2", "abc", "1.4") is stored back as what the box shows, so
+    // the file says what the window does; a missing key stays missing.
+    if (!value.empty() && value != shown) WriteSystem(key.key, shown);
   }
 
   int count = PathCount(program_folder_);

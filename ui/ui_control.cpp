@@ -10,7 +10,12 @@ void UiControl::Notify(Change change) {
 void UiControl::SetText(std::string text) {
   if (text == text_) return;
   text_ = std::move(text);
+  // A combo box whose text no longer is its chosen item has no item chosen, so
+  // choosing that item again puts it back into the text.
+  bool unchosen = list_index_ >= 0 && text_ != items_[list_index_];
+  if (unchosen) list_index_ = -1;
   Notify(Change::kText);
+  if (unchosen) Notify(Change::kListIndex);
 }
 
 void UiControl::SetCheck(int value) {

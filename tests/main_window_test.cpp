@@ -1,0 +1,610 @@
+// The headless main window on a real program folder: settings written as controls
+// change, the saved path list, the panels and their operations, the splitter, help
+// and exit.
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/cp1251.h"
+#include "core/platform.h"
+#include "settings/header_template.h"
+#include "settings/ini_file.h"
+#include "tests/test_support.h"
+
+namespace mirvex::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CrLf;
+using test::ReadFile;
+using test::RecordedMessage;
+using test::ScratchDir;
+using test::WriteFile;
+
+// Records messages, opened documents and exits; progress goes nowhere.
+class FakeWindowHost : public WindowHost {
+ public:
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
+    messages.push_back({text, title, icon});
+    if (on_message) on_message();
+  }
+  void Beep() override {}
+  void SetProgressRange(std::int64_t, std::int64_t) override {}
+  void SetProgressValue(std::int64_t) override {}
+  void SetPercentCaption(const std::string&) override {}
+  void ProcessEvents() override {}
+  bool OpenDocument(const std::string& path) override { return opened.push_back(path), open_succeeds; }
+  void Quit() override { ++quits; }
+
+  std::vector<RecordedMessage> messages;
+  std::vector<std::string> opened;
+  bool open_succeeds = true;
+  int quits = 0;
+  std::function<void()> on_message;
+};
+
+// A program folder with its window; `Start` creates the window and runs its load.
+struct Program {
+  MainWindow& Start(bool read_only = false) {
+    window = std::make_unique<MainWindow>(host, folder, read_only);
+    window->Load();
+    return *window;
+  }
+  void WriteIni(const std::string& bytes) const { WriteFile(dir.path() / "mirvex.ini", bytes); }
+  std::string Ini() const { return ReadFile(dir.path() / "mirvex.ini"); }
+  std::string Setting(const char* key, const char* section = "System") const {
+    return ReadSetting(folder, section, key);
+  }
+  std::string MessageText(std::size_t i) const { return Cp1251ToUtf8(host.messages.at(i).text); }
+
+  ScratchDir dir;
+  std::string folder = PathText(dir.path());
+  FakeWindowHost host;
+  std::unique_ptr<MainWindow> window;
+};
+
+// True when the file holds this line exactly, as a whole line.
+bool HasLine(const std::string& bytes, const std::string& line) {
+  return ("\r\n" + bytes).find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+struct Mirror {
+  const char* control;
+  const char* key;
+};
+
+constexpr Mirror kTextMirrors[] = {
+    {"Text23", "UgolPovorot"}, {"Combo4", "TestMap"}, {"Text19", "PrK1"},     {"Text20", "PrK2"},
+    {"Text21", "PrK3"},        {"Text22", "PrK4"},    {"Text2", "Koord2"},    {"Text3", "Koord3"},
+    {"Text4", "Koord4"},       {"Text5", "Koord5"},   {"Text1", "PathEdit1"}, {"Text6", "PathEdit2"},
+    {"Text17", "RazmObj"},     {"Text16", "KolSt"},   {"Text9", "TypeSt"},    {"Text15", "PodpSt"},
+};
+constexpr Mirror kCheckMirrors[] = {
+    {"Check6", "PrivazkaMap"}, {"Check4", "PovObj"},   {"Check2", "TypeObj"},
+    {"Check1", "RusTransl"},   {"Check3", "AutoSet"},  {"Check5", "Podpis"},
+};
+
+TEST(MainWindowSettings, FirstStartEmptiesEveryBoxAndWritesTheKeysAndTheTemplate) {
+  Program program;
+  MainWindow& window = program.Start();
+  for (const Mirror& m : kTextMirrors) EXPECT_EQ(window.control(m.control).text(), "") << m.control;
+  for (const Mirror& m : kCheckMirrors) EXPECT_EQ(window.control(m.control).check(), 0) << m.control;
+  EXPECT_TRUE(window.control("Text16").enabled());
+  EXPECT_EQ(window.control("Text16").background(), Background::kWhite);
+  for (const char* combo : {"Combo1", "Combo2", "Combo3"}) {
+    EXPECT_TRUE(window.control(combo).items().empty()) << combo;
+    EXPECT_EQ(window.control(combo).list_index(), -1) << combo;
+  }
+  std::string ini = program.Ini();
+  for (const Mirror& m : kTextMirrors) EXPECT_TRUE(HasLine(ini, std::string(m.key) + "=")) << m.key;
+  EXPECT_TRUE(HasLine(ini, "RusTransl=0"));
+  EXPECT_TRUE(HasLine(ini, "AutoSet=0"));
+  EXPECT_EQ(window.control("Text24").text(), BuiltInTemplate());
+  EXPECT_EQ(ReadFile(program.dir.path() / "config.ini"), BuiltInTemplate() + "\r\n");
+  EXPECT_TRUE(program.host.messages.empty());
+}
+
+TEST(MainWindowSettings, EveryMirroredControlLoadsItsKeyAndWritesItBack) {
+  Program program;
+  std::string ini = "[System]\r\n";
+  for (const Mirror& m : kTextMirrors) ini += std::string(m.key) + "=v-" + m.key + "\r\n";
+  for (const Mirror& m : kCheckMirrors) ini += std::string(m.key) + "=1\r\n";
+  program.WriteIni(ini);
+  MainWindow& window = program.Start();
+  for (const Mirror& m : kTextMirrors) {
+    EXPECT_EQ(window.control(m.control).text(), std::string("v-") + m.key) << m.control;
+    window.control(m.control).SetText(std::string("w-") + m.key);
+    EXPECT_EQ(program.Setting(m.key), std::string("w-") + m.key) << m.control;
+  }
+  for (const Mirror& m : kCheckMirrors) {
+    EXPECT_EQ(window.control(m.control).check(), 1) << m.control;
+    window.control(m.control).SetCheck(0);
+    EXPECT_EQ(program.Setting(m.key), "0") << m.control;
+  }
+}
+
+TEST(MainWindowSettings, CheckBoxSetsItsDependentBoxAtLoadAndOnChange) {
+  struct Case {
+    const char *check, *key, *box;
+    bool box_enabled_when_ticked;
+    Background ticked, clear;
+  };
+  const Case cases[] = {
+      {"Check3", "AutoSet", "Text16", false, Background::kGrey, Background::kWhite},
+      {"Check5", "Podpis", "Text15", false, Background::kGrey, Background::kWhite},
+      {"Check4", "PovObj", "Text17", true, Background::kToolTip, Background::kGrey},
+  };
+  for (const Case& c : cases) {
+    for (int stored : {1, 0}) {
+      SCOPED_TRACE(std::string(c.check) + "=" + std::to_string(stored));
+      Program program;
+      program.WriteIni(CrLf({"[System]", std::string(c.key) + "=" + std::to_string(stored)}));
+      MainWindow& window = program.Start();
+      UiControl& box = window.control(c.box);
+      EXPECT_EQ(window.control(c.check).check(), stored);
+      EXPECT_EQ(box.enabled(), stored == 1 ? c.box_enabled_when_ticked : !c.box_enabled_when_ticked);
+      EXPECT_EQ(box.background(), stored == 1 ? c.ticked : c.clear);
+      window.control(c.check).SetCheck(1 - stored);
+      EXPECT_EQ(box.enabled(), stored == 0 ? c.box_enabled_when_ticked : !c.box_enabled_when_ticked);
+      EXPECT_EQ(box.background(), stored == 0 ? c.ticked : c.clear);
+      EXPECT_EQ(program.Setting(c.key), std::to_string(1 - stored));
+    }
+  }
+}
+
+TEST(MainWindowSettings, HandEditedCheckValueShowsWhatItRoundsToAndIsStoredSo) {
+  struct Case {
+    const char* stored;
+    int shown;
+  };
+  const Case cases[] = {{"1", 1}, {"1.4", 1}, {"0.5", 0}, {"1.5", 0}, {"2", 0},
+                        {"2.5", 0}, {"abc", 0}, {"-1", 0}, {"0x1", 0}};
+  for (const Case& c : cases) {
+    for (const Mirror& m : {Mirror{"Check2", "TypeObj"}, Mirror{"Check3", "AutoSet"}}) {
+      SCOPED_TRACE(std::string(m.key) + "=" + c.stored);
+      Program program;
+      program.WriteIni(CrLf({"[System]", std::string(m.key) + "=" + c.stored}));
+      MainWindow& window = program.Start();
+      EXPECT_EQ(window.control(m.control).check(), c.shown);
+      EXPECT_EQ(program.Setting(m.key), std::to_string(c.shown));
+    }
+  }
+}
+
+TEST(MainWindowSettings, EveryKeystrokeIsWrittenAtOnce) {
+  Program program;
+  MainWindow& window = program.Start();
+  std::vector<std::string> written;
+  window.control("Text17").Subscribe([&](UiControl&, Change change) {
+    if (change == Change::kText) written.push_back(program.Setting("RazmObj"));
+  });
+  for (const char* typed : {"2", "2.", "2.5"}) window.control("Text17").SetText(typed);
+  EXPECT_EQ(written, (std::vector<std::string>{"2", "2.", "2.5"}));
+}
+
+TEST(MainWindowSettings, TemplateIsStoredWithOneMoreLineEndAndComesBackAfterRestart) {
+  struct Case {
+    std::string typed, file, shown_after_restart;
+  };
+  const Case cases[] = {
+      {"A\r\nB\r\n", "A\r\nB\r\n\r\n", "A\r\nB\r\n\r\n"},
+      {"  Levels=3\r\nName=a, b", "  Levels=3\r\nName=a, b\r\n", "  Levels=3\r\nName=a, b\r\n"},
+      {"", "\r\n", "\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Program program;
+    program.Start().control("Text24").SetText(c.typed);
+    EXPECT_EQ(ReadFile(program.dir.path() / "config.ini"), c.file);
+    EXPECT_EQ(program.Start().control("Text24").text(), c.shown_after_restart);
+  }
+}
+
+TEST(MainWindowSettings, FailedTemplateWriteIsReportedOnceAndTheTextStays) {
+  Program program;
+  MainWindow& window = program.Start();
+  fs::path config = program.dir.path() / "config.ini";
+  fs::remove(config);
+  fs::create_directory(config);
+  for (const char* typed : {"L", "Le", "Lev"}) window.control("Text24").SetText(typed);
+  ASSERT_EQ(program.host.messages.size(), 1u);
+  EXPECT_NE(program.MessageText(0).find("config.ini"), std::string::npos);
+  EXPECT_EQ(window.control("Text24").text(), "Lev");
+  EXPECT_EQ(std::distance(fs::directory_iterator(program.dir.path()), fs::directory_iterator()), 2)
+      << "a temporary file was left beside config.ini";
+
+  // Once a write succeeds again, a later failure is worth a new message.
+  fs::remove(config);
+  window.control("Text24").SetText("Levels");
+  EXPECT_EQ(ReadFile(config), "Levels\r\n");
+  fs::remove(config);
+  fs::create_directory(config);
+  window.control("Text24").SetText("Levels=");
+  EXPECT_EQ(program.host.messages.size(), 2u);
+}
+
+TEST(MainWindowSettings, ReadOnlyWindowWritesNothing) {
+  Program program;
+  const std::string ini = CrLf({"[System]", "RusTransl=abc", "KolSt=4", "PathCount=1", "[Path1]", "p1=x.MIF"});
+  program.WriteIni(ini);
+  MainWindow& window = program.Start(/*read_only=*/true);
+  EXPECT_EQ(window.control("Text16").text(), "4");
+  window.control("Text16").SetText("5");
+  window.control("Check5").SetCheck(1);
+  window.control("Text24").SetText("X");
+  window.control("Combo3").SetText("r.txt");
+  window.Command44_Click();
+  window.Command15_Click();
+  window.Command55_Click();
+  EXPECT_EQ(program.Ini(), ini);
+  EXPECT_FALSE(fs::exists(program.dir.path() / "config.ini"));
+  EXPECT_TRUE(program.host.messages.empty());
+}
+
+TEST(MainWindowIni, NamesMatchWithoutRegardToCase) {
+  Program program;
+  program.WriteIni(CrLf({"[sYsTeM]", "kolst=7", "PATHCOUNT=1", "[path1]", "P1=x.MIF", "[PATH2]", "p1=x.MID",
+                         "[Path3]", "P1=x.txt"}));
+  MainWindow& window = program.Start();
+  EXPECT_EQ(window.control("Text16").text(), "7");
+  EXPECT_EQ(window.control("Combo3").items(), std::vector<std::string>{"x.txt"});
+  window.control("Text16").SetText("8");
+  std::string ini = Cp1251ToUtf8(program.Ini());
+  for (char& c : ini) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(ini.find("[system]"), ini.rfind("[system]"));
+  EXPECT_EQ(ini.find("\nkolst="), ini.rfind("\nkolst="));
+  EXPECT_TRUE(HasLine(ini, "kolst=8"));
+}
+
+TEST(MainWindowIni, WritingAKeyKeepsEveryOtherLineByteForByte) {
+  Program program;
+  program.Start();
+  std::string system = program.Ini();
+  const std::string before = "; kept by hand\r\n[Before]\r\nx = 1 ; not a comment\r\n\r\n";
+  const std::string after = "\r\n[After]\r\n;c\r\n  y=\"q\"\r\n";
+  program.WriteIni(before + system + after);
+  program.window->control("Text16").SetText("9");
+  std::size_t at = system.find("KolSt=\r\n");
+  ASSERT_NE(at, std::string::npos);
+  system.replace(at, 8, "KolSt=9\r\n");
+  EXPECT_EQ(program.Ini(), before + system + after);
+}
+
+TEST(MainWindowIni, ValuesAreReadWholeUpTo254Characters) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\a=b;c.txt", "C:\\a=b;c.txt"}, {"1 ; 2", "1 ; 2"}, {std::string(300, 'x'), std::string(254, 'x')}};
+  for (const auto& [stored, shown] : cases) {
+    Program program;
+    program.WriteIni(CrLf({"[System]", "PathEdit1=" + stored}));
+    EXPECT_EQ(program.Start().control("Text1").text(), shown);
+    program.window->control("Text6").SetText(shown);
+    EXPECT_EQ(program.Start().control("Text6").text(), shown);
+  }
+}
+
+// The path of saved entry `letter` ('a' for p1) in list 0 (MIF), 1 (MID) or 2 (map).
+std::string Entry(char letter, int list) {
+  const char* extensions[] = {".MIF", ".MID", ".txt"};
+  return letter + std::string(extensions[list]);
+}
+
+// A mirvex.ini holding `count` saved triples a, b, c...
+std::string Triples(int count) {
+  std::string ini = "[System]\r\nPathCount=" + std::to_string(count) + "\r\n";
+  for (int list = 0; list < 3; ++list) {
+    ini += "[Path" + std::to_string(list + 1) + "]\r\n";
+    for (int i = 1; i <= count; ++i) {
+      ini += "p" + std::to_string(i) + "=" + Entry(static_cast<char>('a' + i - 1), list) + "\r\n";
+    }
+  }
+  return ini;
+}
+
+std::vector<std::string> Texts(MainWindow& window) {
+  return {window.control("Combo1").text(), window.control("Combo2").text(), window.control("Combo3").text()};
+}
+
+TEST(MainWindowPaths, SavedTriplesShowTheLastAndChoosingAMifShowsItsPartners) {
+  Program program;
+  program.WriteIni(Triples(2));
+  MainWindow& window = program.Start();
+  EXPECT_EQ(Texts(window), (std::vector<std::string>{"b.MIF", "b.MID", "b.txt"}));
+  window.control("Combo1").SetListIndex(0);
+  EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "a.MID", "a.txt"}));
+  window.control("Combo2").SetListIndex(1);
+  EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "b.MID", "a.txt"}));
+
+  // A path typed over the chosen one is replaced when that entry is chosen again.
+  window.control("Combo1").SetText("typed.MIF");
+  window.control("Combo1").SetListIndex(0);
+  EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "a.MID", "a.txt"}));
+}
+
+TEST(MainWindowPaths, SaveAppendsTheTripleAfterTheCount) {
+  Program program;
+  program.WriteIni(Triples(2));
+  MainWindow& window = program.Start();
+  window.control("Combo1").SetText("z.MIF");
+  window.control("Combo2").SetText("z.MID");
+  window.control("Combo3").SetText("z.txt");
+  window.Command44_Click();
+  EXPECT_EQ(program.Setting("PathCount"), "3");
+  for (int list = 0; list < 3; ++list) {
+    std::string section = "Path" + std::to_string(list + 1);
+    EXPECT_EQ(program.Setting("p2", section.c_str()), Entry('b', list));
+    EXPECT_EQ(program.Setting("p3", section.c_str()), Entry('z', list));
+  }
+  EXPECT_EQ(window.control("Combo2").items(), (std::vector<std::string>{"a.MID", "b.MID", "z.MID"}));
+  EXPECT_EQ(program.Start().control("Combo3").text(), "z.txt");
+}
+
+TEST(MainWindowPaths, DeleteMovesLaterEntriesDownAndEmptiesTheTexts) {
+  Program program;
+  program.WriteIni(Triples(3));
+  MainWindow& window = program.Start();
+  window.control("Combo1").SetListIndex(1);
+  window.Command55_Click();
+  EXPECT_EQ(program.Setting("PathCount"), "2");
+  for (int list = 0; list < 3; ++list) {
+    std::string section = "Path" + std::to_string(list + 1);
+    EXPECT_EQ(program.Setting("p1", section.c_str()), Entry('a', list));
+    EXPECT_EQ(program.Setting("p2", section.c_str()), Entry('c', list));
+    EXPECT_EQ(program.Setting("p3", section.c_str()), Entry('c', list));
+    EXPECT_EQ(window.control("Combo" + std::to_string(list + 1)).items(),
+              (std::vector<std::string>{Entry('a', list), Entry('c', list)}));
+  }
+  EXPECT_EQ(Texts(window), (std::vector<std::string>{"", "", ""}));
+  EXPECT_EQ(Texts(program.Start()), (std::vector<std::string>{"c.MIF", "c.MID", "c.txt"}));
+}
+
+TEST(MainWindowPaths, DeleteWithoutAMatchChangesNoFileButEmptiesTheTexts) {
+  Program program;
+  program.WriteIni(Triples(3));
+  MainWindow& window = program.Start();
+  const std::string ini = program.Ini();
+  window.control("Combo1").SetListIndex(0);
+  window.control("Combo3").SetText("other.txt");
+  window.Command55_Click();
+  EXPECT_EQ(program.Ini(), ini);
+  EXPECT_EQ(window.control("Combo1").items().size(), 3u);
+  EXPECT_EQ(Texts(window), (std::vector<std::string>{"", "", ""}));
+}
+
+TEST(MainWindowPaths, CopyResultPathIntoTheMapToCrop) {
+  for (const char* result : {"", "r.txt"}) {
+    Program program;
+    program.WriteIni(CrLf({"[System]", "PathEdit1=old.txt"}));
+    MainWindow& window = program.Start();
+    window.control("Combo3").SetText(result);
+    window.Command15_Click();
+    EXPECT_EQ(window.control("Text1").text(), result);
+    EXPECT_TRUE(HasLine(program.Ini(), std::string("PathEdit1=") + result));
+  }
+}
+
+// Which of the four panels is visible.
+std::string VisiblePanel(MainWindow& window) {
+  std::string shown;
+  for (const char* panel : {"Picture2", "Frame3", "windows", "Frame7"}) {
+    if (window.control(panel).visible()) shown += panel;
+  }
+  return shown;
+}
+
+TEST(MainWindowPanels, FirstPressOpensThePanelAndTheSecondRunsTheOperation) {
+  struct Press {
+    void (MainWindow::*button)();
+    const char* panel;
+    std::size_t messages;  // each run reports the missing input file
+  };
+  const Press presses[] = {
+      {&MainWindow::Command5_Click, "Frame3", 0},  {&MainWindow::Command5_Click, "Frame3", 1},
+      {&MainWindow::Command1_Click, "windows", 1}, {&MainWindow::Command2_Click, "Frame7", 1},
+      {&MainWindow::Command2_Click, "Frame7", 2},  {&MainWindow::Command1_Click, "windows", 2},
+      {&MainWindow::Command1_Click, "windows", 3}, {&MainWindow::Command5_Click, "Frame3", 3},
+  };
+  Program program;
+  MainWindow& window = program.Start();
+  window.control("Combo4").SetText(program.dir.File("test.txt"));
+  EXPECT_EQ(VisiblePanel(window), "Picture2");
+  EXPECT_FALSE(window.control("Frame9").visible());
+  int step = 0;
+  for (const Press& press : presses) {
+    SCOPED_TRACE(step++);
+    (window.*press.button)();
+    EXPECT_EQ(VisiblePanel(window), press.panel);
+    EXPECT_EQ(program.host.messages.size(), press.messages);
+  }
+  EXPECT_TRUE(program.MessageText(0).starts_with("Файл не найден"));
+  EXPECT_EQ(program.host.messages[1].text, Ru("Файл не найден") + "\r\n" + program.dir.File("test.txt"));
+  EXPECT_FALSE(fs::exists(program.dir.path() / "test.txt"));
+}
+
+TEST(MainWindowPanels, SecondPressOfConvertWritesTheMap) {
+  Program program;
+  fs::copy_file(MIRVEX_SOURCE_DATA "/object.txt", program.dir.path() / "object.txt");
+  WriteFile(program.dir.path() / "a.mif",
+            CrLf({"Version 300", "Columns 2", "  Type Char(20)", "  Name Char(20)", "Data", "",
+                  "Point 65.5 57.25", "    Symbol (35,0,12)"}));
+  WriteFile(program.dir.path() / "a.mid", CrLf({"\"x\",\"Shkola\""}));
+  MainWindow& window = program.Start();
+  window.control("Combo1").SetText(program.dir.File("a.mif"));
+  window.control("Combo2").SetText(program.dir.File("a.mid"));
+  window.control("Combo3").SetText(program.dir.File("a.mp"));
+  window.control("Check3").SetCheck(1);
+  window.control("Text9").SetText("1");
+  window.control("Text15").SetText("2");
+  window.control("Text24").SetText("[IMG ID]\r\n[END-IMG ID]");
+  window.Command5_Click();
+  EXPECT_FALSE(fs::exists(program.dir.path() / "a.mp"));
+  EXPECT_TRUE(program.host.messages.empty());
+  window.Command5_Click();
+  EXPECT_EQ(window.last_status(), OperationStatus::kCompleted);
+  EXPECT_TRUE(ReadFile(program.dir.path() / "a.mp").starts_with("[IMG ID]\r\n[END-IMG ID]\r\n\r\n[RGN10]"));
+  ASSERT_FALSE(program.host.messages.empty());
+  EXPECT_EQ(program.host.messages.back().text, Ru("               Конвертация завершена"));
+  EXPECT_EQ(window.control("Label11").text(), "100");
+}
+
+TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
+  Program program;
+  MainWindow& window = program.Start();
+  const char* buttons[] = {"Command5", "Command1", "Command2", "Command41", "Command44", "Command55"};
+  std::vector<bool> command5_enabled;
+  window.control("Command5").Subscribe([&](UiControl& button, Change change) {
+    if (change == Change::kEnabled) command5_enabled.push_back(button.enabled());
+  });
+  int disabled_during = 0;
+  program.host.on_message = [&] {
+    for (const char* button : buttons) disabled_during += window.control(button).enabled() ? 0 : 1;
+    EXPECT_TRUE(window.operation_running());
+    // A click handled while the operation waits starts nothing and switches no panel.
+    window.Command1_Click();
+    window.Command5_Click();
+  };
+  window.Command5_Click();
+  window.Command5_Click();
+  EXPECT_EQ(disabled_during, 6);
+  EXPECT_EQ(program.host.messages.size(), 1u);
+  EXPECT_EQ(VisiblePanel(window), "Frame3");
+  EXPECT_EQ(command5_enabled, (std::vector<bool>{false, true}));
+  for (const char* button : buttons) EXPECT_TRUE(window.control(button).enabled()) << button;
+  EXPECT_FALSE(window.operation_running());
+  EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
+}
+
+TEST(MainWindowLayout, DisableObjHidesAndDisablesTheEditingControls) {
+  Program program;
+  MainWindow& window = program.Start();
+  window.control("List1").AddItem("object");
+  window.control("List2").AddItem("type");
+  window.control("Text7").SetText("Name");
+  window.control("Text24").SetVisible(true);
+  window.control("Frame9").SetVisible(true);
+  window.DisableOBJ();
+  for (const char* name : {"Command10_1", "Command10_0", "Text8", "Frame8", "Text7", "Check1", "Check2", "Check4",
+                           "Text17", "Frame9", "Text24"}) {
+    EXPECT_FALSE(window.control(name).visible()) << name;
+  }
+  for (const char* name : {"Text25", "Command4_1", "Command6", "Command8", "Command11", "Slider1", "Command7_0",
+                           "Command7_1", "Command7_3", "Check1", "Check2", "Check4"}) {
+    EXPECT_FALSE(window.control(name).enabled()) << name;
+  }
+  EXPECT_EQ(window.control("Text7").text(), "");
+  EXPECT_TRUE(window.control("List1").items().empty());
+  EXPECT_TRUE(window.control("List2").items().empty());
+}
+
+TEST(MainWindowLayout, TemplateAndBindingButtonsShowTheirOwnArea) {
+  Program program;
+  MainWindow& window = program.Start();
+  window.Command51_Click();
+  for (const char* name : {"Frame9", "Check1", "Check2", "Check4", "Text17"}) {
+    EXPECT_TRUE(window.control(name).visible()) << name;
+  }
+  EXPECT_FALSE(window.control("Text8").visible());
+  EXPECT_FALSE(window.control("Text24").visible());
+  window.Command49_Click();
+  EXPECT_TRUE(window.control("Text24").visible());
+  for (const char* name : {"Frame9", "Check1", "Check2", "Check4", "Text17", "Frame8"}) {
+    EXPECT_FALSE(window.control(name).visible()) << name;
+  }
+}
+
+TEST(MainWindowLayout, SplitterStopsAtTheLeftEdgeOfTheObjectList) {
+  Program program;
+  MainWindow& window = program.Start();
+  UiControl& splitter = window.control("Picture1");
+  UiControl& list1 = window.control("List1");
+  UiControl& list2 = window.control("List2");
+  const int form = window.control("Form1").width();
+  auto check_lists = [&] {
+    EXPECT_EQ(list1.width(), splitter.left() - kList1Left);
+    EXPECT_EQ(list2.left(), splitter.left() + kList2Gap);
+    EXPECT_EQ(list2.width(), form - list2.left() - kList2RightMargin);
+  };
+  window.Picture1_MouseMove(-500);  // no button held: nothing moves
+  EXPECT_EQ(list1.width(), splitter.left() - kList1Left);
+  const int start = splitter.left();
+
+  window.Picture1_MouseDown(20.5);  // rounds to 20
+  window.Picture1_MouseMove(-9000);
+  EXPECT_EQ(splitter.left(), kList1Left);
+  EXPECT_EQ(list1.width(), 0);
+  check_lists();
+  window.Picture1_MouseMove(-100);
+  EXPECT_EQ(splitter.left(), kList1Left);
+  window.Picture1_MouseMove(420);  // back right in the same drag
+  EXPECT_EQ(splitter.left(), kList1Left + 400);
+  check_lists();
+  window.Picture1_MouseUp();
+  window.Picture1_MouseMove(5000);
+  EXPECT_EQ(splitter.left(), kList1Left + 400);
+
+  window.Picture1_MouseDown(0);  // a later drag
+  window.Picture1_MouseMove(start - kList1Left);
+  EXPECT_EQ(splitter.left(), start + 400);
+  EXPECT_EQ(list1.width(), start + 400 - kList1Left);
+  check_lists();
+}
+
+TEST(MainWindowLayout, WiderWindowIsFilledByTheTypeListAfterASplitterNudge) {
+  Program program;
+  MainWindow& window = program.Start();
+  window.Form_Resize(20000);
+  window.Picture1_MouseDown(10);
+  window.Picture1_MouseMove(11);
+  window.Picture1_MouseUp();
+  const UiControl& list2 = window.control("List2");
+  EXPECT_EQ(list2.left(), window.control("Picture1").left() + kList2Gap);
+  EXPECT_EQ(list2.width(), 20000 - list2.left() - kList2RightMargin);
+}
+
+TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
+  struct Case {
+    bool page_exists;
+    bool launch_succeeds;
+    bool opened;
+    const char* message;  // UTF-8 start, empty for none
+  };
+  const Case cases[] = {
+      {true, true, true, ""},
+      {false, true, false, "Файл не найден"},
+      {true, false, true, "Не удалось открыть справку:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    Program program;
+    const std::string page = program.folder + "/help/index.html";
+    if (c.page_exists) {
+      fs::create_directory(program.dir.path() / "help");
+      WriteFile(page, "<html></html>");
+    }
+    program.host.open_succeeds = c.launch_succeeds;
+    MainWindow& window = program.Start();
+    window.Label27_Click();
+    EXPECT_EQ(program.host.opened, c.opened ? std::vector<std::string>{page} : std::vector<std::string>{});
+    if (*c.message == '\0') {
+      EXPECT_TRUE(program.host.messages.empty());
+    } else {
+      ASSERT_EQ(program.host.messages.size(), 1u);
+      EXPECT_EQ(program.host.messages[0].text, Ru(c.message) + "\r\n" + page);
+      EXPECT_EQ(Cp1251ToUtf8(program.host.messages[0].title), "Информация");
+    }
+  }
+}
+
+TEST(MainWindowExit, ExitQuits) {
+  Program program;
+  program.Start().Command3_Click();
+  EXPECT_EQ(program.host.quits, 1);
+}
+
+}  // namespace
+}  // namespace mirvex::ui
