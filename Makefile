@@ -1,9 +1,9 @@
-# The two everyday commands: `make run` converts the bundled sample map,
-# `make test` builds and runs every test.
+# The two everyday commands: `make run` opens the window (or, without a display,
+# converts the bundled sample map), `make test` builds and runs every test.
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps clean
+.PHONY: run test build deps screenshots clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -13,10 +13,19 @@ build: deps
 	cmake --build $(BUILD) -j 2
 
 run: build
-	$(BUILD)/mirvex convert data/sample/sample.mif data/sample/sample.mid $(BUILD)/sample.mp
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/mirvex; \
+	else \
+	  echo "Нет дисплея (DISPLAY не задан): вместо окна конвертирую пример из data/sample."; \
+	  $(BUILD)/mirvex convert data/sample/sample.mif data/sample/sample.mid $(BUILD)/sample.mp; \
+	fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j 2
+
+# Renders every panel of the window under Xvfb into docs/screenshots.
+screenshots: build
+	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/mirvex_screenshots docs/screenshots
 
 clean:
 	rm -rf $(BUILD)

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "core/platform.h"
+#include "ui/qt/main_window_qt.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ void PrintHelp() {
     std::printf("  mirvex %s\n      %s\n", command.synopsis, command.description);
   }
   std::printf(
+      "\nБез команды mirvex открывает главное окно.\n"
       "\nПараметры:\n"
       "  --home DIR       папка программы (mirvex.ini, config.ini, object.txt);\n"
       "                   по умолчанию папка исполняемого файла: %s\n"
@@ -29,7 +31,8 @@ void PrintHelp() {
 
 int main(int argc, char** argv) {
   using namespace mirvex;
-  if (argc < 2) return UsageError("не указана команда");
+  // Without a command the program is the window.
+  if (argc < 2) return ui::qt::RunMainWindow(argc, argv);
   std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintHelp();

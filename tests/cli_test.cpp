@@ -64,7 +64,6 @@ TEST_F(CliTest, MissingInputIsAFailureOnStandardError) {
 
 TEST_F(CliTest, UsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
-      {},
       {"unknown"},
       {"convert", "a.mif", "a.mid"},
       {"convert", "a.mif", "a.mid", "a.mp", "--set", "Combo1=x"},

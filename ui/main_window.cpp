@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "core/cp1251.h"
 #include "core/crop.h"
@@ -28,7 +29,8 @@ struct InitialControl {
 };
 
 constexpr InitialControl kInitialControls[] = {
-    {"Form1", "", true, true},
+    {"Form1", "Mirvex — перевод и редактирование карт в форматах MapInfo и Garmin, версия 1.0 от 08.12.2026",
+     true, true},
     {"Command5", "Конвертировать карту", true, true},
     {"Command1", "Редактировать карту", true, true},
     {"Command2", "Тестовая карта", true, true},
@@ -53,12 +55,17 @@ constexpr InitialControl kInitialControls[] = {
     {"Command11", "Уровень", true, false},
     {"Slider1", "", true, false},
     {"Text25", "Неопределенный тип объекта", true, false},
-    {"Command10_0", "Следующие 100", true, true},
-    {"Command10_1", "Предыдущие 100", true, true},
+    {"Command10_0", "Предыдущие 100", true, true},
+    {"Command10_1", "Следующие 100", true, true},
     {"Text7", "", true, true},
     {"Text8", "1 >> 100", true, true},
     {"Picture2", "", true, true},
-    {"Text18", "", true, true},
+    {"Text18",
+     "1. Конвертация карты MapInfo (MIF/MID) в текстовый формат Garmin.\r\n"
+     "2. Обрезка карты по заданным координатам.\r\n"
+     "3. Тестовая карта: как выглядит на приёмнике каждый тип объекта.\r\n"
+     "4. Привязка карты MapInfo к реальным координатам.",
+     true, true},
     {"Label27", "", true, true},
     {"Frame3", "", false, true},
     {"Frame4", "Файлы карт", true, true},
@@ -279,10 +286,18 @@ template <typename Operation>
 void MainWindow::RunOperation(Operation operation) {
   if (operation_running_) return;
   operation_running_ = true;
-  const char* buttons[] = {"Command5", "Command1", "Command2", "Command41", "Command44", "Command55"};
-  for (const char* button : buttons) control(button).SetEnabled(false);
+  // The operation buttons and the editing actions, each given back its own state.
+  const char* buttons[] = {"Command5",  "Command1",   "Command2",   "Command3",   "Command44",  "Command55",
+                           "Command9",  "Command41",  "Command10_0", "Command10_1", "Command7_0",
+                           "Command7_1", "Command7_3", "Command6",   "Command4_1", "Command8",
+                           "Command11", "Slider1"};
+  bool enabled[std::size(buttons)];
+  for (std::size_t i = 0; i < std::size(buttons); ++i) {
+    enabled[i] = control(buttons[i]).enabled();
+    control(buttons[i]).SetEnabled(false);
+  }
   last_status_ = operation();
-  for (const char* button : buttons) control(button).SetEnabled(true);
+  for (std::size_t i = 0; i < std::size(buttons); ++i) control(buttons[i]).SetEnabled(enabled[i]);
   operation_running_ = false;
 }
 
@@ -393,8 +408,11 @@ void MainWindow::Command51_Click() {
 }
 
 void MainWindow::Label27_Click() {
+  // The compiled help beside the program when it is there (Windows), else the HTML help.
   std::string help = program_prefix_ + "help.chm";
-#ifndef _WIN32
+#ifdef _WIN32
+  if (!FileExists(help)) help = program_prefix_ + "help" + kPathSeparator + "index.html";
+#else
   help = program_prefix_ + "help" + kPathSeparator + "index.html";
 #endif
   if (!FileExists(help)) {

@@ -1,0 +1,479 @@
+#include "ui/qt/main_window_qt.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "core/cp1251.h"
+#include "core/platform.h"
+#include "ui/qt/qt_binding.h"
+#include "ui/qt/qt_host.h"
+#include "ui/qt/splitter_handle.h"
+
+namespace mirvex::ui::qt {
+
+namespace {
+
+// The window opens this size (twips), the lists' area beside the panels.
+constexpr int kFormHeight = 9600;
+constexpr int kFormWidth = 15000;
+
+QLabel* Caption(const char* utf8, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(QString::fromUtf8(utf8));
+  if (buddy) label->setBuddy(buddy);
+  return label;
+}
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent)
+    : QMainWindow(parent), model_(std::make_unique<MainWindow>(host, std::move(program_folder))) {
+  twips_per_pixel_ = 1440.0 / logicalDpiX();
+  setWindowTitle(ToQt(model_->control("Form1").text()));
+
+  auto* central = new QWidget;
+  auto* columns = new QHBoxLayout(central);
+  columns->setContentsMargins(0, 0, 0, 0);
+  columns->setSpacing(0);
+
+  // The left area: the four panels take turns above the operation buttons. It is at
+  // least as wide as the model's left edge of List1 and wider when its captions need it.
+  left_area_ = new QWidget;
+  left_area_->setMinimumWidth(Pixels(kList1Left));
+  auto* left_layout = new QVBoxLayout(left_area_);
+  left_layout->addWidget(BuildWelcome());
+  left_layout->addWidget(BuildConversion());
+  left_layout->addWidget(BuildCrop());
+  left_layout->addWidget(BuildTestMap());
+  left_layout->addStretch(1);
+  left_layout->addWidget(BuildOperations());
+  columns->addWidget(left_area_);
+  columns->addWidget(BuildObjects(), 1);
+  setCentralWidget(central);
+
+  resize(std::max(Pixels(kFormWidth), left_area_->sizeHint().width() + Pixels(kFormWidth - kList1Left)),
+         Pixels(kFormHeight));
+  model_->Load();
+}
+
+QtMainWindow::~QtMainWindow() {
+  // The widgets go first, while the controls they listen to still exist.
+  delete takeCentralWidget();
+}
+
+int QtMainWindow::Pixels(int twips) const { return static_cast<int>(twips / twips_per_pixel_ + 0.5); }
+
+QWidget* QtMainWindow::widget(const char* name) const { return findChild<QWidget*>(QString::fromLatin1(name)); }
+
+QGroupBox* QtMainWindow::Frame(const char* name) {
+  auto* frame = new QGroupBox;
+  BindWidget(frame, model_->control(name));
+  frame->setTitle(ToQt(model_->control(name).text()));
+  return frame;
+}
+
+QWidget* QtMainWindow::BuildWelcome() {
+  auto* panel = new QWidget;
+  BindWidget(panel, model_->control("Picture2"));
+  auto* layout = new QVBoxLayout(panel);
+  auto* title = new QLabel(QString::fromUtf8("Mirvex"));
+  QFont title_font = title->font();
+  title_font.setPointSizeF(title_font.pointSizeF() * 2);
+  title_font.setBold(true);
+  title->setFont(title_font);
+  layout->addWidget(title);
+  layout->addWidget(Caption("Перевод карт из формата MapInfo (MIF/MID) в текстовый формат Garmin"));
+  layout->addSpacing(8);
+  layout->addWidget(Caption("Программа умеет:"));
+  auto* functions = new QPlainTextEdit;
+  functions->setReadOnly(true);
+  functions->setMaximumHeight(110);
+  BindPlainText(functions, model_->control("Text18"));
+  layout->addWidget(functions);
+  auto* help = new QLabel;
+  BindLabel(help, model_->control("Label27"));
+  help->setText(QString::fromUtf8("<a href=\"help\">Перед началом работы прочитайте справку программы.</a>"));
+  help->setCursor(Qt::PointingHandCursor);
+  help->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  connect(help, &QLabel::linkActivated, this, [this] { model_->Label27_Click(); });
+  layout->addWidget(help);
+  for (const char* note : {
+           "Программа появилась из желания готовить карты для своего навигатора без ручной "
+           "правки тысяч объектов.",
+           "Если вы нашли ошибку, сообщите о ней: пришлите карту, на которой она видна, и "
+           "опишите, что вы делали.",
+           "Идеи и пожелания тоже приветствуются: многое в программе появилось по просьбам "
+           "пользователей."}) {
+    auto* label = Caption(note);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+  }
+  return panel;
+}
+
+QWidget* QtMainWindow::BuildConversion() {
+  auto* panel = new QWidget;
+  BindWidget(panel, model_->control("Frame3"));
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  QGroupBox* files = Frame("Frame4");
+  auto* grid = new QGridLayout(files);
+  const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
+  const char* combos[] = {"Combo1", "Combo2", "Combo3"};
+  const char* filters[] = {"MapInfo MIF (*.mif *.MIF);;Все файлы (*)", "MapInfo MID (*.mid *.MID);;Все файлы (*)",
+                           "Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)"};
+  for (int row = 0; row < 3; ++row) {
+    auto* combo = new QComboBox;
+    BindCombo(combo, model_->control(combos[row]));
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    grid->addWidget(Caption(captions[row], combo), row, 0);
+    grid->addWidget(combo, row, 1);
+    auto* browse = new QPushButton(QString::fromUtf8("…"));
+    browse->setFixedWidth(Pixels(450));
+    browse->setToolTip(QString::fromUtf8("Выбрать файл"));
+    UiControl& control = model_->control(combos[row]);
+    const char* filter = filters[row];
+    bool save = row == 2;
+    connect(browse, &QPushButton::clicked, this, [this, &control, filter, save] {
+      QString current = ToQt(control.text());
+      QString path = save ? QFileDialog::getSaveFileName(this, QString(), current, QString::fromUtf8(filter))
+                          : QFileDialog::getOpenFileName(this, QString(), current, QString::fromUtf8(filter));
+      if (!path.isEmpty()) control.SetText(PathText(std::filesystem::path(path.toStdString())));
+    });
+    grid->addWidget(browse, row, 2);
+  }
+  auto* path_buttons = new QHBoxLayout;
+  auto* save = new QPushButton;
+  BindButton(save, model_->control("Command44"), [this] { model_->Command44_Click(); });
+  auto* remove = new QPushButton;
+  BindButton(remove, model_->control("Command55"), [this] { model_->Command55_Click(); });
+  path_buttons->addWidget(save);
+  path_buttons->addWidget(remove);
+  grid->addLayout(path_buttons, 3, 0, 1, 3);
+  layout->addWidget(files);
+
+  QGroupBox* columns = Frame("Frame8");
+  auto* column_grid = new QGridLayout(columns);
+  auto* count = new QLineEdit;
+  BindLineEdit(count, model_->control("Text16"));
+  auto* automatic = new QCheckBox;
+  BindCheckBox(automatic, model_->control("Check3"));
+  auto* type_column = new QLineEdit;
+  BindLineEdit(type_column, model_->control("Text9"));
+  auto* label_column = new QLineEdit;
+  BindLineEdit(label_column, model_->control("Text15"));
+  auto* no_labels = new QCheckBox;
+  BindCheckBox(no_labels, model_->control("Check5"));
+  for (QLineEdit* edit : {count, type_column, label_column}) edit->setMaximumWidth(Pixels(900));
+  column_grid->addWidget(Caption("Количество столбцов:", count), 0, 0);
+  column_grid->addWidget(count, 0, 1);
+  column_grid->addWidget(automatic, 0, 2);
+  column_grid->addWidget(Caption("\"Тип объекта\" по стобцу:", type_column), 1, 0);
+  column_grid->addWidget(type_column, 1, 1);
+  column_grid->addWidget(Caption("\"Подписи\" по стобцу:", label_column), 2, 0);
+  column_grid->addWidget(label_column, 2, 1);
+  column_grid->addWidget(no_labels, 2, 2);
+  column_grid->setColumnStretch(2, 1);
+  layout->addWidget(columns);
+
+  auto* actions = new QGridLayout;
+  const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
+      {"Command49", &MainWindow::Command49_Click},
+      {"Command51", &MainWindow::Command51_Click},
+  };
+  int column = 0;
+  for (const char* name : {"Command9", "Command41"}) {
+    auto* button = new QPushButton;
+    BindButton(button, model_->control(name), [] {});
+    actions->addWidget(button, 0, column++);
+  }
+  column = 0;
+  for (const auto& [name, handler] : buttons) {
+    auto* button = new QPushButton;
+    BindButton(button, model_->control(name), [this, handler] { (model_.get()->*handler)(); });
+    actions->addWidget(button, 1, column++);
+  }
+  layout->addLayout(actions);
+
+  auto* transliterate = new QCheckBox;
+  BindCheckBox(transliterate, model_->control("Check1"));
+  auto* region_type = new QCheckBox;
+  BindCheckBox(region_type, model_->control("Check2"));
+  auto* raise = new QCheckBox;
+  BindCheckBox(raise, model_->control("Check4"));
+  auto* threshold = new QLineEdit;
+  BindLineEdit(threshold, model_->control("Text17"));
+  threshold->setMaximumWidth(Pixels(1100));
+  layout->addWidget(transliterate);
+  layout->addWidget(region_type);
+  layout->addWidget(raise);
+  auto* threshold_row = new QHBoxLayout;
+  threshold_row->addSpacing(Pixels(300));
+  threshold_row->addWidget(threshold);
+  threshold_row->addStretch(1);
+  layout->addLayout(threshold_row);
+
+  QGroupBox* georef = Frame("Frame9");
+  auto* georef_layout = new QGridLayout(georef);
+  auto* bind = new QCheckBox;
+  BindCheckBox(bind, model_->control("Check6"));
+  georef_layout->addWidget(bind, 0, 0, 1, 4);
+  struct Corner {
+    const char* caption;
+    const char* latitude;
+    const char* longitude;
+  };
+  int row = 1;
+  for (const Corner& corner : {Corner{"Координата нижнего левого угла", "Text20", "Text19"},
+                               Corner{"Координата верхнего правого угла", "Text22", "Text21"}}) {
+    georef_layout->addWidget(Caption(corner.caption), row++, 0, 1, 4);
+    auto* latitude = new QLineEdit;
+    BindLineEdit(latitude, model_->control(corner.latitude));
+    auto* longitude = new QLineEdit;
+    BindLineEdit(longitude, model_->control(corner.longitude));
+    georef_layout->addWidget(Caption("Широта:", latitude), row, 0);
+    georef_layout->addWidget(latitude, row, 1);
+    georef_layout->addWidget(Caption("Долгота:", longitude), row, 2);
+    georef_layout->addWidget(longitude, row++, 3);
+  }
+  auto* angle = new QLineEdit;
+  BindLineEdit(angle, model_->control("Text23"));
+  georef_layout->addWidget(Caption("Угол поворта:", angle), row, 0);
+  georef_layout->addWidget(angle, row, 1);
+  layout->addWidget(georef);
+
+  auto* header = new QPlainTextEdit;
+  header->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  header->setMinimumHeight(Pixels(4000));
+  header->setLineWrapMode(QPlainTextEdit::NoWrap);
+  BindPlainText(header, model_->control("Text24"));
+  layout->addWidget(header);
+  return panel;
+}
+
+QWidget* QtMainWindow::BuildCrop() {
+  auto* panel = new QWidget;
+  BindWidget(panel, model_->control("windows"));
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* prompt = new QLabel;
+  BindLabel(prompt, model_->control("Label10"));
+  auto* working = new QLabel;
+  BindLabel(working, model_->control("Label1"));
+  layout->addWidget(prompt);
+  layout->addWidget(working);
+
+  QGroupBox* parameters = Frame("Frame1");
+  auto* grid = new QGridLayout(parameters);
+  struct Corner {
+    const char* caption;
+    const char* latitude;
+    const char* longitude;
+  };
+  int row = 0;
+  for (const Corner& corner : {Corner{"Координата верхнего левого угла", "Text3", "Text2"},
+                               Corner{"Координата нижнего правого угла", "Text5", "Text4"}}) {
+    grid->addWidget(Caption(corner.caption), row++, 0, 1, 4);
+    auto* latitude = new QLineEdit;
+    BindLineEdit(latitude, model_->control(corner.latitude));
+    auto* longitude = new QLineEdit;
+    BindLineEdit(longitude, model_->control(corner.longitude));
+    grid->addWidget(Caption("Широта:", latitude), row, 0);
+    grid->addWidget(latitude, row, 1);
+    grid->addWidget(Caption("Долгота:", longitude), row, 2);
+    grid->addWidget(longitude, row++, 3);
+  }
+  layout->addWidget(parameters);
+
+  QGroupBox* files = Frame("Frame2");
+  auto* form = new QFormLayout(files);
+  auto* map = new QLineEdit;
+  BindLineEdit(map, model_->control("Text1"));
+  auto* result = new QLineEdit;
+  BindLineEdit(result, model_->control("Text6"));
+  form->addRow(Caption("Карта:", map), map);
+  form->addRow(Caption("Результат:", result), result);
+  auto* copy = new QPushButton;
+  BindButton(copy, model_->control("Command15"), [this] { model_->Command15_Click(); });
+  copy->setStyleSheet("text-align: left; padding: 4px;");
+  form->addRow(copy);
+  layout->addWidget(files);
+  return panel;
+}
+
+QWidget* QtMainWindow::BuildTestMap() {
+  QGroupBox* panel = Frame("Frame7");
+  auto* layout = new QVBoxLayout(panel);
+  auto* path = new QComboBox;
+  BindCombo(path, model_->control("Combo4"));
+  layout->addWidget(path);
+  layout->addWidget(Caption("Файл должен уже существовать: он будет заменён тестовой картой."));
+  return panel;
+}
+
+QWidget* QtMainWindow::BuildOperations() {
+  auto* area = new QWidget;
+  auto* grid = new QGridLayout(area);
+  grid->setContentsMargins(0, 0, 0, 0);
+  const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
+      {"Command5", &MainWindow::Command5_Click},
+      {"Command1", &MainWindow::Command1_Click},
+      {"Command2", &MainWindow::Command2_Click},
+      {"Command3", &MainWindow::Command3_Click},
+  };
+  int index = 0;
+  for (const auto& [name, handler] : buttons) {
+    auto* button = new QPushButton;
+    button->setMinimumHeight(Pixels(480));
+    BindButton(button, model_->control(name), [this, handler] { (model_.get()->*handler)(); });
+    grid->addWidget(button, index / 2, index % 2);
+    ++index;
+  }
+  auto* progress_frame = new QWidget;
+  BindWidget(progress_frame, model_->control("Frame6"));
+  auto* progress = new QHBoxLayout(progress_frame);
+  progress->setContentsMargins(0, 0, 0, 0);
+  auto* bar = new QProgressBar;
+  bar->setTextVisible(false);
+  BindProgress(bar, model_->control("Bar"));
+  auto* percent = new QLabel;
+  percent->setMinimumWidth(Pixels(600));
+  percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  BindLabel(percent, model_->control("Label11"));
+  progress->addWidget(bar, 1);
+  progress->addWidget(percent);
+  grid->addWidget(progress_frame, 2, 0, 1, 2);
+  return area;
+}
+
+QWidget* QtMainWindow::BuildObjects() {
+  auto* area = new QWidget;
+  auto* layout = new QVBoxLayout(area);
+
+  auto* page = new QPlainTextEdit;
+  page->setReadOnly(true);
+  page->setLineWrapMode(QPlainTextEdit::NoWrap);
+  page->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  BindPlainText(page, model_->control("Text7"));
+  layout->addWidget(page, 1);
+  auto* paging = new QHBoxLayout;
+  auto* previous = new QPushButton;
+  BindButton(previous, model_->control("Command10_0"), [] {});
+  auto* indicator = new QLineEdit;
+  indicator->setReadOnly(true);
+  indicator->setAlignment(Qt::AlignCenter);
+  BindLineEdit(indicator, model_->control("Text8"));
+  auto* next = new QPushButton;
+  BindButton(next, model_->control("Command10_1"), [] {});
+  paging->addWidget(previous);
+  paging->addWidget(indicator);
+  paging->addWidget(next);
+  layout->addLayout(paging);
+
+  // List1, the splitter and List2 stand where the model puts them (twips).
+  lists_area_ = new QWidget;
+  lists_area_->setMinimumHeight(Pixels(3000));
+  list1_ = new QListWidget(lists_area_);
+  list1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  BindList(list1_, model_->control("List1"));
+  splitter_ = new SplitterHandle(lists_area_);
+  BindWidget(splitter_, model_->control("Picture1"));
+  splitter_->on_press = [this](double x) { model_->Picture1_MouseDown(x * twips_per_pixel_); };
+  splitter_->on_move = [this](double x) { model_->Picture1_MouseMove(x * twips_per_pixel_); };
+  splitter_->on_release = [this] { model_->Picture1_MouseUp(); };
+  list2_ = new QListWidget(lists_area_);
+  BindList(list2_, model_->control("List2"));
+  for (const char* name : {"List1", "Picture1", "List2"}) {
+    model_->control(name).Subscribe([this](UiControl&, Change change) {
+      if (change == Change::kGeometry) LayoutLists();
+    });
+  }
+  layout->addWidget(lists_area_, 3);
+
+  auto* editing = new QGridLayout;
+  int column = 0;
+  for (const char* name : {"Command7_0", "Command7_1", "Command7_3"}) {
+    auto* button = new QPushButton;
+    BindButton(button, model_->control(name), [] {});
+    editing->addWidget(button, 0, column++);
+  }
+  auto* assign = new QPushButton;
+  BindButton(assign, model_->control("Command6"), [] {});
+  editing->addWidget(assign, 0, column++);
+  auto* remove = new QPushButton;
+  BindButton(remove, model_->control("Command8"), [] {});
+  editing->addWidget(remove, 0, column++);
+  auto* default_type = new QLineEdit;
+  default_type->setReadOnly(true);
+  BindLineEdit(default_type, model_->control("Text25"));
+  editing->addWidget(default_type, 1, 0, 1, 4);
+  auto* assign_default = new QPushButton;
+  BindButton(assign_default, model_->control("Command4_1"), [] {});
+  editing->addWidget(assign_default, 1, 4);
+  auto* level = new QPushButton;
+  BindButton(level, model_->control("Command11"), [] {});
+  editing->addWidget(level, 2, 0);
+  auto* slider = new QSlider(Qt::Horizontal);
+  BindSlider(slider, model_->control("Slider1"));
+  editing->addWidget(slider, 2, 1, 1, 4);
+  layout->addLayout(editing);
+  return area;
+}
+
+void QtMainWindow::LayoutLists() {
+  if (!lists_area_) return;
+  int height = lists_area_->height();
+  auto place = [&](QWidget* widget, const UiControl& control) {
+    widget->setGeometry(Pixels(control.left() - kList1Left), 0, Pixels(control.width()), height);
+  };
+  place(list1_, model_->control("List1"));
+  place(splitter_, model_->control("Picture1"));
+  place(list2_, model_->control("List2"));
+}
+
+// The model measures the window from the left edge of its lists' area at 6540 twips,
+// however wide the panels beside it are on this screen.
+void QtMainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  int lists_width = width() - left_area_->width();
+  model_->Form_Resize(kList1Left + static_cast<int>(lists_width * twips_per_pixel_ + 0.5));
+  LayoutLists();
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+  // The operation in progress finishes first; it owns the files it writes.
+  if (model_->operation_running()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+int RunMainWindow(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Mirvex");
+  QtHost host;
+  QtMainWindow window(host, ExecutableFolder());
+  host.set_parent(&window);
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace mirvex::ui::qt

@@ -1,0 +1,58 @@
+// The main window on the screen: Qt widgets bound to the headless model.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "ui/main_window.h"
+
+class QBoxLayout;
+class QGridLayout;
+class QGroupBox;
+class QListWidget;
+
+namespace mirvex::ui::qt {
+
+class SplitterHandle;
+
+class QtMainWindow : public QMainWindow {
+ public:
+  // `host` shows messages and opens documents (the application's QtHost, or a test's).
+  QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent = nullptr);
+  ~QtMainWindow() override;
+
+  MainWindow& model() { return *model_; }
+  // The widget bound to a control ("Command5", "Combo1").
+  QWidget* widget(const char* name) const;
+  // Twips per device-independent pixel of this screen.
+  double twips_per_pixel() const { return twips_per_pixel_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* BuildWelcome();
+  QWidget* BuildConversion();
+  QWidget* BuildCrop();
+  QWidget* BuildTestMap();
+  QWidget* BuildOperations();
+  QWidget* BuildObjects();
+  QGroupBox* Frame(const char* name);
+  void LayoutLists();
+  int Pixels(int twips) const;
+
+  std::unique_ptr<MainWindow> model_;
+  double twips_per_pixel_ = 15;
+  QWidget* left_area_ = nullptr;
+  QWidget* lists_area_ = nullptr;
+  QListWidget* list1_ = nullptr;
+  QListWidget* list2_ = nullptr;
+  SplitterHandle* splitter_ = nullptr;
+};
+
+// Runs the window as the program's main loop; returns the exit status.
+int RunMainWindow(int argc, char** argv);
+
+}  // namespace mirvex::ui::qt

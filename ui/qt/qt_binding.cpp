@@ -1,0 +1,211 @@
+#include "ui/qt/qt_binding.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <climits>
+
+#include "core/cp1251.h"
+#include "core/text.h"
+
+namespace mirvex::ui::qt {
+
+QString ToQt(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+
+std::string FromQt(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
+
+QString ToQtLines(const std::string& cp1251) { return ToQt(Reply(cp1251, '\r', "")); }
+
+std::string FromQtLines(const QString& text) { return Reply(FromQt(text), '\n', "\r\n"); }
+
+namespace {
+
+// Shows the control's background in a text box.
+void ApplyBackground(QWidget* widget, Background background) {
+  QPalette palette = widget->palette();
+  QColor colour = background == Background::kGrey      ? QColor(192, 192, 192)
+                  : background == Background::kToolTip ? widget->palette().color(QPalette::ToolTipBase)
+                                                       : QColor(Qt::white);
+  palette.setColor(QPalette::Base, colour);
+  widget->setPalette(palette);
+}
+
+void SetItems(QComboBox* combo, const UiControl& control) {
+  QSignalBlocker block(combo);
+  combo->clear();
+  for (const std::string& item : control.items()) combo->addItem(ToQt(item));
+  combo->setCurrentIndex(control.list_index());
+  combo->setEditText(ToQt(control.text()));
+}
+
+void SetItems(QListWidget* list, const UiControl& control) {
+  QSignalBlocker block(list);
+  list->clear();
+  for (std::size_t i = 0; i < control.items().size(); ++i) {
+    list->addItem(ToQt(control.items()[i]));
+    list->item(static_cast<int>(i))->setSelected(control.selected(static_cast<int>(i)));
+  }
+  list->setCurrentRow(control.list_index(), QItemSelectionModel::NoUpdate);
+}
+
+// A progress bar holds ints: large files are shown in units of 2^shift bytes.
+int Scaled(std::int64_t value, int shift) {
+  value >>= shift;
+  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+int ShiftFor(std::int64_t maximum) {
+  int shift = 0;
+  while ((maximum >> shift) > INT_MAX) ++shift;
+  return shift;
+}
+
+}  // namespace
+
+void BindWidget(QWidget* widget, UiControl& control) {
+  widget->setObjectName(QString::fromStdString(control.name()));
+  widget->setVisible(control.visible());
+  widget->setEnabled(control.enabled());
+  control.Subscribe([widget](UiControl& c, Change change) {
+    if (change == Change::kVisible) widget->setVisible(c.visible());
+    if (change == Change::kEnabled) widget->setEnabled(c.enabled());
+  });
+}
+
+void BindButton(QAbstractButton* button, UiControl& control, std::function<void()> on_click) {
+  BindWidget(button, control);
+  button->setText(ToQt(control.text()));
+  QObject::connect(button, &QAbstractButton::clicked, button, [on_click] { on_click(); });
+}
+
+void BindCheckBox(QCheckBox* box, UiControl& control) {
+  BindWidget(box, control);
+  box->setText(ToQt(control.text()));
+  box->setChecked(control.check() == 1);
+  control.Subscribe([box](UiControl& c, Change change) {
+    if (change != Change::kCheck) return;
+    QSignalBlocker block(box);
+    box->setChecked(c.check() == 1);
+  });
+  QObject::connect(box, &QCheckBox::clicked, box, [&control](bool checked) { control.SetCheck(checked ? 1 : 0); });
+}
+
+void BindLineEdit(QLineEdit* edit, UiControl& control) {
+  BindWidget(edit, control);
+  edit->setText(ToQt(control.text()));
+  ApplyBackground(edit, control.background());
+  control.Subscribe([edit](UiControl& c, Change change) {
+    if (change == Change::kBackground) ApplyBackground(edit, c.background());
+    if (change != Change::kText) return;
+    QString text = ToQt(c.text());
+    if (edit->text() != text) edit->setText(text);
+  });
+  QObject::connect(edit, &QLineEdit::textEdited, edit, [&control](const QString& text) {
+    control.SetText(FromQt(text));
+  });
+}
+
+void BindPlainText(QPlainTextEdit* edit, UiControl& control) {
+  BindWidget(edit, control);
+  edit->setPlainText(ToQtLines(control.text()));
+  control.Subscribe([edit](UiControl& c, Change change) {
+    if (change != Change::kText) return;
+    QString text = ToQtLines(c.text());
+    if (edit->toPlainText() == text) return;
+    QSignalBlocker block(edit);
+    edit->setPlainText(text);
+  });
+  if (edit->isReadOnly()) return;
+  QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, &control] {
+    control.SetText(FromQtLines(edit->toPlainText()));
+  });
+}
+
+void BindCombo(QComboBox* combo, UiControl& control) {
+  BindWidget(combo, control);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  SetItems(combo, control);
+  control.Subscribe([combo](UiControl& c, Change change) {
+    if (change == Change::kItems) SetItems(combo, c);
+    if (change == Change::kListIndex) {
+      QSignalBlocker block(combo);
+      if (c.list_index() >= 0) combo->setCurrentIndex(c.list_index());
+    }
+    if (change == Change::kText || change == Change::kListIndex) {
+      QString text = ToQt(c.text());
+      if (combo->currentText() != text) {
+        QSignalBlocker block(combo);
+        combo->setEditText(text);
+      }
+    }
+  });
+  QObject::connect(combo, &QComboBox::activated, combo, [&control](int index) { control.SetListIndex(index); });
+  QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [&control](const QString& text) {
+    control.SetText(FromQt(text));
+  });
+}
+
+void BindList(QListWidget* list, UiControl& control) {
+  BindWidget(list, control);
+  SetItems(list, control);
+  control.Subscribe([list](UiControl& c, Change change) {
+    if (change == Change::kItems) SetItems(list, c);
+    if (change == Change::kSelection) {
+      QSignalBlocker block(list);
+      for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(c.selected(i));
+    }
+    if (change == Change::kListIndex) {
+      QSignalBlocker block(list);
+      list->setCurrentRow(c.list_index(), QItemSelectionModel::NoUpdate);
+    }
+  });
+  QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list, &control] {
+    for (int i = 0; i < list->count(); ++i) control.SetSelected(i, list->item(i)->isSelected());
+  });
+  QObject::connect(list, &QListWidget::currentRowChanged, list, [&control](int row) { control.SetListIndex(row); });
+}
+
+void BindLabel(QLabel* label, UiControl& control) {
+  BindWidget(label, control);
+  label->setText(ToQt(control.text()));
+  control.Subscribe([label](UiControl& c, Change change) {
+    if (change == Change::kText) label->setText(ToQt(c.text()));
+  });
+}
+
+void BindProgress(QProgressBar* bar, UiControl& control) {
+  BindWidget(bar, control);
+  auto apply = [bar](const UiControl& c) {
+    int shift = ShiftFor(c.maximum());
+    bar->setRange(Scaled(c.minimum(), shift), Scaled(c.maximum(), shift));
+    bar->setValue(Scaled(c.value(), shift));
+  };
+  apply(control);
+  control.Subscribe([apply](UiControl& c, Change change) {
+    if (change == Change::kRange || change == Change::kValue) apply(c);
+  });
+}
+
+void BindSlider(QSlider* slider, UiControl& control) {
+  BindWidget(slider, control);
+  slider->setRange(static_cast<int>(control.minimum()), static_cast<int>(control.maximum()));
+  slider->setValue(static_cast<int>(control.value()));
+  control.Subscribe([slider](UiControl& c, Change change) {
+    if (change != Change::kRange && change != Change::kValue) return;
+    QSignalBlocker block(slider);
+    slider->setRange(static_cast<int>(c.minimum()), static_cast<int>(c.maximum()));
+    slider->setValue(static_cast<int>(c.value()));
+  });
+  QObject::connect(slider, &QSlider::valueChanged, slider, [&control](int value) { control.SetValue(value); });
+}
+
+}  // namespace mirvex::ui::qt
