@@ -31,6 +31,7 @@ class MidReader {
                      std::array<std::string, kMidFieldSlots>& fields);
 
   std::uint64_t missing_records() const { return missing_records_; }
+  bool AtEnd() { return reader_.AtEnd(); }
 
  private:
   void Store(std::string& slot, std::string& value);

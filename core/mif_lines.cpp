@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/text.h"
+#include "core/text_reader.h"
 
 namespace mirvex {
 
@@ -86,6 +87,16 @@ bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info) {
     info.utf8 = EqualsIgnoreAsciiCase(charset, "UTF-8") || EqualsIgnoreAsciiCase(charset, "UTF8");
   }
   return false;
+}
+
+MifHeaderInfo ReadMifHeader(std::string_view mif_path) {
+  MifHeaderInfo info;
+  TextReader reader;
+  if (!reader.Open(mif_path)) return info;
+  std::string line;
+  while (reader.ReadLine(line) && !ScanHeaderLine(line, info)) {
+  }
+  return info;
 }
 
 }  // namespace mirvex

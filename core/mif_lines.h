@@ -43,4 +43,7 @@ struct MifHeaderInfo {
 // is the "Data" line that ends the header.
 bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info);
 
+// The Delimiter and Charset of a MIF's header; the defaults when the file cannot be read.
+MifHeaderInfo ReadMifHeader(std::string_view mif_path);
+
 }  // namespace mirvex

@@ -164,6 +164,12 @@ StoreResult StoreObjectRecord(Host& host, std::string_view dictionary_path, Obje
     }
   }
 
+  if (number > kMaxRecords) {
+    ShowInformation(host, Ru("Словарь заполнен: в нём уже ") + std::to_string(kMaxRecords) +
+                              Ru(" записей, новую запись добавить нельзя.") + std::string(kLineBreak) +
+                              std::string(dictionary_path));
+    return StoreResult::kFull;
+  }
   char bytes[kRecordLength];
   EncodeRecord(record, bytes);
   bool written = WriteRecordAt(dictionary_path, number, bytes);

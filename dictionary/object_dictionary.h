@@ -77,12 +77,17 @@ std::uint64_t StoreGeneration();
 ObjectRecord FindObjectRecord(Host& host, std::string_view dictionary_path,
                               std::string_view description);
 
-enum class StoreResult { kStored, kMissing, kWriteFailed };
+enum class StoreResult { kStored, kMissing, kFull, kWriteFailed };
+
+// Record numbers of the file are 16-bit: a scan reads one past the last record, so
+// the file holds at most this many records.
+inline constexpr std::uint64_t kMaxRecords = 32766;
 
 // StoreObjectRecord: overwrites the first record with the same trimmed name, or adds
 // the record after the last one (reusing a trailing empty slot read past the end).
 // The record's name is rewritten without its leading blanks. A missing file shows the
-// missing-file message and writes nothing; a failed write is reported too.
+// missing-file message and writes nothing; so does a new record past kMaxRecords; a
+// failed write is reported too.
 StoreResult StoreObjectRecord(Host& host, std::string_view dictionary_path, ObjectRecord& record);
 
 }  // namespace mirvex

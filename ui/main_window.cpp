@@ -152,6 +152,7 @@ void MainWindow::CreateControls() {
   control("Check3").SetCheck(1);
   control("Text16").SetBackground(Background::kGrey);
   control("Text17").SetBackground(Background::kGrey);
+  control("Slider1").SetRange(0, 9);
   control("Form1").SetGeometry(0, kFormWidth);
   control("List1").SetGeometry(kList1Left, kList1Width);
   control("Picture1").SetGeometry(kList1Left + kList1Width, kSplitterWidth);
@@ -175,6 +176,10 @@ void MainWindow::WireSettings() {
   }
   control("Text24").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText) OnTemplateChanged();
+  });
+  // Letting go of the slider gives the selected lines its level.
+  control("Slider1").Subscribe([this](UiControl&, Change change) {
+    if (change == Change::kValue) SetSelectedLevel();
   });
   // Choosing a saved MIF path shows its partner MID and result paths.
   control("Combo1").Subscribe([this](UiControl& combo, Change change) {

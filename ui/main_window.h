@@ -3,6 +3,7 @@
 // tests and the command line drive the model directly.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/convert.h"
 #include "core/host.h"
 #include "core/window_state.h"
+#include "ui/object_window.h"
 #include "ui/ui_control.h"
 
 namespace mirvex::ui {
@@ -23,6 +25,9 @@ class WindowHost : public Host {
   virtual bool OpenDocument(const std::string& path) = 0;
   // Ends the program.
   virtual void Quit() = 0;
+  // The width of a text in the window's font, in twips (the column view aligns its
+  // columns with it). By default every character is 90 twips wide.
+  virtual int TextWidth(const std::string& text) { return static_cast<int>(text.size()) * 90; }
 };
 
 // Positions of the splitter area, in twips.
@@ -76,6 +81,33 @@ class MainWindow : public ControlValues, private Host {
   void Form_Resize(int width);
   void DisableOBJ();
 
+  // The MID browser: the column view a hundred rows at a time, and the editing mode
+  // that lists the distinct object descriptions.
+  void Command9_Click();
+  void Command10_Click(int index);  // 0 previous page, 1 next page
+  void ShowFields(int first_row, int last_row);
+  void Command41_Click();
+  // The type catalogues and the assignments.
+  void Command7_Click(int index);   // 0 points, 1 lines, 3 polygons
+  void Command6_Click();            // assign the catalogue entry to the selected lines
+  void List2_DblClick() { Command6_Click(); }
+  void Command4_1_Click();          // assign it to the default-type record
+  void Command8_Click();            // leave the selected lines out of the map
+  void Command11_Click();           // give them the slider's level
+  void Slider1_Scroll(int value);   // while dragging: the caption of Command11
+  // The object information window.
+  void List1_DblClick(int index);
+  void Form2_Unload();
+  ObjectWindow* form2() { return form2_.get(); }
+  // Runs when Form2 opens, so the screen can show it.
+  std::function<void(ObjectWindow&)> on_form2_shown;
+
+  // UpdateObjectLine: the first List1 line equal to SelectedLine becomes the record's
+  // display line.
+  void UpdateObjectLine(const ObjectRecord& record);
+  ObjectRecord& current_record() { return current_record_; }
+  const std::string& selected_line() const { return selected_line_; }
+
   // Results of the last operation started from the window.
   OperationStatus last_status() const { return last_status_; }
   const SectionCounts& last_counts() const { return last_counts_; }
@@ -115,6 +147,18 @@ class MainWindow : public ControlValues, private Host {
   int drag_x_ = 0;
   std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
   std::map<std::string, std::string, std::less<>> system_keys_;  // control name -> key
+  // The MID browser and the dictionary editing.
+  bool ColumnsUsable();
+  std::string DictionaryFile() const;
+  template <typename Edit>
+  void EditSelectedLines(Edit edit);
+  void SetSelectedLevel();
+  int page_start_ = 1;
+  int page_end_ = 100;
+  ObjectRecord current_record_;   // CurrentRecord
+  std::string selected_line_;     // SelectedLine
+  int catalogue_kind_ = 0;        // CatalogueKind
+  std::unique_ptr<ObjectWindow> form2_;
   WindowState state_;
   OperationStatus last_status_ = OperationStatus::kFailed;
   SectionCounts last_counts_;

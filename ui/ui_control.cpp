@@ -56,6 +56,13 @@ void UiControl::ClearItems() {
   Notify(Change::kItems);
 }
 
+void UiControl::SetItems(std::vector<std::string> items) {
+  items_ = std::move(items);
+  selected_.assign(items_.size(), false);
+  list_index_ = -1;
+  Notify(Change::kItems);
+}
+
 void UiControl::SetListIndex(int index) {
   if (index < -1 || index >= static_cast<int>(items_.size()) || index == list_index_) return;
   list_index_ = index;

@@ -46,6 +46,8 @@ class UiControl {
   void RemoveItem(int index);
   void SetItem(int index, std::string item);
   void ClearItems();
+  // Replaces the whole list at once (one notification), nothing selected.
+  void SetItems(std::vector<std::string> items);
   int list_index() const { return list_index_; }
   void SetListIndex(int index);
 

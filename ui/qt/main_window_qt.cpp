@@ -23,6 +23,7 @@
 #include "core/cp1251.h"
 #include "core/platform.h"
 #include "ui/qt/qt_binding.h"
+#include "ui/qt/object_window_qt.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
 
@@ -198,10 +199,14 @@ QWidget* QtMainWindow::BuildConversion() {
       {"Command49", &MainWindow::Command49_Click},
       {"Command51", &MainWindow::Command51_Click},
   };
+  const std::pair<const char*, void (MainWindow::*)()> browser[] = {
+      {"Command9", &MainWindow::Command9_Click},
+      {"Command41", &MainWindow::Command41_Click},
+  };
   int column = 0;
-  for (const char* name : {"Command9", "Command41"}) {
+  for (const auto& [name, handler] : browser) {
     auto* button = new QPushButton;
-    BindButton(button, model_->control(name), [] {});
+    BindButton(button, model_->control(name), [this, handler] { (model_.get()->*handler)(); });
     actions->addWidget(button, 0, column++);
   }
   column = 0;
@@ -375,13 +380,13 @@ QWidget* QtMainWindow::BuildObjects() {
   layout->addWidget(page, 1);
   auto* paging = new QHBoxLayout;
   auto* previous = new QPushButton;
-  BindButton(previous, model_->control("Command10_0"), [] {});
+  BindButton(previous, model_->control("Command10_0"), [this] { model_->Command10_Click(0); });
   auto* indicator = new QLineEdit;
   indicator->setReadOnly(true);
   indicator->setAlignment(Qt::AlignCenter);
   BindLineEdit(indicator, model_->control("Text8"));
   auto* next = new QPushButton;
-  BindButton(next, model_->control("Command10_1"), [] {});
+  BindButton(next, model_->control("Command10_1"), [this] { model_->Command10_Click(1); });
   paging->addWidget(previous);
   paging->addWidget(indicator);
   paging->addWidget(next);
@@ -407,34 +412,54 @@ QWidget* QtMainWindow::BuildObjects() {
   }
   layout->addWidget(lists_area_, 3);
 
+  connect(list1_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { model_->List1_DblClick(list1_->row(item)); });
+  connect(list2_, &QListWidget::itemDoubleClicked, this, [this] { model_->List2_DblClick(); });
+
   auto* editing = new QGridLayout;
   int column = 0;
-  for (const char* name : {"Command7_0", "Command7_1", "Command7_3"}) {
+  for (int index : {0, 1, 3}) {
     auto* button = new QPushButton;
-    BindButton(button, model_->control(name), [] {});
+    std::string name = "Command7_" + std::to_string(index);
+    BindButton(button, model_->control(name), [this, index] { model_->Command7_Click(index); });
     editing->addWidget(button, 0, column++);
   }
   auto* assign = new QPushButton;
-  BindButton(assign, model_->control("Command6"), [] {});
+  BindButton(assign, model_->control("Command6"), [this] { model_->Command6_Click(); });
   editing->addWidget(assign, 0, column++);
   auto* remove = new QPushButton;
-  BindButton(remove, model_->control("Command8"), [] {});
+  BindButton(remove, model_->control("Command8"), [this] { model_->Command8_Click(); });
   editing->addWidget(remove, 0, column++);
   auto* default_type = new QLineEdit;
   default_type->setReadOnly(true);
   BindLineEdit(default_type, model_->control("Text25"));
   editing->addWidget(default_type, 1, 0, 1, 4);
   auto* assign_default = new QPushButton;
-  BindButton(assign_default, model_->control("Command4_1"), [] {});
+  BindButton(assign_default, model_->control("Command4_1"), [this] { model_->Command4_1_Click(); });
   editing->addWidget(assign_default, 1, 4);
   auto* level = new QPushButton;
-  BindButton(level, model_->control("Command11"), [] {});
+  BindButton(level, model_->control("Command11"), [this] { model_->Command11_Click(); });
   editing->addWidget(level, 2, 0);
+  // The level applies when the slider is let go; while it moves only the caption follows.
   auto* slider = new QSlider(Qt::Horizontal);
+  slider->setTracking(false);
+  slider->setPageStep(1);
+  slider->setTickPosition(QSlider::TicksBelow);
   BindSlider(slider, model_->control("Slider1"));
+  connect(slider, &QSlider::sliderMoved, this, [this](int value) { model_->Slider1_Scroll(value); });
   editing->addWidget(slider, 2, 1, 1, 4);
   layout->addLayout(editing);
+
+  model_->on_form2_shown = [this](ObjectWindow& form2) { ShowObjectWindow(form2); };
   return area;
+}
+
+// Form2 on the screen: a window of its own that does not block this one; closing it
+// in any way stores the record.
+void QtMainWindow::ShowObjectWindow(ObjectWindow& form2) {
+  auto* window = new ObjectWindowQt(form2, this);
+  connect(window, &QObject::destroyed, this, [this] { model_->Form2_Unload(); });
+  window->show();
 }
 
 void QtMainWindow::LayoutLists() {

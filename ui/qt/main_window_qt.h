@@ -41,6 +41,7 @@ class QtMainWindow : public QMainWindow {
   QWidget* BuildObjects();
   QGroupBox* Frame(const char* name);
   void LayoutLists();
+  void ShowObjectWindow(ObjectWindow& form2);
   int Pixels(int twips) const;
 
   std::unique_ptr<MainWindow> model_;

@@ -83,6 +83,9 @@ void BindWidget(QWidget* widget, UiControl& control) {
 void BindButton(QAbstractButton* button, UiControl& control, std::function<void()> on_click) {
   BindWidget(button, control);
   button->setText(ToQt(control.text()));
+  control.Subscribe([button](UiControl& c, Change change) {
+    if (change == Change::kText) button->setText(ToQt(c.text()));
+  });
   QObject::connect(button, &QAbstractButton::clicked, button, [on_click] { on_click(); });
 }
 

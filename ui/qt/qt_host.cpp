@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
+#include <QWidget>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -28,5 +30,11 @@ bool QtHost::OpenDocument(const std::string& path) {
 }
 
 void QtHost::Quit() { QCoreApplication::quit(); }
+
+int QtHost::TextWidth(const std::string& text) {
+  if (!parent_) return WindowHost::TextWidth(text);
+  QFontMetrics metrics(parent_->font());
+  return static_cast<int>(metrics.horizontalAdvance(ToQt(text)) * 1440.0 / parent_->logicalDpiX() + 0.5);
+}
 
 }  // namespace mirvex::ui::qt

@@ -1,0 +1,57 @@
+#include "ui/object_window.h"
+
+#include <cstdlib>
+
+#include "core/cp1251.h"
+#include "core/text.h"
+#include "dictionary/object_record.h"
+
+namespace mirvex::ui {
+
+namespace {
+constexpr std::string_view kRegions[] = {"0x10", "0x20", "0x40", "0x80"};
+constexpr int kDefaultRegion = 2;  // "0x40"
+}  // namespace
+
+ObjectWindow::ObjectWindow() {
+  for (const char* name : {"Form2", "Text1", "Combo1", "Text3"}) {
+    controls_.emplace(name, std::make_unique<UiControl>(name));
+  }
+  control("Form2").SetText(Ru("Информация об объекте"));
+  for (std::string_view region : kRegions) control("Combo1").AddItem(std::string(region));
+  control("Combo1").Subscribe([this](UiControl&, Change change) {
+    if (!loading_ && (change == Change::kListIndex || change == Change::kText)) region_picked_ = true;
+  });
+}
+
+UiControl& ObjectWindow::control(std::string_view name) {
+  auto entry = controls_.find(name);
+  if (entry == controls_.end()) std::abort();
+  return *entry->second;
+}
+
+void ObjectWindow::Load(const ObjectRecord& record) {
+  loading_ = true;
+  region_picked_ = false;
+  UiControl& region = control("Combo1");
+  region.SetListIndex(kDefaultRegion);
+  control("Text1").SetText(std::string(FieldText(record.ObjectName)));
+  std::string_view own = TrimBlanks(FieldText(record.RegionCode));
+  for (int i = 0; i < 4; ++i) {
+    if (own == kRegions[i]) region.SetListIndex(i);
+  }
+  control("Text3").SetText(std::string(FieldText(record.ObjectType)));
+  loading_ = false;
+}
+
+void ObjectWindow::Apply(ObjectRecord& record) const {
+  auto text = [this](const char* name) { return controls_.find(name)->second->text(); };
+  SetField(record.ObjectName, text("Text1"));
+  std::string_view own = TrimBlanks(FieldText(record.RegionCode));
+  bool listed = own.empty() || own[0] == '\0';
+  for (std::string_view region : kRegions) listed = listed || own == region;
+  if (listed || region_picked_) SetField(record.RegionCode, text("Combo1"));
+  SetField(record.ObjectType, text("Text3"));
+}
+
+}  // namespace mirvex::ui

@@ -1,0 +1,36 @@
+// The object information window `Form2`: one dictionary record's name, region and
+// type, edited directly; closing the window stores the record. It does not block the
+// main window.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dictionary/object_record.h"
+#include "ui/ui_control.h"
+
+namespace mirvex::ui {
+
+class ObjectWindow {
+ public:
+  ObjectWindow();
+
+  // `Text1` (name), `Combo1` (region), `Text3` (type), `Form2` (the window's caption).
+  UiControl& control(std::string_view name);
+
+  // Fills the controls from the record: the whole 200-character name, the region's
+  // entry (0x40 when the region is none of the four), the 6-character type.
+  void Load(const ObjectRecord& record);
+  // The record as the controls give it. A region the user never picked stays as the
+  // record had it, so a deleted object ("Нет") is not brought back by a mere look.
+  void Apply(ObjectRecord& record) const;
+
+ private:
+  std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
+  bool region_picked_ = false;
+  bool loading_ = false;
+};
+
+}  // namespace mirvex::ui
