@@ -344,7 +344,7 @@ ConversionResult Convert(OperationContext& context) {
   map.WriteLine(controls.Text(Control::kText24));
 
   MifHeaderInfo header;
-  std::string line;
+  std::string_view line;
   bool data_found = false;
   while (!data_found && mif.ReadLine(line)) data_found = ScanHeaderLine(line, header);
   if (!data_found) {

@@ -60,10 +60,16 @@ std::string_view NextToken(std::string_view& text) {
 
 MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest) {
   rest = line;
+  // Most lines are coordinates: a line that does not start with a letter has no keyword.
+  std::size_t start = 0;
+  while (start < line.size() && IsBlank(line[start])) ++start;
+  if (start == line.size()) return MifKeyword::kOther;
+  char first = static_cast<char>(line[start] | 0x20);
+  if (first < 'a' || first > 'z') return MifKeyword::kOther;
   std::string_view word = NextToken(rest);
-  if (word.empty() || word.size() > 10) return MifKeyword::kOther;
+  if (word.size() < 3 || word.size() > 10) return MifKeyword::kOther;
   for (const auto& [name, keyword] : kKeywords) {
-    if (EqualsIgnoreAsciiCase(word, name)) return keyword;
+    if ((name[0] | 0x20) == first && EqualsIgnoreAsciiCase(word, name)) return keyword;
   }
   return MifKeyword::kOther;
 }

@@ -59,6 +59,13 @@ std::FILE* OpenForReading(std::string_view cp1251_path) {
 }
 
 std::optional<FileStamp> StampOf(std::string_view cp1251_path) {
+#ifndef _WIN32
+  // One system call: the dictionary's cache asks at every lookup.
+  struct stat info;
+  if (stat(NativePath(cp1251_path).c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<std::uint64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+#else
   std::error_code error;
   fs::path path = NativePath(cp1251_path);
   auto size = fs::file_size(path, error);
@@ -66,6 +73,7 @@ std::optional<FileStamp> StampOf(std::string_view cp1251_path) {
   auto time = fs::last_write_time(path, error);
   if (error) return std::nullopt;
   return FileStamp{size, static_cast<std::int64_t>(time.time_since_epoch().count())};
+#endif
 }
 
 bool SameFile(std::string_view a, std::string_view b) {

@@ -42,6 +42,24 @@ bool TextReader::Fill() {
   return end_ > 0;
 }
 
+bool TextReader::ReadLine(std::string_view& line) {
+  if (pos_ == end_ && !Fill()) return false;
+  const char* start = buffer_.data() + pos_;
+  const char* stop = buffer_.data() + end_;
+  const char* p = start;
+  while (p != stop && *p != '\r' && *p != '\n') ++p;
+  if (p == stop || (*p == '\r' && p + 1 == stop)) {
+    // The line (or its CR LF) reaches past the buffer: collect it in a string.
+    if (!ReadLine(spill_)) return false;
+    line = spill_;
+    return true;
+  }
+  line = std::string_view(start, static_cast<std::size_t>(p - start));
+  pos_ += line.size() + 1;
+  if (*p == '\r' && p[1] == '\n') ++pos_;
+  return true;
+}
+
 bool TextReader::ReadLine(std::string& line) {
   line.clear();
   if (pos_ == end_ && !Fill()) return false;

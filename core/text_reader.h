@@ -37,6 +37,9 @@ class TextReader {
   // The next line without its line end (CR LF, LF or CR); false at the end of the
   // input. A last line without a line end still counts.
   bool ReadLine(std::string& line);
+  // The same as a view into the reader's buffer, valid until the next read; no copy
+  // unless the line crosses the end of the buffer.
+  bool ReadLine(std::string_view& line);
 
   // Bytes consumed so far, and the total size (0 when unknown).
   std::uint64_t Offset() const { return consumed_before_ + pos_; }
@@ -51,6 +54,7 @@ class TextReader {
   std::size_t end_ = 0;
   std::uint64_t consumed_before_ = 0;
   std::uint64_t size_ = 0;
+  std::string spill_;
 };
 
 }  // namespace mirvex

@@ -9,7 +9,7 @@ TypeLookup::TypeLookup(Host& host, std::string dictionary_path, ObjectRecord& lo
     : host_(host), path_(std::move(dictionary_path)), lookup_record_(lookup_record) {}
 
 const DictionaryImage* TypeLookup::Image() {
-  const DictionaryImage* image = cache_.Get(path_);
+  const DictionaryImage* image = SharedDictionaryCache().Get(path_);
   if (!image && !missing_reported_) {
     missing_reported_ = true;
     ShowMissingFile(host_, path_);

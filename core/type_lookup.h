@@ -35,7 +35,6 @@ class TypeLookup {
   Host& host_;
   std::string path_;
   ObjectRecord& lookup_record_;
-  DictionaryCache cache_;
   bool missing_reported_ = false;
 };
 

@@ -15,13 +15,7 @@ namespace fs = std::filesystem;
 
 std::uint64_t store_generation = 0;
 
-// One image for the whole program, so repeated lookups do not read the file again.
-DictionaryCache& SharedCache() {
-  static DictionaryCache cache;
-  return cache;
-}
-
-std::string NameKey(std::string_view text) { return std::string(TrimBlanks(text)); }
+std::string_view NameKey(std::string_view text) { return TrimBlanks(text); }
 
 // Writes one encoded record at a record number. A write that fails while extending
 // the file cuts it back to its former length, so no partial record is left behind.
@@ -83,7 +77,7 @@ bool DictionaryImage::Load(std::string_view path) {
   for (std::size_t i = 0; i < records_.size(); ++i) {
     const ObjectRecord& record = records_[i];
     auto [entry, added] =
-        index_.try_emplace(NameKey(FieldText(record.ObjectName)), Matches{static_cast<std::uint32_t>(i), -1});
+        index_.try_emplace(std::string(NameKey(FieldText(record.ObjectName))), Matches{static_cast<std::uint32_t>(i), -1});
     if (!IsEmptySlot(record)) entry->second.last_named = static_cast<std::int64_t>(i);
   }
   return true;
@@ -99,6 +93,12 @@ const ObjectRecord* DictionaryImage::LastMatch(std::string_view description) con
   auto entry = index_.find(NameKey(description));
   if (entry == index_.end() || entry->second.last_named < 0) return nullptr;
   return &records_[static_cast<std::size_t>(entry->second.last_named)];
+}
+
+// One image for the whole program, so repeated lookups do not read the file again.
+DictionaryCache& SharedDictionaryCache() {
+  static DictionaryCache cache;
+  return cache;
 }
 
 const DictionaryImage* DictionaryCache::Get(std::string_view path) {
@@ -130,7 +130,7 @@ ObjectRecord FindObjectRecord(Host& host, std::string_view dictionary_path,
     ShowMissingFile(host, dictionary_path);
     return ObjectRecord{};
   }
-  const DictionaryImage* image = SharedCache().Get(dictionary_path);
+  const DictionaryImage* image = SharedDictionaryCache().Get(dictionary_path);
   if (!image) return ObjectRecord{};
   const ObjectRecord* match = image->LastMatch(description);
   return match ? *match : ObjectRecord{};
@@ -145,7 +145,7 @@ StoreResult StoreObjectRecord(Host& host, std::string_view dictionary_path, Obje
   std::string name(TrimBlanks(FieldText(record.ObjectName)));
   SetField(record.ObjectName, name);
 
-  const DictionaryImage* image = SharedCache().Get(dictionary_path);
+  const DictionaryImage* image = SharedDictionaryCache().Get(dictionary_path);
   if (!image) {
     ShowWriteFailure(host, dictionary_path);
     return StoreResult::kWriteFailed;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,8 +50,13 @@ class DictionaryImage {
     std::uint32_t first = 0;
     std::int64_t last_named = -1;
   };
+  // Looked up by string_view, so a lookup allocates nothing.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+  };
   std::vector<ObjectRecord> records_;
-  std::unordered_map<std::string, Matches> index_;
+  std::unordered_map<std::string, Matches, NameHash, std::equal_to<>> index_;
 };
 
 // Keeps a loaded image of one dictionary file and reloads it when the file changed
@@ -67,6 +73,9 @@ class DictionaryCache {
   bool loaded_ = false;
   DictionaryImage image_;
 };
+
+// The one cache all lookups of the program share.
+DictionaryCache& SharedDictionaryCache();
 
 // Counts the records stored by this program; a cache loaded before a store reloads.
 std::uint64_t StoreGeneration();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <string>
 
 #include "core/cp1251.h"
@@ -157,6 +159,28 @@ TEST(CheckText, RejectsDigitsAndLowerCaseStarts) {
       {Ru("Лес9"), ""},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(CheckText(text), expected) << Cp1251ToUtf8(text);
+}
+
+}  // namespace
+}  // namespace mirvex
+
+namespace mirvex {
+namespace {
+
+// The quick path for plain decimals must give exactly the double the general parse
+// gives, digit strings of every length included.
+TEST(Value, PlainDecimalsMatchTheGeneralParse) {
+  std::mt19937_64 random(7);
+  for (int n = 0; n < 20000; ++n) {
+    std::string text = random() % 2 ? "-" : "";
+    int integer_digits = static_cast<int>(random() % 8);
+    int decimals = static_cast<int>(random() % 18);
+    for (int i = 0; i < integer_digits; ++i) text += static_cast<char>('0' + random() % 10);
+    text += '.';
+    for (int i = 0; i < decimals; ++i) text += static_cast<char>('0' + random() % 10);
+    std::string general = text + " ";  // a trailing blank takes the general path
+    EXPECT_EQ(Value(text), Value(general)) << text;
+  }
 }
 
 }  // namespace

@@ -147,6 +147,8 @@ void MainWindow::CreateControls() {
     c.SetVisible(initial.visible);
     c.SetEnabled(initial.enabled);
   }
+  // The operations read these at every object; they are found once.
+  for (int i = 0; i < kControlCount; ++i) operation_controls_[i] = &control(kOperationControls[i]);
   // The form starts with Check1 and Check3 ticked, their dependents as they match.
   control("Check1").SetCheck(1);
   control("Check3").SetCheck(1);
@@ -202,15 +204,15 @@ const UiControl& MainWindow::control(std::string_view name) const {
   return *entry->second;
 }
 
-UiControl& MainWindow::control(Control which) { return control(kOperationControls[static_cast<int>(which)]); }
+UiControl& MainWindow::control(Control which) { return *operation_controls_[static_cast<int>(which)]; }
 
 std::string MainWindow::Text(Control which) const {
-  return control(kOperationControls[static_cast<int>(which)]).text();
+  return operation_controls_[static_cast<int>(which)]->text();
 }
 
 void MainWindow::SetText(Control which, const std::string& text) { control(which).SetText(text); }
 
-int MainWindow::Check(Control which) const { return control(kOperationControls[static_cast<int>(which)]).check(); }
+int MainWindow::Check(Control which) const { return operation_controls_[static_cast<int>(which)]->check(); }
 
 void MainWindow::SetCheck(Control which, int value) { control(which).SetCheck(value); }
 

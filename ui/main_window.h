@@ -3,6 +3,7 @@
 // tests and the command line drive the model directly.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -146,6 +147,7 @@ class MainWindow : public ControlValues, private Host {
   bool dragging_ = false;
   int drag_x_ = 0;
   std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
+  std::array<UiControl*, kControlCount> operation_controls_{};
   std::map<std::string, std::string, std::less<>> system_keys_;  // control name -> key
   // The MID browser and the dictionary editing.
   bool ColumnsUsable();
