@@ -1,5 +1,7 @@
 #include "dictionary/display_line.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace mirvex {
@@ -32,7 +34,9 @@ bool IsDisplayLine(std::string_view line) {
 }
 
 int FindLastPosition(int needle_length, std::string_view text, std::string_view needle) {
-  for (int p = static_cast<int>(text.size()) - needle_length + 1; p >= 1; --p) {
+  // A position past the end of the text holds nothing to compare.
+  int start = std::min(static_cast<int>(text.size()) - needle_length + 1, static_cast<int>(text.size()));
+  for (int p = start; p >= 1; --p) {
     if (text.substr(static_cast<std::size_t>(p - 1), needle.size()) == needle) return p;
   }
   return 0;

@@ -265,8 +265,10 @@ void MainWindow::Command4_1_Click() {
   SetField(current_record_.ObjectName, DescriptionOfLine(selected_line_));
   SetField(current_record_.ObjectType, TypeOfEntry(catalogue.items()[catalogue.list_index()]));
   SetField(current_record_.RegionCode, KindCode(catalogue_kind_));
-  StoreObjectRecord(*this, DictionaryFile(), current_record_);
-  control("Text25").SetText(DisplayLineWithoutLevel(current_record_));
+  StoreResult stored = StoreObjectRecord(*this, DictionaryFile(), current_record_);
+  if (stored == StoreResult::kStored || stored == StoreResult::kMissing) {
+    control("Text25").SetText(DisplayLineWithoutLevel(current_record_));
+  }
 }
 
 // Deleting and setting the level start from the line's own record, or from a new one

@@ -11,6 +11,15 @@ namespace mirvex::ui {
 namespace {
 constexpr std::string_view kRegions[] = {"0x10", "0x20", "0x40", "0x80"};
 constexpr int kDefaultRegion = 2;  // "0x40"
+
+// A field as a text box shows it: up to its first NUL byte and without the blanks that
+// pad it, so a field never written shows as empty and text typed at the end is not
+// cut away behind the padding. Closing pads the field again.
+std::string Editable(std::string_view field) {
+  field = field.substr(0, field.find('\0'));
+  std::size_t end = field.find_last_not_of(' ');
+  return std::string(field.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
 }  // namespace
 
 ObjectWindow::ObjectWindow() {
@@ -35,12 +44,12 @@ void ObjectWindow::Load(const ObjectRecord& record) {
   region_picked_ = false;
   UiControl& region = control("Combo1");
   region.SetListIndex(kDefaultRegion);
-  control("Text1").SetText(std::string(FieldText(record.ObjectName)));
+  control("Text1").SetText(Editable(FieldText(record.ObjectName)));
   std::string_view own = TrimBlanks(FieldText(record.RegionCode));
   for (int i = 0; i < 4; ++i) {
     if (own == kRegions[i]) region.SetListIndex(i);
   }
-  control("Text3").SetText(std::string(FieldText(record.ObjectType)));
+  control("Text3").SetText(Editable(FieldText(record.ObjectType)));
   loading_ = false;
 }
 

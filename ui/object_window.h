@@ -20,8 +20,9 @@ class ObjectWindow {
   // `Text1` (name), `Combo1` (region), `Text3` (type), `Form2` (the window's caption).
   UiControl& control(std::string_view name);
 
-  // Fills the controls from the record: the whole 200-character name, the region's
-  // entry (0x40 when the region is none of the four), the 6-character type.
+  // Fills the controls from the record: the name and the type as far as they were
+  // written (padding and NUL bytes left out; closing pads them again), the region's
+  // entry (0x40 when the region is none of the four).
   void Load(const ObjectRecord& record);
   // The record as the controls give it. A region the user never picked stays as the
   // record had it, so a deleted object ("Нет") is not brought back by a mere look.

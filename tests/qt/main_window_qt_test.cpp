@@ -4,7 +4,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -35,7 +37,9 @@ struct ProgramFolder {
     path = fs::temp_directory_path() / ("mirvex-qt-" + std::to_string(QRandomGenerator::global()->generate()));
     fs::create_directories(path);
     fs::path data = MIRVEX_SOURCE_DATA;
-    for (const char* file : {"config.ini", "object.txt"}) fs::copy_file(data / file, path / file);
+    for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
+      fs::copy_file(data / file, path / file);
+    }
     fs::copy_file(data / "sample/mirvex.ini", path / "mirvex.ini");
   }
   ~ProgramFolder() { fs::remove_all(path); }
@@ -57,6 +61,32 @@ void Type(QComboBox* combo, const fs::path& path) {
   QTest::keyClicks(combo->lineEdit(), QString::fromStdString(path.string()));
 }
 
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+QString Utf(const std::string& cp1251) { return QString::fromStdString(mirvex::Cp1251ToUtf8(cp1251)); }
+
+// Clicks an entry of a list box as the user would, after scrolling it into view.
+void ClickItem(QListWidget* list, int row, bool twice = false) {
+  QVERIFY(list && row < list->count());
+  list->scrollToItem(list->item(row));
+  QPoint centre = list->visualItemRect(list->item(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+  // The second press of a double click comes to the widget as the double-click event.
+  if (twice) {
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+  }
+}
+
+QWidget* TopLevel(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == name && widget->isVisible()) return widget;
+  }
+  return nullptr;
+}
+
 void SendMouse(QWidget* widget, QEvent::Type type, int x) {
   QPointF local(x, 5);
   QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton,
@@ -75,6 +105,7 @@ class MainWindowQtTest : public QObject {
   void SavedPathsThroughButtonsAndLists();
   void SplitterDragStopsAtTheLeftEdge();
   void ButtonsAreDisabledWhileAnOperationRuns();
+  void EditedDictionaryReachesTheConvertedMap();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -213,6 +244,90 @@ void MainWindowQtTest::ButtonsAreDisabledWhileAnOperationRuns() {
   QVERIFY(window.widget("Command5")->isEnabled());
   QVERIFY(window.widget("Frame3")->isVisibleTo(&window));
   QCOMPARE(host.messages.size(), std::size_t{1});
+}
+
+// The whole road of a dictionary edit on a two-line map: column view, editing mode, a
+// type from the line catalogue, a level from the slider, the type changed in Form2,
+// and the conversion that writes them.
+void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
+  ProgramFolder folder;
+  WriteBytes(folder.path / "map.mif",
+             "Version 300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\nColumns 2\r\n  Type Char(50)\r\n"
+             "  Name Char(50)\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n"
+             "Pline 2\r\n36.52 50.62\r\n36.53 50.63\r\n    Pen (1,2,0)\r\n");
+  WriteBytes(folder.path / "map.mid", mirvex::Ru("\"Тропинка\",\"Лесная тропа\"\r\n\"Просека\",\"Северная\"\r\n"));
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+
+  Click(window.widget("Command5"));
+  Type(qobject_cast<QComboBox*>(window.widget("Combo1")), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("Combo2")), folder.path / "map.mid");
+  Type(qobject_cast<QComboBox*>(window.widget("Combo3")), folder.path / "map.mp");
+
+  Click(window.widget("Command9"));
+  auto* page = qobject_cast<QPlainTextEdit*>(window.widget("Text7"));
+  QVERIFY(page->isVisibleTo(&window));
+  QStringList rows = page->toPlainText().split('\n');
+  QVERIFY(rows.size() >= 3);
+  QVERIFY(rows[1].startsWith(QString::fromUtf8("Тропинка")));
+  QVERIFY(rows[2].startsWith(QString::fromUtf8("Просека")));
+
+  Click(window.widget("Command41"));
+  auto* objects = qobject_cast<QListWidget*>(window.widget("List1"));
+  auto* types = qobject_cast<QListWidget*>(window.widget("List2"));
+  QCOMPARE(objects->count(), 2);
+  QCOMPARE(objects->item(0)->text(), QString::fromUtf8("Тропинка"));
+  QVERIFY(!page->isVisibleTo(&window));
+
+  Click(window.widget("Command7_1"));
+  QVERIFY(types->count() > 10);
+  QCOMPARE(types->item(9)->text().left(8), QString("0x0a    "));
+  ClickItem(objects, 0);
+  ClickItem(types, 9);
+  Click(window.widget("Command6"));
+  QCOMPARE(objects->item(0)->text(), QString::fromUtf8("[0x20] Тропинка (0x0a)"));
+  QVERIFY(objects->item(0)->isSelected());
+
+  // With tracking off a key press is a final value, so each one applies its level.
+  auto* slider = qobject_cast<QSlider*>(window.widget("Slider1"));
+  QVERIFY(slider->isEnabled());
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Right);
+  QTest::keyClick(slider, Qt::Key_Right);
+  QCOMPARE(slider->value(), 2);
+  QCOMPARE(objects->item(0)->text(), QString::fromUtf8("L2--[0x20] Тропинка (0x0a)"));
+
+  ClickItem(objects, 0, true);
+  QWidget* form2 = TopLevel("Form2");
+  QVERIFY(form2);
+  QCOMPARE(form2->windowTitle(), QString::fromUtf8("Информация об объекте"));
+  auto* name = form2->findChild<QLineEdit*>("Text1");
+  auto* type = form2->findChild<QLineEdit*>("Text3");
+  QVERIFY(name && type);
+  QCOMPARE(name->text(), QString::fromUtf8("Тропинка"));
+  QCOMPARE(form2->findChild<QComboBox*>("Combo1")->currentText(), QString("0x20"));
+  QCOMPARE(type->text(), QString("0x0a"));
+  type->setFocus();
+  type->end(false);
+  QTest::keyClick(type, Qt::Key_Backspace);
+  QTest::keyClick(type, Qt::Key_Backspace);
+  QTest::keyClicks(type, "16");
+  form2->close();
+  QTRY_VERIFY(window.model().form2() == nullptr);
+  QVERIFY(!TopLevel("Form2"));
+  QCOMPARE(objects->item(0)->text(), QString::fromUtf8("L2--[0x20] Тропинка (0x16)"));
+  QCOMPARE(objects->item(1)->text(), QString::fromUtf8("Просека"));
+
+  Click(window.widget("Command5"));
+  Click(window.widget("Command5"));
+  QString map = Utf(ReadBytes(folder.path / "map.mp"));
+  QVERIFY2(map.contains(QString::fromUtf8("[RGN40]\r\nLevels=2\r\nLabel=Лесная тропа\r\nType=0x16")),
+           qPrintable(map));
+  QVERIFY(host.messages.size() >= 1);
+  for (const auto& message : host.messages) {
+    QVERIFY2(Utf(message.text).contains(QString::fromUtf8("Конвертация завершена")), qPrintable(Utf(message.text)));
+  }
 }
 
 QTEST_MAIN(MainWindowQtTest)

@@ -3,14 +3,30 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "core/cp1251.h"
 #include "core/platform.h"
-#include "tests/qt/fake_host.h"
 #include "ui/qt/main_window_qt.h"
+#include "ui/qt/qt_host.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Measures texts in the window's font as the application does (the column view's
+// blanks depend on it); a message goes to the error output instead of a modal box.
+class ScreenHost : public mirvex::ui::qt::QtHost {
+ public:
+  void ShowMessage(const std::string& text, const std::string&, mirvex::MessageIcon) override {
+    std::fprintf(stderr, "%s\n", mirvex::Cp1251ToUtf8(text).c_str());
+  }
+  void Beep() override {}
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -21,11 +37,14 @@ int main(int argc, char** argv) {
   fs::remove_all(home);
   fs::create_directories(home);
   fs::path data = MIRVEX_SOURCE_DATA;
-  for (const char* file : {"config.ini", "object.txt"}) fs::copy_file(data / file, home / file);
+  for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
+    fs::copy_file(data / file, home / file);
+  }
   fs::copy_file(data / "sample/mirvex.ini", home / "mirvex.ini");
 
-  mirvex::test::FakeWindowHost host;
+  ScreenHost host;
   mirvex::ui::qt::QtMainWindow window(host, mirvex::PathText(home));
+  host.set_parent(&window);
   mirvex::ui::MainWindow& model = window.model();
   std::string sample = mirvex::PathText(data / "sample" / "sample");
   model.control("Combo1").SetText(sample + ".mif");
@@ -49,6 +68,27 @@ int main(int argc, char** argv) {
   shoot("crop.png");
   model.Command2_Click();
   shoot("test-map.png");
+
+  // The dictionary editing beside the conversion panel: the MID columns, then the
+  // object list with the polygon catalogue and a line selected, then Form2.
+  model.Command5_Click();
+  model.Command9_Click();
+  shoot("column-view.png");
+  model.Command41_Click();
+  model.Command7_Click(3);
+  model.control("List1").SetSelected(1, true);
+  model.control("List1").SetListIndex(1);
+  model.control("List2").SetListIndex(0);
+  shoot("editing-mode.png");
+  model.List1_DblClick(1);
+  QApplication::processEvents();
+  for (QWidget* form2 : QApplication::topLevelWidgets()) {
+    if (form2->objectName() != "Form2" || !form2->isVisible()) continue;
+    form2->grab().save(QString::fromStdString((out / "form2.png").string()));
+    // Closed before the main window goes, which it stores into.
+    form2->close();
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   fs::remove_all(home);
   return 0;
 }

@@ -74,7 +74,9 @@ QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget
 }
 
 QtMainWindow::~QtMainWindow() {
-  // The widgets go first, while the controls they listen to still exist.
+  // An open object window stores its record as it closes, while the model still exists;
+  // then the widgets go, while the controls they listen to still exist.
+  for (QWidget* form2 : findChildren<QWidget*>("Form2", Qt::FindDirectChildrenOnly)) delete form2;
   delete takeCentralWidget();
 }
 
@@ -377,7 +379,7 @@ QWidget* QtMainWindow::BuildObjects() {
   page->setLineWrapMode(QPlainTextEdit::NoWrap);
   page->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   BindPlainText(page, model_->control("Text7"));
-  layout->addWidget(page, 1);
+  layout->addWidget(page, 2);
   auto* paging = new QHBoxLayout;
   auto* previous = new QPushButton;
   BindButton(previous, model_->control("Command10_0"), [this] { model_->Command10_Click(0); });

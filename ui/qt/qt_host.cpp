@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QWidget>
 #include <QMessageBox>
@@ -31,10 +32,11 @@ bool QtHost::OpenDocument(const std::string& path) {
 
 void QtHost::Quit() { QCoreApplication::quit(); }
 
+// The column view pads its cells with blanks of 45 twips each, so widths are given in
+// that unit of the view's own fixed-width font: then the padded columns line up.
 int QtHost::TextWidth(const std::string& text) {
-  if (!parent_) return WindowHost::TextWidth(text);
-  QFontMetrics metrics(parent_->font());
-  return static_cast<int>(metrics.horizontalAdvance(ToQt(text)) * 1440.0 / parent_->logicalDpiX() + 0.5);
+  QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  return static_cast<int>(metrics.horizontalAdvance(ToQt(text)) * 45.0 / metrics.horizontalAdvance(' ') + 0.5);
 }
 
 }  // namespace mirvex::ui::qt
