@@ -1,5 +1,6 @@
 #include "core/convert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -199,11 +200,15 @@ void MifConverter::TakeTextString(std::string_view text) {
 }
 
 void MifConverter::AppendPair(std::string& out, std::string_view xt, std::string_view yt) {
-  out += '(';
-  out += yt;
-  out += ',';
-  out += xt;
-  out += "),";
+  std::size_t at = out.size();
+  out.resize(at + xt.size() + yt.size() + 4);
+  char* p = out.data() + at;
+  *p++ = '(';
+  p = std::copy(yt.begin(), yt.end(), p);
+  *p++ = ',';
+  p = std::copy(xt.begin(), xt.end(), p);
+  *p++ = ')';
+  *p = ',';
 }
 
 void MifConverter::AppendComputedPair(double x, double y) {
@@ -221,17 +226,26 @@ void MifConverter::AppendComputedPair(double x, double y) {
 
 // The size of an object is measured on the MIF values: the first vertex counts 1,
 // each later one adds its distance from the first.
+// The measure only matters to the level raise (`Check4`); without it, and without
+// georeferencing, a vertex is copied as text and never parsed.
 void MifConverter::AddVertex(std::string_view xt, std::string_view yt) {
-  double x = Value(xt);
-  double y = Value(yt);
-  if (state_.ObjectSize > 0) {
-    state_.ObjectSize += std::sqrt((y - size_origin_y_) * (y - size_origin_y_) +
-                                   (x - size_origin_x_) * (x - size_origin_x_));
+  bool measure = controls_.IsSet(Control::kCheck4);
+  bool georeference = controls_.IsSet(Control::kCheck6);
+  double x = 0, y = 0;
+  if (measure || georeference) {
+    x = Value(xt);
+    y = Value(yt);
   }
-  if (state_.ObjectSize == 0) {
-    state_.ObjectSize = 1;
-    size_origin_x_ = x;
-    size_origin_y_ = y;
+  if (measure) {
+    if (state_.ObjectSize > 0) {
+      state_.ObjectSize += std::sqrt((y - size_origin_y_) * (y - size_origin_y_) +
+                                     (x - size_origin_x_) * (x - size_origin_x_));
+    }
+    if (state_.ObjectSize == 0) {
+      state_.ObjectSize = 1;
+      size_origin_x_ = x;
+      size_origin_y_ = y;
+    }
   }
   if (new_part_) {
     if (!coords_.empty()) {
@@ -240,7 +254,7 @@ void MifConverter::AddVertex(std::string_view xt, std::string_view yt) {
     }
     new_part_ = false;
   }
-  if (controls_.IsSet(Control::kCheck6)) {
+  if (georeference) {
     AppendComputedPair(x, y);
   } else {
     AppendPair(coords_, xt, yt);

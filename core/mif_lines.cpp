@@ -48,16 +48,6 @@ std::string_view Quoted(std::string_view text) {
 
 }  // namespace
 
-std::string_view NextToken(std::string_view& text) {
-  std::size_t start = 0;
-  while (start < text.size() && IsBlank(text[start])) ++start;
-  std::size_t stop = start;
-  while (stop < text.size() && !IsBlank(text[stop])) ++stop;
-  std::string_view token = text.substr(start, stop - start);
-  text.remove_prefix(stop);
-  return token;
-}
-
 MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest) {
   rest = line;
   // Most lines are coordinates: a line that does not start with a letter has no keyword.

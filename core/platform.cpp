@@ -58,16 +58,15 @@ std::FILE* OpenForReading(std::string_view cp1251_path) {
 #endif
 }
 
-std::optional<FileStamp> StampOf(std::string_view cp1251_path) {
+std::optional<FileStamp> StampOf(const fs::path& path) {
 #ifndef _WIN32
-  // One system call: the dictionary's cache asks at every lookup.
+  // One system call: the dictionary's cache asks once per object.
   struct stat info;
-  if (stat(NativePath(cp1251_path).c_str(), &info) != 0) return std::nullopt;
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
   return FileStamp{static_cast<std::uint64_t>(info.st_size),
                    static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 #else
   std::error_code error;
-  fs::path path = NativePath(cp1251_path);
   auto size = fs::file_size(path, error);
   if (error) return std::nullopt;
   auto time = fs::last_write_time(path, error);
@@ -75,6 +74,8 @@ std::optional<FileStamp> StampOf(std::string_view cp1251_path) {
   return FileStamp{size, static_cast<std::int64_t>(time.time_since_epoch().count())};
 #endif
 }
+
+std::optional<FileStamp> StampOf(std::string_view cp1251_path) { return StampOf(NativePath(cp1251_path)); }
 
 bool SameFile(std::string_view a, std::string_view b) {
   std::error_code error;

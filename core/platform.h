@@ -37,6 +37,7 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 std::optional<FileStamp> StampOf(std::string_view cp1251_path);
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
 // True when both paths name one existing file, however spelled (links included).
 bool SameFile(std::string_view a, std::string_view b);

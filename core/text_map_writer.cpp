@@ -68,6 +68,7 @@ void ObjectWriter::SaveString(std::int16_t& kind, std::string& coords) {
   coords.pop_back();
   coords.insert(0, "\r\nData0=");
 
+  TypeLookup::ObjectScope scope(lookup_);
   std::string label = Field(Control::kText15);
   // The level is the Level of the record the lookup leaves behind; without a lookup
   // (or when the lookup reads nothing) it is 0.

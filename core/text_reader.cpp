@@ -2,6 +2,8 @@
 
 #include "core/platform.h"
 
+#include <cstring>
+
 namespace mirvex {
 
 namespace {
@@ -42,12 +44,20 @@ bool TextReader::Fill() {
   return end_ > 0;
 }
 
+// The first CR or LF of [start, stop), or stop: two memchr passes beat a byte loop.
+static const char* FindLineEnd(const char* start, const char* stop) {
+  auto size = static_cast<std::size_t>(stop - start);
+  const char* lf = static_cast<const char*>(std::memchr(start, '\n', size));
+  const char* limit = lf ? lf : stop;
+  const char* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(limit - start)));
+  return cr ? cr : limit;
+}
+
 bool TextReader::ReadLine(std::string_view& line) {
   if (pos_ == end_ && !Fill()) return false;
   const char* start = buffer_.data() + pos_;
   const char* stop = buffer_.data() + end_;
-  const char* p = start;
-  while (p != stop && *p != '\r' && *p != '\n') ++p;
+  const char* p = FindLineEnd(start, stop);
   if (p == stop || (*p == '\r' && p + 1 == stop)) {
     // The line (or its CR LF) reaches past the buffer: collect it in a string.
     if (!ReadLine(spill_)) return false;
@@ -66,8 +76,7 @@ bool TextReader::ReadLine(std::string& line) {
   for (;;) {
     const char* start = buffer_.data() + pos_;
     const char* stop = buffer_.data() + end_;
-    const char* p = start;
-    while (p != stop && *p != '\r' && *p != '\n') ++p;
+    const char* p = FindLineEnd(start, stop);
     line.append(start, p);
     pos_ += static_cast<std::size_t>(p - start);
     if (p != stop) {

@@ -9,7 +9,18 @@ TypeLookup::TypeLookup(Host& host, std::string dictionary_path, ObjectRecord& lo
     : host_(host), path_(std::move(dictionary_path)), lookup_record_(lookup_record) {}
 
 const DictionaryImage* TypeLookup::Image() {
+  if (in_object_ && object_image_) return object_image_;
+  auto now = std::chrono::steady_clock::now();
+  if (in_object_ && recent_image_ && recent_generation_ == StoreGeneration() &&
+      now - recent_check_ < std::chrono::milliseconds(50)) {
+    object_image_ = recent_image_;
+    return object_image_;
+  }
   const DictionaryImage* image = SharedDictionaryCache().Get(path_);
+  recent_image_ = image;
+  recent_generation_ = StoreGeneration();
+  recent_check_ = now;
+  if (in_object_) object_image_ = image;
   if (!image && !missing_reported_) {
     missing_reported_ = true;
     ShowMissingFile(host_, path_);

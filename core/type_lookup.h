@@ -2,6 +2,7 @@
 // section an object goes to, and which type a point gets.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +28,22 @@ class TypeLookup {
 
   // Looks for the file; a missing file is reported once for the whole operation.
   bool DictionaryPresent();
+
+  // While a scope lives, the lookups of one object share one look at the file. During
+  // a conversion the file's size and time are looked at again at most every 50 ms (a
+  // record the program stores is seen at once), so the file system is not asked per
+  // object.
+  class ObjectScope {
+   public:
+    explicit ObjectScope(TypeLookup& lookup) : lookup_(lookup) { lookup_.in_object_ = true; }
+    ~ObjectScope() {
+      lookup_.in_object_ = false;
+      lookup_.object_image_ = nullptr;
+    }
+
+   private:
+    TypeLookup& lookup_;
+  };
   bool missing_reported() const { return missing_reported_; }
 
  private:
@@ -36,6 +53,11 @@ class TypeLookup {
   std::string path_;
   ObjectRecord& lookup_record_;
   bool missing_reported_ = false;
+  bool in_object_ = false;
+  const DictionaryImage* object_image_ = nullptr;
+  const DictionaryImage* recent_image_ = nullptr;
+  std::uint64_t recent_generation_ = 0;
+  std::chrono::steady_clock::time_point recent_check_;
 };
 
 }  // namespace mirvex

@@ -104,18 +104,22 @@ DictionaryCache& SharedDictionaryCache() {
 const DictionaryImage* DictionaryCache::Get(std::string_view path) {
   // The stamp is taken before reading: a change made while the file is read shows
   // up as a different stamp on the next call and reloads it.
-  std::optional<FileStamp> stamp = StampOf(path);
+  if (path != path_) {
+    loaded_ = false;
+    path_ = std::string(path);
+    native_path_ = NativePath(path);
+  }
+  std::optional<FileStamp> stamp = StampOf(native_path_);
   std::uint64_t generation = StoreGeneration();
   if (!stamp) {
     loaded_ = false;
     return nullptr;
   }
-  if (loaded_ && path_ == path && stamp_ == stamp && generation_ == generation) return &image_;
+  if (loaded_ && stamp_ == stamp && generation_ == generation) return &image_;
   if (!FileExists(path)) {
     loaded_ = false;
     return nullptr;
   }
-  path_ = std::string(path);
   stamp_ = stamp;
   generation_ = generation;
   loaded_ = image_.Load(path);

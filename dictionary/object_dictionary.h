@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -68,6 +69,7 @@ class DictionaryCache {
 
  private:
   std::string path_;
+  std::filesystem::path native_path_;
   std::optional<FileStamp> stamp_;
   std::uint64_t generation_ = 0;
   bool loaded_ = false;

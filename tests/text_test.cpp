@@ -180,6 +180,7 @@ TEST(Value, PlainDecimalsMatchTheGeneralParse) {
     for (int i = 0; i < decimals; ++i) text += static_cast<char>('0' + random() % 10);
     std::string general = text + " ";  // a trailing blank takes the general path
     EXPECT_EQ(Value(text), Value(general)) << text;
+    EXPECT_EQ(Value(text + ")"), Value(general + ")")) << text;
   }
 }
 
