@@ -267,10 +267,11 @@ double RoundHalfEven(double value) {
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  while (begin != end && *begin == ' ') ++begin;
+  while (end != begin && end[-1] == ' ') --end;
+  return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }
 
 std::string Reply(std::string_view text, char from, std::string_view to) {

@@ -48,9 +48,10 @@ ObjectWriter::ObjectWriter(WindowState& state, const ControlValues& controls,
 
 // The MID field whose column number stands in the control, rounded to a whole number
 // (halves to even); a column outside 0..50 gives an empty value.
-std::string ObjectWriter::Field(Control column_control) const {
+const std::string& ObjectWriter::Field(Control column_control) const {
+  static const std::string kEmpty;
   double column = RoundHalfEven(Value(controls_.Text(column_control)));
-  if (!(column >= 0 && column < kMidFieldSlots)) return {};
+  if (!(column >= 0 && column < kMidFieldSlots)) return kEmpty;
   return state_.MidFields[static_cast<int>(column)];
 }
 

@@ -45,7 +45,7 @@ class ObjectWriter {
   bool dictionary_lost() const { return dictionary_lost_; }
 
  private:
-  std::string Field(Control column_control) const;
+  const std::string& Field(Control column_control) const;
 
   WindowState& state_;
   const ControlValues& controls_;

@@ -30,15 +30,32 @@ const DictionaryImage* TypeLookup::Image() {
 
 bool TypeLookup::DictionaryPresent() { return Image() != nullptr; }
 
+void TypeLookup::Keep(const ObjectRecord& record) {
+  if (in_object_ && object_copied_ == &record) return;
+  lookup_record_ = record;
+  if (in_object_) object_copied_ = &record;
+}
+
+const ObjectRecord* TypeLookup::Match(const DictionaryImage& image, std::string_view description) {
+  if (in_object_ && object_matched_ && object_description_ == description) return object_match_;
+  const ObjectRecord* match = image.FirstMatch(description);
+  if (in_object_) {
+    object_matched_ = true;
+    object_description_.assign(description);
+    object_match_ = match;
+  }
+  return match;
+}
+
 std::string TypeLookup::SearchObject(std::string_view description) {
   if (description.empty()) return {};
   const DictionaryImage* image = Image();
   if (!image || image->NoRecordRead()) return {};
-  if (const ObjectRecord* match = image->FirstMatch(description)) {
-    lookup_record_ = *match;
+  if (const ObjectRecord* match = Match(*image, description)) {
+    Keep(*match);
     return std::string(TrimBlanks(FieldText(match->ObjectType)));
   }
-  lookup_record_ = image->LastRead();
+  Keep(image->LastRead());
   return {};
 }
 
@@ -47,12 +64,12 @@ int TypeLookup::SearchRegionObject(std::string_view description, int kind) {
   const DictionaryImage* image = Image();
   if (!image) return 0;
   if (image->NoRecordRead()) return kind;
-  const ObjectRecord* match = image->FirstMatch(description);
+  const ObjectRecord* match = Match(*image, description);
   if (!match) {
-    lookup_record_ = image->LastRead();
+    Keep(image->LastRead());
     return kind;
   }
-  lookup_record_ = *match;
+  Keep(*match);
   std::string_view region = TrimBlanks(FieldText(match->RegionCode));
   if (region == KindCode(0)) return 3;
   if (region == KindCode(1)) return 2;

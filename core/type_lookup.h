@@ -39,6 +39,8 @@ class TypeLookup {
     ~ObjectScope() {
       lookup_.in_object_ = false;
       lookup_.object_image_ = nullptr;
+      lookup_.object_matched_ = false;
+      lookup_.object_copied_ = nullptr;
     }
 
    private:
@@ -48,6 +50,11 @@ class TypeLookup {
 
  private:
   const DictionaryImage* Image();
+  // The first record named like the description; within an object the second question
+  // about the same description reuses the first answer.
+  const ObjectRecord* Match(const DictionaryImage& image, std::string_view description);
+  // LookupRecord := the record (once per object for the same record).
+  void Keep(const ObjectRecord& record);
 
   Host& host_;
   std::string path_;
@@ -55,6 +62,10 @@ class TypeLookup {
   bool missing_reported_ = false;
   bool in_object_ = false;
   const DictionaryImage* object_image_ = nullptr;
+  bool object_matched_ = false;
+  std::string object_description_;
+  const ObjectRecord* object_match_ = nullptr;
+  const ObjectRecord* object_copied_ = nullptr;  // already in LookupRecord for this object
   const DictionaryImage* recent_image_ = nullptr;
   std::uint64_t recent_generation_ = 0;
   std::chrono::steady_clock::time_point recent_check_;

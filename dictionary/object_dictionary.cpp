@@ -53,9 +53,39 @@ const std::string& DefaultTypeName() {
   return name;
 }
 
+namespace {
+
+// FNV-1a: short names, no allocation.
+std::uint64_t NameHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+std::string_view DictionaryImage::NameOf(const Slot& slot) const {
+  return FieldText(records_[slot.first].ObjectName).substr(slot.name_start, slot.name_length);
+}
+
+const DictionaryImage::Slot* DictionaryImage::Find(std::string_view description) const {
+  if (slots_.empty()) return nullptr;
+  std::string_view name = NameKey(description);
+  std::uint64_t hash = NameHash(name);
+  std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (!slot.used) return nullptr;
+    if (slot.hash == hash && NameOf(slot) == name) return &slot;
+  }
+}
+
 bool DictionaryImage::Load(std::string_view path) {
   records_.clear();
-  index_.clear();
+  slots_.clear();
 
   // Only a regular file has an end; a device could be read for ever.
   std::error_code error;
@@ -74,25 +104,37 @@ bool DictionaryImage::Load(std::string_view path) {
   std::size_t rest = bytes.size() - whole * kRecordLength;
   records_.push_back(DecodeRecord(bytes.data() + whole * kRecordLength, rest));
 
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    const ObjectRecord& record = records_[i];
-    auto [entry, added] =
-        index_.try_emplace(std::string(NameKey(FieldText(record.ObjectName))), Matches{static_cast<std::uint32_t>(i), -1});
-    if (!IsEmptySlot(record)) entry->second.last_named = static_cast<std::int64_t>(i);
+  std::size_t capacity = 16;
+  while (capacity < 2 * records_.size()) capacity *= 2;
+  slots_.resize(capacity);
+  for (std::size_t r = 0; r < records_.size(); ++r) {
+    std::string_view field = FieldText(records_[r].ObjectName);
+    std::string_view name = NameKey(field);
+    std::uint64_t hash = NameHash(name);
+    for (std::size_t i = hash & (capacity - 1);; i = (i + 1) & (capacity - 1)) {
+      Slot& slot = slots_[i];
+      if (!slot.used) {
+        slot = Slot{hash, static_cast<std::uint32_t>(r), -1,
+                    static_cast<std::uint8_t>(name.data() - field.data()), static_cast<std::uint8_t>(name.size()), true};
+      } else if (slot.hash != hash || NameOf(slot) != name) {
+        continue;
+      }
+      if (!IsEmptySlot(records_[r])) slot.last_named = static_cast<std::int32_t>(r);
+      break;
+    }
   }
   return true;
 }
 
 const ObjectRecord* DictionaryImage::FirstMatch(std::string_view description) const {
-  auto entry = index_.find(NameKey(description));
-  if (entry == index_.end()) return nullptr;
-  return &records_[entry->second.first];
+  const Slot* slot = Find(description);
+  return slot ? &records_[slot->first] : nullptr;
 }
 
 const ObjectRecord* DictionaryImage::LastMatch(std::string_view description) const {
-  auto entry = index_.find(NameKey(description));
-  if (entry == index_.end() || entry->second.last_named < 0) return nullptr;
-  return &records_[static_cast<std::size_t>(entry->second.last_named)];
+  const Slot* slot = Find(description);
+  if (!slot || slot->last_named < 0) return nullptr;
+  return &records_[static_cast<std::size_t>(slot->last_named)];
 }
 
 // One image for the whole program, so repeated lookups do not read the file again.

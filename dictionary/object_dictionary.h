@@ -3,11 +3,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/host.h"
@@ -47,17 +45,22 @@ class DictionaryImage {
   std::size_t size() const { return records_.size(); }
 
  private:
-  struct Matches {
+  // One distinct trimmed name: where it stands in the first record holding it, and
+  // the last record holding it that is not an empty slot. An open-addressing table of
+  // these answers a lookup with one or two cache misses and no allocation.
+  struct Slot {
+    std::uint64_t hash = 0;
     std::uint32_t first = 0;
-    std::int64_t last_named = -1;
+    std::int32_t last_named = -1;
+    std::uint8_t name_start = 0;
+    std::uint8_t name_length = 0;
+    bool used = false;
   };
-  // Looked up by string_view, so a lookup allocates nothing.
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
-  };
+  const Slot* Find(std::string_view description) const;
+  std::string_view NameOf(const Slot& slot) const;
+
   std::vector<ObjectRecord> records_;
-  std::unordered_map<std::string, Matches, NameHash, std::equal_to<>> index_;
+  std::vector<Slot> slots_;  // a power of two, at most half full
 };
 
 // Keeps a loaded image of one dictionary file and reloads it when the file changed
