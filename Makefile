@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps screenshots clean
+.PHONY: run test build deps screenshots package clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -26,6 +26,11 @@ test: build
 # Renders every panel of the window under Xvfb into docs/screenshots.
 screenshots: build
 	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/mirvex_screenshots docs/screenshots
+
+# The .deb (CPack) and the portable archive, both in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB >/dev/null && ls mirvex_*.deb
+	sh scripts/make-portable.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "core/cp1251.h"
 #include "core/platform.h"
+#include "core/program_folder.h"
 #include "ui/qt/main_window_qt.h"
 
 namespace {
@@ -18,13 +20,15 @@ void PrintHelp() {
       "\nБез команды mirvex открывает главное окно.\n"
       "\nПараметры:\n"
       "  --home DIR       папка программы (mirvex.ini, config.ini, object.txt);\n"
-      "                   по умолчанию папка исполняемого файла: %s\n"
+      "                   по умолчанию: %s\n"
+      "                   (рядом с программой, если туда можно писать; у установленной\n"
+      "                   программы - папка данных пользователя ~/.local/share/mirvex)\n"
       "  --set KEY=VALUE  заменяет значение ключа раздела System файла mirvex.ini\n"
       "                   на время этого запуска (файл не изменяется)\n"
       "  --quiet          не показывать процент выполнения\n\n"
       "Код завершения: 0 - операция завершена, 1 - остановлена из-за ошибки,\n"
       "2 - ошибка в командной строке.\n",
-      mirvex::ExecutableFolder().c_str());
+      mirvex::Cp1251ToUtf8(mirvex::ProgramFolder()).c_str());
 }
 
 }  // namespace

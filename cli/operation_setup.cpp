@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/platform.h"
+#include "core/program_folder.h"
 #include "core/text.h"
 #include "settings/system_keys.h"
 
@@ -20,7 +21,7 @@ constexpr std::array<std::string_view, 19> kOverridable = {
 }  // namespace
 
 int OperationSetup::Load(const CommandLine& command_line) {
-  std::string folder = command_line.home.empty() ? ExecutableFolder() : ArgumentText(command_line.home);
+  std::string folder = command_line.home.empty() ? ProgramFolder() : ArgumentText(command_line.home);
   while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
 
   host = std::make_unique<CliHost>(!command_line.quiet && IsTerminal(stderr));

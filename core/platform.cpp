@@ -1,5 +1,6 @@
 #include "core/platform.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #include "core/cp1251.h"
@@ -45,6 +46,32 @@ std::string ExecutableFolder() {
 }
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 #endif
+
+bool FolderWritable(const fs::path& folder) {
+#ifdef _WIN32
+  std::error_code error;
+  fs::path probe = folder / ".mirvex-write-test";
+  std::FILE* file = _wfopen(probe.c_str(), L"wb");
+  if (!file) return false;
+  std::fclose(file);
+  fs::remove(probe, error);
+  return true;
+#else
+  return access(folder.c_str(), W_OK) == 0;
+#endif
+}
+
+fs::path UserDataFolder() {
+#ifdef _WIN32
+  const wchar_t* appdata = _wgetenv(L"APPDATA");
+  return fs::path(appdata ? appdata : L".") / "mirvex";
+#else
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg) return fs::path(xdg) / "mirvex";
+  const char* home = std::getenv("HOME");
+  return fs::path(home && *home ? home : ".") / ".local" / "share" / "mirvex";
+#endif
+}
 
 std::FILE* OpenForReading(std::string_view cp1251_path) {
   if (cp1251_path.empty()) return nullptr;

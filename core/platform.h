@@ -53,4 +53,11 @@ void RemoveFile(std::string_view cp1251_path);
 
 bool IsTerminal(std::FILE* stream);
 
+// True when files can be created in the folder.
+bool FolderWritable(const std::filesystem::path& folder);
+
+// The user's folder for this program's data: $XDG_DATA_HOME/mirvex, else
+// ~/.local/share/mirvex (on Windows %APPDATA%\mirvex).
+std::filesystem::path UserDataFolder();
+
 }  // namespace mirvex

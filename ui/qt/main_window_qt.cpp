@@ -22,6 +22,7 @@
 
 #include "core/cp1251.h"
 #include "core/platform.h"
+#include "core/program_folder.h"
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/object_window_qt.h"
 #include "ui/qt/qt_host.h"
@@ -497,7 +498,7 @@ int RunMainWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Mirvex");
   QtHost host;
-  QtMainWindow window(host, ExecutableFolder());
+  QtMainWindow window(host, ProgramFolder());
   host.set_parent(&window);
   window.show();
   return QApplication::exec();

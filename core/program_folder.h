@@ -1,0 +1,24 @@
+// Where the program keeps its settings, template and dictionary.
+#pragma once
+
+#include <string>
+
+namespace mirvex {
+
+// The program folder (cp1251, no trailing separator). Beside the executable when the
+// program runs from its own folder (a portable folder, the build tree) and that folder
+// can be written; for an installed program (the executable in a "bin" folder next to
+// "share/mirvex"), or an unwritable folder, the user's data folder
+// ($XDG_DATA_HOME/mirvex, else ~/.local/share/mirvex). That folder is created and
+// seeded with the shipped files it lacks; an existing file is never overwritten.
+std::string ProgramFolder();
+
+// The folder of the shipped read-only files: share/mirvex of an installed program,
+// else the executable's own folder.
+std::string ShippedDataFolder();
+
+// Copies each shipped file (config.ini, object.txt, the catalogues, the help) that
+// `folder` lacks from `shipped`. Returns false when the folder cannot be made.
+bool SeedProgramFolder(const std::string& folder, const std::string& shipped);
+
+}  // namespace mirvex

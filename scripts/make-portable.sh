@@ -1,0 +1,17 @@
+#!/bin/sh
+# Builds the portable archive: one folder holding the executable with the program
+# folder's files beside it (settings are kept there when it can be written).
+# Usage: scripts/make-portable.sh BUILD_DIR  -> BUILD_DIR/mirvex-1.0.0-portable.tar.gz
+set -e
+build=${1:-build}
+cd "$(dirname "$0")/.."
+name=mirvex-1.0.0-portable
+stage="$build/portable/$name"
+rm -rf "$build/portable"
+mkdir -p "$stage"
+cp "$build/mirvex" "$stage/"
+cp data/config.ini data/object.txt data/point.dat data/line.dat data/poligon.dat "$stage/"
+cp -r data/help data/sample "$stage/"
+cp packaging/mirvex.svg packaging/mirvex.desktop "$stage/"
+tar -C "$build/portable" -czf "$build/$name.tar.gz" "$name"
+echo "$build/$name.tar.gz"
