@@ -92,6 +92,20 @@ QGroupBox* QtMainWindow::Frame(const char* name) {
   return frame;
 }
 
+// A corner of a rectangle: its caption, then "Широта:" and "Долгота:" with their boxes.
+void QtMainWindow::AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
+                             const char* longitude_name) {
+  grid->addWidget(Caption(caption), row++, 0, 1, 4);
+  auto* latitude = new QLineEdit;
+  BindLineEdit(latitude, model_->control(latitude_name));
+  auto* longitude = new QLineEdit;
+  BindLineEdit(longitude, model_->control(longitude_name));
+  grid->addWidget(Caption("Широта:", latitude), row, 0);
+  grid->addWidget(latitude, row, 1);
+  grid->addWidget(Caption("Долгота:", longitude), row, 2);
+  grid->addWidget(longitude, row++, 3);
+}
+
 QWidget* QtMainWindow::BuildWelcome() {
   auto* panel = new QWidget;
   BindWidget(panel, model_->control("Picture2"));
@@ -243,24 +257,9 @@ QWidget* QtMainWindow::BuildConversion() {
   auto* bind = new QCheckBox;
   BindCheckBox(bind, model_->control("Check6"));
   georef_layout->addWidget(bind, 0, 0, 1, 4);
-  struct Corner {
-    const char* caption;
-    const char* latitude;
-    const char* longitude;
-  };
   int row = 1;
-  for (const Corner& corner : {Corner{"Координата нижнего левого угла", "Text20", "Text19"},
-                               Corner{"Координата верхнего правого угла", "Text22", "Text21"}}) {
-    georef_layout->addWidget(Caption(corner.caption), row++, 0, 1, 4);
-    auto* latitude = new QLineEdit;
-    BindLineEdit(latitude, model_->control(corner.latitude));
-    auto* longitude = new QLineEdit;
-    BindLineEdit(longitude, model_->control(corner.longitude));
-    georef_layout->addWidget(Caption("Широта:", latitude), row, 0);
-    georef_layout->addWidget(latitude, row, 1);
-    georef_layout->addWidget(Caption("Долгота:", longitude), row, 2);
-    georef_layout->addWidget(longitude, row++, 3);
-  }
+  AddCorner(georef_layout, row, "Координата нижнего левого угла", "Text20", "Text19");
+  AddCorner(georef_layout, row, "Координата верхнего правого угла", "Text22", "Text21");
   auto* angle = new QLineEdit;
   BindLineEdit(angle, model_->control("Text23"));
   georef_layout->addWidget(Caption("Угол поворта:", angle), row, 0);
@@ -290,24 +289,9 @@ QWidget* QtMainWindow::BuildCrop() {
 
   QGroupBox* parameters = Frame("Frame1");
   auto* grid = new QGridLayout(parameters);
-  struct Corner {
-    const char* caption;
-    const char* latitude;
-    const char* longitude;
-  };
   int row = 0;
-  for (const Corner& corner : {Corner{"Координата верхнего левого угла", "Text3", "Text2"},
-                               Corner{"Координата нижнего правого угла", "Text5", "Text4"}}) {
-    grid->addWidget(Caption(corner.caption), row++, 0, 1, 4);
-    auto* latitude = new QLineEdit;
-    BindLineEdit(latitude, model_->control(corner.latitude));
-    auto* longitude = new QLineEdit;
-    BindLineEdit(longitude, model_->control(corner.longitude));
-    grid->addWidget(Caption("Широта:", latitude), row, 0);
-    grid->addWidget(latitude, row, 1);
-    grid->addWidget(Caption("Долгота:", longitude), row, 2);
-    grid->addWidget(longitude, row++, 3);
-  }
+  AddCorner(grid, row, "Координата верхнего левого угла", "Text3", "Text2");
+  AddCorner(grid, row, "Координата нижнего правого угла", "Text5", "Text4");
   layout->addWidget(parameters);
 
   QGroupBox* files = Frame("Frame2");

@@ -40,6 +40,8 @@ class QtMainWindow : public QMainWindow {
   QWidget* BuildOperations();
   QWidget* BuildObjects();
   QGroupBox* Frame(const char* name);
+  void AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
+                 const char* longitude_name);
   void LayoutLists();
   void ShowObjectWindow(ObjectWindow& form2);
   int Pixels(int twips) const;
