@@ -130,7 +130,8 @@ void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
       geometry_complete_ = true;
       std::string_view xt = NextToken(rest);
       std::string_view yt = NextToken(rest);
-      if (!yt.empty()) AppendComputedPair(Value(xt), Value(yt));
+      // A keyword line without its numbers draws nothing; the record is still taken.
+      if (LooksNumeric(xt) && LooksNumeric(yt)) AppendComputedPair(Value(xt), Value(yt));
       break;
     }
     case MifKeyword::kLine: {
@@ -138,7 +139,7 @@ void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
       geometry_complete_ = true;
       std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
       std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
-      if (!y2.empty()) {
+      if (LooksNumeric(x1) && LooksNumeric(y1) && LooksNumeric(x2) && LooksNumeric(y2)) {
         AddVertex(x1, y1);
         AddVertex(x2, y2);
       }
@@ -199,7 +200,22 @@ void MifConverter::TakeTextString(std::string_view text) {
   text_stage_ = TextStage::kAwaitPosition;
 }
 
+// The characters a number of the MIF can be written with.
+bool IsNumberText(std::string_view token) {
+  for (char c : token) {
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
+  }
+  return true;
+}
+
+// A vertex keeps the MIF's own digits. A token with any other character (a comma, a
+// bracket or a NUL byte would break the Data line) is written as the number it
+// begins with, the value a computed pair would take.
 void MifConverter::AppendPair(std::string& out, std::string_view xt, std::string_view yt) {
+  if (!IsNumberText(xt) || !IsNumberText(yt)) {
+    AppendPair(out, NumberText(Value(xt)), NumberText(Value(yt)));
+    return;
+  }
   std::size_t at = out.size();
   out.resize(at + xt.size() + yt.size() + 4);
   char* p = out.data() + at;
@@ -282,7 +298,7 @@ void MifConverter::WritePoint(std::string_view xt, std::string_view yt) {
 bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {
   std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
   std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
-  if (y2.empty()) return false;
+  if (!LooksNumeric(x1) || !LooksNumeric(y1) || !LooksNumeric(x2) || !LooksNumeric(y2)) return false;
   cx = (Value(x1) + Value(x2)) / 2;
   cy = (Value(y1) + Value(y2)) / 2;
   return true;

@@ -101,6 +101,7 @@ void Cropper::StartObject(int kind) {
   in_part_ = false;
   // Nothing of the previous object decides this one.
   keep_ = false;
+  expecting_second_ = false;
   level_ = 0;
   dir_indicator_ = false;
 }

@@ -56,6 +56,13 @@ bool ResultFile::Open(std::string_view target) {
   target_ = std::string(target);
   failed_ = false;
   buffer_.clear();
+  // An empty path or a folder can never take the result: refused before any work
+  // (for an empty path the temporary file would land in the current folder).
+  std::error_code error;
+  if (target.empty() || std::filesystem::is_directory(NativePath(target), error)) {
+    failed_ = true;
+    return false;
+  }
   buffer_.reserve(kWriteBuffer);
   file_ = CreateTempBeside(target, temp_);
   if (!file_) failed_ = true;

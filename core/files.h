@@ -39,7 +39,8 @@ class ResultFile {
   ResultFile(const ResultFile&) = delete;
   ResultFile& operator=(const ResultFile&) = delete;
 
-  // False when the temporary file cannot be created.
+  // False when the target is empty or a folder, or the temporary file cannot be
+  // created.
   bool Open(std::string_view target);
   void Write(std::string_view bytes);
   // SaveFileInput: the text followed by CR LF.

@@ -2,12 +2,14 @@
 
 #include "core/platform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace mirvex {
 
 namespace {
 constexpr std::size_t kReadBuffer = 1 << 20;
+constexpr std::size_t kSmallReadBuffer = 1 << 16;
 }
 
 TextReader::~TextReader() { Close(); }
@@ -16,8 +18,14 @@ bool TextReader::Open(std::string_view path) {
   Close();
   file_ = OpenForReading(path);
   if (!file_) return false;
-  if (auto stamp = StampOf(path)) size_ = stamp->size;
-  buffer_.resize(kReadBuffer);
+  // A small file (a header, a short MID) is read through a small buffer instead of a
+  // whole megabyte that would be cleared for nothing.
+  std::size_t capacity = kReadBuffer;
+  if (auto stamp = StampOf(path)) {
+    size_ = stamp->size;
+    capacity = static_cast<std::size_t>(std::clamp<std::uint64_t>(size_ + 1, kSmallReadBuffer, kReadBuffer));
+  }
+  buffer_.resize(capacity);
   return true;
 }
 

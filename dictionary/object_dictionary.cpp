@@ -1,5 +1,6 @@
 #include "dictionary/object_dictionary.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -17,8 +18,9 @@ std::uint64_t store_generation = 0;
 
 std::string_view NameKey(std::string_view text) { return TrimBlanks(text); }
 
-// Writes one encoded record at a record number. A write that fails while extending
-// the file cuts it back to its former length, so no partial record is left behind.
+// Writes one encoded record at a record number. A write that fails part way puts
+// back the bytes it replaced and cuts an extended file back to its former length, so
+// no partial record is left behind.
 bool WriteRecordAt(std::string_view path, std::uint64_t number, const char* bytes) {
   fs::path native = NativePath(path);
   std::error_code error;
@@ -26,20 +28,33 @@ bool WriteRecordAt(std::string_view path, std::uint64_t number, const char* byte
   bool size_known = !error;
   std::uint64_t offset = (number - 1) * kRecordLength;
 
-  bool written = false;
   std::fstream file(native, std::ios::in | std::ios::out | std::ios::binary);
-  if (file.is_open()) {
-    file.seekp(static_cast<std::streamoff>(offset));
-    file.write(bytes, static_cast<std::streamsize>(kRecordLength));
-    file.flush();
-    written = file.good();
-    file.close();
-    written = written && !file.fail();
+  if (!file.is_open()) return false;
+  std::string replaced;
+  if (size_known && offset < old_size) {
+    replaced.resize(std::min<std::uint64_t>(kRecordLength, old_size - offset));
+    file.seekg(static_cast<std::streamoff>(offset));
+    file.read(replaced.data(), static_cast<std::streamsize>(replaced.size()));
+    // Bytes that cannot be read back could not be restored either.
+    if (!file) return false;
   }
-  if (!written && size_known && offset + kRecordLength > old_size) {
-    fs::resize_file(native, old_size, error);
+  file.seekp(static_cast<std::streamoff>(offset));
+  file.write(bytes, static_cast<std::streamsize>(kRecordLength));
+  file.flush();
+  bool written = file.good();
+  file.close();
+  written = written && !file.fail();
+  if (written) return true;
+
+  // Whatever part of the record reached the file can be written again: the old bytes
+  // go back over it.
+  if (!replaced.empty()) {
+    std::fstream restore(native, std::ios::in | std::ios::out | std::ios::binary);
+    restore.seekp(static_cast<std::streamoff>(offset));
+    restore.write(replaced.data(), static_cast<std::streamsize>(replaced.size()));
   }
-  return written;
+  if (size_known && offset + kRecordLength > old_size) fs::resize_file(native, old_size, error);
+  return false;
 }
 
 }  // namespace

@@ -158,66 +158,63 @@ Outcome StoreInDictionary(const std::string& target, const char* name) {
   return FromHost(StoreObjectRecord(host, target, record) == StoreResult::kStored, host);
 }
 
+// Runs a window operation with these control texts and records what it showed.
+template <typename Run>
+Outcome WithControls(const ScratchDir& dir, std::initializer_list<std::pair<Control, std::string>> texts, Run run) {
+  ControlTable controls;
+  RecordingHost host;
+  WindowState state;
+  for (const auto& [control, text] : texts) controls.SetText(control, text);
+  OperationContext context{host, controls, state, dir.File("")};
+  return FromHost(run(context), host);
+}
+
 const Operation kOperations[] = {
     {"Conversion", "map.mp", 256 << 10,
      [](const ScratchDir& dir) {
        WriteFile(dir.path() / "object.txt", DictionaryOf({"Неопределенный тип объекта", "Школа"}));
-       WriteFile(dir.path() / "map.mif", "Data\r\n\r\n" + Repeat("Point 65.5 57.25\r\n    Symbol (35,0,12)\r\n", kObjects));
+       WriteFile(dir.path() / "map.mif",
+                 "Data\r\n\r\n" + Repeat("Point 65.5 57.25\r\n    Symbol (35,0,12)\r\n", kObjects));
        WriteFile(dir.path() / "map.mid", Repeat(Ru("\"Школа\",\"S\"\r\n"), kObjects));
      },
      [](const ScratchDir& dir, const std::string& target) {
-       ControlTable controls;
-       RecordingHost host;
-       WindowState state;
-       controls.SetText(Control::kCombo1, dir.File("map.mif"));
-       controls.SetText(Control::kCombo2, dir.File("map.mid"));
-       controls.SetText(Control::kCombo3, target);
-       for (auto [control, text] : {std::pair{Control::kText16, "2"}, {Control::kText9, "1"}, {Control::kText15, "2"}}) {
-         controls.SetText(control, text);
-       }
-       OperationContext context{host, controls, state, dir.File("")};
-       return FromHost(Convert(context).status == OperationStatus::kCompleted, host);
+       return WithControls(dir,
+                           {{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
+                            {Control::kCombo3, target}, {Control::kText16, "2"}, {Control::kText9, "1"},
+                            {Control::kText15, "2"}},
+                           [](OperationContext& context) {
+                             return Convert(context).status == OperationStatus::kCompleted;
+                           });
      },
      true},
     {"Crop", "cut.mp", 256 << 10,
      [](const ScratchDir& dir) {
-       WriteFile(dir.path() / "map.mp", CrLf({"[IMG ID]", "[END-IMG ID]"}) +
-                                            Repeat(CrLf({"[RGN40]", "Type=0x01", "Data0=(56,66),(56.5,67)", "[END-RGN40]"}),
-                                                   kObjects));
+       std::string object = CrLf({"[RGN40]", "Type=0x01", "Data0=(56,66),(56.5,67)", "[END-RGN40]"});
+       WriteFile(dir.path() / "map.mp", CrLf({"[IMG ID]", "[END-IMG ID]"}) + Repeat(object, kObjects));
      },
      [](const ScratchDir& dir, const std::string& target) {
-       ControlTable controls;
-       RecordingHost host;
-       WindowState state;
-       controls.SetText(Control::kText1, dir.File("map.mp"));
-       controls.SetText(Control::kText6, target);
-       for (auto [control, text] : {std::pair{Control::kText2, "65"}, {Control::kText3, "57"}, {Control::kText4, "70"},
-                                    {Control::kText5, "55"}}) {
-         controls.SetText(control, text);
-       }
-       OperationContext context{host, controls, state, dir.File("")};
-       return FromHost(CropMap(context) == OperationStatus::kCompleted, host);
+       return WithControls(dir,
+                           {{Control::kText1, dir.File("map.mp")}, {Control::kText6, target}, {Control::kText2, "65"},
+                            {Control::kText3, "57"}, {Control::kText4, "70"}, {Control::kText5, "55"}},
+                           [](OperationContext& context) { return CropMap(context) == OperationStatus::kCompleted; });
      },
      true},
     {"TestMap", "test.mp", 256 << 10, [](const ScratchDir&) {},
      [](const ScratchDir& dir, const std::string& target) {
-       ControlTable controls;
-       RecordingHost host;
-       WindowState state;
-       controls.SetText(Control::kCombo4, target);
-       OperationContext context{host, controls, state, dir.File("")};
-       return FromHost(WriteTestMap(context) == OperationStatus::kCompleted, host);
+       return WithControls(dir, {{Control::kCombo4, target}}, [](OperationContext& context) {
+         return WriteTestMap(context) == OperationStatus::kCompleted;
+       });
      },
      true},
     {"Template", "config.ini", 4096, [](const ScratchDir&) {},
      [](const ScratchDir&, const std::string& target) {
-       return Outcome{WriteTemplate(target, Repeat("Level0=22\r\n", 1000))};
+       return Outcome{WriteTemplate(target, Repeat("Level0=22\r\n", 1000)), 0, false, {}};
      },
      false},
     // WriteSetting is this write on the program folder's mirvex.ini.
     {"Setting", "mirvex.ini", 4096, [](const ScratchDir&) {},
      [](const ScratchDir&, const std::string& target) {
-       return Outcome{WritePrivateProfile(target, "System", "KolSt", "7")};
+       return Outcome{WritePrivateProfile(target, "System", "KolSt", "7"), 0, false, {}};
      },
      false},
     // Three records; the new one would be the fourth, cut 100 bytes in.
@@ -232,7 +229,9 @@ const Operation kOperations[] = {
 // would accept.
 std::string EarlierResult(const Operation& operation) {
   if (std::string(operation.result) == "object.txt") return DictionaryOf({"Дорога", "Школа", "Озеро"});
-  if (std::string(operation.result) == "mirvex.ini") return "[System]\r\n" + Repeat("PathEdit1=C:\\maps\\a.mp\r\n", 400);
+  if (std::string(operation.result) == "mirvex.ini") {
+    return "[System]\r\n" + Repeat("PathEdit1=C:\\maps\\a.mp\r\n", 400);
+  }
   return "earlier result\r\n";
 }
 
@@ -245,7 +244,8 @@ void ExpectFailureReported(const Operation& operation, const Outcome& outcome, c
   if (!operation.uses_host) return;
   ASSERT_FALSE(outcome.messages.empty());
   EXPECT_EQ(outcome.messages.back().icon, MessageIcon::kExclamation);
-  EXPECT_NE(outcome.messages.back().text.find(target), std::string::npos) << Cp1251ToUtf8(outcome.messages.back().text);
+  const std::string& text = outcome.messages.back().text;
+  EXPECT_NE(text.find(target), std::string::npos) << Cp1251ToUtf8(text);
 }
 
 class WriteFault : public testing::TestWithParam<Operation> {};

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 
@@ -122,8 +123,13 @@ constexpr int kSplitterWidth = 50;
 
 std::string PathKey(int i) { return "p" + std::to_string(i); }
 
+// The number of saved path triples. A hand-edited count is kept within what a list of
+// paths can sensibly hold, so a huge number cannot stall the start-up.
+constexpr double kMaxPathCount = 10000;
+
 int PathCount(std::string_view folder) {
-  return static_cast<int>(Value(ReadSetting(folder, kSystemSection, "PathCount")));
+  double count = Value(ReadSetting(folder, kSystemSection, "PathCount"));
+  return static_cast<int>(std::clamp(count, 0.0, kMaxPathCount));
 }
 
 }  // namespace
