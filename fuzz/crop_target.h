@@ -2,6 +2,7 @@
 // through CropMap in a folder of its own.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>

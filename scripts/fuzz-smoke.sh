@@ -10,6 +10,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
 harnesses="convert mid_reader mif_header crop ini dictionary"
 
+if ! command -v clang++-14 >/dev/null 2>&1; then
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-14 libclang-rt-14-dev >/dev/null
+fi
 cmake -S "$root" -B "$build" -DMIRVEX_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build "$build" --target mirvex_fuzzers -j "$(nproc)"
 
