@@ -295,11 +295,20 @@ void MainWindow::ShowOnly(const char* panel) {
   }
 }
 
+// The three operation buttons work in two presses: the first shows the button's
+// panel (hiding the others), a press while it is shown runs the operation, with the
+// operation buttons and the editing actions disabled so no second one starts while
+// the first lets the window repaint.
 template <typename Operation>
-void MainWindow::RunOperation(Operation operation) {
+void MainWindow::RunOperation(const char* panel, Operation operation) {
   if (operation_running_) return;
+  ShowOnly(panel);
+  if (!control(panel).visible()) {
+    control(panel).SetVisible(true);
+    return;
+  }
   operation_running_ = true;
-  // The operation buttons and the editing actions, each given back its own state.
+  // Each control gets its own state back afterwards.
   const char* buttons[] = {"Command5",  "Command1",   "Command2",   "Command3",   "Command44",  "Command55",
                            "Command9",  "Command41",  "Command10_0", "Command10_1", "Command7_0",
                            "Command7_1", "Command7_3", "Command6",   "Command4_1", "Command8",
@@ -309,51 +318,23 @@ void MainWindow::RunOperation(Operation operation) {
     enabled[i] = control(buttons[i]).enabled();
     control(buttons[i]).SetEnabled(false);
   }
-  last_status_ = operation();
+  OperationContext context{*this, *this, state_, program_prefix_};
+  last_status_ = operation(context);
   for (std::size_t i = 0; i < std::size(buttons); ++i) control(buttons[i]).SetEnabled(enabled[i]);
   operation_running_ = false;
 }
 
 void MainWindow::Command5_Click() {
-  if (operation_running_) return;
-  ShowOnly("Frame3");
-  if (!control("Frame3").visible()) {
-    control("Frame3").SetVisible(true);
-    return;
-  }
-  RunOperation([this] {
-    OperationContext context{*this, *this, state_, program_prefix_};
+  RunOperation("Frame3", [this](OperationContext& context) {
     ConversionResult result = Convert(context);
     last_counts_ = result.counts;
     return result.status;
   });
 }
 
-void MainWindow::Command1_Click() {
-  if (operation_running_) return;
-  ShowOnly("windows");
-  if (!control("windows").visible()) {
-    control("windows").SetVisible(true);
-    return;
-  }
-  RunOperation([this] {
-    OperationContext context{*this, *this, state_, program_prefix_};
-    return CropMap(context);
-  });
-}
+void MainWindow::Command1_Click() { RunOperation("windows", CropMap); }
 
-void MainWindow::Command2_Click() {
-  if (operation_running_) return;
-  ShowOnly("Frame7");
-  if (!control("Frame7").visible()) {
-    control("Frame7").SetVisible(true);
-    return;
-  }
-  RunOperation([this] {
-    OperationContext context{*this, *this, state_, program_prefix_};
-    return WriteTestMap(context);
-  });
-}
+void MainWindow::Command2_Click() { RunOperation("Frame7", WriteTestMap); }
 
 void MainWindow::Command3_Click() { host_.Quit(); }
 

@@ -132,10 +132,9 @@ class MainWindow : public ControlValues, private Host {
   void WriteSystem(std::string_view key, const std::string& value) { Store(kSystemSection, key, value); }
   void OnTemplateChanged();
   void ShowOnly(const char* panel);
-  // Runs an operation with the operation buttons disabled, so no second one starts
-  // while the first lets the window repaint.
+  // The two presses of an operation button: show its panel, or run the operation.
   template <typename Operation>
-  void RunOperation(Operation operation);
+  void RunOperation(const char* panel, Operation operation);
 
   WindowHost& host_;
   std::string program_folder_;
