@@ -364,6 +364,7 @@ ConversionResult Convert(OperationContext& context) {
     ShowMissingFile(host, mid_path);
     return result;
   }
+  ClearMidFields(state);
   ResultFile map;
   if (!map.Open(map_path)) {
     ShowWriteFailure(host, map_path);

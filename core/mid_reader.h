@@ -25,8 +25,9 @@ class MidReader {
   // ReedTextInput: reads the next record. With the column count n of `Text16` a whole
   // number from 1 to 50, fields 1..n are filled; a larger whole count reads n fields
   // and keeps the first 50; any other count consumes one line and fills nothing.
-  // Slot 0 and the slots above n keep their texts. Past the end of the file the
-  // fields are emptied and the record counts as missing.
+  // Slot 0 and the slots above n keep their texts (each pass starts them empty, see
+  // ClearMidFields). Past the end of the file the fields are emptied and the record
+  // counts as missing.
   void ReedTextInput(const ControlValues& controls,
                      std::array<std::string, kMidFieldSlots>& fields);
 

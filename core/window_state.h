@@ -23,4 +23,8 @@ struct WindowState {
   double ObjectSize = 0;       // size measure of the object in progress
 };
 
+// A pass over a MID file starts from an empty record: a column the file does not have
+// then reads as empty instead of as a value left behind by an earlier file or page.
+inline void ClearMidFields(WindowState& state) { state.MidFields.fill(std::string()); }
+
 }  // namespace mirvex

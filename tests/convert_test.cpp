@@ -360,12 +360,18 @@ TEST(Convert, ShortMidGivesEmptyFieldsAndIsReported) {
   EXPECT_NE(Cp1251ToUtf8(run.host.messages[0].text).find(" 2 "), std::string::npos);
 }
 
-TEST(Convert, ColumnOutOfRangeGivesAnEmptyValue) {
-  ConversionFixture run;
-  run.controls.SetText(Control::kText15, "51");
-  run.controls.SetText(Control::kText9, "-1");
-  ASSERT_EQ(run.Run(kPointMif, CrLf({"\"Школа\",\"S\""})), OperationStatus::kCompleted);
-  EXPECT_EQ(run.Sections(), Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Data0=(57.25,65.5)", "[END-RGN10]"}));
+TEST(Convert, ColumnOutOfRangeOrBeyondTheRecordGivesAnEmptyValue) {
+  // Label and type column; a column the two-column MID does not have must not show
+  // what an earlier file left in the record.
+  for (const char* column : {"51", "-1", "3"}) {
+    ConversionFixture run;
+    run.state.MidFields[3] = Ru("Школа");
+    run.controls.SetText(Control::kText15, column);
+    run.controls.SetText(Control::kText9, column);
+    ASSERT_EQ(run.Run(kPointMif, CrLf({"\"Школа\",\"S\""})), OperationStatus::kCompleted);
+    EXPECT_EQ(run.Sections(), Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Data0=(57.25,65.5)", "[END-RGN10]"}))
+        << column;
+  }
 }
 
 TEST(Convert, UnusableColumnCountStillAdvancesOneLinePerRecord) {

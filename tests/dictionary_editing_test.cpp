@@ -224,6 +224,37 @@ TEST(ColumnView, PagesMoveByAHundredRowsAndStopAtTheFirst) {
   EXPECT_EQ(e.Text("Text8"), "101 >> 200");
 }
 
+TEST(ColumnView, APageThatCannotBeShownIsNotTurned) {
+  Editing e;
+  std::vector<std::string> rows;
+  for (int i = 1; i <= 250; ++i) rows.push_back("\"R" + std::to_string(i) + "\",\"x\"");
+  e.Mid(rows);
+  e.w().Command9_Click();
+  e.c("Combo2").SetText(e.dir.File("missing.mid"));
+  e.w().Command10_Click(1);
+  EXPECT_EQ(e.host.messages.size(), 1u);
+  EXPECT_EQ(e.Text("Text8"), "1 >> 100");
+  e.c("Combo2").SetText(e.dir.File("map.mid"));
+  e.w().Command10_Click(1);
+  EXPECT_EQ(e.Text("Text8"), "101 >> 200");
+  EXPECT_EQ(LinesOf(e.c("Text7").text())[1].substr(0, 5), "R101|");
+}
+
+TEST(MidBrowser, AColumnTheMidDoesNotHaveIsEmptyNotLeftOverFromAnEarlierRead) {
+  Editing e;
+  e.Mid({"\"Дорога\",\"a\",\"Лес\""});
+  e.c("Text16").SetText("3");
+  e.w().Command9_Click();  // the record now holds three columns
+  e.c("Text16").SetText("2");
+  e.c("Text9").SetText("3");
+  e.w().Command41_Click();
+  EXPECT_TRUE(e.List1().empty());
+  e.c("Text16").SetText("2.5");  // not whole: rows are passed over, no field is read
+  e.c("Text9").SetText("1");
+  e.w().Command9_Click();
+  EXPECT_EQ(e.Text("Text7").find("Дорога"), std::string::npos);
+}
+
 TEST(MidBrowser, ColumnCountAndTypeColumnOutsideTheRecordAreRefused) {
   struct Case {
     const char* count;

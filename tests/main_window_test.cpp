@@ -455,7 +455,8 @@ TEST(MainWindowPanels, SecondPressOfConvertWritesTheMap) {
 TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
   Program program;
   MainWindow& window = program.Start();
-  const char* buttons[] = {"Command5", "Command1", "Command2", "Command41", "Command44", "Command55"};
+  const char* buttons[] = {"Command5",  "Command1",  "Command2", "Command41",
+                           "Command44", "Command55", "Command49", "Command51"};
   std::vector<bool> command5_enabled;
   window.control("Command5").Subscribe([&](UiControl& button, Change change) {
     if (change == Change::kEnabled) command5_enabled.push_back(button.enabled());
@@ -470,7 +471,7 @@ TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
   };
   window.Command5_Click();
   window.Command5_Click();
-  EXPECT_EQ(disabled_during, 6);
+  EXPECT_EQ(disabled_during, 8);
   EXPECT_EQ(program.host.messages.size(), 1u);
   EXPECT_EQ(VisiblePanel(window), "Frame3");
   EXPECT_EQ(command5_enabled, (std::vector<bool>{false, true}));
@@ -551,6 +552,9 @@ TEST(MainWindowLayout, SplitterStopsAtTheLeftEdgeOfTheObjectList) {
   window.Picture1_MouseMove(start - kList1Left);
   EXPECT_EQ(splitter.left(), start + 400);
   EXPECT_EQ(list1.width(), start + 400 - kList1Left);
+  check_lists();
+  window.Picture1_MouseMove(50000);  // past the window's right edge
+  EXPECT_EQ(list2.width(), 0);
   check_lists();
 }
 

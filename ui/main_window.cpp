@@ -312,7 +312,7 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
   const char* buttons[] = {"Command5",  "Command1",   "Command2",   "Command3",   "Command44",  "Command55",
                            "Command9",  "Command41",  "Command10_0", "Command10_1", "Command7_0",
                            "Command7_1", "Command7_3", "Command6",   "Command4_1", "Command8",
-                           "Command11", "Slider1"};
+                           "Command11", "Slider1",    "Command49",  "Command51"};
   bool enabled[std::size(buttons)];
   for (std::size_t i = 0; i < std::size(buttons); ++i) {
     enabled[i] = control(buttons[i]).enabled();
@@ -427,6 +427,9 @@ void MainWindow::Picture1_MouseMove(double x) {
   if (!dragging_) return;
   UiControl& splitter = control("Picture1");
   int left = splitter.left() + static_cast<int>(RoundHalfEven(x)) - drag_x_;
+  // Past the window's right edge List2 would get a negative width and the splitter
+  // could not be taken again; the left stop wins in a window too narrow for both.
+  left = std::min(left, control("Form1").width() - kList2RightMargin - kList2Gap);
   if (left < kList1Left) left = kList1Left;
   splitter.SetGeometry(left, splitter.width());
   UiControl& list1 = control("List1");

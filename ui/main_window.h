@@ -86,7 +86,8 @@ class MainWindow : public ControlValues, private Host {
   // that lists the distinct object descriptions.
   void Command9_Click();
   void Command10_Click(int index);  // 0 previous page, 1 next page
-  void ShowFields(int first_row, int last_row);
+  // False when the page could not be read (the reason is shown).
+  bool ShowFields(int first_row, int last_row);
   void Command41_Click();
   // The type catalogues and the assignments.
   void Command7_Click(int index);   // 0 points, 1 lines, 3 polygons

@@ -101,19 +101,22 @@ void MainWindow::Command9_Click() {
 void MainWindow::Command10_Click(int index) {
   if (index == 0 && page_start_ == 1) return;
   int step = index == 0 ? 100 : -100;
-  page_start_ -= step;
-  page_end_ -= step;
-  ShowFields(page_start_, page_end_);
+  // A page that could not be shown (no MID, unusable columns) is not turned, so the
+  // next press does not skip the rows never seen.
+  if (ShowFields(page_start_ - step, page_end_ - step)) {
+    page_start_ -= step;
+    page_end_ -= step;
+  }
 }
 
-void MainWindow::ShowFields(int first_row, int last_row) {
+bool MainWindow::ShowFields(int first_row, int last_row) {
   const std::string mid_path = control("Combo2").text();
   if (!FileExists(mid_path)) {
     ShowMissingFile(*this, mid_path);
-    return;
+    return false;
   }
   if (control("Check3").check() == 1) ReedTextCount(*this, *this);
-  if (!ColumnsUsable()) return;
+  if (!ColumnsUsable()) return false;
   int columns = WholeNumber(control("Text16").text());
   MifHeaderInfo header = ReadMifHeader(control("Combo1").text());
 
@@ -123,6 +126,7 @@ void MainWindow::ShowFields(int first_row, int last_row) {
   auto read_page = [&](auto&& use_row) {
     MidReader mid;
     if (!mid.Open(mid_path)) return;
+    ClearMidFields(state_);
     mid.SetDelimiter(header.delimiter);
     mid.SetUtf8(header.utf8);
     for (int row = 1; !mid.AtEnd() && row <= last_row; ++row) {
@@ -158,6 +162,7 @@ void MainWindow::ShowFields(int first_row, int last_row) {
   });
   control("Text7").SetText(page);
   control("Text8").SetText(std::to_string(first_row) + " >> " + std::to_string(last_row));
+  return true;
 }
 
 void MainWindow::Command41_Click() {
@@ -184,6 +189,7 @@ void MainWindow::Command41_Click() {
   std::vector<std::string> lines;
   std::unordered_map<std::string, std::size_t> first_line;  // text -> first line holding it
   if (mid.Open(mid_path)) {
+    ClearMidFields(state_);
     mid.SetDelimiter(header.delimiter);
     mid.SetUtf8(header.utf8);
     int type_column = WholeNumber(control("Text9").text());
