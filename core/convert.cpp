@@ -378,6 +378,11 @@ ConversionResult Convert(OperationContext& context) {
   std::string_view line;
   bool data_found = false;
   while (!data_found && mif.ReadLine(line)) data_found = ScanHeaderLine(line, header);
+  if (mif.ReadFailed()) {
+    map.Abandon();
+    ShowReadFailure(host, mif_path);
+    return result;
+  }
   if (!data_found) {
     map.Abandon();
     ShowInformation(host, Ru("В файле MIF нет строки Data, за которой идут объекты карты:") +
@@ -405,6 +410,13 @@ ConversionResult Convert(OperationContext& context) {
   if (writer.dictionary_lost()) {
     // The missing dictionary has been reported by the lookup.
     map.Abandon();
+    return result;
+  }
+  // A map cut short by an input that stopped being readable must not replace the
+  // earlier result, nor pass for a complete one.
+  if (mif.ReadFailed() || mid.ReadFailed()) {
+    map.Abandon();
+    ShowReadFailure(host, mif.ReadFailed() ? mif_path : mid_path);
     return result;
   }
   if (!map.Commit()) {

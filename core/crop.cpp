@@ -258,6 +258,11 @@ OperationStatus CropMap(OperationContext& context) {
   }
   cropper.End();
   host.SetCropRunning(false);
+  if (map.ReadFailed()) {
+    result.Abandon();
+    ShowReadFailure(host, map_path);
+    return OperationStatus::kFailed;
+  }
   if (!result.Commit()) {
     ShowWriteFailure(host, result_path);
     return OperationStatus::kFailed;

@@ -49,6 +49,12 @@ void ShowWriteFailure(Host& host, std::string_view path) {
                             Ru("Прежний файл оставлен без изменений."));
 }
 
+void ShowReadFailure(Host& host, std::string_view path) {
+  ShowInformation(host, Ru("Не удалось прочитать файл до конца (ошибка чтения с диска):") +
+                            std::string(kLineBreak) + std::string(path) + std::string(kLineBreak) +
+                            Ru("Результат не записан, прежний файл оставлен без изменений."));
+}
+
 ResultFile::~ResultFile() { Abandon(); }
 
 bool ResultFile::Open(std::string_view target) {

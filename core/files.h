@@ -65,4 +65,7 @@ class ResultFile {
 // The message for a result that could not be written.
 void ShowWriteFailure(Host& host, std::string_view path);
 
+// The message for an input that could not be read to its end; no result is written.
+void ShowReadFailure(Host& host, std::string_view path);
+
 }  // namespace mirvex

@@ -33,6 +33,7 @@ class MidReader {
 
   std::uint64_t missing_records() const { return missing_records_; }
   bool AtEnd() { return reader_.AtEnd(); }
+  bool ReadFailed() const { return reader_.ReadFailed(); }
 
  private:
   void Store(std::string& slot, std::string& value);

@@ -42,6 +42,7 @@ void TextReader::Close() {
   buffer_.clear();
   pos_ = end_ = 0;
   consumed_before_ = size_ = 0;
+  read_failed_ = false;
 }
 
 bool TextReader::Fill() {
@@ -49,6 +50,7 @@ bool TextReader::Fill() {
   consumed_before_ += end_;
   pos_ = 0;
   end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (end_ == 0 && std::ferror(file_)) read_failed_ = true;
   return end_ > 0;
 }
 

@@ -44,6 +44,9 @@ class TextReader {
   // Bytes consumed so far, and the total size (0 when unknown).
   std::uint64_t Offset() const { return consumed_before_ + pos_; }
   std::uint64_t Size() const { return size_; }
+  // True when the file stopped because it could not be read (a device error, a
+  // removed medium), not because it ended: what was read is then incomplete.
+  bool ReadFailed() const { return read_failed_; }
 
  private:
   bool Fill();
@@ -55,6 +58,7 @@ class TextReader {
   std::uint64_t consumed_before_ = 0;
   std::uint64_t size_ = 0;
   std::string spill_;
+  bool read_failed_ = false;
 };
 
 }  // namespace mirvex

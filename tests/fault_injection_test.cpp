@@ -364,5 +364,48 @@ TEST(InputVanishes, AfterTheExistenceCheckIsReportedAsMissing) {
   }
 }
 
+// /proc/self/mem opens like a file, but reading it from its start fails (EIO): an
+// input on a medium that stops answering part way.
+TEST(InputReadError, IsReportedAndTheEarlierResultStays) {
+  const char* kUnreadable = "/proc/self/mem";
+  struct Case {
+    const char* name;
+    Control input;  // the control naming the input that fails
+    bool crop;
+  };
+  for (const Case& c : {Case{"MIF", Control::kCombo1, false}, Case{"MID", Control::kCombo2, false},
+                        Case{"map to crop", Control::kText1, true}}) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    (c.crop ? kOperations[1] : kOperations[0]).prepare(dir);
+    WriteFile(dir.path() / "result.mp", "earlier result\r\n");
+    const std::set<std::string> before = Names(dir.path());
+    ControlTable controls;
+    RecordingHost host;
+    WindowState state;
+    for (auto [control, text] :
+         {std::pair{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
+          {Control::kCombo3, dir.File("result.mp")}, {Control::kText1, dir.File("map.mp")},
+          {Control::kText6, dir.File("result.mp")}, {Control::kText16, std::string("2")},
+          {Control::kText9, std::string("1")}, {Control::kText2, std::string("65")},
+          {Control::kText3, std::string("57")}, {Control::kText4, std::string("70")},
+          {Control::kText5, std::string("55")}}) {
+      controls.SetText(control, text);
+    }
+    controls.SetCheck(Control::kCheck2, 1);
+    controls.SetText(c.input, kUnreadable);
+    OperationContext context{host, controls, state, dir.File("")};
+    bool completed = c.crop ? CropMap(context) == OperationStatus::kCompleted
+                            : Convert(context).status == OperationStatus::kCompleted;
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(host.beeps, 0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find(Ru("Не удалось прочитать файл до конца")), std::string::npos);
+    EXPECT_NE(host.messages[0].text.find(kUnreadable), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.path() / "result.mp"), "earlier result\r\n");
+    EXPECT_EQ(Names(dir.path()), before);
+  }
+}
+
 }  // namespace
 }  // namespace mirvex::test
