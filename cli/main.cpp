@@ -35,6 +35,7 @@ void PrintHelp() {
 
 int main(int argc, char** argv) {
   using namespace mirvex;
+  RemoveTempFilesOnInterrupt();
   // Without a command the program is the window.
   if (argc < 2) return ui::qt::RunMainWindow(argc, argv);
   std::string name = argv[1];

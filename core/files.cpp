@@ -71,8 +71,12 @@ bool ResultFile::Open(std::string_view target) {
   }
   buffer_.reserve(kWriteBuffer);
   file_ = CreateTempBeside(target, temp_);
-  if (!file_) failed_ = true;
-  return file_ != nullptr;
+  if (!file_) {
+    failed_ = true;
+    return false;
+  }
+  WatchTempFile(temp_);
+  return true;
 }
 
 void ResultFile::Write(std::string_view bytes) {
@@ -98,14 +102,12 @@ bool ResultFile::Commit() {
   if (std::fflush(file_) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  if (!failed_ && ReplaceFile(temp_, target_)) {
-    temp_.clear();
-    return true;
-  }
-  failed_ = true;
-  RemoveFile(temp_);
+  bool replaced = !failed_ && ReplaceFile(temp_, target_);
+  if (!replaced) RemoveFile(temp_);
+  UnwatchTempFile(temp_);
   temp_.clear();
-  return false;
+  failed_ = !replaced;
+  return replaced;
 }
 
 void ResultFile::Abandon() {
@@ -115,6 +117,7 @@ void ResultFile::Abandon() {
   }
   if (!temp_.empty()) {
     RemoveFile(temp_);
+    UnwatchTempFile(temp_);
     temp_.clear();
   }
   buffer_.clear();

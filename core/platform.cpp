@@ -1,6 +1,8 @@
 #include "core/platform.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 #include "core/cp1251.h"
@@ -155,5 +157,65 @@ void RemoveFile(std::string_view cp1251_path) {
   std::error_code error;
   fs::remove(NativePath(cp1251_path), error);
 }
+
+#ifdef _WIN32
+// A console Ctrl+C ends a Windows process without running handlers that could
+// remove files safely; the temporary files then stay, hidden by their dot names.
+void WatchTempFile(std::string_view) {}
+void UnwatchTempFile(std::string_view) {}
+void RemoveTempFilesOnInterrupt() {}
+#else
+namespace {
+// Fixed slots, so the signal handler touches no allocated memory: a slot's path is
+// complete before `used` is set and `used` is cleared before the path changes.
+struct TempSlot {
+  volatile std::sig_atomic_t used = 0;
+  char path[4096] = {};
+};
+TempSlot temp_slots[8];
+
+void RemoveTempFilesAndRaise(int signal_number) {
+  for (TempSlot& slot : temp_slots) {
+    if (slot.used) unlink(slot.path);
+  }
+  // The handler was reset on entry (SA_RESETHAND): the signal, delivered again once
+  // the handler returns, ends the program with its usual status.
+  raise(signal_number);
+}
+}  // namespace
+
+void WatchTempFile(std::string_view cp1251_path) {
+  std::string native = NativePath(cp1251_path).string();
+  if (native.size() >= sizeof(TempSlot::path)) return;
+  for (TempSlot& slot : temp_slots) {
+    if (slot.used) continue;
+    std::memcpy(slot.path, native.c_str(), native.size() + 1);
+    slot.used = 1;
+    return;
+  }
+}
+
+void UnwatchTempFile(std::string_view cp1251_path) {
+  std::string native = NativePath(cp1251_path).string();
+  for (TempSlot& slot : temp_slots) {
+    if (slot.used && native == slot.path) {
+      slot.used = 0;
+      return;
+    }
+  }
+}
+
+void RemoveTempFilesOnInterrupt() {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current {};
+    if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    struct sigaction handler {};
+    handler.sa_handler = RemoveTempFilesAndRaise;
+    handler.sa_flags = SA_RESETHAND;
+    sigemptyset(&handler.sa_mask);
+    sigaction(signal_number, &handler, nullptr);
+  }
+}
+#endif
 
 }  // namespace mirvex

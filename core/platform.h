@@ -51,6 +51,15 @@ bool ReplaceFile(std::string_view temp, std::string_view target);
 
 void RemoveFile(std::string_view cp1251_path);
 
+// Temporary files that a run ended by Ctrl+C, SIGTERM or SIGHUP must not leave
+// behind (a converted map's can be as large as the map). ResultFile enters each while
+// it exists; RemoveTempFilesOnInterrupt, called once at start, makes those signals
+// remove them before the program ends as the signal would end it. A signal the
+// program was started to ignore stays ignored.
+void WatchTempFile(std::string_view cp1251_path);
+void UnwatchTempFile(std::string_view cp1251_path);
+void RemoveTempFilesOnInterrupt();
+
 bool IsTerminal(std::FILE* stream);
 
 // True when files can be created in the folder.

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "core/crop.h"
+#include "core/files.h"
+#include "core/platform.h"
 #include "core/test_map.h"
 #include "dictionary/object_dictionary.h"
 #include "settings/header_template.h"
@@ -361,6 +363,32 @@ TEST(InputVanishes, AfterTheExistenceCheckIsReportedAsMissing) {
     EXPECT_EQ(host.messages[0].text, Ru("Файл не найден") + "\r\n" + dir.File(c.victim));
     EXPECT_EQ(host.beeps, 0);
     EXPECT_EQ(Names(dir.path()), after);
+  }
+}
+
+// A run ended by a signal while its result is half written: the temporary file goes,
+// the earlier result stays, and the program ends by that signal.
+TEST(Interrupted, RunRemovesItsTemporaryFileAndEndsByTheSignal) {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal_number);
+    ScratchDir dir;
+    WriteFile(dir.path() / "result.mp", "earlier result\r\n");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      RemoveTempFilesOnInterrupt();
+      ResultFile result;
+      if (!result.Open(dir.File("result.mp"))) _exit(3);
+      result.Write(std::string(3 << 20, 'x'));  // past the buffer: bytes on disk
+      raise(signal_number);
+      _exit(4);  // never reached
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), signal_number);
+    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"result.mp"}));
+    EXPECT_EQ(ReadFile(dir.path() / "result.mp"), "earlier result\r\n");
   }
 }
 
