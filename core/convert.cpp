@@ -328,6 +328,7 @@ ConversionResult Convert(OperationContext& context) {
                               std::string(kLineBreak) + map_path);
     return result;
   }
+  if (RefuseProgramFileAsResult(host, context.program_prefix, map_path)) return result;
 
   Georef georef;
   if (controls.IsSet(Control::kCheck6)) {

@@ -232,6 +232,7 @@ OperationStatus CropMap(OperationContext& context) {
                               std::string(kLineBreak) + result_path);
     return OperationStatus::kFailed;
   }
+  if (RefuseProgramFileAsResult(host, context.program_prefix, result_path)) return OperationStatus::kFailed;
   CropBounds bounds;
   bounds.north = DegreesMinutes(controls.Text(Control::kText3));
   bounds.south = DegreesMinutes(controls.Text(Control::kText5));

@@ -4,6 +4,7 @@
 
 #include "core/cp1251.h"
 #include "core/platform.h"
+#include "core/program_folder.h"
 #include "core/text.h"
 
 namespace mirvex {
@@ -47,6 +48,14 @@ void ShowWriteFailure(Host& host, std::string_view path) {
   ShowInformation(host, Ru("Не удалось записать файл (нет места на диске или нет доступа к папке)") +
                             std::string(kLineBreak) + std::string(path) + std::string(kLineBreak) +
                             Ru("Прежний файл оставлен без изменений."));
+}
+
+bool RefuseProgramFileAsResult(Host& host, std::string_view program_prefix, std::string_view path) {
+  if (!IsProgramFile(program_prefix, path)) return false;
+  ShowInformation(host, Ru("Файл результата - файл самой программы (настройки, шаблон или словарь), "
+                           "его нельзя перезаписать:") +
+                            std::string(kLineBreak) + std::string(path));
+  return true;
 }
 
 void ShowReadFailure(Host& host, std::string_view path) {

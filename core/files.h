@@ -65,6 +65,10 @@ class ResultFile {
 // The message for a result that could not be written.
 void ShowWriteFailure(Host& host, std::string_view path);
 
+// Shows a message and returns true when `path` is one of the program folder's own
+// files: a result written there would destroy the settings or the dictionary.
+bool RefuseProgramFileAsResult(Host& host, std::string_view program_prefix, std::string_view path);
+
 // The message for an input that could not be read to its end; no result is written.
 void ShowReadFailure(Host& host, std::string_view path);
 

@@ -24,6 +24,13 @@ bool Installed(const fs::path& executable_folder, fs::path* shared) {
 
 }  // namespace
 
+bool IsProgramFile(std::string_view program_prefix, std::string_view path) {
+  for (const char* name : kSeedFiles) {
+    if (SameFile(std::string(program_prefix) + name, path)) return true;
+  }
+  return SameFile(std::string(program_prefix) + "mirvex.ini", path);
+}
+
 std::string ShippedDataFolder() {
   fs::path executable_folder = NativePath(ExecutableFolder());
   fs::path shared;

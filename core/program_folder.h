@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace mirvex {
 
@@ -20,5 +21,9 @@ std::string ShippedDataFolder();
 // Copies each shipped file (config.ini, object.txt, the catalogues, the help) that
 // `folder` lacks from `shipped`. Returns false when the folder cannot be made.
 bool SeedProgramFolder(const std::string& folder, const std::string& shipped);
+
+// True when `path` names one of the program folder's own files (its settings, the
+// header template, the dictionary or a type catalogue), however spelled.
+bool IsProgramFile(std::string_view program_prefix, std::string_view path);
 
 }  // namespace mirvex

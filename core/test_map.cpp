@@ -178,6 +178,7 @@ OperationStatus WriteTestMap(OperationContext& context) {
     ShowMissingFile(host, path);
     return OperationStatus::kFailed;
   }
+  if (RefuseProgramFileAsResult(host, context.program_prefix, path)) return OperationStatus::kFailed;
   ResultFile file;
   if (!file.Open(path)) {
     ShowWriteFailure(host, path);

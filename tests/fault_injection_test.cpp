@@ -366,6 +366,25 @@ TEST(InputVanishes, AfterTheExistenceCheckIsReportedAsMissing) {
   }
 }
 
+TEST(ProgramFileAsResult, IsRefusedBeforeAnythingIsWritten) {
+  for (const Operation& operation : {kOperations[0], kOperations[1], kOperations[2]}) {
+    for (const char* name : {"object.txt", "mirvex.ini", "config.ini", "point.dat"}) {
+      SCOPED_TRACE(std::string(operation.name) + " -> " + name);
+      ScratchDir dir;
+      operation.prepare(dir);
+      if (!fs::exists(dir.path() / name)) WriteFile(dir.path() / name, "program file\r\n");
+      const std::string bytes = ReadFile(dir.path() / name);
+      const std::set<std::string> before = Names(dir.path());
+      Outcome outcome = operation.run(dir, dir.File(name));
+      ExpectFailureReported(operation, outcome, dir.File(name));
+      EXPECT_NE(outcome.messages.back().text.find(Ru("файл самой программы")), std::string::npos);
+      EXPECT_FALSE(outcome.progress_shown);
+      EXPECT_EQ(ReadFile(dir.path() / name), bytes);
+      EXPECT_EQ(Names(dir.path()), before);
+    }
+  }
+}
+
 // A run ended by a signal while its result is half written: the temporary file goes,
 // the earlier result stays, and the program ends by that signal.
 TEST(Interrupted, RunRemovesItsTemporaryFileAndEndsByTheSignal) {
