@@ -52,6 +52,11 @@ int main(int argc, char** argv) {
   CommandLine command_line;
   for (int i = 2; i < argc; ++i) {
     std::string argument = argv[i];
+    // A path with a character the program's texts cannot hold would name another file.
+    if (!ArgumentFitsText(argument)) {
+      return UsageError("в аргументе есть символы вне кодировки cp1251 (переименуйте файл или папку): " +
+                        argument);
+    }
     if (argument == "--help" || argument == "-h") {
       command_line.help = true;
     } else if (argument == "--quiet" || argument == "-q") {

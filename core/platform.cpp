@@ -30,6 +30,9 @@ fs::path NativePath(std::string_view cp1251_path) {
 }
 std::string PathText(const fs::path& path) { return Utf8ToCp1251(reinterpret_cast<const char*>(path.u8string().c_str())); }
 std::string ArgumentText(std::string_view argument) { return std::string(argument); }
+// The arguments are in the ANSI code page already; what it lacked was replaced by the
+// system before the program saw it.
+bool ArgumentFitsText(std::string_view) { return true; }
 std::string ExecutableFolder() {
   wchar_t buffer[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
@@ -40,6 +43,7 @@ bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 fs::path NativePath(std::string_view cp1251_path) { return fs::path(Cp1251ToUtf8(cp1251_path)); }
 std::string PathText(const fs::path& path) { return Utf8ToCp1251(path.string()); }
 std::string ArgumentText(std::string_view argument) { return Utf8ToCp1251(argument); }
+bool ArgumentFitsText(std::string_view argument) { return FitsCp1251(argument); }
 std::string ExecutableFolder() {
   std::error_code error;
   fs::path exe = fs::read_symlink("/proc/self/exe", error);

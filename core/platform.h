@@ -26,6 +26,8 @@ std::filesystem::path NativePath(std::string_view cp1251_path);
 std::string PathText(const std::filesystem::path& path);
 // A command-line argument (UTF-8 on Linux, the ANSI code page on Windows) as cp1251.
 std::string ArgumentText(std::string_view argument);
+// False when ArgumentText would have to replace characters of the argument.
+bool ArgumentFitsText(std::string_view argument);
 
 // Opens a file for binary reading; nullptr on failure. Folders are refused.
 std::FILE* OpenForReading(std::string_view cp1251_path);

@@ -70,6 +70,9 @@ TEST_F(CliTest, UsageErrors) {
       {"convert", "a.mif", "a.mid", "a.mp", "--set", "novalue"},
       {"convert", "a.mif", "a.mid", "a.mp", "--home"},
       {"convert", "a.mif", "a.mid", "a.mp", "--bogus"},
+      // characters cp1251 lacks would turn into "?" and name another file
+      {"convert", "a.mif", "a.mid", "café.mp"},
+      {"testmap", "\xff\xfe.mp"},
   };
   for (const auto& arguments : cases) {
     EXPECT_EQ(RunMirvex(arguments, &out_, &err_), 2) << testing::PrintToString(arguments);

@@ -30,6 +30,10 @@ TEST(Cp1251, CharactersOutsideCp1251BecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp1251("x😀y"), "x?y");
   EXPECT_EQ(Utf8ToCp1251("\xEF\xBF\xBD"), "?");  // the replacement character has no byte
   EXPECT_EQ(Utf8ToCp1251("é"), "?");
+  // What FitsCp1251 tells apart before a path is used.
+  EXPECT_TRUE(FitsCp1251("/карты/Школа №1 «центр».mp"));
+  EXPECT_TRUE(FitsCp1251("a?b"));  // a question mark of its own
+  for (const char* text : {"café.mp", "日本", "\xEF\xBF\xBD", "\xFF.mp", "A\xD0"}) EXPECT_FALSE(FitsCp1251(text)) << text;
 }
 
 TEST(Cp1251, EveryByteOfInvalidUtf8BecomesAQuestionMark) {

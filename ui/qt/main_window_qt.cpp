@@ -21,8 +21,10 @@
 #include <QVBoxLayout>
 
 #include "core/cp1251.h"
+#include "core/files.h"
 #include "core/platform.h"
 #include "core/program_folder.h"
+#include "core/text.h"
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/object_window_qt.h"
 #include "ui/qt/qt_host.h"
@@ -45,7 +47,7 @@ QLabel* Caption(const char* utf8, QWidget* buddy = nullptr) {
 }  // namespace
 
 QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent)
-    : QMainWindow(parent), model_(std::make_unique<MainWindow>(host, std::move(program_folder))) {
+    : QMainWindow(parent), host_(host), model_(std::make_unique<MainWindow>(host, std::move(program_folder))) {
   twips_per_pixel_ = 1440.0 / logicalDpiX();
   setWindowTitle(ToQt(model_->control("Form1").text()));
 
@@ -173,7 +175,14 @@ QWidget* QtMainWindow::BuildConversion() {
       QString current = ToQt(control.text());
       QString path = save ? QFileDialog::getSaveFileName(this, QString(), current, QString::fromUtf8(filter))
                           : QFileDialog::getOpenFileName(this, QString(), current, QString::fromUtf8(filter));
-      if (!path.isEmpty()) control.SetText(PathText(std::filesystem::path(path.toStdString())));
+      if (path.isEmpty()) return;
+      if (!FitsCp1251(path.toStdString())) {
+        ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                                    "с другим именем или в другой папке:") +
+                                     std::string(kLineBreak) + FromQt(path));
+        return;
+      }
+      control.SetText(PathText(std::filesystem::path(path.toStdString())));
     });
     grid->addWidget(browse, row, 2);
   }

@@ -46,6 +46,7 @@ class QtMainWindow : public QMainWindow {
   void ShowObjectWindow(ObjectWindow& form2);
   int Pixels(int twips) const;
 
+  WindowHost& host_;
   std::unique_ptr<MainWindow> model_;
   double twips_per_pixel_ = 15;
   QWidget* left_area_ = nullptr;
