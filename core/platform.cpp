@@ -1,5 +1,6 @@
 #include "core/platform.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -96,15 +98,28 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
   // One system call: the dictionary's cache asks once per object.
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return std::nullopt;
-  return FileStamp{static_cast<std::uint64_t>(info.st_size),
-                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+  auto nanoseconds = [](const timespec& time) { return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec; };
+  return FileStamp{static_cast<std::uint64_t>(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
+                   static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 #else
   std::error_code error;
   auto size = fs::file_size(path, error);
   if (error) return std::nullopt;
   auto time = fs::last_write_time(path, error);
   if (error) return std::nullopt;
-  return FileStamp{size, static_cast<std::int64_t>(time.time_since_epoch().count())};
+  auto modified = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+  return FileStamp{size, modified, modified, 0, 0};
+#endif
+}
+
+std::int64_t FileClockNowNs() {
+#ifndef _WIN32
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+#else
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(fs::file_time_type::clock::now().time_since_epoch())
+      .count();
 #endif
 }
 

@@ -32,12 +32,20 @@ bool ArgumentFitsText(std::string_view argument);
 // Opens a file for binary reading; nullptr on failure. Folders are refused.
 std::FILE* OpenForReading(std::string_view cp1251_path);
 
-// Size and modification stamp of a file; empty when it cannot be examined.
+// What tells one state of a file from another without reading it: size, times and
+// identity; empty when it cannot be examined. A rewrite that keeps the size and puts
+// the modification time back still changes `changed_ns` (the inode change time); a
+// file replaced by another changes `file_id`. Times are nanoseconds on the clock of
+// FileClockNowNs.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified_ns = 0;
+  std::int64_t changed_ns = 0;
+  std::uint64_t device = 0;
+  std::uint64_t file_id = 0;
   bool operator==(const FileStamp&) const = default;
 };
+std::int64_t FileClockNowNs();
 std::optional<FileStamp> StampOf(std::string_view cp1251_path);
 std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 

@@ -158,6 +158,10 @@ DictionaryCache& SharedDictionaryCache() {
   return cache;
 }
 
+namespace {
+constexpr auto kRecentRecheck = std::chrono::milliseconds(50);
+}
+
 const DictionaryImage* DictionaryCache::Get(std::string_view path) {
   // The stamp is taken before reading: a change made while the file is read shows
   // up as a different stamp on the next call and reloads it.
@@ -172,7 +176,11 @@ const DictionaryImage* DictionaryCache::Get(std::string_view path) {
     loaded_ = false;
     return nullptr;
   }
-  if (loaded_ && stamp_ == stamp && generation_ == generation) return &image_;
+  auto now = std::chrono::steady_clock::now();
+  if (loaded_ && stamp_ == stamp && generation_ == generation &&
+      (!recent_ || now - verified_at_ < kRecentRecheck)) {
+    return &image_;
+  }
   if (!FileExists(path)) {
     loaded_ = false;
     return nullptr;
@@ -180,6 +188,10 @@ const DictionaryImage* DictionaryCache::Get(std::string_view path) {
   stamp_ = stamp;
   generation_ = generation;
   loaded_ = image_.Load(path);
+  ++loads_;
+  // Coarse file-system clocks tick every 2 s (FAT) or every few milliseconds.
+  recent_ = FileClockNowNs() - std::max(stamp->modified_ns, stamp->changed_ns) < 2'000'000'000;
+  verified_at_ = now;
   return loaded_ ? &image_ : nullptr;
 }
 

@@ -1,6 +1,7 @@
 // The object dictionary file `object.txt` and the routines that read and store it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -64,11 +65,13 @@ class DictionaryImage {
 };
 
 // Keeps a loaded image of one dictionary file and reloads it when the file changed
-// (size or modification time) or when the program stored a record since.
+// (its stamp differs) or when the program stored a record since.
 class DictionaryCache {
  public:
   // The current image, or nullptr when the file does not exist or cannot be read.
   const DictionaryImage* Get(std::string_view path);
+  // How many times the file was read (for tests).
+  std::uint64_t loads() const { return loads_; }
 
  private:
   std::string path_;
@@ -76,6 +79,12 @@ class DictionaryCache {
   std::optional<FileStamp> stamp_;
   std::uint64_t generation_ = 0;
   bool loaded_ = false;
+  // Loaded so soon after the file's last change that a second change within the same
+  // tick of the file system's clock would leave the stamp as it is: such an image is
+  // read again (at most every 50 ms) until the change is old enough.
+  bool recent_ = false;
+  std::chrono::steady_clock::time_point verified_at_;
+  std::uint64_t loads_ = 0;
   DictionaryImage image_;
 };
 
