@@ -79,7 +79,10 @@ bool ResultFile::Open(std::string_view target) {
     return false;
   }
   buffer_.reserve(kWriteBuffer);
-  file_ = CreateTempBeside(target, temp_);
+  // A target that is a link (a settings file kept elsewhere) is replaced where the
+  // link points, so the link stays a link.
+  written_ = LinkedFile(target);
+  file_ = CreateTempBeside(written_, temp_);
   if (!file_) {
     failed_ = true;
     return false;
@@ -111,7 +114,7 @@ bool ResultFile::Commit() {
   if (std::fflush(file_) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  bool replaced = !failed_ && ReplaceFile(temp_, target_);
+  bool replaced = !failed_ && ReplaceFile(temp_, written_);
   if (!replaced) RemoveFile(temp_);
   UnwatchTempFile(temp_);
   temp_.clear();

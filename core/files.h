@@ -57,6 +57,7 @@ class ResultFile {
 
   std::FILE* file_ = nullptr;
   std::string target_;
+  std::string written_;  // the target, or the file it links to
   std::string temp_;
   std::string buffer_;
   bool failed_ = false;

@@ -166,6 +166,14 @@ std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path) {
 #endif
 }
 
+std::string LinkedFile(std::string_view cp1251_path) {
+  std::error_code error;
+  fs::path native = NativePath(cp1251_path);
+  if (!fs::is_symlink(native, error)) return std::string(cp1251_path);
+  fs::path resolved = fs::weakly_canonical(native, error);
+  return error ? std::string(cp1251_path) : PathText(resolved);
+}
+
 bool ReplaceFile(std::string_view temp, std::string_view target) {
   std::error_code error;
   fs::rename(NativePath(temp), NativePath(target), error);

@@ -56,6 +56,10 @@ bool SameFile(std::string_view a, std::string_view b);
 // writing; fills `temp_path`. nullptr when the folder cannot be written.
 std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path);
 
+// The file a path leads to: a symbolic link resolved to where it points (the path
+// itself otherwise), so that replacing the file keeps the link.
+std::string LinkedFile(std::string_view cp1251_path);
+
 // Replaces `target` by `temp` in one step. False on failure (target unchanged).
 bool ReplaceFile(std::string_view temp, std::string_view target);
 

@@ -297,6 +297,24 @@ TEST_P(WriteFault, UnusableTargetIsRefusedAndNothingIsCreated) {
   }
 }
 
+// A result that is a link to a file kept elsewhere: the file it points to gets the
+// result and the link stays a link.
+TEST_P(WriteFault, LinkedTargetIsWrittenWhereTheLinkPoints) {
+  const Operation& operation = GetParam();
+  ScratchDir dir;
+  operation.prepare(dir);
+  fs::create_directory(dir.path() / "elsewhere");
+  const fs::path linked = dir.path() / "elsewhere" / operation.result;
+  const std::string earlier = EarlierResult(operation);
+  WriteFile(linked, earlier);
+  fs::create_symlink(linked, dir.path() / operation.result);
+
+  EXPECT_TRUE(operation.run(dir, dir.File(operation.result)).succeeded);
+  EXPECT_TRUE(fs::is_symlink(dir.path() / operation.result));
+  EXPECT_NE(ReadFile(linked), earlier);
+  EXPECT_EQ(Names(dir.path() / "elsewhere"), (std::set<std::string>{operation.result}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Operations, WriteFault, testing::ValuesIn(kOperations),
                          [](const testing::TestParamInfo<Operation>& info) { return std::string(info.param.name); });
 
