@@ -98,7 +98,9 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
   // One system call: the dictionary's cache asks once per object.
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return std::nullopt;
-  auto nanoseconds = [](const timespec& time) { return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec; };
+  auto nanoseconds = [](const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+  };
   return FileStamp{static_cast<std::uint64_t>(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
                    static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 #else
