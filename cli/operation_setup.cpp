@@ -21,7 +21,12 @@ constexpr std::array<std::string_view, 19> kOverridable = {
 }  // namespace
 
 int OperationSetup::Load(const CommandLine& command_line) {
-  std::string folder = command_line.home.empty() ? ProgramFolder() : ArgumentText(command_line.home);
+  bool name_fits = true;
+  std::string folder = command_line.home.empty() ? ProgramFolder(&name_fits) : ArgumentText(command_line.home);
+  if (!name_fits) {
+    PrintText(stderr, ProgramFolderNameMessage(folder) + "\n");
+    return kExitFailed;
+  }
   while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
 
   host = std::make_unique<CliHost>(!command_line.quiet && IsTerminal(stderr));

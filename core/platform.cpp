@@ -35,10 +35,10 @@ std::string ArgumentText(std::string_view argument) { return std::string(argumen
 // The arguments are in the ANSI code page already; what it lacked was replaced by the
 // system before the program saw it.
 bool ArgumentFitsText(std::string_view) { return true; }
-std::string ExecutableFolder() {
+fs::path ExecutableFolder() {
   wchar_t buffer[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  return PathText(fs::path(std::wstring(buffer, n)).parent_path());
+  return fs::path(std::wstring(buffer, n)).parent_path();
 }
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 #else
@@ -46,11 +46,11 @@ fs::path NativePath(std::string_view cp1251_path) { return fs::path(Cp1251ToUtf8
 std::string PathText(const fs::path& path) { return Utf8ToCp1251(path.string()); }
 std::string ArgumentText(std::string_view argument) { return Utf8ToCp1251(argument); }
 bool ArgumentFitsText(std::string_view argument) { return FitsCp1251(argument); }
-std::string ExecutableFolder() {
+fs::path ExecutableFolder() {
   std::error_code error;
   fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  if (error) return PathText(fs::current_path(error));
-  return PathText(exe.parent_path());
+  if (error) return fs::current_path(error);
+  return exe.parent_path();
 }
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 #endif

@@ -16,14 +16,17 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// The folder that holds the running executable (cp1251, no trailing separator).
-std::string ExecutableFolder();
+// The folder that holds the running executable.
+std::filesystem::path ExecutableFolder();
 
 // A cp1251 path as the operating system takes it.
 std::filesystem::path NativePath(std::string_view cp1251_path);
 
 // A native path (a command-line argument) as a cp1251 text.
 std::string PathText(const std::filesystem::path& path);
+// False when PathText would have to replace characters of the path, so that the text
+// would name another file.
+inline bool PathFitsText(const std::filesystem::path& path) { return NativePath(PathText(path)) == path; }
 // A command-line argument (UTF-8 on Linux, the ANSI code page on Windows) as cp1251.
 std::string ArgumentText(std::string_view argument);
 // False when ArgumentText would have to replace characters of the argument.

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/cp1251.h"
 #include "core/platform.h"
+#include "core/text.h"
 
 namespace mirvex {
 
@@ -32,7 +34,7 @@ bool IsProgramFile(std::string_view program_prefix, std::string_view path) {
 }
 
 std::string ShippedDataFolder() {
-  fs::path executable_folder = NativePath(ExecutableFolder());
+  fs::path executable_folder = ExecutableFolder();
   fs::path shared;
   return Installed(executable_folder, &shared) ? PathText(shared) : PathText(executable_folder);
 }
@@ -54,14 +56,24 @@ bool SeedProgramFolder(const std::string& folder, const std::string& shipped) {
   return true;
 }
 
-std::string ProgramFolder() {
-  fs::path executable_folder = NativePath(ExecutableFolder());
-  if (!Installed(executable_folder, nullptr) && FolderWritable(executable_folder)) {
-    return PathText(executable_folder);
-  }
-  std::string folder = PathText(UserDataFolder());
-  SeedProgramFolder(folder, ShippedDataFolder());
-  return folder;
+std::string ProgramFolder(bool* name_fits) {
+  fs::path executable_folder = ExecutableFolder();
+  fs::path folder = !Installed(executable_folder, nullptr) && FolderWritable(executable_folder)
+                        ? executable_folder
+                        : UserDataFolder();
+  bool fits = PathFitsText(folder);
+  if (name_fits) *name_fits = fits;
+  // A folder whose name the texts cannot hold is not seeded: its text names another.
+  if (folder != executable_folder && fits) SeedProgramFolder(PathText(folder), ShippedDataFolder());
+  return PathText(folder);
+}
+
+std::string ProgramFolderNameMessage(const std::string& folder) {
+  return Ru("В пути к папке программы есть символы вне кодировки cp1251, её файлы (настройки, "
+            "словарь) не будут найдены:") +
+         std::string(kLineBreak) + folder + std::string(kLineBreak) +
+         Ru("Перенесите программу в другую папку или укажите папку данных переменной XDG_DATA_HOME "
+            "(в командной строке также параметром --home).");
 }
 
 }  // namespace mirvex

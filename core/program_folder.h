@@ -12,7 +12,13 @@ namespace mirvex {
 // "share/mirvex"), or an unwritable folder, the user's data folder
 // ($XDG_DATA_HOME/mirvex, else ~/.local/share/mirvex). That folder is created and
 // seeded with the shipped files it lacks; an existing file is never overwritten.
-std::string ProgramFolder();
+// `name_fits` (when given) tells whether the folder's name can be held in the
+// program's cp1251 texts; when it cannot, the text returned names another folder.
+std::string ProgramFolder(bool* name_fits = nullptr);
+
+// The message for a program folder whose name does not fit (ProgramFolder's
+// `name_fits` false), with the folder's text.
+std::string ProgramFolderNameMessage(const std::string& folder);
 
 // The folder of the shipped read-only files: share/mirvex of an installed program,
 // else the executable's own folder.

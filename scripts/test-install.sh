@@ -30,6 +30,16 @@ sample="$root/fs/usr/share/mirvex/sample"
 "$mirvex" convert "$sample/sample.mif" "$sample/sample.mid" "$root/sample.mp" --set KolSt=3 --set TypeSt=1 \
   --set PodpSt=2 --set AutoSet=1 | grep -q "RGN80"
 [ -s "$root/sample.mp" ]
+# A data folder whose name has letters outside cp1251 is reported, not used under a
+# changed name; --home still works.
+odd="$root/zoë"
+mkdir -p "$odd"
+if HOME="$odd" "$mirvex" testmap "$root/test.mp" 2>"$root/odd.err"; then
+  echo "a data folder outside cp1251 was used"; exit 1
+fi
+grep -q "cp1251" "$root/odd.err"
+[ ! -e "$root/zo?" ] && [ -z "$(ls -A "$odd")" ]
+HOME="$odd" "$mirvex" testmap "$root/test.mp" --home "$data" | grep -q "Создание карты завершенно"
 [ -f "$root/fs/usr/share/applications/mirvex.desktop" ]
 [ -f "$root/fs/usr/share/icons/hicolor/scalable/apps/mirvex.svg" ]
 echo "install test: passed"

@@ -491,9 +491,12 @@ int RunMainWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Mirvex");
   QtHost host;
-  QtMainWindow window(host, ProgramFolder());
+  bool name_fits = true;
+  std::string folder = ProgramFolder(&name_fits);
+  QtMainWindow window(host, folder);
   host.set_parent(&window);
   window.show();
+  if (!name_fits) ShowInformation(host, ProgramFolderNameMessage(folder));
   return QApplication::exec();
 }
 
