@@ -46,14 +46,7 @@ int main(int argc, char** argv) {
   {
     std::ofstream dictionary(home / "object.txt", std::ios::binary);
     for (int n = 0; n < records; ++n) {
-      mirvex::ObjectRecord record;
-      mirvex::SetField(record.ObjectName, Description(2 * n));
-      mirvex::SetField(record.RegionCode, "0x20");
-      mirvex::SetField(record.ObjectType, "0x01");
-      record.Level = static_cast<std::uint8_t>(n % 4);
-      char bytes[mirvex::kRecordLength];
-      mirvex::EncodeRecord(record, bytes);
-      dictionary.write(bytes, sizeof bytes);
+      dictionary << mirvex::RecordBytes(Description(2 * n), "0x20", "0x01", static_cast<std::uint8_t>(n % 4));
     }
     std::ofstream mid(home / "map.mid", std::ios::binary);
     std::uniform_int_distribution<int> pick(0, 2 * records - 1);

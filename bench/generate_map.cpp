@@ -151,14 +151,9 @@ void WriteHome(const fs::path& home, bool with_dictionary) {
   std::ofstream dictionary(home / "object.txt", std::ios::binary);
   if (!with_dictionary) return;
   for (int n = -1; n < kDescriptions; ++n) {
-    mirvex::ObjectRecord record;
-    mirvex::SetField(record.ObjectName, n < 0 ? mirvex::Ru("Неопределенный тип объекта") : Description(n));
-    mirvex::SetField(record.RegionCode, n < 0 ? "0x10" : kRegions[n % 16]);
-    mirvex::SetField(record.ObjectType, n < 0 ? "0x2800" : kTypes[n % 16]);
-    record.Level = static_cast<std::uint8_t>(n < 0 ? 0 : n % 3);
-    char bytes[mirvex::kRecordLength];
-    mirvex::EncodeRecord(record, bytes);
-    dictionary.write(bytes, sizeof bytes);
+    dictionary << mirvex::RecordBytes(n < 0 ? mirvex::Ru("Неопределенный тип объекта") : Description(n),
+                                      n < 0 ? "0x10" : kRegions[n % 16], n < 0 ? "0x2800" : kTypes[n % 16],
+                                      static_cast<std::uint8_t>(n < 0 ? 0 : n % 3));
   }
 }
 

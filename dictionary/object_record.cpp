@@ -55,6 +55,18 @@ void EncodeRecord(const ObjectRecord& record, char* out) {
   WriteField(record.Reserved2, kReserved2Offset, out);
 }
 
+std::string RecordBytes(std::string_view name, std::string_view region, std::string_view type,
+                        std::uint8_t level) {
+  ObjectRecord record;
+  SetField(record.ObjectName, name);
+  SetField(record.RegionCode, region);
+  SetField(record.ObjectType, type);
+  record.Level = level;
+  std::string bytes(kRecordLength, '\0');
+  EncodeRecord(record, bytes.data());
+  return bytes;
+}
+
 const std::string& KindCode(int index) {
   static const std::string codes[6] = {"0x10", "0x20", "0x40", "0x80", "", Ru("Нет")};
   // Any index outside the table reads as the empty entry, which no region code equals.

@@ -46,6 +46,9 @@ inline bool IsEmptySlot(const ObjectRecord& record) { return record.ObjectName[0
 ObjectRecord DecodeRecord(const char* bytes, std::size_t available);
 // Encodes a record into 547 bytes; the filler is zero.
 void EncodeRecord(const ObjectRecord& record, char* out);
+// The 547 bytes of a record with these fields (cp1251), as a dictionary file holds it.
+std::string RecordBytes(std::string_view name, std::string_view region, std::string_view type,
+                        std::uint8_t level);
 
 // KindCodes: the region codes by index: 0 "0x10", 1 "0x20", 2 "0x40", 3 "0x80",
 // 4 empty, 5 "Нет" (cp1251).

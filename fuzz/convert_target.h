@@ -49,16 +49,7 @@ inline std::string DictionaryBytes() {
       {"Служебная линия", "Нет", "Нет", 0},
   };
   std::string bytes;
-  for (const Entry& entry : kEntries) {
-    ObjectRecord record;
-    SetField(record.ObjectName, Ru(entry.name));
-    SetField(record.RegionCode, Ru(entry.region));
-    SetField(record.ObjectType, Ru(entry.type));
-    record.Level = entry.level;
-    char encoded[kRecordLength];
-    EncodeRecord(record, encoded);
-    bytes.append(encoded, kRecordLength);
-  }
+  for (const Entry& entry : kEntries) bytes += RecordBytes(Ru(entry.name), Ru(entry.region), Ru(entry.type), entry.level);
   return bytes;
 }
 

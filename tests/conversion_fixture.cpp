@@ -7,14 +7,7 @@ namespace mirvex::test {
 std::string DictionaryBytes(const std::vector<DictionaryEntry>& entries) {
   std::string bytes;
   for (const auto& entry : entries) {
-    ObjectRecord record;
-    SetField(record.ObjectName, Ru(entry.name));
-    SetField(record.RegionCode, Ru(entry.region));
-    SetField(record.ObjectType, Ru(entry.type));
-    record.Level = static_cast<std::uint8_t>(entry.level);
-    char encoded[kRecordLength];
-    EncodeRecord(record, encoded);
-    bytes.append(encoded, kRecordLength);
+    bytes += RecordBytes(Ru(entry.name), Ru(entry.region), Ru(entry.type), static_cast<std::uint8_t>(entry.level));
   }
   return bytes;
 }
