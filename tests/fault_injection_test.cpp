@@ -320,6 +320,24 @@ INSTANTIATE_TEST_SUITE_P(Operations, WriteFault, testing::ValuesIn(kOperations),
 
 // Controls that remove a file when one control is first read: the operations read
 // their options after checking that the inputs exist and before opening them.
+// The conversion of map.mif with map.mid and the crop of map.mp, both into result.mp.
+void SetInputsAndResult(ControlTable& controls, const ScratchDir& dir) {
+  for (auto [control, text] :
+       {std::pair{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
+        {Control::kCombo3, dir.File("result.mp")}, {Control::kText1, dir.File("map.mp")},
+        {Control::kText6, dir.File("result.mp")}, {Control::kText16, std::string("2")},
+        {Control::kText9, std::string("1")}, {Control::kText2, std::string("65")},
+        {Control::kText3, std::string("57")}, {Control::kText4, std::string("70")},
+        {Control::kText5, std::string("55")}}) {
+    controls.SetText(control, text);
+  }
+}
+
+bool RunConversionOrCrop(bool crop, OperationContext& context) {
+  return crop ? CropMap(context) == OperationStatus::kCompleted
+              : Convert(context).status == OperationStatus::kCompleted;
+}
+
 class VanishingInput : public ControlTable {
  public:
   VanishingInput(Control trigger, fs::path victim) : trigger_(trigger), victim_(std::move(victim)) {}
@@ -365,16 +383,8 @@ TEST(InputVanishes, AfterTheExistenceCheckIsReportedAsMissing) {
     RecordingHost host;
     WindowState state;
     OperationContext context{host, controls, state, dir.File("")};
-    for (auto [control, text] :
-         {std::pair{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
-          {Control::kCombo3, dir.File("result.mp")}, {Control::kText1, dir.File("map.mp")},
-          {Control::kText6, dir.File("result.mp")}, {Control::kText2, std::string("65")},
-          {Control::kText3, std::string("57")}, {Control::kText4, std::string("70")},
-          {Control::kText5, std::string("55")}}) {
-      controls.SetText(control, text);
-    }
-    bool completed = c.crop ? CropMap(context) == OperationStatus::kCompleted
-                            : Convert(context).status == OperationStatus::kCompleted;
+    SetInputsAndResult(controls, dir);
+    bool completed = RunConversionOrCrop(c.crop, context);
     ASSERT_TRUE(controls.fired());
     EXPECT_FALSE(completed);
     ASSERT_EQ(host.messages.size(), 1u);
@@ -448,20 +458,11 @@ TEST(InputReadError, IsReportedAndTheEarlierResultStays) {
     ControlTable controls;
     RecordingHost host;
     WindowState state;
-    for (auto [control, text] :
-         {std::pair{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
-          {Control::kCombo3, dir.File("result.mp")}, {Control::kText1, dir.File("map.mp")},
-          {Control::kText6, dir.File("result.mp")}, {Control::kText16, std::string("2")},
-          {Control::kText9, std::string("1")}, {Control::kText2, std::string("65")},
-          {Control::kText3, std::string("57")}, {Control::kText4, std::string("70")},
-          {Control::kText5, std::string("55")}}) {
-      controls.SetText(control, text);
-    }
+    SetInputsAndResult(controls, dir);
     controls.SetCheck(Control::kCheck2, 1);
     controls.SetText(c.input, kUnreadable);
     OperationContext context{host, controls, state, dir.File("")};
-    bool completed = c.crop ? CropMap(context) == OperationStatus::kCompleted
-                            : Convert(context).status == OperationStatus::kCompleted;
+    bool completed = RunConversionOrCrop(c.crop, context);
     EXPECT_FALSE(completed);
     EXPECT_EQ(host.beeps, 0);
     ASSERT_EQ(host.messages.size(), 1u);
