@@ -51,6 +51,7 @@ class Cropper {
   bool dir_indicator_ = false;
   std::string data_;             // "\r\nData0=" lines with their kept pairs
   std::size_t part_pairs_ = 0;   // where the pairs of the current line begin in data_
+  std::size_t kept_pairs_ = 0;   // pairs kept in data_ (a key may hold brackets too)
   bool in_part_ = false;
   bool keep_ = false;            // the result of the object's last pair
   bool expecting_second_ = false;
@@ -98,6 +99,7 @@ void Cropper::StartObject(int kind) {
   type_.clear();
   label_.clear();
   data_.clear();
+  kept_pairs_ = 0;
   in_part_ = false;
   // Nothing of the previous object decides this one.
   keep_ = false;
@@ -136,6 +138,7 @@ void Cropper::Piece(std::string_view piece) {
   expecting_second_ = false;
   keep_ = CompareFun(bounds_, Value(first_), Value(piece));
   if (keep_) {
+    ++kept_pairs_;
     data_ += '(';
     data_ += first_;
     data_ += ',';
@@ -162,8 +165,7 @@ void Cropper::SaveObject() {
     expecting_second_ = false;
     return;
   }
-  std::size_t pairs = static_cast<std::size_t>(std::count(data_.begin(), data_.end(), '('));
-  if ((kind_ == 4 && pairs < 2) || (kind_ == 8 && pairs < 3) || data_.empty() || kind_ == 0) {
+  if ((kind_ == 4 && kept_pairs_ < 2) || (kind_ == 8 && kept_pairs_ < 3) || data_.empty() || kind_ == 0) {
     level_ = 0;
     return;
   }
