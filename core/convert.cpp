@@ -431,10 +431,15 @@ ConversionResult Convert(OperationContext& context) {
                               Ru(" объектов нет записи, их атрибуты пусты.") + std::string(kLineBreak) +
                               mid_path);
   }
+  if (writer.counts().retyped > 0) {
+    ShowInformation(host, std::to_string(writer.counts().retyped) +
+                              Ru(" объектов записаны с типом \"Неопределенный тип объекта\": их тип в словаре "
+                                 "object.txt не число (0x… или десятичное), компилятор карт его не прочтет."));
+  }
   if (writer.counts().untyped > 0) {
     ShowInformation(host, std::to_string(writer.counts().untyped) +
                               Ru(" объектов записаны без типа: в словаре object.txt нет записи "
-                                 "\"Неопределенный тип объекта\", а их собственный тип не найден. "
+                                 "\"Неопределенный тип объекта\" с числовым типом, а их собственный тип не найден. "
                                  "Компилятор карт такие объекты не примет."));
   }
   host.Beep();

@@ -41,6 +41,7 @@ fs::path ExecutableFolder() {
   return fs::path(std::wstring(buffer, n)).parent_path();
 }
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+bool DisplayNamed() { return true; }
 #else
 fs::path NativePath(std::string_view cp1251_path) { return fs::path(Cp1251ToUtf8(cp1251_path)); }
 std::string PathText(const fs::path& path) { return Utf8ToCp1251(path.string()); }
@@ -53,6 +54,13 @@ fs::path ExecutableFolder() {
   return exe.parent_path();
 }
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+bool DisplayNamed() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
 #endif
 
 bool FolderWritable(const fs::path& folder) {

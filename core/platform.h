@@ -79,6 +79,11 @@ void RemoveTempFilesOnInterrupt();
 
 bool IsTerminal(std::FILE* stream);
 
+// True when a window can be opened at all: on Linux a display is named (DISPLAY or
+// WAYLAND_DISPLAY) or a window system is chosen (QT_QPA_PLATFORM); always on Windows.
+// A display that is named but does not answer is found out only by trying it.
+bool DisplayNamed();
+
 // True when files can be created in the folder.
 bool FolderWritable(const std::filesystem::path& folder);
 

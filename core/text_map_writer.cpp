@@ -34,6 +34,25 @@ std::string CleanLabel(std::string_view label) {
 
 bool Found(std::string_view type) { return !type.empty() && type[0] != '\0'; }
 
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+}  // namespace
+
+bool IsTypeNumber(std::string_view type) {
+  type = TrimBlanks(type);
+  bool hex = type.size() > 2 && type[0] == '0' && (type[1] == 'x' || type[1] == 'X');
+  if (hex) type.remove_prefix(2);
+  if (type.empty()) return false;
+  for (char c : type) {
+    if (hex ? !IsHexDigit(c) : !(c >= '0' && c <= '9')) return false;
+  }
+  return true;
+}
+
+namespace {
+
 void AppendLine(std::string& out, std::string_view a, std::string_view b = {}) {
   out += kLineBreak;
   out += a;
@@ -74,8 +93,12 @@ void ObjectWriter::SaveString(std::int16_t& kind, std::string& coords) {
   // The level is the Level of the record the lookup leaves behind; without a lookup
   // (or when the lookup reads nothing) it is 0.
   state_.LookupRecord.Level = 0;
-  if (!controls_.IsSet(Control::kCheck2)) {
+  const bool section_from_mif = controls_.IsSet(Control::kCheck2);
+  if (!section_from_mif) {
     kind = static_cast<std::int16_t>(lookup_.SearchRegionObject(Field(Control::kText9), kind));
+  } else if (lookup_.IsLeftOut(Field(Control::kText9))) {
+    // A deleted description stays out of the map whoever decides the section.
+    kind = kKindLeftOut;
   }
   int level = state_.LookupRecord.Level;
   if (controls_.IsSet(Control::kCheck5)) label.clear();
@@ -92,14 +115,19 @@ void ObjectWriter::SaveString(std::int16_t& kind, std::string& coords) {
     return;
   }
 
+  // With the section taken from the MIF no lookup decides a region's or a polyline's
+  // record: they get the default type, never what a point's lookup read last.
+  std::string_view record_type =
+      section_from_mif ? std::string_view(state_.DefaultType) : FieldText(state_.LookupRecord.ObjectType);
   std::string type;
   bool found = false;
+  bool text_object = false;
   if (kind == kKindRegion) {
-    type = CleanType(FieldText(state_.LookupRecord.ObjectType));
+    type = CleanType(record_type);
     found = Found(type);
     if (controls_.IsSet(Control::kCheck1) && !label.empty()) label = Trans(label);
   } else if (kind == kKindPolyline) {
-    type = CleanType(TrimBlanks(FieldText(state_.LookupRecord.ObjectType)));
+    type = CleanType(TrimBlanks(record_type));
     found = Found(type);
     if (controls_.IsSet(Control::kCheck1)) label = Trans(label);
   } else {
@@ -109,12 +137,23 @@ void ObjectWriter::SaveString(std::int16_t& kind, std::string& coords) {
       // type line of a text is followed by an empty line.
       label = state_.TextLabel;
       type = "0x1500\r\n";
+      text_object = true;
       state_.TextMode = false;
     }
     if (controls_.IsSet(Control::kCheck1)) label = Trans(label);
     found = Found(type);
   }
-  if (!found) type = CleanType(state_.DefaultType);
+  // A map compiler reads a type only as a number ("Нет" of a deleted record, or any
+  // other word, stops it): the default type stands in and the object is counted.
+  if (found && !text_object && !IsTypeNumber(type)) {
+    found = false;
+    ++counts_.retyped;
+  }
+  if (!found) {
+    type = CleanType(state_.DefaultType);
+    // A default type that is no number either leaves the type empty (counted below).
+    if (!IsTypeNumber(type)) type.clear();
+  }
   if (type.empty()) ++counts_.untyped;
   label = CleanLabel(label);
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/files.h"
 #include "core/host.h"
@@ -26,7 +27,12 @@ struct SectionCounts {
   std::uint64_t polylines = 0;  // [RGN40]
   std::uint64_t regions = 0;    // [RGN80]
   std::uint64_t untyped = 0;    // written with an empty type
+  std::uint64_t retyped = 0;    // their type was no number: written with the default type
 };
+
+// True when a map compiler can read the type as a number: "0x" and hexadecimal
+// digits, or decimal digits; blanks around it are allowed.
+bool IsTypeNumber(std::string_view type);
 
 class ObjectWriter {
  public:

@@ -78,4 +78,12 @@ int TypeLookup::SearchRegionObject(std::string_view description, int kind) {
   return kind;
 }
 
+bool TypeLookup::IsLeftOut(std::string_view description) {
+  if (description.empty()) return false;
+  const DictionaryImage* image = Image();
+  if (!image || image->NoRecordRead()) return false;
+  const ObjectRecord* match = Match(*image, description);
+  return match && TrimBlanks(FieldText(match->RegionCode)) == KindCode(5);
+}
+
 }  // namespace mirvex

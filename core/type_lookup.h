@@ -26,6 +26,11 @@ class TypeLookup {
   // "0x20", 1 for "0x80", 5 for "Нет"), else `kind`; 0 when the file is missing.
   int SearchRegionObject(std::string_view description, int kind);
 
+  // True when the first record named like the description says "Нет" in its region:
+  // the description was deleted and its objects stay out of the map. LookupRecord is
+  // left as it was.
+  bool IsLeftOut(std::string_view description);
+
   // Looks for the file; a missing file is reported once for the whole operation.
   bool DictionaryPresent();
 

@@ -31,6 +31,29 @@ class CliTest : public testing::Test {
   std::string out_, err_;
 };
 
+// Without a command mirvex is the window; where none can open it says why in Russian
+// and ends with status 2, never with a crash.
+TEST(CliWindow, WithoutAUsableDisplayItSaysSoAndEndsWithStatusTwo) {
+  struct Case {
+    const char* name;
+    const char* environment;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"no display", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", "Нет дисплея"},
+      {"display that does not answer", "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987",
+       "Не удалось открыть окно"},
+  };
+  for (const Case& c : cases) {
+    std::string out, err;
+    EXPECT_EQ(RunMirvex({}, &out, &err, c.environment), 2) << c.name << err;
+    EXPECT_NE(err.find(c.says), std::string::npos) << c.name << err;
+    EXPECT_NE(err.find("mirvex --help"), std::string::npos) << c.name;
+    EXPECT_NE(err.find("DISPLAY"), std::string::npos) << c.name;
+    EXPECT_TRUE(out.empty()) << c.name;
+  }
+}
+
 TEST_F(CliTest, ConvertsWithTheProgramFolderSettings) {
   std::string settings = ReadFile(dir_.path() / "mirvex.ini");
   ASSERT_EQ(Convert({"--quiet"}), 0) << err_;

@@ -351,6 +351,87 @@ TEST(Convert, TypeWithNulBytesFallsBackToTheDefaultType) {
             Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x2f00", "Data0=(0,0),(4,3)", "[END-RGN40]"}));
 }
 
+// A deleted description ("Нет", as "Удалить" stores it) stays out of the map in both
+// modes, and nothing of its record reaches the region after it.
+TEST(Convert, DeletedDescriptionIsLeftOutAndLendsNothingToTheNextObject) {
+  const std::string mif = CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)", "Region 1", "  3", "0 0", "1 0",
+                                "0 1", "    Brush (2,0,0)"});
+  const std::string region = Section({"[RGN80]", "Levels=0", "Label=Lake", "Type=0x3c  ",
+                                      "Data0=(0,0),(0,1),(1,0)", "[END-RGN80]"});
+  // With the section from the MIF a region takes the default type, never the record
+  // a lookup read for the object before it.
+  const std::string region_from_mif = Section({"[RGN80]", "Levels=0", "Label=Lake", "Type=0x2f00",
+                                               "Data0=(0,0),(0,1),(1,0)", "[END-RGN80]"});
+  for (int section_from_mif : {0, 1}) {
+    SCOPED_TRACE(section_from_mif);
+    ConversionFixture run;
+    run.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
+                       {"Мусор", "Нет", "Нет", 4},
+                       {"Озеро", "0x80", "0x3c  ", 0}});
+    run.controls.SetCheck(Control::kCheck2, section_from_mif);
+    ASSERT_EQ(run.Run(mif, CrLf({"\"Мусор\",\"Junk\"", "\"Озеро\",\"Lake\""})), OperationStatus::kCompleted);
+    EXPECT_EQ(run.Sections(), section_from_mif ? region_from_mif : region);
+    EXPECT_EQ(run.result.counts.points, 0u);
+    EXPECT_EQ(run.result.counts.retyped, 0u);
+    EXPECT_EQ(run.host.messages.size(), 1u);  // the completion only
+  }
+}
+
+TEST(Convert, WithSectionFromTheMifAPolylineNeverTakesAPointsType) {
+  ConversionFixture run;
+  run.controls.SetCheck(Control::kCheck2, 1);
+  run.Run(CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)", "Pline 2", "0 0", "3 4", "    Pen (1,2,0)"}),
+          CrLf({"\"Школа\",\"S\"", "\"Тропа\",\"T\""}));
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=S", "DirIndicator=1", "Data0=(2,1)", "[END-RGN10]"}) +
+                Section({"[RGN40]", "Levels=0", "Label=T", "Type=0x2f00", "Data0=(0,0),(4,3)", "[END-RGN40]"}));
+}
+
+// Only numbers follow "Type=": a word the dictionary holds as a type gives way to the
+// default type, and the objects so written are counted in one message.
+TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
+  struct Case {
+    const char* type;
+    bool number;
+  };
+  const Case cases[] = {{"0x2f06", true}, {"0X2F06", true}, {"47", true}, {"0x2f06  ", true},
+                        {"Нет", false},   {"0x", false},    {"0xzz", false}, {"2f06", false},
+                        {"-1", false},    {"0x2f 06", false}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsTypeNumber(Ru(c.type)), c.number) << c.type;
+  }
+  for (int section_from_mif : {0, 1}) {
+    ConversionFixture run;
+    run.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
+                       {"Школа", "0x10", "Школа", 0},
+                       {"Дорога", "0x20", "дорога", 0}});
+    run.controls.SetCheck(Control::kCheck2, section_from_mif);
+    ASSERT_EQ(run.Run(CrLf({"Data", "", "Point 1 2", "Pline 2", "0 0", "3 4", "Point 5 6"}),
+                      CrLf({"\"Школа\",\"S\"", "\"Дорога\",\"R\"", "\"Школа\",\"U\""})),
+              OperationStatus::kCompleted);
+    EXPECT_EQ(run.Sections(),
+              Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=S", "Data0=(2,1)", "[END-RGN10]"}) +
+                  Section({"[RGN40]", "Levels=0", "Label=R", "Type=0x2f00", "Data0=(0,0),(4,3)", "[END-RGN40]"}) +
+                  Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Label=U", "Data0=(6,5)", "[END-RGN10]"}));
+    // With the section from the MIF the polyline takes the default type directly.
+    EXPECT_EQ(run.result.counts.retyped, section_from_mif ? 2u : 3u);
+    ASSERT_EQ(run.host.messages.size(), 2u);
+    EXPECT_TRUE(Cp1251ToUtf8(run.host.messages[0].text)
+                    .starts_with(std::to_string(run.result.counts.retyped) + " объектов записаны с типом"));
+  }
+}
+
+// A default-type record that was deleted gives no type either: such objects are
+// written without one and counted, never with "Нет".
+TEST(Convert, DeletedDefaultTypeIsNeverWritten) {
+  ConversionFixture run;
+  run.SetDictionary({{"Неопределенный тип объекта", "Нет", "Нет", 0}});
+  run.controls.SetCheck(Control::kCheck2, 1);
+  ASSERT_EQ(run.Run(CrLf({"Data", "", "Point 1 2"}), CrLf({"a,b"})), OperationStatus::kCompleted);
+  EXPECT_EQ(run.Sections().find("Нет"), std::string::npos);
+  EXPECT_EQ(run.result.counts.untyped, 1u);
+}
+
 TEST(Convert, ShortMidGivesEmptyFieldsAndIsReported) {
   ConversionFixture run;
   run.controls.SetCheck(Control::kCheck2, 1);

@@ -318,32 +318,32 @@ struct AssignCase {
   const char* line;
   int catalogue;
   int entry;
-  int carried_level;  // the level CurrentRecord holds before
   const char* shown;
   const char* name;
   const char* region;
   const char* type;
+  int level;  // stored after the assignment
   bool added;
 };
 
-TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLine) {
+// An assignment changes name, region and type of the description's own record and
+// keeps its level; a level an earlier action left behind never travels into it.
+TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLineAndKeepsItsLevel) {
   const AssignCase cases[] = {
-      {"Тропа", 1, 1, 0, "[0x20] Тропа (0x02)", "Тропа", "0x20", "0x02", true},
-      {"Тропа", 1, 1, 3, "L3--[0x20] Тропа (0x02)", "Тропа", "0x20", "0x02", true},
-      {"[0x20] Дорога (0x01)", 0, 0, 0, "[0x10] Дорога (0x0100)", "Дорога", "0x10", "0x0100", false},
-      // The record is not looked up: its level 2 gives way to the carried one.
-      {"L2--[0x80] Озеро (0x3c)", 3, 0, 0, "[0x80] Озеро (0x01)", "Озеро", "0x80", "0x01", false},
-      {"[0x20] Мост (новый) (0x01)", 1, 1, 0, "[0x20] Мост (новый) (0x02)", "Мост (новый)", "0x20", "0x02", false},
-      {"[Нет] Лес (Нет)", 1, 1, 0, "[0x20] [Нет] Лес (Нет) (0x02)", "[Нет] Лес (Нет)", "0x20", "0x02", true},
-      {"[0x40] Дорога (0x01)", 1, 1, 0, "[0x20] [0x40] Дорога (0x01) (0x02)", "[0x40] Дорога (0x01)", "0x20",
-       "0x02", true},
+      {"Тропа", 1, 1, "[0x20] Тропа (0x02)", "Тропа", "0x20", "0x02", 0, true},
+      {"[0x20] Дорога (0x01)", 0, 0, "[0x10] Дорога (0x0100)", "Дорога", "0x10", "0x0100", 0, false},
+      {"L2--[0x80] Озеро (0x3c)", 3, 0, "L2--[0x80] Озеро (0x01)", "Озеро", "0x80", "0x01", 2, false},
+      {"[0x20] Мост (новый) (0x01)", 1, 1, "[0x20] Мост (новый) (0x02)", "Мост (новый)", "0x20", "0x02", 0, false},
+      {"[Нет] Лес (Нет)", 1, 1, "[0x20] [Нет] Лес (Нет) (0x02)", "[Нет] Лес (Нет)", "0x20", "0x02", 0, true},
+      {"[0x40] Дорога (0x01)", 1, 1, "[0x20] [0x40] Дорога (0x01) (0x02)", "[0x40] Дорога (0x01)", "0x20", "0x02",
+       0, true},
   };
   for (bool double_click : {false, true}) {
     for (const AssignCase& c : cases) {
       SCOPED_TRACE(std::string(c.line) + (double_click ? " (double click)" : ""));
       Editing e;
       e.Lines({c.line, "Другая"});
-      e.w().current_record().Level = static_cast<std::uint8_t>(c.carried_level);
+      e.w().current_record().Level = 7;
       e.PickEntry(c.catalogue, c.entry);
       std::size_t before = e.RecordCount();
       double_click ? e.w().List2_DblClick() : e.w().Command6_Click();
@@ -351,7 +351,7 @@ TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLine) {
       ObjectRecord stored = e.Stored(c.name);
       EXPECT_EQ(Shown(stored.RegionCode), c.region);
       EXPECT_EQ(Shown(stored.ObjectType), c.type);
-      EXPECT_EQ(stored.Level, c.carried_level);
+      EXPECT_EQ(stored.Level, c.level);
       EXPECT_EQ(e.RecordCount(), before + (c.added ? 1 : 0));
     }
   }
@@ -387,23 +387,28 @@ TEST(Assign, WithoutACatalogueEntryNothingHappens) {
   EXPECT_TRUE(e.host.messages.empty());
 }
 
-TEST(Assign, LevelSetOnOneLineTravelsIntoTheNextAssignment) {
+TEST(Assign, SelectedLinesWithDifferentLevelsEachKeepTheirOwn) {
   Editing e;
-  e.Lines({"Тропа", "Просека"});
-  e.c("Slider1").SetValue(4);
-  EXPECT_EQ(e.List1()[0], "L4--[] Тропа ()");
+  e.Lines({"Тропа", "Просека", "Болото"}, {0, 1});
+  e.c("Slider1").SetValue(3);
   e.c("List1").SetSelected(0, false);
-  e.c("List1").SetSelected(1, true);
+  e.c("List1").SetSelected(2, true);
   e.PickEntry(1, 1);
   e.w().Command6_Click();
-  EXPECT_EQ(e.List1(), (std::vector<std::string>{"L4--[] Тропа ()", "L4--[0x20] Просека (0x02)"}));
+  // Просека had level 3, Болото none; Тропа, not selected, keeps its line.
+  EXPECT_EQ(e.List1(), (std::vector<std::string>{"L3--[] Тропа ()", "L3--[0x20] Просека (0x02)",
+                                                 "[0x20] Болото (0x02)"}));
+  EXPECT_EQ(e.Stored("Просека").Level, 3);
+  EXPECT_EQ(e.Stored("Болото").Level, 0);
+  // The level survives into object.txt's bytes: a fresh lookup reads it back.
+  EXPECT_EQ(DisplayLine(e.Stored("Просека")), Ru("L3--[0x20] Просека (0x02)"));
 }
 
 TEST(Assign, DefaultTypeBoxShowsTheRecordWithoutItsLevel) {
   Editing e;
   e.Lines({"Тропа"});
   e.c("Text25").SetText(Ru("[0x10] Неопределенный тип объекта (0x2800)"));
-  e.w().current_record().Level = 3;
+  e.w().current_record().Level = 7;  // left by an earlier action: not taken over
   e.PickEntry(3, 0);
   e.w().Command4_1_Click();
   EXPECT_EQ(e.Text("Text25"), "[0x80] Неопределенный тип объекта (0x01)");

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/cp1251.h"
+#include "core/platform.h"
+#include "dictionary/object_dictionary.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -78,21 +81,63 @@ TEST(Golden, CropsGiveTheirReviewedResults) {
   }
 }
 
+bool MapCompilerInstalled() { return std::system("command -v mkgmap >/dev/null 2>&1") == 0; }
+
+// Compiles the map with mkgmap in its folder: no error in the log and an image made.
+void ExpectCompiles(const fs::path& map, const std::string& name) {
+  fs::path folder = map.parent_path();
+  fs::path out = folder / "img";
+  fs::create_directories(out);
+  std::string command = "cd '" + folder.string() + "' && mkgmap --output-dir=img '" + map.filename().string() +
+                        "' >log 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << name << ReadFile(folder / "log");
+  std::string log = ReadFile(folder / "log");
+  EXPECT_EQ(log.find("SEVERE"), std::string::npos) << name << log;
+  EXPECT_EQ(log.find("ERROR"), std::string::npos) << name << log;
+  bool image = false;
+  for (const auto& entry : fs::directory_iterator(out)) image |= entry.path().extension() == ".img";
+  EXPECT_TRUE(image) << name << log;
+}
+
 TEST(Golden, MapCompilerAcceptsTheResults) {
-  if (std::system("command -v mkgmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "mkgmap is not installed";
+  if (!MapCompilerInstalled()) GTEST_SKIP() << "mkgmap is not installed";
   for (const GoldenMap& map : kMaps) {
     ScratchDir home;
-    fs::path result = Convert(map, home);
-    fs::path out = home.path() / "img";
-    fs::create_directories(out);
-    std::string command = "cd '" + home.path().string() + "' && mkgmap --output-dir=img result.mp >log 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << map.name << ReadFile(home.path() / "log");
-    std::string log = ReadFile(home.path() / "log");
-    EXPECT_EQ(log.find("SEVERE"), std::string::npos) << map.name << log;
-    EXPECT_EQ(log.find("ERROR"), std::string::npos) << map.name << log;
-    bool image = false;
-    for (const auto& entry : fs::directory_iterator(out)) image |= entry.path().extension() == ".img";
-    EXPECT_TRUE(image) << map.name << log;
+    ExpectCompiles(Convert(map, home), map.name);
+  }
+}
+
+// The sample with its shops (points) and lakes (regions) deleted from the dictionary,
+// as "Удалить" stores them, in both modes of "Автоматически определять тип региона":
+// they are left out, nothing else takes their "Нет", and the map compiles.
+TEST(Golden, MapWithDeletedRecordsLeavesThemOutAndCompiles) {
+  for (const char* section_from_mif : {"0", "1"}) {
+    ScratchDir home;
+    GoldenMap map = kMaps[0];
+    Convert(map, home);  // seeds the program folder
+    RecordingHost quiet;
+    for (const char* name : {"Магазин", "Озеро"}) {
+      ObjectRecord deleted;
+      SetField(deleted.ObjectName, Ru(name));
+      SetField(deleted.RegionCode, Ru("Нет"));
+      SetField(deleted.ObjectType, Ru("Нет"));
+      ASSERT_EQ(StoreObjectRecord(quiet, PathText(home.path() / "object.txt"), deleted), StoreResult::kStored);
+    }
+    fs::path result = home.path() / "deleted.mp";
+    std::string err;
+    ASSERT_EQ(RunMirvex({"convert", (kSource / map.mif).string(), (kSource / map.mid).string(), result.string(),
+                         "--home", home.path().string(), "--quiet", "--set",
+                         std::string("TypeObj=") + section_from_mif},
+                        nullptr, &err),
+              0)
+        << err;
+    std::string text = Cp1251ToUtf8(ReadFile(result));
+    EXPECT_EQ(text.find("Type=Нет"), std::string::npos) << section_from_mif;
+    for (const char* label : {"Продукты", "Аптека", "Озеро Круглое", "Пруд"}) {
+      EXPECT_EQ(text.find(label), std::string::npos) << section_from_mif << label;
+    }
+    EXPECT_NE(text.find("Label=Ольховка"), std::string::npos) << section_from_mif;
+    if (MapCompilerInstalled()) ExpectCompiles(result, std::string("TypeObj=") + section_from_mif);
   }
 }
 

@@ -55,9 +55,11 @@ std::string Quote(const std::string& argument) {
 }
 }  // namespace
 
-int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::string* err) {
+int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::string* err,
+              const std::string& environment) {
   ScratchDir scratch;
-  std::string command = Quote(MIRVEX_BINARY);
+  std::string command = environment.empty() ? "" : environment + " ";
+  command += Quote(MIRVEX_BINARY);
   for (const auto& argument : arguments) {
     command += ' ';
     command += Quote(argument);

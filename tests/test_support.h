@@ -62,7 +62,9 @@ class RecordingHost : public Host {
 
 // Runs the built mirvex executable with the arguments; returns its exit status and
 // fills the outputs.
+// `environment` is put in front of the command as the shell reads it (for example
+// "env -u DISPLAY").
 int RunMirvex(const std::vector<std::string>& arguments, std::string* out = nullptr,
-              std::string* err = nullptr);
+              std::string* err = nullptr, const std::string& environment = {});
 
 }  // namespace mirvex::test

@@ -155,6 +155,7 @@ class MainWindow : public ControlValues, private Host {
   template <typename Edit>
   void EditSelectedLines(Edit edit);
   void SetSelectedLevel();
+  void AssignType(Host& host, const std::string& name, const std::string& type);
   int page_start_ = 1;
   int page_end_ = 100;
   ObjectRecord current_record_;   // CurrentRecord

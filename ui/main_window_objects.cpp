@@ -54,10 +54,12 @@ std::string TypeOfEntry(std::string_view entry) {
 }
 
 // The description an assignment stores: read back from a display line of a point,
-// line or polygon record; any other line (a raw description, a deleted or 0x40
-// record) is taken whole.
+// line or polygon record, or of a record that has only a level so far ("L3--[] name
+// ()"); any other line (a raw description, a deleted or 0x40 record) is taken whole.
 std::string AssignedName(std::string_view line) {
-  auto assignable = [](std::string_view six) { return six == "[0x10]" || six == "[0x20]" || six == "[0x80]"; };
+  auto assignable = [](std::string_view region) {
+    return region.starts_with("[]") || region == "[0x10]" || region == "[0x20]" || region == "[0x80]";
+  };
   bool region_shown = assignable(line.substr(0, 6)) || (line.size() > 4 && assignable(line.substr(4, 6)));
   return IsDisplayLine(line) && region_shown ? NameFromDisplayLine(line) : std::string(line);
 }
@@ -257,21 +259,28 @@ void MainWindow::Command6_Click() {
   UiControl& catalogue = control("List2");
   if (catalogue.list_index() < 0) return;
   std::string type = TypeOfEntry(catalogue.items()[catalogue.list_index()]);
-  EditSelectedLines([&](Host&, const std::string& line) {
-    SetField(current_record_.ObjectName, AssignedName(line));
-    SetField(current_record_.ObjectType, type);
-    SetField(current_record_.RegionCode, KindCode(catalogue_kind_));
+  EditSelectedLines([&](Host& once, const std::string& line) {
+    AssignType(once, AssignedName(line), type);
   });
+}
+
+// An assignment changes the name, region and type of the description's stored record;
+// its level and reserved fields stay as stored (level 0 for a description without a
+// record).
+void MainWindow::AssignType(Host& host, const std::string& name, const std::string& type) {
+  current_record_ = FindObjectRecord(host, DictionaryFile(), name);  // cleared when not found
+  SetField(current_record_.ObjectName, name);
+  SetField(current_record_.ObjectType, type);
+  SetField(current_record_.RegionCode, KindCode(catalogue_kind_));
 }
 
 void MainWindow::Command4_1_Click() {
   UiControl& catalogue = control("List2");
   if (catalogue.list_index() < 0) return;
+  OncePerAction once(*this);
   selected_line_ = control("Text25").text();
-  SetField(current_record_.ObjectName, DescriptionOfLine(selected_line_));
-  SetField(current_record_.ObjectType, TypeOfEntry(catalogue.items()[catalogue.list_index()]));
-  SetField(current_record_.RegionCode, KindCode(catalogue_kind_));
-  StoreResult stored = StoreObjectRecord(*this, DictionaryFile(), current_record_);
+  AssignType(once, DescriptionOfLine(selected_line_), TypeOfEntry(catalogue.items()[catalogue.list_index()]));
+  StoreResult stored = StoreObjectRecord(once, DictionaryFile(), current_record_);
   if (stored == StoreResult::kStored || stored == StoreResult::kMissing) {
     control("Text25").SetText(DisplayLineWithoutLevel(current_record_));
   }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -487,8 +489,43 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+namespace {
+
+constexpr const char* kWindowAdvice =
+    "Команды без окна: mirvex --help. Чтобы открыть окно, задайте DISPLAY (например, DISPLAY=:0)\n"
+    "или запустите программу в графическом сеансе.\n";
+
+// What Qt said while the window system was being opened; shown after our own message
+// when the start fails, and passed on as it was when it succeeds.
+QString& StartupLog() {
+  static QString log;
+  return log;
+}
+
+void CollectStartupMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  StartupLog() += message + '\n';
+  if (type != QtFatalMsg) return;
+  // Qt gives up on the window system: say so in the user's language and end with the
+  // status of a start that could not be made, instead of the abort that would follow.
+  std::fprintf(stderr, "Не удалось открыть окно Mirvex: дисплей недоступен или не принимает подключение.\n%s",
+               kWindowAdvice);
+  std::fprintf(stderr, "Сообщение Qt:\n%s", StartupLog().toLocal8Bit().constData());
+  std::fflush(stderr);
+  std::_Exit(kWindowCannotStart);
+}
+
+}  // namespace
+
 int RunMainWindow(int argc, char** argv) {
+  if (!DisplayNamed()) {
+    std::fprintf(stderr, "Нет дисплея, на котором можно открыть окно Mirvex (DISPLAY и WAYLAND_DISPLAY не заданы).\n%s",
+                 kWindowAdvice);
+    return kWindowCannotStart;
+  }
+  QtMessageHandler previous = qInstallMessageHandler(CollectStartupMessage);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  if (!StartupLog().isEmpty()) std::fputs(StartupLog().toLocal8Bit().constData(), stderr);
   QApplication::setApplicationName("Mirvex");
   QtHost host;
   bool name_fits = true;

@@ -56,7 +56,11 @@ class QtMainWindow : public QMainWindow {
   SplitterHandle* splitter_ = nullptr;
 };
 
-// Runs the window as the program's main loop; returns the exit status.
+// The exit status when no window can be opened (no display, or one that refuses).
+inline constexpr int kWindowCannotStart = 2;
+
+// Runs the window as the program's main loop; returns the exit status. Without a
+// usable display it says so on standard error and returns kWindowCannotStart.
 int RunMainWindow(int argc, char** argv);
 
 }  // namespace mirvex::ui::qt
