@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
 #include "dictionary/object_record.h"
 #include "ui/main_window.h"
 

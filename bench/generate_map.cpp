@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 #include "dictionary/object_record.h"
 
 namespace fs = std::filesystem;

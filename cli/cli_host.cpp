@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 
 namespace mirvex {
 

@@ -1,5 +1,6 @@
 // mirvex crop MAP RESULT: the second press of "Редактировать карту" in the main
 // window, with the rectangle of Koord2..Koord5.
+#include "base/platform.h"
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
 
@@ -10,8 +11,8 @@ int RunCrop(const CommandLine& command_line) {
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;
-  window.SetText(Control::kText1, ArgumentText(command_line.positional[0]));
-  window.SetText(Control::kText6, ArgumentText(command_line.positional[1]));
+  window.control("Text1").SetText(ArgumentText(command_line.positional[0]));
+  window.control("Text6").SetText(ArgumentText(command_line.positional[1]));
   window.control("windows").SetVisible(true);
   window.Command1_Click();
   return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;

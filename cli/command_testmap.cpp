@@ -1,4 +1,5 @@
 // mirvex testmap RESULT: the second press of "Тестовая карта" in the main window.
+#include "base/platform.h"
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
 
@@ -9,7 +10,7 @@ int RunTestMap(const CommandLine& command_line) {
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;
-  window.SetText(Control::kCombo4, ArgumentText(command_line.positional[0]));
+  window.control("Combo4").SetText(ArgumentText(command_line.positional[0]));
   window.control("Frame7").SetVisible(true);
   window.Command2_Click();
   return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/cp1251.h"
+#include "base/platform.h"
+#include "base/program_folder.h"
 #include "cli/commands.h"
-#include "core/cp1251.h"
-#include "core/platform.h"
-#include "core/program_folder.h"
 #include "ui/qt/main_window_qt.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "core/platform.h"
-#include "core/program_folder.h"
-#include "core/text.h"
+#include "base/platform.h"
+#include "base/program_folder.h"
+#include "base/text.h"
 #include "settings/system_keys.h"
 
 namespace mirvex {
@@ -39,7 +39,7 @@ int OperationSetup::Load(const CommandLine& command_line) {
       if (system_key && EqualsIgnoreAsciiCase(name, system_key->key)) allowed = true;
     }
     if (!allowed) return UsageError("неизвестный ключ в --set: " + key);
-    ApplySetting(*window, *system_key, ArgumentText(value));
+    window->ApplySetting(system_key->key, ArgumentText(value));
   }
   return kExitCompleted;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace mirvex {
 

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/cp1251.h"
-#include "core/files.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/text.h"
 
 namespace mirvex {
 

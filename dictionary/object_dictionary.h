@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/host.h"
-#include "core/platform.h"
+#include "base/host.h"
+#include "base/platform.h"
 #include "dictionary/object_record.h"
 
 namespace mirvex {

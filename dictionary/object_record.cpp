@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 namespace mirvex {
 

@@ -3,20 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/control_table.h"
-#include "core/convert.h"
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 #include "dictionary/object_record.h"
 #include "fuzz/invariants.h"
+#include "operations/convert.h"
+#include "settings/operation_options.h"
 
 namespace mirvex::fuzz {
 
-// The input: one byte of options (bit 0..5: Check1..Check6; bits 6-7 choose the
-// column count of Text16), the MIF bytes, this separator, the MID bytes.
+// The input: one byte of options (bits 0..5: RusTransl, TypeObj, AutoSet, PovObj,
+// Podpis, PrivazkaMap; bits 6-7 choose the column count KolSt), the MIF bytes, this
+// separator, the MID bytes.
 inline constexpr std::string_view kMidSeparator = "\n#MID#\n";
 
 namespace convert_target {
@@ -65,29 +67,17 @@ struct Outcome {
 inline Outcome RunOnce(const ScratchFolder& folder, std::uint8_t options) {
   std::error_code error;
   std::filesystem::remove(folder.File("map.mp"), error);
-  ControlTable controls;
-  controls.SetText(Control::kCombo1, folder.File("map.mif"));
-  controls.SetText(Control::kCombo2, folder.File("map.mid"));
-  controls.SetText(Control::kCombo3, folder.File("map.mp"));
-  controls.SetText(Control::kText24, std::string(kHeader));
   static const char* const kColumnCounts[] = {"2", "3", "1", "0.5"};
-  controls.SetText(Control::kText16, kColumnCounts[options >> 6]);
-  controls.SetText(Control::kText9, "1");
-  controls.SetText(Control::kText15, "2");
-  controls.SetText(Control::kText17, "2.033");
-  controls.SetText(Control::kText19, "60.00");
-  controls.SetText(Control::kText20, "60.00");
-  controls.SetText(Control::kText21, "84.00");
-  controls.SetText(Control::kText22, "54.00");
-  controls.SetText(Control::kText23, "0");
-  const Control kChecks[] = {Control::kCheck1, Control::kCheck2, Control::kCheck3,
-                             Control::kCheck4, Control::kCheck5, Control::kCheck6};
-  for (int bit = 0; bit < 6; ++bit) controls.SetCheck(kChecks[bit], (options >> bit) & 1);
+  static const char* const kChecks[] = {"RusTransl", "TypeObj", "AutoSet", "PovObj", "Podpis", "PrivazkaMap"};
+  std::map<std::string, std::string, std::less<>> settings = {
+      {"KolSt", kColumnCounts[options >> 6]}, {"TypeSt", "1"}, {"PodpSt", "2"}, {"RazmObj", "2.033"},
+      {"PrK1", "60.00"}, {"PrK2", "60.00"}, {"PrK3", "84.00"}, {"PrK4", "54.00"}, {"UgolPovorot", "0"}};
+  for (int bit = 0; bit < 6; ++bit) settings[kChecks[bit]] = (options >> bit) & 1 ? "1" : "0";
+  SettingLookup setting = [&](std::string_view key) { return settings.find(key)->second; };
 
   RecordingHost host;
-  WindowState state;
-  OperationContext context{host, controls, state, folder.File("")};
-  ConversionResult result = Convert(context);
+  ConversionPaths paths{folder.File("map.mif"), folder.File("map.mid"), folder.File("map.mp")};
+  ConversionResult result = Convert(paths, ConversionOptionsFrom(setting, std::string(kHeader)), folder.File(""), host);
 
   Outcome outcome;
   outcome.status = result.status;

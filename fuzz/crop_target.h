@@ -7,16 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "core/control_table.h"
-#include "core/crop.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "fuzz/invariants.h"
+#include "garmin/map_crop.h"
+#include "operations/crop.h"
+#include "settings/operation_options.h"
 
 namespace mirvex::fuzz {
 
 namespace crop_target {
 
-// The bound texts in the order west, north, east, south (Text2..Text5).
+// The bound texts in the order west, north, east, south (Koord2..Koord5).
 using BoundTexts = std::array<std::string, 4>;
 
 struct Outcome {
@@ -28,19 +29,16 @@ struct Outcome {
 inline Outcome RunOnce(const ScratchFolder& folder, const BoundTexts& texts) {
   std::error_code error;
   std::filesystem::remove(folder.File("cut.mp"), error);
-  ControlTable controls;
-  controls.SetText(Control::kText1, folder.File("map.mp"));
-  controls.SetText(Control::kText6, folder.File("cut.mp"));
-  controls.SetText(Control::kText2, texts[0]);
-  controls.SetText(Control::kText3, texts[1]);
-  controls.SetText(Control::kText4, texts[2]);
-  controls.SetText(Control::kText5, texts[3]);
+  SettingLookup setting = [&](std::string_view key) {
+    for (int i = 0; i < 4; ++i) {
+      if (key == "Koord" + std::to_string(i + 2)) return texts[i];
+    }
+    return std::string();
+  };
   RecordingHost host;
-  WindowState state;
-  OperationContext context{host, controls, state, folder.File("")};
-
   Outcome outcome;
-  outcome.status = CropMap(context);
+  outcome.status =
+      CropMap(CropPaths{folder.File("map.mp"), folder.File("cut.mp")}, CropOptionsFrom(setting), folder.File(""), host);
   outcome.messages = host.messages;
   bool completed = outcome.status == OperationStatus::kCompleted;
   std::vector<std::string> expected_names = {"map.mp"};

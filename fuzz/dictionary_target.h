@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "dictionary/object_dictionary.h"
 #include "dictionary/object_record.h"
 #include "fuzz/invariants.h"

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/host.h"
+#include "base/host.h"
 
 namespace mirvex::fuzz {
 

@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "core/control_table.h"
-#include "core/field_reader.h"
-#include "core/mid_reader.h"
-#include "core/text.h"
-#include "core/text_reader.h"
+#include "base/field_reader.h"
+#include "base/text.h"
+#include "base/text_reader.h"
 #include "fuzz/invariants.h"
+#include "mapinfo/mid_reader.h"
 
 namespace mirvex::fuzz {
 
@@ -69,8 +68,7 @@ inline void CheckRecords(const std::string& bytes, char delimiter, bool utf8, co
   mid.OpenBytes(bytes);
   mid.SetDelimiter(delimiter);
   mid.SetUtf8(utf8);
-  ControlTable controls;
-  controls.SetText(Control::kText16, count_text);
+  std::int64_t column_count = ColumnCount(count_text);
   double count = Value(count_text);
   bool whole = count >= 1 && std::floor(count) == count;
   int filled = whole ? static_cast<int>(std::min<double>(count, kMidFieldSlots - 1)) : 0;
@@ -83,14 +81,14 @@ inline void CheckRecords(const std::string& bytes, char delimiter, bool utf8, co
       Require(false, "every record consumes at least one byte");
       return;
     }
-    mid.ReedTextInput(controls, fields);
+    mid.ReadRecord(column_count, fields);
     Require(fields[0] == kUntouched, "slot 0 keeps its text");
     for (int i = filled + 1; i < kMidFieldSlots; ++i) {
       Require(fields[i] == kUntouched, "the slots above the column count keep their texts");
     }
   }
   Require(mid.missing_records() == 0, "no record is missing while input remains");
-  mid.ReedTextInput(controls, fields);
+  mid.ReadRecord(column_count, fields);
   Require(mid.missing_records() == 1, "a record past the end counts as missing");
   for (int i = 1; i <= filled; ++i) Require(fields[i].empty(), "a missing record empties the fields it would fill");
 }

@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/control_table.h"
-#include "core/mif_header.h"
-#include "core/mif_lines.h"
 #include "fuzz/invariants.h"
+#include "mapinfo/mif_header.h"
+#include "mapinfo/mif_lines.h"
 
 namespace mirvex::fuzz {
 
@@ -84,19 +83,6 @@ inline void FuzzMifHeader(std::string_view input) {
   }
   Require(streamed.delimiter == scanned.delimiter && streamed.utf8 == scanned.utf8,
           "the header read from the file is the header of its lines");
-
-  // The window's routines: the count and bounds replace the control and the state
-  // only when they were found, and nothing is reported for a file that exists.
-  ControlTable controls;
-  controls.SetText(Control::kCombo1, path);
-  controls.SetText(Control::kText16, "untouched");
-  RecordingHost host;
-  ReedTextCount(controls, host);
-  Require(controls.Text(Control::kText16) == (text ? *text : "untouched"), "ReedTextCount sets Text16 to the text found");
-  Bounds state{1, 2, 3, 4};
-  ReedTextCoord(controls, host, state);
-  Require(Same(state, bounds ? *bounds : Bounds{1, 2, 3, 4}), "ReedTextCoord replaces the bounds only when found");
-  Require(host.messages.empty(), "reading the header of an existing file reports nothing");
 }
 
 }  // namespace mirvex::fuzz

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "core/cp1251.h"
-#include "core/files.h"
-#include "core/platform.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 namespace mirvex {
 

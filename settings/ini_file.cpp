@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/files.h"
-#include "core/platform.h"
-#include "core/text.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 namespace mirvex {
 

@@ -1,20 +1,18 @@
-// The keys of section System of mirvex.ini and the controls they mirror.
+// The keys of section System of mirvex.ini: one per option of the window.
 #pragma once
 
 #include <span>
 #include <string_view>
 
-#include "core/host.h"
 
 namespace mirvex {
 
 struct SystemKey {
   const char* key;
-  Control control;
-  bool is_check;
+  bool is_check;  // a check box: "1" ticked, "0" clear
 };
 
-// Every key of section System that mirrors a control, in the window's load order.
+// Every key of section System that holds an option, in the window's load order.
 std::span<const SystemKey> SystemKeys();
 
 // The key of that name (letter case ignored), or nullptr.
@@ -24,9 +22,5 @@ const SystemKey* FindSystemKey(std::string_view key);
 // whole number (halves to even) when that is 0 or 1. Anything else, as a hand-edited
 // file may hold, shows an unticked box; `valid` then tells the caller to store 0.
 int CheckBoxValue(std::string_view text, bool* valid = nullptr);
-
-// Puts a stored value into its control: a text box takes the text unchanged, a check
-// box its CheckBoxValue.
-void ApplySetting(ControlValues& controls, const SystemKey& key, std::string_view value);
 
 }  // namespace mirvex

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/cp1251.h"
-#include "core/crop.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
+#include "operations/crop.h"
 #include "tests/conversion_fixture.h"
 #include "tests/qt/fake_host.h"
 #include "ui/main_window.h"
@@ -110,7 +110,7 @@ bool OnlyCrLfLineEnds(const std::string& text) {
 
 TEST(BadConversionInput, MidOfEveryByteValueStillConverts) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   ASSERT_EQ(run.Run("Data\r\n\r\nPoint 1 2\r\n", AllBytes(), /*raw=*/true), OperationStatus::kCompleted);
   EXPECT_EQ(run.result.counts.points, 1u);
   // Line ends inside a value never break the section apart.
@@ -120,19 +120,19 @@ TEST(BadConversionInput, MidOfEveryByteValueStillConverts) {
 TEST(BadConversionInput, InputThatIsNoFileIsReportedAsMissing) {
   struct Case {
     const char* name;
-    Control control;
+    std::string ConversionPaths::*input;
     bool folder;
   };
-  for (const Case& c : {Case{"missing MIF", Control::kCombo1, false}, Case{"MIF is a folder", Control::kCombo1, true},
-                        Case{"MID is a folder", Control::kCombo2, true}}) {
+  for (const Case& c : {Case{"missing MIF", &ConversionPaths::mif, false},
+                        Case{"MIF is a folder", &ConversionPaths::mif, true},
+                        Case{"MID is a folder", &ConversionPaths::mid, true}}) {
     ConversionFixture run;
-    WriteFile(run.controls.Text(Control::kCombo1), "Data\r\n\r\nPoint 1 2\r\n");
-    WriteFile(run.controls.Text(Control::kCombo2), kSchool);
+    WriteFile(run.paths.mif, "Data\r\n\r\nPoint 1 2\r\n");
+    WriteFile(run.paths.mid, kSchool);
     std::string path = run.dir.File("other");
     if (c.folder) fs::create_directory(run.dir.path() / "other");
-    run.controls.SetText(c.control, path);
-    OperationContext context{run.host, run.controls, run.state, run.dir.File("")};
-    EXPECT_EQ(Convert(context).status, OperationStatus::kFailed) << c.name;
+    run.paths.*c.input = path;
+    EXPECT_EQ(Convert(run.paths, run.options, run.dir.File(""), run.host).status, OperationStatus::kFailed) << c.name;
     ASSERT_EQ(run.host.messages.size(), 1u) << c.name;
     EXPECT_EQ(run.host.messages[0].text, Ru("Файл не найден") + "\r\n" + path) << c.name;
     EXPECT_FALSE(run.OutputExists()) << c.name;
@@ -170,18 +170,10 @@ const std::string kCropHeader = CrLf({"[IMG ID]", "[END-IMG ID]"});
 // Crops to north 57, south 55, west 65, east 70; the result after its header.
 std::string Crop(const std::string& map, OperationStatus* status = nullptr) {
   ScratchDir dir;
-  ControlTable controls;
   RecordingHost host;
-  WindowState state;
   WriteFile(dir.File("map.mp"), map);
-  controls.SetText(Control::kText1, dir.File("map.mp"));
-  controls.SetText(Control::kText6, dir.File("cut.mp"));
-  for (auto [control, text] : {std::pair{Control::kText2, "65"}, {Control::kText3, "57"}, {Control::kText4, "70"},
-                               {Control::kText5, "55"}}) {
-    controls.SetText(control, text);
-  }
-  OperationContext context{host, controls, state, dir.File("")};
-  OperationStatus result = CropMap(context);
+  OperationStatus result =
+      CropMap(CropPaths{dir.File("map.mp"), dir.File("cut.mp")}, CropOptions{65, 57, 70, 55}, dir.File(""), host);
   if (status) *status = result;
   return ReadFile(dir.File("cut.mp"));
 }

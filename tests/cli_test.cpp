@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 #include "tests/conversion_fixture.h"
 
 namespace mirvex::test {

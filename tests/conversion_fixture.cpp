@@ -17,14 +17,12 @@ ConversionFixture::ConversionFixture() {
                  {"Школа", "0x10", "0x2f06", 0},
                  {"Дорога", "0x20", "0x01  ", 0},
                  {"Озеро", "0x80", "0x3c  ", 0}});
-  controls.SetText(Control::kCombo1, dir.File("map.mif"));
-  controls.SetText(Control::kCombo2, dir.File("map.mid"));
-  controls.SetText(Control::kCombo3, dir.File("map.mp"));
-  controls.SetText(Control::kText24, "[IMG ID]\r\n[END-IMG ID]");
-  controls.SetText(Control::kText16, "2");
-  controls.SetText(Control::kText9, "1");
-  controls.SetText(Control::kText15, "2");
-  controls.SetText(Control::kText17, "2.033");
+  paths = {dir.File("map.mif"), dir.File("map.mid"), dir.File("map.mp")};
+  options.header_template = "[IMG ID]\r\n[END-IMG ID]";
+  options.column_count = 2;
+  options.type_column = 1;
+  options.label_column = 2;
+  options.size_threshold = 2.033;
 }
 
 void ConversionFixture::SetDictionary(const std::vector<DictionaryEntry>& entries) {
@@ -34,21 +32,20 @@ void ConversionFixture::SetDictionary(const std::vector<DictionaryEntry>& entrie
 void ConversionFixture::RemoveDictionary() { std::filesystem::remove(dir.path() / "object.txt"); }
 
 OperationStatus ConversionFixture::Run(const std::string& mif, const std::string& mid, bool raw) {
-  WriteFile(controls.Text(Control::kCombo1), raw ? mif : Ru(mif));
-  WriteFile(controls.Text(Control::kCombo2), raw ? mid : Ru(mid));
-  OperationContext context{host, controls, state, dir.File("")};
-  result = Convert(context);
+  WriteFile(paths.mif, raw ? mif : Ru(mif));
+  WriteFile(paths.mid, raw ? mid : Ru(mid));
+  result = Convert(paths, options, dir.File(""), host);
   return result.status;
 }
 
 std::string ConversionFixture::Sections() const {
   std::string output = Cp1251ToUtf8(Output());
-  std::string header = controls.Text(Control::kText24) + "\r\n";
+  std::string header = options.header_template + "\r\n";
   return output.substr(0, header.size()) == header ? output.substr(header.size()) : output;
 }
 
 bool ConversionFixture::OutputExists() const {
-  return std::filesystem::exists(std::filesystem::path(controls.Text(Control::kCombo3)));
+  return std::filesystem::exists(std::filesystem::path(paths.result));
 }
 
 std::string Section(std::initializer_list<std::string> lines) {

@@ -1,14 +1,13 @@
 // A conversion run in-process on texts: a scratch program folder with a dictionary,
-// the MIF and MID written from strings, the controls set as a test needs them.
+// the MIF and MID written from strings, the options set as a test needs them.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "core/control_table.h"
-#include "core/convert.h"
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 #include "dictionary/object_record.h"
+#include "operations/convert.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -38,13 +37,13 @@ class ConversionFixture {
 
   // The map after the header, as text.
   std::string Sections() const;
-  std::string Output() const { return ReadFile(controls.Text(Control::kCombo3)); }
+  std::string Output() const { return ReadFile(paths.result); }
   bool OutputExists() const;
 
   ScratchDir dir;
-  ControlTable controls;
+  ConversionPaths paths;
+  ConversionOptions options;
   RecordingHost host;
-  WindowState state;
   ConversionResult result;
 };
 

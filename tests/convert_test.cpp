@@ -2,7 +2,11 @@
 // and MIF/MID input as other programs write it.
 #include <gtest/gtest.h>
 
-#include "core/cp1251.h"
+#include <map>
+
+#include "base/cp1251.h"
+#include "mapinfo/mid_reader.h"
+#include "settings/operation_options.h"
 #include "tests/conversion_fixture.h"
 
 namespace mirvex::test {
@@ -60,7 +64,7 @@ TEST(Convert, TextObjectTakesItsStringAsLabel) {
 
 TEST(Convert, TextObjectKeepsItsLabelWithLabelsSwitchedOff) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck5, 1);
+  run.options.no_labels = true;
   run.Run(kTextMif, CrLf({"\"Школа\",\"Other\""}));
   EXPECT_EQ(run.Sections(), kTextSection);
 }
@@ -84,7 +88,7 @@ TEST(Convert, RejectedTextStillTakesItsRecord) {
 
 struct OptionCase {
   const char* name;
-  Control check;
+  bool ConversionOptions::*option;  // the option set for the case
   std::string mif;
   std::string mid;
   std::string expected;
@@ -101,7 +105,7 @@ TEST_P(ConvertOption, WritesTheExpectedSections) {
                      {"Дорога", "0x20", "0x01", 2},
                      {"Лес", "0x80", "0x50", 0},
                      {"Школа", "0x10", "0x2f06", 0}});
-  run.controls.SetCheck(option.check, 1);
+  run.options.*option.option = true;
   ASSERT_EQ(run.Run(option.mif, option.mid), OperationStatus::kCompleted);
   EXPECT_EQ(run.Sections(), option.expected);
 }
@@ -111,22 +115,22 @@ const std::string kLongRoad = CrLf({"Data", "", "Pline 2", "0 0", "3 4", "    Pe
 INSTANTIATE_TEST_SUITE_P(
     Options, ConvertOption,
     testing::Values(
-        OptionCase{"Transliteration", Control::kCheck1, kLongRoad, CrLf({"\"Дорога\",\"Шоссе Юг\""}),
+        OptionCase{"Transliteration", &ConversionOptions::transliterate_labels, kLongRoad, CrLf({"\"Дорога\",\"Шоссе Юг\""}),
                    Section({"[RGN40]", "Levels=2", "Label=Shosse Yug", "Type=0x01", "Data0=(0,0),(4,3)",
                             "[END-RGN40]"})},
         // With the section fixed by the MIF object no lookup runs: level 0 and the
         // type of the record loaded at the start, the default-type record.
-        OptionCase{"RegionTypeFromTheMif", Control::kCheck2, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
+        OptionCase{"RegionTypeFromTheMif", &ConversionOptions::section_from_mif, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
                    Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x2f00", "Data0=(0,0),(4,3)",
                             "[END-RGN40]"})},
         // Size 1 + 5 exceeds 2.033: one level above the dictionary's 2.
-        OptionCase{"LargeObjectRaised", Control::kCheck4, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
+        OptionCase{"LargeObjectRaised", &ConversionOptions::raise_large_objects, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
                    Section({"[RGN40]", "Levels=3", "Label=A", "Type=0x01", "Data0=(0,0),(4,3)",
                             "[END-RGN40]"})},
-        OptionCase{"LabelsOff", Control::kCheck5, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
+        OptionCase{"LabelsOff", &ConversionOptions::no_labels, kLongRoad, CrLf({"\"Дорога\",\"A\""}),
                    Section({"[RGN40]", "Levels=2", "Type=0x01", "Data0=(0,0),(4,3)", "[END-RGN40]"})},
         // The dictionary moves a MIF point into the region section.
-        OptionCase{"DictionaryDecidesTheSection", Control::kCheck3,
+        OptionCase{"DictionaryDecidesTheSection", &ConversionOptions::column_count_from_header,
                    CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)"}), CrLf({"\"Лес\",\"B\""}),
                    Section({"[RGN80]", "Levels=0", "Label=B", "Type=0x50  ", "Data0=(2,1)",
                             "[END-RGN80]"})}),
@@ -134,12 +138,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Convert, GeoreferencingStretchesTheSheet) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck6, 1);
-  run.controls.SetText(Control::kText19, "60");
-  run.controls.SetText(Control::kText20, "54");
-  run.controls.SetText(Control::kText21, "84");
-  run.controls.SetText(Control::kText22, "60");
-  run.controls.SetText(Control::kText23, "0");
+  run.options.georeference.enabled = true;
+  run.options.georeference.lower_left_longitude = 60;
+  run.options.georeference.lower_left_latitude = 54;
+  run.options.georeference.upper_right_longitude = 84;
+  run.options.georeference.upper_right_latitude = 60;
+  run.options.georeference.rotation_degrees = 0;
   run.Run(CrLf({"CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 500)", "Data", "", "Pline 2",
                 "500 250", "1000 500", "    Pen (1,2,0)", "Point 0 0", "    Symbol (1,2,3)"}),
           CrLf({"\"Дорога\",\"\"", "\"Школа\",\"S\""}));
@@ -151,7 +155,7 @@ TEST(Convert, GeoreferencingStretchesTheSheet) {
 
 TEST(Convert, GeoreferencingWithFlatBoundsStopsBeforeWriting) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck6, 1);
+  run.options.georeference.enabled = true;
   EXPECT_EQ(run.Run(CrLf({"CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 0)", "Data", "",
                           "Point 1 2", "    Symbol (1,2,3)"}),
                     CrLf({"a,b"})),
@@ -193,7 +197,7 @@ class ConvertPairing : public testing::TestWithParam<PairingCase> {};
 
 TEST_P(ConvertPairing, NextObjectGetsTheNextRecord) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   run.Run("Data\r\n\r\n" + GetParam().object + CrLf({"Point 1 2", "    Symbol (1,2,3)"}),
           CrLf({"\"x\",\"own\"", "\"Школа\",\"next\""}));
   EXPECT_EQ(run.Sections(), GetParam().expected +
@@ -227,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Convert, EllipseFirstWritesTheObjectInProgress) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   run.Run(CrLf({"Data", "", "Pline 2", "1 1", "2 2", "Ellipse 0 0 4 2", "    Pen (1,2,0)"}),
           CrLf({"a,A", "b,B"}));
   EXPECT_EQ(run.Sections(),
@@ -269,7 +273,7 @@ TEST(Convert, LongLinesAndMalformedLinesNeverBreakTheMap) {
 
 TEST(Convert, MifWithoutDataLineFailsAndKeepsAnEarlierResult) {
   ConversionFixture run;
-  WriteFile(run.controls.Text(Control::kCombo3), "earlier map");
+  WriteFile(run.paths.result, "earlier map");
   EXPECT_EQ(run.Run(CrLf({"Version 300", "Columns 1"}), CrLf({"a"})), OperationStatus::kFailed);
   EXPECT_EQ(run.Output(), "earlier map");
   ASSERT_EQ(run.host.messages.size(), 1u);
@@ -279,10 +283,9 @@ TEST(Convert, MifWithoutDataLineFailsAndKeepsAnEarlierResult) {
 
 TEST(Convert, MissingInputsAreReported) {
   ConversionFixture run;
-  run.controls.SetText(Control::kCombo2, run.dir.File("absent.mid"));
-  WriteFile(run.controls.Text(Control::kCombo1), "Data\r\n");
-  OperationContext context{run.host, run.controls, run.state, run.dir.File("")};
-  EXPECT_EQ(Convert(context).status, OperationStatus::kFailed);
+  run.paths.mid = (run.dir.File("absent.mid"));
+  WriteFile(run.paths.mif, "Data\r\n");
+  EXPECT_EQ(Convert(run.paths, run.options, run.dir.File(""), run.host).status, OperationStatus::kFailed);
   ASSERT_EQ(run.host.messages.size(), 1u);
   EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text), "Файл не найден\r\n" + run.dir.File("absent.mid"));
   EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].title), "Информация");
@@ -293,7 +296,7 @@ TEST(Convert, ResultThatIsAnInputIsRefused) {
   ConversionFixture run;
   std::string mif = CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)"});
   // The same file under another spelling of its path.
-  run.controls.SetText(Control::kCombo3, run.dir.File(".") + "/map.mif");
+  run.paths.result = (run.dir.File(".") + "/map.mif");
   EXPECT_EQ(run.Run(mif, CrLf({"a,b"})), OperationStatus::kFailed);
   EXPECT_EQ(ReadFile(run.dir.path() / "map.mif"), mif);
   ASSERT_EQ(run.host.messages.size(), 1u);
@@ -302,7 +305,7 @@ TEST(Convert, ResultThatIsAnInputIsRefused) {
 
 TEST(Convert, UnwritableResultIsAFailure) {
   ConversionFixture run;
-  run.controls.SetText(Control::kCombo3, run.dir.File("no-such-folder/map.mp"));
+  run.paths.result = (run.dir.File("no-such-folder/map.mp"));
   EXPECT_EQ(run.Run(kPointMif, CrLf({"a,b"})), OperationStatus::kFailed);
   ASSERT_EQ(run.host.messages.size(), 1u);
   EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
@@ -319,7 +322,7 @@ TEST(Convert, MissingDictionaryReportedOnceAndStopsWhenItDecidesSections) {
 
   ConversionFixture fixed_sections;
   fixed_sections.RemoveDictionary();
-  fixed_sections.controls.SetCheck(Control::kCheck2, 1);
+  fixed_sections.options.section_from_mif = true;
   EXPECT_EQ(fixed_sections.Run(mif, CrLf({"a,b", "c,d"})), OperationStatus::kCompleted);
   EXPECT_EQ(fixed_sections.result.counts.points, 2u);
   // The "missing file" message, the untyped-objects warning and the completion.
@@ -330,7 +333,7 @@ TEST(Convert, MissingDictionaryReportedOnceAndStopsWhenItDecidesSections) {
 
 TEST(Convert, MidValuesAreCleanedAndUnquoted) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   run.Run(CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)"}),
           "\"Школа\",\"Say \"\"hi\"\"\r\nthere\"\r\n");
   EXPECT_NE(run.Sections().find("Label=Say \"hi\"  there\r\n"), std::string::npos);
@@ -368,7 +371,7 @@ TEST(Convert, DeletedDescriptionIsLeftOutAndLendsNothingToTheNextObject) {
     run.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
                        {"Мусор", "Нет", "Нет", 4},
                        {"Озеро", "0x80", "0x3c  ", 0}});
-    run.controls.SetCheck(Control::kCheck2, section_from_mif);
+    run.options.section_from_mif = section_from_mif;
     ASSERT_EQ(run.Run(mif, CrLf({"\"Мусор\",\"Junk\"", "\"Озеро\",\"Lake\""})), OperationStatus::kCompleted);
     EXPECT_EQ(run.Sections(), section_from_mif ? region_from_mif : region);
     EXPECT_EQ(run.result.counts.points, 0u);
@@ -379,7 +382,7 @@ TEST(Convert, DeletedDescriptionIsLeftOutAndLendsNothingToTheNextObject) {
 
 TEST(Convert, WithSectionFromTheMifAPolylineNeverTakesAPointsType) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   run.Run(CrLf({"Data", "", "Point 1 2", "    Symbol (1,2,3)", "Pline 2", "0 0", "3 4", "    Pen (1,2,0)"}),
           CrLf({"\"Школа\",\"S\"", "\"Тропа\",\"T\""}));
   EXPECT_EQ(run.Sections(),
@@ -405,7 +408,7 @@ TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
     run.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
                        {"Школа", "0x10", "Школа", 0},
                        {"Дорога", "0x20", "дорога", 0}});
-    run.controls.SetCheck(Control::kCheck2, section_from_mif);
+    run.options.section_from_mif = section_from_mif;
     ASSERT_EQ(run.Run(CrLf({"Data", "", "Point 1 2", "Pline 2", "0 0", "3 4", "Point 5 6"}),
                       CrLf({"\"Школа\",\"S\"", "\"Дорога\",\"R\"", "\"Школа\",\"U\""})),
               OperationStatus::kCompleted);
@@ -426,7 +429,7 @@ TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
 TEST(Convert, DeletedDefaultTypeIsNeverWritten) {
   ConversionFixture run;
   run.SetDictionary({{"Неопределенный тип объекта", "Нет", "Нет", 0}});
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   ASSERT_EQ(run.Run(CrLf({"Data", "", "Point 1 2"}), CrLf({"a,b"})), OperationStatus::kCompleted);
   EXPECT_EQ(run.Sections().find("Нет"), std::string::npos);
   EXPECT_EQ(run.result.counts.untyped, 1u);
@@ -434,7 +437,7 @@ TEST(Convert, DeletedDefaultTypeIsNeverWritten) {
 
 TEST(Convert, ShortMidGivesEmptyFieldsAndIsReported) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.section_from_mif = true;
   run.Run(CrLf({"Data", "", "Point 1 2", "Point 3 4", "Point 5 6"}), CrLf({"a,first"}));
   EXPECT_EQ(run.result.counts.points, 3u);
   ASSERT_EQ(run.host.messages.size(), 2u);
@@ -446,9 +449,10 @@ TEST(Convert, ColumnOutOfRangeOrBeyondTheRecordGivesAnEmptyValue) {
   // what an earlier file left in the record.
   for (const char* column : {"51", "-1", "3"}) {
     ConversionFixture run;
-    run.state.MidFields[3] = Ru("Школа");
-    run.controls.SetText(Control::kText15, column);
-    run.controls.SetText(Control::kText9, column);
+    std::map<std::string, std::string, std::less<>> texts = {{"KolSt", "2"}, {"TypeSt", column}, {"PodpSt", column}};
+    run.options = ConversionOptionsFrom(
+        [&](std::string_view key) { return texts.contains(key) ? texts.find(key)->second : std::string(); },
+        run.options.header_template);
     ASSERT_EQ(run.Run(kPointMif, CrLf({"\"Школа\",\"S\""})), OperationStatus::kCompleted);
     EXPECT_EQ(run.Sections(), Section({"[RGN10]", "Levels=0", "Type=0x2f00", "Data0=(57.25,65.5)", "[END-RGN10]"}))
         << column;
@@ -457,8 +461,8 @@ TEST(Convert, ColumnOutOfRangeOrBeyondTheRecordGivesAnEmptyValue) {
 
 TEST(Convert, UnusableColumnCountStillAdvancesOneLinePerRecord) {
   ConversionFixture run;
-  run.controls.SetText(Control::kText16, "0");
-  run.controls.SetCheck(Control::kCheck2, 1);
+  run.options.column_count = ColumnCount("0");
+  run.options.section_from_mif = true;
   EXPECT_EQ(run.Run(CrLf({"Data", "", "Point 1 2", "Point 3 4"}), CrLf({"a,b", "c,d"})),
             OperationStatus::kCompleted);
   EXPECT_EQ(run.result.counts.points, 2u);
@@ -478,10 +482,10 @@ TEST(Convert, DelimiterAndUtf8CharsetOfTheHeader) {
 
 TEST(Convert, ColumnCountFromTheHeader) {
   ConversionFixture run;
-  run.controls.SetCheck(Control::kCheck3, 1);
-  run.controls.SetText(Control::kText16, "7");
+  run.options.column_count_from_header = true;
+  run.options.column_count = 7;
   run.Run(CrLf({"Columns 3", "Data", "", "Point 1 2", "Point 3 4"}), CrLf({"a,A,1", "\"Школа\",B,2"}));
-  EXPECT_EQ(run.controls.Text(Control::kText16), "3");
+  EXPECT_EQ(run.result.header_column_count, "3");
   EXPECT_NE(run.Sections().find("Label=B"), std::string::npos);
 }
 

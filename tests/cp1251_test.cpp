@@ -1,4 +1,4 @@
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 #include <gtest/gtest.h>
 

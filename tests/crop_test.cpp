@@ -1,11 +1,12 @@
 // Cropping text maps to a rectangle.
-#include "core/crop.h"
+#include "operations/crop.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
+#include "garmin/map_crop.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -13,21 +14,18 @@ namespace {
 
 class CropTest : public testing::Test {
  protected:
-  CropTest() {
-    controls_.SetText(Control::kText1, dir_.File("map.mp"));
-    controls_.SetText(Control::kText6, dir_.File("cut.mp"));
+  CropTest() : paths_{dir_.File("map.mp"), dir_.File("cut.mp")} {
     // North 57, south 55, west 65, east 70.
-    controls_.SetText(Control::kText3, "57.00");
-    controls_.SetText(Control::kText5, "55.00");
-    controls_.SetText(Control::kText2, "65.00");
-    controls_.SetText(Control::kText4, "70.00");
+    options_.north = 57;
+    options_.south = 55;
+    options_.west = 65;
+    options_.east = 70;
   }
   OperationStatus Crop(const std::string& map) {
-    WriteFile(controls_.Text(Control::kText1), map);
-    OperationContext context{host_, controls_, state_, dir_.File("")};
-    return CropMap(context);
+    WriteFile(paths_.map, map);
+    return CropMap(paths_, options_, dir_.File(""), host_);
   }
-  std::string Result() const { return ReadFile(controls_.Text(Control::kText6)); }
+  std::string Result() const { return ReadFile(paths_.result); }
   // The result after the header of kHeader.
   std::string Objects() const {
     std::string result = Result();
@@ -40,9 +38,9 @@ class CropTest : public testing::Test {
   const std::string kCroppedHeader = CrLf({"", "[IMG ID]", "ID=1", "[END-IMG ID]", "", ""});
 
   ScratchDir dir_;
-  ControlTable controls_;
+  CropPaths paths_;
+  CropOptions options_;
   RecordingHost host_;
-  WindowState state_;
 };
 
 TEST_F(CropTest, WorkedExample) {
@@ -138,26 +136,25 @@ TEST_F(CropTest, MapsWithoutObjectsKeepWhatWasRead) {
 }
 
 TEST_F(CropTest, InputProblemsAreReportedAndNothingIsWritten) {
-  controls_.SetText(Control::kText4, "");
+  options_.east.reset();
   EXPECT_EQ(Crop(kHeader), OperationStatus::kFailed);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(Cp1251ToUtf8(host_.messages[0].text), "Не введено одно из значений координат\r\n" + dir_.File("map.mp"));
-  controls_.SetText(Control::kText4, "70");
+  options_.east = 70;
 
-  controls_.SetText(Control::kText6, dir_.File("./map.mp"));
+  paths_.result = dir_.File("./map.mp");
   EXPECT_EQ(Crop(kHeader), OperationStatus::kFailed);
   EXPECT_EQ(ReadFile(dir_.File("map.mp")), kHeader);
 
-  controls_.SetText(Control::kText1, dir_.File("absent.mp"));
-  OperationContext context{host_, controls_, state_, dir_.File("")};
-  EXPECT_EQ(CropMap(context), OperationStatus::kFailed);
+  paths_ = {dir_.File("absent.mp"), dir_.File("cut.mp")};
+  EXPECT_EQ(CropMap(paths_, options_, dir_.File(""), host_), OperationStatus::kFailed);
   EXPECT_EQ(Cp1251ToUtf8(host_.messages.back().text), "Файл не найден\r\n" + dir_.File("absent.mp"));
   EXPECT_FALSE(std::filesystem::exists(dir_.path() / "cut.mp"));
   EXPECT_EQ(host_.beeps, 0);
 }
 
 TEST_F(CropTest, UnwritableResultKeepsTheEarlierOne) {
-  controls_.SetText(Control::kText6, dir_.File("no-such-folder/cut.mp"));
+  paths_.result = dir_.File("no-such-folder/cut.mp");
   EXPECT_EQ(Crop(kHeader), OperationStatus::kFailed);
   EXPECT_EQ(host_.messages.back().icon, MessageIcon::kExclamation);
   EXPECT_EQ(host_.beeps, 0);

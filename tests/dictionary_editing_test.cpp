@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
+#include "base/text.h"
 #include "dictionary/display_line.h"
 #include "dictionary/object_dictionary.h"
 #include "tests/conversion_fixture.h"

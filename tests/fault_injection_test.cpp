@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "core/crop.h"
-#include "core/files.h"
-#include "core/platform.h"
-#include "core/test_map.h"
+#include "base/files.h"
+#include "base/platform.h"
 #include "dictionary/object_dictionary.h"
+#include "operations/crop.h"
+#include "operations/test_map.h"
 #include "settings/header_template.h"
 #include "settings/ini_file.h"
 #include "tests/conversion_fixture.h"
@@ -160,16 +160,26 @@ Outcome StoreInDictionary(const std::string& target, const char* name) {
   return FromHost(StoreObjectRecord(host, target, record) == StoreResult::kStored, host);
 }
 
-// Runs a window operation with these control texts and records what it showed.
+// Runs an operation and records what it showed.
 template <typename Run>
-Outcome WithControls(const ScratchDir& dir, std::initializer_list<std::pair<Control, std::string>> texts, Run run) {
-  ControlTable controls;
+Outcome Recorded(Run run) {
   RecordingHost host;
-  WindowState state;
-  for (const auto& [control, text] : texts) controls.SetText(control, text);
-  OperationContext context{host, controls, state, dir.File("")};
-  return FromHost(run(context), host);
+  return FromHost(run(host), host);
 }
+
+// The conversion of map.mif with map.mid (type column 1, label column 2) into `result`.
+ConversionPaths ConversionOf(const ScratchDir& dir, const std::string& result) {
+  return ConversionPaths{dir.File("map.mif"), dir.File("map.mid"), result};
+}
+ConversionOptions TwoColumns() {
+  ConversionOptions options;
+  options.column_count = 2;
+  options.type_column = 1;
+  options.label_column = 2;
+  return options;
+}
+// North 57, south 55, west 65, east 70.
+const CropOptions kCropRectangle{65, 57, 70, 55};
 
 const Operation kOperations[] = {
     {"Conversion", "map.mp", 256 << 10,
@@ -180,13 +190,10 @@ const Operation kOperations[] = {
        WriteFile(dir.path() / "map.mid", Repeat(Ru("\"Школа\",\"S\"\r\n"), kObjects));
      },
      [](const ScratchDir& dir, const std::string& target) {
-       return WithControls(dir,
-                           {{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
-                            {Control::kCombo3, target}, {Control::kText16, "2"}, {Control::kText9, "1"},
-                            {Control::kText15, "2"}},
-                           [](OperationContext& context) {
-                             return Convert(context).status == OperationStatus::kCompleted;
-                           });
+       return Recorded([&](Host& host) {
+         return Convert(ConversionOf(dir, target), TwoColumns(), dir.File(""), host).status ==
+                OperationStatus::kCompleted;
+       });
      },
      true},
     {"Crop", "cut.mp", 256 << 10,
@@ -195,17 +202,16 @@ const Operation kOperations[] = {
        WriteFile(dir.path() / "map.mp", CrLf({"[IMG ID]", "[END-IMG ID]"}) + Repeat(object, kObjects));
      },
      [](const ScratchDir& dir, const std::string& target) {
-       return WithControls(dir,
-                           {{Control::kText1, dir.File("map.mp")}, {Control::kText6, target}, {Control::kText2, "65"},
-                            {Control::kText3, "57"}, {Control::kText4, "70"}, {Control::kText5, "55"}},
-                           [](OperationContext& context) { return CropMap(context) == OperationStatus::kCompleted; });
+       return Recorded([&](Host& host) {
+         return CropMap(CropPaths{dir.File("map.mp"), target}, kCropRectangle, dir.File(""), host) ==
+                OperationStatus::kCompleted;
+       });
      },
      true},
     {"TestMap", "test.mp", 256 << 10, [](const ScratchDir&) {},
      [](const ScratchDir& dir, const std::string& target) {
-       return WithControls(dir, {{Control::kCombo4, target}}, [](OperationContext& context) {
-         return WriteTestMap(context) == OperationStatus::kCompleted;
-       });
+       return Recorded(
+           [&](Host& host) { return WriteTestMap(target, dir.File(""), host) == OperationStatus::kCompleted; });
      },
      true},
     {"Template", "config.ini", 4096, [](const ScratchDir&) {},
@@ -318,77 +324,42 @@ TEST_P(WriteFault, LinkedTargetIsWrittenWhereTheLinkPoints) {
 INSTANTIATE_TEST_SUITE_P(Operations, WriteFault, testing::ValuesIn(kOperations),
                          [](const testing::TestParamInfo<Operation>& info) { return std::string(info.param.name); });
 
-// Controls that remove a file when one control is first read: the operations read
-// their options after checking that the inputs exist and before opening them.
-// The conversion of map.mif with map.mid and the crop of map.mp, both into result.mp.
-void SetInputsAndResult(ControlTable& controls, const ScratchDir& dir) {
-  for (auto [control, text] :
-       {std::pair{Control::kCombo1, dir.File("map.mif")}, {Control::kCombo2, dir.File("map.mid")},
-        {Control::kCombo3, dir.File("result.mp")}, {Control::kText1, dir.File("map.mp")},
-        {Control::kText6, dir.File("result.mp")}, {Control::kText16, std::string("2")},
-        {Control::kText9, std::string("1")}, {Control::kText2, std::string("65")},
-        {Control::kText3, std::string("57")}, {Control::kText4, std::string("70")},
-        {Control::kText5, std::string("55")}}) {
-    controls.SetText(control, text);
-  }
-}
-
-bool RunConversionOrCrop(bool crop, OperationContext& context) {
-  return crop ? CropMap(context) == OperationStatus::kCompleted
-              : Convert(context).status == OperationStatus::kCompleted;
-}
-
-class VanishingInput : public ControlTable {
+// A host that removes a file at its first message: the conversion reports a missing
+// dictionary after it checked that its inputs exist and before it opens them.
+class VanishingInput : public RecordingHost {
  public:
-  VanishingInput(Control trigger, fs::path victim) : trigger_(trigger), victim_(std::move(victim)) {}
-  std::string Text(Control control) const override {
-    Fire(control);
-    return ControlTable::Text(control);
-  }
-  int Check(Control control) const override {
-    Fire(control);
-    return ControlTable::Check(control);
+  explicit VanishingInput(fs::path victim) : victim_(std::move(victim)) {}
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
+    if (!fired_) fs::remove(victim_);
+    fired_ = true;
+    RecordingHost::ShowMessage(text, title, icon);
   }
   bool fired() const { return fired_; }
 
  private:
-  void Fire(Control control) const {
-    if (control != trigger_ || fired_) return;
-    fired_ = true;
-    fs::remove(victim_);
-  }
-  Control trigger_;
   fs::path victim_;
-  mutable bool fired_ = false;
+  bool fired_ = false;
 };
 
 TEST(InputVanishes, AfterTheExistenceCheckIsReportedAsMissing) {
-  struct Case {
-    const char* name;
-    const char* victim;
-    Control trigger;
-    bool crop;
-  };
   const Operation& conversion = kOperations[0];
-  const Operation& crop = kOperations[1];
-  for (const Case& c : {Case{"MIF", "map.mif", Control::kCheck6, false},
-                        Case{"MID", "map.mid", Control::kCheck6, false},
-                        Case{"map to crop", "map.mp", Control::kText2, true}}) {
-    SCOPED_TRACE(c.name);
+  for (const char* victim : {"map.mif", "map.mid"}) {
+    SCOPED_TRACE(victim);
     ScratchDir dir;
-    (c.crop ? crop : conversion).prepare(dir);
+    conversion.prepare(dir);
+    fs::remove(dir.path() / "object.txt");
     std::set<std::string> after = Names(dir.path());
-    after.erase(c.victim);
-    VanishingInput controls(c.trigger, dir.path() / c.victim);
-    RecordingHost host;
-    WindowState state;
-    OperationContext context{host, controls, state, dir.File("")};
-    SetInputsAndResult(controls, dir);
-    bool completed = RunConversionOrCrop(c.crop, context);
-    ASSERT_TRUE(controls.fired());
+    after.erase(victim);
+    VanishingInput host(dir.path() / victim);
+    ConversionOptions options = TwoColumns();
+    options.section_from_mif = true;  // so the run goes on without the dictionary
+    bool completed =
+        Convert(ConversionOf(dir, dir.File("result.mp")), options, dir.File(""), host).status ==
+        OperationStatus::kCompleted;
+    ASSERT_TRUE(host.fired());
     EXPECT_FALSE(completed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, Ru("Файл не найден") + "\r\n" + dir.File(c.victim));
+    ASSERT_EQ(host.messages.size(), 2u);  // the dictionary, then the input
+    EXPECT_EQ(host.messages[1].text, Ru("Файл не найден") + "\r\n" + dir.File(victim));
     EXPECT_EQ(host.beeps, 0);
     EXPECT_EQ(Names(dir.path()), after);
   }
@@ -442,32 +413,35 @@ TEST(Interrupted, RunRemovesItsTemporaryFileAndEndsByTheSignal) {
 // /proc/self/mem opens like a file, but reading it from its start fails (EIO): an
 // input on a medium that stops answering part way.
 TEST(InputReadError, IsReportedAndTheEarlierResultStays) {
-  const char* kUnreadable = "/proc/self/mem";
+  const std::string kUnreadableInput = "/proc/self/mem";
   struct Case {
     const char* name;
-    Control input;  // the control naming the input that fails
-    bool crop;
+    std::string ConversionPaths::*input;  // the input that fails; none: the map to crop
   };
-  for (const Case& c : {Case{"MIF", Control::kCombo1, false}, Case{"MID", Control::kCombo2, false},
-                        Case{"map to crop", Control::kText1, true}}) {
+  for (const Case& c : {Case{"MIF", &ConversionPaths::mif}, Case{"MID", &ConversionPaths::mid},
+                        Case{"map to crop", nullptr}}) {
     SCOPED_TRACE(c.name);
     ScratchDir dir;
-    (c.crop ? kOperations[1] : kOperations[0]).prepare(dir);
+    (c.input ? kOperations[0] : kOperations[1]).prepare(dir);
     WriteFile(dir.path() / "result.mp", "earlier result\r\n");
     const std::set<std::string> before = Names(dir.path());
-    ControlTable controls;
     RecordingHost host;
-    WindowState state;
-    SetInputsAndResult(controls, dir);
-    controls.SetCheck(Control::kCheck2, 1);
-    controls.SetText(c.input, kUnreadable);
-    OperationContext context{host, controls, state, dir.File("")};
-    bool completed = RunConversionOrCrop(c.crop, context);
+    bool completed = false;
+    if (c.input) {
+      ConversionPaths paths = ConversionOf(dir, dir.File("result.mp"));
+      paths.*c.input = kUnreadableInput;
+      ConversionOptions options = TwoColumns();
+      options.section_from_mif = true;
+      completed = Convert(paths, options, dir.File(""), host).status == OperationStatus::kCompleted;
+    } else {
+      CropPaths paths{kUnreadableInput, dir.File("result.mp")};
+      completed = CropMap(paths, kCropRectangle, dir.File(""), host) == OperationStatus::kCompleted;
+    }
     EXPECT_FALSE(completed);
     EXPECT_EQ(host.beeps, 0);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find(Ru("Не удалось прочитать файл до конца")), std::string::npos);
-    EXPECT_NE(host.messages[0].text.find(kUnreadable), std::string::npos);
+    EXPECT_NE(host.messages[0].text.find(kUnreadableInput), std::string::npos);
     EXPECT_EQ(ReadFile(dir.path() / "result.mp"), "earlier result\r\n");
     EXPECT_EQ(Names(dir.path()), before);
   }

@@ -1,11 +1,11 @@
-#include "core/field_reader.h"
+#include "base/field_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 #include "tests/test_support.h"
 
 namespace mirvex {

@@ -1,9 +1,8 @@
-#include "core/georef.h"
+#include "operations/georef.h"
 
 #include <gtest/gtest.h>
 
-#include "core/control_table.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace mirvex {
 namespace {
@@ -30,14 +29,8 @@ TEST(Georef, TransformsVertices) {
       {"offsets rounded to five places", "0", "0", "1", "1", "0", {0, 0, 3, 3}, 1, 2, "0.33333", "0.66667"},
   };
   for (const GeorefCase& c : cases) {
-    ControlTable controls;
-    controls.SetText(Control::kText19, c.a);
-    controls.SetText(Control::kText20, c.b);
-    controls.SetText(Control::kText21, c.c);
-    controls.SetText(Control::kText22, c.d);
-    controls.SetText(Control::kText23, c.angle);
-    Georef georef;
-    georef.Setup(controls, c.bounds);
+    GeoreferenceOptions options{true, Value(c.a), Value(c.b), Value(c.c), Value(c.d), Value(c.angle)};
+    Georef georef(options, c.bounds);
     ASSERT_TRUE(georef.Usable()) << c.name;
     double longitude = 0, latitude = 0;
     georef.Transform(c.x, c.y, longitude, latitude);
@@ -47,11 +40,8 @@ TEST(Georef, TransformsVertices) {
 }
 
 TEST(Georef, FlatBoundsAreNotUsable) {
-  ControlTable controls;
-  Georef georef;
   for (Bounds bounds : {Bounds{}, Bounds{0, 0, 10, 0}, Bounds{5, 0, 5, 10}}) {
-    georef.Setup(controls, bounds);
-    EXPECT_FALSE(georef.Usable());
+    EXPECT_FALSE(Georef(GeoreferenceOptions{}, bounds).Usable());
   }
 }
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
 #include "dictionary/object_dictionary.h"
 #include "tests/test_support.h"
 

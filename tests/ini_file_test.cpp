@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
 #include "tests/test_support.h"
 
 namespace mirvex {

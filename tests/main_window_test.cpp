@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
 #include "settings/header_template.h"
 #include "settings/ini_file.h"
 #include "tests/test_support.h"

@@ -1,22 +1,17 @@
-#include "core/mid_reader.h"
+#include "mapinfo/mid_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "core/control_table.h"
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 namespace mirvex {
 namespace {
 
 class MidReaderTest : public testing::Test {
  protected:
-  void Read(const std::string& count) {
-    controls_.SetText(Control::kText16, count);
-    reader_.ReedTextInput(controls_, fields_);
-  }
-  ControlTable controls_;
+  void Read(const std::string& count) { reader_.ReadRecord(ColumnCount(count), fields_); }
   MidReader reader_;
-  std::array<std::string, kMidFieldSlots> fields_;
+  MidRecord fields_;
 };
 
 TEST_F(MidReaderTest, RecordsDoNotResynchroniseOnLineEnds) {

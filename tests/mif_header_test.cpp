@@ -1,12 +1,11 @@
-#include "core/mif_header.h"
+#include "mapinfo/mif_header.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-#include "core/control_table.h"
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 #include "tests/test_support.h"
 
 namespace mirvex {
@@ -114,59 +113,32 @@ TEST(ParseBoundsWindow, TakesTheTextBetweenTheMarks) {
 
 class MifHeaderScanners : public testing::Test {
  protected:
-  void SetUp() override {
-    controls.SetText(Control::kText16, "2");
-  }
-  void UseMif(const std::string& bytes) {
+  std::string UseMif(const std::string& bytes) {
     test::WriteFile(scratch.File("map.mif"), bytes);
-    controls.SetText(Control::kCombo1, scratch.File("map.mif"));
+    return scratch.File("map.mif");
   }
 
   test::ScratchDir scratch;
-  ControlTable controls;
-  test::RecordingHost host;
-  Bounds bounds{1, 2, 3, 4};
 };
 
-TEST_F(MifHeaderScanners, FoundValuesReplaceTheOldOnes) {
-  UseMif(Header("Columns 5\r\nCoordSys Earth Projection 1, 104 Bounds (-180, -90) (180, 90)\r\n"));
-  ReedTextCount(controls, host);
-  ReedTextCoord(controls, host, bounds);
-  EXPECT_EQ(controls.Text(Control::kText16), "5");
-  ExpectBounds(bounds, Bounds{-180, -90, 180, 90}, "bounds");
-  EXPECT_TRUE(host.messages.empty());
+TEST_F(MifHeaderScanners, FindTheColumnCountAndTheBounds) {
+  std::string mif = UseMif(Header("Columns 5\r\nCoordSys Earth Projection 1, 104 Bounds (-180, -90) (180, 90)\r\n"));
+  EXPECT_EQ(FindColumnCountText(mif), "5");
+  ExpectBounds(FindBounds(mif), Bounds{-180, -90, 180, 90}, "bounds");
 }
 
-TEST_F(MifHeaderScanners, AbsentOrIncompleteItemsKeepTheOldValues) {
-  UseMif(Header("CoordSys Earth Projection 1, 104 Bounds (-180, -90) (180\r\n"));
-  ReedTextCount(controls, host);
-  ReedTextCoord(controls, host, bounds);
-  EXPECT_EQ(controls.Text(Control::kText16), "2");
-  ExpectBounds(bounds, Bounds{1, 2, 3, 4}, "bounds");
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(MifHeaderScanners, MissingMifShowsTheMessageAndChangesNothing) {
-  const std::string path = scratch.File("absent.mif");
-  controls.SetText(Control::kCombo1, path);
-  ReedTextCount(controls, host);
-  ReedTextCoord(controls, host, bounds);
-  EXPECT_EQ(controls.Text(Control::kText16), "2");
-  ExpectBounds(bounds, Bounds{1, 2, 3, 4}, "bounds");
-  ASSERT_EQ(host.messages.size(), 2u);
-  for (const auto& message : host.messages) {
-    EXPECT_EQ(message.text, Ru("Файл не найден") + "\r\n" + path);
-    EXPECT_EQ(message.title, Ru("Информация"));
-    EXPECT_EQ(message.icon, MessageIcon::kExclamation);
-  }
+TEST_F(MifHeaderScanners, AbsentIncompleteOrUnreadableItemsAreNotFound) {
+  std::string mif = UseMif(Header("CoordSys Earth Projection 1, 104 Bounds (-180, -90) (180\r\n"));
+  EXPECT_EQ(FindColumnCountText(mif), std::nullopt);
+  ExpectBounds(FindBounds(mif), std::nullopt, "bounds");
+  const std::string absent = scratch.File("absent.mif");
+  EXPECT_EQ(FindColumnCountText(absent), std::nullopt);
+  ExpectBounds(FindBounds(absent), std::nullopt, "missing file");
 }
 
 TEST_F(MifHeaderScanners, ReadsAMifWithARussianName) {
   test::WriteFile(scratch.path() / "карта.mif", "Columns 3\r\nBounds (0, 0) (10, 10)\r\n");
-  controls.SetText(Control::kCombo1, scratch.File("карта.mif"));
-  ReedTextCount(controls, host);
-  EXPECT_EQ(controls.Text(Control::kText16), "3");
-  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(FindColumnCountText(scratch.File("карта.mif")), "3");
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 #include "tests/test_support.h"
 
 namespace mirvex {

@@ -5,30 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "core/control_table.h"
 #include "tests/test_support.h"
 
 namespace mirvex {
 namespace {
 
-TEST(SystemKeys, KeysMirrorTheirControlsInLoadOrder) {
-  std::string pairs;
-  for (const SystemKey& key : SystemKeys()) {
-    std::string control = ControlName(key.control);
-    EXPECT_EQ(key.is_check, control.starts_with("Check")) << key.key;
-    pairs += std::string(key.key) + "=" + control + " ";
-  }
-  EXPECT_EQ(pairs,
-            "UgolPovorot=Text23 TestMap=Combo4 PrivazkaMap=Check6 PrK1=Text19 PrK2=Text20 "
-            "PrK3=Text21 PrK4=Text22 Koord2=Text2 Koord3=Text3 Koord4=Text4 Koord5=Text5 "
-            "PathEdit1=Text1 PathEdit2=Text6 RazmObj=Text17 PovObj=Check4 TypeObj=Check2 "
-            "RusTransl=Check1 AutoSet=Check3 KolSt=Text16 TypeSt=Text9 PodpSt=Text15 "
-            "Podpis=Check5 ");
+TEST(SystemKeys, KeysInLoadOrderWithTheirKind) {
+  std::string keys;
+  for (const SystemKey& key : SystemKeys()) keys += std::string(key.key) + (key.is_check ? "=check " : " ");
+  EXPECT_EQ(keys,
+            "UgolPovorot TestMap PrivazkaMap=check PrK1 PrK2 PrK3 PrK4 Koord2 Koord3 Koord4 Koord5 "
+            "PathEdit1 PathEdit2 RazmObj PovObj=check TypeObj=check RusTransl=check AutoSet=check KolSt "
+            "TypeSt PodpSt Podpis=check ");
 }
 
 TEST(SystemKeys, FindIgnoresLetterCase) {
   ASSERT_NE(FindSystemKey("rustransl"), nullptr);
-  EXPECT_EQ(FindSystemKey("rustransl")->control, Control::kCheck1);
+  EXPECT_STREQ(FindSystemKey("rustransl")->key, "RusTransl");
   EXPECT_EQ(FindSystemKey("PathCount"), nullptr);
   EXPECT_EQ(FindSystemKey("RusTransl "), nullptr);
 }
@@ -45,12 +38,8 @@ TEST(SystemKeys, CheckBoxTakesTheRoundedLeadingNumber) {
       {"0.5", 0}, {"abc", 0}, {" 1 ", 1},  {"1abc", 1}, {"-1", 0},   {"2", 0},
       {"1e300", 0},           {"-1e300", 0},
   };
-  const SystemKey& podpis = *FindSystemKey("Podpis");
   for (const Case& c : cases) {
-    ControlTable controls;
-    controls.SetCheck(Control::kCheck5, 7);
-    ApplySetting(controls, podpis, c.stored);
-    EXPECT_EQ(controls.Check(Control::kCheck5), c.expected) << '"' << c.stored << '"';
+    EXPECT_EQ(CheckBoxValue(c.stored), c.expected) << '"' << c.stored << '"';
   }
 }
 

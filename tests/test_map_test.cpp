@@ -1,5 +1,6 @@
 // The test map: its exact text, its layout rules and its failures.
-#include "core/test_map.h"
+#include "garmin/test_map.h"
+#include "operations/test_map.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/control_table.h"
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -61,11 +61,9 @@ class TestMapOutput : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     run_ = new Run;
-    run_->controls.SetText(Control::kCombo4, run_->dir.File("test.txt"));
     // The old content is longer than nothing and must vanish completely.
     WriteFile(run_->dir.File("test.txt"), std::string(10'000'000, 'x'));
-    OperationContext context{run_->host, run_->controls, run_->state, run_->dir.File("")};
-    run_->status = WriteTestMap(context);
+    run_->status = WriteTestMap(run_->dir.File("test.txt"), run_->dir.File(""), run_->host);
     run_->output = ReadFile(run_->dir.File("test.txt"));
 
     std::size_t at = run_->output.find("[END-IMG ID]\r\n");
@@ -91,9 +89,7 @@ class TestMapOutput : public testing::Test {
 
   struct Run {
     ScratchDir dir;
-    ControlTable controls;
     RecordingHost host;
-    WindowState state;
     OperationStatus status = OperationStatus::kFailed;
     std::string output;
     std::string header;
@@ -207,14 +203,8 @@ TEST_F(TestMapOutput, WholeMapMatchesTheKnownBytes) {
 
 struct FailureRun {
   ScratchDir dir;
-  ControlTable controls;
   RecordingHost host;
-  WindowState state;
-  OperationStatus Write(const std::string& path) {
-    controls.SetText(Control::kCombo4, path);
-    OperationContext context{host, controls, state, dir.File("")};
-    return WriteTestMap(context);
-  }
+  OperationStatus Write(const std::string& path) { return WriteTestMap(path, dir.File(""), host); }
 };
 
 TEST(TestMap, MissingFileIsReportedAndNotCreated) {

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "core/platform.h"
+#include "base/platform.h"
 
 namespace mirvex::test {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/control_table.h"
-#include "core/host.h"
+#include "base/host.h"
+#include "base/host.h"
 
 namespace mirvex::test {
 

@@ -1,4 +1,4 @@
-#include "core/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 namespace mirvex {
 namespace {

@@ -1,10 +1,10 @@
-#include "core/translit.h"
+#include "garmin/translit.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 namespace mirvex {
 namespace {

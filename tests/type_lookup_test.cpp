@@ -1,10 +1,10 @@
-// The dictionary lookups of a conversion, and what they leave in LookupRecord.
-#include "core/type_lookup.h"
+// The dictionary lookups of a conversion, and the record they leave behind.
+#include "dictionary/type_lookup.h"
 
 #include <gtest/gtest.h>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 #include "tests/conversion_fixture.h"
 
 namespace mirvex::test {
@@ -18,16 +18,16 @@ class TypeLookupTest : public testing::Test {
            {"Мусор", "Нет", "Нет", 0},
            {"Дорога", "0x80", "0x02", 5}});
     sentinel_.Level = 77;
-    record_ = sentinel_;
+    lookup_.SetLookupRecord(sentinel_);
   }
+  const ObjectRecord& record() const { return lookup_.lookup_record(); }
   void Write(const std::vector<DictionaryEntry>& entries) { WriteFile(path_, DictionaryBytes(entries)); }
 
   ScratchDir dir_;
   std::string path_ = dir_.File("object.txt");
   RecordingHost host_;
   ObjectRecord sentinel_;
-  ObjectRecord record_;
-  TypeLookup lookup_{host_, path_, record_};
+  TypeLookup lookup_{host_, path_};
 };
 
 TEST_F(TypeLookupTest, RegionCodesGiveTheirKinds) {
@@ -42,34 +42,34 @@ TEST_F(TypeLookupTest, RegionCodesGiveTheirKinds) {
   }
 }
 
-TEST_F(TypeLookupTest, FirstRecordOfANameWinsAndStaysInLookupRecord) {
+TEST_F(TypeLookupTest, FirstRecordOfANameWinsAndStaysAsTheLookupRecord) {
   EXPECT_EQ(lookup_.SearchObject(Ru("Дорога")), "0x01");
-  EXPECT_EQ(record_.Level, 2);
-  EXPECT_EQ(TrimBlanks(FieldText(record_.RegionCode)), "0x20");
+  EXPECT_EQ(record().Level, 2);
+  EXPECT_EQ(TrimBlanks(FieldText(record().RegionCode)), "0x20");
 }
 
 TEST_F(TypeLookupTest, NoMatchLeavesTheRecordReadPastTheEnd) {
   EXPECT_EQ(lookup_.SearchObject(Ru("Неизвестно")), "");
-  EXPECT_EQ(record_, ObjectRecord{});
-  record_ = sentinel_;
+  EXPECT_EQ(record(), ObjectRecord{});
+  lookup_.SetLookupRecord(sentinel_);
   EXPECT_EQ(lookup_.SearchRegionObject(Ru("Неизвестно"), 3), 3);
-  EXPECT_EQ(record_, ObjectRecord{});
+  EXPECT_EQ(record(), ObjectRecord{});
 }
 
 TEST_F(TypeLookupTest, PartialLastRecordIsTheLastRead) {
   std::string bytes = DictionaryBytes({{"Дорога", "0x20", "0x01", 0}, {"Хвост", "0x10", "0x2f", 0}});
   WriteFile(path_, bytes.substr(0, bytes.size() - 300));
   EXPECT_EQ(lookup_.SearchObject(Ru("Неизвестно")), "");
-  EXPECT_EQ(TrimBlanks(FieldText(record_.ObjectName)), Ru("Хвост"));
+  EXPECT_EQ(TrimBlanks(FieldText(record().ObjectName)), Ru("Хвост"));
 }
 
-TEST_F(TypeLookupTest, EmptyDescriptionOrEmptyFileLeavesLookupRecord) {
+TEST_F(TypeLookupTest, EmptyDescriptionOrEmptyFileLeavesTheLookupRecord) {
   EXPECT_EQ(lookup_.SearchObject(""), "");
-  EXPECT_EQ(record_, sentinel_);
+  EXPECT_EQ(record(), sentinel_);
   WriteFile(path_, "");
   EXPECT_EQ(lookup_.SearchObject(Ru("Дорога")), "");
   EXPECT_EQ(lookup_.SearchRegionObject(Ru("Дорога"), 2), 2);
-  EXPECT_EQ(record_, sentinel_);
+  EXPECT_EQ(record(), sentinel_);
 }
 
 TEST_F(TypeLookupTest, MissingFileIsReportedOnceAndGivesKindZero) {
@@ -79,13 +79,19 @@ TEST_F(TypeLookupTest, MissingFileIsReportedOnceAndGivesKindZero) {
   EXPECT_EQ(lookup_.SearchRegionObject(Ru("Дорога"), 2), 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(Cp1251ToUtf8(host_.messages[0].text), "Файл не найден\r\n" + path_);
-  EXPECT_EQ(record_, sentinel_);
+  EXPECT_EQ(record(), sentinel_);
 }
 
-TEST_F(TypeLookupTest, ChangedFileIsReadAgain) {
+// A run reads the dictionary once, also one written moments before: a change made
+// while it runs counts from the next run.
+TEST_F(TypeLookupTest, ARunReadsTheFileOnceAndTheNextRunSeesItsChanges) {
+  std::uint64_t loads = SharedDictionaryCache().loads();
   EXPECT_EQ(lookup_.SearchObject(Ru("Река")), "");
   Write({{"Река", "0x20", "0x1f", 0}});
-  EXPECT_EQ(lookup_.SearchObject(Ru("Река")), "0x1f");
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(lookup_.SearchObject(Ru(i % 2 ? "Река" : "Дорога")).empty(), i % 2 == 1);
+  EXPECT_EQ(SharedDictionaryCache().loads(), loads + 1);
+  TypeLookup next_run(host_, path_);
+  EXPECT_EQ(next_run.SearchObject(Ru("Река")), "0x1f");
 }
 
 }  // namespace

@@ -4,14 +4,16 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "core/cp1251.h"
-#include "core/crop.h"
-#include "core/files.h"
-#include "core/platform.h"
-#include "core/test_map.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/text.h"
+#include "operations/convert.h"
+#include "operations/crop.h"
+#include "operations/test_map.h"
 #include "settings/header_template.h"
 #include "settings/ini_file.h"
+#include "settings/operation_options.h"
 #include "settings/system_keys.h"
 
 namespace mirvex::ui {
@@ -108,13 +110,22 @@ constexpr InitialControl kInitialControls[] = {
     {"Combo4", "c:\\map\\test.txt", true, true},
 };
 
-// The operations' controls by their place in Control.
-constexpr const char* kOperationControls[kControlCount] = {
-    "Combo1", "Combo2", "Combo3", "Combo4", "Text1",  "Text2",  "Text3",
-    "Text4",  "Text5",  "Text6",  "Text9",  "Text15", "Text16", "Text17",
-    "Text19", "Text20", "Text21", "Text22", "Text23", "Text24", "Check1",
-    "Check2", "Check3", "Check4", "Check5", "Check6",
+// The control each System key of mirvex.ini mirrors.
+constexpr std::pair<std::string_view, const char*> kSettingControls[] = {
+    {"UgolPovorot", "Text23"}, {"TestMap", "Combo4"},  {"PrivazkaMap", "Check6"}, {"PrK1", "Text19"},
+    {"PrK2", "Text20"},        {"PrK3", "Text21"},     {"PrK4", "Text22"},        {"Koord2", "Text2"},
+    {"Koord3", "Text3"},       {"Koord4", "Text4"},    {"Koord5", "Text5"},       {"PathEdit1", "Text1"},
+    {"PathEdit2", "Text6"},    {"RazmObj", "Text17"},  {"PovObj", "Check4"},      {"TypeObj", "Check2"},
+    {"RusTransl", "Check1"},   {"AutoSet", "Check3"},  {"KolSt", "Text16"},       {"TypeSt", "Text9"},
+    {"PodpSt", "Text15"},      {"Podpis", "Check5"},
 };
+
+const char* SettingControl(std::string_view key) {
+  for (const auto& [name, control] : kSettingControls) {
+    if (EqualsIgnoreAsciiCase(name, key)) return control;
+  }
+  return nullptr;
+}
 
 // The window's starting geometry in twips: List1, the splitter, List2.
 constexpr int kFormWidth = 15000;
@@ -153,8 +164,6 @@ void MainWindow::CreateControls() {
     c.SetVisible(initial.visible);
     c.SetEnabled(initial.enabled);
   }
-  // The operations read these at every object; they are found once.
-  for (int i = 0; i < kControlCount; ++i) operation_controls_[i] = &control(kOperationControls[i]);
   // The form starts with Check1 and Check3 ticked, their dependents as they match.
   control("Check1").SetCheck(1);
   control("Check3").SetCheck(1);
@@ -170,7 +179,7 @@ void MainWindow::CreateControls() {
 
 void MainWindow::WireSettings() {
   for (const SystemKey& key : SystemKeys()) {
-    const char* name = kOperationControls[static_cast<int>(key.control)];
+    const char* name = SettingControl(key.key);
     system_keys_[name] = key.key;
     if (key.is_check) {
       control(name).Subscribe([this](UiControl& box, Change change) {
@@ -210,17 +219,33 @@ const UiControl& MainWindow::control(std::string_view name) const {
   return *entry->second;
 }
 
-UiControl& MainWindow::control(Control which) { return *operation_controls_[static_cast<int>(which)]; }
-
-std::string MainWindow::Text(Control which) const {
-  return operation_controls_[static_cast<int>(which)]->text();
+std::string MainWindow::SettingValue(std::string_view key) const {
+  const char* name = SettingControl(key);
+  if (!name) return {};
+  const UiControl& box = control(name);
+  return std::string_view(name).starts_with("Check") ? std::to_string(box.check()) : box.text();
 }
 
-void MainWindow::SetText(Control which, const std::string& text) { control(which).SetText(text); }
+bool MainWindow::ApplySetting(std::string_view key, std::string_view value) {
+  const SystemKey* system_key = FindSystemKey(key);
+  const char* name = SettingControl(key);
+  if (!system_key || !name) return false;
+  if (system_key->is_check) {
+    control(name).SetCheck(CheckBoxValue(value));
+  } else {
+    control(name).SetText(std::string(value));
+  }
+  return true;
+}
 
-int MainWindow::Check(Control which) const { return operation_controls_[static_cast<int>(which)]->check(); }
+ConversionOptions MainWindow::conversion_options() const {
+  return ConversionOptionsFrom([this](std::string_view key) { return SettingValue(key); },
+                               control("Text24").text());
+}
 
-void MainWindow::SetCheck(Control which, int value) { control(which).SetCheck(value); }
+CropOptions MainWindow::crop_options() const {
+  return CropOptionsFrom([this](std::string_view key) { return SettingValue(key); });
+}
 
 void MainWindow::Store(std::string_view section, std::string_view key, const std::string& value) {
   if (!read_only_) WriteSetting(program_folder_, section, key, value);
@@ -263,12 +288,9 @@ void MainWindow::Load() {
 
   for (const SystemKey& key : SystemKeys()) {
     std::string value = ReadSetting(program_folder_, kSystemSection, key.key);
-    if (!key.is_check) {
-      control(key.control).SetText(value);
-      continue;
-    }
+    ApplySetting(key.key, value);
+    if (!key.is_check) continue;
     int check = CheckBoxValue(value);
-    control(key.control).SetCheck(check);
     std::string shown = std::to_string(check);
     // A hand-edited value ("2", "abc", "1.4") is stored back as what the box shows, so
     // the file says what the window does; a missing key stays missing.
@@ -318,23 +340,31 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
     enabled[i] = control(buttons[i]).enabled();
     control(buttons[i]).SetEnabled(false);
   }
-  OperationContext context{*this, *this, state_, program_prefix_};
-  last_status_ = operation(context);
+  last_status_ = operation();
   for (std::size_t i = 0; i < std::size(buttons); ++i) control(buttons[i]).SetEnabled(enabled[i]);
   operation_running_ = false;
 }
 
 void MainWindow::Command5_Click() {
-  RunOperation("Frame3", [this](OperationContext& context) {
-    ConversionResult result = Convert(context);
+  RunOperation("Frame3", [this] {
+    ConversionPaths paths{control("Combo1").text(), control("Combo2").text(), control("Combo3").text()};
+    ConversionResult result = Convert(paths, conversion_options(), program_prefix_, *this);
+    if (result.header_column_count) control("Text16").SetText(*result.header_column_count);
     last_counts_ = result.counts;
     return result.status;
   });
 }
 
-void MainWindow::Command1_Click() { RunOperation("windows", CropMap); }
+void MainWindow::Command1_Click() {
+  RunOperation("windows", [this] {
+    return CropMap(CropPaths{control("Text1").text(), control("Text6").text()}, crop_options(), program_prefix_,
+                   *this);
+  });
+}
 
-void MainWindow::Command2_Click() { RunOperation("Frame7", WriteTestMap); }
+void MainWindow::Command2_Click() {
+  RunOperation("Frame7", [this] { return WriteTestMap(control("Combo4").text(), program_prefix_, *this); });
+}
 
 void MainWindow::Command3_Click() { host_.Quit(); }
 

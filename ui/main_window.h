@@ -10,9 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/convert.h"
-#include "core/host.h"
-#include "core/window_state.h"
+#include "base/host.h"
+#include "mapinfo/mid_reader.h"
+#include "operations/convert.h"
+#include "operations/convert.h"
 #include "ui/object_window.h"
 #include "ui/ui_control.h"
 
@@ -38,7 +39,7 @@ inline constexpr int kList2RightMargin = 180;
 
 inline constexpr std::string_view kSystemSection = "System";
 
-class MainWindow : public ControlValues, private Host {
+class MainWindow : private Host {
  public:
   // `program_folder` holds mirvex.ini, config.ini and object.txt (cp1251, no trailing
   // separator). A read-only window loads the settings like the real one but never
@@ -48,16 +49,16 @@ class MainWindow : public ControlValues, private Host {
   // The control of that name ("Text9", "Command7_0"); aborts on an unknown name.
   UiControl& control(std::string_view name);
   const UiControl& control(std::string_view name) const;
-  // The controls by their place in the operations' interface.
-  UiControl& control(Control control);
+  // The value of a System key as the window holds it: the text of its text box, or
+  // "1"/"0" for its check box.
+  std::string SettingValue(std::string_view key) const;
+  // Puts a stored value of a System key into its control: a text box takes the text
+  // unchanged, a check box its CheckBoxValue. False for a key that is no option.
+  bool ApplySetting(std::string_view key, std::string_view value);
+  // The options the operations start from, read from the controls.
+  ConversionOptions conversion_options() const;
+  CropOptions crop_options() const;
 
-  // ControlValues: what the operations read.
-  std::string Text(Control control) const override;
-  void SetText(Control control, const std::string& text) override;
-  int Check(Control control) const override;
-  void SetCheck(Control control, int value) override;
-
-  WindowState& state() { return state_; }
   const std::string& program_prefix() const { return program_prefix_; }
   bool operation_running() const { return operation_running_; }
 
@@ -136,6 +137,8 @@ class MainWindow : public ControlValues, private Host {
   // The two presses of an operation button: show its panel, or run the operation.
   template <typename Operation>
   void RunOperation(const char* panel, Operation operation);
+  // The column count of the MIF header into its box (a missing MIF is reported).
+  void ReadColumnCountFromHeader();
 
   WindowHost& host_;
   std::string program_folder_;
@@ -147,7 +150,6 @@ class MainWindow : public ControlValues, private Host {
   bool dragging_ = false;
   int drag_x_ = 0;
   std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
-  std::array<UiControl*, kControlCount> operation_controls_{};
   std::map<std::string, std::string, std::less<>> system_keys_;  // control name -> key
   // The MID browser and the dictionary editing.
   bool ColumnsUsable();
@@ -162,7 +164,7 @@ class MainWindow : public ControlValues, private Host {
   std::string selected_line_;     // SelectedLine
   int catalogue_kind_ = 0;        // CatalogueKind
   std::unique_ptr<ObjectWindow> form2_;
-  WindowState state_;
+  MidRecord mid_record_;  // the MID record the column view and the editing mode read
   OperationStatus last_status_ = OperationStatus::kFailed;
   SectionCounts last_counts_;
 };

@@ -6,15 +6,15 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/cp1251.h"
-#include "core/field_reader.h"
-#include "core/files.h"
-#include "core/mid_reader.h"
-#include "core/mif_header.h"
-#include "core/mif_lines.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/field_reader.h"
+#include "base/files.h"
+#include "base/text.h"
 #include "dictionary/display_line.h"
 #include "dictionary/object_dictionary.h"
+#include "mapinfo/mid_reader.h"
+#include "mapinfo/mif_header.h"
+#include "mapinfo/mif_lines.h"
 #include "ui/main_window.h"
 
 namespace mirvex::ui {
@@ -70,6 +70,15 @@ int WholeNumber(const std::string& text) { return static_cast<int>(RoundHalfEven
 
 std::string MainWindow::DictionaryFile() const { return DictionaryPath(program_prefix_); }
 
+void MainWindow::ReadColumnCountFromHeader() {
+  const std::string mif_path = control("Combo1").text();
+  if (!FileExists(mif_path)) {
+    ShowMissingFile(*this, mif_path);
+    return;
+  }
+  if (auto text = FindColumnCountText(mif_path)) control("Text16").SetText(*text);
+}
+
 // MidFields holds 50 columns: a count or a type column outside 0..50 is refused.
 bool MainWindow::ColumnsUsable() {
   double count = RoundHalfEven(Value(control("Text16").text()));
@@ -117,9 +126,10 @@ bool MainWindow::ShowFields(int first_row, int last_row) {
     ShowMissingFile(*this, mid_path);
     return false;
   }
-  if (control("Check3").check() == 1) ReedTextCount(*this, *this);
+  if (control("Check3").check() == 1) ReadColumnCountFromHeader();
   if (!ColumnsUsable()) return false;
   int columns = WholeNumber(control("Text16").text());
+  std::int64_t column_count = ColumnCount(control("Text16").text());
   MifHeaderInfo header = ReadMifHeader(control("Combo1").text());
 
   // The widths of the columns over the rows of the page, in twips.
@@ -128,18 +138,18 @@ bool MainWindow::ShowFields(int first_row, int last_row) {
   auto read_page = [&](auto&& use_row) {
     MidReader mid;
     if (!mid.Open(mid_path)) return;
-    ClearMidFields(state_);
+    ClearRecord(mid_record_);
     mid.SetDelimiter(header.delimiter);
     mid.SetUtf8(header.utf8);
     for (int row = 1; !mid.AtEnd() && row <= last_row; ++row) {
-      mid.ReedTextInput(*this, state_.MidFields);
+      mid.ReadRecord(column_count, mid_record_);
       if (row >= first_row) use_row();
     }
   };
   WindowHost& host = host_;
   read_page([&] {
     for (int j = 1; j <= columns; ++j) {
-      width[j] = std::max(width[j], host.TextWidth(std::string(TrimBlanks(state_.MidFields[j]))));
+      width[j] = std::max(width[j], host.TextWidth(std::string(TrimBlanks(mid_record_[j]))));
     }
   });
 
@@ -154,7 +164,7 @@ bool MainWindow::ShowFields(int first_row, int last_row) {
   page += kLineBreak;
   read_page([&] {
     for (int j = 1; j <= columns; ++j) {
-      const std::string& value = state_.MidFields[j];
+      const std::string& value = mid_record_[j];
       double gap = (width[j] - host.TextWidth(std::string(TrimBlanks(value)))) / 45.0;
       page += value;
       page.append(static_cast<std::size_t>(std::max(0.0, RoundHalfEven(gap))), ' ');
@@ -177,7 +187,7 @@ void MainWindow::Command41_Click() {
   for (const char* name : {"Check1", "Check2", "Check4", "Text17"}) control(name).SetVisible(true);
   for (const char* name : {"Check1", "Check2", "Check4"}) control(name).SetEnabled(true);
   control("List1").ClearItems();
-  if (control("Check3").check() == 1) ReedTextCount(*this, *this);
+  if (control("Check3").check() == 1) ReadColumnCountFromHeader();
   const std::string mid_path = control("Combo2").text();
   if (!FileExists(mid_path)) {
     ShowMissingFile(*this, mid_path);
@@ -186,18 +196,19 @@ void MainWindow::Command41_Click() {
   if (!ColumnsUsable()) return;
 
   // The distinct non-empty values of the type column, in the order they come.
+  std::int64_t column_count = ColumnCount(control("Text16").text());
   MifHeaderInfo header = ReadMifHeader(control("Combo1").text());
   MidReader mid;
   std::vector<std::string> lines;
   std::unordered_map<std::string, std::size_t> first_line;  // text -> first line holding it
   if (mid.Open(mid_path)) {
-    ClearMidFields(state_);
+    ClearRecord(mid_record_);
     mid.SetDelimiter(header.delimiter);
     mid.SetUtf8(header.utf8);
     int type_column = WholeNumber(control("Text9").text());
     while (!mid.AtEnd()) {
-      mid.ReedTextInput(*this, state_.MidFields);
-      const std::string& value = state_.MidFields[type_column];
+      mid.ReadRecord(column_count, mid_record_);
+      const std::string& value = mid_record_[type_column];
       if (!value.empty() && first_line.emplace(value, lines.size()).second) lines.push_back(value);
     }
   }

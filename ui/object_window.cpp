@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 #include "dictionary/object_record.h"
 
 namespace mirvex::ui {

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
 #include "settings/ini_file.h"
 #include "tests/qt/fake_host.h"
 #include "ui/qt/main_window_qt.h"

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/cp1251.h"
-#include "core/platform.h"
+#include "base/cp1251.h"
+#include "base/platform.h"
 #include "ui/qt/main_window_qt.h"
 #include "ui/qt/qt_host.h"
 

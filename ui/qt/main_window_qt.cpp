@@ -22,13 +22,13 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "core/cp1251.h"
-#include "core/files.h"
-#include "core/platform.h"
-#include "core/program_folder.h"
-#include "core/text.h"
-#include "ui/qt/qt_binding.h"
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/program_folder.h"
+#include "base/text.h"
 #include "ui/qt/object_window_qt.h"
+#include "ui/qt/qt_binding.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
 

@@ -13,8 +13,8 @@
 #include <QSlider>
 #include <climits>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 
 namespace mirvex::ui::qt {
 

@@ -8,7 +8,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "core/platform.h"
+#include "base/platform.h"
 #include "ui/qt/qt_binding.h"
 
 namespace mirvex::ui::qt {

@@ -1,0 +1,321 @@
+#include "base/text.h"
+
+#include <cstdint>
+
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <system_error>
+
+namespace mirvex {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The characters of a number collected for std::from_chars: on the stack for every
+// ordinary number, spilled to the heap only for an extraordinarily long one.
+class NumberBuffer {
+ public:
+  void Push(char c) {
+    if (size_ < kStackSize) {
+      stack_[size_] = c;
+    } else {
+      if (size_ == kStackSize) spill_.assign(stack_, kStackSize);
+      spill_.push_back(c);
+    }
+    ++size_;
+  }
+  std::size_t size() const { return size_; }
+  const char* data() const { return size_ <= kStackSize ? stack_ : spill_.data(); }
+
+ private:
+  static constexpr std::size_t kStackSize = 96;
+  char stack_[kStackSize];
+  std::string spill_;
+  std::size_t size_ = 0;
+};
+
+struct CaseTables {
+  unsigned char upper[256];
+  unsigned char lower[256];
+  bool is_lower[256];
+};
+
+constexpr CaseTables MakeCaseTables() {
+  CaseTables t{};
+  for (int i = 0; i < 256; ++i) {
+    t.upper[i] = static_cast<unsigned char>(i);
+    t.lower[i] = static_cast<unsigned char>(i);
+    t.is_lower[i] = false;
+  }
+  auto pair = [&t](int upper, int lower) {
+    t.upper[lower] = static_cast<unsigned char>(upper);
+    t.lower[upper] = static_cast<unsigned char>(lower);
+    t.is_lower[lower] = true;
+  };
+  for (int c = 'a'; c <= 'z'; ++c) pair(c - 0x20, c);
+  for (int c = 0xE0; c <= 0xFF; ++c) pair(c - 0x20, c);  // а..я
+  constexpr int kOtherCyrillic[][2] = {
+      {0x80, 0x90},  // Ђ ђ
+      {0x81, 0x83},  // Ѓ ѓ
+      {0x8A, 0x9A},  // Љ љ
+      {0x8C, 0x9C},  // Њ њ
+      {0x8D, 0x9D},  // Ќ ќ
+      {0x8E, 0x9E},  // Ћ ћ
+      {0x8F, 0x9F},  // Џ џ
+      {0xA1, 0xA2},  // Ў ў
+      {0xA3, 0xBC},  // Ј ј
+      {0xA5, 0xB4},  // Ґ ґ
+      {0xA8, 0xB8},  // Ё ё
+      {0xAA, 0xBA},  // Є є
+      {0xAF, 0xBF},  // Ї ї
+      {0xB2, 0xB3},  // І і
+      {0xBD, 0xBE},  // Ѕ ѕ
+  };
+  for (const auto& p : kOtherCyrillic) pair(p[0], p[1]);
+  // The micro sign is a lower-case letter whose capital (Greek Mu) cp1251 lacks.
+  t.is_lower[0xB5] = true;
+  return t;
+}
+
+constexpr CaseTables kCase = MakeCaseTables();
+
+}  // namespace
+
+namespace {
+
+// Plain decimals ("57.250000", "-3", ".5", "65.2)") are by far the most common numbers
+// in a map. When the digits fit in 53 bits and the decimals number at most 22,
+// digits / 10^k is one correctly rounded division of two exact doubles: the same double
+// the general parse gives. The number may be followed by any character that cannot
+// continue it; blanks (which the parse skips), exponents and a second point take the
+// general path.
+bool FastDecimal(std::string_view text, double& result) {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::uint64_t digits = 0;
+  int decimals = 0;
+  bool any_digit = false;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= '0' && c <= '9') {
+      if (digits >= (std::uint64_t{1} << 49)) return false;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      any_digit = true;
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if (c == '.' || c == 'e' || c == 'E' || c == ' ' || c == '\t' || c == '\n') {
+      return false;
+    } else {
+      break;
+    }
+  }
+  if (!any_digit || decimals > 22) return false;
+  result = static_cast<double>(digits) / kPowersOfTen[decimals];
+  if (negative) result = -result;
+  return true;
+}
+
+}  // namespace
+
+double Value(std::string_view text) {
+  double fast = 0;
+  if (FastDecimal(text, fast)) return fast;
+  enum class State { kStart, kAfterSign, kLeadingPoint, kInteger, kFraction, kExponentMark,
+                     kExponentSign, kExponent };
+  NumberBuffer number;
+  // Length of the longest prefix collected so far that is a complete number; an
+  // exponent mark without digits ("1e") is left out again this way.
+  std::size_t complete = 0;
+  State state = State::kStart;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\n') continue;
+    bool more = true;
+    switch (state) {
+      case State::kStart:
+        if (c == '+' || c == '-') {
+          if (c == '-') number.Push(c);  // from_chars takes no "+"
+          state = State::kAfterSign;
+          break;
+        }
+        [[fallthrough]];
+      case State::kAfterSign:
+        if (IsDigit(c)) {
+          number.Push(c);
+          state = State::kInteger;
+          complete = number.size();
+        } else if (c == '.') {
+          number.Push(c);
+          state = State::kLeadingPoint;
+        } else {
+          more = false;
+        }
+        break;
+      case State::kLeadingPoint:
+        if (IsDigit(c)) {
+          number.Push(c);
+          state = State::kFraction;
+          complete = number.size();
+        } else {
+          more = false;
+        }
+        break;
+      case State::kInteger:
+      case State::kFraction:
+        if (IsDigit(c)) {
+          number.Push(c);
+          complete = number.size();
+        } else if (c == '.' && state == State::kInteger) {
+          number.Push(c);
+          state = State::kFraction;
+        } else if (c == 'e' || c == 'E') {
+          number.Push('e');
+          state = State::kExponentMark;
+        } else {
+          more = false;
+        }
+        break;
+      case State::kExponentMark:
+        if (c == '+' || c == '-') {
+          number.Push(c);
+          state = State::kExponentSign;
+          break;
+        }
+        [[fallthrough]];
+      case State::kExponentSign:
+      case State::kExponent:
+        if (IsDigit(c)) {
+          number.Push(c);
+          state = State::kExponent;
+          complete = number.size();
+        } else {
+          more = false;
+        }
+        break;
+    }
+    if (!more) break;
+  }
+  if (complete == 0) return 0;
+  double value = 0;
+  const char* first = number.data();
+  auto [end, error] = std::from_chars(first, first + complete, value, std::chars_format::general);
+  if (error != std::errc() || end != first + complete) return 0;
+  return value;
+}
+
+void AppendNumberText(std::string& out, double value) {
+  // A computed value that is not a number has no text a map can hold.
+  if (!std::isfinite(value)) {
+    out += '0';
+    return;
+  }
+  // d.dddddddddddddde±x: 15 significant digits, correctly rounded.
+  char text[32];
+  auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 14);
+  const char* p = text;
+  bool negative = *p == '-';
+  if (negative) ++p;
+  char digits[15];
+  int count = 0;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') digits[count++] = *p;
+  }
+  ++p;  // 'e'
+  if (*p == '+') ++p;
+  int exponent = 0;
+  std::from_chars(p, result.ptr, exponent);
+  while (count > 0 && digits[count - 1] == '0') --count;
+  if (count == 0) {  // zero, negative zero included
+    out += '0';
+    return;
+  }
+  if (negative) out += '-';
+  // The number of digits before the point.
+  int whole = exponent + 1;
+  if (whole <= 0) {
+    out += "0.";
+    out.append(static_cast<std::size_t>(-whole), '0');
+    out.append(digits, static_cast<std::size_t>(count));
+  } else if (whole >= count) {
+    out.append(digits, static_cast<std::size_t>(count));
+    out.append(static_cast<std::size_t>(whole - count), '0');
+  } else {
+    out.append(digits, static_cast<std::size_t>(whole));
+    out += '.';
+    out.append(digits + whole, static_cast<std::size_t>(count - whole));
+  }
+}
+
+std::string NumberText(double value) {
+  std::string text;
+  AppendNumberText(text, value);
+  return text;
+}
+
+double RoundHalfEven(double value) {
+  double nearest = std::round(value);  // halves away from zero
+  // nearest - value is exact, so a half is recognised without error.
+  if (std::fabs(nearest - value) == 0.5) return 2.0 * std::round(value / 2.0);
+  return nearest;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  while (begin != end && *begin == ' ') ++begin;
+  while (end != begin && end[-1] == ' ') --end;
+  return std::string_view(begin, static_cast<std::size_t>(end - begin));
+}
+
+std::string Reply(std::string_view text, char from, std::string_view to) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == from) out += to;
+    else out += c;
+  }
+  return out;
+}
+
+unsigned char UpperCp1251(unsigned char c) { return kCase.upper[c]; }
+unsigned char LowerCp1251(unsigned char c) { return kCase.lower[c]; }
+bool IsLowerCp1251(unsigned char c) { return kCase.is_lower[c]; }
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperCp1251(static_cast<unsigned char>(a[i])) != UpperCp1251(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 0x20);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 0x20);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string CheckText(std::string_view text) {
+  if (text.empty()) return {};
+  if (IsLowerCp1251(static_cast<unsigned char>(text[0]))) return {};
+  for (char c : text) {
+    if (IsDigit(c)) return {};
+  }
+  return std::string(text);
+}
+
+}  // namespace mirvex

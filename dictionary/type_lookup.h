@@ -1,0 +1,62 @@
+// The dictionary questions a conversion asks about each object: which section it goes
+// to, and which type a point gets.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "base/host.h"
+#include "dictionary/object_dictionary.h"
+
+namespace mirvex {
+
+class TypeLookup {
+ public:
+  TypeLookup(Host& host, std::string dictionary_path);
+
+  // Reads the dictionary for the run, once: changes made to the file while the run goes
+  // on count from the next run. False when it cannot be read; a missing file is
+  // reported once for the whole run.
+  bool DictionaryPresent();
+
+  // SearchObject: the trimmed type of the first record named like the description;
+  // empty when there is none, the description is empty or the file is missing.
+  std::string_view SearchObject(std::string_view description);
+
+  // SearchRegionObject: the object kind its record names (3 for "0x10", 2 for
+  // "0x20", 1 for "0x80", 5 for "Нет"), else `kind`; 0 when the file is missing.
+  // `scanned` tells whether it read the dictionary (and so replaced the lookup record).
+  int SearchRegionObject(std::string_view description, int kind, bool* scanned = nullptr);
+
+  // True when the first record named like the description says "Нет" in its region:
+  // the description was deleted and its objects stay out of the map. The lookup
+  // record is left as it was.
+  bool IsLeftOut(std::string_view description);
+
+  // The record the lookups left behind: the first record that matched, or, when none
+  // did, the last record a scan of the file reads (all zero after whole records). An
+  // empty description, or an empty file, leaves it as it was.
+  const ObjectRecord& lookup_record() const { return *lookup_record_; }
+  void SetLookupRecord(const ObjectRecord& record) {
+    start_record_ = record;
+    lookup_record_ = &start_record_;
+  }
+
+ private:
+  const DictionaryImage* Image();
+  // The first record named like the description; the same description asked twice in
+  // a row (the section, then the point's type) is looked up once.
+  const ObjectRecord* Match(const DictionaryImage& image, std::string_view description);
+
+  Host& host_;
+  std::string path_;
+  bool loaded_ = false;
+  const DictionaryImage* image_ = nullptr;
+  ObjectRecord start_record_;
+  const ObjectRecord* lookup_record_ = &start_record_;
+  std::string last_description_;
+  const ObjectRecord* last_match_ = nullptr;
+  bool last_valid_ = false;
+};
+
+}  // namespace mirvex

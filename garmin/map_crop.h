@@ -1,0 +1,64 @@
+// Cropping a Garmin text map to a latitude/longitude rectangle, line by line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "base/files.h"
+#include "base/text.h"
+
+namespace mirvex {
+
+struct CropBounds {
+  double north = 0, south = 0, west = 0, east = 0;
+};
+
+// A bound typed as degrees, a point and minutes: 60.30 is 60.5 degrees, 60.5 is 60
+// degrees 50 minutes. The minutes are added to the degrees also when these are
+// negative (-5.30 gives -4.5).
+double DegreesMinutes(std::string_view text);
+
+// CompareFun: true when the latitude lies strictly between south and north and the
+// longitude strictly between west and east; a point on an edge is outside.
+bool CompareFun(const CropBounds& bounds, double latitude, double longitude);
+
+// The map is read line by line. Only coordinate lines ("Data", "Origin") are taken
+// apart at their commas; header lines and the other keys are carried whole, so a
+// comma in a label or a header line changes nothing.
+class Cropper {
+ public:
+  Cropper(const CropBounds& bounds, ResultFile& result) : bounds_(bounds), result_(result) {}
+
+  void Line(std::string_view line);
+  // The end of the map: the header when no object followed it, or the last object.
+  void End();
+
+ private:
+  void StartObject(int kind);
+  void CoordinateLine(std::string_view key, std::string_view pairs);
+  void Piece(std::string_view piece);
+  void ClosePart();
+  void SaveObject();  // writes the object when it is kept
+
+  const CropBounds& bounds_;
+  ResultFile& result_;
+  bool in_header_ = true;
+  std::string header_ = std::string(kLineBreak);
+
+  int kind_ = 0;  // 1, 2, 4 or 8 from [RGN10], [RGN20], [RGN40], [RGN80]
+  std::string type_;
+  std::string label_;
+  int level_ = 0;
+  bool dir_indicator_ = false;
+  std::string data_;             // "\r\nData0=" lines with their kept pairs
+  std::size_t part_pairs_ = 0;   // where the pairs of the current line begin in data_
+  std::size_t kept_pairs_ = 0;   // pairs kept in data_ (a key may hold brackets too)
+  bool in_part_ = false;
+  bool keep_ = false;            // the result of the object's last pair
+  bool expecting_second_ = false;
+  std::string first_;
+  std::string object_;
+};
+
+}  // namespace mirvex

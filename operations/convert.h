@@ -1,0 +1,36 @@
+// The conversion of a MIF/MID map into a Garmin text map.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/host.h"
+#include "garmin/text_map_writer.h"
+#include "operations/options.h"
+
+namespace mirvex {
+
+struct ConversionPaths {
+  std::string mif;
+  std::string mid;
+  std::string result;  // the Garmin text map to write
+};
+
+struct ConversionResult {
+  OperationStatus status = OperationStatus::kFailed;
+  SectionCounts counts;
+  // The column count text the MIF header gave, when the options asked for it (the
+  // window shows it and stores it as the count).
+  std::optional<std::string> header_column_count;
+};
+
+// Converts the MIF with its MID into the result map with the options. Every problem
+// is reported through the host; the completion message ends a successful run. The
+// result is replaced only when the whole map was written. `program_prefix` is the
+// program folder followed by the separator: object.txt is found there, and its files
+// are never taken as a result.
+ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& options,
+                         std::string_view program_prefix, Host& host);
+
+}  // namespace mirvex

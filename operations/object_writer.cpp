@@ -1,0 +1,128 @@
+#include "operations/object_writer.h"
+
+#include <string_view>
+
+#include "base/text.h"
+#include "garmin/translit.h"
+
+namespace mirvex {
+
+namespace {
+bool Found(std::string_view type) { return !type.empty() && type[0] != '\0'; }
+}  // namespace
+
+ObjectWriter::ObjectWriter(const ConversionOptions& options, ObjectInProgress& object, TypeLookup& lookup,
+                           const ObjectRecord& default_record, ResultFile& result)
+    : options_(options),
+      object_(object),
+      lookup_(lookup),
+      default_type_(FieldText(default_record.ObjectType)),
+      result_(result) {
+  lookup_.SetLookupRecord(default_record);
+}
+
+const std::string& ObjectWriter::Field(int column) const {
+  static const std::string kEmpty;
+  if (column < 0 || column >= kMidFieldSlots) return kEmpty;
+  return object_.record[column];
+}
+
+void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
+  if (kind == kKindNothing) {
+    object_.text_object = false;
+    return;
+  }
+  // A text object whose string was rejected is not written.
+  if (object_.text_object && object_.text_label.empty()) return;
+  // Never write a section without coordinates: map compilers fail on an empty list.
+  if (coords.empty()) return;
+
+  coords.pop_back();
+  coords.insert(0, "\r\nData0=");
+
+  const std::string& description = Field(options_.type_column);
+  std::string label = Field(options_.label_column);
+  // The level is the Level of the record the section lookup leaves behind; without a
+  // lookup (or when the lookup reads nothing) it is 0.
+  int level = 0;
+  if (!options_.section_from_mif) {
+    bool scanned = false;
+    kind = static_cast<std::int16_t>(lookup_.SearchRegionObject(description, kind, &scanned));
+    if (scanned) level = lookup_.lookup_record().Level;
+  } else if (lookup_.IsLeftOut(description)) {
+    // A deleted description stays out of the map whoever decides the section.
+    kind = kKindLeftOut;
+  }
+  if (options_.no_labels) label.clear();
+  if (options_.raise_large_objects && object_.size > options_.size_threshold) {
+    ++level;
+    object_.size = 0;
+  }
+  if (kind == kKindLeftOut) return;
+  if (kind != kKindRegion && kind != kKindPolyline && kind != kKindPoint) {
+    // The dictionary vanished (kind 0): nothing can be decided for this object.
+    if (kind == kKindNothing) dictionary_lost_ = true;
+    object_.size = 0;
+    object_.text_object = false;
+    return;
+  }
+
+  // With the section taken from the MIF no lookup decides a region's or a polyline's
+  // record: they get the default type, never what a point's lookup read last.
+  std::string_view record_type =
+      options_.section_from_mif ? std::string_view(default_type_) : FieldText(lookup_.lookup_record().ObjectType);
+  std::string type;
+  bool found = false;
+  bool text_object = false;
+  if (kind == kKindRegion) {
+    type = CleanType(record_type);
+    found = Found(type);
+    if (options_.transliterate_labels && !label.empty()) label = Trans(label);
+  } else if (kind == kKindPolyline) {
+    type = CleanType(TrimBlanks(record_type));
+    found = Found(type);
+    if (options_.transliterate_labels) label = Trans(label);
+  } else {
+    type = CleanType(lookup_.SearchObject(description));
+    if (object_.text_object) {
+      // A MIF text object: its string is the label whatever the options say, and the
+      // type line of a text is followed by an empty line.
+      label = object_.text_label;
+      type = "0x1500\r\n";
+      text_object = true;
+      object_.text_object = false;
+    }
+    if (options_.transliterate_labels) label = Trans(label);
+    found = Found(type);
+  }
+  // A map compiler reads a type only as a number ("Нет" of a deleted record, or any
+  // other word, stops it): the default type stands in and the object is counted.
+  if (found && !text_object && !IsTypeNumber(type)) {
+    found = false;
+    ++counts_.retyped;
+  }
+  if (!found) {
+    type = CleanType(default_type_);
+    // A default type that is no number either leaves the type empty (counted below).
+    if (!IsTypeNumber(type)) type.clear();
+  }
+  if (type.empty()) ++counts_.untyped;
+  label = CleanLabel(label);
+
+  section_.clear();
+  AppendSection(section_, SectionText{static_cast<ObjectKindCode>(kind), level, label, type,
+                                      kind == kKindPoint && found, coords});
+  result_.WriteLine(section_);
+
+  if (kind == kKindRegion) {
+    ++counts_.regions;
+  } else if (kind == kKindPolyline) {
+    ++counts_.polylines;
+  } else {
+    ++counts_.points;
+  }
+  object_.size = 0;
+  object_.text_object = false;
+}
+
+}  // namespace mirvex

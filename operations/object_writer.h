@@ -1,0 +1,56 @@
+// The object writer: decides the section, type, label and level of one finished MIF
+// object from its MID record and the dictionary, and writes the section.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/files.h"
+#include "dictionary/type_lookup.h"
+#include "garmin/text_map_writer.h"
+#include "mapinfo/mid_reader.h"
+#include "operations/options.h"
+
+namespace mirvex {
+
+// What the MIF reader knows of the object in progress beyond its coordinates.
+struct ObjectInProgress {
+  MidRecord record;          // the object's MID record
+  bool text_object = false;  // a MIF text object
+  std::string text_label;    // its accepted string (empty: rejected)
+  double size = 0;           // the size measure: 1, plus each vertex's distance from the first
+};
+
+class ObjectWriter {
+ public:
+  // `default_record` is the dictionary's default-type record (cleared when it has none).
+  ObjectWriter(const ConversionOptions& options, ObjectInProgress& object, TypeLookup& lookup,
+               const ObjectRecord& default_record, ResultFile& result);
+
+  // Writes the object of kind `kind` whose coordinate text is `coords` ("(y,x)," per
+  // vertex, CR LF "Data0=" between parts). `kind` may be changed by the dictionary (5:
+  // left out); `coords` is rewritten.
+  void Write(std::int16_t& kind, std::string& coords);
+
+  const SectionCounts& counts() const { return counts_; }
+  // Set when the dictionary vanished while it decides the sections: the conversion
+  // cannot go on.
+  bool dictionary_lost() const { return dictionary_lost_; }
+
+ private:
+  const std::string& Field(int column) const;
+
+  const ConversionOptions& options_;
+  ObjectInProgress& object_;
+  TypeLookup& lookup_;
+  // The record the last section lookup left behind: the type of regions and polylines
+  // and every object's level when the dictionary decides the sections.
+  ObjectRecord lookup_record_;
+  std::string default_type_;  // the default-type record's type, all six characters
+  ResultFile& result_;
+  SectionCounts counts_;
+  bool dictionary_lost_ = false;
+  std::string section_;
+};
+
+}  // namespace mirvex
