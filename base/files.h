@@ -43,7 +43,7 @@ class ResultFile {
   // created.
   bool Open(std::string_view target);
   void Write(std::string_view bytes);
-  // SaveFileInput: the text followed by CR LF.
+  // The text followed by CR LF.
   void WriteLine(std::string_view text);
   bool Failed() const { return failed_; }
   // Flushes, closes and renames; false (and the target untouched) on any failure.

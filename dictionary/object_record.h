@@ -50,7 +50,7 @@ void EncodeRecord(const ObjectRecord& record, char* out);
 std::string RecordBytes(std::string_view name, std::string_view region, std::string_view type,
                         std::uint8_t level);
 
-// KindCodes: the region codes by index: 0 "0x10", 1 "0x20", 2 "0x40", 3 "0x80",
+// The region codes by index: 0 "0x10", 1 "0x20", 2 "0x40", 3 "0x80",
 // 4 empty, 5 "Нет" (cp1251).
 const std::string& KindCode(int index);
 

@@ -26,7 +26,7 @@ const ObjectRecord* TypeLookup::Match(const DictionaryImage& image, std::string_
   return last_match_;
 }
 
-std::string_view TypeLookup::SearchObject(std::string_view description) {
+std::string_view TypeLookup::PointType(std::string_view description) {
   if (description.empty()) return {};
   const DictionaryImage* image = Image();
   if (!image || image->NoRecordRead()) return {};
@@ -38,7 +38,7 @@ std::string_view TypeLookup::SearchObject(std::string_view description) {
   return {};
 }
 
-int TypeLookup::SearchRegionObject(std::string_view description, int kind, bool* scanned) {
+int TypeLookup::SectionKind(std::string_view description, int kind, bool* scanned) {
   if (scanned) *scanned = false;
   if (description.empty()) return kind;
   const DictionaryImage* image = Image();

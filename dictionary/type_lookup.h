@@ -19,14 +19,14 @@ class TypeLookup {
   // reported once for the whole run.
   bool DictionaryPresent();
 
-  // SearchObject: the trimmed type of the first record named like the description;
+  // The trimmed type of the first record named like the description;
   // empty when there is none, the description is empty or the file is missing.
-  std::string_view SearchObject(std::string_view description);
+  std::string_view PointType(std::string_view description);
 
-  // SearchRegionObject: the object kind its record names (3 for "0x10", 2 for
+  // The object kind its record names (3 for "0x10", 2 for
   // "0x20", 1 for "0x80", 5 for "Нет"), else `kind`; 0 when the file is missing.
   // `scanned` tells whether it read the dictionary (and so replaced the lookup record).
-  int SearchRegionObject(std::string_view description, int kind, bool* scanned = nullptr);
+  int SectionKind(std::string_view description, int kind, bool* scanned = nullptr);
 
   // True when the first record named like the description says "Нет" in its region:
   // the description was deleted and its objects stay out of the map. The lookup

@@ -108,7 +108,7 @@ inline void CheckCut(std::string_view input, const BoundTexts& texts, std::strin
       if (!IsPairList(pairs)) continue;
       for (const auto& [latitude, longitude] : Pairs(pairs)) {
         ++pair_count;
-        Require(CompareFun(bounds, Value(latitude), Value(longitude)), "every pair kept lies inside the rectangle");
+        Require(InsideRectangle(bounds, Value(latitude), Value(longitude)), "every pair kept lies inside the rectangle");
       }
     }
     Require(coordinate_lines >= 1, "a section keeps some coordinates");

@@ -96,7 +96,7 @@ void Cropper::Piece(std::string_view piece) {
     return;
   }
   expecting_second_ = false;
-  keep_ = CompareFun(bounds_, Value(first_), Value(piece));
+  keep_ = InsideRectangle(bounds_, Value(first_), Value(piece));
   if (keep_) {
     ++kept_pairs_;
     data_ += '(';
@@ -168,7 +168,7 @@ double DegreesMinutes(std::string_view text) {
   return Value(text.substr(0, point)) + Value(text.substr(point, 50)) * 100 / 60;
 }
 
-bool CompareFun(const CropBounds& bounds, double latitude, double longitude) {
+bool InsideRectangle(const CropBounds& bounds, double latitude, double longitude) {
   return latitude > bounds.south && latitude < bounds.north && longitude > bounds.west &&
          longitude < bounds.east;
 }

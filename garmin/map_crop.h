@@ -19,9 +19,9 @@ struct CropBounds {
 // negative (-5.30 gives -4.5).
 double DegreesMinutes(std::string_view text);
 
-// CompareFun: true when the latitude lies strictly between south and north and the
+// True when the latitude lies strictly between south and north and the
 // longitude strictly between west and east; a point on an edge is outside.
-bool CompareFun(const CropBounds& bounds, double latitude, double longitude);
+bool InsideRectangle(const CropBounds& bounds, double latitude, double longitude);
 
 // The map is read line by line. Only coordinate lines ("Data", "Origin") are taken
 // apart at their commas; header lines and the other keys are carried whole, so a

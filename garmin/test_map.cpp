@@ -78,7 +78,7 @@ void TestMapBuilder::AddPair(double lat, double lon) {
 
 void TestMapBuilder::WriteObject(std::string_view section, std::string_view end, int code) {
   if (!data_.empty()) data_.pop_back();  // the "," after the last pair
-  std::string hex = BinToHex(code);
+  std::string hex = LowerHex(code);
   object_.clear();
   object_ += kLineBreak;
   object_ += section;
@@ -156,7 +156,7 @@ void TestMapBuilder::WritePoints() {
 
 }  // namespace
 
-std::string BinToHex(std::int32_t d) {
+std::string LowerHex(std::int32_t d) {
   static constexpr char kDigits[] = "0123456789abcdef";
   auto value = static_cast<std::uint32_t>(d);
   char reversed[8];

@@ -9,9 +9,9 @@
 
 namespace mirvex {
 
-// BinToHex: d in lower-case hexadecimal without leading zeros or prefix ("0" for 0,
+// d in lower-case hexadecimal without leading zeros or prefix ("0" for 0,
 // "c350" for 50000). A negative d is written as its 32-bit two's complement.
-std::string BinToHex(std::int32_t d);
+std::string LowerHex(std::int32_t d);
 
 // Writes the whole test map: its header, 128 polygons, 128 polylines and 50001 points.
 void WriteTestMapContent(ResultFile& file);

@@ -46,7 +46,7 @@ std::string_view CapitalisedPiece(unsigned char c) {
 
 }  // namespace
 
-std::string Trans(std::string_view text) {
+std::string Transliterate(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 2);
   for (std::size_t i = 0; i < text.size(); ++i) {

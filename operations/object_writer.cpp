@@ -47,7 +47,7 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
   int level = 0;
   if (!options_.section_from_mif) {
     bool scanned = false;
-    kind = static_cast<std::int16_t>(lookup_.SearchRegionObject(description, kind, &scanned));
+    kind = static_cast<std::int16_t>(lookup_.SectionKind(description, kind, &scanned));
     if (scanned) level = lookup_.lookup_record().Level;
   } else if (lookup_.IsLeftOut(description)) {
     // A deleted description stays out of the map whoever decides the section.
@@ -77,13 +77,13 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
   if (kind == kKindRegion) {
     type = CleanType(record_type);
     found = Found(type);
-    if (options_.transliterate_labels && !label.empty()) label = Trans(label);
+    if (options_.transliterate_labels && !label.empty()) label = Transliterate(label);
   } else if (kind == kKindPolyline) {
     type = CleanType(TrimBlanks(record_type));
     found = Found(type);
-    if (options_.transliterate_labels) label = Trans(label);
+    if (options_.transliterate_labels) label = Transliterate(label);
   } else {
-    type = CleanType(lookup_.SearchObject(description));
+    type = CleanType(lookup_.PointType(description));
     if (object_.text_object) {
       // A MIF text object: its string is the label whatever the options say, and the
       // type line of a text is followed by an empty line.
@@ -92,7 +92,7 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
       text_object = true;
       object_.text_object = false;
     }
-    if (options_.transliterate_labels) label = Trans(label);
+    if (options_.transliterate_labels) label = Transliterate(label);
     found = Found(type);
   }
   // A map compiler reads a type only as a number ("Нет" of a deleted record, or any

@@ -83,7 +83,7 @@ TEST_F(CropTest, ObjectsKeptOrDropped) {
   }
 }
 
-TEST(CompareFun, EdgesAreOutside) {
+TEST(InsideRectangle, EdgesAreOutside) {
   CropBounds bounds{57, 55, 65, 70};
   struct Case {
     double latitude, longitude;
@@ -91,7 +91,7 @@ TEST(CompareFun, EdgesAreOutside) {
   };
   for (const Case& c : {Case{56, 66, true}, Case{57, 66, false}, Case{55, 66, false}, Case{56, 65, false},
                         Case{56, 70, false}, Case{56.999999, 69.999999, true}}) {
-    EXPECT_EQ(CompareFun(bounds, c.latitude, c.longitude), c.inside) << c.latitude << " " << c.longitude;
+    EXPECT_EQ(InsideRectangle(bounds, c.latitude, c.longitude), c.inside) << c.latitude << " " << c.longitude;
   }
 }
 

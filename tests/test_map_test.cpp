@@ -18,14 +18,14 @@
 namespace mirvex::test {
 namespace {
 
-TEST(BinToHex, WritesLowerCaseDigitsWithoutLeadingZeros) {
+TEST(LowerHex, WritesLowerCaseDigitsWithoutLeadingZeros) {
   struct Case {
     std::int32_t value;
     const char* text;
   };
   for (const Case& c : {Case{0, "0"}, Case{15, "f"}, Case{16, "10"}, Case{127, "7f"},
                         Case{255, "ff"}, Case{50000, "c350"}, Case{-1, "ffffffff"}}) {
-    EXPECT_EQ(BinToHex(c.value), c.text) << c.value;
+    EXPECT_EQ(LowerHex(c.value), c.text) << c.value;
   }
 }
 
@@ -143,8 +143,8 @@ TEST_F(TestMapOutput, PolygonsThenPolylinesThenPointsEachLabelledWithItsCode) {
       const MapObject& object = run_->objects[index];
       ASSERT_EQ(object.section, phase.section) << index;
       ASSERT_EQ(object.end, phase.end) << index;
-      ASSERT_EQ(object.label, "Label=0x" + BinToHex(code)) << index;
-      ASSERT_EQ(object.type, "Type=0x" + BinToHex(code)) << index;
+      ASSERT_EQ(object.label, "Label=0x" + LowerHex(code)) << index;
+      ASSERT_EQ(object.type, "Type=0x" + LowerHex(code)) << index;
       ASSERT_EQ(object.data.rfind("Data0=(", 0), 0u) << index;
       ASSERT_EQ(object.data.back(), ')') << index;
     }

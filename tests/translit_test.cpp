@@ -24,14 +24,14 @@ TEST(Trans, TransliteratesLabels) {
       {"Шz", "Shz"},             {"ул. Мира 5", "ul. Mira 5"},
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(Trans(Ru(c.input)), c.expected) << c.input;
+  for (const auto& c : cases) EXPECT_EQ(Transliterate(Ru(c.input)), c.expected) << c.input;
 }
 
 TEST(Trans, WritesEveryLetterOfBothCases) {
-  EXPECT_EQ(Trans(Ru("абвгдеёжзийклмнопрстуфхцчшщъыьэюя")),
+  EXPECT_EQ(Transliterate(Ru("абвгдеёжзийклмнопрстуфхцчшщъыьэюя")),
             "abvgdeejziiklmnoprstufhcchshsh'y'eiuia");
   // Each capital of the five stands before a capital here, or last.
-  EXPECT_EQ(Trans(Ru("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ")),
+  EXPECT_EQ(Transliterate(Ru("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ")),
             "ABVGDEEJZIIKLMNOPRSTUFHCCHSHSH'Y'EYUIA");
 }
 
@@ -47,7 +47,7 @@ TEST(Trans, CapitalFormFollowsTheNextInputCharacter) {
       {"Ю Я", "YU IA"},
       {"Ш5", "SH5"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Trans(Ru(c.input)), Ru(c.expected)) << c.input;
+  for (const auto& c : cases) EXPECT_EQ(Transliterate(Ru(c.input)), Ru(c.expected)) << c.input;
 }
 
 TEST(Trans, PassesEveryOtherByteUnchanged) {
@@ -58,7 +58,7 @@ TEST(Trans, PassesEveryOtherByteUnchanged) {
     if (russian.find(static_cast<char>(c)) == std::string::npos) others += static_cast<char>(c);
   }
   ASSERT_EQ(others.size(), 190u);
-  EXPECT_EQ(Trans(others), others);
+  EXPECT_EQ(Transliterate(others), others);
 }
 
 }  // namespace

@@ -38,45 +38,45 @@ TEST_F(TypeLookupTest, RegionCodesGiveTheirKinds) {
   };
   for (const Case& c : {Case{"Дорога", 3, 2}, Case{"  Дорога ", 1, 2}, Case{"Площадь", 3, 3}, Case{"Мусор", 1, 5},
                         Case{"Неизвестно", 2, 2}, Case{"", 1, 1}}) {
-    EXPECT_EQ(lookup_.SearchRegionObject(Ru(c.description), c.kind_in), c.kind_out) << c.description;
+    EXPECT_EQ(lookup_.SectionKind(Ru(c.description), c.kind_in), c.kind_out) << c.description;
   }
 }
 
 TEST_F(TypeLookupTest, FirstRecordOfANameWinsAndStaysAsTheLookupRecord) {
-  EXPECT_EQ(lookup_.SearchObject(Ru("Дорога")), "0x01");
+  EXPECT_EQ(lookup_.PointType(Ru("Дорога")), "0x01");
   EXPECT_EQ(record().Level, 2);
   EXPECT_EQ(TrimBlanks(FieldText(record().RegionCode)), "0x20");
 }
 
 TEST_F(TypeLookupTest, NoMatchLeavesTheRecordReadPastTheEnd) {
-  EXPECT_EQ(lookup_.SearchObject(Ru("Неизвестно")), "");
+  EXPECT_EQ(lookup_.PointType(Ru("Неизвестно")), "");
   EXPECT_EQ(record(), ObjectRecord{});
   lookup_.SetLookupRecord(sentinel_);
-  EXPECT_EQ(lookup_.SearchRegionObject(Ru("Неизвестно"), 3), 3);
+  EXPECT_EQ(lookup_.SectionKind(Ru("Неизвестно"), 3), 3);
   EXPECT_EQ(record(), ObjectRecord{});
 }
 
 TEST_F(TypeLookupTest, PartialLastRecordIsTheLastRead) {
   std::string bytes = DictionaryBytes({{"Дорога", "0x20", "0x01", 0}, {"Хвост", "0x10", "0x2f", 0}});
   WriteFile(path_, bytes.substr(0, bytes.size() - 300));
-  EXPECT_EQ(lookup_.SearchObject(Ru("Неизвестно")), "");
+  EXPECT_EQ(lookup_.PointType(Ru("Неизвестно")), "");
   EXPECT_EQ(TrimBlanks(FieldText(record().ObjectName)), Ru("Хвост"));
 }
 
 TEST_F(TypeLookupTest, EmptyDescriptionOrEmptyFileLeavesTheLookupRecord) {
-  EXPECT_EQ(lookup_.SearchObject(""), "");
+  EXPECT_EQ(lookup_.PointType(""), "");
   EXPECT_EQ(record(), sentinel_);
   WriteFile(path_, "");
-  EXPECT_EQ(lookup_.SearchObject(Ru("Дорога")), "");
-  EXPECT_EQ(lookup_.SearchRegionObject(Ru("Дорога"), 2), 2);
+  EXPECT_EQ(lookup_.PointType(Ru("Дорога")), "");
+  EXPECT_EQ(lookup_.SectionKind(Ru("Дорога"), 2), 2);
   EXPECT_EQ(record(), sentinel_);
 }
 
 TEST_F(TypeLookupTest, MissingFileIsReportedOnceAndGivesKindZero) {
   std::filesystem::remove(path_);
-  EXPECT_EQ(lookup_.SearchRegionObject(Ru("Дорога"), 2), 0);
-  EXPECT_EQ(lookup_.SearchObject(Ru("Дорога")), "");
-  EXPECT_EQ(lookup_.SearchRegionObject(Ru("Дорога"), 2), 0);
+  EXPECT_EQ(lookup_.SectionKind(Ru("Дорога"), 2), 0);
+  EXPECT_EQ(lookup_.PointType(Ru("Дорога")), "");
+  EXPECT_EQ(lookup_.SectionKind(Ru("Дорога"), 2), 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(Cp1251ToUtf8(host_.messages[0].text), "Файл не найден\r\n" + path_);
   EXPECT_EQ(record(), sentinel_);
@@ -86,12 +86,12 @@ TEST_F(TypeLookupTest, MissingFileIsReportedOnceAndGivesKindZero) {
 // while it runs counts from the next run.
 TEST_F(TypeLookupTest, ARunReadsTheFileOnceAndTheNextRunSeesItsChanges) {
   std::uint64_t loads = SharedDictionaryCache().loads();
-  EXPECT_EQ(lookup_.SearchObject(Ru("Река")), "");
+  EXPECT_EQ(lookup_.PointType(Ru("Река")), "");
   Write({{"Река", "0x20", "0x1f", 0}});
-  for (int i = 0; i < 1000; ++i) EXPECT_EQ(lookup_.SearchObject(Ru(i % 2 ? "Река" : "Дорога")).empty(), i % 2 == 1);
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(lookup_.PointType(Ru(i % 2 ? "Река" : "Дорога")).empty(), i % 2 == 1);
   EXPECT_EQ(SharedDictionaryCache().loads(), loads + 1);
   TypeLookup next_run(host_, path_);
-  EXPECT_EQ(next_run.SearchObject(Ru("Река")), "0x1f");
+  EXPECT_EQ(next_run.PointType(Ru("Река")), "0x1f");
 }
 
 }  // namespace
