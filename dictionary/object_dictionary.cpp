@@ -1,6 +1,7 @@
 #include "dictionary/object_dictionary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -105,19 +106,37 @@ bool DictionaryImage::Load(std::string_view path) {
   // Only a regular file has an end; a device could be read for ever.
   std::error_code error;
   if (!fs::is_regular_file(NativePath(path), error)) return false;
-  std::string bytes;
-  if (ReadWholeFile(path, bytes) != ReadState::kRead) return false;
-  if (bytes.empty()) return true;
-
-  // Records 1..N, then the read that reaches past the end: the trailing partial
-  // record padded with zeros, or an all-zero record after a file of whole records.
-  std::size_t whole = bytes.size() / kRecordLength;
-  records_.reserve(whole + 1);
-  for (std::size_t i = 0; i < whole; ++i) {
-    records_.push_back(DecodeRecord(bytes.data() + i * kRecordLength, kRecordLength));
+  std::FILE* file = OpenForReading(path);
+  if (!file) return false;
+  // Records are decoded as they are read, so the file's bytes are never held whole:
+  // records 1..N, then the read that reaches past the end (the trailing partial
+  // record padded with zeros, or an all-zero record after a file of whole records).
+  constexpr std::size_t kRecordsPerChunk = 120;
+  std::vector<char> chunk(kRecordsPerChunk * kRecordLength);
+  std::size_t size = fs::file_size(NativePath(path), error);
+  if (!error) records_.reserve(size / kRecordLength + 1);
+  std::size_t total = 0;
+  std::size_t count;
+  std::size_t held = 0;  // bytes of a record not yet complete at the end of the chunk
+  while ((count = std::fread(chunk.data() + held, 1, chunk.size() - held, file)) > 0) {
+    total += count;
+    std::size_t available = held + count;
+    std::size_t whole = available / kRecordLength;
+    for (std::size_t i = 0; i < whole; ++i) {
+      records_.push_back(DecodeRecord(chunk.data() + i * kRecordLength, kRecordLength));
+    }
+    held = available - whole * kRecordLength;
+    std::copy(chunk.data() + whole * kRecordLength, chunk.data() + available, chunk.data());
   }
-  std::size_t rest = bytes.size() - whole * kRecordLength;
-  records_.push_back(DecodeRecord(bytes.data() + whole * kRecordLength, rest));
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    records_.clear();
+    return false;
+  }
+  if (total == 0) return true;
+  records_.push_back(DecodeRecord(chunk.data(), held));
+  records_.shrink_to_fit();
 
   std::size_t capacity = 16;
   while (capacity < 2 * records_.size()) capacity *= 2;
