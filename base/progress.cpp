@@ -18,6 +18,7 @@ ProgressReporter::ProgressReporter(Host& host, std::uint64_t size, std::uint64_t
 }
 
 void ProgressReporter::Repaint(std::uint64_t offset) {
+  stopped_ = stopped_ || host_.StopRequested();
   auto now = std::chrono::steady_clock::now();
   if (now - last_ < kRepaintInterval) return;
   last_ = now;
@@ -28,7 +29,7 @@ void ProgressReporter::Repaint(std::uint64_t offset) {
     host_.SetPercentCaption(std::to_string(percent_));
   }
   host_.ProcessEvents();
-  stopped_ = host_.StopRequested();
+  stopped_ = stopped_ || host_.StopRequested();
 }
 
 void ProgressReporter::Finish() {

@@ -20,7 +20,7 @@ class ProgressReporter {
     if ((++calls_ & 255) == 0) Repaint(offset);
   }
   void Finish();
-  // True once the host asked the operation to stop (seen at a repaint).
+  // True once the host asked the operation to stop (asked every 256 updates).
   bool stopped() const { return stopped_; }
 
  private:

@@ -365,6 +365,33 @@ TEST(InputVanishes, AfterTheExistenceCheckIsReportedAsMissing) {
   }
 }
 
+// A host whose user asks the running operation to stop.
+class StoppingHost : public RecordingHost {
+ public:
+  bool StopRequested() override { return true; }
+};
+
+// A run the user stops leaves the earlier result as it was, removes its temporary file
+// and shows nothing: no failure message, no completion, no beep.
+TEST(StopRequested, EndsTheRunAndKeepsTheEarlierResult) {
+  for (bool crop : {false, true}) {
+    SCOPED_TRACE(crop ? "crop" : "conversion");
+    ScratchDir dir;
+    (crop ? kOperations[1] : kOperations[0]).prepare(dir);
+    WriteFile(dir.path() / "result.mp", "earlier result\r\n");
+    const std::set<std::string> before = Names(dir.path());
+    StoppingHost host;
+    OperationStatus status =
+        crop ? CropMap(CropPaths{dir.File("map.mp"), dir.File("result.mp")}, kCropRectangle, dir.File(""), host)
+             : Convert(ConversionOf(dir, dir.File("result.mp")), TwoColumns(), dir.File(""), host).status;
+    EXPECT_EQ(status, OperationStatus::kStopped);
+    EXPECT_EQ(ReadFile(dir.path() / "result.mp"), "earlier result\r\n");
+    EXPECT_EQ(Names(dir.path()), before);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.beeps, 0);
+  }
+}
+
 TEST(ProgramFileAsResult, IsRefusedBeforeAnythingIsWritten) {
   for (const Operation& operation : {kOperations[0], kOperations[1], kOperations[2]}) {
     for (const char* name : {"object.txt", "mirvex.ini", "config.ini", "point.dat"}) {
