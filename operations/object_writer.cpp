@@ -45,8 +45,8 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
   // The level is the Level of the record the section lookup leaves behind; without a
   // lookup (or when the lookup reads nothing) it is 0.
   int level = 0;
+  bool scanned = false;
   if (!options_.section_from_mif) {
-    bool scanned = false;
     kind = static_cast<std::int16_t>(lookup_.SectionKind(description, kind, &scanned));
     if (scanned) level = lookup_.lookup_record().Level;
   } else if (lookup_.IsLeftOut(description)) {
@@ -67,10 +67,11 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
     return;
   }
 
-  // With the section taken from the MIF no lookup decides a region's or a polyline's
-  // record: they get the default type, never what a point's lookup read last.
+  // A region or a polyline takes the type of the record its own lookup found; without
+  // a lookup of its own (the section from the MIF, or no description) it gets the
+  // default type, never what the lookup of an earlier object read.
   std::string_view record_type =
-      options_.section_from_mif ? std::string_view(default_type_) : FieldText(lookup_.lookup_record().ObjectType);
+      scanned ? FieldText(lookup_.lookup_record().ObjectType) : std::string_view(default_type_);
   std::string type;
   bool found = false;
   bool text_object = false;

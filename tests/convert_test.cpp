@@ -390,6 +390,17 @@ TEST(Convert, WithSectionFromTheMifAPolylineNeverTakesAPointsType) {
                 Section({"[RGN40]", "Levels=0", "Label=T", "Type=0x2f00", "Data0=(0,0),(4,3)", "[END-RGN40]"}));
 }
 
+// An object without a description looks nothing up: it gets the default type, not
+// the record the object before it was looked up with.
+TEST(Convert, ObjectWithoutDescriptionTakesTheDefaultTypeNotTheLastLookedUp) {
+  ConversionFixture run;
+  run.Run(CrLf({"Data", "", "Pline 2", "0 0", "3 4", "Pline 2", "1 1", "2 2"}),
+          CrLf({"\"Дорога\",\"A\"", "\"\",\"B\""}));
+  EXPECT_EQ(run.Sections(),
+            Section({"[RGN40]", "Levels=0", "Label=A", "Type=0x01", "Data0=(0,0),(4,3)", "[END-RGN40]"}) +
+                Section({"[RGN40]", "Levels=0", "Label=B", "Type=0x2f00", "Data0=(1,1),(2,2)", "[END-RGN40]"}));
+}
+
 // Only numbers follow "Type=": a word the dictionary holds as a type gives way to the
 // default type, and the objects so written are counted in one message.
 TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
