@@ -15,14 +15,14 @@ int RunConvert(const CommandLine& command_line) {
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;
-  window.control("Combo1").SetText(ArgumentText(command_line.positional[0]));
-  window.control("Combo2").SetText(ArgumentText(command_line.positional[1]));
-  window.control("Combo3").SetText(ArgumentText(command_line.positional[2]));
-  window.control("Frame3").SetVisible(true);
-  window.Command5_Click();
+  window.control("mif_path").SetText(ArgumentText(command_line.positional[0]));
+  window.control("mid_path").SetText(ArgumentText(command_line.positional[1]));
+  window.control("result_path").SetText(ArgumentText(command_line.positional[2]));
+  window.control("conversion_panel").SetVisible(true);
+  window.OnConvertClicked();
   if (window.last_status() != OperationStatus::kCompleted) return kExitFailed;
   const SectionCounts& counts = window.last_counts();
-  PrintText(stdout, "  " + window.control("Combo3").text() + "\n  [RGN10] " + std::to_string(counts.points) +
+  PrintText(stdout, "  " + window.control("result_path").text() + "\n  [RGN10] " + std::to_string(counts.points) +
                         ", [RGN40] " + std::to_string(counts.polylines) + ", [RGN80] " +
                         std::to_string(counts.regions) + "\n");
   return kExitCompleted;

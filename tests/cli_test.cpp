@@ -89,7 +89,7 @@ TEST_F(CliTest, UsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
       {"unknown"},
       {"convert", "a.mif", "a.mid"},
-      {"convert", "a.mif", "a.mid", "a.mp", "--set", "Combo1=x"},
+      {"convert", "a.mif", "a.mid", "a.mp", "--set", "mif_path=x"},
       {"convert", "a.mif", "a.mid", "a.mp", "--set", "novalue"},
       {"convert", "a.mif", "a.mid", "a.mp", "--home"},
       {"convert", "a.mif", "a.mid", "a.mp", "--bogus"},

@@ -1,6 +1,7 @@
 // Dictionary editing in the window model on a program folder with object.txt and
 // the three catalogues: the display line and the description read back from it, the
-// MID column view and the editing mode, assignments, levels and deletes, and Form2.
+// MID column view and the editing mode, assignments, levels and deletes, and the object
+// window.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -63,11 +64,11 @@ struct Editing {
     WriteFile(dir.path() / "map.mif", "Version 300\r\nColumns 2\r\nData\r\n");
     window = std::make_unique<MainWindow>(host, PathText(dir.path()));
     window->Load();
-    w().control("Check3").SetCheck(0);
-    w().control("Text16").SetText("2");
-    w().control("Text9").SetText("1");
-    w().control("Combo1").SetText(dir.File("map.mif"));
-    w().control("Combo2").SetText(dir.File("map.mid"));
+    w().control("column_count_from_header").SetCheck(0);
+    w().control("column_count").SetText("2");
+    w().control("type_column").SetText("1");
+    w().control("mif_path").SetText(dir.File("map.mif"));
+    w().control("mid_path").SetText(dir.File("map.mid"));
   }
   MainWindow& w() { return *window; }
   UiControl& c(const char* name) { return w().control(name); }
@@ -80,12 +81,12 @@ struct Editing {
   void Lines(const std::vector<std::string>& lines, const std::vector<int>& selected = {0}) {
     std::vector<std::string> items;
     for (const std::string& line : lines) items.push_back(Ru(line));
-    c("List1").SetItems(std::move(items));
-    for (int i : selected) c("List1").SetSelected(i, true);
+    c("object_list").SetItems(std::move(items));
+    for (int i : selected) c("object_list").SetSelected(i, true);
   }
-  std::vector<std::string> List1() {
+  std::vector<std::string> ObjectList() {
     std::vector<std::string> lines;
-    for (const std::string& line : c("List1").items()) lines.push_back(Cp1251ToUtf8(line));
+    for (const std::string& line : c("object_list").items()) lines.push_back(Cp1251ToUtf8(line));
     return lines;
   }
   std::string Text(const char* name) { return Cp1251ToUtf8(c(name).text()); }
@@ -95,9 +96,9 @@ struct Editing {
     test::RecordingHost quiet;
     return FindObjectRecord(quiet, DictionaryPath(w().program_prefix()), Ru(name));
   }
-  void PickEntry(int catalogue, int entry) {
-    w().Command7_Click(catalogue);
-    c("List2").SetListIndex(entry);
+  void PickEntry(TypeCatalogue catalogue, int entry) {
+    w().OnTypeCatalogueClicked(catalogue);
+    c("type_list").SetListIndex(entry);
   }
 
   test::ScratchDir dir;
@@ -179,18 +180,18 @@ std::vector<std::string> LinesOf(const std::string& text) {
 
 TEST(ColumnView, ColumnsAreAsWideAsTheirWidestValueOnThePage) {
   Editing e;
-  e.c("Text16").SetText("3");
+  e.c("column_count").SetText("3");
   e.Mid({"\"Озеро\",\"Пруд\",\"\"", "\"Лес \",\"Дубовая роща\",\"\""});
-  e.c("Text1").SetText("keep");
-  e.w().Command9_Click();
+  e.c("crop_map_path").SetText("keep");
+  e.w().OnColumnViewClicked();
   // Column 1 is 5 characters wide, column 2 twelve; column 3 is all empty (1 twip).
   std::string header = Blanks(4) + "1" + Blanks(4) + "|" + Blanks(12) + "2" + Blanks(12) + "|3|\r\n";
   std::string row1 = "Озеро| Пруд" + Blanks(16) + "| | \r\n";
   std::string row2 = "Лес " + Blanks(4) + "| Дубовая роща| | \r\n";  // the value as read, blank included
-  EXPECT_EQ(e.Text("Text7"), header + row1 + row2);
-  EXPECT_EQ(e.Text("Text8"), "1 >> 100");
-  EXPECT_EQ(e.Text("Text1"), "keep");
-  for (const char* name : {"Frame8", "Text7", "Text8", "Command10_0", "Command10_1"}) {
+  EXPECT_EQ(e.Text("column_view"), header + row1 + row2);
+  EXPECT_EQ(e.Text("row_range"), "1 >> 100");
+  EXPECT_EQ(e.Text("crop_map_path"), "keep");
+  for (const char* name : {"columns_frame", "column_view", "row_range", "previous_rows_button", "next_rows_button"}) {
     EXPECT_TRUE(e.c(name).visible()) << name;
   }
   EXPECT_TRUE(e.host.messages.empty());
@@ -198,30 +199,30 @@ TEST(ColumnView, ColumnsAreAsWideAsTheirWidestValueOnThePage) {
 
 TEST(ColumnView, PagesMoveByAHundredRowsAndStopAtTheFirst) {
   Editing e;
-  e.c("Text16").SetText("3");
+  e.c("column_count").SetText("3");
   std::vector<std::string> rows;
   for (int i = 1; i <= 150; ++i) rows.push_back("\"R" + std::to_string(i) + "\",\"x\",\"\"");
   e.Mid(rows);
-  EXPECT_EQ(e.Text("Command10_0"), "Предыдущие 100");
-  EXPECT_EQ(e.Text("Command10_1"), "Следующие 100");
-  auto lines = [&] { return LinesOf(e.c("Text7").text()); };
+  EXPECT_EQ(e.Text("previous_rows_button"), "Предыдущие 100");
+  EXPECT_EQ(e.Text("next_rows_button"), "Следующие 100");
+  auto lines = [&] { return LinesOf(e.c("column_view").text()); };
 
-  e.w().Command9_Click();
-  std::string first_page = e.c("Text7").text();
+  e.w().OnColumnViewClicked();
+  std::string first_page = e.c("column_view").text();
   EXPECT_EQ(lines().size(), 101u);  // header and 100 rows
-  e.w().Command10_Click(0);
-  EXPECT_EQ(e.c("Text7").text(), first_page);
-  EXPECT_EQ(e.Text("Text8"), "1 >> 100");
+  e.w().OnPreviousRowsClicked();
+  EXPECT_EQ(e.c("column_view").text(), first_page);
+  EXPECT_EQ(e.Text("row_range"), "1 >> 100");
 
-  e.w().Command10_Click(1);
-  EXPECT_EQ(e.Text("Text8"), "101 >> 200");
+  e.w().OnNextRowsClicked();
+  EXPECT_EQ(e.Text("row_range"), "101 >> 200");
   ASSERT_EQ(lines().size(), 51u);
   EXPECT_EQ(lines()[1].substr(0, 5), "R101|");
-  e.w().Command10_Click(1);
-  EXPECT_EQ(e.Text("Text8"), "201 >> 300");
-  EXPECT_EQ(e.Text("Text7"), "1|2|3|\r\n");  // no row on the page: every width stays 1
-  e.w().Command10_Click(0);
-  EXPECT_EQ(e.Text("Text8"), "101 >> 200");
+  e.w().OnNextRowsClicked();
+  EXPECT_EQ(e.Text("row_range"), "201 >> 300");
+  EXPECT_EQ(e.Text("column_view"), "1|2|3|\r\n");  // no row on the page: every width stays 1
+  e.w().OnPreviousRowsClicked();
+  EXPECT_EQ(e.Text("row_range"), "101 >> 200");
 }
 
 TEST(ColumnView, APageThatCannotBeShownIsNotTurned) {
@@ -229,30 +230,30 @@ TEST(ColumnView, APageThatCannotBeShownIsNotTurned) {
   std::vector<std::string> rows;
   for (int i = 1; i <= 250; ++i) rows.push_back("\"R" + std::to_string(i) + "\",\"x\"");
   e.Mid(rows);
-  e.w().Command9_Click();
-  e.c("Combo2").SetText(e.dir.File("missing.mid"));
-  e.w().Command10_Click(1);
+  e.w().OnColumnViewClicked();
+  e.c("mid_path").SetText(e.dir.File("missing.mid"));
+  e.w().OnNextRowsClicked();
   EXPECT_EQ(e.host.messages.size(), 1u);
-  EXPECT_EQ(e.Text("Text8"), "1 >> 100");
-  e.c("Combo2").SetText(e.dir.File("map.mid"));
-  e.w().Command10_Click(1);
-  EXPECT_EQ(e.Text("Text8"), "101 >> 200");
-  EXPECT_EQ(LinesOf(e.c("Text7").text())[1].substr(0, 5), "R101|");
+  EXPECT_EQ(e.Text("row_range"), "1 >> 100");
+  e.c("mid_path").SetText(e.dir.File("map.mid"));
+  e.w().OnNextRowsClicked();
+  EXPECT_EQ(e.Text("row_range"), "101 >> 200");
+  EXPECT_EQ(LinesOf(e.c("column_view").text())[1].substr(0, 5), "R101|");
 }
 
 TEST(MidBrowser, AColumnTheMidDoesNotHaveIsEmptyNotLeftOverFromAnEarlierRead) {
   Editing e;
   e.Mid({"\"Дорога\",\"a\",\"Лес\""});
-  e.c("Text16").SetText("3");
-  e.w().Command9_Click();  // the record now holds three columns
-  e.c("Text16").SetText("2");
-  e.c("Text9").SetText("3");
-  e.w().Command41_Click();
-  EXPECT_TRUE(e.List1().empty());
-  e.c("Text16").SetText("2.5");  // not whole: rows are passed over, no field is read
-  e.c("Text9").SetText("1");
-  e.w().Command9_Click();
-  EXPECT_EQ(e.Text("Text7").find("Дорога"), std::string::npos);
+  e.c("column_count").SetText("3");
+  e.w().OnColumnViewClicked();  // the record now holds three columns
+  e.c("column_count").SetText("2");
+  e.c("type_column").SetText("3");
+  e.w().OnEditObjectsClicked();
+  EXPECT_TRUE(e.ObjectList().empty());
+  e.c("column_count").SetText("2.5");  // not whole: rows are passed over, no field is read
+  e.c("type_column").SetText("1");
+  e.w().OnColumnViewClicked();
+  EXPECT_EQ(e.Text("column_view").find("Дорога"), std::string::npos);
 }
 
 TEST(MidBrowser, ColumnCountAndTypeColumnOutsideTheRecordAreRefused) {
@@ -265,12 +266,12 @@ TEST(MidBrowser, ColumnCountAndTypeColumnOutsideTheRecordAreRefused) {
   for (const Case& c : cases) {
     Editing e;
     e.Mid({"\"Дорога\",\"a\""});
-    e.c("Text16").SetText(c.count);
-    e.c("Text9").SetText(c.type_column);
-    e.w().Command9_Click();
+    e.c("column_count").SetText(c.count);
+    e.c("type_column").SetText(c.type_column);
+    e.w().OnColumnViewClicked();
     EXPECT_EQ(e.host.messages.size(), c.refused ? 1u : 0u) << c.count << " " << c.type_column;
-    EXPECT_EQ(e.c("Text7").text().empty(), c.refused);
-    e.w().Command41_Click();
+    EXPECT_EQ(e.c("column_view").text().empty(), c.refused);
+    e.w().OnEditObjectsClicked();
     EXPECT_EQ(e.host.messages.size(), c.refused ? 2u : 0u) << c.count << " " << c.type_column;
   }
 }
@@ -279,16 +280,17 @@ TEST(EditingMode, ListsEachValueOnceAndShowsKnownOnesAsDisplayLines) {
   Editing e;
   e.Mid({"\"Дорога\",\"a\"", "\"Лес\",\"b\"", "\"Дорога\",\"c\"", "\"\",\"d\"", "\"Тропа\",\"e\"",
          "\"Тропа \",\"f\"", "\"Озеро\",\"g\"", "\"Река\",\"h\""});
-  e.w().Command41_Click();
-  EXPECT_EQ(e.List1(), (std::vector<std::string>{"[0x20] Дорога (0x01)", "[Нет] Лес (Нет)", "Тропа", "Тропа ",
-                                                 "L2--[0x80] Озеро (0x3c)", "L12--[0x20] Река (0x02)"}));
-  EXPECT_EQ(e.Text("Text25"), "[0x10] Неопределенный тип объекта (0x2800)");  // level 3 not shown
-  for (const char* name : {"Text25", "Command4_1", "Command6", "Command8", "Command11", "Slider1", "Command7_0",
-                           "Command7_1", "Command7_3", "Check1", "Check2", "Check4"}) {
+  e.w().OnEditObjectsClicked();
+  EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"[0x20] Дорога (0x01)", "[Нет] Лес (Нет)", "Тропа", "Тропа ",
+                                                      "L2--[0x80] Озеро (0x3c)", "L12--[0x20] Река (0x02)"}));
+  EXPECT_EQ(e.Text("default_type"), "[0x10] Неопределенный тип объекта (0x2800)");  // level 3 not shown
+  for (const char* name : {"default_type", "assign_default_type_button", "assign_type_button", "delete_objects_button",
+                           "level_button", "level_slider", "point_types_button", "line_types_button",
+                           "polygon_types_button", "transliterate_labels", "section_from_mif", "raise_large_objects"}) {
     EXPECT_TRUE(e.c(name).enabled()) << name;
   }
-  EXPECT_FALSE(e.c("Frame9").visible());
-  EXPECT_TRUE(e.c("Text17").visible());
+  EXPECT_FALSE(e.c("georeference_frame").visible());
+  EXPECT_TRUE(e.c("size_threshold").visible());
   EXPECT_TRUE(e.host.messages.empty());
 }
 
@@ -297,9 +299,9 @@ TEST(EditingMode, ALookupReplacesTheFirstLineEqualToTheValue) {
   dictionary.push_back({"[0x20] Дорога (0x01)", "0x10", "0x2f", 0});
   Editing e(DictionaryBytes(dictionary));
   e.Mid({"\"Дорога\",\"a\"", "\"[0x20] Дорога (0x01)\",\"b\""});
-  e.w().Command41_Click();
+  e.w().OnEditObjectsClicked();
   // The second value equals the display line the first became, which is replaced.
-  EXPECT_EQ(e.List1(), (std::vector<std::string>{"[0x10] [0x20] Дорога (0x01) (0x2f)", "[0x20] Дорога (0x01)"}));
+  EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"[0x10] [0x20] Дорога (0x01) (0x2f)", "[0x20] Дорога (0x01)"}));
 }
 
 TEST(EditingMode, MissingDictionaryIsReportedOnceAndMissingDefaultShowsEmptyFields) {
@@ -307,16 +309,16 @@ TEST(EditingMode, MissingDictionaryIsReportedOnceAndMissingDefaultShowsEmptyFiel
     Editing e(DictionaryBytes({{"Дорога", "0x20", "0x01", 0}}));
     if (missing) fs::remove(e.dir.path() / "object.txt");
     e.Mid({"\"Дорога\",\"a\"", "\"Лес\",\"b\"", "\"Озеро\",\"c\""});
-    e.w().Command41_Click();
+    e.w().OnEditObjectsClicked();
     EXPECT_EQ(e.host.messages.size(), missing ? 1u : 0u);
-    EXPECT_EQ(e.List1()[0], missing ? "Дорога" : "[0x20] Дорога (0x01)");
-    EXPECT_EQ(e.Text("Text25"), "[]  ()");
+    EXPECT_EQ(e.ObjectList()[0], missing ? "Дорога" : "[0x20] Дорога (0x01)");
+    EXPECT_EQ(e.Text("default_type"), "[]  ()");
   }
 }
 
 struct AssignCase {
   const char* line;
-  int catalogue;
+  TypeCatalogue catalogue;
   int entry;
   const char* shown;
   const char* name;
@@ -330,24 +332,28 @@ struct AssignCase {
 // keeps its level; a level an earlier action left behind never travels into it.
 TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLineAndKeepsItsLevel) {
   const AssignCase cases[] = {
-      {"Тропа", 1, 1, "[0x20] Тропа (0x02)", "Тропа", "0x20", "0x02", 0, true},
-      {"[0x20] Дорога (0x01)", 0, 0, "[0x10] Дорога (0x0100)", "Дорога", "0x10", "0x0100", 0, false},
-      {"L2--[0x80] Озеро (0x3c)", 3, 0, "L2--[0x80] Озеро (0x01)", "Озеро", "0x80", "0x01", 2, false},
-      {"[0x20] Мост (новый) (0x01)", 1, 1, "[0x20] Мост (новый) (0x02)", "Мост (новый)", "0x20", "0x02", 0, false},
-      {"[Нет] Лес (Нет)", 1, 1, "[0x20] [Нет] Лес (Нет) (0x02)", "[Нет] Лес (Нет)", "0x20", "0x02", 0, true},
-      {"[0x40] Дорога (0x01)", 1, 1, "[0x20] [0x40] Дорога (0x01) (0x02)", "[0x40] Дорога (0x01)", "0x20", "0x02",
+      {"Тропа", TypeCatalogue::kLines, 1, "[0x20] Тропа (0x02)", "Тропа", "0x20", "0x02", 0, true},
+      {"[0x20] Дорога (0x01)", TypeCatalogue::kPoints, 0, "[0x10] Дорога (0x0100)", "Дорога", "0x10", "0x0100", 0,
+       false},
+      {"L2--[0x80] Озеро (0x3c)", TypeCatalogue::kPolygons, 0, "L2--[0x80] Озеро (0x01)", "Озеро", "0x80", "0x01", 2,
+       false},
+      {"[0x20] Мост (новый) (0x01)", TypeCatalogue::kLines, 1, "[0x20] Мост (новый) (0x02)", "Мост (новый)", "0x20",
+       "0x02", 0, false},
+      {"[Нет] Лес (Нет)", TypeCatalogue::kLines, 1, "[0x20] [Нет] Лес (Нет) (0x02)", "[Нет] Лес (Нет)", "0x20", "0x02",
        0, true},
+      {"[0x40] Дорога (0x01)", TypeCatalogue::kLines, 1, "[0x20] [0x40] Дорога (0x01) (0x02)", "[0x40] Дорога (0x01)",
+       "0x20", "0x02", 0, true},
   };
   for (bool double_click : {false, true}) {
     for (const AssignCase& c : cases) {
       SCOPED_TRACE(std::string(c.line) + (double_click ? " (double click)" : ""));
       Editing e;
       e.Lines({c.line, "Другая"});
-      e.w().current_record().Level = 7;
+      e.w().edited_record().Level = 7;
       e.PickEntry(c.catalogue, c.entry);
       std::size_t before = e.RecordCount();
-      double_click ? e.w().List2_DblClick() : e.w().Command6_Click();
-      EXPECT_EQ(e.List1(), (std::vector<std::string>{c.shown, "Другая"}));
+      double_click ? e.w().OnTypeListDoubleClicked() : e.w().OnAssignTypeClicked();
+      EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{c.shown, "Другая"}));
       ObjectRecord stored = e.Stored(c.name);
       EXPECT_EQ(Shown(stored.RegionCode), c.region);
       EXPECT_EQ(Shown(stored.ObjectType), c.type);
@@ -367,22 +373,22 @@ TEST(Assign, TypeCodeIsTheTextBeforeFourBlanksOrElseBeforeTheFirstBlank) {
   };
   for (const auto& [entry, shown] : cases) {
     e.Lines({"Тропа"});
-    e.PickEntry(1, entry);
-    e.w().Command6_Click();
-    EXPECT_EQ(e.List1()[0], shown);
+    e.PickEntry(TypeCatalogue::kLines, entry);
+    e.w().OnAssignTypeClicked();
+    EXPECT_EQ(e.ObjectList()[0], shown);
   }
-  EXPECT_EQ(e.c("List2").items().size(), 5u);
+  EXPECT_EQ(e.c("type_list").items().size(), 5u);
 }
 
 TEST(Assign, WithoutACatalogueEntryNothingHappens) {
   Editing e;
   e.Lines({"Тропа"});
-  e.w().Command7_Click(1);
+  e.w().OnTypeCatalogueClicked(TypeCatalogue::kLines);
   std::string before = e.Dictionary();
-  e.w().Command6_Click();
-  e.w().Command4_1_Click();
-  EXPECT_EQ(e.List1()[0], "Тропа");
-  EXPECT_EQ(e.Text("Text25"), "Неопределенный тип объекта");
+  e.w().OnAssignTypeClicked();
+  e.w().OnAssignDefaultTypeClicked();
+  EXPECT_EQ(e.ObjectList()[0], "Тропа");
+  EXPECT_EQ(e.Text("default_type"), "Неопределенный тип объекта");
   EXPECT_EQ(e.Dictionary(), before);
   EXPECT_TRUE(e.host.messages.empty());
 }
@@ -390,14 +396,14 @@ TEST(Assign, WithoutACatalogueEntryNothingHappens) {
 TEST(Assign, SelectedLinesWithDifferentLevelsEachKeepTheirOwn) {
   Editing e;
   e.Lines({"Тропа", "Просека", "Болото"}, {0, 1});
-  e.c("Slider1").SetValue(3);
-  e.c("List1").SetSelected(0, false);
-  e.c("List1").SetSelected(2, true);
-  e.PickEntry(1, 1);
-  e.w().Command6_Click();
+  e.c("level_slider").SetValue(3);
+  e.c("object_list").SetSelected(0, false);
+  e.c("object_list").SetSelected(2, true);
+  e.PickEntry(TypeCatalogue::kLines, 1);
+  e.w().OnAssignTypeClicked();
   // Просека had level 3, Болото none; Тропа, not selected, keeps its line.
-  EXPECT_EQ(e.List1(), (std::vector<std::string>{"L3--[] Тропа ()", "L3--[0x20] Просека (0x02)",
-                                                 "[0x20] Болото (0x02)"}));
+  EXPECT_EQ(e.ObjectList(),
+            (std::vector<std::string>{"L3--[] Тропа ()", "L3--[0x20] Просека (0x02)", "[0x20] Болото (0x02)"}));
   EXPECT_EQ(e.Stored("Просека").Level, 3);
   EXPECT_EQ(e.Stored("Болото").Level, 0);
   // The level survives into object.txt's bytes: a fresh lookup reads it back.
@@ -407,13 +413,13 @@ TEST(Assign, SelectedLinesWithDifferentLevelsEachKeepTheirOwn) {
 TEST(Assign, DefaultTypeBoxShowsTheRecordWithoutItsLevel) {
   Editing e;
   e.Lines({"Тропа"});
-  e.c("Text25").SetText(Ru("[0x10] Неопределенный тип объекта (0x2800)"));
-  e.w().current_record().Level = 7;  // left by an earlier action: not taken over
-  e.PickEntry(3, 0);
-  e.w().Command4_1_Click();
-  EXPECT_EQ(e.Text("Text25"), "[0x80] Неопределенный тип объекта (0x01)");
+  e.c("default_type").SetText(Ru("[0x10] Неопределенный тип объекта (0x2800)"));
+  e.w().edited_record().Level = 7;  // left by an earlier action: not taken over
+  e.PickEntry(TypeCatalogue::kPolygons, 0);
+  e.w().OnAssignDefaultTypeClicked();
+  EXPECT_EQ(e.Text("default_type"), "[0x80] Неопределенный тип объекта (0x01)");
   EXPECT_EQ(e.Stored("Неопределенный тип объекта").Level, 3);
-  EXPECT_EQ(e.List1()[0], "Тропа");
+  EXPECT_EQ(e.ObjectList()[0], "Тропа");
 }
 
 TEST(Assign, NewRecordIntoAFullDictionaryIsRefusedAndItsLineStays) {
@@ -423,12 +429,12 @@ TEST(Assign, NewRecordIntoAFullDictionaryIsRefusedAndItsLineStays) {
   for (std::uint64_t i = 0; i < kMaxRecords; ++i) full += one;
   Editing e(full);
   e.Lines({"Новая", "Полный"}, {0, 1});
-  e.PickEntry(1, 1);
-  e.w().Command6_Click();
-  EXPECT_EQ(e.List1(), (std::vector<std::string>{"Новая", "[0x20] Полный (0x02)"}));
+  e.PickEntry(TypeCatalogue::kLines, 1);
+  e.w().OnAssignTypeClicked();
+  EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"Новая", "[0x20] Полный (0x02)"}));
   EXPECT_EQ(e.host.messages.size(), 1u);
-  e.w().Command4_1_Click();
-  EXPECT_EQ(e.Text("Text25"), "Неопределенный тип объекта");
+  e.w().OnAssignDefaultTypeClicked();
+  EXPECT_EQ(e.Text("default_type"), "Неопределенный тип объекта");
   EXPECT_EQ(e.host.messages.size(), 2u);
   EXPECT_EQ(e.Dictionary().size(), full.size());
 }
@@ -459,11 +465,11 @@ TEST(LevelAndDelete, StartFromTheLineRecordOrANewOneNamedAfterTheLine) {
     SCOPED_TRACE(std::string(c.line) + " " + std::to_string(c.level));
     Editing e;
     e.Lines({"Другая", c.line}, {});
-    if (c.level >= 0) e.c("Slider1").SetValue(c.level);  // nothing selected yet: applies to nothing
+    if (c.level >= 0) e.c("level_slider").SetValue(c.level);  // nothing selected yet: applies to nothing
     std::size_t before = e.RecordCount();
-    e.c("List1").SetSelected(1, true);
-    c.level < 0 ? e.w().Command8_Click() : e.w().Command11_Click();
-    EXPECT_EQ(e.List1(), (std::vector<std::string>{"Другая", c.shown}));
+    e.c("object_list").SetSelected(1, true);
+    c.level < 0 ? e.w().OnDeleteObjectsClicked() : e.w().OnLevelClicked();
+    EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"Другая", c.shown}));
     ObjectRecord stored = e.Stored(c.name);
     EXPECT_EQ(Shown(stored.RegionCode), c.region);
     EXPECT_EQ(Shown(stored.ObjectType), c.type);
@@ -476,12 +482,12 @@ TEST(LevelAndDelete, ScrollingChangesTheCaptionOnlyAndTheFinalValueApplies) {
   Editing e;
   e.Lines({"L2--[0x80] Озеро (0x3c)"});
   std::string before = e.Dictionary();
-  e.w().Slider1_Scroll(6);
-  EXPECT_EQ(e.Text("Command11"), "Уровень 6");
-  EXPECT_EQ(e.List1()[0], "L2--[0x80] Озеро (0x3c)");
+  e.w().OnLevelSliderMoved(6);
+  EXPECT_EQ(e.Text("level_button"), "Уровень 6");
+  EXPECT_EQ(e.ObjectList()[0], "L2--[0x80] Озеро (0x3c)");
   EXPECT_EQ(e.Dictionary(), before);
-  e.c("Slider1").SetValue(6);
-  EXPECT_EQ(e.List1()[0], "L6--[0x80] Озеро (0x3c)");
+  e.c("level_slider").SetValue(6);
+  EXPECT_EQ(e.ObjectList()[0], "L6--[0x80] Озеро (0x3c)");
   EXPECT_EQ(e.Stored("Озеро").Level, 6);
 }
 
@@ -489,27 +495,27 @@ TEST(LevelAndDelete, MissingDictionaryIsReportedOncePerActionAndLinesAreStillRew
   for (bool remove : {true, false}) {
     Editing e;
     fs::remove(e.dir.path() / "object.txt");
-    e.c("Slider1").SetValue(1);
+    e.c("level_slider").SetValue(1);
     e.Lines({"Тропа", "Просека", "Озеро"}, {0, 1, 2});
-    remove ? e.w().Command8_Click() : e.w().Command11_Click();
+    remove ? e.w().OnDeleteObjectsClicked() : e.w().OnLevelClicked();
     EXPECT_EQ(e.host.messages.size(), 1u);
     // Each line starts from a cleared record named after it.
     std::vector<std::string> shown = remove ? std::vector<std::string>{"[Нет] Тропа (Нет)", "[Нет] Просека (Нет)",
                                                                        "[Нет] Озеро (Нет)"}
                                             : std::vector<std::string>{"L1--[] Тропа ()", "L1--[] Просека ()",
                                                                        "L1--[] Озеро ()"};
-    EXPECT_EQ(e.List1(), shown);
+    EXPECT_EQ(e.ObjectList(), shown);
     EXPECT_FALSE(fs::exists(e.dir.path() / "object.txt"));
   }
 }
 
-struct Form2Case {
+struct ObjectWindowCase {
   const char* line;
   int pick_region;   // -1: the user picks none
   const char* typed;  // nullptr: the type is left alone
   const char* name;
   const char* opens;  // the region entry and the type shown on opening, without padding
-  const char* text3;
+  const char* opens_type;
   const char* shown;
   const char* region;
   const char* type;
@@ -517,32 +523,31 @@ struct Form2Case {
 };
 
 TEST(ObjectWindow, ClosingStoresTheControlsIntoTheLineRecord) {
-  const Form2Case cases[] = {
+  const ObjectWindowCase cases[] = {
       {"[Нет] Лес (Нет)", -1, nullptr, "Лес", "0x40", "Нет", "[Нет] Лес (Нет)", "Нет", "Нет", 0},
       {"[Нет] Лес (Нет)", 0, nullptr, "Лес", "0x40", "Нет", "[0x10] Лес (Нет)", "0x10", "Нет", 0},
       {"Болото", -1, "0x4c", "Болото", "0x40", "", "[0x40] Болото (0x4c)", "0x40", "0x4c", 0},
       {"L1--[] Тропа ()", -1, nullptr, "Тропа", "0x40", "", "L1--[0x40] Тропа ()", "0x40", "", 1},
-      {"L2--[0x80] Озеро (0x3c)", -1, nullptr, "Озеро", "0x80", "0x3c", "L2--[0x80] Озеро (0x3c)", "0x80", "0x3c",
-       2},
-      {"[0x20] Мост (новый) (0x01)", 3, "0x05", "Мост (новый)", "0x20", "0x01", "[0x80] Мост (новый) (0x05)",
-       "0x80", "0x05", 0},
+      {"L2--[0x80] Озеро (0x3c)", -1, nullptr, "Озеро", "0x80", "0x3c", "L2--[0x80] Озеро (0x3c)", "0x80", "0x3c", 2},
+      {"[0x20] Мост (новый) (0x01)", 3, "0x05", "Мост (новый)", "0x20", "0x01", "[0x80] Мост (новый) (0x05)", "0x80",
+       "0x05", 0},
   };
-  for (const Form2Case& c : cases) {
+  for (const ObjectWindowCase& c : cases) {
     SCOPED_TRACE(c.line);
     Editing e(DictionaryBytes(kDictionary) + NameOnlyRecord("Тропа", 1));
     e.Lines({c.line});
     std::string before = e.Dictionary();
-    e.w().List1_DblClick(0);
-    ASSERT_NE(e.w().form2(), nullptr);
-    ObjectWindow& form2 = *e.w().form2();
-    EXPECT_EQ(Cp1251ToUtf8(form2.control("Text1").text()), c.name);
-    EXPECT_EQ(form2.control("Combo1").text(), c.opens);
-    EXPECT_EQ(Cp1251ToUtf8(form2.control("Text3").text()), c.text3);
-    if (c.pick_region >= 0) form2.control("Combo1").SetListIndex(c.pick_region);
-    if (c.typed) form2.control("Text3").SetText(c.typed);
-    e.w().Form2_Unload();
-    EXPECT_EQ(e.w().form2(), nullptr);
-    EXPECT_EQ(e.List1()[0], c.shown);
+    e.w().OnObjectListDoubleClicked(0);
+    ASSERT_NE(e.w().object_window(), nullptr);
+    ObjectWindow& object_window = *e.w().object_window();
+    EXPECT_EQ(Cp1251ToUtf8(object_window.control("object_name").text()), c.name);
+    EXPECT_EQ(object_window.control("object_region").text(), c.opens);
+    EXPECT_EQ(Cp1251ToUtf8(object_window.control("object_type").text()), c.opens_type);
+    if (c.pick_region >= 0) object_window.control("object_region").SetListIndex(c.pick_region);
+    if (c.typed) object_window.control("object_type").SetText(c.typed);
+    e.w().OnObjectWindowClosed();
+    EXPECT_EQ(e.w().object_window(), nullptr);
+    EXPECT_EQ(e.ObjectList()[0], c.shown);
     ObjectRecord stored = e.Stored(c.name);
     EXPECT_EQ(Shown(stored.RegionCode), c.region);
     EXPECT_EQ(Shown(stored.ObjectType), c.type);
@@ -559,11 +564,11 @@ TEST(ObjectWindow, RenamingStoresANewRecordAndKeepsTheOldOne) {
   Editing e;
   e.Lines({"[0x20] Дорога (0x01)"});
   std::size_t before = e.RecordCount();
-  e.w().List1_DblClick(0);
-  UiControl& name = e.w().form2()->control("Text1");
+  e.w().OnObjectListDoubleClicked(0);
+  UiControl& name = e.w().object_window()->control("object_name");
   name.SetText(name.text() + Ru(" старая"));  // typed at the end of the name
-  e.w().Form2_Unload();
-  EXPECT_EQ(e.List1()[0], "[0x20] Дорога старая (0x01)");
+  e.w().OnObjectWindowClosed();
+  EXPECT_EQ(e.ObjectList()[0], "[0x20] Дорога старая (0x01)");
   EXPECT_EQ(e.RecordCount(), before + 1);
   EXPECT_EQ(Shown(e.Stored("Дорога").ObjectType), "0x01");
 }
@@ -571,17 +576,17 @@ TEST(ObjectWindow, RenamingStoresANewRecordAndKeepsTheOldOne) {
 TEST(ObjectWindow, DoubleClickWhileOpenChangesTheRecordButNotTheControls) {
   Editing e;
   e.Lines({"[0x20] Дорога (0x01)", "Болото"});
-  e.w().List1_DblClick(0);
-  ObjectWindow* form2 = e.w().form2();
-  ASSERT_NE(form2, nullptr);
-  e.w().List1_DblClick(1);
-  EXPECT_EQ(e.w().form2(), form2);
-  EXPECT_EQ(Cp1251ToUtf8(form2->control("Text1").text()), "Дорога");
-  EXPECT_EQ(Cp1251ToUtf8(std::string(TrimBlanks(FieldText(e.w().current_record().ObjectName)))), "Болото");
-  EXPECT_EQ(Cp1251ToUtf8(e.w().selected_line()), "Болото");
+  e.w().OnObjectListDoubleClicked(0);
+  ObjectWindow* object_window = e.w().object_window();
+  ASSERT_NE(object_window, nullptr);
+  e.w().OnObjectListDoubleClicked(1);
+  EXPECT_EQ(e.w().object_window(), object_window);
+  EXPECT_EQ(Cp1251ToUtf8(object_window->control("object_name").text()), "Дорога");
+  EXPECT_EQ(Cp1251ToUtf8(std::string(TrimBlanks(FieldText(e.w().edited_record().ObjectName)))), "Болото");
+  EXPECT_EQ(Cp1251ToUtf8(e.w().edited_line()), "Болото");
   // Closing stores what the controls show under the line clicked last.
-  e.w().Form2_Unload();
-  EXPECT_EQ(e.List1(), (std::vector<std::string>{"[0x20] Дорога (0x01)", "[0x20] Дорога (0x01)"}));
+  e.w().OnObjectWindowClosed();
+  EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"[0x20] Дорога (0x01)", "[0x20] Дорога (0x01)"}));
   EXPECT_EQ(Shown(e.Stored("Болото").ObjectName), "<unset>");
 }
 

@@ -80,14 +80,16 @@ struct Mirror {
 };
 
 constexpr Mirror kTextMirrors[] = {
-    {"Text23", "UgolPovorot"}, {"Combo4", "TestMap"}, {"Text19", "PrK1"},     {"Text20", "PrK2"},
-    {"Text21", "PrK3"},        {"Text22", "PrK4"},    {"Text2", "Koord2"},    {"Text3", "Koord3"},
-    {"Text4", "Koord4"},       {"Text5", "Koord5"},   {"Text1", "PathEdit1"}, {"Text6", "PathEdit2"},
-    {"Text17", "RazmObj"},     {"Text16", "KolSt"},   {"Text9", "TypeSt"},    {"Text15", "PodpSt"},
+    {"rotation_angle", "UgolPovorot"}, {"test_map_path", "TestMap"},      {"lower_left_longitude", "PrK1"},
+    {"lower_left_latitude", "PrK2"},   {"upper_right_longitude", "PrK3"}, {"upper_right_latitude", "PrK4"},
+    {"crop_west", "Koord2"},           {"crop_north", "Koord3"},          {"crop_east", "Koord4"},
+    {"crop_south", "Koord5"},          {"crop_map_path", "PathEdit1"},    {"crop_result_path", "PathEdit2"},
+    {"size_threshold", "RazmObj"},     {"column_count", "KolSt"},         {"type_column", "TypeSt"},
+    {"label_column", "PodpSt"},
 };
 constexpr Mirror kCheckMirrors[] = {
-    {"Check6", "PrivazkaMap"}, {"Check4", "PovObj"},   {"Check2", "TypeObj"},
-    {"Check1", "RusTransl"},   {"Check3", "AutoSet"},  {"Check5", "Podpis"},
+    {"georeference", "PrivazkaMap"},       {"raise_large_objects", "PovObj"},       {"section_from_mif", "TypeObj"},
+    {"transliterate_labels", "RusTransl"}, {"column_count_from_header", "AutoSet"}, {"no_labels", "Podpis"},
 };
 
 TEST(MainWindowSettings, FirstStartEmptiesEveryBoxAndWritesTheKeysAndTheTemplate) {
@@ -95,9 +97,9 @@ TEST(MainWindowSettings, FirstStartEmptiesEveryBoxAndWritesTheKeysAndTheTemplate
   MainWindow& window = program.Start();
   for (const Mirror& m : kTextMirrors) EXPECT_EQ(window.control(m.control).text(), "") << m.control;
   for (const Mirror& m : kCheckMirrors) EXPECT_EQ(window.control(m.control).check(), 0) << m.control;
-  EXPECT_TRUE(window.control("Text16").enabled());
-  EXPECT_EQ(window.control("Text16").background(), Background::kWhite);
-  for (const char* combo : {"Combo1", "Combo2", "Combo3"}) {
+  EXPECT_TRUE(window.control("column_count").enabled());
+  EXPECT_EQ(window.control("column_count").background(), Background::kWhite);
+  for (const char* combo : {"mif_path", "mid_path", "result_path"}) {
     EXPECT_TRUE(window.control(combo).items().empty()) << combo;
     EXPECT_EQ(window.control(combo).list_index(), -1) << combo;
   }
@@ -105,7 +107,7 @@ TEST(MainWindowSettings, FirstStartEmptiesEveryBoxAndWritesTheKeysAndTheTemplate
   for (const Mirror& m : kTextMirrors) EXPECT_TRUE(HasLine(ini, std::string(m.key) + "=")) << m.key;
   EXPECT_TRUE(HasLine(ini, "RusTransl=0"));
   EXPECT_TRUE(HasLine(ini, "AutoSet=0"));
-  EXPECT_EQ(window.control("Text24").text(), BuiltInTemplate());
+  EXPECT_EQ(window.control("header_template").text(), BuiltInTemplate());
   EXPECT_EQ(ReadFile(program.dir.path() / "config.ini"), BuiltInTemplate() + "\r\n");
   EXPECT_TRUE(program.host.messages.empty());
 }
@@ -136,9 +138,9 @@ TEST(MainWindowSettings, CheckBoxSetsItsDependentBoxAtLoadAndOnChange) {
     Background ticked, clear;
   };
   const Case cases[] = {
-      {"Check3", "AutoSet", "Text16", false, Background::kGrey, Background::kWhite},
-      {"Check5", "Podpis", "Text15", false, Background::kGrey, Background::kWhite},
-      {"Check4", "PovObj", "Text17", true, Background::kToolTip, Background::kGrey},
+      {"column_count_from_header", "AutoSet", "column_count", false, Background::kGrey, Background::kWhite},
+      {"no_labels", "Podpis", "label_column", false, Background::kGrey, Background::kWhite},
+      {"raise_large_objects", "PovObj", "size_threshold", true, Background::kToolTip, Background::kGrey},
   };
   for (const Case& c : cases) {
     for (int stored : {1, 0}) {
@@ -166,7 +168,7 @@ TEST(MainWindowSettings, HandEditedCheckValueShowsWhatItRoundsToAndIsStoredSo) {
   const Case cases[] = {{"1", 1}, {"1.4", 1}, {"0.5", 0}, {"1.5", 0}, {"2", 0},
                         {"2.5", 0}, {"abc", 0}, {"-1", 0}, {"0x1", 0}};
   for (const Case& c : cases) {
-    for (const Mirror& m : {Mirror{"Check2", "TypeObj"}, Mirror{"Check3", "AutoSet"}}) {
+    for (const Mirror& m : {Mirror{"section_from_mif", "TypeObj"}, Mirror{"column_count_from_header", "AutoSet"}}) {
       SCOPED_TRACE(std::string(m.key) + "=" + c.stored);
       Program program;
       program.WriteIni(CrLf({"[System]", std::string(m.key) + "=" + c.stored}));
@@ -181,10 +183,10 @@ TEST(MainWindowSettings, EveryKeystrokeIsWrittenAtOnce) {
   Program program;
   MainWindow& window = program.Start();
   std::vector<std::string> written;
-  window.control("Text17").Subscribe([&](UiControl&, Change change) {
+  window.control("size_threshold").Subscribe([&](UiControl&, Change change) {
     if (change == Change::kText) written.push_back(program.Setting("RazmObj"));
   });
-  for (const char* typed : {"2", "2.", "2.5"}) window.control("Text17").SetText(typed);
+  for (const char* typed : {"2", "2.", "2.5"}) window.control("size_threshold").SetText(typed);
   EXPECT_EQ(written, (std::vector<std::string>{"2", "2.", "2.5"}));
 }
 
@@ -200,9 +202,9 @@ TEST(MainWindowSettings, TemplateIsStoredWithOneMoreLineEndAndComesBackAfterRest
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     Program program;
-    program.Start().control("Text24").SetText(c.typed);
+    program.Start().control("header_template").SetText(c.typed);
     EXPECT_EQ(ReadFile(program.dir.path() / "config.ini"), c.file);
-    EXPECT_EQ(program.Start().control("Text24").text(), c.shown_after_restart);
+    EXPECT_EQ(program.Start().control("header_template").text(), c.shown_after_restart);
   }
 }
 
@@ -212,20 +214,20 @@ TEST(MainWindowSettings, FailedTemplateWriteIsReportedOnceAndTheTextStays) {
   fs::path config = program.dir.path() / "config.ini";
   fs::remove(config);
   fs::create_directory(config);
-  for (const char* typed : {"L", "Le", "Lev"}) window.control("Text24").SetText(typed);
+  for (const char* typed : {"L", "Le", "Lev"}) window.control("header_template").SetText(typed);
   ASSERT_EQ(program.host.messages.size(), 1u);
   EXPECT_NE(program.MessageText(0).find("config.ini"), std::string::npos);
-  EXPECT_EQ(window.control("Text24").text(), "Lev");
+  EXPECT_EQ(window.control("header_template").text(), "Lev");
   EXPECT_EQ(std::distance(fs::directory_iterator(program.dir.path()), fs::directory_iterator()), 2)
       << "a temporary file was left beside config.ini";
 
   // Once a write succeeds again, a later failure is worth a new message.
   fs::remove(config);
-  window.control("Text24").SetText("Levels");
+  window.control("header_template").SetText("Levels");
   EXPECT_EQ(ReadFile(config), "Levels\r\n");
   fs::remove(config);
   fs::create_directory(config);
-  window.control("Text24").SetText("Levels=");
+  window.control("header_template").SetText("Levels=");
   EXPECT_EQ(program.host.messages.size(), 2u);
 }
 
@@ -234,14 +236,14 @@ TEST(MainWindowSettings, ReadOnlyWindowWritesNothing) {
   const std::string ini = CrLf({"[System]", "RusTransl=abc", "KolSt=4", "PathCount=1", "[Path1]", "p1=x.MIF"});
   program.WriteIni(ini);
   MainWindow& window = program.Start(/*read_only=*/true);
-  EXPECT_EQ(window.control("Text16").text(), "4");
-  window.control("Text16").SetText("5");
-  window.control("Check5").SetCheck(1);
-  window.control("Text24").SetText("X");
-  window.control("Combo3").SetText("r.txt");
-  window.Command44_Click();
-  window.Command15_Click();
-  window.Command55_Click();
+  EXPECT_EQ(window.control("column_count").text(), "4");
+  window.control("column_count").SetText("5");
+  window.control("no_labels").SetCheck(1);
+  window.control("header_template").SetText("X");
+  window.control("result_path").SetText("r.txt");
+  window.OnSavePathsClicked();
+  window.OnCopyResultClicked();
+  window.OnDeletePathsClicked();
   EXPECT_EQ(program.Ini(), ini);
   EXPECT_FALSE(fs::exists(program.dir.path() / "config.ini"));
   EXPECT_TRUE(program.host.messages.empty());
@@ -252,9 +254,9 @@ TEST(MainWindowIni, NamesMatchWithoutRegardToCase) {
   program.WriteIni(CrLf({"[sYsTeM]", "kolst=7", "PATHCOUNT=1", "[path1]", "P1=x.MIF", "[PATH2]", "p1=x.MID",
                          "[Path3]", "P1=x.txt"}));
   MainWindow& window = program.Start();
-  EXPECT_EQ(window.control("Text16").text(), "7");
-  EXPECT_EQ(window.control("Combo3").items(), std::vector<std::string>{"x.txt"});
-  window.control("Text16").SetText("8");
+  EXPECT_EQ(window.control("column_count").text(), "7");
+  EXPECT_EQ(window.control("result_path").items(), std::vector<std::string>{"x.txt"});
+  window.control("column_count").SetText("8");
   std::string ini = Cp1251ToUtf8(program.Ini());
   for (char& c : ini) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   EXPECT_EQ(ini.find("[system]"), ini.rfind("[system]"));
@@ -269,7 +271,7 @@ TEST(MainWindowIni, WritingAKeyKeepsEveryOtherLineByteForByte) {
   const std::string before = "; kept by hand\r\n[Before]\r\nx = 1 ; not a comment\r\n\r\n";
   const std::string after = "\r\n[After]\r\n;c\r\n  y=\"q\"\r\n";
   program.WriteIni(before + system + after);
-  program.window->control("Text16").SetText("9");
+  program.window->control("column_count").SetText("9");
   std::size_t at = system.find("KolSt=\r\n");
   ASSERT_NE(at, std::string::npos);
   system.replace(at, 8, "KolSt=9\r\n");
@@ -282,9 +284,9 @@ TEST(MainWindowIni, ValuesAreReadWholeUpTo254Characters) {
   for (const auto& [stored, shown] : cases) {
     Program program;
     program.WriteIni(CrLf({"[System]", "PathEdit1=" + stored}));
-    EXPECT_EQ(program.Start().control("Text1").text(), shown);
-    program.window->control("Text6").SetText(shown);
-    EXPECT_EQ(program.Start().control("Text6").text(), shown);
+    EXPECT_EQ(program.Start().control("crop_map_path").text(), shown);
+    program.window->control("crop_result_path").SetText(shown);
+    EXPECT_EQ(program.Start().control("crop_result_path").text(), shown);
   }
 }
 
@@ -306,8 +308,11 @@ std::string Triples(int count) {
   return ini;
 }
 
+// The MIF, MID and result path boxes, in the order of their sections Path1..Path3.
+constexpr const char* kPathControls[] = {"mif_path", "mid_path", "result_path"};
+
 std::vector<std::string> Texts(MainWindow& window) {
-  return {window.control("Combo1").text(), window.control("Combo2").text(), window.control("Combo3").text()};
+  return {window.control("mif_path").text(), window.control("mid_path").text(), window.control("result_path").text()};
 }
 
 TEST(MainWindowPaths, SavedTriplesShowTheLastAndChoosingAMifShowsItsPartners) {
@@ -315,14 +320,14 @@ TEST(MainWindowPaths, SavedTriplesShowTheLastAndChoosingAMifShowsItsPartners) {
   program.WriteIni(Triples(2));
   MainWindow& window = program.Start();
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"b.MIF", "b.MID", "b.txt"}));
-  window.control("Combo1").SetListIndex(0);
+  window.control("mif_path").SetListIndex(0);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "a.MID", "a.txt"}));
-  window.control("Combo2").SetListIndex(1);
+  window.control("mid_path").SetListIndex(1);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "b.MID", "a.txt"}));
 
   // A path typed over the chosen one is replaced when that entry is chosen again.
-  window.control("Combo1").SetText("typed.MIF");
-  window.control("Combo1").SetListIndex(0);
+  window.control("mif_path").SetText("typed.MIF");
+  window.control("mif_path").SetListIndex(0);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "a.MID", "a.txt"}));
 }
 
@@ -330,33 +335,33 @@ TEST(MainWindowPaths, SaveAppendsTheTripleAfterTheCount) {
   Program program;
   program.WriteIni(Triples(2));
   MainWindow& window = program.Start();
-  window.control("Combo1").SetText("z.MIF");
-  window.control("Combo2").SetText("z.MID");
-  window.control("Combo3").SetText("z.txt");
-  window.Command44_Click();
+  window.control("mif_path").SetText("z.MIF");
+  window.control("mid_path").SetText("z.MID");
+  window.control("result_path").SetText("z.txt");
+  window.OnSavePathsClicked();
   EXPECT_EQ(program.Setting("PathCount"), "3");
   for (int list = 0; list < 3; ++list) {
     std::string section = "Path" + std::to_string(list + 1);
     EXPECT_EQ(program.Setting("p2", section.c_str()), Entry('b', list));
     EXPECT_EQ(program.Setting("p3", section.c_str()), Entry('z', list));
   }
-  EXPECT_EQ(window.control("Combo2").items(), (std::vector<std::string>{"a.MID", "b.MID", "z.MID"}));
-  EXPECT_EQ(program.Start().control("Combo3").text(), "z.txt");
+  EXPECT_EQ(window.control("mid_path").items(), (std::vector<std::string>{"a.MID", "b.MID", "z.MID"}));
+  EXPECT_EQ(program.Start().control("result_path").text(), "z.txt");
 }
 
 TEST(MainWindowPaths, DeleteMovesLaterEntriesDownAndEmptiesTheTexts) {
   Program program;
   program.WriteIni(Triples(3));
   MainWindow& window = program.Start();
-  window.control("Combo1").SetListIndex(1);
-  window.Command55_Click();
+  window.control("mif_path").SetListIndex(1);
+  window.OnDeletePathsClicked();
   EXPECT_EQ(program.Setting("PathCount"), "2");
   for (int list = 0; list < 3; ++list) {
     std::string section = "Path" + std::to_string(list + 1);
     EXPECT_EQ(program.Setting("p1", section.c_str()), Entry('a', list));
     EXPECT_EQ(program.Setting("p2", section.c_str()), Entry('c', list));
     EXPECT_EQ(program.Setting("p3", section.c_str()), Entry('c', list));
-    EXPECT_EQ(window.control("Combo" + std::to_string(list + 1)).items(),
+    EXPECT_EQ(window.control(kPathControls[list]).items(),
               (std::vector<std::string>{Entry('a', list), Entry('c', list)}));
   }
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"", "", ""}));
@@ -368,11 +373,11 @@ TEST(MainWindowPaths, DeleteWithoutAMatchChangesNoFileButEmptiesTheTexts) {
   program.WriteIni(Triples(3));
   MainWindow& window = program.Start();
   const std::string ini = program.Ini();
-  window.control("Combo1").SetListIndex(0);
-  window.control("Combo3").SetText("other.txt");
-  window.Command55_Click();
+  window.control("mif_path").SetListIndex(0);
+  window.control("result_path").SetText("other.txt");
+  window.OnDeletePathsClicked();
   EXPECT_EQ(program.Ini(), ini);
-  EXPECT_EQ(window.control("Combo1").items().size(), 3u);
+  EXPECT_EQ(window.control("mif_path").items().size(), 3u);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"", "", ""}));
 }
 
@@ -381,9 +386,9 @@ TEST(MainWindowPaths, CopyResultPathIntoTheMapToCrop) {
     Program program;
     program.WriteIni(CrLf({"[System]", "PathEdit1=old.txt"}));
     MainWindow& window = program.Start();
-    window.control("Combo3").SetText(result);
-    window.Command15_Click();
-    EXPECT_EQ(window.control("Text1").text(), result);
+    window.control("result_path").SetText(result);
+    window.OnCopyResultClicked();
+    EXPECT_EQ(window.control("crop_map_path").text(), result);
     EXPECT_TRUE(HasLine(program.Ini(), std::string("PathEdit1=") + result));
   }
 }
@@ -391,7 +396,7 @@ TEST(MainWindowPaths, CopyResultPathIntoTheMapToCrop) {
 // Which of the four panels is visible.
 std::string VisiblePanel(MainWindow& window) {
   std::string shown;
-  for (const char* panel : {"Picture2", "Frame3", "windows", "Frame7"}) {
+  for (const char* panel : {"welcome_panel", "conversion_panel", "crop_panel", "test_map_panel"}) {
     if (window.control(panel).visible()) shown += panel;
   }
   return shown;
@@ -404,16 +409,16 @@ TEST(MainWindowPanels, FirstPressOpensThePanelAndTheSecondRunsTheOperation) {
     std::size_t messages;  // each run reports the missing input file
   };
   const Press presses[] = {
-      {&MainWindow::Command5_Click, "Frame3", 0},  {&MainWindow::Command5_Click, "Frame3", 1},
-      {&MainWindow::Command1_Click, "windows", 1}, {&MainWindow::Command2_Click, "Frame7", 1},
-      {&MainWindow::Command2_Click, "Frame7", 2},  {&MainWindow::Command1_Click, "windows", 2},
-      {&MainWindow::Command1_Click, "windows", 3}, {&MainWindow::Command5_Click, "Frame3", 3},
+      {&MainWindow::OnConvertClicked, "conversion_panel", 0}, {&MainWindow::OnConvertClicked, "conversion_panel", 1},
+      {&MainWindow::OnCropClicked, "crop_panel", 1},          {&MainWindow::OnTestMapClicked, "test_map_panel", 1},
+      {&MainWindow::OnTestMapClicked, "test_map_panel", 2},   {&MainWindow::OnCropClicked, "crop_panel", 2},
+      {&MainWindow::OnCropClicked, "crop_panel", 3},          {&MainWindow::OnConvertClicked, "conversion_panel", 3},
   };
   Program program;
   MainWindow& window = program.Start();
-  window.control("Combo4").SetText(program.dir.File("test.txt"));
-  EXPECT_EQ(VisiblePanel(window), "Picture2");
-  EXPECT_FALSE(window.control("Frame9").visible());
+  window.control("test_map_path").SetText(program.dir.File("test.txt"));
+  EXPECT_EQ(VisiblePanel(window), "welcome_panel");
+  EXPECT_FALSE(window.control("georeference_frame").visible());
   int step = 0;
   for (const Press& press : presses) {
     SCOPED_TRACE(step++);
@@ -434,86 +439,90 @@ TEST(MainWindowPanels, SecondPressOfConvertWritesTheMap) {
                   "Point 65.5 57.25", "    Symbol (35,0,12)"}));
   WriteFile(program.dir.path() / "a.mid", CrLf({"\"x\",\"Shkola\""}));
   MainWindow& window = program.Start();
-  window.control("Combo1").SetText(program.dir.File("a.mif"));
-  window.control("Combo2").SetText(program.dir.File("a.mid"));
-  window.control("Combo3").SetText(program.dir.File("a.mp"));
-  window.control("Check3").SetCheck(1);
-  window.control("Text9").SetText("1");
-  window.control("Text15").SetText("2");
-  window.control("Text24").SetText("[IMG ID]\r\n[END-IMG ID]");
-  window.Command5_Click();
+  window.control("mif_path").SetText(program.dir.File("a.mif"));
+  window.control("mid_path").SetText(program.dir.File("a.mid"));
+  window.control("result_path").SetText(program.dir.File("a.mp"));
+  window.control("column_count_from_header").SetCheck(1);
+  window.control("type_column").SetText("1");
+  window.control("label_column").SetText("2");
+  window.control("header_template").SetText("[IMG ID]\r\n[END-IMG ID]");
+  window.OnConvertClicked();
   EXPECT_FALSE(fs::exists(program.dir.path() / "a.mp"));
   EXPECT_TRUE(program.host.messages.empty());
-  window.Command5_Click();
+  window.OnConvertClicked();
   EXPECT_EQ(window.last_status(), OperationStatus::kCompleted);
   EXPECT_TRUE(ReadFile(program.dir.path() / "a.mp").starts_with("[IMG ID]\r\n[END-IMG ID]\r\n\r\n[RGN10]"));
   ASSERT_FALSE(program.host.messages.empty());
   EXPECT_EQ(program.host.messages.back().text, Ru("               Конвертация завершена"));
-  EXPECT_EQ(window.control("Label11").text(), "100");
+  EXPECT_EQ(window.control("progress_percent").text(), "100");
 }
 
 TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
   Program program;
   MainWindow& window = program.Start();
-  const char* buttons[] = {"Command5",  "Command1",  "Command2", "Command41",
-                           "Command44", "Command55", "Command49", "Command51"};
-  std::vector<bool> command5_enabled;
-  window.control("Command5").Subscribe([&](UiControl& button, Change change) {
-    if (change == Change::kEnabled) command5_enabled.push_back(button.enabled());
+  const char* buttons[] = {"convert_button",    "crop_button",         "test_map_button",        "edit_objects_button",
+                           "save_paths_button", "delete_paths_button", "header_template_button", "georeference_button"};
+  std::vector<bool> convert_enabled;
+  window.control("convert_button").Subscribe([&](UiControl& button, Change change) {
+    if (change == Change::kEnabled) convert_enabled.push_back(button.enabled());
   });
   int disabled_during = 0;
   program.host.on_message = [&] {
     for (const char* button : buttons) disabled_during += window.control(button).enabled() ? 0 : 1;
     EXPECT_TRUE(window.operation_running());
     // A click handled while the operation waits starts nothing and switches no panel.
-    window.Command1_Click();
-    window.Command5_Click();
+    window.OnCropClicked();
+    window.OnConvertClicked();
   };
-  window.Command5_Click();
-  window.Command5_Click();
+  window.OnConvertClicked();
+  window.OnConvertClicked();
   EXPECT_EQ(disabled_during, 8);
   EXPECT_EQ(program.host.messages.size(), 1u);
-  EXPECT_EQ(VisiblePanel(window), "Frame3");
-  EXPECT_EQ(command5_enabled, (std::vector<bool>{false, true}));
+  EXPECT_EQ(VisiblePanel(window), "conversion_panel");
+  EXPECT_EQ(convert_enabled, (std::vector<bool>{false, true}));
   for (const char* button : buttons) EXPECT_TRUE(window.control(button).enabled()) << button;
   EXPECT_FALSE(window.operation_running());
   EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
 }
 
-TEST(MainWindowLayout, DisableObjHidesAndDisablesTheEditingControls) {
+TEST(MainWindowLayout, ResetEditingControlsHidesAndDisablesThem) {
   Program program;
   MainWindow& window = program.Start();
-  window.control("List1").AddItem("object");
-  window.control("List2").AddItem("type");
-  window.control("Text7").SetText("Name");
-  window.control("Text24").SetVisible(true);
-  window.control("Frame9").SetVisible(true);
-  window.DisableOBJ();
-  for (const char* name : {"Command10_1", "Command10_0", "Text8", "Frame8", "Text7", "Check1", "Check2", "Check4",
-                           "Text17", "Frame9", "Text24"}) {
+  window.control("object_list").AddItem("object");
+  window.control("type_list").AddItem("type");
+  window.control("column_view").SetText("Name");
+  window.control("header_template").SetVisible(true);
+  window.control("georeference_frame").SetVisible(true);
+  window.ResetEditingControls();
+  for (const char* name :
+       {"next_rows_button", "previous_rows_button", "row_range", "columns_frame", "column_view", "transliterate_labels",
+        "section_from_mif", "raise_large_objects", "size_threshold", "georeference_frame", "header_template"}) {
     EXPECT_FALSE(window.control(name).visible()) << name;
   }
-  for (const char* name : {"Text25", "Command4_1", "Command6", "Command8", "Command11", "Slider1", "Command7_0",
-                           "Command7_1", "Command7_3", "Check1", "Check2", "Check4"}) {
+  for (const char* name : {"default_type", "assign_default_type_button", "assign_type_button", "delete_objects_button",
+                           "level_button", "level_slider", "point_types_button", "line_types_button",
+                           "polygon_types_button", "transliterate_labels", "section_from_mif", "raise_large_objects"}) {
     EXPECT_FALSE(window.control(name).enabled()) << name;
   }
-  EXPECT_EQ(window.control("Text7").text(), "");
-  EXPECT_TRUE(window.control("List1").items().empty());
-  EXPECT_TRUE(window.control("List2").items().empty());
+  EXPECT_EQ(window.control("column_view").text(), "");
+  EXPECT_TRUE(window.control("object_list").items().empty());
+  EXPECT_TRUE(window.control("type_list").items().empty());
 }
 
 TEST(MainWindowLayout, TemplateAndBindingButtonsShowTheirOwnArea) {
   Program program;
   MainWindow& window = program.Start();
-  window.Command51_Click();
-  for (const char* name : {"Frame9", "Check1", "Check2", "Check4", "Text17"}) {
+  window.OnGeoreferenceClicked();
+  for (const char* name :
+       {"georeference_frame", "transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold"}) {
     EXPECT_TRUE(window.control(name).visible()) << name;
   }
-  EXPECT_FALSE(window.control("Text8").visible());
-  EXPECT_FALSE(window.control("Text24").visible());
-  window.Command49_Click();
-  EXPECT_TRUE(window.control("Text24").visible());
-  for (const char* name : {"Frame9", "Check1", "Check2", "Check4", "Text17", "Frame8"}) {
+  EXPECT_FALSE(window.control("row_range").visible());
+  EXPECT_FALSE(window.control("header_template").visible());
+  window.OnHeaderTemplateClicked();
+  EXPECT_TRUE(window.control("header_template").visible());
+  for (const char* name : {"georeference_frame", "transliterate_labels", "section_from_mif", "raise_large_objects",
+                           "size_threshold", "columns_frame"}) {
     EXPECT_FALSE(window.control(name).visible()) << name;
   }
 }
@@ -521,53 +530,53 @@ TEST(MainWindowLayout, TemplateAndBindingButtonsShowTheirOwnArea) {
 TEST(MainWindowLayout, SplitterStopsAtTheLeftEdgeOfTheObjectList) {
   Program program;
   MainWindow& window = program.Start();
-  UiControl& splitter = window.control("Picture1");
-  UiControl& list1 = window.control("List1");
-  UiControl& list2 = window.control("List2");
-  const int form = window.control("Form1").width();
+  UiControl& splitter = window.control("list_splitter");
+  UiControl& object_list = window.control("object_list");
+  UiControl& type_list = window.control("type_list");
+  const int form = window.control("main_window").width();
   auto check_lists = [&] {
-    EXPECT_EQ(list1.width(), splitter.left() - kList1Left);
-    EXPECT_EQ(list2.left(), splitter.left() + kList2Gap);
-    EXPECT_EQ(list2.width(), form - list2.left() - kList2RightMargin);
+    EXPECT_EQ(object_list.width(), splitter.left() - kObjectListLeft);
+    EXPECT_EQ(type_list.left(), splitter.left() + kTypeListGap);
+    EXPECT_EQ(type_list.width(), form - type_list.left() - kTypeListRightMargin);
   };
-  window.Picture1_MouseMove(-500);  // no button held: nothing moves
-  EXPECT_EQ(list1.width(), splitter.left() - kList1Left);
+  window.OnSplitterMoved(-500);  // no button held: nothing moves
+  EXPECT_EQ(object_list.width(), splitter.left() - kObjectListLeft);
   const int start = splitter.left();
 
-  window.Picture1_MouseDown(20.5);  // rounds to 20
-  window.Picture1_MouseMove(-9000);
-  EXPECT_EQ(splitter.left(), kList1Left);
-  EXPECT_EQ(list1.width(), 0);
+  window.OnSplitterPressed(20.5);  // rounds to 20
+  window.OnSplitterMoved(-9000);
+  EXPECT_EQ(splitter.left(), kObjectListLeft);
+  EXPECT_EQ(object_list.width(), 0);
   check_lists();
-  window.Picture1_MouseMove(-100);
-  EXPECT_EQ(splitter.left(), kList1Left);
-  window.Picture1_MouseMove(420);  // back right in the same drag
-  EXPECT_EQ(splitter.left(), kList1Left + 400);
+  window.OnSplitterMoved(-100);
+  EXPECT_EQ(splitter.left(), kObjectListLeft);
+  window.OnSplitterMoved(420);  // back right in the same drag
+  EXPECT_EQ(splitter.left(), kObjectListLeft + 400);
   check_lists();
-  window.Picture1_MouseUp();
-  window.Picture1_MouseMove(5000);
-  EXPECT_EQ(splitter.left(), kList1Left + 400);
+  window.OnSplitterReleased();
+  window.OnSplitterMoved(5000);
+  EXPECT_EQ(splitter.left(), kObjectListLeft + 400);
 
-  window.Picture1_MouseDown(0);  // a later drag
-  window.Picture1_MouseMove(start - kList1Left);
+  window.OnSplitterPressed(0);  // a later drag
+  window.OnSplitterMoved(start - kObjectListLeft);
   EXPECT_EQ(splitter.left(), start + 400);
-  EXPECT_EQ(list1.width(), start + 400 - kList1Left);
+  EXPECT_EQ(object_list.width(), start + 400 - kObjectListLeft);
   check_lists();
-  window.Picture1_MouseMove(50000);  // past the window's right edge
-  EXPECT_EQ(list2.width(), 0);
+  window.OnSplitterMoved(50000);  // past the window's right edge
+  EXPECT_EQ(type_list.width(), 0);
   check_lists();
 }
 
 TEST(MainWindowLayout, WiderWindowIsFilledByTheTypeListAfterASplitterNudge) {
   Program program;
   MainWindow& window = program.Start();
-  window.Form_Resize(20000);
-  window.Picture1_MouseDown(10);
-  window.Picture1_MouseMove(11);
-  window.Picture1_MouseUp();
-  const UiControl& list2 = window.control("List2");
-  EXPECT_EQ(list2.left(), window.control("Picture1").left() + kList2Gap);
-  EXPECT_EQ(list2.width(), 20000 - list2.left() - kList2RightMargin);
+  window.OnWindowResized(20000);
+  window.OnSplitterPressed(10);
+  window.OnSplitterMoved(11);
+  window.OnSplitterReleased();
+  const UiControl& type_list = window.control("type_list");
+  EXPECT_EQ(type_list.left(), window.control("list_splitter").left() + kTypeListGap);
+  EXPECT_EQ(type_list.width(), 20000 - type_list.left() - kTypeListRightMargin);
 }
 
 TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
@@ -592,7 +601,7 @@ TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
     }
     program.host.open_succeeds = c.launch_succeeds;
     MainWindow& window = program.Start();
-    window.Label27_Click();
+    window.OnHelpClicked();
     EXPECT_EQ(program.host.opened, c.opened ? std::vector<std::string>{page} : std::vector<std::string>{});
     if (*c.message == '\0') {
       EXPECT_TRUE(program.host.messages.empty());
@@ -606,7 +615,7 @@ TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
 
 TEST(MainWindowExit, ExitQuits) {
   Program program;
-  program.Start().Command3_Click();
+  program.Start().OnExitClicked();
   EXPECT_EQ(program.host.quits, 1);
 }
 

@@ -21,7 +21,7 @@ namespace mirvex::ui {
 namespace {
 
 constexpr const char* kPathSections[] = {"Path1", "Path2", "Path3"};
-constexpr const char* kPathCombos[] = {"Combo1", "Combo2", "Combo3"};
+constexpr const char* kPathCombos[] = {"mif_path", "mid_path", "result_path"};
 
 // Controls and their state when the window is created, before the settings are read.
 struct InitialControl {
@@ -32,92 +32,108 @@ struct InitialControl {
 };
 
 constexpr InitialControl kInitialControls[] = {
-    {"Form1", "Mirvex — перевод и редактирование карт в форматах MapInfo и Garmin, версия 1.0 от 08.12.2026",
+    {"main_window", "Mirvex — перевод и редактирование карт в форматах MapInfo и Garmin, версия 1.0 от 08.12.2026",
      true, true},
-    {"Command5", "Конвертировать карту", true, true},
-    {"Command1", "Редактировать карту", true, true},
-    {"Command2", "Тестовая карта", true, true},
-    {"Command3", "ВЫХОД", true, true},
-    {"Bar", "", true, true},
-    {"Frame6", "", true, true},
-    {"Label11", "", true, true},
-    {"List1", "", true, true},
-    {"Picture1", "", true, true},
-    {"List2", "", true, true},
-    {"Check1", "Русские буквы в транслите (Дорога=Doroga)", true, true},
-    {"Check2", "Автоматически определять тип региона", true, true},
-    {"Check4", "Повысить уровень обекта (Полигоны) при площади больше чем:", true, true},
-    {"Text17", "2.033", true, false},
-    {"Text24", "", false, true},
-    {"Command7_0", "Точки", true, false},
-    {"Command7_1", "Линии", true, false},
-    {"Command7_3", "Полигоны", true, false},
-    {"Command6", "Назначить", true, false},
-    {"Command4_1", "Назначить", true, false},
-    {"Command8", "Удалить", true, false},
-    {"Command11", "Уровень", true, false},
-    {"Slider1", "", true, false},
-    {"Text25", "Неопределенный тип объекта", true, false},
-    {"Command10_0", "Предыдущие 100", true, true},
-    {"Command10_1", "Следующие 100", true, true},
-    {"Text7", "", true, true},
-    {"Text8", "1 >> 100", true, true},
-    {"Picture2", "", true, true},
-    {"Text18",
+    {"convert_button", "Конвертировать карту", true, true},
+    {"crop_button", "Редактировать карту", true, true},
+    {"test_map_button", "Тестовая карта", true, true},
+    {"exit_button", "ВЫХОД", true, true},
+    {"progress_bar", "", true, true},
+    {"progress_frame", "", true, true},
+    {"progress_percent", "", true, true},
+    {"object_list", "", true, true},
+    {"list_splitter", "", true, true},
+    {"type_list", "", true, true},
+    {"transliterate_labels", "Русские буквы в транслите (Дорога=Doroga)", true, true},
+    {"section_from_mif", "Автоматически определять тип региона", true, true},
+    {"raise_large_objects", "Повысить уровень обекта (Полигоны) при площади больше чем:", true, true},
+    {"size_threshold", "2.033", true, false},
+    {"header_template", "", false, true},
+    {"point_types_button", "Точки", true, false},
+    {"line_types_button", "Линии", true, false},
+    {"polygon_types_button", "Полигоны", true, false},
+    {"assign_type_button", "Назначить", true, false},
+    {"assign_default_type_button", "Назначить", true, false},
+    {"delete_objects_button", "Удалить", true, false},
+    {"level_button", "Уровень", true, false},
+    {"level_slider", "", true, false},
+    {"default_type", "Неопределенный тип объекта", true, false},
+    {"previous_rows_button", "Предыдущие 100", true, true},
+    {"next_rows_button", "Следующие 100", true, true},
+    {"column_view", "", true, true},
+    {"row_range", "1 >> 100", true, true},
+    {"welcome_panel", "", true, true},
+    {"welcome_functions",
      "1. Конвертация карты MapInfo (MIF/MID) в текстовый формат Garmin.\r\n"
      "2. Обрезка карты по заданным координатам.\r\n"
      "3. Тестовая карта: как выглядит на приёмнике каждый тип объекта.\r\n"
      "4. Привязка карты MapInfo к реальным координатам.",
      true, true},
-    {"Label27", "", true, true},
-    {"Frame3", "", false, true},
-    {"Frame4", "Файлы карт", true, true},
-    {"Combo1", "", true, true},
-    {"Combo2", "", true, true},
-    {"Combo3", "", true, true},
-    {"Command44", "Сохранить путь", true, true},
-    {"Command55", "Удалить путь", true, true},
-    {"Frame8", "Подписи к объектам", true, true},
-    {"Check3", "Определять автоматически", true, true},
-    {"Check5", "Отключить подписи", true, true},
-    {"Text16", "2", true, false},
-    {"Text15", "2", true, true},
-    {"Text9", "1", true, true},
-    {"Command9", "Выбрать столбец", true, true},
-    {"Command41", "Редактировать объекты", true, true},
-    {"Command49", "Масштаб", true, true},
-    {"Command51", "Привязка", true, true},
-    {"Frame9", "Система координат", false, true},
-    {"Check6", "Привязывать карту к системе координат", true, true},
-    {"Text19", "60.00", true, true},
-    {"Text20", "60.00", true, true},
-    {"Text21", "84.00", true, true},
-    {"Text22", "54.00", true, true},
-    {"Text23", "-0.8", true, true},
-    {"windows", "", false, true},
-    {"Frame1", "Параметры", true, true},
-    {"Text2", "60.00", true, true},
-    {"Text3", "60.00", true, true},
-    {"Text4", "84.00", true, true},
-    {"Text5", "54.00", true, true},
-    {"Frame2", "Файлы карт", true, true},
-    {"Text1", "c:\\map\\map.txt", true, true},
-    {"Text6", "c:\\map\\result.txt", true, true},
-    {"Command15", "Скопировать результат конвертирования в путь к карте", true, true},
-    {"Label10", "Введите параметры редактирования:", true, true},
-    {"Label1", "Идет редактирование карты. Ждите...", false, true},
-    {"Frame7", "Тестовая шаблонная карта", false, true},
-    {"Combo4", "c:\\map\\test.txt", true, true},
+    {"help_link", "", true, true},
+    {"conversion_panel", "", false, true},
+    {"conversion_files_frame", "Файлы карт", true, true},
+    {"mif_path", "", true, true},
+    {"mid_path", "", true, true},
+    {"result_path", "", true, true},
+    {"save_paths_button", "Сохранить путь", true, true},
+    {"delete_paths_button", "Удалить путь", true, true},
+    {"columns_frame", "Подписи к объектам", true, true},
+    {"column_count_from_header", "Определять автоматически", true, true},
+    {"no_labels", "Отключить подписи", true, true},
+    {"column_count", "2", true, false},
+    {"label_column", "2", true, true},
+    {"type_column", "1", true, true},
+    {"column_view_button", "Выбрать столбец", true, true},
+    {"edit_objects_button", "Редактировать объекты", true, true},
+    {"header_template_button", "Масштаб", true, true},
+    {"georeference_button", "Привязка", true, true},
+    {"georeference_frame", "Система координат", false, true},
+    {"georeference", "Привязывать карту к системе координат", true, true},
+    {"lower_left_longitude", "60.00", true, true},
+    {"lower_left_latitude", "60.00", true, true},
+    {"upper_right_longitude", "84.00", true, true},
+    {"upper_right_latitude", "54.00", true, true},
+    {"rotation_angle", "-0.8", true, true},
+    {"crop_panel", "", false, true},
+    {"crop_bounds_frame", "Параметры", true, true},
+    {"crop_west", "60.00", true, true},
+    {"crop_north", "60.00", true, true},
+    {"crop_east", "84.00", true, true},
+    {"crop_south", "54.00", true, true},
+    {"crop_files_frame", "Файлы карт", true, true},
+    {"crop_map_path", "c:\\map\\map.txt", true, true},
+    {"crop_result_path", "c:\\map\\result.txt", true, true},
+    {"copy_result_button", "Скопировать результат конвертирования в путь к карте", true, true},
+    {"crop_prompt", "Введите параметры редактирования:", true, true},
+    {"crop_running", "Идет редактирование карты. Ждите...", false, true},
+    {"test_map_panel", "Тестовая шаблонная карта", false, true},
+    {"test_map_path", "c:\\map\\test.txt", true, true},
 };
 
 // The control each System key of mirvex.ini mirrors.
 constexpr std::pair<std::string_view, const char*> kSettingControls[] = {
-    {"UgolPovorot", "Text23"}, {"TestMap", "Combo4"},  {"PrivazkaMap", "Check6"}, {"PrK1", "Text19"},
-    {"PrK2", "Text20"},        {"PrK3", "Text21"},     {"PrK4", "Text22"},        {"Koord2", "Text2"},
-    {"Koord3", "Text3"},       {"Koord4", "Text4"},    {"Koord5", "Text5"},       {"PathEdit1", "Text1"},
-    {"PathEdit2", "Text6"},    {"RazmObj", "Text17"},  {"PovObj", "Check4"},      {"TypeObj", "Check2"},
-    {"RusTransl", "Check1"},   {"AutoSet", "Check3"},  {"KolSt", "Text16"},       {"TypeSt", "Text9"},
-    {"PodpSt", "Text15"},      {"Podpis", "Check5"},
+    {"UgolPovorot", "rotation_angle"},
+    {"TestMap", "test_map_path"},
+    {"PrivazkaMap", "georeference"},
+    {"PrK1", "lower_left_longitude"},
+    {"PrK2", "lower_left_latitude"},
+    {"PrK3", "upper_right_longitude"},
+    {"PrK4", "upper_right_latitude"},
+    {"Koord2", "crop_west"},
+    {"Koord3", "crop_north"},
+    {"Koord4", "crop_east"},
+    {"Koord5", "crop_south"},
+    {"PathEdit1", "crop_map_path"},
+    {"PathEdit2", "crop_result_path"},
+    {"RazmObj", "size_threshold"},
+    {"PovObj", "raise_large_objects"},
+    {"TypeObj", "section_from_mif"},
+    {"RusTransl", "transliterate_labels"},
+    {"AutoSet", "column_count_from_header"},
+    {"KolSt", "column_count"},
+    {"TypeSt", "type_column"},
+    {"PodpSt", "label_column"},
+    {"Podpis", "no_labels"},
 };
 
 const char* SettingControl(std::string_view key) {
@@ -127,9 +143,9 @@ const char* SettingControl(std::string_view key) {
   return nullptr;
 }
 
-// The window's starting geometry in twips: List1, the splitter, List2.
-constexpr int kFormWidth = 15000;
-constexpr int kList1Width = 3000;
+// The window's starting geometry in twips: the object list, the splitter, the type list.
+constexpr int kWindowWidth = 15000;
+constexpr int kObjectListWidth = 3000;
 constexpr int kSplitterWidth = 50;
 
 std::string PathKey(int i) { return "p" + std::to_string(i); }
@@ -164,17 +180,18 @@ void MainWindow::CreateControls() {
     c.SetVisible(initial.visible);
     c.SetEnabled(initial.enabled);
   }
-  // The form starts with Check1 and Check3 ticked, their dependents as they match.
-  control("Check1").SetCheck(1);
-  control("Check3").SetCheck(1);
-  control("Text16").SetBackground(Background::kGrey);
-  control("Text17").SetBackground(Background::kGrey);
-  control("Slider1").SetRange(0, 9);
-  control("Form1").SetGeometry(0, kFormWidth);
-  control("List1").SetGeometry(kList1Left, kList1Width);
-  control("Picture1").SetGeometry(kList1Left + kList1Width, kSplitterWidth);
-  int list2_left = kList1Left + kList1Width + kList2Gap;
-  control("List2").SetGeometry(list2_left, kFormWidth - list2_left - kList2RightMargin);
+  // The window starts with transliteration and the column count from the header ticked,
+  // their dependents as they match.
+  control("transliterate_labels").SetCheck(1);
+  control("column_count_from_header").SetCheck(1);
+  control("column_count").SetBackground(Background::kGrey);
+  control("size_threshold").SetBackground(Background::kGrey);
+  control("level_slider").SetRange(0, 9);
+  control("main_window").SetGeometry(0, kWindowWidth);
+  control("object_list").SetGeometry(kObjectListLeft, kObjectListWidth);
+  control("list_splitter").SetGeometry(kObjectListLeft + kObjectListWidth, kSplitterWidth);
+  int type_list_left = kObjectListLeft + kObjectListWidth + kTypeListGap;
+  control("type_list").SetGeometry(type_list_left, kWindowWidth - type_list_left - kTypeListRightMargin);
 }
 
 void MainWindow::WireSettings() {
@@ -191,19 +208,19 @@ void MainWindow::WireSettings() {
       });
     }
   }
-  control("Text24").Subscribe([this](UiControl&, Change change) {
+  control("header_template").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText) OnTemplateChanged();
   });
   // Letting go of the slider gives the selected lines its level.
-  control("Slider1").Subscribe([this](UiControl&, Change change) {
+  control("level_slider").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue) SetSelectedLevel();
   });
   // Choosing a saved MIF path shows its partner MID and result paths.
-  control("Combo1").Subscribe([this](UiControl& combo, Change change) {
+  control("mif_path").Subscribe([this](UiControl& combo, Change change) {
     // Typing a path chooses no entry; that moves nothing in the partner boxes.
     if (change != Change::kListIndex || combo.list_index() < 0) return;
-    control("Combo2").SetListIndex(combo.list_index());
-    control("Combo3").SetListIndex(combo.list_index());
+    control("mid_path").SetListIndex(combo.list_index());
+    control("result_path").SetListIndex(combo.list_index());
   });
 }
 
@@ -220,10 +237,11 @@ const UiControl& MainWindow::control(std::string_view name) const {
 }
 
 std::string MainWindow::SettingValue(std::string_view key) const {
+  const SystemKey* system_key = FindSystemKey(key);
   const char* name = SettingControl(key);
-  if (!name) return {};
+  if (!system_key || !name) return {};
   const UiControl& box = control(name);
-  return std::string_view(name).starts_with("Check") ? std::to_string(box.check()) : box.text();
+  return system_key->is_check ? std::to_string(box.check()) : box.text();
 }
 
 bool MainWindow::ApplySetting(std::string_view key, std::string_view value) {
@@ -240,7 +258,7 @@ bool MainWindow::ApplySetting(std::string_view key, std::string_view value) {
 
 ConversionOptions MainWindow::conversion_options() const {
   return ConversionOptionsFrom([this](std::string_view key) { return SettingValue(key); },
-                               control("Text24").text());
+                               control("header_template").text());
 }
 
 CropOptions MainWindow::crop_options() const {
@@ -258,18 +276,18 @@ void MainWindow::OnCheckBox(UiControl& box) {
     control(dependent).SetEnabled(!ticked);
     control(dependent).SetBackground(ticked ? Background::kGrey : Background::kWhite);
   };
-  if (box.name() == "Check3") grey_when_ticked("Text16");
-  if (box.name() == "Check5") grey_when_ticked("Text15");
-  if (box.name() == "Check4") {
-    control("Text17").SetEnabled(ticked);
-    control("Text17").SetBackground(ticked ? Background::kToolTip : Background::kGrey);
+  if (box.name() == "column_count_from_header") grey_when_ticked("column_count");
+  if (box.name() == "no_labels") grey_when_ticked("label_column");
+  if (box.name() == "raise_large_objects") {
+    control("size_threshold").SetEnabled(ticked);
+    control("size_threshold").SetBackground(ticked ? Background::kToolTip : Background::kGrey);
   }
   WriteSystem(system_keys_[box.name()], std::to_string(box.check()));
 }
 
 void MainWindow::OnTemplateChanged() {
   if (loading_ || read_only_) return;
-  if (WriteTemplate(TemplatePath(program_folder_), control("Text24").text())) {
+  if (WriteTemplate(TemplatePath(program_folder_), control("header_template").text())) {
     template_failure_reported_ = false;
     return;
   }
@@ -284,7 +302,7 @@ void MainWindow::Load() {
   loading_ = true;
   std::string config = TemplatePath(program_folder_);
   bool template_missing = !FileExists(config);
-  control("Text24").SetText(LoadTemplate(config));
+  control("header_template").SetText(LoadTemplate(config));
 
   for (const SystemKey& key : SystemKeys()) {
     std::string value = ReadSetting(program_folder_, kSystemSection, key.key);
@@ -312,7 +330,7 @@ void MainWindow::Load() {
 }
 
 void MainWindow::ShowOnly(const char* panel) {
-  for (const char* other : {"Picture2", "Frame3", "windows", "Frame7"}) {
+  for (const char* other : {"welcome_panel", "conversion_panel", "crop_panel", "test_map_panel"}) {
     if (std::string_view(other) != panel) control(other).SetVisible(false);
   }
 }
@@ -331,10 +349,26 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
   }
   operation_running_ = true;
   // Each control gets its own state back afterwards.
-  const char* buttons[] = {"Command5",  "Command1",   "Command2",   "Command3",   "Command44",  "Command55",
-                           "Command9",  "Command41",  "Command10_0", "Command10_1", "Command7_0",
-                           "Command7_1", "Command7_3", "Command6",   "Command4_1", "Command8",
-                           "Command11", "Slider1",    "Command49",  "Command51"};
+  const char* buttons[] = {"convert_button",
+                           "crop_button",
+                           "test_map_button",
+                           "exit_button",
+                           "save_paths_button",
+                           "delete_paths_button",
+                           "column_view_button",
+                           "edit_objects_button",
+                           "previous_rows_button",
+                           "next_rows_button",
+                           "point_types_button",
+                           "line_types_button",
+                           "polygon_types_button",
+                           "assign_type_button",
+                           "assign_default_type_button",
+                           "delete_objects_button",
+                           "level_button",
+                           "level_slider",
+                           "header_template_button",
+                           "georeference_button"};
   bool enabled[std::size(buttons)];
   for (std::size_t i = 0; i < std::size(buttons); ++i) {
     enabled[i] = control(buttons[i]).enabled();
@@ -345,32 +379,33 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
   operation_running_ = false;
 }
 
-void MainWindow::Command5_Click() {
-  RunOperation("Frame3", [this] {
-    ConversionPaths paths{control("Combo1").text(), control("Combo2").text(), control("Combo3").text()};
+void MainWindow::OnConvertClicked() {
+  RunOperation("conversion_panel", [this] {
+    ConversionPaths paths{control("mif_path").text(), control("mid_path").text(), control("result_path").text()};
     ConversionResult result = Convert(paths, conversion_options(), program_prefix_, *this);
-    if (result.header_column_count) control("Text16").SetText(*result.header_column_count);
+    if (result.header_column_count) control("column_count").SetText(*result.header_column_count);
     last_counts_ = result.counts;
     return result.status;
   });
 }
 
-void MainWindow::Command1_Click() {
-  RunOperation("windows", [this] {
-    return CropMap(CropPaths{control("Text1").text(), control("Text6").text()}, crop_options(), program_prefix_,
-                   *this);
+void MainWindow::OnCropClicked() {
+  RunOperation("crop_panel", [this] {
+    return CropMap(CropPaths{control("crop_map_path").text(), control("crop_result_path").text()}, crop_options(),
+                   program_prefix_, *this);
   });
 }
 
-void MainWindow::Command2_Click() {
-  RunOperation("Frame7", [this] { return WriteTestMap(control("Combo4").text(), program_prefix_, *this); });
+void MainWindow::OnTestMapClicked() {
+  RunOperation("test_map_panel",
+               [this] { return WriteTestMap(control("test_map_path").text(), program_prefix_, *this); });
 }
 
-void MainWindow::Command3_Click() { host_.Quit(); }
+void MainWindow::OnExitClicked() { host_.Quit(); }
 
-void MainWindow::Command15_Click() { control("Text1").SetText(control("Combo3").text()); }
+void MainWindow::OnCopyResultClicked() { control("crop_map_path").SetText(control("result_path").text()); }
 
-void MainWindow::Command44_Click() {
+void MainWindow::OnSavePathsClicked() {
   int n = PathCount(program_folder_) + 1;
   WriteSystem("PathCount", std::to_string(n));
   for (int list = 0; list < 3; ++list) {
@@ -379,7 +414,7 @@ void MainWindow::Command44_Click() {
   for (const char* combo : kPathCombos) control(combo).AddItem(control(combo).text());
 }
 
-void MainWindow::Command55_Click() {
+void MainWindow::OnDeletePathsClicked() {
   int count = PathCount(program_folder_);
   bool found = false;
   for (int i = 1; i <= count; ++i) {
@@ -407,31 +442,42 @@ void MainWindow::Command55_Click() {
   }
 }
 
-void MainWindow::DisableOBJ() {
-  for (const char* name : {"Text25", "Command4_1"}) control(name).SetEnabled(false);
-  control("Text7").SetText("");
-  control("List1").ClearItems();
-  control("List2").ClearItems();
-  for (const char* name : {"Command10_1", "Command10_0", "Text8", "Frame8", "Text7"}) control(name).SetVisible(false);
-  for (const char* name : {"Command6", "Command8", "Command11", "Slider1", "Command7_0", "Command7_1", "Command7_3"}) {
+void MainWindow::ResetEditingControls() {
+  for (const char* name : {"default_type", "assign_default_type_button"}) control(name).SetEnabled(false);
+  control("column_view").SetText("");
+  control("object_list").ClearItems();
+  control("type_list").ClearItems();
+  for (const char* name : {"next_rows_button", "previous_rows_button", "row_range", "columns_frame", "column_view"}) {
+    control(name).SetVisible(false);
+  }
+  for (const char* name : {"assign_type_button", "delete_objects_button", "level_button", "level_slider",
+                           "point_types_button", "line_types_button", "polygon_types_button"}) {
     control(name).SetEnabled(false);
   }
-  for (const char* name : {"Check1", "Check2", "Check4", "Text17", "Frame9", "Text24"}) control(name).SetVisible(false);
-  for (const char* name : {"Check1", "Check2", "Check4"}) control(name).SetEnabled(false);
+  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold",
+                           "georeference_frame", "header_template"}) {
+    control(name).SetVisible(false);
+  }
+  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects"}) {
+    control(name).SetEnabled(false);
+  }
 }
 
-void MainWindow::Command49_Click() {
-  DisableOBJ();
-  control("Text24").SetVisible(true);
+void MainWindow::OnHeaderTemplateClicked() {
+  ResetEditingControls();
+  control("header_template").SetVisible(true);
 }
 
-void MainWindow::Command51_Click() {
-  DisableOBJ();
-  for (const char* name : {"Frame9", "Check1", "Check2", "Check4", "Text17"}) control(name).SetVisible(true);
-  control("Text8").SetVisible(false);
+void MainWindow::OnGeoreferenceClicked() {
+  ResetEditingControls();
+  for (const char* name :
+       {"georeference_frame", "transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold"}) {
+    control(name).SetVisible(true);
+  }
+  control("row_range").SetVisible(false);
 }
 
-void MainWindow::Label27_Click() {
+void MainWindow::OnHelpClicked() {
   // The compiled help beside the program when it is there (Windows), else the HTML help.
   std::string help = program_prefix_ + "help.chm";
 #ifdef _WIN32
@@ -448,30 +494,31 @@ void MainWindow::Label27_Click() {
   }
 }
 
-void MainWindow::Picture1_MouseDown(double x) {
+void MainWindow::OnSplitterPressed(double x) {
   dragging_ = true;
   drag_x_ = static_cast<int>(RoundHalfEven(x));
 }
 
-void MainWindow::Picture1_MouseMove(double x) {
+void MainWindow::OnSplitterMoved(double x) {
   if (!dragging_) return;
-  UiControl& splitter = control("Picture1");
+  UiControl& splitter = control("list_splitter");
   int left = splitter.left() + static_cast<int>(RoundHalfEven(x)) - drag_x_;
-  // Past the window's right edge List2 would get a negative width and the splitter
+  // Past the window's right edge the type list would get a negative width and the splitter
   // could not be taken again; the left stop wins in a window too narrow for both.
-  left = std::min(left, control("Form1").width() - kList2RightMargin - kList2Gap);
-  if (left < kList1Left) left = kList1Left;
+  left = std::min(left, control("main_window").width() - kTypeListRightMargin - kTypeListGap);
+  if (left < kObjectListLeft) left = kObjectListLeft;
   splitter.SetGeometry(left, splitter.width());
-  UiControl& list1 = control("List1");
-  list1.SetGeometry(list1.left(), splitter.left() - list1.left());
-  int list2_left = splitter.left() + kList2Gap;
-  control("List2").SetGeometry(list2_left, control("Form1").width() - list2_left - kList2RightMargin);
+  UiControl& object_list = control("object_list");
+  object_list.SetGeometry(object_list.left(), splitter.left() - object_list.left());
+  int type_list_left = splitter.left() + kTypeListGap;
+  control("type_list")
+      .SetGeometry(type_list_left, control("main_window").width() - type_list_left - kTypeListRightMargin);
 }
 
-void MainWindow::Picture1_MouseUp() { dragging_ = false; }
+void MainWindow::OnSplitterReleased() { dragging_ = false; }
 
-void MainWindow::Form_Resize(int width) {
-  UiControl& form = control("Form1");
+void MainWindow::OnWindowResized(int width) {
+  UiControl& form = control("main_window");
   form.SetGeometry(form.left(), width);
 }
 
@@ -483,25 +530,25 @@ void MainWindow::ShowMessage(const std::string& text, const std::string& title, 
 void MainWindow::Beep() { host_.Beep(); }
 
 void MainWindow::SetProgressRange(std::int64_t minimum, std::int64_t maximum) {
-  control("Bar").SetRange(minimum, maximum);
+  control("progress_bar").SetRange(minimum, maximum);
   host_.SetProgressRange(minimum, maximum);
 }
 
 void MainWindow::SetProgressValue(std::int64_t value) {
-  control("Bar").SetValue(value);
+  control("progress_bar").SetValue(value);
   host_.SetProgressValue(value);
 }
 
 void MainWindow::SetPercentCaption(const std::string& caption) {
-  control("Label11").SetText(caption);
+  control("progress_percent").SetText(caption);
   host_.SetPercentCaption(caption);
 }
 
 void MainWindow::ProcessEvents() { host_.ProcessEvents(); }
 
 void MainWindow::SetCropRunning(bool running) {
-  control("Label1").SetVisible(running);
-  control("Label10").SetVisible(!running);
+  control("crop_running").SetVisible(running);
+  control("crop_prompt").SetVisible(!running);
   host_.SetCropRunning(running);
 }
 

@@ -13,7 +13,6 @@
 #include "base/host.h"
 #include "mapinfo/mid_reader.h"
 #include "operations/convert.h"
-#include "operations/convert.h"
 #include "ui/object_window.h"
 #include "ui/ui_control.h"
 
@@ -33,11 +32,15 @@ class WindowHost : public Host {
 };
 
 // Positions of the splitter area, in twips.
-inline constexpr int kList1Left = 6540;
-inline constexpr int kList2Gap = 50;
-inline constexpr int kList2RightMargin = 180;
+inline constexpr int kObjectListLeft = 6540;
+inline constexpr int kTypeListGap = 50;
+inline constexpr int kTypeListRightMargin = 180;
 
 inline constexpr std::string_view kSystemSection = "System";
+
+// The Garmin type catalogues the type list can show. The values are the indexes of
+// their region codes (KindCode), which an assignment stores.
+enum class TypeCatalogue { kPoints = 0, kLines = 1, kPolygons = 3 };
 
 class MainWindow : private Host {
  public:
@@ -46,7 +49,7 @@ class MainWindow : private Host {
   // writes them back (the command line).
   MainWindow(WindowHost& host, std::string program_folder, bool read_only = false);
 
-  // The control of that name ("Text9", "Command7_0"); aborts on an unknown name.
+  // The control of that name ("type_column", "point_types_button"); aborts on an unknown name.
   UiControl& control(std::string_view name);
   const UiControl& control(std::string_view name) const;
   // The value of a System key as the window holds it: the text of its text box, or
@@ -65,51 +68,54 @@ class MainWindow : private Host {
   // Window load: the template, the options and the saved paths, in their order.
   void Load();
 
-  // Event handlers.
-  void Command5_Click();   // conversion panel, or convert
-  void Command1_Click();   // crop panel, or crop
-  void Command2_Click();   // test-map panel, or write the test map
-  void Command3_Click();   // exit
-  void Command15_Click();  // copy the conversion result into the map to crop
-  void Command44_Click();  // save the path triple
-  void Command55_Click();  // delete the path triple
-  void Command49_Click();  // show the header template
-  void Command51_Click();  // show the georeferencing parameters
-  void Label27_Click();    // help
-  void Picture1_MouseDown(double x);
-  void Picture1_MouseMove(double x);
-  void Picture1_MouseUp();
+  // Event handlers. The three operation buttons show their panel, or run the operation
+  // when it is shown.
+  void OnConvertClicked();
+  void OnCropClicked();
+  void OnTestMapClicked();
+  void OnExitClicked();
+  void OnCopyResultClicked();      // the conversion result becomes the map to crop
+  void OnSavePathsClicked();       // save the path triple
+  void OnDeletePathsClicked();     // delete the path triple
+  void OnHeaderTemplateClicked();  // show the header template
+  void OnGeoreferenceClicked();    // show the georeferencing parameters
+  void OnHelpClicked();
+  void OnSplitterPressed(double x);
+  void OnSplitterMoved(double x);
+  void OnSplitterReleased();
   // The window's width changed (twips).
-  void Form_Resize(int width);
-  void DisableOBJ();
+  void OnWindowResized(int width);
+  // Hides and disables the editing controls and empties both lists.
+  void ResetEditingControls();
 
   // The MID browser: the column view a hundred rows at a time, and the editing mode
   // that lists the distinct object descriptions.
-  void Command9_Click();
-  void Command10_Click(int index);  // 0 previous page, 1 next page
+  void OnColumnViewClicked();
+  void OnPreviousRowsClicked();
+  void OnNextRowsClicked();
   // False when the page could not be read (the reason is shown).
-  bool ShowFields(int first_row, int last_row);
-  void Command41_Click();
+  bool ShowColumnPage(int first_row, int last_row);
+  void OnEditObjectsClicked();
   // The type catalogues and the assignments.
-  void Command7_Click(int index);   // 0 points, 1 lines, 3 polygons
-  void Command6_Click();            // assign the catalogue entry to the selected lines
-  void List2_DblClick() { Command6_Click(); }
-  void Command4_1_Click();          // assign it to the default-type record
-  void Command8_Click();            // leave the selected lines out of the map
-  void Command11_Click();           // give them the slider's level
-  void Slider1_Scroll(int value);   // while dragging: the caption of Command11
+  void OnTypeCatalogueClicked(TypeCatalogue catalogue);
+  void OnAssignTypeClicked();          // assign the catalogue entry to the selected lines
+  void OnTypeListDoubleClicked() { OnAssignTypeClicked(); }
+  void OnAssignDefaultTypeClicked();   // assign it to the default-type record
+  void OnDeleteObjectsClicked();       // leave the selected lines out of the map
+  void OnLevelClicked();               // give them the slider's level
+  void OnLevelSliderMoved(int value);  // while dragging: only the level button's caption
   // The object information window.
-  void List1_DblClick(int index);
-  void Form2_Unload();
-  ObjectWindow* form2() { return form2_.get(); }
-  // Runs when Form2 opens, so the screen can show it.
-  std::function<void(ObjectWindow&)> on_form2_shown;
+  void OnObjectListDoubleClicked(int index);
+  void OnObjectWindowClosed();
+  ObjectWindow* object_window() { return object_window_.get(); }
+  // Runs when the object window opens, so the screen can show it.
+  std::function<void(ObjectWindow&)> on_object_window_shown;
 
-  // UpdateObjectLine: the first List1 line equal to SelectedLine becomes the record's
-  // display line.
+  // The first object list line equal to the edited line becomes the record's display
+  // line.
   void UpdateObjectLine(const ObjectRecord& record);
-  ObjectRecord& current_record() { return current_record_; }
-  const std::string& selected_line() const { return selected_line_; }
+  ObjectRecord& edited_record() { return edited_record_; }
+  const std::string& edited_line() const { return edited_line_; }
 
   // Results of the last operation started from the window.
   OperationStatus last_status() const { return last_status_; }
@@ -153,6 +159,8 @@ class MainWindow : private Host {
   std::map<std::string, std::string, std::less<>> system_keys_;  // control name -> key
   // The MID browser and the dictionary editing.
   bool ColumnsUsable();
+  // Shows the page `step` rows on from the one shown, and moves there if it could be shown.
+  void TurnColumnPage(int step);
   std::string DictionaryFile() const;
   template <typename Edit>
   void EditSelectedLines(Edit edit);
@@ -160,10 +168,12 @@ class MainWindow : private Host {
   void AssignType(Host& host, const std::string& name, const std::string& type);
   int page_start_ = 1;
   int page_end_ = 100;
-  ObjectRecord current_record_;   // CurrentRecord
-  std::string selected_line_;     // SelectedLine
-  int catalogue_kind_ = 0;        // CatalogueKind
-  std::unique_ptr<ObjectWindow> form2_;
+  // The record the last edit loaded or stored, and the object list line it belongs to.
+  ObjectRecord edited_record_;
+  std::string edited_line_;
+  // The catalogue the type list holds.
+  TypeCatalogue loaded_catalogue_ = TypeCatalogue::kPoints;
+  std::unique_ptr<ObjectWindow> object_window_;
   MidRecord mid_record_;  // the MID record the column view and the editing mode read
   OperationStatus last_status_ = OperationStatus::kFailed;
   SectionCounts last_counts_;

@@ -71,18 +71,18 @@ int WholeNumber(const std::string& text) { return static_cast<int>(RoundHalfEven
 std::string MainWindow::DictionaryFile() const { return DictionaryPath(program_prefix_); }
 
 void MainWindow::ReadColumnCountFromHeader() {
-  const std::string mif_path = control("Combo1").text();
+  const std::string mif_path = control("mif_path").text();
   if (!FileExists(mif_path)) {
     ShowMissingFile(*this, mif_path);
     return;
   }
-  if (auto text = FindColumnCountText(mif_path)) control("Text16").SetText(*text);
+  if (auto text = FindColumnCountText(mif_path)) control("column_count").SetText(*text);
 }
 
 // MidFields holds 50 columns: a count or a type column outside 0..50 is refused.
 bool MainWindow::ColumnsUsable() {
-  double count = RoundHalfEven(Value(control("Text16").text()));
-  double type_column = RoundHalfEven(Value(control("Text9").text()));
+  double count = RoundHalfEven(Value(control("column_count").text()));
+  double type_column = RoundHalfEven(Value(control("type_column").text()));
   if (count >= 0 && count <= 50 && type_column >= 0 && type_column <= 50) return true;
   ShowInformation(*this, Ru("Количество столбцов и номер столбца \"Тип объекта\" должны быть от 0 до 50: "
                             "в записи MID читается не больше 50 столбцов."));
@@ -90,47 +90,54 @@ bool MainWindow::ColumnsUsable() {
 }
 
 void MainWindow::UpdateObjectLine(const ObjectRecord& record) {
-  UiControl& list = control("List1");
+  UiControl& list = control("object_list");
   for (std::size_t i = 0; i < list.items().size(); ++i) {
-    if (list.items()[i] == selected_line_) {
+    if (list.items()[i] == edited_line_) {
       list.SetItem(static_cast<int>(i), DisplayLine(record));
       return;
     }
   }
 }
 
-void MainWindow::Command9_Click() {
-  if (!control("Frame8").visible()) {
-    DisableOBJ();
-    for (const char* name : {"Command10_1", "Command10_0", "Text8", "Frame8", "Text7"}) control(name).SetVisible(true);
+void MainWindow::OnColumnViewClicked() {
+  if (!control("columns_frame").visible()) {
+    ResetEditingControls();
+    for (const char* name : {"next_rows_button", "previous_rows_button", "row_range", "columns_frame", "column_view"}) {
+      control(name).SetVisible(true);
+    }
   }
   page_start_ = 1;
   page_end_ = 100;
-  ShowFields(page_start_, page_end_);
+  ShowColumnPage(page_start_, page_end_);
 }
 
-void MainWindow::Command10_Click(int index) {
-  if (index == 0 && page_start_ == 1) return;
-  int step = index == 0 ? 100 : -100;
-  // A page that could not be shown (no MID, unusable columns) is not turned, so the
-  // next press does not skip the rows never seen.
-  if (ShowFields(page_start_ - step, page_end_ - step)) {
-    page_start_ -= step;
-    page_end_ -= step;
+void MainWindow::OnPreviousRowsClicked() {
+  if (page_start_ == 1) return;
+  TurnColumnPage(-100);
+}
+
+void MainWindow::OnNextRowsClicked() { TurnColumnPage(100); }
+
+// A page that could not be shown (no MID, unusable columns) is not turned, so the next
+// press does not skip the rows never seen.
+void MainWindow::TurnColumnPage(int step) {
+  if (ShowColumnPage(page_start_ + step, page_end_ + step)) {
+    page_start_ += step;
+    page_end_ += step;
   }
 }
 
-bool MainWindow::ShowFields(int first_row, int last_row) {
-  const std::string mid_path = control("Combo2").text();
+bool MainWindow::ShowColumnPage(int first_row, int last_row) {
+  const std::string mid_path = control("mid_path").text();
   if (!FileExists(mid_path)) {
     ShowMissingFile(*this, mid_path);
     return false;
   }
-  if (control("Check3").check() == 1) ReadColumnCountFromHeader();
+  if (control("column_count_from_header").check() == 1) ReadColumnCountFromHeader();
   if (!ColumnsUsable()) return false;
-  int columns = WholeNumber(control("Text16").text());
-  std::int64_t column_count = ColumnCount(control("Text16").text());
-  MifHeaderInfo header = ReadMifHeader(control("Combo1").text());
+  int columns = WholeNumber(control("column_count").text());
+  std::int64_t column_count = ColumnCount(control("column_count").text());
+  MifHeaderInfo header = ReadMifHeader(control("mif_path").text());
 
   // The widths of the columns over the rows of the page, in twips.
   std::array<int, kMidFieldSlots> width;
@@ -172,23 +179,28 @@ bool MainWindow::ShowFields(int first_row, int last_row) {
     }
     page += kLineBreak;
   });
-  control("Text7").SetText(page);
-  control("Text8").SetText(std::to_string(first_row) + " >> " + std::to_string(last_row));
+  control("column_view").SetText(page);
+  control("row_range").SetText(std::to_string(first_row) + " >> " + std::to_string(last_row));
   return true;
 }
 
-void MainWindow::Command41_Click() {
-  DisableOBJ();
-  for (const char* name : {"Text25", "Command4_1", "Command6", "Command8", "Command11", "Slider1", "Command7_0",
-                           "Command7_1", "Command7_3"}) {
+void MainWindow::OnEditObjectsClicked() {
+  ResetEditingControls();
+  for (const char* name :
+       {"default_type", "assign_default_type_button", "assign_type_button", "delete_objects_button", "level_button",
+        "level_slider", "point_types_button", "line_types_button", "polygon_types_button"}) {
     control(name).SetEnabled(true);
   }
-  control("Frame9").SetVisible(false);
-  for (const char* name : {"Check1", "Check2", "Check4", "Text17"}) control(name).SetVisible(true);
-  for (const char* name : {"Check1", "Check2", "Check4"}) control(name).SetEnabled(true);
-  control("List1").ClearItems();
-  if (control("Check3").check() == 1) ReadColumnCountFromHeader();
-  const std::string mid_path = control("Combo2").text();
+  control("georeference_frame").SetVisible(false);
+  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold"}) {
+    control(name).SetVisible(true);
+  }
+  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects"}) {
+    control(name).SetEnabled(true);
+  }
+  control("object_list").ClearItems();
+  if (control("column_count_from_header").check() == 1) ReadColumnCountFromHeader();
+  const std::string mid_path = control("mid_path").text();
   if (!FileExists(mid_path)) {
     ShowMissingFile(*this, mid_path);
     return;
@@ -196,8 +208,8 @@ void MainWindow::Command41_Click() {
   if (!ColumnsUsable()) return;
 
   // The distinct non-empty values of the type column, in the order they come.
-  std::int64_t column_count = ColumnCount(control("Text16").text());
-  MifHeaderInfo header = ReadMifHeader(control("Combo1").text());
+  std::int64_t column_count = ColumnCount(control("column_count").text());
+  MifHeaderInfo header = ReadMifHeader(control("mif_path").text());
   MidReader mid;
   std::vector<std::string> lines;
   std::unordered_map<std::string, std::size_t> first_line;  // text -> first line holding it
@@ -205,7 +217,7 @@ void MainWindow::Command41_Click() {
     ClearRecord(mid_record_);
     mid.SetDelimiter(header.delimiter);
     mid.SetUtf8(header.utf8);
-    int type_column = WholeNumber(control("Text9").text());
+    int type_column = WholeNumber(control("type_column").text());
     while (!mid.AtEnd()) {
       mid.ReadRecord(column_count, mid_record_);
       const std::string& value = mid_record_[type_column];
@@ -229,14 +241,14 @@ void MainWindow::Command41_Click() {
       auto [entry, added] = first_line.emplace(display, target);
       if (!added && entry->second > target) entry->second = target;
     }
-    selected_line_ = old_text;
+    edited_line_ = old_text;
   }
-  control("List1").SetItems(std::move(lines));
-  control("Text25").SetText(DisplayLineWithoutLevel(FindObjectRecord(once, dictionary, DefaultTypeName())));
+  control("object_list").SetItems(std::move(lines));
+  control("default_type").SetText(DisplayLineWithoutLevel(FindObjectRecord(once, dictionary, DefaultTypeName())));
 }
 
-void MainWindow::Command7_Click(int index) {
-  control("List2").ClearItems();
+void MainWindow::OnTypeCatalogueClicked(TypeCatalogue catalogue) {
+  control("type_list").ClearItems();
   for (const char* file : {"point.dat", "line.dat", "poligon.dat"}) {
     if (!FileExists(program_prefix_ + file)) {
       ShowInformation(*this, Ru("Не найден один из файлов описания объектов") + std::string(kLineBreak) +
@@ -244,30 +256,31 @@ void MainWindow::Command7_Click(int index) {
       return;
     }
   }
-  TextReader catalogue;
-  if (index < 0 || index > 3 || !catalogue.Open(program_prefix_ + kCatalogues[index])) return;
+  int index = static_cast<int>(catalogue);
+  TextReader file;
+  if (index < 0 || index > 3 || !file.Open(program_prefix_ + kCatalogues[index])) return;
   std::vector<std::string> entries;
   std::string entry;
-  while (ReadField(catalogue, ',', entry)) entries.push_back(entry);
-  control("List2").SetItems(std::move(entries));
-  catalogue_kind_ = index;
+  while (ReadField(file, ',', entry)) entries.push_back(entry);
+  control("type_list").SetItems(std::move(entries));
+  loaded_catalogue_ = catalogue;
 }
 
 template <typename Edit>
 void MainWindow::EditSelectedLines(Edit edit) {
   OncePerAction once(*this);
-  UiControl& list = control("List1");
+  UiControl& list = control("object_list");
   for (std::size_t i = 0; i < list.items().size(); ++i) {
     if (!list.selected(static_cast<int>(i))) continue;
-    selected_line_ = list.items()[i];
-    edit(once, selected_line_);
-    StoreResult stored = StoreObjectRecord(once, DictionaryFile(), current_record_);
-    if (stored == StoreResult::kStored || stored == StoreResult::kMissing) UpdateObjectLine(current_record_);
+    edited_line_ = list.items()[i];
+    edit(once, edited_line_);
+    StoreResult stored = StoreObjectRecord(once, DictionaryFile(), edited_record_);
+    if (stored == StoreResult::kStored || stored == StoreResult::kMissing) UpdateObjectLine(edited_record_);
   }
 }
 
-void MainWindow::Command6_Click() {
-  UiControl& catalogue = control("List2");
+void MainWindow::OnAssignTypeClicked() {
+  UiControl& catalogue = control("type_list");
   if (catalogue.list_index() < 0) return;
   std::string type = TypeOfEntry(catalogue.items()[catalogue.list_index()]);
   EditSelectedLines([&](Host& once, const std::string& line) {
@@ -279,72 +292,72 @@ void MainWindow::Command6_Click() {
 // its level and reserved fields stay as stored (level 0 for a description without a
 // record).
 void MainWindow::AssignType(Host& host, const std::string& name, const std::string& type) {
-  current_record_ = FindObjectRecord(host, DictionaryFile(), name);  // cleared when not found
-  SetField(current_record_.ObjectName, name);
-  SetField(current_record_.ObjectType, type);
-  SetField(current_record_.RegionCode, KindCode(catalogue_kind_));
+  edited_record_ = FindObjectRecord(host, DictionaryFile(), name);  // cleared when not found
+  SetField(edited_record_.ObjectName, name);
+  SetField(edited_record_.ObjectType, type);
+  SetField(edited_record_.RegionCode, KindCode(static_cast<int>(loaded_catalogue_)));
 }
 
-void MainWindow::Command4_1_Click() {
-  UiControl& catalogue = control("List2");
+void MainWindow::OnAssignDefaultTypeClicked() {
+  UiControl& catalogue = control("type_list");
   if (catalogue.list_index() < 0) return;
   OncePerAction once(*this);
-  selected_line_ = control("Text25").text();
-  AssignType(once, DescriptionOfLine(selected_line_), TypeOfEntry(catalogue.items()[catalogue.list_index()]));
-  StoreResult stored = StoreObjectRecord(once, DictionaryFile(), current_record_);
+  edited_line_ = control("default_type").text();
+  AssignType(once, DescriptionOfLine(edited_line_), TypeOfEntry(catalogue.items()[catalogue.list_index()]));
+  StoreResult stored = StoreObjectRecord(once, DictionaryFile(), edited_record_);
   if (stored == StoreResult::kStored || stored == StoreResult::kMissing) {
-    control("Text25").SetText(DisplayLineWithoutLevel(current_record_));
+    control("default_type").SetText(DisplayLineWithoutLevel(edited_record_));
   }
 }
 
 // Deleting and setting the level start from the line's own record, or from a new one
 // named after the whole line when the dictionary does not hold it.
-void MainWindow::Command8_Click() {
+void MainWindow::OnDeleteObjectsClicked() {
   EditSelectedLines([&](Host& once, const std::string& line) {
-    current_record_ = FindObjectRecord(once, DictionaryFile(), DescriptionOfLine(line));
-    if (IsEmptySlot(current_record_)) SetField(current_record_.ObjectName, line);
-    SetField(current_record_.ObjectType, NoneCode());
-    SetField(current_record_.RegionCode, NoneCode());
+    edited_record_ = FindObjectRecord(once, DictionaryFile(), DescriptionOfLine(line));
+    if (IsEmptySlot(edited_record_)) SetField(edited_record_.ObjectName, line);
+    SetField(edited_record_.ObjectType, NoneCode());
+    SetField(edited_record_.RegionCode, NoneCode());
   });
 }
 
 void MainWindow::SetSelectedLevel() {
-  auto level = static_cast<std::uint8_t>(std::clamp<std::int64_t>(control("Slider1").value(), 0, 9));
+  auto level = static_cast<std::uint8_t>(std::clamp<std::int64_t>(control("level_slider").value(), 0, 9));
   EditSelectedLines([&](Host& once, const std::string& line) {
-    current_record_ = FindObjectRecord(once, DictionaryFile(), DescriptionOfLine(line));
-    if (IsEmptySlot(current_record_)) SetField(current_record_.ObjectName, line);
-    current_record_.Level = level;
+    edited_record_ = FindObjectRecord(once, DictionaryFile(), DescriptionOfLine(line));
+    if (IsEmptySlot(edited_record_)) SetField(edited_record_.ObjectName, line);
+    edited_record_.Level = level;
   });
 }
 
-void MainWindow::Command11_Click() { SetSelectedLevel(); }
+void MainWindow::OnLevelClicked() { SetSelectedLevel(); }
 
-void MainWindow::Slider1_Scroll(int value) {
-  control("Command11").SetText(Ru("Уровень ") + std::to_string(value));
+void MainWindow::OnLevelSliderMoved(int value) {
+  control("level_button").SetText(Ru("Уровень ") + std::to_string(value));
 }
 
-void MainWindow::List1_DblClick(int index) {
-  UiControl& list = control("List1");
+void MainWindow::OnObjectListDoubleClicked(int index) {
+  UiControl& list = control("object_list");
   if (index < 0 || index >= static_cast<int>(list.items().size())) return;
-  selected_line_ = list.items()[index];
-  current_record_ = FindObjectRecord(*this, DictionaryFile(), DescriptionOfLine(selected_line_));
-  if (IsEmptySlot(current_record_)) {
-    current_record_ = ObjectRecord{};
-    SetField(current_record_.ObjectName, selected_line_);
+  edited_line_ = list.items()[index];
+  edited_record_ = FindObjectRecord(*this, DictionaryFile(), DescriptionOfLine(edited_line_));
+  if (IsEmptySlot(edited_record_)) {
+    edited_record_ = ObjectRecord{};
+    SetField(edited_record_.ObjectName, edited_line_);
   }
   // An open window keeps what it shows; only a new opening loads the record.
-  if (form2_) return;
-  form2_ = std::make_unique<ObjectWindow>();
-  form2_->Load(current_record_);
-  if (on_form2_shown) on_form2_shown(*form2_);
+  if (object_window_) return;
+  object_window_ = std::make_unique<ObjectWindow>();
+  object_window_->Load(edited_record_);
+  if (on_object_window_shown) on_object_window_shown(*object_window_);
 }
 
-void MainWindow::Form2_Unload() {
-  if (!form2_) return;
-  form2_->Apply(current_record_);
-  form2_.reset();
-  StoreResult stored = StoreObjectRecord(*this, DictionaryFile(), current_record_);
-  if (stored == StoreResult::kStored || stored == StoreResult::kMissing) UpdateObjectLine(current_record_);
+void MainWindow::OnObjectWindowClosed() {
+  if (!object_window_) return;
+  object_window_->Apply(edited_record_);
+  object_window_.reset();
+  StoreResult stored = StoreObjectRecord(*this, DictionaryFile(), edited_record_);
+  if (stored == StoreResult::kStored || stored == StoreResult::kMissing) UpdateObjectLine(edited_record_);
 }
 
 }  // namespace mirvex::ui

@@ -23,12 +23,12 @@ std::string Editable(std::string_view field) {
 }  // namespace
 
 ObjectWindow::ObjectWindow() {
-  for (const char* name : {"Form2", "Text1", "Combo1", "Text3"}) {
+  for (const char* name : {"object_window", "object_name", "object_region", "object_type"}) {
     controls_.emplace(name, std::make_unique<UiControl>(name));
   }
-  control("Form2").SetText(Ru("Информация об объекте"));
-  for (std::string_view region : kRegions) control("Combo1").AddItem(std::string(region));
-  control("Combo1").Subscribe([this](UiControl&, Change change) {
+  control("object_window").SetText(Ru("Информация об объекте"));
+  for (std::string_view region : kRegions) control("object_region").AddItem(std::string(region));
+  control("object_region").Subscribe([this](UiControl&, Change change) {
     if (!loading_ && (change == Change::kListIndex || change == Change::kText)) region_picked_ = true;
   });
 }
@@ -42,25 +42,25 @@ UiControl& ObjectWindow::control(std::string_view name) {
 void ObjectWindow::Load(const ObjectRecord& record) {
   loading_ = true;
   region_picked_ = false;
-  UiControl& region = control("Combo1");
+  UiControl& region = control("object_region");
   region.SetListIndex(kDefaultRegion);
-  control("Text1").SetText(Editable(FieldText(record.ObjectName)));
+  control("object_name").SetText(Editable(FieldText(record.ObjectName)));
   std::string_view own = TrimBlanks(FieldText(record.RegionCode));
   for (int i = 0; i < 4; ++i) {
     if (own == kRegions[i]) region.SetListIndex(i);
   }
-  control("Text3").SetText(Editable(FieldText(record.ObjectType)));
+  control("object_type").SetText(Editable(FieldText(record.ObjectType)));
   loading_ = false;
 }
 
 void ObjectWindow::Apply(ObjectRecord& record) const {
   auto text = [this](const char* name) { return controls_.find(name)->second->text(); };
-  SetField(record.ObjectName, text("Text1"));
+  SetField(record.ObjectName, text("object_name"));
   std::string_view own = TrimBlanks(FieldText(record.RegionCode));
   bool listed = own.empty() || own[0] == '\0';
   for (std::string_view region : kRegions) listed = listed || own == region;
-  if (listed || region_picked_) SetField(record.RegionCode, text("Combo1"));
-  SetField(record.ObjectType, text("Text3"));
+  if (listed || region_picked_) SetField(record.RegionCode, text("object_region"));
+  SetField(record.ObjectType, text("object_type"));
 }
 
 }  // namespace mirvex::ui

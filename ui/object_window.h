@@ -1,4 +1,4 @@
-// The object information window `Form2`: one dictionary record's name, region and
+// The object information window: one dictionary record's name, region and
 // type, edited directly; closing the window stores the record. It does not block the
 // main window.
 #pragma once
@@ -17,7 +17,8 @@ class ObjectWindow {
  public:
   ObjectWindow();
 
-  // `Text1` (name), `Combo1` (region), `Text3` (type), `Form2` (the window's caption).
+  // `object_name`, `object_region`, `object_type`, and `object_window` (the window's
+  // caption).
   UiControl& control(std::string_view name);
 
   // Fills the controls from the record: the name and the type as far as they were

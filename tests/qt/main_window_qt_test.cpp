@@ -114,46 +114,46 @@ void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
   QtMainWindow window(host, folder.text());
   window.show();
   auto visible = [&](const char* name) { return window.widget(name)->isVisibleTo(&window); };
-  QVERIFY(visible("Picture2"));
-  QVERIFY(!visible("Frame3"));
+  QVERIFY(visible("welcome_panel"));
+  QVERIFY(!visible("conversion_panel"));
 
-  Click(window.widget("Command5"));
-  QVERIFY(visible("Frame3"));
-  QVERIFY(!visible("Picture2"));
+  Click(window.widget("convert_button"));
+  QVERIFY(visible("conversion_panel"));
+  QVERIFY(!visible("welcome_panel"));
   QVERIFY(host.messages.empty());
 
-  auto* mif = qobject_cast<QComboBox*>(window.widget("Combo1"));
+  auto* mif = qobject_cast<QComboBox*>(window.widget("mif_path"));
   Type(mif, kData / "sample/sample.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("Combo2")), kData / "sample/sample.mid");
-  Type(qobject_cast<QComboBox*>(window.widget("Combo3")), folder.path / "window.mp");
-  Click(window.widget("Command5"));
+  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), kData / "sample/sample.mid");
+  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "window.mp");
+  Click(window.widget("convert_button"));
   QCOMPARE(ReadBytes(folder.path / "window.mp"), ReadBytes(kTestData / "sample.expected.mp"));
   QCOMPARE(QString::fromStdString(mirvex::Cp1251ToUtf8(host.messages.back().text)).trimmed(),
            QString::fromUtf8("Конвертация завершена"));
 
   // The crop panel replaces the conversion panel; its second press crops.
-  Click(window.widget("Command1"));
-  QVERIFY(visible("windows"));
-  QVERIFY(!visible("Frame3"));
-  Click(window.widget("Command15"));
-  QCOMPARE(qobject_cast<QLineEdit*>(window.widget("Text1"))->text(),
+  Click(window.widget("crop_button"));
+  QVERIFY(visible("crop_panel"));
+  QVERIFY(!visible("conversion_panel"));
+  Click(window.widget("copy_result_button"));
+  QCOMPARE(qobject_cast<QLineEdit*>(window.widget("crop_map_path"))->text(),
            QString::fromStdString((folder.path / "window.mp").string()));
-  auto* result = qobject_cast<QLineEdit*>(window.widget("Text6"));
+  auto* result = qobject_cast<QLineEdit*>(window.widget("crop_result_path"));
   result->clear();
   QTest::keyClicks(result, QString::fromStdString((folder.path / "cut.mp").string()));
   QCOMPARE(folder.Setting("PathEdit2"), (folder.path / "cut.mp").string());
-  Click(window.widget("Command1"));
+  Click(window.widget("crop_button"));
   QCOMPARE(ReadBytes(folder.path / "cut.mp"), ReadBytes(kTestData / "sample.cut.expected.mp"));
 
-  Click(window.widget("Command2"));
-  QVERIFY(visible("Frame7"));
-  QVERIFY(!visible("windows"));
-  auto* test_map = qobject_cast<QComboBox*>(window.widget("Combo4"));
+  Click(window.widget("test_map_button"));
+  QVERIFY(visible("test_map_panel"));
+  QVERIFY(!visible("crop_panel"));
+  auto* test_map = qobject_cast<QComboBox*>(window.widget("test_map_path"));
   std::ofstream(folder.path / "test.mp").put('x');
   Type(test_map, folder.path / "test.mp");
-  Click(window.widget("Command2"));
+  Click(window.widget("test_map_button"));
   QCOMPARE(fs::file_size(folder.path / "test.mp"), std::uintmax_t{4550123});
-  QVERIFY(!visible("Picture2"));
+  QVERIFY(!visible("welcome_panel"));
 }
 
 void MainWindowQtTest::CheckBoxClickStoresItsKeyAndGreysItsBox() {
@@ -161,9 +161,9 @@ void MainWindowQtTest::CheckBoxClickStoresItsKeyAndGreysItsBox() {
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
   window.show();
-  Click(window.widget("Command5"));
-  auto* automatic = qobject_cast<QCheckBox*>(window.widget("Check3"));
-  QWidget* count = window.widget("Text16");
+  Click(window.widget("convert_button"));
+  auto* automatic = qobject_cast<QCheckBox*>(window.widget("column_count_from_header"));
+  QWidget* count = window.widget("column_count");
   QVERIFY(automatic->isChecked());
   QVERIFY(!count->isEnabled());
   Click(automatic);
@@ -180,14 +180,14 @@ void MainWindowQtTest::SavedPathsThroughButtonsAndLists() {
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
   window.show();
-  Click(window.widget("Command5"));
-  auto combos = std::array{qobject_cast<QComboBox*>(window.widget("Combo1")),
-                            qobject_cast<QComboBox*>(window.widget("Combo2")),
-                            qobject_cast<QComboBox*>(window.widget("Combo3"))};
+  Click(window.widget("convert_button"));
+  auto combos = std::array{qobject_cast<QComboBox*>(window.widget("mif_path")),
+                           qobject_cast<QComboBox*>(window.widget("mid_path")),
+                           qobject_cast<QComboBox*>(window.widget("result_path"))};
   for (const char* triple : {"a", "b"}) {
     int i = 0;
     for (const char* extension : {".MIF", ".MID", ".txt"}) Type(combos[i++], std::string(triple) + extension);
-    Click(window.widget("Command44"));
+    Click(window.widget("save_paths_button"));
   }
   QCOMPARE(folder.Setting("PathCount"), std::string("2"));
   QCOMPARE(combos[0]->count(), 2);
@@ -197,7 +197,7 @@ void MainWindowQtTest::SavedPathsThroughButtonsAndLists() {
   QCOMPARE(combos[1]->currentText(), QString("a.MID"));
   QCOMPARE(combos[2]->currentText(), QString("a.txt"));
 
-  Click(window.widget("Command55"));
+  Click(window.widget("delete_paths_button"));
   QCOMPARE(folder.Setting("PathCount"), std::string("1"));
   QCOMPARE(mirvex::ReadSetting(folder.text(), "Path1", "p1"), std::string("b.MIF"));
   QCOMPARE(combos[0]->count(), 1);
@@ -210,19 +210,19 @@ void MainWindowQtTest::SplitterDragStopsAtTheLeftEdge() {
   QtMainWindow window(host, folder.text());
   window.resize(1200, 700);
   window.show();
-  QWidget* splitter = window.widget("Picture1");
-  QWidget* list1 = window.widget("List1");
-  int start = list1->width();
+  QWidget* splitter = window.widget("list_splitter");
+  QWidget* object_list = window.widget("object_list");
+  int start = object_list->width();
   QVERIFY(start > 0);
   SendMouse(splitter, QEvent::MouseButtonPress, 2);
   SendMouse(splitter, QEvent::MouseMove, -5000);
-  QCOMPARE(list1->width(), 0);
-  QCOMPARE(window.model().control("Picture1").left(), mirvex::ui::kList1Left);
+  QCOMPARE(object_list->width(), 0);
+  QCOMPARE(window.model().control("list_splitter").left(), mirvex::ui::kObjectListLeft);
   SendMouse(splitter, QEvent::MouseMove, 2 + 100);
   SendMouse(splitter, QEvent::MouseButtonRelease, 2 + 100);
-  QVERIFY(list1->width() >= 99 && list1->width() <= 101);
-  QWidget* list2 = window.widget("List2");
-  QCOMPARE(list2->x(), splitter->x() + qRound(mirvex::ui::kList2Gap / window.twips_per_pixel()));
+  QVERIFY(object_list->width() >= 99 && object_list->width() <= 101);
+  QWidget* type_list = window.widget("type_list");
+  QCOMPARE(type_list->x(), splitter->x() + qRound(mirvex::ui::kTypeListGap / window.twips_per_pixel()));
 }
 
 void MainWindowQtTest::ButtonsAreDisabledWhileAnOperationRuns() {
@@ -230,25 +230,25 @@ void MainWindowQtTest::ButtonsAreDisabledWhileAnOperationRuns() {
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
   window.show();
-  Click(window.widget("Command5"));
+  Click(window.widget("convert_button"));
   // A missing MIF: the message comes while the conversion is still on.
-  Type(qobject_cast<QComboBox*>(window.widget("Combo1")), folder.path / "absent.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "absent.mif");
   bool disabled_during_run = false;
   host.on_message = [&] {
-    disabled_during_run = !window.widget("Command5")->isEnabled() && !window.widget("Command1")->isEnabled() &&
-                          !window.widget("Command2")->isEnabled();
-    Click(window.widget("Command1"));  // ignored: the crop panel does not open
+    disabled_during_run = !window.widget("convert_button")->isEnabled() && !window.widget("crop_button")->isEnabled() &&
+                          !window.widget("test_map_button")->isEnabled();
+    Click(window.widget("crop_button"));  // ignored: the crop panel does not open
   };
-  Click(window.widget("Command5"));
+  Click(window.widget("convert_button"));
   QVERIFY(disabled_during_run);
-  QVERIFY(window.widget("Command5")->isEnabled());
-  QVERIFY(window.widget("Frame3")->isVisibleTo(&window));
+  QVERIFY(window.widget("convert_button")->isEnabled());
+  QVERIFY(window.widget("conversion_panel")->isVisibleTo(&window));
   QCOMPARE(host.messages.size(), std::size_t{1});
 }
 
 // The whole road of a dictionary edit on a two-line map: column view, editing mode, a
-// type from the line catalogue, a level from the slider, the type changed in Form2,
-// and the conversion that writes them.
+// type from the line catalogue, a level from the slider, the type changed in the object
+// window, and the conversion that writes them.
 void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   ProgramFolder folder;
   WriteBytes(folder.path / "map.mif",
@@ -260,37 +260,37 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   QtMainWindow window(host, folder.text());
   window.show();
 
-  Click(window.widget("Command5"));
-  Type(qobject_cast<QComboBox*>(window.widget("Combo1")), folder.path / "map.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("Combo2")), folder.path / "map.mid");
-  Type(qobject_cast<QComboBox*>(window.widget("Combo3")), folder.path / "map.mp");
+  Click(window.widget("convert_button"));
+  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
+  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "map.mp");
 
-  Click(window.widget("Command9"));
-  auto* page = qobject_cast<QPlainTextEdit*>(window.widget("Text7"));
+  Click(window.widget("column_view_button"));
+  auto* page = qobject_cast<QPlainTextEdit*>(window.widget("column_view"));
   QVERIFY(page->isVisibleTo(&window));
   QStringList rows = page->toPlainText().split('\n');
   QVERIFY(rows.size() >= 3);
   QVERIFY(rows[1].startsWith(QString::fromUtf8("Тропинка")));
   QVERIFY(rows[2].startsWith(QString::fromUtf8("Просека")));
 
-  Click(window.widget("Command41"));
-  auto* objects = qobject_cast<QListWidget*>(window.widget("List1"));
-  auto* types = qobject_cast<QListWidget*>(window.widget("List2"));
+  Click(window.widget("edit_objects_button"));
+  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
+  auto* types = qobject_cast<QListWidget*>(window.widget("type_list"));
   QCOMPARE(objects->count(), 2);
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("Тропинка"));
   QVERIFY(!page->isVisibleTo(&window));
 
-  Click(window.widget("Command7_1"));
+  Click(window.widget("line_types_button"));
   QVERIFY(types->count() > 10);
   QCOMPARE(types->item(9)->text().left(8), QString("0x0a    "));
   ClickItem(objects, 0);
   ClickItem(types, 9);
-  Click(window.widget("Command6"));
+  Click(window.widget("assign_type_button"));
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("[0x20] Тропинка (0x0a)"));
   QVERIFY(objects->item(0)->isSelected());
 
   // With tracking off a key press is a final value, so each one applies its level.
-  auto* slider = qobject_cast<QSlider*>(window.widget("Slider1"));
+  auto* slider = qobject_cast<QSlider*>(window.widget("level_slider"));
   QVERIFY(slider->isEnabled());
   slider->setFocus();
   QTest::keyClick(slider, Qt::Key_Right);
@@ -299,28 +299,28 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("L2--[0x20] Тропинка (0x0a)"));
 
   ClickItem(objects, 0, true);
-  QWidget* form2 = TopLevel("Form2");
-  QVERIFY(form2);
-  QCOMPARE(form2->windowTitle(), QString::fromUtf8("Информация об объекте"));
-  auto* name = form2->findChild<QLineEdit*>("Text1");
-  auto* type = form2->findChild<QLineEdit*>("Text3");
+  QWidget* object_window = TopLevel("object_window");
+  QVERIFY(object_window);
+  QCOMPARE(object_window->windowTitle(), QString::fromUtf8("Информация об объекте"));
+  auto* name = object_window->findChild<QLineEdit*>("object_name");
+  auto* type = object_window->findChild<QLineEdit*>("object_type");
   QVERIFY(name && type);
   QCOMPARE(name->text(), QString::fromUtf8("Тропинка"));
-  QCOMPARE(form2->findChild<QComboBox*>("Combo1")->currentText(), QString("0x20"));
+  QCOMPARE(object_window->findChild<QComboBox*>("object_region")->currentText(), QString("0x20"));
   QCOMPARE(type->text(), QString("0x0a"));
   type->setFocus();
   type->end(false);
   QTest::keyClick(type, Qt::Key_Backspace);
   QTest::keyClick(type, Qt::Key_Backspace);
   QTest::keyClicks(type, "16");
-  form2->close();
-  QTRY_VERIFY(window.model().form2() == nullptr);
-  QVERIFY(!TopLevel("Form2"));
+  object_window->close();
+  QTRY_VERIFY(window.model().object_window() == nullptr);
+  QVERIFY(!TopLevel("object_window"));
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("L2--[0x20] Тропинка (0x16)"));
   QCOMPARE(objects->item(1)->text(), QString::fromUtf8("Просека"));
 
-  Click(window.widget("Command5"));
-  Click(window.widget("Command5"));
+  Click(window.widget("convert_button"));
+  Click(window.widget("convert_button"));
   QString map = Utf(ReadBytes(folder.path / "map.mp"));
   QVERIFY2(map.contains(QString::fromUtf8("[RGN40]\r\nLevels=2\r\nLabel=Лесная тропа\r\nType=0x16")),
            qPrintable(map));

@@ -47,10 +47,10 @@ int main(int argc, char** argv) {
   host.set_parent(&window);
   mirvex::ui::MainWindow& model = window.model();
   std::string sample = mirvex::PathText(data / "sample" / "sample");
-  model.control("Combo1").SetText(sample + ".mif");
-  model.control("Combo2").SetText(sample + ".mid");
-  model.control("Combo3").SetText(mirvex::PathText(home / "sample.mp"));
-  model.Command44_Click();
+  model.control("mif_path").SetText(sample + ".mif");
+  model.control("mid_path").SetText(sample + ".mid");
+  model.control("result_path").SetText(mirvex::PathText(home / "sample.mp"));
+  model.OnSavePathsClicked();
   window.show();
 
   auto shoot = [&](const char* name) {
@@ -58,35 +58,35 @@ int main(int argc, char** argv) {
     window.grab().save(QString::fromStdString((out / name).string()));
   };
   shoot("welcome.png");
-  model.Command5_Click();
+  model.OnConvertClicked();
   shoot("conversion.png");
-  model.Command51_Click();
+  model.OnGeoreferenceClicked();
   shoot("georeferencing.png");
-  model.Command49_Click();
+  model.OnHeaderTemplateClicked();
   shoot("header-template.png");
-  model.Command1_Click();
+  model.OnCropClicked();
   shoot("crop.png");
-  model.Command2_Click();
+  model.OnTestMapClicked();
   shoot("test-map.png");
 
   // The dictionary editing beside the conversion panel: the MID columns, then the
-  // object list with the polygon catalogue and a line selected, then Form2.
-  model.Command5_Click();
-  model.Command9_Click();
+  // object list with the polygon catalogue and a line selected, then the object window.
+  model.OnConvertClicked();
+  model.OnColumnViewClicked();
   shoot("column-view.png");
-  model.Command41_Click();
-  model.Command7_Click(3);
-  model.control("List1").SetSelected(1, true);
-  model.control("List1").SetListIndex(1);
-  model.control("List2").SetListIndex(0);
+  model.OnEditObjectsClicked();
+  model.OnTypeCatalogueClicked(mirvex::ui::TypeCatalogue::kPolygons);
+  model.control("object_list").SetSelected(1, true);
+  model.control("object_list").SetListIndex(1);
+  model.control("type_list").SetListIndex(0);
   shoot("editing-mode.png");
-  model.List1_DblClick(1);
+  model.OnObjectListDoubleClicked(1);
   QApplication::processEvents();
-  for (QWidget* form2 : QApplication::topLevelWidgets()) {
-    if (form2->objectName() != "Form2" || !form2->isVisible()) continue;
-    form2->grab().save(QString::fromStdString((out / "form2.png").string()));
+  for (QWidget* object_window : QApplication::topLevelWidgets()) {
+    if (object_window->objectName() != "object_window" || !object_window->isVisible()) continue;
+    object_window->grab().save(QString::fromStdString((out / "object-window.png").string()));
     // Closed before the main window goes, which it stores into.
-    form2->close();
+    object_window->close();
   }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   fs::remove_all(home);

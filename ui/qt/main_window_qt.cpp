@@ -37,8 +37,8 @@ namespace mirvex::ui::qt {
 namespace {
 
 // The window opens this size (twips), the lists' area beside the panels.
-constexpr int kFormHeight = 9600;
-constexpr int kFormWidth = 15000;
+constexpr int kWindowHeight = 9600;
+constexpr int kWindowWidth = 15000;
 
 QLabel* Caption(const char* utf8, QWidget* buddy = nullptr) {
   auto* label = new QLabel(QString::fromUtf8(utf8));
@@ -51,7 +51,7 @@ QLabel* Caption(const char* utf8, QWidget* buddy = nullptr) {
 QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent)
     : QMainWindow(parent), host_(host), model_(std::make_unique<MainWindow>(host, std::move(program_folder))) {
   twips_per_pixel_ = 1440.0 / logicalDpiX();
-  setWindowTitle(ToQt(model_->control("Form1").text()));
+  setWindowTitle(ToQt(model_->control("main_window").text()));
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
@@ -59,9 +59,10 @@ QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget
   columns->setSpacing(0);
 
   // The left area: the four panels take turns above the operation buttons. It is at
-  // least as wide as the model's left edge of List1 and wider when its captions need it.
+  // least as wide as the model's left edge of the object list and wider when its captions
+  // need it.
   left_area_ = new QWidget;
-  left_area_->setMinimumWidth(Pixels(kList1Left));
+  left_area_->setMinimumWidth(Pixels(kObjectListLeft));
   auto* left_layout = new QVBoxLayout(left_area_);
   left_layout->addWidget(BuildWelcome());
   left_layout->addWidget(BuildConversion());
@@ -73,15 +74,17 @@ QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget
   columns->addWidget(BuildObjects(), 1);
   setCentralWidget(central);
 
-  resize(std::max(Pixels(kFormWidth), left_area_->sizeHint().width() + Pixels(kFormWidth - kList1Left)),
-         Pixels(kFormHeight));
+  resize(std::max(Pixels(kWindowWidth), left_area_->sizeHint().width() + Pixels(kWindowWidth - kObjectListLeft)),
+         Pixels(kWindowHeight));
   model_->Load();
 }
 
 QtMainWindow::~QtMainWindow() {
   // An open object window stores its record as it closes, while the model still exists;
   // then the widgets go, while the controls they listen to still exist.
-  for (QWidget* form2 : findChildren<QWidget*>("Form2", Qt::FindDirectChildrenOnly)) delete form2;
+  for (QWidget* object_window : findChildren<QWidget*>("object_window", Qt::FindDirectChildrenOnly)) {
+    delete object_window;
+  }
   delete takeCentralWidget();
 }
 
@@ -112,7 +115,7 @@ void QtMainWindow::AddCorner(QGridLayout* grid, int& row, const char* caption, c
 
 QWidget* QtMainWindow::BuildWelcome() {
   auto* panel = new QWidget;
-  BindWidget(panel, model_->control("Picture2"));
+  BindWidget(panel, model_->control("welcome_panel"));
   auto* layout = new QVBoxLayout(panel);
   auto* title = new QLabel(QString::fromUtf8("Mirvex"));
   QFont title_font = title->font();
@@ -126,14 +129,14 @@ QWidget* QtMainWindow::BuildWelcome() {
   auto* functions = new QPlainTextEdit;
   functions->setReadOnly(true);
   functions->setMaximumHeight(110);
-  BindPlainText(functions, model_->control("Text18"));
+  BindPlainText(functions, model_->control("welcome_functions"));
   layout->addWidget(functions);
   auto* help = new QLabel;
-  BindLabel(help, model_->control("Label27"));
+  BindLabel(help, model_->control("help_link"));
   help->setText(QString::fromUtf8("<a href=\"help\">Перед началом работы прочитайте справку программы.</a>"));
   help->setCursor(Qt::PointingHandCursor);
   help->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-  connect(help, &QLabel::linkActivated, this, [this] { model_->Label27_Click(); });
+  connect(help, &QLabel::linkActivated, this, [this] { model_->OnHelpClicked(); });
   layout->addWidget(help);
   for (const char* note : {
            "Программа появилась из желания готовить карты для своего навигатора без ручной "
@@ -151,14 +154,14 @@ QWidget* QtMainWindow::BuildWelcome() {
 
 QWidget* QtMainWindow::BuildConversion() {
   auto* panel = new QWidget;
-  BindWidget(panel, model_->control("Frame3"));
+  BindWidget(panel, model_->control("conversion_panel"));
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(0, 0, 0, 0);
 
-  QGroupBox* files = Frame("Frame4");
+  QGroupBox* files = Frame("conversion_files_frame");
   auto* grid = new QGridLayout(files);
   const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
-  const char* combos[] = {"Combo1", "Combo2", "Combo3"};
+  const char* combos[] = {"mif_path", "mid_path", "result_path"};
   const char* filters[] = {"MapInfo MIF (*.mif *.MIF);;Все файлы (*)", "MapInfo MID (*.mid *.MID);;Все файлы (*)",
                            "Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)"};
   for (int row = 0; row < 3; ++row) {
@@ -190,26 +193,26 @@ QWidget* QtMainWindow::BuildConversion() {
   }
   auto* path_buttons = new QHBoxLayout;
   auto* save = new QPushButton;
-  BindButton(save, model_->control("Command44"), [this] { model_->Command44_Click(); });
+  BindButton(save, model_->control("save_paths_button"), [this] { model_->OnSavePathsClicked(); });
   auto* remove = new QPushButton;
-  BindButton(remove, model_->control("Command55"), [this] { model_->Command55_Click(); });
+  BindButton(remove, model_->control("delete_paths_button"), [this] { model_->OnDeletePathsClicked(); });
   path_buttons->addWidget(save);
   path_buttons->addWidget(remove);
   grid->addLayout(path_buttons, 3, 0, 1, 3);
   layout->addWidget(files);
 
-  QGroupBox* columns = Frame("Frame8");
+  QGroupBox* columns = Frame("columns_frame");
   auto* column_grid = new QGridLayout(columns);
   auto* count = new QLineEdit;
-  BindLineEdit(count, model_->control("Text16"));
+  BindLineEdit(count, model_->control("column_count"));
   auto* automatic = new QCheckBox;
-  BindCheckBox(automatic, model_->control("Check3"));
+  BindCheckBox(automatic, model_->control("column_count_from_header"));
   auto* type_column = new QLineEdit;
-  BindLineEdit(type_column, model_->control("Text9"));
+  BindLineEdit(type_column, model_->control("type_column"));
   auto* label_column = new QLineEdit;
-  BindLineEdit(label_column, model_->control("Text15"));
+  BindLineEdit(label_column, model_->control("label_column"));
   auto* no_labels = new QCheckBox;
-  BindCheckBox(no_labels, model_->control("Check5"));
+  BindCheckBox(no_labels, model_->control("no_labels"));
   for (QLineEdit* edit : {count, type_column, label_column}) edit->setMaximumWidth(Pixels(900));
   column_grid->addWidget(Caption("Количество столбцов:", count), 0, 0);
   column_grid->addWidget(count, 0, 1);
@@ -224,12 +227,12 @@ QWidget* QtMainWindow::BuildConversion() {
 
   auto* actions = new QGridLayout;
   const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
-      {"Command49", &MainWindow::Command49_Click},
-      {"Command51", &MainWindow::Command51_Click},
+      {"header_template_button", &MainWindow::OnHeaderTemplateClicked},
+      {"georeference_button", &MainWindow::OnGeoreferenceClicked},
   };
   const std::pair<const char*, void (MainWindow::*)()> browser[] = {
-      {"Command9", &MainWindow::Command9_Click},
-      {"Command41", &MainWindow::Command41_Click},
+      {"column_view_button", &MainWindow::OnColumnViewClicked},
+      {"edit_objects_button", &MainWindow::OnEditObjectsClicked},
   };
   int column = 0;
   for (const auto& [name, handler] : browser) {
@@ -246,13 +249,13 @@ QWidget* QtMainWindow::BuildConversion() {
   layout->addLayout(actions);
 
   auto* transliterate = new QCheckBox;
-  BindCheckBox(transliterate, model_->control("Check1"));
+  BindCheckBox(transliterate, model_->control("transliterate_labels"));
   auto* region_type = new QCheckBox;
-  BindCheckBox(region_type, model_->control("Check2"));
+  BindCheckBox(region_type, model_->control("section_from_mif"));
   auto* raise = new QCheckBox;
-  BindCheckBox(raise, model_->control("Check4"));
+  BindCheckBox(raise, model_->control("raise_large_objects"));
   auto* threshold = new QLineEdit;
-  BindLineEdit(threshold, model_->control("Text17"));
+  BindLineEdit(threshold, model_->control("size_threshold"));
   threshold->setMaximumWidth(Pixels(1100));
   layout->addWidget(transliterate);
   layout->addWidget(region_type);
@@ -263,16 +266,16 @@ QWidget* QtMainWindow::BuildConversion() {
   threshold_row->addStretch(1);
   layout->addLayout(threshold_row);
 
-  QGroupBox* georef = Frame("Frame9");
+  QGroupBox* georef = Frame("georeference_frame");
   auto* georef_layout = new QGridLayout(georef);
   auto* bind = new QCheckBox;
-  BindCheckBox(bind, model_->control("Check6"));
+  BindCheckBox(bind, model_->control("georeference"));
   georef_layout->addWidget(bind, 0, 0, 1, 4);
   int row = 1;
-  AddCorner(georef_layout, row, "Координата нижнего левого угла", "Text20", "Text19");
-  AddCorner(georef_layout, row, "Координата верхнего правого угла", "Text22", "Text21");
+  AddCorner(georef_layout, row, "Координата нижнего левого угла", "lower_left_latitude", "lower_left_longitude");
+  AddCorner(georef_layout, row, "Координата верхнего правого угла", "upper_right_latitude", "upper_right_longitude");
   auto* angle = new QLineEdit;
-  BindLineEdit(angle, model_->control("Text23"));
+  BindLineEdit(angle, model_->control("rotation_angle"));
   georef_layout->addWidget(Caption("Угол поворта:", angle), row, 0);
   georef_layout->addWidget(angle, row, 1);
   layout->addWidget(georef);
@@ -281,40 +284,40 @@ QWidget* QtMainWindow::BuildConversion() {
   header->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   header->setMinimumHeight(Pixels(4000));
   header->setLineWrapMode(QPlainTextEdit::NoWrap);
-  BindPlainText(header, model_->control("Text24"));
+  BindPlainText(header, model_->control("header_template"));
   layout->addWidget(header);
   return panel;
 }
 
 QWidget* QtMainWindow::BuildCrop() {
   auto* panel = new QWidget;
-  BindWidget(panel, model_->control("windows"));
+  BindWidget(panel, model_->control("crop_panel"));
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* prompt = new QLabel;
-  BindLabel(prompt, model_->control("Label10"));
+  BindLabel(prompt, model_->control("crop_prompt"));
   auto* working = new QLabel;
-  BindLabel(working, model_->control("Label1"));
+  BindLabel(working, model_->control("crop_running"));
   layout->addWidget(prompt);
   layout->addWidget(working);
 
-  QGroupBox* parameters = Frame("Frame1");
+  QGroupBox* parameters = Frame("crop_bounds_frame");
   auto* grid = new QGridLayout(parameters);
   int row = 0;
-  AddCorner(grid, row, "Координата верхнего левого угла", "Text3", "Text2");
-  AddCorner(grid, row, "Координата нижнего правого угла", "Text5", "Text4");
+  AddCorner(grid, row, "Координата верхнего левого угла", "crop_north", "crop_west");
+  AddCorner(grid, row, "Координата нижнего правого угла", "crop_south", "crop_east");
   layout->addWidget(parameters);
 
-  QGroupBox* files = Frame("Frame2");
+  QGroupBox* files = Frame("crop_files_frame");
   auto* form = new QFormLayout(files);
   auto* map = new QLineEdit;
-  BindLineEdit(map, model_->control("Text1"));
+  BindLineEdit(map, model_->control("crop_map_path"));
   auto* result = new QLineEdit;
-  BindLineEdit(result, model_->control("Text6"));
+  BindLineEdit(result, model_->control("crop_result_path"));
   form->addRow(Caption("Карта:", map), map);
   form->addRow(Caption("Результат:", result), result);
   auto* copy = new QPushButton;
-  BindButton(copy, model_->control("Command15"), [this] { model_->Command15_Click(); });
+  BindButton(copy, model_->control("copy_result_button"), [this] { model_->OnCopyResultClicked(); });
   copy->setStyleSheet("text-align: left; padding: 4px;");
   form->addRow(copy);
   layout->addWidget(files);
@@ -322,10 +325,10 @@ QWidget* QtMainWindow::BuildCrop() {
 }
 
 QWidget* QtMainWindow::BuildTestMap() {
-  QGroupBox* panel = Frame("Frame7");
+  QGroupBox* panel = Frame("test_map_panel");
   auto* layout = new QVBoxLayout(panel);
   auto* path = new QComboBox;
-  BindCombo(path, model_->control("Combo4"));
+  BindCombo(path, model_->control("test_map_path"));
   layout->addWidget(path);
   layout->addWidget(Caption("Файл должен уже существовать: он будет заменён тестовой картой."));
   return panel;
@@ -336,10 +339,10 @@ QWidget* QtMainWindow::BuildOperations() {
   auto* grid = new QGridLayout(area);
   grid->setContentsMargins(0, 0, 0, 0);
   const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
-      {"Command5", &MainWindow::Command5_Click},
-      {"Command1", &MainWindow::Command1_Click},
-      {"Command2", &MainWindow::Command2_Click},
-      {"Command3", &MainWindow::Command3_Click},
+      {"convert_button", &MainWindow::OnConvertClicked},
+      {"crop_button", &MainWindow::OnCropClicked},
+      {"test_map_button", &MainWindow::OnTestMapClicked},
+      {"exit_button", &MainWindow::OnExitClicked},
   };
   int index = 0;
   for (const auto& [name, handler] : buttons) {
@@ -350,16 +353,16 @@ QWidget* QtMainWindow::BuildOperations() {
     ++index;
   }
   auto* progress_frame = new QWidget;
-  BindWidget(progress_frame, model_->control("Frame6"));
+  BindWidget(progress_frame, model_->control("progress_frame"));
   auto* progress = new QHBoxLayout(progress_frame);
   progress->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QProgressBar;
   bar->setTextVisible(false);
-  BindProgress(bar, model_->control("Bar"));
+  BindProgress(bar, model_->control("progress_bar"));
   auto* percent = new QLabel;
   percent->setMinimumWidth(Pixels(600));
   percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  BindLabel(percent, model_->control("Label11"));
+  BindLabel(percent, model_->control("progress_percent"));
   progress->addWidget(bar, 1);
   progress->addWidget(percent);
   grid->addWidget(progress_frame, 2, 0, 1, 2);
@@ -374,89 +377,94 @@ QWidget* QtMainWindow::BuildObjects() {
   page->setReadOnly(true);
   page->setLineWrapMode(QPlainTextEdit::NoWrap);
   page->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  BindPlainText(page, model_->control("Text7"));
+  BindPlainText(page, model_->control("column_view"));
   layout->addWidget(page, 2);
   auto* paging = new QHBoxLayout;
   auto* previous = new QPushButton;
-  BindButton(previous, model_->control("Command10_0"), [this] { model_->Command10_Click(0); });
+  BindButton(previous, model_->control("previous_rows_button"), [this] { model_->OnPreviousRowsClicked(); });
   auto* indicator = new QLineEdit;
   indicator->setReadOnly(true);
   indicator->setAlignment(Qt::AlignCenter);
-  BindLineEdit(indicator, model_->control("Text8"));
+  BindLineEdit(indicator, model_->control("row_range"));
   auto* next = new QPushButton;
-  BindButton(next, model_->control("Command10_1"), [this] { model_->Command10_Click(1); });
+  BindButton(next, model_->control("next_rows_button"), [this] { model_->OnNextRowsClicked(); });
   paging->addWidget(previous);
   paging->addWidget(indicator);
   paging->addWidget(next);
   layout->addLayout(paging);
 
-  // List1, the splitter and List2 stand where the model puts them (twips).
+  // The object list, the splitter and the type list stand where the model puts them (twips).
   lists_area_ = new QWidget;
   lists_area_->setMinimumHeight(Pixels(3000));
-  list1_ = new QListWidget(lists_area_);
-  list1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  BindList(list1_, model_->control("List1"));
+  object_list_ = new QListWidget(lists_area_);
+  object_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  BindList(object_list_, model_->control("object_list"));
   splitter_ = new SplitterHandle(lists_area_);
-  BindWidget(splitter_, model_->control("Picture1"));
-  splitter_->on_press = [this](double x) { model_->Picture1_MouseDown(x * twips_per_pixel_); };
-  splitter_->on_move = [this](double x) { model_->Picture1_MouseMove(x * twips_per_pixel_); };
-  splitter_->on_release = [this] { model_->Picture1_MouseUp(); };
-  list2_ = new QListWidget(lists_area_);
-  BindList(list2_, model_->control("List2"));
-  for (const char* name : {"List1", "Picture1", "List2"}) {
+  BindWidget(splitter_, model_->control("list_splitter"));
+  splitter_->on_press = [this](double x) { model_->OnSplitterPressed(x * twips_per_pixel_); };
+  splitter_->on_move = [this](double x) { model_->OnSplitterMoved(x * twips_per_pixel_); };
+  splitter_->on_release = [this] { model_->OnSplitterReleased(); };
+  type_list_ = new QListWidget(lists_area_);
+  BindList(type_list_, model_->control("type_list"));
+  for (const char* name : {"object_list", "list_splitter", "type_list"}) {
     model_->control(name).Subscribe([this](UiControl&, Change change) {
       if (change == Change::kGeometry) LayoutLists();
     });
   }
   layout->addWidget(lists_area_, 3);
 
-  connect(list1_, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { model_->List1_DblClick(list1_->row(item)); });
-  connect(list2_, &QListWidget::itemDoubleClicked, this, [this] { model_->List2_DblClick(); });
+  connect(object_list_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { model_->OnObjectListDoubleClicked(object_list_->row(item)); });
+  connect(type_list_, &QListWidget::itemDoubleClicked, this, [this] { model_->OnTypeListDoubleClicked(); });
 
   auto* editing = new QGridLayout;
   int column = 0;
-  for (int index : {0, 1, 3}) {
+  const std::pair<const char*, TypeCatalogue> catalogues[] = {
+      {"point_types_button", TypeCatalogue::kPoints},
+      {"line_types_button", TypeCatalogue::kLines},
+      {"polygon_types_button", TypeCatalogue::kPolygons},
+  };
+  for (const auto& [name, catalogue] : catalogues) {
     auto* button = new QPushButton;
-    std::string name = "Command7_" + std::to_string(index);
-    BindButton(button, model_->control(name), [this, index] { model_->Command7_Click(index); });
+    BindButton(button, model_->control(name), [this, catalogue] { model_->OnTypeCatalogueClicked(catalogue); });
     editing->addWidget(button, 0, column++);
   }
   auto* assign = new QPushButton;
-  BindButton(assign, model_->control("Command6"), [this] { model_->Command6_Click(); });
+  BindButton(assign, model_->control("assign_type_button"), [this] { model_->OnAssignTypeClicked(); });
   editing->addWidget(assign, 0, column++);
   auto* remove = new QPushButton;
-  BindButton(remove, model_->control("Command8"), [this] { model_->Command8_Click(); });
+  BindButton(remove, model_->control("delete_objects_button"), [this] { model_->OnDeleteObjectsClicked(); });
   editing->addWidget(remove, 0, column++);
   auto* default_type = new QLineEdit;
   default_type->setReadOnly(true);
-  BindLineEdit(default_type, model_->control("Text25"));
+  BindLineEdit(default_type, model_->control("default_type"));
   editing->addWidget(default_type, 1, 0, 1, 4);
   auto* assign_default = new QPushButton;
-  BindButton(assign_default, model_->control("Command4_1"), [this] { model_->Command4_1_Click(); });
+  BindButton(assign_default, model_->control("assign_default_type_button"),
+             [this] { model_->OnAssignDefaultTypeClicked(); });
   editing->addWidget(assign_default, 1, 4);
   auto* level = new QPushButton;
-  BindButton(level, model_->control("Command11"), [this] { model_->Command11_Click(); });
+  BindButton(level, model_->control("level_button"), [this] { model_->OnLevelClicked(); });
   editing->addWidget(level, 2, 0);
   // The level applies when the slider is let go; while it moves only the caption follows.
   auto* slider = new QSlider(Qt::Horizontal);
   slider->setTracking(false);
   slider->setPageStep(1);
   slider->setTickPosition(QSlider::TicksBelow);
-  BindSlider(slider, model_->control("Slider1"));
-  connect(slider, &QSlider::sliderMoved, this, [this](int value) { model_->Slider1_Scroll(value); });
+  BindSlider(slider, model_->control("level_slider"));
+  connect(slider, &QSlider::sliderMoved, this, [this](int value) { model_->OnLevelSliderMoved(value); });
   editing->addWidget(slider, 2, 1, 1, 4);
   layout->addLayout(editing);
 
-  model_->on_form2_shown = [this](ObjectWindow& form2) { ShowObjectWindow(form2); };
+  model_->on_object_window_shown = [this](ObjectWindow& object_window) { ShowObjectWindow(object_window); };
   return area;
 }
 
-// Form2 on the screen: a window of its own that does not block this one; closing it
+// The object window on the screen: a window of its own that does not block this one; closing it
 // in any way stores the record.
-void QtMainWindow::ShowObjectWindow(ObjectWindow& form2) {
-  auto* window = new ObjectWindowQt(form2, this);
-  connect(window, &QObject::destroyed, this, [this] { model_->Form2_Unload(); });
+void QtMainWindow::ShowObjectWindow(ObjectWindow& object_window) {
+  auto* window = new ObjectWindowQt(object_window, this);
+  connect(window, &QObject::destroyed, this, [this] { model_->OnObjectWindowClosed(); });
   window->show();
 }
 
@@ -464,11 +472,11 @@ void QtMainWindow::LayoutLists() {
   if (!lists_area_) return;
   int height = lists_area_->height();
   auto place = [&](QWidget* widget, const UiControl& control) {
-    widget->setGeometry(Pixels(control.left() - kList1Left), 0, Pixels(control.width()), height);
+    widget->setGeometry(Pixels(control.left() - kObjectListLeft), 0, Pixels(control.width()), height);
   };
-  place(list1_, model_->control("List1"));
-  place(splitter_, model_->control("Picture1"));
-  place(list2_, model_->control("List2"));
+  place(object_list_, model_->control("object_list"));
+  place(splitter_, model_->control("list_splitter"));
+  place(type_list_, model_->control("type_list"));
 }
 
 // The model measures the window from the left edge of its lists' area at 6540 twips,
@@ -476,7 +484,7 @@ void QtMainWindow::LayoutLists() {
 void QtMainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   int lists_width = width() - left_area_->width();
-  model_->Form_Resize(kList1Left + static_cast<int>(lists_width * twips_per_pixel_ + 0.5));
+  model_->OnWindowResized(kObjectListLeft + static_cast<int>(lists_width * twips_per_pixel_ + 0.5));
   LayoutLists();
 }
 

@@ -23,7 +23,7 @@ class QtMainWindow : public QMainWindow {
   ~QtMainWindow() override;
 
   MainWindow& model() { return *model_; }
-  // The widget bound to a control ("Command5", "Combo1").
+  // The widget bound to a control ("convert_button", "mif_path").
   QWidget* widget(const char* name) const;
   // Twips per device-independent pixel of this screen.
   double twips_per_pixel() const { return twips_per_pixel_; }
@@ -43,7 +43,7 @@ class QtMainWindow : public QMainWindow {
   void AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
                  const char* longitude_name);
   void LayoutLists();
-  void ShowObjectWindow(ObjectWindow& form2);
+  void ShowObjectWindow(ObjectWindow& object_window);
   int Pixels(int twips) const;
 
   WindowHost& host_;
@@ -51,8 +51,8 @@ class QtMainWindow : public QMainWindow {
   double twips_per_pixel_ = 15;
   QWidget* left_area_ = nullptr;
   QWidget* lists_area_ = nullptr;
-  QListWidget* list1_ = nullptr;
-  QListWidget* list2_ = nullptr;
+  QListWidget* object_list_ = nullptr;
+  QListWidget* type_list_ = nullptr;
   SplitterHandle* splitter_ = nullptr;
 };
 
