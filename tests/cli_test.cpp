@@ -1,6 +1,7 @@
 // The command line: its exit statuses, where messages go, and the program folder.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
 #include "core/cp1251.h"
@@ -61,12 +62,24 @@ TEST(CliWindow, WithoutAUsableDisplayItSaysSoAndEndsWithStatusTwo) {
   }
 }
 
+// The command line runs where Qt is missing: it links no Qt library, while the window
+// program, looked at the same way, does (so the check would see one).
+TEST(CliWindow, OnlyTheWindowProgramLinksQt) {
+  std::string mirvex, window;
+  int status = RunProgram("ldd", {MIRVEX_BINARY}, &mirvex);
+  if (status == 127) GTEST_SKIP() << "ldd is not installed";
+  ASSERT_EQ(status, 0) << mirvex;
+  ASSERT_EQ(RunProgram("ldd", {MIRVEX_WINDOW_BINARY}, &window), 0) << window;
+  std::string lower = mirvex;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(lower.find("qt"), std::string::npos) << mirvex;
+  EXPECT_NE(window.find("libQt6Widgets"), std::string::npos) << window;
+}
+
 // A copy of mirvex alone in a scratch folder, to see which window program it starts.
 class CliWindowProgram : public testing::Test {
  protected:
-  void SetUp() override {
-    std::filesystem::copy_file(MIRVEX_BINARY, mirvex_);
-  }
+  void SetUp() override { std::filesystem::copy_file(MIRVEX_BINARY, mirvex_); }
   // A stand-in for the window: says where it was started from and ends with status 7.
   void PlaceWindow(std::filesystem::perms permissions) {
     WriteFile(window_, "#!/bin/sh\necho \"window started as $0\" >&2\nexit 7\n");
