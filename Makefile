@@ -1,4 +1,4 @@
-# The two everyday commands: `make run` opens the window (or, without a display,
+# The two everyday commands: `make run` opens the window, mirvex-window (or, without a display,
 # converts the bundled sample map), `make test` builds and runs every test.
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -14,7 +14,7 @@ build: deps
 
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  $(BUILD)/mirvex; \
+	  $(BUILD)/mirvex-window; \
 	else \
 	  echo "Нет дисплея (DISPLAY не задан): вместо окна конвертирую пример из data/sample."; \
 	  $(BUILD)/mirvex convert data/sample/sample.mif data/sample/sample.mid $(BUILD)/sample.mp; \

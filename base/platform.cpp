@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "base/cp1251.h"
 
@@ -42,6 +43,34 @@ fs::path ExecutableFolder() {
 }
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 bool DisplayNamed() { return true; }
+std::optional<int> HandOverTo(const fs::path& program, char**) {
+  // The arguments as typed: what follows this program's name on its own command line,
+  // unchanged, so characters outside the ANSI code page and the quoting survive. The
+  // name ends at its closing quotation mark when quoted, else at the first blank.
+  const wchar_t* rest = GetCommandLineW();
+  if (*rest == L'"') {
+    ++rest;
+    while (*rest && *rest != L'"') ++rest;
+    if (*rest) ++rest;
+  } else {
+    while (*rest && *rest != L' ' && *rest != L'\t') ++rest;
+  }
+  std::wstring command_line = L"\"" + program.wstring() + L"\"" + rest;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::fflush(nullptr);
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return std::nullopt;
+  }
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 1;
+  if (!GetExitCodeProcess(process.hProcess, &status)) status = 1;
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
 #else
 fs::path NativePath(std::string_view cp1251_path) { return fs::path(Cp1251ToUtf8(cp1251_path)); }
 std::string PathText(const fs::path& path) { return Utf8ToCp1251(path.string()); }
@@ -54,6 +83,18 @@ fs::path ExecutableFolder() {
   return exe.parent_path();
 }
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+std::optional<int> HandOverTo(const fs::path& program, char** argv) {
+  std::string path = program.string();
+  std::vector<char*> arguments{path.data()};
+  if (argv && *argv) {
+    for (char** argument = argv + 1; *argument; ++argument) arguments.push_back(*argument);
+  }
+  arguments.push_back(nullptr);
+  // What is still buffered would go with the replaced process image.
+  std::fflush(nullptr);
+  execv(path.c_str(), arguments.data());
+  return std::nullopt;
+}
 bool DisplayNamed() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);

@@ -12,12 +12,24 @@ namespace mirvex {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+inline constexpr char kExecutableSuffix[] = ".exe";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr char kExecutableSuffix[] = "";
 #endif
 
 // The folder that holds the running executable.
 std::filesystem::path ExecutableFolder();
+
+// Hands this run over to the executable `program`: it gets the arguments this program
+// was started with (after the program's own name), and its exit status becomes this
+// program's. On POSIX the process becomes that program (execv), so the call returns
+// only when it could not be started. On Windows it runs as a child process
+// (CreateProcessW with the rest of this program's own UTF-16 command line, so it reads
+// the arguments exactly as this program did), and the call waits for its end and
+// returns its exit status. std::nullopt when the program could not be started.
+// `argv` is main's, ending with a null pointer.
+std::optional<int> HandOverTo(const std::filesystem::path& program, char** argv);
 
 // A cp1251 path as the operating system takes it.
 std::filesystem::path NativePath(std::string_view cp1251_path);

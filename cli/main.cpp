@@ -1,13 +1,14 @@
 // mirvex COMMAND ...: runs one operation of the main window from the command line.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "cli/commands.h"
-#include "ui/qt/main_window_qt.h"
+#include "ui/window_start.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ void PrintHelp() {
     std::printf("  mirvex %s\n      %s\n", command.synopsis, command.description);
   }
   std::printf(
-      "\nБез команды mirvex открывает главное окно.\n"
+      "\nБез команды mirvex открывает главное окно (программу mirvex-window рядом с mirvex).\n"
       "\nПараметры:\n"
       "  --home DIR       папка программы (mirvex.ini, config.ini, object.txt);\n"
       "                   по умолчанию: %s\n"
@@ -31,13 +32,43 @@ void PrintHelp() {
       mirvex::Cp1251ToUtf8(mirvex::ProgramFolder()).c_str());
 }
 
+// Without a command the program is the window, which is a program of its own beside
+// this one (it needs Qt, the commands do not). Where no window can open, the reason is
+// given here, without starting it.
+int StartWindow(char** argv) {
+  using namespace mirvex;
+  if (!DisplayNamed()) {
+    std::fputs(ui::NoDisplayMessage().c_str(), stderr);
+    return ui::kWindowCannotStart;
+  }
+  std::filesystem::path window = ExecutableFolder() / (std::string("mirvex-window") + kExecutableSuffix);
+  if (auto status = HandOverTo(window, argv)) return *status;
+  std::error_code error;
+  bool exists = std::filesystem::exists(window, error);
+  std::string where = reinterpret_cast<const char*>(window.u8string().c_str());
+  if (!exists) {
+    std::fprintf(stderr,
+                 "Не найдена программа окна Mirvex: %s\n"
+                 "Окно - отдельная программа mirvex-window, она должна лежать рядом с mirvex: установите\n"
+                 "пакет mirvex целиком (или распакуйте переносную версию со всеми файлами).\n"
+                 "Команды без окна: mirvex --help.\n",
+                 where.c_str());
+  } else {
+    std::fprintf(stderr,
+                 "Не удалось запустить программу окна Mirvex: %s\n"
+                 "Проверьте, что этот файл можно запускать, или переустановите пакет mirvex.\n"
+                 "Команды без окна: mirvex --help.\n",
+                 where.c_str());
+  }
+  return ui::kWindowCannotStart;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace mirvex;
   RemoveTempFilesOnInterrupt();
-  // Without a command the program is the window.
-  if (argc < 2) return ui::qt::RunMainWindow(argc, argv);
+  if (argc < 2) return StartWindow(argv);
   std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintHelp();

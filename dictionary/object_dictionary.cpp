@@ -210,7 +210,9 @@ const DictionaryImage* DictionaryCache::Get(std::string_view path) {
   ++loads_;
   // Coarse file-system clocks tick every 2 s (FAT) or every few milliseconds.
   recent_ = FileClockNowNs() - std::max(stamp->modified_ns, stamp->changed_ns) < 2'000'000'000;
-  verified_at_ = now;
+  // The recheck interval counts from the end of the load, so a load that takes longer
+  // than the interval does not make the next lookup load again at once.
+  verified_at_ = std::chrono::steady_clock::now();
   return loaded_ ? &image_ : nullptr;
 }
 

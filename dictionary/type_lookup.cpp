@@ -18,6 +18,12 @@ const DictionaryImage* TypeLookup::Image() {
 
 bool TypeLookup::DictionaryPresent() { return Image() != nullptr; }
 
+ObjectRecord TypeLookup::RecordNamed(std::string_view description) {
+  const DictionaryImage* image = Image();
+  const ObjectRecord* match = image ? image->LastMatch(description) : nullptr;
+  return match ? *match : ObjectRecord{};
+}
+
 const ObjectRecord* TypeLookup::Match(const DictionaryImage& image, std::string_view description) {
   if (last_valid_ && last_description_ == description) return last_match_;
   last_valid_ = true;

@@ -19,6 +19,11 @@ class TypeLookup {
   // reported once for the whole run.
   bool DictionaryPresent();
 
+  // The last record (empty slots skipped) named like the description, as the
+  // dictionary editing finds it; a cleared record when there is none or the file is
+  // missing.
+  ObjectRecord RecordNamed(std::string_view description);
+
   // The trimmed type of the first record named like the description;
   // empty when there is none, the description is empty or the file is missing.
   std::string_view PointType(std::string_view description);

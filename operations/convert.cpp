@@ -355,7 +355,7 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
   TypeLookup lookup(host, dictionary_path);
   ObjectRecord default_record;
   if (lookup.DictionaryPresent()) {
-    default_record = FindObjectRecord(host, dictionary_path, DefaultTypeName());
+    default_record = lookup.RecordNamed(DefaultTypeName());
   } else if (!options.section_from_mif) {
     // Without the dictionary no object could be given its section.
     return result;

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Builds the portable archive: one folder holding the executable with the program
-# folder's files beside it (settings are kept there when it can be written).
+# Builds the portable archive: one folder holding the two executables (the command
+# line mirvex, and the window mirvex-window that `mirvex` without a command starts
+# from its own folder) with the program folder's files beside them (settings are kept
+# there when it can be written).
 # Usage: scripts/make-portable.sh BUILD_DIR  -> BUILD_DIR/mirvex-1.0.0-portable.tar.gz
 set -e
 build=${1:-build}
@@ -9,7 +11,7 @@ name=mirvex-1.0.0-portable
 stage="$build/portable/$name"
 rm -rf "$build/portable"
 mkdir -p "$stage"
-cp "$build/mirvex" "$stage/"
+cp "$build/mirvex" "$build/mirvex-window" "$stage/"
 cp data/config.ini data/object.txt data/point.dat data/line.dat data/poligon.dat "$stage/"
 cp -r data/help data/sample "$stage/"
 cp packaging/mirvex.svg packaging/mirvex.desktop "$stage/"

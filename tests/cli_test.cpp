@@ -1,6 +1,7 @@
 // The command line: its exit statuses, where messages go, and the program folder.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
 #include "base/cp1251.h"
@@ -31,26 +32,104 @@ class CliTest : public testing::Test {
   std::string out_, err_;
 };
 
-// Without a command mirvex is the window; where none can open it says why in Russian
-// and ends with status 2, never with a crash.
+// Without a command mirvex starts the window program beside it; where no window can
+// open, mirvex (no display named) or the window program (a display that does not
+// answer) says why in Russian and ends with status 2, never with a crash. The window
+// program started on its own behaves the same.
 TEST(CliWindow, WithoutAUsableDisplayItSaysSoAndEndsWithStatusTwo) {
   struct Case {
     const char* name;
+    const char* program;
     const char* environment;
     const char* says;
   };
   const Case cases[] = {
-      {"no display", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", "Нет дисплея"},
-      {"display that does not answer", "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987",
+      {"mirvex, no display", MIRVEX_BINARY, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", "Нет дисплея"},
+      {"mirvex, display that does not answer", MIRVEX_BINARY, "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987",
        "Не удалось открыть окно"},
+      {"mirvex-window, no display", MIRVEX_WINDOW_BINARY, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM",
+       "Нет дисплея"},
+      {"mirvex-window, display that does not answer", MIRVEX_WINDOW_BINARY,
+       "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987", "Не удалось открыть окно"},
   };
   for (const Case& c : cases) {
     std::string out, err;
-    EXPECT_EQ(RunMirvex({}, &out, &err, c.environment), 2) << c.name << err;
+    EXPECT_EQ(RunProgram(c.program, {}, &out, &err, c.environment), 2) << c.name << err;
     EXPECT_NE(err.find(c.says), std::string::npos) << c.name << err;
     EXPECT_NE(err.find("mirvex --help"), std::string::npos) << c.name;
     EXPECT_NE(err.find("DISPLAY"), std::string::npos) << c.name;
     EXPECT_TRUE(out.empty()) << c.name;
+  }
+}
+
+// The command line runs where Qt is missing: it links no Qt library, while the window
+// program, looked at the same way, does (so the check would see one).
+TEST(CliWindow, OnlyTheWindowProgramLinksQt) {
+  std::string mirvex, window;
+  int status = RunProgram("ldd", {MIRVEX_BINARY}, &mirvex);
+  if (status == 127) GTEST_SKIP() << "ldd is not installed";
+  ASSERT_EQ(status, 0) << mirvex;
+  ASSERT_EQ(RunProgram("ldd", {MIRVEX_WINDOW_BINARY}, &window), 0) << window;
+  std::string lower = mirvex;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(lower.find("qt"), std::string::npos) << mirvex;
+  EXPECT_NE(window.find("libQt6Widgets"), std::string::npos) << window;
+}
+
+// A copy of mirvex alone in a scratch folder, to see which window program it starts.
+class CliWindowProgram : public testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::copy_file(MIRVEX_BINARY, mirvex_); }
+  // A stand-in for the window: says where it was started from and ends with status 7.
+  void PlaceWindow(std::filesystem::perms permissions) {
+    WriteFile(window_, "#!/bin/sh\necho \"window started as $0\" >&2\nexit 7\n");
+    std::filesystem::permissions(window_, permissions);
+  }
+  int Run(const char* environment) { return RunProgram(mirvex_.string(), {}, &out_, &err_, environment); }
+
+  static constexpr const char* kDisplay = "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987";
+  ScratchDir dir_;
+  std::filesystem::path mirvex_ = dir_.path() / "mirvex";
+  std::filesystem::path window_ = dir_.path() / "mirvex-window";
+  std::string out_, err_;
+};
+
+TEST_F(CliWindowProgram, StartsTheWindowBesideItAndEndsWithItsStatus) {
+  PlaceWindow(std::filesystem::perms::owner_all);
+  EXPECT_EQ(Run(kDisplay), 7) << err_;
+  EXPECT_EQ(err_, "window started as " + window_.string() + "\n");
+  EXPECT_TRUE(out_.empty());
+}
+
+// Without a display nothing is started: mirvex says so itself.
+TEST_F(CliWindowProgram, WithoutADisplayTheWindowIsNotStarted) {
+  PlaceWindow(std::filesystem::perms::owner_all);
+  EXPECT_EQ(Run("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM"), 2);
+  EXPECT_NE(err_.find("Нет дисплея"), std::string::npos) << err_;
+  EXPECT_NE(err_.find("mirvex --help"), std::string::npos) << err_;
+  EXPECT_EQ(err_.find("window started"), std::string::npos) << err_;
+}
+
+// A window program that is missing or cannot be run is named with the path looked for,
+// and the way on is said: the whole package, or the commands.
+TEST_F(CliWindowProgram, WithoutAWindowProgramItNamesThePathLookedForAndEndsWithStatusTwo) {
+  struct Case {
+    const char* name;
+    bool placed;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"missing", false, "Не найдена программа окна Mirvex: "},
+      {"not executable", true, "Не удалось запустить программу окна Mirvex: "},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(window_);
+    if (c.placed) PlaceWindow(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(Run(kDisplay), 2) << c.name << err_;
+    EXPECT_NE(err_.find(std::string(c.says) + window_.string() + "\n"), std::string::npos) << c.name << err_;
+    EXPECT_NE(err_.find("mirvex --help"), std::string::npos) << c.name << err_;
+    EXPECT_EQ(err_.find("window started"), std::string::npos) << c.name << err_;
+    EXPECT_TRUE(out_.empty()) << c.name;
   }
 }
 

@@ -55,11 +55,11 @@ std::string Quote(const std::string& argument) {
 }
 }  // namespace
 
-int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::string* err,
-              const std::string& environment) {
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* out,
+               std::string* err, const std::string& environment) {
   ScratchDir scratch;
   std::string command = environment.empty() ? "" : environment + " ";
-  command += Quote(MIRVEX_BINARY);
+  command += Quote(program);
   for (const auto& argument : arguments) {
     command += ' ';
     command += Quote(argument);
@@ -73,6 +73,11 @@ int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::
   if (out) *out = ReadFile(scratch.path() / "out");
   if (err) *err = ReadFile(scratch.path() / "err");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::string* err,
+              const std::string& environment) {
+  return RunProgram(MIRVEX_BINARY, arguments, out, err, environment);
 }
 
 }  // namespace mirvex::test

@@ -60,10 +60,12 @@ class RecordingHost : public Host {
   int events = 0;
 };
 
-// Runs the built mirvex executable with the arguments; returns its exit status and
-// fills the outputs.
-// `environment` is put in front of the command as the shell reads it (for example
-// "env -u DISPLAY").
+// Runs an executable with the arguments; returns its exit status and fills the
+// outputs. `environment` is put in front of the command as the shell reads it (for
+// example "env -u DISPLAY").
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* out = nullptr,
+               std::string* err = nullptr, const std::string& environment = {});
+// The same for the built mirvex executable.
 int RunMirvex(const std::vector<std::string>& arguments, std::string* out = nullptr,
               std::string* err = nullptr, const std::string& environment = {});
 

@@ -31,6 +31,7 @@
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
+#include "ui/window_start.h"
 
 namespace mirvex::ui::qt {
 
@@ -499,10 +500,6 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
 
 namespace {
 
-constexpr const char* kWindowAdvice =
-    "Команды без окна: mirvex --help. Чтобы открыть окно, задайте DISPLAY (например, DISPLAY=:0)\n"
-    "или запустите программу в графическом сеансе.\n";
-
 // What Qt said while the window system was being opened; shown after our own message
 // when the start fails, and passed on as it was when it succeeds.
 QString& StartupLog() {
@@ -515,8 +512,7 @@ void CollectStartupMessage(QtMsgType type, const QMessageLogContext&, const QStr
   if (type != QtFatalMsg) return;
   // Qt gives up on the window system: say so in the user's language and end with the
   // status of a start that could not be made, instead of the abort that would follow.
-  std::fprintf(stderr, "Не удалось открыть окно Mirvex: дисплей недоступен или не принимает подключение.\n%s",
-               kWindowAdvice);
+  std::fputs(DisplayRefusedMessage().c_str(), stderr);
   std::fprintf(stderr, "Сообщение Qt:\n%s", StartupLog().toLocal8Bit().constData());
   std::fflush(stderr);
   std::_Exit(kWindowCannotStart);
@@ -526,8 +522,7 @@ void CollectStartupMessage(QtMsgType type, const QMessageLogContext&, const QStr
 
 int RunMainWindow(int argc, char** argv) {
   if (!DisplayNamed()) {
-    std::fprintf(stderr, "Нет дисплея, на котором можно открыть окно Mirvex (DISPLAY и WAYLAND_DISPLAY не заданы).\n%s",
-                 kWindowAdvice);
+    std::fputs(NoDisplayMessage().c_str(), stderr);
     return kWindowCannotStart;
   }
   QtMessageHandler previous = qInstallMessageHandler(CollectStartupMessage);

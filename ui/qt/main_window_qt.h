@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/main_window.h"
+#include "ui/window_start.h"
 
 class QBoxLayout;
 class QGridLayout;
@@ -55,9 +56,6 @@ class QtMainWindow : public QMainWindow {
   QListWidget* type_list_ = nullptr;
   SplitterHandle* splitter_ = nullptr;
 };
-
-// The exit status when no window can be opened (no display, or one that refuses).
-inline constexpr int kWindowCannotStart = 2;
 
 // Runs the window as the program's main loop; returns the exit status. Without a
 // usable display it says so on standard error and returns kWindowCannotStart.
