@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace mirvex {
 
 namespace {
@@ -54,13 +58,27 @@ bool TextReader::Fill() {
   return end_ > 0;
 }
 
-// The first CR or LF of [start, stop), or stop: two memchr passes beat a byte loop.
+// The first CR or LF of [start, stop), or stop. Sixteen bytes are compared at a time
+// where the processor can; otherwise two memchr passes beat a byte loop.
 static const char* FindLineEnd(const char* start, const char* stop) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const char* p = start;
+  for (; stop - p >= 16; p += 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    int ends = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+    if (ends != 0) return p + __builtin_ctz(static_cast<unsigned>(ends));
+  }
+  while (p != stop && *p != '\n' && *p != '\r') ++p;
+  return p;
+#else
   auto size = static_cast<std::size_t>(stop - start);
   const char* lf = static_cast<const char*>(std::memchr(start, '\n', size));
   const char* limit = lf ? lf : stop;
   const char* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(limit - start)));
   return cr ? cr : limit;
+#endif
 }
 
 bool TextReader::ReadLine(std::string_view& line) {

@@ -65,7 +65,7 @@ void AppendSection(std::string& out, const SectionText& section) {
     if (!section.label.empty()) AppendLine(out, "Label=", section.label);
     AppendLine(out, "Type=", section.type);
   }
-  out += section.data;
+  AppendLine(out, "Data0=", section.data);
   AppendLine(out, "[END-RGN", number);
   out += "]";
 }

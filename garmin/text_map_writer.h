@@ -45,7 +45,8 @@ struct SectionText {
   // A point whose own type was found carries "Label=" (also empty) after its type and
   // "DirIndicator=1"; one written with the default type has neither unless labelled.
   bool own_point_type = false;
-  // The coordinate lines: CR LF "Data0=" and the pairs, per part.
+  // The pairs of the coordinate lines, "\r\nData0=" between parts: each part becomes a
+  // "Data0=" line.
   std::string_view data;
 };
 

@@ -64,12 +64,6 @@ MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest) {
   return MifKeyword::kOther;
 }
 
-bool LooksNumeric(std::string_view token) {
-  if (token.empty()) return false;
-  char c = token[0];
-  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
-}
-
 bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info) {
   std::string_view rest = line;
   std::string_view word = NextToken(rest);

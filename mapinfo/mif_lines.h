@@ -35,12 +35,54 @@ inline std::string_view NextToken(std::string_view& text) {
   return std::string_view(start, static_cast<std::size_t>(p - start));
 }
 
+// The characters a number of the MIF is written with, and the blanks between tokens.
+inline constexpr auto kMifCharClasses = [] {
+  struct Classes {
+    bool number[256] = {};
+    bool blank[256] = {};
+  } classes;
+  for (unsigned char c : std::string_view("0123456789.-+eE")) classes.number[c] = true;
+  classes.blank[static_cast<unsigned char>(' ')] = classes.blank[static_cast<unsigned char>('\t')] = true;
+  return classes;
+}();
+
+// The first two tokens of a line, as NextToken splits them, found in one pass: the
+// path every coordinate line of a map takes. `plain` tells that both hold only
+// number characters, so they can be copied into a map as they stand.
+struct CoordinateTokens {
+  std::string_view x;
+  std::string_view y;
+  bool plain = true;
+};
+
+inline CoordinateTokens SplitCoordinates(std::string_view line) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  CoordinateTokens tokens;
+  auto token = [&]() {
+    while (p != end && kMifCharClasses.blank[static_cast<unsigned char>(*p)]) ++p;
+    const char* start = p;
+    while (p != end && kMifCharClasses.number[static_cast<unsigned char>(*p)]) ++p;
+    if (p != end && !kMifCharClasses.blank[static_cast<unsigned char>(*p)]) {
+      tokens.plain = false;
+      while (p != end && !kMifCharClasses.blank[static_cast<unsigned char>(*p)]) ++p;
+    }
+    return std::string_view(start, static_cast<std::size_t>(p - start));
+  };
+  tokens.x = token();
+  tokens.y = token();
+  return tokens;
+}
+
 // The keyword that is the first word of the line, in any letter case; `rest` gets
 // the text after that word.
 MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest);
 
-// True when the token can start a number (a digit, a sign or a point).
-bool LooksNumeric(std::string_view token);
+// True when the character can start a number: a digit, a sign or a point.
+inline bool IsNumberStart(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }
+
+// True when the token can start a number.
+inline bool LooksNumeric(std::string_view token) { return !token.empty() && IsNumberStart(token[0]); }
 
 struct MifHeaderInfo {
   char delimiter = ',';  // of the MID fields

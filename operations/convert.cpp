@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 
 #include "base/cp1251.h"
 #include "base/files.h"
@@ -20,6 +22,37 @@
 namespace mirvex {
 
 namespace {
+
+// The coordinate text of the object in progress, "(y,x)," per vertex. It grows pair by
+// pair without clearing its memory first, the one job of a line of coordinates.
+class PairText {
+ public:
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+  std::string_view view() const { return {data_.get(), size_}; }
+  void pop_back() { --size_; }
+  void Append(std::string_view text) { std::memcpy(Extend(text.size()), text.data(), text.size()); }
+  // Room for `n` more bytes at the end, which the caller fills.
+  char* Extend(std::size_t n) {
+    if (size_ + n > capacity_) Grow(size_ + n);
+    char* at = data_.get() + size_;
+    size_ += n;
+    return at;
+  }
+
+ private:
+  void Grow(std::size_t needed) {
+    std::size_t capacity = std::max<std::size_t>({needed, capacity_ * 2, 4096});
+    auto data = std::make_unique<char[]>(capacity);
+    if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+    data_ = std::move(data);
+    capacity_ = capacity;
+  }
+
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
 
 // The MIF object loop: recognises objects by their first word, collects each
 // object's coordinates and hands it to the writer when it is complete.
@@ -39,10 +72,13 @@ class MifConverter {
   enum class TextStage { kNone, kAwaitString, kAwaitPosition };
 
   void StartObject(MifKeyword keyword, std::string_view rest);
+  // A line without a keyword: a vertex, a count of vertices, or something skipped.
+  void CoordinateLine(std::string_view line);
   void FinishObject();
   void ReadRecord() { mid_.ReadRecord(column_count_, object_.record); }
-  void AddVertex(std::string_view xt, std::string_view yt);
-  void AppendPair(std::string& out, std::string_view xt, std::string_view yt);
+  // `plain`: both texts are known to hold only number characters.
+  void AddVertex(std::string_view xt, std::string_view yt, bool plain = false);
+  void AppendPair(PairText& out, std::string_view xt, std::string_view yt, bool plain = false);
   void AppendComputedPair(double x, double y);
   bool BoxCentre(std::string_view rest, double& cx, double& cy);
   void TakeTextString(std::string_view text);
@@ -56,7 +92,7 @@ class MifConverter {
   const Georef& georef_;
 
   std::int16_t kind_ = kKindNothing;
-  std::string coords_;
+  PairText coords_;
   bool new_part_ = false;          // a count line was met: the next vertex opens a part
   bool geometry_complete_ = false; // the keyword line held the whole geometry
   bool multipoint_ = false;        // each vertex is a point of its own
@@ -64,7 +100,7 @@ class MifConverter {
   int collection_parts_left_ = 0;
   double size_origin_x_ = 0, size_origin_y_ = 0;
   bool georef_failed_ = false;
-  std::string point_coords_;
+  PairText point_coords_;
   std::int64_t column_count_ = 0;
 };
 
@@ -74,6 +110,13 @@ void MifConverter::Line(std::string_view line) {
     std::string_view probe = line;
     if (NextToken(probe).empty()) return;
     TakeTextString(line);
+    return;
+  }
+  // Most lines are coordinates: a line that starts like a number is no keyword line.
+  std::size_t first = 0;
+  while (first < line.size() && kMifCharClasses.blank[static_cast<unsigned char>(line[first])]) ++first;
+  if (first < line.size() && IsNumberStart(line[first])) {
+    CoordinateLine(line);
     return;
   }
   std::string_view rest;
@@ -86,11 +129,13 @@ void MifConverter::Line(std::string_view line) {
     StartObject(keyword, rest);
     return;
   }
+  CoordinateLine(line);
+}
+
+void MifConverter::CoordinateLine(std::string_view line) {
   if (kind_ == kKindNothing || geometry_complete_) return;
-  std::string_view tokens = line;
-  std::string_view xt = NextToken(tokens);
+  auto [xt, yt, plain] = SplitCoordinates(line);
   if (!LooksNumeric(xt)) return;  // an empty line or a clause this reader does not know
-  std::string_view yt = NextToken(tokens);
   if (yt.empty()) {
     // A count line: the number of vertices of the next part.
     if (kind_ == kKindRegion || kind_ == kKindPolyline) new_part_ = true;
@@ -100,7 +145,7 @@ void MifConverter::Line(std::string_view line) {
     WritePoint(xt, yt);
     return;
   }
-  AddVertex(xt, yt);
+  AddVertex(xt, yt, plain);
   if (text_stage_ == TextStage::kAwaitPosition) {
     // The position line of a text object: the text stands at the first corner of its box.
     text_stage_ = TextStage::kNone;
@@ -179,7 +224,7 @@ void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
 }
 
 void MifConverter::FinishObject() {
-  if (kind_ != kKindNothing && !coords_.empty()) writer_.Write(kind_, coords_);
+  if (kind_ != kKindNothing && !coords_.empty()) writer_.Write(kind_, coords_.view());
   kind_ = kKindNothing;
   coords_.clear();
   new_part_ = false;
@@ -202,10 +247,10 @@ void MifConverter::TakeTextString(std::string_view text) {
   text_stage_ = TextStage::kAwaitPosition;
 }
 
-// The characters a number of the MIF can be written with.
+// True when the token holds only the characters a number of the MIF is written with.
 bool IsNumberText(std::string_view token) {
   for (char c : token) {
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
+    if (!kMifCharClasses.number[static_cast<unsigned char>(c)]) return false;
   }
   return true;
 }
@@ -213,18 +258,18 @@ bool IsNumberText(std::string_view token) {
 // A vertex keeps the MIF's own digits. A token with any other character (a comma, a
 // bracket or a NUL byte would break the Data line) is written as the number it
 // begins with, the value a computed pair would take.
-void MifConverter::AppendPair(std::string& out, std::string_view xt, std::string_view yt) {
-  if (!IsNumberText(xt) || !IsNumberText(yt)) {
-    AppendPair(out, NumberText(Value(xt)), NumberText(Value(yt)));
+void MifConverter::AppendPair(PairText& out, std::string_view xt, std::string_view yt, bool plain) {
+  if (!plain && (!IsNumberText(xt) || !IsNumberText(yt))) {
+    AppendPair(out, NumberText(Value(xt)), NumberText(Value(yt)), true);
     return;
   }
-  std::size_t at = out.size();
-  out.resize(at + xt.size() + yt.size() + 4);
-  char* p = out.data() + at;
+  char* p = out.Extend(xt.size() + yt.size() + 4);
   *p++ = '(';
-  p = std::copy(yt.begin(), yt.end(), p);
+  std::memcpy(p, yt.data(), yt.size());
+  p += yt.size();
   *p++ = ',';
-  p = std::copy(xt.begin(), xt.end(), p);
+  std::memcpy(p, xt.data(), xt.size());
+  p += xt.size();
   *p++ = ')';
   *p = ',';
 }
@@ -239,14 +284,14 @@ void MifConverter::AppendComputedPair(double x, double y) {
   }
   std::string xt = NumberText(x);
   std::string yt = NumberText(y);
-  AppendPair(coords_, xt, yt);
+  AppendPair(coords_, xt, yt, true);
 }
 
 // The size of an object is measured on the MIF values: the first vertex counts 1,
 // each later one adds its distance from the first.
 // The measure only matters to the level raise; without it, and without
 // georeferencing, a vertex is copied as text and never parsed.
-void MifConverter::AddVertex(std::string_view xt, std::string_view yt) {
+void MifConverter::AddVertex(std::string_view xt, std::string_view yt, bool plain) {
   bool measure = options_.raise_large_objects;
   bool georeference = options_.georeference.enabled;
   double x = 0, y = 0;
@@ -268,14 +313,14 @@ void MifConverter::AddVertex(std::string_view xt, std::string_view yt) {
   if (new_part_) {
     if (!coords_.empty()) {
       coords_.pop_back();
-      coords_ += "\r\nData0=";
+      coords_.Append("\r\nData0=");
     }
     new_part_ = false;
   }
   if (georeference) {
     AppendComputedPair(x, y);
   } else {
-    AppendPair(coords_, xt, yt);
+    AppendPair(coords_, xt, yt, plain);
   }
 }
 
@@ -288,13 +333,13 @@ void MifConverter::WritePoint(std::string_view xt, std::string_view yt) {
     }
     double lon = 0, lat = 0;
     georef_.Transform(Value(xt), Value(yt), lon, lat);
-    AppendPair(point_coords_, NumberText(lon), NumberText(lat));
+    AppendPair(point_coords_, NumberText(lon), NumberText(lat), true);
   } else {
     AppendPair(point_coords_, xt, yt);
   }
   std::int16_t kind = kKindPoint;
   object_.size = 1;
-  writer_.Write(kind, point_coords_);
+  writer_.Write(kind, point_coords_.view());
 }
 
 bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {

@@ -27,7 +27,7 @@ const std::string& ObjectWriter::Field(int column) const {
   return object_.record[column];
 }
 
-void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
+void ObjectWriter::Write(std::int16_t& kind, std::string_view pairs) {
   if (kind == kKindNothing) {
     object_.text_object = false;
     return;
@@ -35,10 +35,8 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
   // A text object whose string was rejected is not written.
   if (object_.text_object && object_.text_label.empty()) return;
   // Never write a section without coordinates: map compilers fail on an empty list.
-  if (coords.empty()) return;
-
-  coords.pop_back();
-  coords.insert(0, "\r\nData0=");
+  if (pairs.empty()) return;
+  pairs.remove_suffix(1);  // the "," after the last pair
 
   const std::string& description = Field(options_.type_column);
   std::string label = Field(options_.label_column);
@@ -112,7 +110,7 @@ void ObjectWriter::Write(std::int16_t& kind, std::string& coords) {
 
   section_.clear();
   AppendSection(section_, SectionText{static_cast<ObjectKindCode>(kind), level, label, type,
-                                      kind == kKindPoint && found, coords});
+                                      kind == kKindPoint && found, pairs});
   result_.WriteLine(section_);
 
   if (kind == kKindRegion) {

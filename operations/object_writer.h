@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/files.h"
 #include "dictionary/type_lookup.h"
@@ -27,10 +28,10 @@ class ObjectWriter {
   ObjectWriter(const ConversionOptions& options, ObjectInProgress& object, TypeLookup& lookup,
                const ObjectRecord& default_record, ResultFile& result);
 
-  // Writes the object of kind `kind` whose coordinate text is `coords` ("(y,x)," per
-  // vertex, CR LF "Data0=" between parts). `kind` may be changed by the dictionary (5:
-  // left out); `coords` is rewritten.
-  void Write(std::int16_t& kind, std::string& coords);
+  // Writes the object of kind `kind` whose coordinate text is `pairs` ("(y,x)," per
+  // vertex, "\r\nData0=" between parts). `kind` may be changed by the dictionary (5:
+  // left out).
+  void Write(std::int16_t& kind, std::string_view pairs);
 
   const SectionCounts& counts() const { return counts_; }
   // Set when the dictionary vanished while it decides the sections: the conversion
