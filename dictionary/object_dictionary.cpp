@@ -83,25 +83,42 @@ std::uint64_t NameHash(std::string_view name) {
 
 }  // namespace
 
-std::string_view DictionaryImage::NameOf(const Slot& slot) const {
-  return FieldText(records_[slot.first].ObjectName).substr(slot.name_start, slot.name_length);
+std::string_view DictionaryImage::TextOf(const Name& name) const {
+  return std::string_view(names_).substr(name.name_offset, name.name_length);
 }
 
-const DictionaryImage::Slot* DictionaryImage::Find(std::string_view description) const {
-  if (slots_.empty()) return nullptr;
-  std::string_view name = NameKey(description);
-  std::uint64_t hash = NameHash(name);
-  std::size_t mask = slots_.size() - 1;
+RecordSummary RecordSummary::Of(const ObjectRecord& record) {
+  RecordSummary summary;
+  summary.type = record.ObjectType;
+  summary.level = record.Level;
+  std::string_view region = TrimBlanks(FieldText(record.RegionCode));
+  for (int i = 0; i <= 5; ++i) {
+    if (i != 4 && region == KindCode(i)) summary.region = static_cast<std::int8_t>(i);
+  }
+  return summary;
+}
+
+const DictionaryImage::Name* DictionaryImage::Find(std::string_view description) const {
+  if (buckets_.empty()) return nullptr;
+  std::string_view text = NameKey(description);
+  std::uint64_t hash = NameHash(text);
+  auto tag = static_cast<std::uint32_t>(hash >> 32);
+  std::size_t mask = buckets_.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const Slot& slot = slots_[i];
-    if (!slot.used) return nullptr;
-    if (slot.hash == hash && NameOf(slot) == name) return &slot;
+    const Bucket& bucket = buckets_[i];
+    if (bucket.name == 0) return nullptr;
+    if (bucket.tag != tag) continue;
+    const Name& name = index_[bucket.name - 1];
+    if (TextOf(name) == text) return &name;
   }
 }
 
 bool DictionaryImage::Load(std::string_view path) {
   records_.clear();
-  slots_.clear();
+  index_.clear();
+  buckets_.clear();
+  names_.clear();
+  last_read_summary_ = RecordSummary{};
 
   // Only a regular file has an end; a device could be read for ever.
   std::error_code error;
@@ -137,38 +154,51 @@ bool DictionaryImage::Load(std::string_view path) {
   if (total == 0) return true;
   records_.push_back(DecodeRecord(chunk.data(), held));
   records_.shrink_to_fit();
+  last_read_summary_ = RecordSummary::Of(records_.back());
 
   std::size_t capacity = 16;
   while (capacity < 2 * records_.size()) capacity *= 2;
-  slots_.resize(capacity);
+  buckets_.resize(capacity);
   for (std::size_t r = 0; r < records_.size(); ++r) {
-    std::string_view field = FieldText(records_[r].ObjectName);
-    std::string_view name = NameKey(field);
-    std::uint64_t hash = NameHash(name);
+    std::string_view text = NameKey(FieldText(records_[r].ObjectName));
+    std::uint64_t hash = NameHash(text);
+    auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (std::size_t i = hash & (capacity - 1);; i = (i + 1) & (capacity - 1)) {
-      Slot& slot = slots_[i];
-      if (!slot.used) {
-        slot = Slot{hash, static_cast<std::uint32_t>(r), -1,
-                    static_cast<std::uint8_t>(name.data() - field.data()), static_cast<std::uint8_t>(name.size()), true};
-      } else if (slot.hash != hash || NameOf(slot) != name) {
+      Bucket& bucket = buckets_[i];
+      if (bucket.name == 0) {
+        Name name;
+        name.name_offset = static_cast<std::uint32_t>(names_.size());
+        name.name_length = static_cast<std::uint8_t>(text.size());
+        name.first = static_cast<std::uint32_t>(r);
+        name.first_summary = RecordSummary::Of(records_[r]);
+        names_ += text;
+        index_.push_back(name);
+        bucket = Bucket{tag, static_cast<std::uint32_t>(index_.size())};
+      } else if (bucket.tag != tag || TextOf(index_[bucket.name - 1]) != text) {
         continue;
       }
-      if (!IsEmptySlot(records_[r])) slot.last_named = static_cast<std::int32_t>(r);
+      if (!IsEmptySlot(records_[r])) index_[bucket.name - 1].last_named = static_cast<std::int32_t>(r);
       break;
     }
   }
+  index_.shrink_to_fit();
   return true;
 }
 
 const ObjectRecord* DictionaryImage::FirstMatch(std::string_view description) const {
-  const Slot* slot = Find(description);
-  return slot ? &records_[slot->first] : nullptr;
+  const Name* name = Find(description);
+  return name ? &records_[name->first] : nullptr;
+}
+
+const RecordSummary* DictionaryImage::FirstMatchSummary(std::string_view description) const {
+  const Name* name = Find(description);
+  return name ? &name->first_summary : nullptr;
 }
 
 const ObjectRecord* DictionaryImage::LastMatch(std::string_view description) const {
-  const Slot* slot = Find(description);
-  if (!slot || slot->last_named < 0) return nullptr;
-  return &records_[static_cast<std::size_t>(slot->last_named)];
+  const Name* name = Find(description);
+  if (!name || name->last_named < 0) return nullptr;
+  return &records_[static_cast<std::size_t>(name->last_named)];
 }
 
 // One image for the whole program, so repeated lookups do not read the file again.

@@ -1,6 +1,7 @@
 // The object dictionary file `object.txt` and the routines that read and store it.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -21,6 +22,17 @@ std::string DictionaryPath(std::string_view program_prefix);
 // "Неопределенный тип объекта": the name of the default-type record (cp1251).
 const std::string& DefaultTypeName();
 
+// What a conversion needs of a record: its type as stored (all six characters), its
+// level, and which of the region codes its trimmed region is.
+struct RecordSummary {
+  std::array<char, 6> type{};
+  std::uint8_t level = 0;
+  std::int8_t region = -1;  // the index of its region among KindCode(0..5), -1 for another text
+
+  static RecordSummary Of(const ObjectRecord& record);
+  bool operator==(const RecordSummary&) const = default;
+};
+
 // The dictionary as a scan reads it: records 1..N of the file and then the one read
 // that reaches past its end (the bytes missing from it count as zero; for a file of
 // whole records that is an all-zero record). An empty file yields no record at all.
@@ -37,8 +49,12 @@ class DictionaryImage {
   // The last record, empty slots skipped, whose trimmed name equals the trimmed
   // description, as FindObjectRecord takes it.
   const ObjectRecord* LastMatch(std::string_view description) const;
+  // The summary of FirstMatch, kept beside the index so a conversion's lookup touches
+  // no record; nullptr when no record matches.
+  const RecordSummary* FirstMatchSummary(std::string_view description) const;
   // The last record a scan reads: the one past the end of the file.
   const ObjectRecord& LastRead() const { return records_.back(); }
+  const RecordSummary& LastReadSummary() const { return last_read_summary_; }
   // The 1-based record number of a record this image returned.
   std::size_t NumberOf(const ObjectRecord& record) const {
     return static_cast<std::size_t>(&record - records_.data()) + 1;
@@ -46,22 +62,31 @@ class DictionaryImage {
   std::size_t size() const { return records_.size(); }
 
  private:
-  // One distinct trimmed name: where it stands in the first record holding it, and
-  // the last record holding it that is not an empty slot. An open-addressing table of
-  // these answers a lookup with one or two cache misses and no allocation.
-  struct Slot {
-    std::uint64_t hash = 0;
+  // One distinct trimmed name, its text kept in `names_`: the first record holding it
+  // with that record's summary, and the last record holding it that is not an empty
+  // slot.
+  struct Name {
+    std::uint32_t name_offset = 0;
     std::uint32_t first = 0;
     std::int32_t last_named = -1;
-    std::uint8_t name_start = 0;
+    RecordSummary first_summary;
     std::uint8_t name_length = 0;
-    bool used = false;
   };
-  const Slot* Find(std::string_view description) const;
-  std::string_view NameOf(const Slot& slot) const;
+  // An open-addressing table of the names: part of the name's hash and the name's
+  // number plus one (0: a free bucket). It is small enough to stay in the processor's
+  // cache, so a lookup costs one or two misses and no allocation.
+  struct Bucket {
+    std::uint32_t tag = 0;
+    std::uint32_t name = 0;
+  };
+  const Name* Find(std::string_view description) const;
+  std::string_view TextOf(const Name& name) const;
 
   std::vector<ObjectRecord> records_;
-  std::vector<Slot> slots_;  // a power of two, at most half full
+  std::vector<Name> index_;
+  std::vector<Bucket> buckets_;  // a power of two, at most half full
+  std::string names_;            // the trimmed names, one after another
+  RecordSummary last_read_summary_;
 };
 
 // Keeps a loaded image of one dictionary file and reloads it when the file changed

@@ -24,11 +24,11 @@ ObjectRecord TypeLookup::RecordNamed(std::string_view description) {
   return match ? *match : ObjectRecord{};
 }
 
-const ObjectRecord* TypeLookup::Match(const DictionaryImage& image, std::string_view description) {
+const RecordSummary* TypeLookup::Match(const DictionaryImage& image, std::string_view description) {
   if (last_valid_ && last_description_ == description) return last_match_;
   last_valid_ = true;
   last_description_.assign(description);
-  last_match_ = image.FirstMatch(description);
+  last_match_ = image.FirstMatchSummary(description);
   return last_match_;
 }
 
@@ -36,11 +36,11 @@ std::string_view TypeLookup::PointType(std::string_view description) {
   if (description.empty()) return {};
   const DictionaryImage* image = Image();
   if (!image || image->NoRecordRead()) return {};
-  if (const ObjectRecord* match = Match(*image, description)) {
+  if (const RecordSummary* match = Match(*image, description)) {
     lookup_record_ = match;
-    return TrimBlanks(FieldText(match->ObjectType));
+    return TrimBlanks(FieldText(match->type));
   }
-  lookup_record_ = &image->LastRead();
+  lookup_record_ = &image->LastReadSummary();
   return {};
 }
 
@@ -51,26 +51,27 @@ int TypeLookup::SectionKind(std::string_view description, int kind, bool* scanne
   if (!image) return 0;
   if (image->NoRecordRead()) return kind;
   if (scanned) *scanned = true;
-  const ObjectRecord* match = Match(*image, description);
+  const RecordSummary* match = Match(*image, description);
   if (!match) {
-    lookup_record_ = &image->LastRead();
+    lookup_record_ = &image->LastReadSummary();
     return kind;
   }
   lookup_record_ = match;
-  std::string_view region = TrimBlanks(FieldText(match->RegionCode));
-  if (region == KindCode(0)) return 3;
-  if (region == KindCode(1)) return 2;
-  if (region == KindCode(3)) return 1;
-  if (region == KindCode(5)) return 5;
-  return kind;
+  switch (match->region) {
+    case 0: return 3;  // "0x10": a point
+    case 1: return 2;  // "0x20": a polyline
+    case 3: return 1;  // "0x80": a region
+    case 5: return 5;  // "Нет": left out
+    default: return kind;
+  }
 }
 
 bool TypeLookup::IsLeftOut(std::string_view description) {
   if (description.empty()) return false;
   const DictionaryImage* image = Image();
   if (!image || image->NoRecordRead()) return false;
-  const ObjectRecord* match = Match(*image, description);
-  return match && TrimBlanks(FieldText(match->RegionCode)) == KindCode(5);
+  const RecordSummary* match = Match(*image, description);
+  return match && match->region == 5;
 }
 
 }  // namespace mirvex

@@ -41,9 +41,9 @@ class TypeLookup {
   // The record the lookups left behind: the first record that matched, or, when none
   // did, the last record a scan of the file reads (all zero after whole records). An
   // empty description, or an empty file, leaves it as it was.
-  const ObjectRecord& lookup_record() const { return *lookup_record_; }
+  const RecordSummary& lookup_record() const { return *lookup_record_; }
   void SetLookupRecord(const ObjectRecord& record) {
-    start_record_ = record;
+    start_record_ = RecordSummary::Of(record);
     lookup_record_ = &start_record_;
   }
 
@@ -51,16 +51,16 @@ class TypeLookup {
   const DictionaryImage* Image();
   // The first record named like the description; the same description asked twice in
   // a row (the section, then the point's type) is looked up once.
-  const ObjectRecord* Match(const DictionaryImage& image, std::string_view description);
+  const RecordSummary* Match(const DictionaryImage& image, std::string_view description);
 
   Host& host_;
   std::string path_;
   bool loaded_ = false;
   const DictionaryImage* image_ = nullptr;
-  ObjectRecord start_record_;
-  const ObjectRecord* lookup_record_ = &start_record_;
+  RecordSummary start_record_;
+  const RecordSummary* lookup_record_ = &start_record_;
   std::string last_description_;
-  const ObjectRecord* last_match_ = nullptr;
+  const RecordSummary* last_match_ = nullptr;
   bool last_valid_ = false;
 };
 

@@ -46,7 +46,7 @@ void ObjectWriter::Write(std::int16_t& kind, std::string_view pairs) {
   bool scanned = false;
   if (!options_.section_from_mif) {
     kind = static_cast<std::int16_t>(lookup_.SectionKind(description, kind, &scanned));
-    if (scanned) level = lookup_.lookup_record().Level;
+    if (scanned) level = lookup_.lookup_record().level;
   } else if (lookup_.IsLeftOut(description)) {
     // A deleted description stays out of the map whoever decides the section.
     kind = kKindLeftOut;
@@ -69,7 +69,7 @@ void ObjectWriter::Write(std::int16_t& kind, std::string_view pairs) {
   // a lookup of its own (the section from the MIF, or no description) it gets the
   // default type, never what the lookup of an earlier object read.
   std::string_view record_type =
-      scanned ? FieldText(lookup_.lookup_record().ObjectType) : std::string_view(default_type_);
+      scanned ? FieldText(lookup_.lookup_record().type) : std::string_view(default_type_);
   std::string type;
   bool found = false;
   bool text_object = false;

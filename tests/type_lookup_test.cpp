@@ -20,7 +20,7 @@ class TypeLookupTest : public testing::Test {
     sentinel_.Level = 77;
     lookup_.SetLookupRecord(sentinel_);
   }
-  const ObjectRecord& record() const { return lookup_.lookup_record(); }
+  const RecordSummary& record() const { return lookup_.lookup_record(); }
   void Write(const std::vector<DictionaryEntry>& entries) { WriteFile(path_, DictionaryBytes(entries)); }
 
   ScratchDir dir_;
@@ -44,32 +44,32 @@ TEST_F(TypeLookupTest, RegionCodesGiveTheirKinds) {
 
 TEST_F(TypeLookupTest, FirstRecordOfANameWinsAndStaysAsTheLookupRecord) {
   EXPECT_EQ(lookup_.PointType(Ru("Дорога")), "0x01");
-  EXPECT_EQ(record().Level, 2);
-  EXPECT_EQ(TrimBlanks(FieldText(record().RegionCode)), "0x20");
+  EXPECT_EQ(record().level, 2);
+  EXPECT_EQ(record().region, 1);  // "0x20"
 }
 
 TEST_F(TypeLookupTest, NoMatchLeavesTheRecordReadPastTheEnd) {
   EXPECT_EQ(lookup_.PointType(Ru("Неизвестно")), "");
-  EXPECT_EQ(record(), ObjectRecord{});
+  EXPECT_EQ(record(), RecordSummary::Of(ObjectRecord{}));
   lookup_.SetLookupRecord(sentinel_);
   EXPECT_EQ(lookup_.SectionKind(Ru("Неизвестно"), 3), 3);
-  EXPECT_EQ(record(), ObjectRecord{});
+  EXPECT_EQ(record(), RecordSummary::Of(ObjectRecord{}));
 }
 
 TEST_F(TypeLookupTest, PartialLastRecordIsTheLastRead) {
   std::string bytes = DictionaryBytes({{"Дорога", "0x20", "0x01", 0}, {"Хвост", "0x10", "0x2f", 0}});
   WriteFile(path_, bytes.substr(0, bytes.size() - 300));
   EXPECT_EQ(lookup_.PointType(Ru("Неизвестно")), "");
-  EXPECT_EQ(TrimBlanks(FieldText(record().ObjectName)), Ru("Хвост"));
+  EXPECT_EQ(TrimBlanks(FieldText(record().type)), "0x2f");  // the record of Хвост, cut short
 }
 
 TEST_F(TypeLookupTest, EmptyDescriptionOrEmptyFileLeavesTheLookupRecord) {
   EXPECT_EQ(lookup_.PointType(""), "");
-  EXPECT_EQ(record(), sentinel_);
+  EXPECT_EQ(record(), RecordSummary::Of(sentinel_));
   WriteFile(path_, "");
   EXPECT_EQ(lookup_.PointType(Ru("Дорога")), "");
   EXPECT_EQ(lookup_.SectionKind(Ru("Дорога"), 2), 2);
-  EXPECT_EQ(record(), sentinel_);
+  EXPECT_EQ(record(), RecordSummary::Of(sentinel_));
 }
 
 TEST_F(TypeLookupTest, MissingFileIsReportedOnceAndGivesKindZero) {
@@ -79,7 +79,7 @@ TEST_F(TypeLookupTest, MissingFileIsReportedOnceAndGivesKindZero) {
   EXPECT_EQ(lookup_.SectionKind(Ru("Дорога"), 2), 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(Cp1251ToUtf8(host_.messages[0].text), "Файл не найден\r\n" + path_);
-  EXPECT_EQ(record(), sentinel_);
+  EXPECT_EQ(record(), RecordSummary::Of(sentinel_));
 }
 
 // A run reads the dictionary once, also one written moments before: a change made
