@@ -1,10 +1,9 @@
 #include "base/text.h"
 
-#include <cstdint>
-
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <system_error>
 
 namespace mirvex {
@@ -85,39 +84,39 @@ constexpr CaseTables kCase = MakeCaseTables();
 
 namespace {
 
-// Plain decimals ("57.250000", "-3", ".5", "65.2)") are by far the most common numbers
-// in a map. When the digits fit in 53 bits and the decimals number at most 22,
-// digits / 10^k is one correctly rounded division of two exact doubles: the same double
-// the general parse gives. The number may be followed by any character that cannot
-// continue it; blanks (which the parse skips), exponents and a second point take the
-// general path.
-bool FastDecimal(std::string_view text, double& result) {
-  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  std::uint64_t digits = 0;
-  int decimals = 0;
-  bool any_digit = false;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= '0' && c <= '9') {
-      if (digits >= (std::uint64_t{1} << 49)) return false;
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      any_digit = true;
-      if (point) ++decimals;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else if (c == '.' || c == 'e' || c == 'E' || c == ' ' || c == '\t' || c == '\n') {
-      return false;
-    } else {
-      break;
-    }
+// Appends the decimal digits from `p` on to `digits` (which wraps around past 19
+// digits; callers refuse such numbers) and moves `p` past them.
+void AppendDigits(const char*& p, const char* end, std::uint64_t& digits) {
+  while (p != end && static_cast<unsigned>(*p - '0') < 10) {
+    digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
   }
-  if (!any_digit || decimals > 22) return false;
+}
+
+// Plain decimals ("57.250000", "-3", ".5", "65.2)") are by far the most common numbers
+// in a map. When they have at most 15 digits (so the digits fit in 53 bits) the digits
+// divided by 10^decimals is one correctly rounded division of two exact doubles: the
+// same double the general parse gives. The number may be followed by any character
+// that cannot continue it; blanks (which the parse skips), exponents and a second
+// point take the general path.
+bool FastDecimal(std::string_view text, double& result) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* p = text.data();
+  const char* end = p + text.size();
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::uint64_t digits = 0;
+  const char* integer = p;
+  AppendDigits(p, end, digits);
+  std::size_t count = static_cast<std::size_t>(p - integer);
+  std::size_t decimals = 0;
+  if (p != end && *p == '.') {
+    const char* fraction = ++p;
+    AppendDigits(p, end, digits);
+    decimals = static_cast<std::size_t>(p - fraction);
+  }
+  if (count + decimals == 0 || count + decimals > 15) return false;
+  if (p != end && (*p == '.' || *p == 'e' || *p == 'E' || *p == ' ' || *p == '\t' || *p == '\n')) return false;
   result = static_cast<double>(digits) / kPowersOfTen[decimals];
   if (negative) result = -result;
   return true;

@@ -57,7 +57,10 @@ class Cropper {
   bool in_part_ = false;
   bool keep_ = false;            // the result of the object's last pair
   bool expecting_second_ = false;
-  std::string first_;
+  // The first half of the pair in progress: a view into the line while it is read,
+  // kept in `first_kept_` when the line ends before the pair does.
+  std::string_view first_;
+  std::string first_kept_;
   std::string object_;
 };
 

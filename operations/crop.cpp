@@ -47,7 +47,7 @@ OperationStatus CropMap(const CropPaths& paths, const CropOptions& options, std:
   host.SetCropRunning(true);
   ProgressReporter progress(host, map.Size(), map.Size() + 1, 0);
   Cropper cropper(bounds, result);
-  std::string line;
+  std::string_view line;
   while (map.ReadLine(line)) {
     cropper.Line(line);
     progress.Update(map.Offset());
