@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 
 namespace mirvex {
@@ -269,6 +270,14 @@ std::string_view TrimBlanks(std::string_view text) {
   const char* begin = text.data();
   const char* end = begin + text.size();
   while (begin != end && *begin == ' ') ++begin;
+  // A dictionary name is a 200-byte field mostly of padding: eight blanks at a time.
+  constexpr std::uint64_t kEightBlanks = 0x2020202020202020;
+  while (end - begin >= 8) {
+    std::uint64_t eight;
+    std::memcpy(&eight, end - 8, 8);
+    if (eight != kEightBlanks) break;
+    end -= 8;
+  }
   while (end != begin && end[-1] == ' ') --end;
   return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }
