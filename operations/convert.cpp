@@ -43,7 +43,7 @@ class PairText {
  private:
   void Grow(std::size_t needed) {
     std::size_t capacity = std::max<std::size_t>({needed, capacity_ * 2, 4096});
-    auto data = std::make_unique<char[]>(capacity);
+    auto data = std::make_unique_for_overwrite<char[]>(capacity);
     if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
     data_ = std::move(data);
     capacity_ = capacity;
