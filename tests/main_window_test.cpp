@@ -13,6 +13,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "dictionary/object_record.h"
 #include "settings/header_template.h"
 #include "settings/ini_file.h"
 #include "tests/test_support.h"
@@ -34,19 +35,29 @@ class FakeWindowHost : public WindowHost {
     messages.push_back({text, title, icon});
     if (on_message) on_message();
   }
-  void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
+  void Beep() override { ++beeps; }
+  void SetProgressRange(std::int64_t, std::int64_t) override {
+    if (on_run_started) on_run_started();
+  }
   void SetProgressValue(std::int64_t) override {}
   void SetPercentCaption(const std::string&) override {}
   void ProcessEvents() override {}
   bool OpenDocument(const std::string& path) override { return opened.push_back(path), open_succeeds; }
   void Quit() override { ++quits; }
+  bool Confirm(const std::string&, const std::string&) override {
+    ++questions;
+    return confirm;
+  }
 
   std::vector<RecordedMessage> messages;
   std::vector<std::string> opened;
   bool open_succeeds = true;
   int quits = 0;
+  int beeps = 0;
+  int questions = 0;
+  bool confirm = true;
   std::function<void()> on_message;
+  std::function<void()> on_run_started;  // once the operation has opened its files
 };
 
 // A program folder with its window; `Start` creates the window and runs its load.
@@ -483,6 +494,99 @@ TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
   for (const char* button : buttons) EXPECT_TRUE(window.control(button).enabled()) << button;
   EXPECT_FALSE(window.operation_running());
   EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
+}
+
+// A conversion or a crop of a few thousand objects, whose result file holds an earlier
+// result, ready to run from its panel.
+void PrepareLongRun(Program& program, MainWindow& window, bool crop) {
+  std::string mif = "Data\r\n\r\n", mid, map = "[IMG ID]\r\n[END-IMG ID]\r\n";
+  for (int i = 0; i < 5000; ++i) {
+    mif += "Point 65.5 57.25\r\n";
+    mid += "\"x\",\"y\"\r\n";
+    map += "[RGN10]\r\nType=0x01\r\nData0=(56,66)\r\n[END-RGN10]\r\n";
+  }
+  WriteFile(program.dir.path() / "a.mif", mif);
+  WriteFile(program.dir.path() / "a.mid", mid);
+  WriteFile(program.dir.path() / "a.mp", map);
+  WriteFile(program.dir.path() / "result.mp", "earlier result\r\n");
+  WriteFile(program.dir.path() / "object.txt", RecordBytes(Ru("Неопределенный тип объекта"), "0x10", "0x2f00", 0));
+  window.control("mif_path").SetText(program.dir.File("a.mif"));
+  window.control("mid_path").SetText(program.dir.File("a.mid"));
+  window.control("result_path").SetText(program.dir.File("result.mp"));
+  window.control("section_from_mif").SetCheck(1);
+  window.control("crop_map_path").SetText(program.dir.File("a.mp"));
+  window.control("crop_result_path").SetText(program.dir.File("result.mp"));
+  for (auto [bound, text] : {std::pair{"crop_west", "65"}, {"crop_north", "57"}, {"crop_east", "70"}, {"crop_south", "55"}}) {
+    window.control(bound).SetText(text);
+  }
+  crop ? window.OnCropClicked() : window.OnConvertClicked();  // the panel
+}
+
+TEST(MainWindowStop, CancelStopsTheRunKeepsTheEarlierResultAndGivesTheWindowBack) {
+  for (bool crop : {false, true}) {
+    SCOPED_TRACE(crop ? "crop" : "conversion");
+    Program program;
+    MainWindow& window = program.Start();
+    PrepareLongRun(program, window, crop);
+    const auto before = std::distance(fs::directory_iterator(program.dir.path()), fs::directory_iterator());
+    bool cancel_shown = false;
+    program.host.on_run_started = [&] {
+      cancel_shown = window.control("cancel_button").visible();
+      window.OnCancelClicked();
+    };
+    crop ? window.OnCropClicked() : window.OnConvertClicked();
+    EXPECT_TRUE(cancel_shown);
+    EXPECT_EQ(window.last_status(), OperationStatus::kStopped);
+    EXPECT_EQ(ReadFile(program.dir.path() / "result.mp"), "earlier result\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(program.dir.path()), fs::directory_iterator()), before);
+    ASSERT_EQ(program.host.messages.size(), 1u);
+    EXPECT_EQ(program.MessageText(0), "Операция прервана");
+    EXPECT_EQ(program.host.beeps, 0);
+    EXPECT_FALSE(window.control("cancel_button").visible());
+    EXPECT_FALSE(window.operation_running());
+    for (const char* button : {"convert_button", "crop_button", "test_map_button", "exit_button"}) {
+      EXPECT_TRUE(window.control(button).enabled()) << button;
+    }
+    EXPECT_FALSE(window.control("crop_running").visible());
+    // The next run is not stopped by the request of the last one.
+    program.host.on_run_started = nullptr;
+    crop ? window.OnCropClicked() : window.OnConvertClicked();
+    EXPECT_EQ(window.last_status(), OperationStatus::kCompleted);
+  }
+}
+
+TEST(MainWindowStop, ExitDuringARunAsksAndEndsTheProgramOnceTheRunHasStopped) {
+  for (bool stop : {true, false}) {
+    SCOPED_TRACE(stop ? "stop and exit" : "go on");
+    Program program;
+    MainWindow& window = program.Start();
+    PrepareLongRun(program, window, false);
+    program.host.confirm = stop;
+    int quits_during_run = -1;
+    program.host.on_run_started = [&] {
+      window.OnExitClicked();
+      quits_during_run = program.host.quits;
+    };
+    window.OnConvertClicked();
+    EXPECT_EQ(program.host.questions, 1);
+    EXPECT_EQ(quits_during_run, 0);  // never while the run still owns its files
+    EXPECT_EQ(program.host.quits, stop ? 1 : 0);
+    EXPECT_EQ(window.last_status(), stop ? OperationStatus::kStopped : OperationStatus::kCompleted);
+  }
+  // Without a run, "ВЫХОД" ends the program at once.
+  Program idle;
+  idle.Start().OnExitClicked();
+  EXPECT_EQ(idle.host.questions, 0);
+  EXPECT_EQ(idle.host.quits, 1);
+}
+
+TEST(MainWindowEditing, LevelButtonSaysTheLevelHoweverTheSliderMoved) {
+  Program program;
+  MainWindow& window = program.Start();
+  window.control("level_slider").SetValue(4);  // a click on the groove, a key, the wheel
+  EXPECT_EQ(Cp1251ToUtf8(window.control("level_button").text()), "Уровень 4");
+  window.OnLevelSliderMoved(6);  // dragging
+  EXPECT_EQ(Cp1251ToUtf8(window.control("level_button").text()), "Уровень 6");
 }
 
 TEST(MainWindowLayout, ResetEditingControlsHidesAndDisablesThem) {

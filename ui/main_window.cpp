@@ -38,6 +38,7 @@ constexpr InitialControl kInitialControls[] = {
     {"crop_button", "Редактировать карту", true, true},
     {"test_map_button", "Тестовая карта", true, true},
     {"exit_button", "ВЫХОД", true, true},
+    {"cancel_button", "Отмена", false, true},
     {"progress_bar", "", true, true},
     {"progress_frame", "", true, true},
     {"progress_percent", "", true, true},
@@ -212,8 +213,11 @@ void MainWindow::WireSettings() {
     if (change == Change::kText) OnTemplateChanged();
   });
   // Letting go of the slider gives the selected lines its level.
-  control("level_slider").Subscribe([this](UiControl&, Change change) {
-    if (change == Change::kValue) SetSelectedLevel();
+  control("level_slider").Subscribe([this](UiControl& slider, Change change) {
+    if (change != Change::kValue) return;
+    // However the level was chosen (drag, click, keys, wheel), the button says which.
+    OnLevelSliderMoved(static_cast<int>(slider.value()));
+    SetSelectedLevel();
   });
   // Choosing a saved MIF path shows its partner MID and result paths.
   control("mif_path").Subscribe([this](UiControl& combo, Change change) {
@@ -352,7 +356,6 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
   const char* buttons[] = {"convert_button",
                            "crop_button",
                            "test_map_button",
-                           "exit_button",
                            "save_paths_button",
                            "delete_paths_button",
                            "column_view_button",
@@ -374,9 +377,22 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
     enabled[i] = control(buttons[i]).enabled();
     control(buttons[i]).SetEnabled(false);
   }
+  // "Отмена" (and "ВЫХОД", after asking) stop the run: the operation sees the request
+  // while it lets the window repaint.
+  stop_requested_ = false;
+  control("cancel_button").SetVisible(true);
   last_status_ = operation();
+  control("cancel_button").SetVisible(false);
   for (std::size_t i = 0; i < std::size(buttons); ++i) control(buttons[i]).SetEnabled(enabled[i]);
   operation_running_ = false;
+  if (last_status_ == OperationStatus::kStopped) {
+    ShowMessage(Ru("Операция прервана"), Ru("Информация"), MessageIcon::kInformation);
+  }
+  if (quit_after_run_) host_.Quit();
+}
+
+void MainWindow::OnCancelClicked() {
+  if (operation_running_) stop_requested_ = true;
 }
 
 void MainWindow::OnConvertClicked() {
@@ -401,7 +417,16 @@ void MainWindow::OnTestMapClicked() {
                [this] { return WriteTestMap(control("test_map_path").text(), program_prefix_, *this); });
 }
 
-void MainWindow::OnExitClicked() { host_.Quit(); }
+void MainWindow::OnExitClicked() {
+  if (!operation_running_) {
+    host_.Quit();
+    return;
+  }
+  // The run owns the files it writes: it stops cleanly first, then the program ends.
+  if (!host_.Confirm(Ru("Идёт операция. Прервать её и выйти из программы?"), Ru("Выход"))) return;
+  stop_requested_ = true;
+  quit_after_run_ = true;
+}
 
 void MainWindow::OnCopyResultClicked() { control("crop_map_path").SetText(control("result_path").text()); }
 
@@ -545,6 +570,8 @@ void MainWindow::SetPercentCaption(const std::string& caption) {
 }
 
 void MainWindow::ProcessEvents() { host_.ProcessEvents(); }
+
+bool MainWindow::StopRequested() { return stop_requested_; }
 
 void MainWindow::SetCropRunning(bool running) {
   control("crop_running").SetVisible(running);

@@ -26,6 +26,12 @@ class WindowHost : public Host {
   virtual bool OpenDocument(const std::string& path) = 0;
   // Ends the program.
   virtual void Quit() = 0;
+  // Asks a yes/no question; true for yes. Texts are cp1251.
+  virtual bool Confirm(const std::string& text, const std::string& title) {
+    (void)text;
+    (void)title;
+    return true;
+  }
   // The width of a text in the window's font, in twips (the column view aligns its
   // columns with it). By default every character is 90 twips wide.
   virtual int TextWidth(const std::string& text) { return static_cast<int>(text.size()) * 90; }
@@ -73,7 +79,10 @@ class MainWindow : private Host {
   void OnConvertClicked();
   void OnCropClicked();
   void OnTestMapClicked();
+  // During a run: asks whether to stop it, and ends the program once it has stopped.
   void OnExitClicked();
+  // Asks the running operation to stop (the "Отмена" button, Esc).
+  void OnCancelClicked();
   void OnCopyResultClicked();      // the conversion result becomes the map to crop
   void OnSavePathsClicked();       // save the path triple
   void OnDeletePathsClicked();     // delete the path triple
@@ -129,6 +138,7 @@ class MainWindow : private Host {
   void SetProgressValue(std::int64_t value) override;
   void SetPercentCaption(const std::string& caption) override;
   void ProcessEvents() override;
+  bool StopRequested() override;
   void SetCropRunning(bool running) override;
 
   UiControl& Add(const char* name);
@@ -152,6 +162,8 @@ class MainWindow : private Host {
   bool read_only_;
   bool loading_ = false;
   bool operation_running_ = false;
+  bool stop_requested_ = false;
+  bool quit_after_run_ = false;
   bool template_failure_reported_ = false;
   bool dragging_ = false;
   int drag_x_ = 0;

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -106,6 +108,8 @@ class MainWindowQtTest : public QObject {
   void SplitterDragStopsAtTheLeftEdge();
   void ButtonsAreDisabledWhileAnOperationRuns();
   void EditedDictionaryReachesTheConvertedMap();
+  void GreyedBoxesStayReadable();
+  void LevelCaptionFollowsEveryChangeOfTheSlider();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -173,6 +177,57 @@ void MainWindowQtTest::CheckBoxClickStoresItsKeyAndGreysItsBox() {
   Click(automatic);
   QCOMPARE(folder.Setting("AutoSet"), std::string("1"));
   QCOMPARE(count->palette().color(QPalette::Base), QColor(192, 192, 192));
+}
+
+// Relative luminance and contrast ratio of two colours, as readability is measured.
+double Luminance(QColor colour) {
+  auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double Contrast(QColor a, QColor b) {
+  double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The greyed boxes (the column count taken from the header, the size threshold while
+// its box is clear) draw their value dark on the light grey: 4.5 : 1 or more.
+void MainWindowQtTest::GreyedBoxesStayReadable() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("convert_button"));
+  for (const char* name : {"column_count", "size_threshold"}) {
+    QWidget* box = window.widget(name);
+    QVERIFY2(!box->isEnabled(), name);
+    QPalette palette = box->palette();
+    QCOMPARE(palette.color(QPalette::Disabled, QPalette::Base), QColor(192, 192, 192));
+    double contrast = Contrast(palette.color(QPalette::Disabled, QPalette::Text), palette.color(QPalette::Disabled, QPalette::Base));
+    QVERIFY2(contrast >= 4.5, qPrintable(QString(name) + " " + QString::number(contrast)));
+  }
+}
+
+// A click on the groove or a key applies a level; the button says it, as it does while
+// dragging. The default-type box can be typed into in the editing mode.
+void MainWindowQtTest::LevelCaptionFollowsEveryChangeOfTheSlider() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("convert_button"));
+  Click(window.widget("edit_objects_button"));
+  auto* slider = qobject_cast<QSlider*>(window.widget("level_slider"));
+  auto* level = qobject_cast<QPushButton*>(window.widget("level_button"));
+  QVERIFY(slider->isEnabled());
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Right);
+  QCOMPARE(level->text(), QString::fromUtf8("Уровень 1"));
+  QTest::keyClick(slider, Qt::Key_End);
+  QCOMPARE(level->text(), QString::fromUtf8("Уровень 9"));
+  auto* default_type = qobject_cast<QLineEdit*>(window.widget("default_type"));
+  QVERIFY(default_type->isEnabled());
+  QVERIFY(!default_type->isReadOnly());
 }
 
 void MainWindowQtTest::SavedPathsThroughButtonsAndLists() {

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -366,6 +367,12 @@ QWidget* QtMainWindow::BuildOperations() {
   BindLabel(percent, model_->control("progress_percent"));
   progress->addWidget(bar, 1);
   progress->addWidget(percent);
+  // Shown while an operation runs; Esc does the same.
+  auto* cancel = new QPushButton;
+  BindButton(cancel, model_->control("cancel_button"), [this] { model_->OnCancelClicked(); });
+  progress->addWidget(cancel);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { model_->OnCancelClicked(); });
   grid->addWidget(progress_frame, 2, 0, 1, 2);
   return area;
 }
@@ -436,8 +443,8 @@ QWidget* QtMainWindow::BuildObjects() {
   auto* remove = new QPushButton;
   BindButton(remove, model_->control("delete_objects_button"), [this] { model_->OnDeleteObjectsClicked(); });
   editing->addWidget(remove, 0, column++);
+  // Editable: its "Назначить" takes whatever text stands in it.
   auto* default_type = new QLineEdit;
-  default_type->setReadOnly(true);
   BindLineEdit(default_type, model_->control("default_type"));
   editing->addWidget(default_type, 1, 0, 1, 4);
   auto* assign_default = new QPushButton;
@@ -490,9 +497,11 @@ void QtMainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
-  // The operation in progress finishes first; it owns the files it writes.
+  // The operation in progress owns the files it writes: closing asks whether to stop
+  // it, and the program ends once it has stopped cleanly.
   if (model_->operation_running()) {
     event->ignore();
+    model_->OnExitClicked();
     return;
   }
   QMainWindow::closeEvent(event);

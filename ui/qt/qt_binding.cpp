@@ -29,12 +29,19 @@ std::string FromQtLines(const QString& text) { return Reply(FromQt(text), '\n', 
 namespace {
 
 // Shows the control's background in a text box.
+// The text of a disabled box.
+const QColor kGreyedText(64, 64, 64);
+
 void ApplyBackground(QWidget* widget, Background background) {
   QPalette palette = widget->palette();
   QColor colour = background == Background::kGrey      ? QColor(192, 192, 192)
                   : background == Background::kToolTip ? widget->palette().color(QPalette::ToolTipBase)
                                                        : QColor(Qt::white);
   palette.setColor(QPalette::Base, colour);
+  // A greyed box still shows its value (the column count read from the header, the
+  // size threshold): dark grey on the light grey keeps a contrast of about 5.7 : 1.
+  palette.setColor(QPalette::Disabled, QPalette::Base, colour);
+  palette.setColor(QPalette::Disabled, QPalette::Text, kGreyedText);
   widget->setPalette(palette);
 }
 

@@ -32,6 +32,11 @@ bool QtHost::OpenDocument(const std::string& path) {
 
 void QtHost::Quit() { QCoreApplication::quit(); }
 
+bool QtHost::Confirm(const std::string& text, const std::string& title) {
+  return QMessageBox::question(parent_, ToQt(title), ToQtLines(text), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
 // The column view pads its cells with blanks of 45 twips each, so widths are given in
 // that unit of the view's own fixed-width font: then the padded columns line up.
 int QtHost::TextWidth(const std::string& text) {

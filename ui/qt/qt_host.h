@@ -21,6 +21,7 @@ class QtHost : public WindowHost {
   void ProcessEvents() override;
   bool OpenDocument(const std::string& path) override;
   void Quit() override;
+  bool Confirm(const std::string& text, const std::string& title) override;
   int TextWidth(const std::string& text) override;
 
  private:
