@@ -153,16 +153,24 @@ TEST(Convert, GeoreferencingStretchesTheSheet) {
                          "Data0=(54,60)", "[END-RGN10]"}));
 }
 
-TEST(Convert, GeoreferencingWithFlatBoundsStopsBeforeWriting) {
-  ConversionFixture run;
-  run.options.georeference.enabled = true;
-  EXPECT_EQ(run.Run(CrLf({"CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 0)", "Data", "",
-                          "Point 1 2", "    Symbol (1,2,3)"}),
-                    CrLf({"a,b"})),
-            OperationStatus::kFailed);
-  EXPECT_FALSE(run.OutputExists());
-  ASSERT_EQ(run.host.messages.size(), 1u);
-  EXPECT_NE(Cp1251ToUtf8(run.host.messages[0].text).find("Bounds"), std::string::npos);
+// Without usable bounds nothing can be georeferenced: flat bounds, or none at all,
+// stop the run before anything is written; the bounds of an earlier MIF are never used.
+TEST(Convert, GeoreferencingWithFlatOrMissingBoundsStopsBeforeWriting) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 0)", "нулевую ширину или высоту"},
+      {"CoordSys Earth Projection 1, 104", "не прочитаны"},
+  };
+  for (const auto& [header, says] : cases) {
+    ConversionFixture run;
+    run.options.georeference.enabled = true;
+    EXPECT_EQ(run.Run(CrLf({header, "Data", "", "Point 1 2", "    Symbol (1,2,3)"}), CrLf({"a,b"})),
+              OperationStatus::kFailed);
+    EXPECT_FALSE(run.OutputExists());
+    ASSERT_EQ(run.host.messages.size(), 1u);
+    std::string message = Cp1251ToUtf8(run.host.messages[0].text);
+    EXPECT_NE(message.find("Bounds"), std::string::npos);
+    EXPECT_NE(message.find(says), std::string::npos) << message;
+  }
 }
 
 // MIF written by other programs: LF line ends, upper-case keywords, counts on their
