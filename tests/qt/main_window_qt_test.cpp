@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QtTest>
 #include <filesystem>
@@ -128,7 +130,14 @@ QWidget* ListsArea(QtMainWindow& window) { return window.widget("object_list")->
 // The lists reach their area's right and bottom edges, the type list shows the whole of
 // its border, and every visible control lies inside its parent (so inside the window).
 void CheckLayout(QtMainWindow& window, const QString& where) {
-  QApplication::processEvents();
+  // A panel shown or hidden lays its column out again in posted events, one level at a time.
+  QTest::qWait(10);
+  auto* column = window.findChild<QScrollArea*>("left_column");
+  QVERIFY2(column, qPrintable(where));
+  QSize content = column->widget()->size();
+  QSize needed = column->widget()->minimumSizeHint();
+  QVERIFY2(content.width() >= needed.width() && content.height() >= needed.height(),
+           qPrintable(where + " left column squeezed"));
   QWidget* area = ListsArea(window);
   QWidget* type_list = window.widget("type_list");
   QWidget* object_list = window.widget("object_list");
@@ -172,6 +181,7 @@ class MainWindowQtTest : public QObject {
   void EditedDictionaryReachesTheConvertedMap();
   void ListsStayPutAndFillTheirAreaInEveryMode();
   void ListsFillTheirAreaAfterASplitterDragAndAModeSwitch();
+  void ShortWindowScrollsTheLeftColumn();
   void WindowOpensWhereItWasClosed();
   void WindowPlaceOffEveryScreenFallsBackToTheDefault();
 };
@@ -440,6 +450,27 @@ void MainWindowQtTest::ListsFillTheirAreaAfterASplitterDragAndAModeSwitch() {
   }
   window.resize(window.width() - 150, window.height() - 50);
   CheckLayout(window, "narrower after a drag");
+}
+
+void MainWindowQtTest::ShortWindowScrollsTheLeftColumn() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  Click(window.widget("convert_button"));
+  window.resize(window.width(), 420);
+  CheckLayout(window, "short window");
+  auto* column = window.findChild<QScrollArea*>("left_column");
+  QVERIFY(column);
+  QVERIFY(column->verticalScrollBar()->isVisible());
+  QVERIFY(!column->horizontalScrollBar()->isVisible());
+  // The operation buttons are reached by scrolling, whole.
+  QWidget* convert = window.widget("convert_button");
+  column->ensureWidgetVisible(convert);
+  QApplication::processEvents();
+  QRect seen(convert->mapTo(column->viewport(), QPoint(0, 0)), convert->size());
+  QVERIFY(column->viewport()->rect().contains(seen));
 }
 
 void MainWindowQtTest::WindowOpensWhereItWasClosed() {
