@@ -182,6 +182,7 @@ class MainWindowQtTest : public QObject {
   void ListsStayPutAndFillTheirAreaInEveryMode();
   void ListsFillTheirAreaAfterASplitterDragAndAModeSwitch();
   void ShortWindowScrollsTheLeftColumn();
+  void NarrowWindowScrollsTheLeftColumnSideways();
   void WindowOpensWhereItWasClosed();
   void WindowPlaceOffEveryScreenFallsBackToTheDefault();
 };
@@ -471,6 +472,27 @@ void MainWindowQtTest::ShortWindowScrollsTheLeftColumn() {
   QApplication::processEvents();
   QRect seen(convert->mapTo(column->viewport(), QPoint(0, 0)), convert->size());
   QVERIFY(column->viewport()->rect().contains(seen));
+}
+
+void MainWindowQtTest::NarrowWindowScrollsTheLeftColumnSideways() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  Click(window.widget("convert_button"));
+  CheckLayout(window, "wide window");
+  int wide_x = ListsArea(window)->mapTo(&window, QPoint(0, 0)).x();
+  window.resize(wide_x + 300, window.height());
+  CheckLayout(window, "narrow window");
+  auto* column = window.findChild<QScrollArea*>("left_column");
+  QVERIFY(column->width() < wide_x);
+  QVERIFY(column->horizontalScrollBar()->isVisible());
+  QVERIFY(window.widget("type_list")->width() > 0);
+  // Wide again: the lists go back where they were.
+  window.resize(wide_x + 700, window.height());
+  CheckLayout(window, "wide again");
+  QCOMPARE(ListsArea(window)->mapTo(&window, QPoint(0, 0)).x(), wide_x);
 }
 
 void MainWindowQtTest::WindowOpensWhereItWasClosed() {

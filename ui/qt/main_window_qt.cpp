@@ -52,6 +52,13 @@ QLabel* Caption(const char* utf8, QWidget* buddy = nullptr) {
   return label;
 }
 
+// The left column asks for its whole width; the layout takes it from the lists only
+// when the window is too narrow for both.
+class LeftColumn : public QScrollArea {
+ public:
+  QSize sizeHint() const override { return {maximumWidth(), QScrollArea::sizeHint().height()}; }
+};
+
 }  // namespace
 
 QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent)
@@ -78,7 +85,7 @@ QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget
   for (QWidget* panel : panels) content_width = std::max(content_width, panel->sizeHint().width());
   QMargins margins = left_layout->contentsMargins();
   content_width += margins.left() + margins.right();
-  left_scroll_ = new QScrollArea;
+  left_scroll_ = new LeftColumn;
   left_scroll_->setObjectName("left_column");
   left_scroll_->setFrameShape(QFrame::NoFrame);
   left_scroll_->setWidgetResizable(true);
@@ -86,14 +93,17 @@ QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget
   left_scroll_->setWidget(left_area_);
   left_area_->setMinimumWidth(std::max(content_width, Pixels(kObjectListLeft)));
   // Room for the vertical scroll bar is kept, so that a short window does not squeeze
-  // the panels nor move the lists.
-  left_scroll_->setFixedWidth(left_area_->minimumWidth() +
-                              left_scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+  // the panels nor move the lists. Only a window narrower than both parts need makes the
+  // column narrower, and it then scrolls sideways.
+  left_scroll_->setMaximumWidth(left_area_->minimumWidth() +
+                                left_scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+  left_scroll_->setMinimumWidth(Pixels(kObjectListLeft) / 2);
+  left_scroll_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   columns->addWidget(left_scroll_);
   columns->addWidget(BuildObjects(), 1);
   setCentralWidget(central);
 
-  resize(left_scroll_->width() + Pixels(kWindowWidth - kObjectListLeft), Pixels(kWindowHeight));
+  resize(left_scroll_->maximumWidth() + Pixels(kWindowWidth - kObjectListLeft), Pixels(kWindowHeight));
   model_->Load();
   RestorePlace();
 }
