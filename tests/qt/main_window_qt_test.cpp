@@ -517,7 +517,7 @@ void MainWindowQtTest::WindowOpensWhereItWasClosed() {
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QCOMPARE(window.size(), QSize(1100, 720));
-  QCOMPARE(window.pos(), QPoint(std::stoi(mirvex::ReadSetting(folder.text(), "Window", "Left")),
+  QCOMPARE(window.geometry().topLeft(), QPoint(std::stoi(mirvex::ReadSetting(folder.text(), "Window", "Left")),
                                 std::stoi(mirvex::ReadSetting(folder.text(), "Window", "Top"))));
   QCOMPARE(window.model().control("list_splitter").left(), splitter);
   CheckLayout(window, "restored");

@@ -547,8 +547,7 @@ void QtMainWindow::RestorePlace() {
     if (seen.width() >= 100 && seen.height() >= 50) on_screen = true;
   }
   if (!on_screen) return;
-  move(place->left, place->top);
-  resize(place->width, place->height);
+  setGeometry(stored);
   pending_splitter_ = place->splitter;
   if (lists_area_->width() > 0) FitListsToTheirArea();
 }
@@ -559,7 +558,11 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  model_->SaveWindowPlace({x(), y(), width(), height(), model_->control("list_splitter").left()});
+  // A maximized window keeps the place it will return to; the inner rectangle is stored,
+  // as setGeometry takes it back, so the place does not creep by the title bar.
+  QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  model_->SaveWindowPlace(
+      {place.x(), place.y(), place.width(), place.height(), model_->control("list_splitter").left()});
   QMainWindow::closeEvent(event);
 }
 
