@@ -505,7 +505,9 @@ void MainWindowQtTest::WindowOpensWhereItWasClosed() {
     window.resize(1100, 720);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Drag(window.widget("list_splitter"), 50);
+    // Far enough that a splitter placed before the lists' area has its width would be
+    // pushed back.
+    Drag(window.widget("list_splitter"), 300);
     splitter = window.model().control("list_splitter").left();
     QVERIFY(window.close());
   }

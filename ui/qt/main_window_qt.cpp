@@ -516,7 +516,9 @@ void QtMainWindow::FitListsToTheirArea() {
   int area_twips = static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5);
   model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
   int splitter = model_->control("list_splitter").left();
-  if (pending_splitter_ > 0) {
+  // The stored place waits for the area's real width: before the window shows, the
+  // area has a placeholder size that would push the splitter to its stop.
+  if (pending_splitter_ > 0 && lists_area_->isVisible()) {
     splitter = pending_splitter_;
     pending_splitter_ = 0;
   }
@@ -525,7 +527,10 @@ void QtMainWindow::FitListsToTheirArea() {
 }
 
 bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lists_area_ && event->type() == QEvent::Resize) FitListsToTheirArea();
+  // The area is laid out before it shows, so the show is when its width is real.
+  if (watched == lists_area_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+    FitListsToTheirArea();
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -549,7 +554,6 @@ void QtMainWindow::RestorePlace() {
   if (!on_screen) return;
   setGeometry(stored);
   pending_splitter_ = place->splitter;
-  if (lists_area_->width() > 0) FitListsToTheirArea();
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
