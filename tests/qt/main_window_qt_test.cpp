@@ -108,6 +108,8 @@ std::vector<Mode> Modes() {
   return {
       {"welcome", [](QtMainWindow&) {}},
       {"conversion", [](QtMainWindow& window) { Click(window.widget("convert_button")); }},
+      {"georeferencing", [](QtMainWindow& window) { Click(window.widget("georeference_button")); }},
+      {"header template", [](QtMainWindow& window) { Click(window.widget("header_template_button")); }},
       {"column view",
        [](QtMainWindow& window) {
          Type(qobject_cast<QComboBox*>(window.widget("mif_path")), kData / "sample/sample.mif");
