@@ -425,6 +425,14 @@ void MainWindowQtTest::ListsStayPutAndFillTheirAreaInEveryMode() {
       QString where = QString("%1 at %2x%3").arg(mode.name).arg(size.width()).arg(size.height());
       CheckLayout(window, where);
       int x = ListsArea(window)->mapTo(&window, QPoint(0, 0)).x();
+      if (mode.name == std::string("editing mode")) {
+        // A catalogue longer than the list: its scroll bar shows, whole, inside the area.
+        auto* types = qobject_cast<QListWidget*>(window.widget("type_list"));
+        QScrollBar* bar = types->verticalScrollBar();
+        QVERIFY2(bar->isVisible(), qPrintable(where));
+        QRect seen(bar->mapTo(ListsArea(window), QPoint(0, 0)), bar->size());
+        QVERIFY2(QRect(QPoint(0, 0), ListsArea(window)->size()).contains(seen), qPrintable(where));
+      }
       if (lists_x < 0) lists_x = x;
       QVERIFY2(x == lists_x, qPrintable(where + QString(": lists at %1, first at %2").arg(x).arg(lists_x)));
     }
