@@ -683,6 +683,66 @@ TEST(MainWindowLayout, WiderWindowIsFilledByTheTypeListAfterASplitterNudge) {
   EXPECT_EQ(type_list.width(), 20000 - type_list.left() - kTypeListRightMargin);
 }
 
+TEST(MainWindowLayout, PlacedSplitterKeepsTheStopsAndTheTypeListFillsTheWindow) {
+  struct Case {
+    int window_width;
+    int requested;
+    int expected;
+  };
+  const Case cases[] = {
+      {20000, 9000, 9000},                                            // inside: taken as asked
+      {20000, 100, kObjectListLeft},                                  // left of the stop
+      {20000, 30000, 20000 - kTypeListRightMargin - kTypeListGap},   // past the right edge
+      {kObjectListLeft + 100, 9000, kObjectListLeft},                 // too narrow: the left stop wins
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.requested);
+    Program program;
+    MainWindow& window = program.Start();
+    window.OnWindowResized(c.window_width);
+    window.PlaceSplitter(c.requested);
+    const UiControl& splitter = window.control("list_splitter");
+    const UiControl& type_list = window.control("type_list");
+    EXPECT_EQ(splitter.left(), c.expected);
+    EXPECT_EQ(window.control("object_list").width(), c.expected - kObjectListLeft);
+    EXPECT_EQ(type_list.left(), c.expected + kTypeListGap);
+    EXPECT_EQ(type_list.left() + type_list.width(), c.window_width - kTypeListRightMargin);
+  }
+}
+
+TEST(MainWindowPlace, StoredInItsOwnSectionAndReadBack) {
+  Program program;
+  MainWindow& window = program.Start();
+  EXPECT_FALSE(window.StoredWindowPlace().has_value());  // nothing stored yet
+  window.SaveWindowPlace({-40, 25, 1100, 720, 8200});
+  EXPECT_EQ(program.Setting("Left", "Window"), "-40");
+  EXPECT_EQ(program.Setting("Splitter", "Window"), "8200");
+  std::optional<WindowPlace> place = window.StoredWindowPlace();
+  ASSERT_TRUE(place.has_value());
+  EXPECT_EQ(place->left, -40);
+  EXPECT_EQ(place->top, 25);
+  EXPECT_EQ(place->width, 1100);
+  EXPECT_EQ(place->height, 720);
+  EXPECT_EQ(place->splitter, 8200);
+
+  // Unusable stored values read as no place at all.
+  for (const char* bad : {"0", "-5", "abc", "", "12x"}) {
+    SCOPED_TRACE(bad);
+    WriteSetting(program.folder, "Window", "Width", bad);
+    EXPECT_FALSE(window.StoredWindowPlace().has_value());
+  }
+}
+
+TEST(MainWindowPlace, ReadOnlyWindowDoesNotStoreIt) {
+  Program program;
+  program.WriteIni("[System]\r\nPathCount=0\r\n");
+  const std::string before = program.Ini();
+  MainWindow& window = program.Start(/*read_only=*/true);
+  window.SaveWindowPlace({10, 10, 800, 600, 7000});
+  EXPECT_EQ(program.Ini(), before);
+  EXPECT_FALSE(window.StoredWindowPlace().has_value());
+}
+
 TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
   struct Case {
     bool page_exists;

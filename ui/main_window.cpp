@@ -526,8 +526,11 @@ void MainWindow::OnSplitterPressed(double x) {
 
 void MainWindow::OnSplitterMoved(double x) {
   if (!dragging_) return;
+  PlaceSplitter(control("list_splitter").left() + static_cast<int>(RoundHalfEven(x)) - drag_x_);
+}
+
+void MainWindow::PlaceSplitter(int left) {
   UiControl& splitter = control("list_splitter");
-  int left = splitter.left() + static_cast<int>(RoundHalfEven(x)) - drag_x_;
   // Past the window's right edge the type list would get a negative width and the splitter
   // could not be taken again; the left stop wins in a window too narrow for both.
   left = std::min(left, control("main_window").width() - kTypeListRightMargin - kTypeListGap);
@@ -545,6 +548,31 @@ void MainWindow::OnSplitterReleased() { dragging_ = false; }
 void MainWindow::OnWindowResized(int width) {
   UiControl& form = control("main_window");
   form.SetGeometry(form.left(), width);
+}
+
+namespace {
+
+constexpr const char* kPlaceKeys[] = {"Left", "Top", "Width", "Height", "Splitter"};
+
+}  // namespace
+
+std::optional<WindowPlace> MainWindow::StoredWindowPlace() const {
+  int values[5];
+  for (int i = 0; i < 5; ++i) {
+    std::string text = ReadSetting(program_folder_, kWindowSection, kPlaceKeys[i]);
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < -1000000 || value > 1000000) return std::nullopt;
+    values[i] = static_cast<int>(value);
+  }
+  WindowPlace place{values[0], values[1], values[2], values[3], values[4]};
+  if (place.width <= 0 || place.height <= 0) return std::nullopt;
+  return place;
+}
+
+void MainWindow::SaveWindowPlace(const WindowPlace& place) {
+  const int values[] = {place.left, place.top, place.width, place.height, place.splitter};
+  for (int i = 0; i < 5; ++i) Store(kWindowSection, kPlaceKeys[i], std::to_string(values[i]));
 }
 
 // The operations' messages and progress.

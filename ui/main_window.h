@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,18 @@ inline constexpr int kTypeListGap = 50;
 inline constexpr int kTypeListRightMargin = 180;
 
 inline constexpr std::string_view kSystemSection = "System";
+// The section of mirvex.ini that keeps where the window was closed.
+inline constexpr std::string_view kWindowSection = "Window";
+
+// Where the window stands on the desktop: position and size in device-independent
+// pixels, the splitter's left edge in twips.
+struct WindowPlace {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  int splitter = 0;
+};
 
 // The Garmin type catalogues the type list can show. The values are the indexes of
 // their region codes (KindCode), which an assignment stores.
@@ -94,6 +107,14 @@ class MainWindow : private Host {
   void OnSplitterReleased();
   // The window's width changed (twips).
   void OnWindowResized(int width);
+  // Puts the splitter's left edge at `left` (twips) with the stops of a drag, and the two
+  // lists beside it; the type list reaches the window's right margin.
+  void PlaceSplitter(int left);
+  // The place stored by SaveWindowPlace; empty when none is stored or it is unusable (a
+  // missing key, a size of 0 or less).
+  std::optional<WindowPlace> StoredWindowPlace() const;
+  // Stores the place in mirvex.ini (never in a read-only window).
+  void SaveWindowPlace(const WindowPlace& place);
   // Hides and disables the editing controls and empties both lists.
   void ResetEditingControls();
 

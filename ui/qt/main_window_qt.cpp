@@ -19,8 +19,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSlider>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "base/cp1251.h"
@@ -48,6 +53,13 @@ QLabel* Caption(const char* utf8, QWidget* buddy = nullptr) {
   return label;
 }
 
+// The left column asks for its whole width; the layout takes it from the lists only
+// when the window is too narrow for both.
+class LeftColumn : public QScrollArea {
+ public:
+  QSize sizeHint() const override { return {maximumWidth(), QScrollArea::sizeHint().height()}; }
+};
+
 }  // namespace
 
 QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent)
@@ -60,25 +72,41 @@ QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget
   columns->setContentsMargins(0, 0, 0, 0);
   columns->setSpacing(0);
 
-  // The left area: the four panels take turns above the operation buttons. It is at
-  // least as wide as the model's left edge of the object list and wider when its captions
-  // need it.
+  // The left area: the four panels take turns above the operation buttons. Its width is
+  // the widest panel's, whichever is shown, so the lists beside it never move; a window
+  // too small for it scrolls it.
   left_area_ = new QWidget;
-  left_area_->setMinimumWidth(Pixels(kObjectListLeft));
   auto* left_layout = new QVBoxLayout(left_area_);
-  left_layout->addWidget(BuildWelcome());
-  left_layout->addWidget(BuildConversion());
-  left_layout->addWidget(BuildCrop());
-  left_layout->addWidget(BuildTestMap());
+  QWidget* panels[] = {BuildWelcome(), BuildConversion(), BuildCrop(), BuildTestMap()};
+  for (QWidget* panel : panels) left_layout->addWidget(panel);
   left_layout->addStretch(1);
-  left_layout->addWidget(BuildOperations());
-  columns->addWidget(left_area_);
+  QWidget* operations = BuildOperations();
+  left_layout->addWidget(operations);
+  int content_width = operations->sizeHint().width();
+  for (QWidget* panel : panels) content_width = std::max(content_width, panel->sizeHint().width());
+  QMargins margins = left_layout->contentsMargins();
+  content_width += margins.left() + margins.right();
+  left_scroll_ = new LeftColumn;
+  left_scroll_->setObjectName("left_column");
+  left_scroll_->setFrameShape(QFrame::NoFrame);
+  left_scroll_->setWidgetResizable(true);
+  left_scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  left_scroll_->setWidget(left_area_);
+  left_area_->setMinimumWidth(std::max(content_width, Pixels(kObjectListLeft)));
+  // Room for the vertical scroll bar is kept, so that a short window does not squeeze
+  // the panels nor move the lists. Only a window narrower than both parts need makes the
+  // column narrower, and it then scrolls sideways.
+  left_scroll_->setMaximumWidth(left_area_->minimumWidth() +
+                                left_scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+  left_scroll_->setMinimumWidth(Pixels(kObjectListLeft) / 2);
+  left_scroll_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  columns->addWidget(left_scroll_);
   columns->addWidget(BuildObjects(), 1);
   setCentralWidget(central);
 
-  resize(std::max(Pixels(kWindowWidth), left_area_->sizeHint().width() + Pixels(kWindowWidth - kObjectListLeft)),
-         Pixels(kWindowHeight));
+  resize(left_scroll_->maximumWidth() + Pixels(kWindowWidth - kObjectListLeft), Pixels(kWindowHeight));
   model_->Load();
+  RestorePlace();
 }
 
 QtMainWindow::~QtMainWindow() {
@@ -404,6 +432,7 @@ QWidget* QtMainWindow::BuildObjects() {
   // The object list, the splitter and the type list stand where the model puts them (twips).
   lists_area_ = new QWidget;
   lists_area_->setMinimumHeight(Pixels(3000));
+  lists_area_->installEventFilter(this);
   object_list_ = new QListWidget(lists_area_);
   object_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   BindList(object_list_, model_->control("object_list"));
@@ -487,13 +516,51 @@ void QtMainWindow::LayoutLists() {
   place(type_list_, model_->control("type_list"));
 }
 
-// The model measures the window from the left edge of its lists' area at 6540 twips,
-// however wide the panels beside it are on this screen.
+// The model measures the window from the left edge of its lists' area at kObjectListLeft
+// twips, however wide the panels beside it are on this screen; the type list ends at the
+// area's right edge.
+void QtMainWindow::FitListsToTheirArea() {
+  int area_twips = static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5);
+  model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
+  int splitter = model_->control("list_splitter").left();
+  // The stored place waits for the area's real width: before the window shows, the
+  // area has a placeholder size that would push the splitter to its stop.
+  if (pending_splitter_ > 0 && lists_area_->isVisible()) {
+    splitter = pending_splitter_;
+    pending_splitter_ = 0;
+  }
+  model_->PlaceSplitter(splitter);
+  LayoutLists();
+}
+
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The area is laid out before it shows, so the show is when its width is real.
+  if (watched == lists_area_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+    FitListsToTheirArea();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void QtMainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  int lists_width = width() - left_area_->width();
-  model_->OnWindowResized(kObjectListLeft + static_cast<int>(lists_width * twips_per_pixel_ + 0.5));
   LayoutLists();
+}
+
+// The window opens where it was closed, unless that place is on no screen now: then it
+// keeps the default size where the window system puts it.
+void QtMainWindow::RestorePlace() {
+  std::optional<WindowPlace> place = model_->StoredWindowPlace();
+  if (!place) return;
+  QRect stored(place->left, place->top, place->width, place->height);
+  bool on_screen = false;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    QRect seen = screen->availableGeometry().intersected(stored);
+    // Enough of the window to take it by its title and move it.
+    if (seen.width() >= 100 && seen.height() >= 50) on_screen = true;
+  }
+  if (!on_screen) return;
+  setGeometry(stored);
+  pending_splitter_ = place->splitter;
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
@@ -504,6 +571,11 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
     model_->OnExitClicked();
     return;
   }
+  // A maximized window keeps the place it will return to; the inner rectangle is stored,
+  // as setGeometry takes it back, so the place does not creep by the title bar.
+  QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  model_->SaveWindowPlace(
+      {place.x(), place.y(), place.width(), place.height(), model_->control("list_splitter").left()});
   QMainWindow::closeEvent(event);
 }
 

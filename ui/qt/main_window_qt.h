@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/main_window.h"
@@ -12,6 +13,7 @@ class QBoxLayout;
 class QGridLayout;
 class QGroupBox;
 class QListWidget;
+class QScrollArea;
 
 namespace mirvex::ui::qt {
 
@@ -32,6 +34,7 @@ class QtMainWindow : public QMainWindow {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* BuildWelcome();
@@ -44,6 +47,10 @@ class QtMainWindow : public QMainWindow {
   void AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
                  const char* longitude_name);
   void LayoutLists();
+  // Tells the model the lists' area (its width, the splitter kept within its stops) and
+  // lays the lists out there.
+  void FitListsToTheirArea();
+  void RestorePlace();
   void ShowObjectWindow(ObjectWindow& object_window);
   int Pixels(int twips) const;
 
@@ -51,6 +58,9 @@ class QtMainWindow : public QMainWindow {
   std::unique_ptr<MainWindow> model_;
   double twips_per_pixel_ = 15;
   QWidget* left_area_ = nullptr;
+  QScrollArea* left_scroll_ = nullptr;
+  // The stored splitter place, applied when the lists' area first has its width.
+  int pending_splitter_ = 0;
   QWidget* lists_area_ = nullptr;
   QListWidget* object_list_ = nullptr;
   QListWidget* type_list_ = nullptr;
