@@ -242,6 +242,8 @@ void RemoveFile(std::string_view cp1251_path) {
 void WatchTempFile(std::string_view) {}
 void UnwatchTempFile(std::string_view) {}
 void RemoveTempFilesOnInterrupt() {}
+void AwaitStopRequests(bool) {}
+bool InterruptRequested() { return false; }
 #else
 namespace {
 // Fixed slots, so the signal handler touches no allocated memory: a slot's path is
@@ -252,7 +254,24 @@ struct TempSlot {
 };
 TempSlot temp_slots[8];
 
+volatile std::sig_atomic_t stop_awaited = 0;
+volatile std::sig_atomic_t stop_requested = 0;
+
+void InstallHandler(int signal_number, void (*handler_function)(int), int flags) {
+  struct sigaction handler {};
+  handler.sa_handler = handler_function;
+  handler.sa_flags = flags;
+  sigemptyset(&handler.sa_mask);
+  sigaction(signal_number, &handler, nullptr);
+}
+
 void RemoveTempFilesAndRaise(int signal_number) {
+  if (stop_awaited && !stop_requested) {
+    // The run sees the request and ends cleanly; the next signal ends the program.
+    stop_requested = 1;
+    InstallHandler(signal_number, RemoveTempFilesAndRaise, SA_RESETHAND);
+    return;
+  }
   for (TempSlot& slot : temp_slots) {
     if (slot.used) unlink(slot.path);
   }
@@ -261,6 +280,10 @@ void RemoveTempFilesAndRaise(int signal_number) {
   raise(signal_number);
 }
 }  // namespace
+
+void AwaitStopRequests(bool awaiting) { stop_awaited = awaiting ? 1 : 0; }
+
+bool InterruptRequested() { return stop_requested != 0; }
 
 void WatchTempFile(std::string_view cp1251_path) {
   std::string native = NativePath(cp1251_path).string();
@@ -287,11 +310,7 @@ void RemoveTempFilesOnInterrupt() {
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction current {};
     if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
-    struct sigaction handler {};
-    handler.sa_handler = RemoveTempFilesAndRaise;
-    handler.sa_flags = SA_RESETHAND;
-    sigemptyset(&handler.sa_mask);
-    sigaction(signal_number, &handler, nullptr);
+    InstallHandler(signal_number, RemoveTempFilesAndRaise, SA_RESETHAND);
   }
 }
 #endif

@@ -89,6 +89,14 @@ void WatchTempFile(std::string_view cp1251_path);
 void UnwatchTempFile(std::string_view cp1251_path);
 void RemoveTempFilesOnInterrupt();
 
+// A run on the command line stops the way a window's run does: while stop requests
+// are awaited, the first Ctrl+C, SIGTERM or SIGHUP only sets the request that
+// InterruptRequested reports (the run then removes its temporary result and ends
+// cleanly); a second one, or one while none is awaited, removes the temporary files
+// and ends the program by the signal as above.
+void AwaitStopRequests(bool awaiting);
+bool InterruptRequested();
+
 bool IsTerminal(std::FILE* stream);
 
 // True when a window can be opened at all: on Linux a display is named (DISPLAY or

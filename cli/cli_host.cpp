@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/cp1251.h"
+#include "base/platform.h"
 #include "base/text.h"
 
 namespace mirvex {
@@ -12,9 +13,14 @@ void PrintText(std::FILE* stream, const std::string& cp1251_text) {
   std::fputs(text.c_str(), stream);
 }
 
-CliHost::CliHost(bool show_progress) : show_progress_(show_progress) {}
+CliHost::CliHost(bool show_progress) : show_progress_(show_progress) { AwaitStopRequests(true); }
 
-CliHost::~CliHost() { ClearPercent(); }
+CliHost::~CliHost() {
+  AwaitStopRequests(false);
+  ClearPercent();
+}
+
+bool CliHost::StopRequested() { return InterruptRequested(); }
 
 void CliHost::ClearPercent() {
   if (!percent_shown_) return;

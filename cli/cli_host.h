@@ -18,6 +18,8 @@ class CliHost : public ui::WindowHost {
   void SetProgressValue(std::int64_t) override {}
   void SetPercentCaption(const std::string& caption) override;
   void ProcessEvents() override {}
+  // Ctrl+C asks the run to stop, as "Отмена" does in the window.
+  bool StopRequested() override;
   bool OpenDocument(const std::string&) override { return false; }
   void Quit() override {}
 

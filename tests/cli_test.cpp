@@ -4,11 +4,17 @@
 #include <cctype>
 #include <filesystem>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "base/cp1251.h"
 #include "tests/conversion_fixture.h"
 
 namespace mirvex::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 class CliTest : public testing::Test {
  protected:
@@ -131,6 +137,48 @@ TEST_F(CliWindowProgram, WithoutAWindowProgramItNamesThePathLookedForAndEndsWith
     EXPECT_EQ(err_.find("window started"), std::string::npos) << c.name << err_;
     EXPECT_TRUE(out_.empty()) << c.name;
   }
+}
+
+// Ctrl+C during a conversion asks the run to stop, as "Отмена" does in the window: the
+// earlier result stays, no temporary file is left, the program says so and ends with
+// status 1. The signal is sent once the run's temporary result exists.
+TEST_F(CliTest, InterruptStopsTheRunCleanly) {
+  std::string mif = CrLf({"Columns 2", "Data", "", "Pline 1500000"});
+  mif.reserve(mif.size() + 1500000 * 22);
+  for (int i = 0; i < 1500000; ++i) mif += "37.215119 54.199747\r\n";
+  WriteFile(dir_.path() / "big.mif", mif);
+  WriteFile(dir_.path() / "big.mid", "\"a\",\"b\"\r\n");
+  WriteFile(dir_.path() / "map.mp", "earlier result\r\n");
+  fs::path err = dir_.path() / "err.txt";
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::freopen(err.c_str(), "w", stderr);
+    std::freopen("/dev/null", "w", stdout);
+    execl(MIRVEX_BINARY, MIRVEX_BINARY, "convert", File("big.mif").c_str(), File("big.mid").c_str(),
+          File("map.mp").c_str(), "--home", dir_.path().c_str(), "--quiet", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  auto temporary_exists = [&] {
+    for (const auto& entry : fs::directory_iterator(dir_.path())) {
+      if (entry.path().filename().string().find(".mirvex-") != std::string::npos) return true;
+    }
+    return false;
+  };
+  bool seen = false;
+  for (int i = 0; i < 20000 && !seen; ++i) {
+    seen = temporary_exists();
+    if (!seen) usleep(100);
+  }
+  ASSERT_TRUE(seen) << "the run never wrote its temporary result";
+  kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(ReadFile(err).find("Операция прервана"), std::string::npos) << ReadFile(err);
+  EXPECT_EQ(ReadFile(dir_.path() / "map.mp"), "earlier result\r\n");
+  EXPECT_FALSE(temporary_exists());
 }
 
 TEST_F(CliTest, ConvertsWithTheProgramFolderSettings) {

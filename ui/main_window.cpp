@@ -599,7 +599,8 @@ void MainWindow::SetPercentCaption(const std::string& caption) {
 
 void MainWindow::ProcessEvents() { host_.ProcessEvents(); }
 
-bool MainWindow::StopRequested() { return stop_requested_; }
+// "Отмена" in the window, or what the host reports (Ctrl+C on the command line).
+bool MainWindow::StopRequested() { return stop_requested_ || host_.StopRequested(); }
 
 void MainWindow::SetCropRunning(bool running) {
   control("crop_running").SetVisible(running);
