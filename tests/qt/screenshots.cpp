@@ -60,6 +60,22 @@ int main(int argc, char** argv) {
   shoot("welcome.png");
   model.OnConvertClicked();
   shoot("conversion.png");
+  // A conversion part way, as the window shows it while it runs: the operation buttons
+  // greyed, the percentage, and "Отмена" to stop it.
+  {
+    const char* buttons[] = {"convert_button", "crop_button", "test_map_button", "header_template_button",
+                             "georeference_button", "column_view_button", "edit_objects_button"};
+    for (const char* button : buttons) model.control(button).SetEnabled(false);
+    model.control("progress_bar").SetRange(1, 100);
+    model.control("progress_bar").SetValue(42);
+    model.control("progress_percent").SetText("42");
+    model.control("cancel_button").SetVisible(true);
+    shoot("stopping.png");
+    model.control("cancel_button").SetVisible(false);
+    model.control("progress_percent").SetText("");
+    model.control("progress_bar").SetValue(1);
+    for (const char* button : buttons) model.control(button).SetEnabled(true);
+  }
   model.OnGeoreferenceClicked();
   shoot("georeferencing.png");
   model.OnHeaderTemplateClicked();
