@@ -724,6 +724,10 @@ TEST(MainWindowPlace, StoredInItsOwnSectionAndReadBack) {
   EXPECT_EQ(place->width, 1100);
   EXPECT_EQ(place->height, 720);
   EXPECT_EQ(place->splitter, 8200);
+  EXPECT_FALSE(place->maximized);
+  window.SaveWindowPlace({-40, 25, 1100, 720, 8200, true});
+  EXPECT_EQ(program.Setting("Maximized", "Window"), "1");
+  EXPECT_TRUE(window.StoredWindowPlace()->maximized);
 
   // Unusable stored values read as no place at all.
   for (const char* bad : {"0", "-5", "abc", "", "12x"}) {

@@ -567,12 +567,14 @@ std::optional<WindowPlace> MainWindow::StoredWindowPlace() const {
   }
   WindowPlace place{values[0], values[1], values[2], values[3], values[4]};
   if (place.width <= 0 || place.height <= 0) return std::nullopt;
+  place.maximized = ReadSetting(program_folder_, kWindowSection, "Maximized") == "1";
   return place;
 }
 
 void MainWindow::SaveWindowPlace(const WindowPlace& place) {
   const int values[] = {place.left, place.top, place.width, place.height, place.splitter};
   for (int i = 0; i < 5; ++i) Store(kWindowSection, kPlaceKeys[i], std::to_string(values[i]));
+  Store(kWindowSection, "Maximized", place.maximized ? "1" : "0");
 }
 
 // The operations' messages and progress.

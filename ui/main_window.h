@@ -55,6 +55,7 @@ struct WindowPlace {
   int width = 0;
   int height = 0;
   int splitter = 0;
+  bool maximized = false;  // the window filled the screen; the rest is its normal place
 };
 
 // The Garmin type catalogues the type list can show. The values are the indexes of

@@ -561,6 +561,7 @@ void QtMainWindow::RestorePlace() {
   if (!on_screen) return;
   setGeometry(stored);
   pending_splitter_ = place->splitter;
+  opens_maximized_ = place->maximized;
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
@@ -574,8 +575,8 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
   // A maximized window keeps the place it will return to; the inner rectangle is stored,
   // as setGeometry takes it back, so the place does not creep by the title bar.
   QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
-  model_->SaveWindowPlace(
-      {place.x(), place.y(), place.width(), place.height(), model_->control("list_splitter").left()});
+  model_->SaveWindowPlace({place.x(), place.y(), place.width(), place.height(),
+                           model_->control("list_splitter").left(), isMaximized()});
   QMainWindow::closeEvent(event);
 }
 
@@ -616,7 +617,7 @@ int RunMainWindow(int argc, char** argv) {
   std::string folder = ProgramFolder(&name_fits);
   QtMainWindow window(host, folder);
   host.set_parent(&window);
-  window.show();
+  window.opens_maximized() ? window.showMaximized() : window.show();
   if (!name_fits) ShowInformation(host, ProgramFolderNameMessage(folder));
   return QApplication::exec();
 }

@@ -30,6 +30,8 @@ class QtMainWindow : public QMainWindow {
   QWidget* widget(const char* name) const;
   // Twips per device-independent pixel of this screen.
   double twips_per_pixel() const { return twips_per_pixel_; }
+  // The window was closed maximized: it opens so again (its normal place is restored too).
+  bool opens_maximized() const { return opens_maximized_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -61,6 +63,7 @@ class QtMainWindow : public QMainWindow {
   QScrollArea* left_scroll_ = nullptr;
   // The stored splitter place, applied when the lists' area first has its width.
   int pending_splitter_ = 0;
+  bool opens_maximized_ = false;
   QWidget* lists_area_ = nullptr;
   QListWidget* object_list_ = nullptr;
   QListWidget* type_list_ = nullptr;
