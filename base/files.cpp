@@ -45,8 +45,20 @@ void ShowMissingFile(Host& host, std::string_view path) {
 }
 
 void ShowWriteFailure(Host& host, std::string_view path) {
-  ShowInformation(host, Ru("Не удалось записать файл (нет места на диске или нет доступа к папке)") +
-                            std::string(kLineBreak) + std::string(path) + std::string(kLineBreak) +
+  std::string reason;
+  switch (ObstacleToReplacing(LinkedFile(path))) {
+    case ReplaceObstacle::kReadOnly:
+      reason = Ru("Не удалось записать файл: он только для чтения (снимите атрибут \"Только чтение\" "
+                  "или выберите другой файл)");
+      break;
+    case ReplaceObstacle::kInUse:
+      reason = Ru("Не удалось записать файл: он открыт другой программой (закройте его там и повторите)");
+      break;
+    case ReplaceObstacle::kNone:
+      reason = Ru("Не удалось записать файл (нет места на диске или нет доступа к папке)");
+      break;
+  }
+  ShowInformation(host, reason + std::string(kLineBreak) + std::string(path) + std::string(kLineBreak) +
                             Ru("Прежний файл оставлен без изменений."));
 }
 
@@ -82,6 +94,11 @@ bool ResultFile::Open(std::string_view target) {
   // A target that is a link (a settings file kept elsewhere) is replaced where the
   // link points, so the link stays a link.
   written_ = LinkedFile(target);
+  // A file that could not be replaced at the end is refused before any work.
+  if (ObstacleToReplacing(written_) != ReplaceObstacle::kNone) {
+    failed_ = true;
+    return false;
+  }
   file_ = CreateTempBeside(written_, temp_);
   if (!file_) {
     failed_ = true;
@@ -114,7 +131,7 @@ bool ResultFile::Commit() {
   if (std::fflush(file_) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  bool replaced = !failed_ && ReplaceFile(temp_, written_);
+  bool replaced = !failed_ && MoveIntoPlace(temp_, written_);
   if (!replaced) RemoveFile(temp_);
   UnwatchTempFile(temp_);
   temp_.clear();

@@ -10,8 +10,13 @@
 #include "base/cp1251.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <mutex>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,25 +29,93 @@ namespace mirvex {
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
-// On Windows the program's cp1251 texts are the ANSI code page of a Russian system.
-fs::path NativePath(std::string_view cp1251_path) {
-  int n = MultiByteToWideChar(1251, 0, cp1251_path.data(), static_cast<int>(cp1251_path.size()), nullptr, 0);
+// The program's cp1251 texts reach the system as UTF-16 through the program's own
+// cp1251 table (the same on every system, whatever its ANSI code page).
+namespace {
+std::wstring WideFromUtf8(std::string_view utf8) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(n, L'\0');
-  MultiByteToWideChar(1251, 0, cp1251_path.data(), static_cast<int>(cp1251_path.size()), wide.data(), n);
-  return fs::path(wide);
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
 }
-std::string PathText(const fs::path& path) { return Utf8ToCp1251(reinterpret_cast<const char*>(path.u8string().c_str())); }
-std::string ArgumentText(std::string_view argument) { return std::string(argument); }
-// The arguments are in the ANSI code page already; what it lacked was replaced by the
-// system before the program saw it.
-bool ArgumentFitsText(std::string_view) { return true; }
+std::string Utf8FromWide(std::wstring_view wide) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+}  // namespace
+
+std::wstring WideText(std::string_view cp1251_text) { return WideFromUtf8(Cp1251ToUtf8(cp1251_text)); }
+
+std::string TextFromWide(std::wstring_view wide, bool* fits) {
+  std::string utf8 = Utf8FromWide(wide);
+  if (fits) *fits = FitsCp1251(utf8);
+  return Utf8ToCp1251(utf8);
+}
+
+fs::path NativePath(std::string_view cp1251_path) { return fs::path(WideText(cp1251_path)); }
+std::string PathText(const fs::path& path) { return TextFromWide(path.native()); }
+
+std::vector<ProgramArgument> ProgramArguments(int, char**) {
+  std::vector<ProgramArgument> arguments;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return arguments;
+  for (int i = 1; i < count; ++i) {
+    ProgramArgument argument;
+    argument.text = TextFromWide(wide[i], &argument.fits);
+    argument.typed = Utf8FromWide(wide[i]);
+    arguments.push_back(std::move(argument));
+  }
+  LocalFree(wide);
+  return arguments;
+}
+
 fs::path ExecutableFolder() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  return fs::path(std::wstring(buffer, n)).parent_path();
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  return fs::path(buffer).parent_path();
 }
-bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+namespace {
+HANDLE StreamHandle(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+}  // namespace
+
+// _isatty is true for the NUL device as well; only a console has a console mode.
+bool IsTerminal(std::FILE* stream) { return IsConsole(StreamHandle(stream)); }
+
+void WriteUtf8(std::FILE* stream, std::string_view utf8_text) {
+  HANDLE handle = StreamHandle(stream);
+  if (!IsConsole(handle)) {
+    std::fwrite(utf8_text.data(), 1, utf8_text.size(), stream);
+    return;
+  }
+  std::fflush(stream);
+  std::wstring wide = WideFromUtf8(utf8_text);
+  const wchar_t* rest = wide.data();
+  DWORD left = static_cast<DWORD>(wide.size());
+  while (left > 0) {
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, rest, left, &written, nullptr) || written == 0) return;
+    rest += written;
+    left -= written;
+  }
+}
+
 bool DisplayNamed() { return true; }
+
 std::optional<int> HandOverTo(const fs::path& program, char**) {
   // The arguments as typed: what follows this program's name on its own command line,
   // unchanged, so characters outside the ANSI code page and the quoting survive. The
@@ -74,8 +147,14 @@ std::optional<int> HandOverTo(const fs::path& program, char**) {
 #else
 fs::path NativePath(std::string_view cp1251_path) { return fs::path(Cp1251ToUtf8(cp1251_path)); }
 std::string PathText(const fs::path& path) { return Utf8ToCp1251(path.string()); }
-std::string ArgumentText(std::string_view argument) { return Utf8ToCp1251(argument); }
-bool ArgumentFitsText(std::string_view argument) { return FitsCp1251(argument); }
+std::vector<ProgramArgument> ProgramArguments(int argc, char** argv) {
+  std::vector<ProgramArgument> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back({Utf8ToCp1251(argv[i]), FitsCp1251(argv[i]), argv[i]});
+  return arguments;
+}
+void WriteUtf8(std::FILE* stream, std::string_view utf8_text) {
+  std::fwrite(utf8_text.data(), 1, utf8_text.size(), stream);
+}
 fs::path ExecutableFolder() {
   std::error_code error;
   fs::path exe = fs::read_symlink("/proc/self/exe", error);
@@ -104,6 +183,8 @@ bool DisplayNamed() {
 }
 #endif
 
+void WriteText(std::FILE* stream, std::string_view cp1251_text) { WriteUtf8(stream, Cp1251ToUtf8(cp1251_text)); }
+
 bool FolderWritable(const fs::path& folder) {
 #ifdef _WIN32
   std::error_code error;
@@ -121,7 +202,7 @@ bool FolderWritable(const fs::path& folder) {
 fs::path UserDataFolder() {
 #ifdef _WIN32
   const wchar_t* appdata = _wgetenv(L"APPDATA");
-  return fs::path(appdata ? appdata : L".") / "mirvex";
+  return fs::path(appdata && *appdata ? appdata : L".") / L"Mirvex";
 #else
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg && *xdg) return fs::path(xdg) / "mirvex";
@@ -153,13 +234,22 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
   return FileStamp{static_cast<std::uint64_t>(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
                    static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 #else
-  std::error_code error;
-  auto size = fs::file_size(path, error);
-  if (error) return std::nullopt;
-  auto time = fs::last_write_time(path, error);
-  if (error) return std::nullopt;
-  auto modified = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
-  return FileStamp{size, modified, modified, 0, 0};
+  // Size, times and identity from one handle; the change time moves with every write,
+  // even one that puts the modification time back.
+  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  FILE_BASIC_INFO times{};
+  bool read = GetFileInformationByHandle(file, &info) &&
+              GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof(times));
+  CloseHandle(file);
+  if (!read) return std::nullopt;
+  auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+  // FILETIME counts 100 ns steps.
+  return FileStamp{join(info.nFileSizeHigh, info.nFileSizeLow), times.LastWriteTime.QuadPart * 100,
+                   times.ChangeTime.QuadPart * 100, info.dwVolumeSerialNumber,
+                   join(info.nFileIndexHigh, info.nFileIndexLow)};
 #endif
 }
 
@@ -169,8 +259,9 @@ std::int64_t FileClockNowNs() {
   clock_gettime(CLOCK_REALTIME, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 #else
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(fs::file_time_type::clock::now().time_since_epoch())
-      .count();
+  FILETIME now{};
+  GetSystemTimePreciseAsFileTime(&now);
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) * 100;
 #endif
 }
 
@@ -185,20 +276,32 @@ bool SameFile(std::string_view a, std::string_view b) {
 std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path) {
   fs::path native = NativePath(target);
   fs::path folder = native.parent_path();
-  std::string stem(1, '.');
-  stem += native.filename().string();
-  stem += ".mirvex-";
 #ifdef _WIN32
+  // Shared for deletion, so that Ctrl+C or closing the console removes the file while
+  // the run still holds it open (it goes when the last handle closes).
+  std::wstring stem = L"." + native.filename().wstring() + L".mirvex-" + std::to_wstring(GetCurrentProcessId()) + L"-";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = folder / (stem + std::to_string(GetTickCount64() + attempt));
-    std::FILE* file = _wfopen(candidate.c_str(), L"wbx");
-    if (file) {
-      temp_path = PathText(candidate);
-      return file;
+    fs::path candidate = folder / (stem + std::to_wstring(GetTickCount64() + attempt));
+    HANDLE handle = CreateFileW(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return nullptr;
     }
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (!file) {
+      if (fd < 0) CloseHandle(handle);
+      else _close(fd);
+      DeleteFileW(candidate.c_str());
+      return nullptr;
+    }
+    temp_path = PathText(candidate);
+    return file;
   }
   return nullptr;
 #else
+  std::string stem = "." + native.filename().string() + ".mirvex-";
   std::string pattern = (folder.empty() ? fs::path(stem) : folder / stem).string() + "XXXXXX";
   int fd = mkstemp(pattern.data());
   if (fd < 0) return nullptr;
@@ -225,10 +328,15 @@ std::string LinkedFile(std::string_view cp1251_path) {
   return error ? std::string(cp1251_path) : PathText(resolved);
 }
 
-bool ReplaceFile(std::string_view temp, std::string_view target) {
+bool MoveIntoPlace(std::string_view temp, std::string_view target) {
+#ifdef _WIN32
+  return MoveFileExW(NativePath(temp).c_str(), NativePath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
   std::error_code error;
   fs::rename(NativePath(temp), NativePath(target), error);
   return !error;
+#endif
 }
 
 void RemoveFile(std::string_view cp1251_path) {
@@ -236,14 +344,72 @@ void RemoveFile(std::string_view cp1251_path) {
   fs::remove(NativePath(cp1251_path), error);
 }
 
+ReplaceObstacle ObstacleToReplacing(std::string_view cp1251_path) {
 #ifdef _WIN32
-// A console Ctrl+C ends a Windows process without running handlers that could
-// remove files safely; the temporary files then stay, hidden by their dot names.
-void WatchTempFile(std::string_view) {}
-void UnwatchTempFile(std::string_view) {}
-void RemoveTempFilesOnInterrupt() {}
-void AwaitStopRequests(bool) {}
-bool InterruptRequested() { return false; }
+  fs::path path = NativePath(cp1251_path);
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return ReplaceObstacle::kNone;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return ReplaceObstacle::kReadOnly;
+  // Replacing needs the right to delete the file; a program that holds it open
+  // without sharing it for deletion refuses that.
+  HANDLE file = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? ReplaceObstacle::kInUse : ReplaceObstacle::kNone;
+  }
+  CloseHandle(file);
+#else
+  (void)cp1251_path;
+#endif
+  return ReplaceObstacle::kNone;
+}
+
+#ifdef _WIN32
+namespace {
+// The console's control events arrive on a thread of their own, so the list of
+// temporary files is guarded by a lock rather than kept in fixed slots.
+std::mutex temp_files_lock;
+std::vector<std::wstring> temp_files;
+std::atomic<bool> stop_awaited{false};
+std::atomic<bool> stop_requested{false};
+
+void RemoveWatchedTempFiles() {
+  std::lock_guard<std::mutex> lock(temp_files_lock);
+  // The run may still hold a file open: it was opened shared for deletion, so it
+  // goes when the process ends.
+  for (const std::wstring& path : temp_files) DeleteFileW(path.c_str());
+  temp_files.clear();
+}
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+  if (interrupt && stop_awaited && !stop_requested.exchange(true)) {
+    // The run sees the request and ends cleanly; the next event ends the program.
+    return TRUE;
+  }
+  RemoveWatchedTempFiles();
+  // The system's own handling follows: it ends the process (for a closed console,
+  // logoff or shutdown it does so once the handler returns, whatever it returns).
+  return FALSE;
+}
+}  // namespace
+
+void AwaitStopRequests(bool awaiting) { stop_awaited = awaiting; }
+
+bool InterruptRequested() { return stop_requested; }
+
+void WatchTempFile(std::string_view cp1251_path) {
+  std::lock_guard<std::mutex> lock(temp_files_lock);
+  temp_files.push_back(NativePath(cp1251_path).wstring());
+}
+
+void UnwatchTempFile(std::string_view cp1251_path) {
+  std::wstring native = NativePath(cp1251_path).wstring();
+  std::lock_guard<std::mutex> lock(temp_files_lock);
+  std::erase(temp_files, native);
+}
+
+void RemoveTempFilesOnInterrupt() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 #else
 namespace {
 // Fixed slots, so the signal handler touches no allocated memory: a slot's path is

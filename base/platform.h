@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirvex {
 
@@ -34,15 +35,38 @@ std::optional<int> HandOverTo(const std::filesystem::path& program, char** argv)
 // A cp1251 path as the operating system takes it.
 std::filesystem::path NativePath(std::string_view cp1251_path);
 
-// A native path (a command-line argument) as a cp1251 text.
+// A native path as a cp1251 text.
 std::string PathText(const std::filesystem::path& path);
 // False when PathText would have to replace characters of the path, so that the text
 // would name another file.
 inline bool PathFitsText(const std::filesystem::path& path) { return NativePath(PathText(path)) == path; }
-// A command-line argument (UTF-8 on Linux, the ANSI code page on Windows) as cp1251.
-std::string ArgumentText(std::string_view argument);
-// False when ArgumentText would have to replace characters of the argument.
-bool ArgumentFitsText(std::string_view argument);
+
+// The arguments the program was started with, after its own name, as cp1251 texts:
+// on Linux from main's UTF-8 `argv`, on Windows from the UTF-16 command line
+// (GetCommandLineW), so that no character is lost to the ANSI code page on the way.
+// `fits` is false when the argument has characters cp1251 cannot hold: its text would
+// name another file.
+// `typed` is the argument as UTF-8, for messages that quote it.
+struct ProgramArgument {
+  std::string text;
+  bool fits = true;
+  std::string typed;
+};
+std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
+
+#ifdef _WIN32
+// The program's cp1251 text as UTF-16 for the system, and back; `fits` as above.
+std::wstring WideText(std::string_view cp1251_text);
+std::string TextFromWide(std::wstring_view wide, bool* fits = nullptr);
+#endif
+
+// Writes a UTF-8 text to standard output or error as the reader there can read it: to
+// a Windows console as UTF-16 (WriteConsoleW, whatever the console's code page), else
+// as the UTF-8 bytes (a Linux terminal, a file or a pipe). A carriage return goes
+// through, so a percentage can be rewritten in place.
+void WriteUtf8(std::FILE* stream, std::string_view utf8_text);
+// The same for the program's cp1251 text.
+void WriteText(std::FILE* stream, std::string_view cp1251_text);
 
 // Opens a file for binary reading; nullptr on failure. Folders are refused.
 std::FILE* OpenForReading(std::string_view cp1251_path);
@@ -75,28 +99,40 @@ std::FILE* CreateTempBeside(std::string_view target, std::string& temp_path);
 // itself otherwise), so that replacing the file keeps the link.
 std::string LinkedFile(std::string_view cp1251_path);
 
-// Replaces `target` by `temp` in one step. False on failure (target unchanged).
-bool ReplaceFile(std::string_view temp, std::string_view target);
+// Replaces `target` by `temp` in one step (on Windows MoveFileExW, replacing an
+// existing target and writing through to the disk before it returns). False on failure
+// (a read-only target, or on Windows one that another program holds open): the target
+// is unchanged.
+bool MoveIntoPlace(std::string_view temp, std::string_view target);
 
 void RemoveFile(std::string_view cp1251_path);
 
-// Temporary files that a run ended by Ctrl+C, SIGTERM or SIGHUP must not leave
-// behind (a converted map's can be as large as the map). ResultFile enters each while
-// it exists; RemoveTempFilesOnInterrupt, called once at start, makes those signals
-// remove them before the program ends as the signal would end it. A signal the
+// What keeps an existing file from being replaced by a result: on Windows the
+// read-only attribute, or another program holding the file open without sharing it
+// for deletion. Always kNone on Linux, where the folder's permissions decide and a
+// refused move says so.
+enum class ReplaceObstacle { kNone, kReadOnly, kInUse };
+ReplaceObstacle ObstacleToReplacing(std::string_view cp1251_path);
+
+// Temporary files that a run ended by Ctrl+C, SIGTERM or SIGHUP (on Windows Ctrl+C,
+// Ctrl+Break, closing the console window, logging off or shutting down) must not leave
+// behind: a converted map's can be as large as the map. ResultFile enters each while
+// it exists; RemoveTempFilesOnInterrupt, called once at start, makes those events
+// remove them before the program ends as the event would end it. A signal the
 // program was started to ignore stays ignored.
 void WatchTempFile(std::string_view cp1251_path);
 void UnwatchTempFile(std::string_view cp1251_path);
 void RemoveTempFilesOnInterrupt();
 
 // A run on the command line stops the way a window's run does: while stop requests
-// are awaited, the first Ctrl+C, SIGTERM or SIGHUP only sets the request that
+// are awaited, the first Ctrl+C, SIGTERM or SIGHUP (Ctrl+C or Ctrl+Break) only sets the request that
 // InterruptRequested reports (the run then removes its temporary result and ends
 // cleanly); a second one, or one while none is awaited, removes the temporary files
 // and ends the program by the signal as above.
 void AwaitStopRequests(bool awaiting);
 bool InterruptRequested();
 
+// True when the stream is a terminal (on Windows a console; the NUL device is none).
 bool IsTerminal(std::FILE* stream);
 
 // True when a window can be opened at all: on Linux a display is named (DISPLAY or
@@ -108,7 +144,13 @@ bool DisplayNamed();
 bool FolderWritable(const std::filesystem::path& folder);
 
 // The user's folder for this program's data: $XDG_DATA_HOME/mirvex, else
-// ~/.local/share/mirvex (on Windows %APPDATA%\mirvex).
+// ~/.local/share/mirvex (on Windows %APPDATA%\Mirvex).
 std::filesystem::path UserDataFolder();
+// The environment variable that moves that folder, as the messages name it.
+#ifdef _WIN32
+inline constexpr char kUserDataVariable[] = "APPDATA";
+#else
+inline constexpr char kUserDataVariable[] = "XDG_DATA_HOME";
+#endif
 
 }  // namespace mirvex

@@ -72,8 +72,8 @@ std::string ProgramFolderNameMessage(const std::string& folder) {
   return Ru("В пути к папке программы есть символы вне кодировки cp1251, её файлы (настройки, "
             "словарь) не будут найдены:") +
          std::string(kLineBreak) + folder + std::string(kLineBreak) +
-         Ru("Перенесите программу в другую папку или укажите папку данных переменной XDG_DATA_HOME "
-            "(в командной строке также параметром --home).");
+         Ru("Перенесите программу в другую папку или укажите папку данных переменной ") + kUserDataVariable +
+         Ru(" (в командной строке также параметром --home).");
 }
 
 }  // namespace mirvex

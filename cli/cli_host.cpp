@@ -2,15 +2,13 @@
 
 #include <cstdio>
 
-#include "base/cp1251.h"
 #include "base/platform.h"
 #include "base/text.h"
 
 namespace mirvex {
 
 void PrintText(std::FILE* stream, const std::string& cp1251_text) {
-  std::string text = Cp1251ToUtf8(Reply(cp1251_text, '\r', ""));
-  std::fputs(text.c_str(), stream);
+  WriteText(stream, Reply(cp1251_text, '\r', ""));
 }
 
 CliHost::CliHost(bool show_progress) : show_progress_(show_progress) { AwaitStopRequests(true); }
@@ -24,7 +22,7 @@ bool CliHost::StopRequested() { return InterruptRequested(); }
 
 void CliHost::ClearPercent() {
   if (!percent_shown_) return;
-  std::fputs("\r      \r", stderr);
+  WriteUtf8(stderr, "\r      \r");
   std::fflush(stderr);
   percent_shown_ = false;
 }
@@ -41,7 +39,9 @@ void CliHost::ShowMessage(const std::string& text, const std::string& title, Mes
 
 void CliHost::SetPercentCaption(const std::string& caption) {
   if (!show_progress_) return;
-  std::fprintf(stderr, "\r%4s%%", caption.c_str());
+  std::string shown = caption;
+  if (shown.size() < 4) shown.insert(0, 4 - shown.size(), ' ');
+  WriteText(stderr, "\r" + shown + "%");
   std::fflush(stderr);
   percent_shown_ = true;
 }

@@ -30,7 +30,7 @@ class CliHost : public ui::WindowHost {
   bool percent_shown_ = false;
 };
 
-// Writes a cp1251 text to a stream as UTF-8, CR LF printed as a newline.
+// Writes a cp1251 text to standard output or error (see WriteText), CR LF printed as a newline.
 void PrintText(std::FILE* stream, const std::string& cp1251_text);
 
 }  // namespace mirvex

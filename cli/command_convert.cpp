@@ -15,9 +15,9 @@ int RunConvert(const CommandLine& command_line) {
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;
-  window.control("mif_path").SetText(ArgumentText(command_line.positional[0]));
-  window.control("mid_path").SetText(ArgumentText(command_line.positional[1]));
-  window.control("result_path").SetText(ArgumentText(command_line.positional[2]));
+  window.control("mif_path").SetText(command_line.positional[0]);
+  window.control("mid_path").SetText(command_line.positional[1]);
+  window.control("result_path").SetText(command_line.positional[2]);
   window.control("conversion_panel").SetVisible(true);
   window.OnConvertClicked();
   if (window.last_status() != OperationStatus::kCompleted) return kExitFailed;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/platform.h"
+
 namespace mirvex {
 
 const std::vector<Command>& Commands() {
@@ -17,7 +19,7 @@ const std::vector<Command>& Commands() {
 }
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "mirvex: %s\nСправка: mirvex --help\n", message.c_str());
+  WriteUtf8(stderr, "mirvex: " + message + "\nСправка: mirvex --help\n");
   return kExitUsage;
 }
 

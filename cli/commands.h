@@ -14,7 +14,7 @@ inline constexpr int kExitUsage = 2;
 
 // Options common to the commands, parsed from the arguments after the command name.
 struct CommandLine {
-  std::vector<std::string> positional;         // as given (native encoding)
+  std::vector<std::string> positional;         // cp1251, as the program's texts
   std::string home;                            // --home, empty for the default
   std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE
   bool quiet = false;
@@ -30,7 +30,7 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
-// Reports a usage error on standard error and returns kExitUsage.
+// Reports a usage error (a UTF-8 text) on standard error and returns kExitUsage.
 int UsageError(const std::string& message);
 
 int RunConvert(const CommandLine& command_line);

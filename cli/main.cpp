@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
@@ -12,53 +13,60 @@
 
 namespace {
 
+using mirvex::WriteUtf8;
+
 void PrintHelp() {
-  std::printf("Mirvex: MapInfo MIF/MID -> текстовая карта Garmin.\n\nКоманды:\n");
+  std::string help = "Mirvex: MapInfo MIF/MID -> текстовая карта Garmin.\n\nКоманды:\n";
   for (const auto& command : mirvex::Commands()) {
-    std::printf("  mirvex %s\n      %s\n", command.synopsis, command.description);
+    help += std::string("  mirvex ") + command.synopsis + "\n      " + command.description + "\n";
   }
-  std::printf(
+  help +=
       "\nБез команды mirvex открывает главное окно (программу mirvex-window рядом с mirvex).\n"
       "\nПараметры:\n"
       "  --home DIR       папка программы (mirvex.ini, config.ini, object.txt);\n"
-      "                   по умолчанию: %s\n"
+      "                   по умолчанию: " +
+      mirvex::Cp1251ToUtf8(mirvex::ProgramFolder()) +
+      "\n"
+#ifdef _WIN32
+      "                   (папка программы, если туда можно писать, иначе\n"
+      "                   папка данных пользователя %APPDATA%\\Mirvex)\n"
+#else
       "                   (рядом с программой, если туда можно писать; у установленной\n"
       "                   программы - папка данных пользователя ~/.local/share/mirvex)\n"
+#endif
       "  --set KEY=VALUE  заменяет значение ключа раздела System файла mirvex.ini\n"
       "                   на время этого запуска (файл не изменяется)\n"
       "  --quiet          не показывать процент выполнения\n\n"
       "Код завершения: 0 - операция завершена, 1 - остановлена из-за ошибки,\n"
-      "2 - ошибка в командной строке.\n",
-      mirvex::Cp1251ToUtf8(mirvex::ProgramFolder()).c_str());
+      "2 - ошибка в командной строке.\n";
+  WriteUtf8(stdout, help);
 }
 
 // Without a command the program is the window, which is a program of its own beside
-// this one (it needs Qt, the commands do not). Where no window can open, the reason is
-// given here, without starting it.
+// this one (it needs a window system, the commands do not). Where no window can open,
+// the reason is given here, without starting it.
 int StartWindow(char** argv) {
   using namespace mirvex;
   if (!DisplayNamed()) {
-    std::fputs(ui::NoDisplayMessage().c_str(), stderr);
+    WriteUtf8(stderr, ui::NoDisplayMessage());
     return ui::kWindowCannotStart;
   }
   std::filesystem::path window = ExecutableFolder() / (std::string("mirvex-window") + kExecutableSuffix);
   if (auto status = HandOverTo(window, argv)) return *status;
   std::error_code error;
   bool exists = std::filesystem::exists(window, error);
-  std::string where = reinterpret_cast<const char*>(window.u8string().c_str());
+  std::string where = Cp1251ToUtf8(PathText(window));
   if (!exists) {
-    std::fprintf(stderr,
-                 "Не найдена программа окна Mirvex: %s\n"
-                 "Окно - отдельная программа mirvex-window, она должна лежать рядом с mirvex: установите\n"
-                 "пакет mirvex целиком (или распакуйте переносную версию со всеми файлами).\n"
-                 "Команды без окна: mirvex --help.\n",
-                 where.c_str());
+    WriteUtf8(stderr, "Не найдена программа окна Mirvex: " + where +
+                          "\n"
+                          "Окно - отдельная программа mirvex-window, она должна лежать рядом с mirvex: установите\n"
+                          "пакет mirvex целиком (или распакуйте переносную версию со всеми файлами).\n"
+                          "Команды без окна: mirvex --help.\n");
   } else {
-    std::fprintf(stderr,
-                 "Не удалось запустить программу окна Mirvex: %s\n"
-                 "Проверьте, что этот файл можно запускать, или переустановите пакет mirvex.\n"
-                 "Команды без окна: mirvex --help.\n",
-                 where.c_str());
+    WriteUtf8(stderr, "Не удалось запустить программу окна Mirvex: " + where +
+                          "\n"
+                          "Проверьте, что этот файл можно запускать, или переустановите пакет mirvex.\n"
+                          "Команды без окна: mirvex --help.\n");
   }
   return ui::kWindowCannotStart;
 }
@@ -68,8 +76,11 @@ int StartWindow(char** argv) {
 int main(int argc, char** argv) {
   using namespace mirvex;
   RemoveTempFilesOnInterrupt();
-  if (argc < 2) return StartWindow(argv);
-  std::string name = argv[1];
+  // The arguments as cp1251 texts, read from the system's own command line (on Windows
+  // the UTF-16 one, so a name outside the ANSI code page is seen and refused below).
+  std::vector<ProgramArgument> arguments = ProgramArguments(argc, argv);
+  if (arguments.empty()) return StartWindow(argv);
+  const std::string& name = arguments[0].text;
   if (name == "--help" || name == "-h" || name == "help") {
     PrintHelp();
     return kExitCompleted;
@@ -78,40 +89,44 @@ int main(int argc, char** argv) {
   for (const auto& candidate : Commands()) {
     if (name == candidate.name) command = &candidate;
   }
-  if (!command) return UsageError("неизвестная команда: " + name);
+  if (!command) return UsageError("неизвестная команда: " + arguments[0].typed);
 
   CommandLine command_line;
-  for (int i = 2; i < argc; ++i) {
-    std::string argument = argv[i];
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i].text;
     // A path with a character the program's texts cannot hold would name another file.
-    if (!ArgumentFitsText(argument)) {
+    if (!arguments[i].fits) {
       return UsageError("в аргументе есть символы вне кодировки cp1251 (переименуйте файл или папку): " +
-                        argument);
+                        arguments[i].typed);
     }
     if (argument == "--help" || argument == "-h") {
       command_line.help = true;
     } else if (argument == "--quiet" || argument == "-q") {
       command_line.quiet = true;
     } else if (argument == "--home" || argument == "--set") {
-      if (i + 1 >= argc) return UsageError("после " + argument + " нужно значение");
-      std::string value = argv[++i];
+      if (i + 1 >= arguments.size()) return UsageError("после " + argument + " нужно значение");
+      if (!arguments[i + 1].fits) {
+        return UsageError("в аргументе есть символы вне кодировки cp1251 (переименуйте файл или папку): " +
+                          arguments[i + 1].typed);
+      }
+      std::string value = arguments[++i].text;
       if (argument == "--home") {
         command_line.home = value;
       } else {
         auto equals = value.find('=');
         if (equals == std::string::npos || equals == 0) {
-          return UsageError("--set ждёт KEY=VALUE, получено: " + value);
+          return UsageError("--set ждёт KEY=VALUE, получено: " + arguments[i].typed);
         }
         command_line.settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
       }
     } else if (argument.size() > 1 && argument[0] == '-' && argument != "-") {
-      return UsageError("неизвестный параметр: " + argument);
+      return UsageError("неизвестный параметр: " + arguments[i].typed);
     } else {
       command_line.positional.push_back(argument);
     }
   }
   if (command_line.help) {
-    std::printf("mirvex %s\n    %s\n", command->synopsis, command->description);
+    WriteUtf8(stdout, std::string("mirvex ") + command->synopsis + "\n    " + command->description + "\n");
     return kExitCompleted;
   }
   return command->run(command_line);

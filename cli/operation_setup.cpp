@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/cp1251.h"
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "base/text.h"
@@ -22,7 +23,7 @@ constexpr std::array<std::string_view, 19> kOverridable = {
 
 int OperationSetup::Load(const CommandLine& command_line) {
   bool name_fits = true;
-  std::string folder = command_line.home.empty() ? ProgramFolder(&name_fits) : ArgumentText(command_line.home);
+  std::string folder = command_line.home.empty() ? ProgramFolder(&name_fits) : command_line.home;
   if (!name_fits) {
     PrintText(stderr, ProgramFolderNameMessage(folder) + "\n");
     return kExitFailed;
@@ -38,8 +39,8 @@ int OperationSetup::Load(const CommandLine& command_line) {
     for (std::string_view name : kOverridable) {
       if (system_key && EqualsIgnoreAsciiCase(name, system_key->key)) allowed = true;
     }
-    if (!allowed) return UsageError("неизвестный ключ в --set: " + key);
-    window->ApplySetting(system_key->key, ArgumentText(value));
+    if (!allowed) return UsageError("неизвестный ключ в --set: " + Cp1251ToUtf8(key));
+    window->ApplySetting(system_key->key, value);
   }
   return kExitCompleted;
 }

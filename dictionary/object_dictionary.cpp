@@ -294,6 +294,12 @@ StoreResult StoreObjectRecord(Host& host, std::string_view dictionary_path, Obje
                               std::string(dictionary_path));
     return StoreResult::kFull;
   }
+  // A dictionary marked read-only keeps its records, even where the system would let
+  // a privileged user write through the mark.
+  if (ObstacleToReplacing(dictionary_path) == ReplaceObstacle::kReadOnly) {
+    ShowWriteFailure(host, dictionary_path);
+    return StoreResult::kWriteFailed;
+  }
   char bytes[kRecordLength];
   EncodeRecord(record, bytes);
   bool written = WriteRecordAt(dictionary_path, number, bytes);

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <filesystem>
 
+#ifndef _WIN32
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "base/cp1251.h"
 #include "tests/conversion_fixture.h"
@@ -38,6 +40,7 @@ class CliTest : public testing::Test {
   std::string out_, err_;
 };
 
+#ifndef _WIN32
 // Without a command mirvex starts the window program beside it; where no window can
 // open, mirvex (no display named) or the window program (a display that does not
 // answer) says why in Russian and ends with status 2, never with a crash. The window
@@ -185,6 +188,8 @@ TEST_F(CliTest, InterruptStopsTheRunCleanly) {
   EXPECT_EQ(ReadFile(dir_.path() / "map.mp"), "earlier result\r\n");
   EXPECT_FALSE(temporary_exists());
 }
+
+#endif  // the window program and Ctrl+C on Windows: platform_test.cpp and tests/windows/
 
 TEST_F(CliTest, ConvertsWithTheProgramFolderSettings) {
   std::string settings = ReadFile(dir_.path() / "mirvex.ini");

@@ -81,7 +81,12 @@ TEST(Golden, CropsGiveTheirReviewedResults) {
   }
 }
 
+// On Windows the compiler is a mkgmap.jar the user names; the Linux build checks the maps.
+#ifdef _WIN32
+bool MapCompilerInstalled() { return false; }
+#else
 bool MapCompilerInstalled() { return std::system("command -v mkgmap >/dev/null 2>&1") == 0; }
+#endif
 
 // Compiles the map with mkgmap in its folder: no error in the log and an image made.
 void ExpectCompiles(const fs::path& map, const std::string& name) {

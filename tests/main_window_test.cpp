@@ -762,7 +762,7 @@ TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     Program program;
-    const std::string page = program.folder + "/help/index.html";
+    const std::string page = program.folder + kPathSeparator + "help" + kPathSeparator + "index.html";
     if (c.page_exists) {
       fs::create_directory(program.dir.path() / "help");
       WriteFile(page, "<html></html>");

@@ -137,7 +137,7 @@ TEST_F(MifHeaderScanners, AbsentIncompleteOrUnreadableItemsAreNotFound) {
 }
 
 TEST_F(MifHeaderScanners, ReadsAMifWithARussianName) {
-  test::WriteFile(scratch.path() / "карта.mif", "Columns 3\r\nBounds (0, 0) (10, 10)\r\n");
+  test::WriteFile(scratch.path() / u8"карта.mif", "Columns 3\r\nBounds (0, 0) (10, 10)\r\n");
   EXPECT_EQ(FindColumnCountText(scratch.File("карта.mif")), "3");
 }
 

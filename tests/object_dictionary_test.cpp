@@ -1,6 +1,10 @@
 #include "dictionary/object_dictionary.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <chrono>
 #include <csignal>
@@ -10,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cp1251.h"
+#include "base/platform.h"
 #include "base/text.h"
 #include "tests/test_support.h"
 
@@ -250,6 +255,14 @@ TEST(StoreObjectRecord, FailedWriteIsReportedAndLeavesTheFileAsItWas) {
   std::string original = Bytes(MakeRecord("Road", "0x01"));
   WriteFile(path, original);
 
+#ifdef _WIN32
+  // A dictionary marked read-only cannot be replaced.
+  ASSERT_TRUE(SetFileAttributesW(NativePath(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  RecordingHost host;
+  ObjectRecord record = MakeRecord("Lake", "0x02");
+  StoreResult result = StoreObjectRecord(host, path, record);
+  SetFileAttributesW(NativePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
   // A file-size limit lets the new record be written only in part.
   auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
@@ -262,6 +275,7 @@ TEST(StoreObjectRecord, FailedWriteIsReportedAndLeavesTheFileAsItWas) {
   StoreResult result = StoreObjectRecord(host, path, record);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous_handler);
+#endif
 
   EXPECT_EQ(result, StoreResult::kWriteFailed);
   EXPECT_EQ(ReadFile(path), original);

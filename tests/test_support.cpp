@@ -1,12 +1,19 @@
 #include "tests/test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
 
+#include "base/cp1251.h"
 #include "base/platform.h"
 
 namespace mirvex::test {
@@ -24,7 +31,9 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, error);
 }
 
-std::string ScratchDir::File(const std::string& name) const { return PathText(path_ / name); }
+std::string ScratchDir::File(const std::string& name) const {
+  return PathText(path_ / std::u8string(name.begin(), name.end()));
+}
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -44,6 +53,81 @@ std::string CrLf(std::initializer_list<std::string> lines) {
   return text;
 }
 
+#ifdef _WIN32
+namespace {
+// One argument as CommandLineToArgvW reads it back: quoted, a quotation mark and the
+// backslashes before it escaped.
+std::wstring Quote(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+    } else if (c == L'"') {
+      quoted.append(backslashes * 2 + 1, L'\\');
+      backslashes = 0;
+    } else {
+      backslashes = 0;
+    }
+    quoted += c;
+  }
+  quoted.append(backslashes, L'\\');
+  return quoted + L"\"";
+}
+
+std::wstring Wide(const std::string& utf8) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+HANDLE Inheritable(const fs::path& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string WithoutCarriageReturns(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+}  // namespace
+
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* out,
+               std::string* err, const std::string& environment) {
+  if (!environment.empty()) {
+    ADD_FAILURE() << "an environment for the command is a Linux test's";
+    return -1;
+  }
+  ScratchDir scratch;
+  std::wstring command = Quote(Wide(program));
+  for (const auto& argument : arguments) command += L" " + Quote(Wide(argument));
+  HANDLE input = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  HANDLE output = Inheritable(scratch.path() / "out", GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE error = Inheritable(scratch.path() / "err", GENERIC_WRITE, CREATE_ALWAYS);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = error;
+  PROCESS_INFORMATION process{};
+  DWORD status = static_cast<DWORD>(-1);
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  for (HANDLE handle : {input, output, error}) CloseHandle(handle);
+  if (out) *out = WithoutCarriageReturns(ReadFile(scratch.path() / "out"));
+  if (err) *err = WithoutCarriageReturns(ReadFile(scratch.path() / "err"));
+  return static_cast<int>(status);
+}
+
+std::string MirvexBinary() { return PathText(ExecutableFolder() / "mirvex.exe"); }
+#else
 namespace {
 std::string Quote(const std::string& argument) {
   std::string quoted = "'";
@@ -75,9 +159,12 @@ int RunProgram(const std::string& program, const std::vector<std::string>& argum
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string MirvexBinary() { return MIRVEX_BINARY; }
+#endif
+
 int RunMirvex(const std::vector<std::string>& arguments, std::string* out, std::string* err,
               const std::string& environment) {
-  return RunProgram(MIRVEX_BINARY, arguments, out, err, environment);
+  return RunProgram(Cp1251ToUtf8(MirvexBinary()), arguments, out, err, environment);
 }
 
 }  // namespace mirvex::test

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/host.h"
-#include "base/host.h"
+#include "base/platform.h"
 
 namespace mirvex::test {
 
@@ -16,7 +16,7 @@ class ScratchDir {
   ScratchDir();
   ~ScratchDir();
   const std::filesystem::path& path() const { return path_; }
-  // The path of a file in the folder, as the program's cp1251 text.
+  // The path of a file (its name in UTF-8) in the folder, as the program's cp1251 text.
   std::string File(const std::string& name) const;
 
  private:
@@ -25,10 +25,9 @@ class ScratchDir {
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-inline std::string ReadFile(const std::string& path) { return ReadFile(std::filesystem::path(path)); }
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  WriteFile(std::filesystem::path(path), bytes);
-}
+// The same for a path given as the program's cp1251 text.
+inline std::string ReadFile(const std::string& path) { return ReadFile(NativePath(path)); }
+inline void WriteFile(const std::string& path, const std::string& bytes) { WriteFile(NativePath(path), bytes); }
 
 // Joins lines with CR LF after each one.
 std::string CrLf(std::initializer_list<std::string> lines);
@@ -60,12 +59,15 @@ class RecordingHost : public Host {
   int events = 0;
 };
 
-// Runs an executable with the arguments; returns its exit status and fills the
-// outputs. `environment` is put in front of the command as the shell reads it (for
-// example "env -u DISPLAY").
+// Runs an executable with the arguments (UTF-8 texts); returns its exit status and
+// fills the outputs (on Windows with its CR LF line ends read as LF). `environment` is
+// put in front of the command as the shell reads it (for example "env -u DISPLAY");
+// Linux only.
 int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* out = nullptr,
                std::string* err = nullptr, const std::string& environment = {});
-// The same for the built mirvex executable.
+// The built mirvex executable: on Windows the one beside the test program.
+std::string MirvexBinary();
+// RunProgram for the built mirvex executable.
 int RunMirvex(const std::vector<std::string>& arguments, std::string* out = nullptr,
               std::string* err = nullptr, const std::string& environment = {});
 

@@ -1,0 +1,240 @@
+// What the program does differently on Windows, each checked on the system it concerns:
+// paths as UTF-16, the replacement of a result, console output, the window program
+// beside the command line. (Ctrl+C and the program folder of a read-only installation
+// are checked from outside, by tests/windows/end_to_end.py.)
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "tests/conversion_fixture.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
+namespace mirvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::set<std::string> Names(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(PathText(entry.path()));
+  return names;
+}
+
+
+const char kPoint[] = "Columns 2\r\nData\r\n\r\nPoint 65.5 57.25\r\n";
+const char kPointRecord[] = "\"Школа\",\"Школа 1\"\r\n";
+
+// Folder and file names in Cyrillic reach the system whole: the result is written,
+// read and replaced under its own name, and nothing else appears beside it.
+TEST(Platform, CyrillicFolderAndFileNamesAreKept) {
+  ConversionFixture conversion;
+  fs::path folder = conversion.dir.path() / NativePath(Ru("Карты Ёлкино"));
+  fs::create_directory(folder);
+  conversion.paths.result = PathText(folder / NativePath(Ru("Результат №1.mp")));
+  ASSERT_EQ(conversion.Run(kPoint, kPointRecord), OperationStatus::kCompleted);
+  ASSERT_EQ(conversion.Run(kPoint, kPointRecord), OperationStatus::kCompleted);  // replaces the first
+  EXPECT_EQ(Names(folder), std::set<std::string>{conversion.paths.result});
+  EXPECT_NE(conversion.Output().find("Data0=(57.25,65.5)"), std::string::npos);
+}
+
+// The atomic replacement replaces an existing file (a plain rename does not on Windows).
+TEST(Platform, MoveIntoPlaceReplacesAnExistingFile) {
+  ScratchDir dir;
+  WriteFile(dir.path() / "target", "earlier");
+  WriteFile(dir.path() / "temp", "new");
+  ASSERT_TRUE(MoveIntoPlace(dir.File("temp"), dir.File("target")));
+  EXPECT_EQ(ReadFile(dir.path() / "target"), "new");
+  EXPECT_FALSE(fs::exists(dir.path() / "temp"));
+  EXPECT_FALSE(MoveIntoPlace(dir.File("temp"), dir.File("target")));
+  EXPECT_EQ(ReadFile(dir.path() / "target"), "new");
+}
+
+#ifdef _WIN32
+
+bool HasTemporaryFile(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (PathText(entry.path().filename()).find(".mirvex-") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// A result that cannot be replaced: marked read-only, or held open by another program
+// that does not share it for deletion. The run says which, the earlier result stays,
+// no temporary file is left; once the obstacle is gone the same run succeeds.
+TEST(Windows, ResultThatCannotBeReplacedIsReportedAndKept) {
+  struct Case {
+    const char* name;
+    const char* says;
+    bool read_only;
+  };
+  for (const Case& c : {Case{"read-only", "только для чтения", true}, Case{"held open", "открыт другой программой", false}}) {
+    SCOPED_TRACE(c.name);
+    ConversionFixture conversion;
+    fs::path result = NativePath(conversion.paths.result);
+    WriteFile(result, "earlier result\r\n");
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.read_only) {
+      ASSERT_TRUE(SetFileAttributesW(result.c_str(), FILE_ATTRIBUTE_READONLY));
+    } else {
+      held = CreateFileW(result.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(conversion.Run(kPoint, kPointRecord), OperationStatus::kFailed);
+    ASSERT_FALSE(conversion.host.messages.empty());
+    const std::string& message = conversion.host.messages.back().text;
+    EXPECT_NE(message.find(Ru(c.says)), std::string::npos) << Cp1251ToUtf8(message);
+    EXPECT_NE(message.find(conversion.paths.result), std::string::npos) << Cp1251ToUtf8(message);
+    EXPECT_FALSE(HasTemporaryFile(result.parent_path()));
+
+    if (c.read_only) SetFileAttributesW(result.c_str(), FILE_ATTRIBUTE_NORMAL);
+    else CloseHandle(held);
+    EXPECT_EQ(ReadFile(result), "earlier result\r\n");
+    EXPECT_EQ(conversion.Run(kPoint, kPointRecord), OperationStatus::kCompleted);
+    EXPECT_NE(conversion.Output().find("Data0=(57.25,65.5)"), std::string::npos);
+  }
+}
+
+// The temporary result is opened shared for deletion: Ctrl+C or closing the console
+// can remove it while the run still writes.
+TEST(Windows, TemporaryResultCanBeRemovedWhileOpen) {
+  ScratchDir dir;
+  ResultFile result;
+  ASSERT_TRUE(result.Open(dir.File("map.mp")));
+  result.Write(std::string(3 << 20, 'x'));  // past the buffer: bytes on disk
+  std::set<std::string> names = Names(dir.path());
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(DeleteFileW(NativePath(*names.begin()).c_str()));
+  result.Abandon();
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+// Arguments arrive as UTF-16: Cyrillic paths are used as typed; a character cp1251
+// lacks is refused with the same message as on Linux, never turned into "?".
+TEST(Windows, CommandLineArgumentsArriveWhole) {
+  ScratchDir dir;
+  fs::path folder = dir.path() / NativePath(Ru("Папка"));
+  fs::create_directory(folder);
+  WriteFile(dir.path() / "config.ini", "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n");
+  WriteFile(dir.path() / "object.txt", DictionaryBytes({{"Школа", "0x10", "0x2f06", 0}}));
+  WriteFile(folder / NativePath(Ru("карта.mif")), kPoint);
+  WriteFile(folder / NativePath(Ru("карта.mid")), Ru(kPointRecord));
+  auto utf8 = [](const fs::path& path) { return Cp1251ToUtf8(PathText(path)); };
+  std::string out, err;
+  ASSERT_EQ(RunMirvex({"convert", utf8(folder / NativePath(Ru("карта.mif"))), utf8(folder / NativePath(Ru("карта.mid"))),
+                       utf8(folder / NativePath(Ru("итог.mp"))), "--home", utf8(dir.path()), "--quiet"},
+                      &out, &err),
+            0)
+      << err;
+  EXPECT_NE(ReadFile(folder / NativePath(Ru("итог.mp"))).find("Data0=(57.25,65.5)"), std::string::npos);
+  EXPECT_NE(out.find("итог.mp"), std::string::npos) << out;
+
+  EXPECT_EQ(RunMirvex({"convert", utf8(folder / NativePath(Ru("карта.mif"))), "b.mid", "ĉ.mp"}, &out, &err), 2);
+  EXPECT_NE(err.find("в аргументе есть символы вне кодировки cp1251 (переименуйте файл или папку): ĉ.mp"),
+            std::string::npos)
+      << err;
+}
+
+// Russian text and the percentage reach a console as characters, whatever the
+// console's code page: the line is rewritten in place by a carriage return.
+TEST(Windows, ConsoleShowsRussianAndRewritesThePercentage) {
+  FreeConsole();
+  if (!AllocConsole()) GTEST_SKIP() << "no console can be made here (run under a window system)";
+  // Read access too, as a console's own standard handles have: the console mode and
+  // the screen's characters are read through it.
+  HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(screen, INVALID_HANDLE_VALUE);
+  std::FILE* console = _fdopen(_open_osfhandle(reinterpret_cast<intptr_t>(screen), 0), "w");
+  ASSERT_NE(console, nullptr);
+  if (!IsTerminal(console)) {
+    std::fclose(console);
+    FreeConsole();
+    GTEST_SKIP() << "the console made here does not work (run under a window system)";
+  }
+  WriteText(console, Ru("Конвертация завершена\r\n") + "  5%" + "\r" + " 10%");
+  std::fflush(console);
+  auto row = [&](short y, DWORD length) {
+    std::wstring cells(length, L'\0');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(screen, cells.data(), length, COORD{0, y}, &read);
+    cells.resize(read);
+    return cells;
+  };
+  EXPECT_EQ(row(0, 21), L"Конвертация завершена");
+  EXPECT_EQ(row(1, 5), L" 10% ");
+  std::fclose(console);
+  FreeConsole();
+}
+
+// Only a console is a terminal: the NUL device and files are not (the percentage is
+// shown on a console only).
+TEST(Windows, OnlyAConsoleIsATerminal) {
+  ScratchDir dir;
+  for (const fs::path& path : {fs::path(L"NUL"), dir.path() / "file.txt"}) {
+    std::FILE* stream = _wfopen(path.c_str(), L"w");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_FALSE(IsTerminal(stream)) << path.string();
+    std::fclose(stream);
+  }
+}
+
+// mirvex.exe without a command runs mirvex-window.exe beside it and ends with its
+// status; a missing or broken window program is named with the path looked for.
+TEST(Windows, CommandLineStartsTheWindowProgramBesideIt) {
+  ScratchDir dir;
+  fs::path mirvex = dir.path() / "mirvex.exe";
+  fs::path window = dir.path() / "mirvex-window.exe";
+  fs::copy_file(NativePath(MirvexBinary()), mirvex);
+  std::string out, err;
+  auto run = [&] { return RunProgram(Cp1251ToUtf8(PathText(mirvex)), {}, &out, &err); };
+
+  fs::copy_file(ExecutableFolder() / "mirvex_fake_window.exe", window);
+  EXPECT_EQ(run(), 7) << err;
+  EXPECT_NE(err.find("window started as \"" + Cp1251ToUtf8(PathText(window)) + "\""), std::string::npos) << err;
+
+  fs::remove(window);
+  EXPECT_EQ(run(), 2);
+  EXPECT_NE(err.find("Не найдена программа окна Mirvex: " + Cp1251ToUtf8(PathText(window))), std::string::npos) << err;
+
+  WriteFile(window, "not a program");
+  EXPECT_EQ(run(), 2);
+  EXPECT_NE(err.find("Не удалось запустить программу окна Mirvex: "), std::string::npos) << err;
+  EXPECT_TRUE(out.empty());
+}
+
+// mirvex.exe runs on a bare Windows: it imports only libraries every Windows has (the
+// C++ runtime, libgcc and winpthread are linked in).
+TEST(Windows, CommandLineNeedsOnlyTheSystemsOwnLibraries) {
+  HMODULE image = LoadLibraryExW(NativePath(MirvexBinary()).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  auto base = reinterpret_cast<const unsigned char*>(reinterpret_cast<std::uintptr_t>(image) & ~std::uintptr_t{3});
+  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  std::set<std::string> names;
+  for (auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name;
+       ++entry) {
+    std::string name = reinterpret_cast<const char*>(base + entry->Name);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    names.insert(name);
+  }
+  FreeLibrary(image);
+  const std::set<std::string> system = {"kernel32.dll", "msvcrt.dll", "shell32.dll", "user32.dll", "advapi32.dll"};
+  EXPECT_FALSE(names.empty());
+  for (const std::string& name : names) EXPECT_TRUE(system.count(name)) << name;
+}
+
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace mirvex::test
