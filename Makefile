@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps screenshots package clean
+.PHONY: run test build deps screenshots package clean windows windows-test windows-package
 
 deps:
 	@sh scripts/install-deps.sh
@@ -34,5 +34,20 @@ package: build
 	cd $(BUILD) && cpack -G DEB >/dev/null && ls mirvex_*.deb
 	sh scripts/make-portable.sh $(BUILD)
 
+# Windows: mirvex.exe and the test suite cross-built with MinGW-w64 into build-windows/,
+# the tests run under Wine, and the portable zip.
+WINDOWS_BUILD ?= build-windows
+
+windows:
+	@sh scripts/install-windows-deps.sh
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j 2
+
+windows-test: windows
+	sh scripts/test-windows.sh $(WINDOWS_BUILD)
+
+windows-package: windows
+	sh scripts/make-windows-package.sh $(WINDOWS_BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD)

@@ -388,8 +388,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     return TRUE;
   }
   RemoveWatchedTempFiles();
-  // The system's own handling follows: it ends the process (for a closed console,
-  // logoff or shutdown it does so once the handler returns, whatever it returns).
+  if (interrupt) {
+    // Ended at once with the status Windows gives a program ended by Ctrl+C, without
+    // running exit handlers that could wait for the run's locked streams.
+    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  }
+  // For a closed console, logoff or shutdown the system ends the process once the
+  // handler returns.
   return FALSE;
 }
 }  // namespace

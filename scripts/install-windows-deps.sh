@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs what the Windows build and its tests need and are missing (Debian): the
+# MinGW-w64 cross compiler (POSIX threads), GoogleTest's sources, CMake and make, Wine
+# (64-bit) to run the programs, Xvfb for the console test, zip for the package.
+set -e
+missing=""
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing="$missing g++-mingw-w64-x86-64-posix"
+[ -f /usr/src/googletest/CMakeLists.txt ] || missing="$missing googletest"
+command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
+command -v make >/dev/null 2>&1 || missing="$missing make"
+command -v wine >/dev/null 2>&1 || missing="$missing wine wine64"
+command -v xvfb-run >/dev/null 2>&1 || missing="$missing xvfb xauth"
+command -v zip >/dev/null 2>&1 || missing="$missing zip"
+command -v unzip >/dev/null 2>&1 || missing="$missing unzip"
+[ -z "$missing" ] && exit 0
+echo "Устанавливаю:$missing"
+if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
