@@ -91,24 +91,22 @@ int main(int argc, char** argv) {
   }
   if (!command) return UsageError("неизвестная команда: " + arguments[0].typed);
 
-  CommandLine command_line;
+  // A path with a character the program's texts cannot hold would name another file.
   for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i].text;
-    // A path with a character the program's texts cannot hold would name another file.
     if (!arguments[i].fits) {
       return UsageError("в аргументе есть символы вне кодировки cp1251 (переименуйте файл или папку): " +
                         arguments[i].typed);
     }
+  }
+  CommandLine command_line;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i].text;
     if (argument == "--help" || argument == "-h") {
       command_line.help = true;
     } else if (argument == "--quiet" || argument == "-q") {
       command_line.quiet = true;
     } else if (argument == "--home" || argument == "--set") {
       if (i + 1 >= arguments.size()) return UsageError("после " + argument + " нужно значение");
-      if (!arguments[i + 1].fits) {
-        return UsageError("в аргументе есть символы вне кодировки cp1251 (переименуйте файл или папку): " +
-                          arguments[i + 1].typed);
-      }
       std::string value = arguments[++i].text;
       if (argument == "--home") {
         command_line.home = value;
