@@ -45,8 +45,7 @@ inline bool PathFitsText(const std::filesystem::path& path) { return NativePath(
 // on Linux from main's UTF-8 `argv`, on Windows from the UTF-16 command line
 // (GetCommandLineW), so that no character is lost to the ANSI code page on the way.
 // `fits` is false when the argument has characters cp1251 cannot hold: its text would
-// name another file.
-// `typed` is the argument as UTF-8, for messages that quote it.
+// name another file. `typed` is the argument as UTF-8, for messages that quote it.
 struct ProgramArgument {
   std::string text;
   bool fits = true;
@@ -101,8 +100,8 @@ std::string LinkedFile(std::string_view cp1251_path);
 
 // Replaces `target` by `temp` in one step (on Windows MoveFileExW, replacing an
 // existing target and writing through to the disk before it returns). False on failure
-// (a read-only target, or on Windows one that another program holds open): the target
-// is unchanged.
+// (on Windows also for a read-only target or one another program holds open): the
+// target is unchanged.
 bool MoveIntoPlace(std::string_view temp, std::string_view target);
 
 void RemoveFile(std::string_view cp1251_path);
@@ -125,10 +124,10 @@ void UnwatchTempFile(std::string_view cp1251_path);
 void RemoveTempFilesOnInterrupt();
 
 // A run on the command line stops the way a window's run does: while stop requests
-// are awaited, the first Ctrl+C, SIGTERM or SIGHUP (Ctrl+C or Ctrl+Break) only sets the request that
-// InterruptRequested reports (the run then removes its temporary result and ends
-// cleanly); a second one, or one while none is awaited, removes the temporary files
-// and ends the program by the signal as above.
+// are awaited, the first Ctrl+C, SIGTERM or SIGHUP (on Windows Ctrl+C or Ctrl+Break)
+// only sets the request that InterruptRequested reports (the run then removes its
+// temporary result and ends cleanly); a second one, or one while none is awaited,
+// removes the temporary files and ends the program as the event would.
 void AwaitStopRequests(bool awaiting);
 bool InterruptRequested();
 
