@@ -72,6 +72,7 @@ class MainWindow : private Host {
   // The control of that name ("type_column", "point_types_button"); aborts on an unknown name.
   UiControl& control(std::string_view name);
   const UiControl& control(std::string_view name) const;
+  bool HasControl(std::string_view name) const { return controls_.find(name) != controls_.end(); }
   // The value of a System key as the window holds it: the text of its text box, or
   // "1"/"0" for its check box.
   std::string SettingValue(std::string_view key) const;

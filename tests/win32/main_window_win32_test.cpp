@@ -1,0 +1,413 @@
+// The real native Windows window, driven through its controls by the messages a
+// user's actions send (run under Wine, with a display for the controls to draw on).
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "base/cp1251.h"
+#include "base/platform.h"
+#include "settings/ini_file.h"
+#include "tests/qt/fake_host.h"
+#include "ui/win32/main_window_win32.h"
+#include "ui/win32/win32_binding.h"
+#include "ui/win32/win32_host.h"
+
+namespace mirvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::win32::Win32MainWindow;
+
+const fs::path kData = MIRVEX_SOURCE_DATA;
+const fs::path kTestData = MIRVEX_TEST_DATA;
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// A program folder with the shipped files and the sample's settings, removed afterwards.
+struct ProgramFolder {
+  ProgramFolder() {
+    std::random_device random;
+    path = fs::temp_directory_path() / ("mirvex-win32-" + std::to_string(random()));
+    fs::create_directories(path);
+    for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
+      fs::copy_file(kData / file, path / file);
+    }
+    fs::copy_file(kData / "sample/mirvex.ini", path / "mirvex.ini");
+  }
+  ~ProgramFolder() {
+    std::error_code error;
+    fs::remove_all(path, error);
+  }
+  std::string text() const { return PathText(path); }
+  std::string Setting(const char* section, const char* key) const { return ReadSetting(text(), section, key); }
+  fs::path path;
+};
+
+// The window, shown, with the test's host; its messages are processed after each action.
+struct Window {
+  explicit Window(const ProgramFolder& folder) : window(host, folder.text()) { window.Show(); }
+  ~Window() { Pump(); }
+  HWND operator[](const char* name) const {
+    HWND control = window.widget(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  void Pump() { ui::win32::PumpMessages(window.hwnd()); }
+  // A control is seen when it and every container above it are shown.
+  bool Visible(const char* name) const { return IsWindowVisible((*this)[name]) != 0; }
+  std::string Text(const char* name) const { return ui::win32::ControlText((*this)[name]); }
+
+  // What a click on a button does: BM_CLICK sends BN_CLICKED to the parent.
+  void Click(const char* name) {
+    SendMessageW((*this)[name], BM_CLICK, 0, 0);
+    Pump();
+  }
+  // Typing into an edit box: WM_SETTEXT, which sends EN_CHANGE itself.
+  void TypeInto(const char* name, const std::string& cp1251) {
+    SetWindowTextW((*this)[name], WideText(cp1251).c_str());
+    Pump();
+  }
+  // Typing into a combo box's edit part: the text, then CBN_EDITCHANGE as typing sends.
+  void TypeIntoCombo(const char* name, const std::string& cp1251) {
+    HWND combo = (*this)[name];
+    SetWindowTextW(combo, WideText(cp1251).c_str());
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_EDITCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    Pump();
+  }
+  void ChooseInCombo(const char* name, int index) {
+    HWND combo = (*this)[name];
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    Pump();
+  }
+  // A click on a list line (alone, as a click without Ctrl selects it), or a double click.
+  void ChooseInList(const char* name, int index, bool twice = false) {
+    HWND list = (*this)[name];
+    if (GetWindowLongW(list, GWL_STYLE) & LBS_EXTENDEDSEL) {
+      SendMessageW(list, LB_SETSEL, FALSE, -1);
+      SendMessageW(list, LB_SETSEL, TRUE, index);
+      SendMessageW(list, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+    } else {
+      SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    if (twice) {
+      SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(list));
+    }
+    Pump();
+  }
+  std::string ListLine(const char* name, int index) const {
+    HWND list = (*this)[name];
+    std::wstring line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
+    line.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line.data()))));
+    return Cp1251ToUtf8(TextFromWide(line));
+  }
+  int ListCount(const char* name) const { return static_cast<int>(SendMessageW((*this)[name], LB_GETCOUNT, 0, 0)); }
+  // A move of the trackbar by the keyboard: the position, then the scroll messages.
+  void MoveTrackbar(const char* name, int position) {
+    HWND slider = (*this)[name];
+    SendMessageW(slider, TBM_SETPOS, TRUE, position);
+    SendMessageW(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_LINEDOWN, 0), reinterpret_cast<LPARAM>(slider));
+    SendMessageW(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
+    Pump();
+  }
+  RECT Place(const char* name) const {
+    RECT place{};
+    HWND control = (*this)[name];
+    GetWindowRect(control, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+  }
+
+  FakeWindowHost host;
+  Win32MainWindow window;
+};
+
+std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
+
+class Win32Window : public testing::Test {
+ protected:
+  void SetUp() override {
+    // Without a display Wine makes windows that draw nowhere; the controls still work,
+    // but the test is meant for a real screen (xvfb-run in the test script).
+    if (!GetSystemMetrics(SM_CXSCREEN)) GTEST_SKIP() << "no screen";
+  }
+  ProgramFolder folder;
+};
+
+// The operation buttons show their panel at the first press and run it at the second:
+// the converted and cropped sample equal the reviewed maps (the command line's).
+TEST_F(Win32Window, PanelsTakeTurnsAndSecondPressesRunTheOperations) {
+  Window window(folder);
+  EXPECT_TRUE(window.Visible("welcome_panel"));
+  EXPECT_FALSE(window.Visible("conversion_panel"));
+
+  window.Click("convert_button");
+  EXPECT_TRUE(window.Visible("conversion_panel"));
+  EXPECT_FALSE(window.Visible("welcome_panel"));
+  EXPECT_TRUE(window.host.messages.empty());
+
+  window.TypeIntoCombo("mif_path", PathText(kData / "sample/sample.mif"));
+  window.TypeIntoCombo("mid_path", PathText(kData / "sample/sample.mid"));
+  window.TypeIntoCombo("result_path", PathText(folder.path / "window.mp"));
+  window.Click("convert_button");
+  EXPECT_EQ(Bytes(folder.path / "window.mp"), Bytes(kTestData / "sample.expected.mp"));
+  ASSERT_FALSE(window.host.messages.empty());
+  EXPECT_NE(Utf8(window.host.messages.back().text).find("Конвертация завершена"), std::string::npos);
+
+  window.Click("crop_button");
+  EXPECT_TRUE(window.Visible("crop_panel"));
+  EXPECT_FALSE(window.Visible("conversion_panel"));
+  window.Click("copy_result_button");
+  EXPECT_EQ(window.Text("crop_map_path"), PathText(folder.path / "window.mp"));
+  window.TypeInto("crop_result_path", PathText(folder.path / "cut.mp"));
+  EXPECT_EQ(folder.Setting("System", "PathEdit2"), PathText(folder.path / "cut.mp"));
+  window.Click("crop_button");
+  EXPECT_EQ(Bytes(folder.path / "cut.mp"), Bytes(kTestData / "sample.cut.expected.mp"));
+
+  window.Click("test_map_button");
+  EXPECT_TRUE(window.Visible("test_map_panel"));
+  EXPECT_FALSE(window.Visible("crop_panel"));
+  std::ofstream(folder.path / "test.mp").put('x');
+  window.TypeIntoCombo("test_map_path", PathText(folder.path / "test.mp"));
+  window.Click("test_map_button");
+  EXPECT_EQ(fs::file_size(folder.path / "test.mp"), std::uintmax_t{4550123});
+}
+
+// A check box click stores its key; the box it governs turns grey and read-only, its
+// value still drawn dark on the light grey.
+TEST_F(Win32Window, CheckBoxClickStoresItsKeyAndGreysItsBox) {
+  Window window(folder);
+  window.Click("convert_button");
+  HWND automatic = window["column_count_from_header"];
+  HWND count = window["column_count"];
+  EXPECT_EQ(SendMessageW(automatic, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(GetWindowLongW(count, GWL_STYLE) & ES_READONLY);
+  window.Click("column_count_from_header");
+  EXPECT_EQ(folder.Setting("System", "AutoSet"), "0");
+  EXPECT_FALSE(GetWindowLongW(count, GWL_STYLE) & ES_READONLY);
+  window.Click("column_count_from_header");
+  EXPECT_EQ(folder.Setting("System", "AutoSet"), "1");
+
+  HDC dc = GetDC(count);
+  SendMessageW(GetParent(count), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(count));
+  EXPECT_EQ(GetBkColor(dc), RGB(192, 192, 192));
+  EXPECT_EQ(GetTextColor(dc), RGB(64, 64, 64));
+  ReleaseDC(count, dc);
+}
+
+// Save and delete of a path triple through the buttons and the combo lists.
+TEST_F(Win32Window, SavedPathsThroughButtonsAndLists) {
+  Window window(folder);
+  window.Click("convert_button");
+  for (const char* triple : {"a", "b"}) {
+    window.TypeIntoCombo("mif_path", std::string(triple) + ".MIF");
+    window.TypeIntoCombo("mid_path", std::string(triple) + ".MID");
+    window.TypeIntoCombo("result_path", std::string(triple) + ".txt");
+    window.Click("save_paths_button");
+  }
+  EXPECT_EQ(folder.Setting("System", "PathCount"), "2");
+  EXPECT_EQ(SendMessageW(window["mif_path"], CB_GETCOUNT, 0, 0), 2);
+
+  window.ChooseInCombo("mif_path", 0);
+  EXPECT_EQ(window.Text("mid_path"), "a.MID");
+  EXPECT_EQ(window.Text("result_path"), "a.txt");
+
+  window.Click("delete_paths_button");
+  EXPECT_EQ(folder.Setting("System", "PathCount"), "1");
+  EXPECT_EQ(folder.Setting("Path1", "p1"), "b.MIF");
+  EXPECT_EQ(SendMessageW(window["mif_path"], CB_GETCOUNT, 0, 0), 1);
+  for (const char* combo : {"mif_path", "mid_path", "result_path"}) EXPECT_EQ(window.Text(combo), "") << combo;
+}
+
+// A path typed with a character cp1251 cannot hold is refused with a message and the
+// box shows the stored text again: it never names another file.
+TEST_F(Win32Window, TypedCharacterOutsideCp1251IsRefused) {
+  Window window(folder);
+  window.Click("crop_button");
+  std::string before = window.Text("crop_result_path");
+  SetWindowTextW(window["crop_result_path"], L"C:\\map\\\u0109.mp");
+  window.Pump();
+  EXPECT_EQ(window.Text("crop_result_path"), before);
+  EXPECT_EQ(window.window.model().control("crop_result_path").text(), before);
+  ASSERT_EQ(window.host.messages.size(), 1u);
+  EXPECT_NE(Utf8(window.host.messages[0].text).find("cp1251"), std::string::npos);
+  EXPECT_EQ(folder.Setting("System", "PathEdit2"), before);
+}
+
+// Dragging the splitter with the mouse: it stops at the left edge of the lists' area,
+// and the type list follows it at its gap.
+TEST_F(Win32Window, SplitterDragStopsAtTheLeftEdge) {
+  Window window(folder);
+  SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
+  window.Pump();
+  HWND splitter = window["list_splitter"];
+  int start = window.Place("object_list").right - window.Place("object_list").left;
+  EXPECT_GT(start, 0);
+  auto mouse = [&](UINT message, int x) {
+    SendMessageW(splitter, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, 5));
+    window.Pump();
+  };
+  mouse(WM_LBUTTONDOWN, 2);
+  mouse(WM_MOUSEMOVE, -5000);
+  EXPECT_EQ(window.Place("object_list").right - window.Place("object_list").left, 1);  // no width left
+  EXPECT_EQ(window.window.model().control("list_splitter").left(), ui::kObjectListLeft);
+  mouse(WM_MOUSEMOVE, 2 + 100);
+  mouse(WM_LBUTTONUP, 2 + 100);
+  int width = window.Place("object_list").right - window.Place("object_list").left;
+  EXPECT_GE(width, 99);
+  EXPECT_LE(width, 101);
+  EXPECT_EQ(window.Place("type_list").left,
+            window.Place("list_splitter").left +
+                static_cast<int>(ui::kTypeListGap / window.window.twips_per_pixel() + 0.5));
+}
+
+// The whole road of a dictionary edit: column view, editing mode, a type from the line
+// catalogue, a level from the trackbar, the type changed in the object window, and the
+// conversion that writes them.
+TEST_F(Win32Window, EditedDictionaryReachesTheConvertedMap) {
+  std::ofstream(folder.path / "map.mif", std::ios::binary)
+      << "Version 300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\nColumns 2\r\n  Type Char(50)\r\n"
+         "  Name Char(50)\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n"
+         "Pline 2\r\n36.52 50.62\r\n36.53 50.63\r\n    Pen (1,2,0)\r\n";
+  std::ofstream(folder.path / "map.mid", std::ios::binary)
+      << Ru("\"Тропинка\",\"Лесная тропа\"\r\n\"Просека\",\"Северная\"\r\n");
+  Window window(folder);
+  window.Click("convert_button");
+  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
+  window.TypeIntoCombo("result_path", PathText(folder.path / "map.mp"));
+
+  window.Click("column_view_button");
+  EXPECT_TRUE(window.Visible("column_view"));
+  std::string page = Utf8(window.Text("column_view"));
+  EXPECT_NE(page.find("\r\nТропинка"), std::string::npos) << page;
+  EXPECT_NE(page.find("\r\nПросека"), std::string::npos) << page;
+
+  window.Click("edit_objects_button");
+  ASSERT_EQ(window.ListCount("object_list"), 2);
+  EXPECT_EQ(window.ListLine("object_list", 0), "Тропинка");
+  EXPECT_FALSE(window.Visible("column_view"));
+
+  window.Click("line_types_button");
+  ASSERT_GT(window.ListCount("type_list"), 10);
+  EXPECT_EQ(window.ListLine("type_list", 9).substr(0, 8), "0x0a    ");
+  window.ChooseInList("object_list", 0);
+  window.ChooseInList("type_list", 9);
+  window.Click("assign_type_button");
+  EXPECT_EQ(window.ListLine("object_list", 0), "[0x20] Тропинка (0x0a)");
+  EXPECT_GT(SendMessageW(window["object_list"], LB_GETSEL, 0, 0), 0);
+
+  window.MoveTrackbar("level_slider", 2);
+  EXPECT_EQ(window.ListLine("object_list", 0), "L2--[0x20] Тропинка (0x0a)");
+  EXPECT_EQ(Utf8(window.Text("level_button")), "Уровень 2");
+
+  window.ChooseInList("object_list", 0, /*twice=*/true);
+  HWND object_window = window.window.object_window();
+  ASSERT_NE(object_window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(object_window));
+  EXPECT_EQ(GetWindowLongW(object_window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
+  EXPECT_EQ(Utf8(ui::win32::ControlText(object_window)), "Информация об объекте");
+  EXPECT_EQ(Utf8(window.Text("object_name")), "Тропинка");
+  EXPECT_EQ(window.Text("object_region"), "0x20");
+  EXPECT_EQ(window.Text("object_type"), "0x0a");
+  // The main window stays usable while it is open.
+  EXPECT_TRUE(IsWindowEnabled(window.window.hwnd()));
+  window.TypeInto("object_type", "0x16");
+  SendMessageW(object_window, WM_CLOSE, 0, 0);
+  window.Pump();
+  EXPECT_EQ(window.window.object_window(), nullptr);
+  EXPECT_EQ(window.window.model().object_window(), nullptr);
+  EXPECT_EQ(window.ListLine("object_list", 0), "L2--[0x20] Тропинка (0x16)");
+  EXPECT_EQ(window.ListLine("object_list", 1), "Просека");
+
+  window.Click("convert_button");
+  window.Click("convert_button");
+  std::string map = Utf8(Bytes(folder.path / "map.mp"));
+  EXPECT_NE(map.find("[RGN40]\r\nLevels=2\r\nLabel=Лесная тропа\r\nType=0x16"), std::string::npos) << map;
+}
+
+// A host that presses "Отмена" once the run has begun (the window pumps its messages
+// while it works, so the button's click reaches the model then).
+class CancellingHost : public FakeWindowHost {
+ public:
+  void ProcessEvents() override {
+    if (cancel && ++calls == 3) {
+      SendMessageW(cancel, BM_CLICK, 0, 0);
+      cancel_shown = IsWindowVisible(cancel) != 0;
+    }
+  }
+  HWND cancel = nullptr;
+  int calls = 0;
+  bool cancel_shown = false;
+};
+
+// Stopping a run with "Отмена": the earlier result stays, no temporary file is left,
+// and the buttons come back.
+TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
+  std::string mif = "Columns 2\r\nData\r\n\r\nPline 400000\r\n";
+  for (int i = 0; i < 400000; ++i) mif += "37.215119 54.199747\r\n";
+  std::ofstream(folder.path / "big.mif", std::ios::binary) << mif;
+  std::ofstream(folder.path / "big.mid", std::ios::binary) << "\"a\",\"b\"\r\n";
+  std::ofstream(folder.path / "map.mp", std::ios::binary) << "earlier result\r\n";
+  CancellingHost host;
+  Win32MainWindow window(host, folder.text());
+  window.Show();
+  ui::MainWindow& model = window.model();
+  window.model().OnConvertClicked();
+  model.control("mif_path").SetText(PathText(folder.path / "big.mif"));
+  model.control("mid_path").SetText(PathText(folder.path / "big.mid"));
+  model.control("result_path").SetText(PathText(folder.path / "map.mp"));
+  host.cancel = window.widget("cancel_button");
+  SendMessageW(window.widget("convert_button"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(host.cancel_shown);
+  EXPECT_EQ(model.last_status(), OperationStatus::kStopped);
+  EXPECT_EQ(Bytes(folder.path / "map.mp"), "earlier result\r\n");
+  for (const auto& entry : fs::directory_iterator(folder.path)) {
+    EXPECT_EQ(entry.path().filename().string().find(".mirvex-"), std::string::npos) << entry.path();
+  }
+  EXPECT_TRUE(IsWindowEnabled(window.widget("convert_button")));
+  EXPECT_FALSE(IsWindowVisible(window.widget("cancel_button")));
+}
+
+// Closing the window stores its place; the next window opens there.
+TEST_F(Win32Window, WindowOpensWhereItWasClosed) {
+  {
+    Window window(folder);
+    SetWindowPos(window.window.hwnd(), nullptr, 40, 30, 1150, 900, SWP_NOZORDER);
+    window.Pump();
+    SendMessageW(window.window.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(window.window.closed());
+    // The quit message of the closed window is not the next test's.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  EXPECT_NE(folder.Setting("Window", "Maximized"), "");
+  Window reopened(folder);
+  RECT place{};
+  GetWindowRect(reopened.window.hwnd(), &place);
+  EXPECT_EQ(place.right - place.left, 1150);
+  EXPECT_EQ(place.bottom - place.top, 900);
+  EXPECT_EQ(place.left, 40);
+  EXPECT_EQ(place.top, 30);
+}
+
+}  // namespace
+}  // namespace mirvex::test

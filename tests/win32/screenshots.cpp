@@ -1,0 +1,136 @@
+// Renders each panel of the native Windows window to BMP files (scripts/bmp-to-png.py
+// turns them into PNG): mirvex_win32_screenshots OUTPUT_DIR [SCALE_PERCENT]. The
+// window works on a copy of the shipped program folder with the sample map.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "base/cp1251.h"
+#include "base/platform.h"
+#include "ui/win32/main_window_win32.h"
+#include "ui/win32/win32_host.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A message goes to the error output instead of a modal box.
+class ScreenHost : public mirvex::ui::win32::Win32Host {
+ public:
+  void ShowMessage(const std::string& text, const std::string&, mirvex::MessageIcon) override {
+    std::fprintf(stderr, "%s\n", mirvex::Cp1251ToUtf8(text).c_str());
+  }
+  void Beep() override {}
+};
+
+// The window as it is drawn on the screen, into a 24-bit BMP file.
+void Shoot(HWND window, const fs::path& file) {
+  mirvex::ui::win32::PumpMessages(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  mirvex::ui::win32::PumpMessages(window);
+  Sleep(100);
+  mirvex::ui::win32::PumpMessages(window);
+  RECT area{};
+  GetWindowRect(window, &area);
+  int width = area.right - area.left, height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  int stride = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  header.bfSize = header.bfOffBits + static_cast<DWORD>(stride * height);
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  fs::path out = argv[1];
+  fs::create_directories(out);
+  fs::path home = fs::temp_directory_path() / "mirvex-screenshots";
+  fs::remove_all(home);
+  fs::create_directories(home);
+  fs::path data = MIRVEX_SOURCE_DATA;
+  for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
+    fs::copy_file(data / file, home / file);
+  }
+  fs::copy_file(data / "sample/mirvex.ini", home / "mirvex.ini");
+
+  ScreenHost host;
+  mirvex::ui::win32::Win32MainWindow window(host, mirvex::PathText(home));
+  host.set_owner(window.hwnd());
+  mirvex::ui::MainWindow& model = window.model();
+  std::string sample = mirvex::PathText(data / "sample" / "sample");
+  model.control("mif_path").SetText(sample + ".mif");
+  model.control("mid_path").SetText(sample + ".mid");
+  model.control("result_path").SetText(mirvex::PathText(home / "sample.mp"));
+  model.OnSavePathsClicked();
+  window.Show();
+  SetWindowPos(window.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+  auto shoot = [&](const char* name) { Shoot(window.hwnd(), out / name); };
+
+  shoot("welcome.bmp");
+  model.OnConvertClicked();
+  shoot("conversion.bmp");
+  {
+    const char* buttons[] = {"convert_button", "crop_button", "test_map_button", "header_template_button",
+                             "georeference_button", "column_view_button", "edit_objects_button"};
+    for (const char* button : buttons) model.control(button).SetEnabled(false);
+    model.control("progress_bar").SetRange(1, 100);
+    model.control("progress_bar").SetValue(42);
+    model.control("progress_percent").SetText("42");
+    model.control("cancel_button").SetVisible(true);
+    shoot("stopping.bmp");
+    model.control("cancel_button").SetVisible(false);
+    model.control("progress_percent").SetText("");
+    model.control("progress_bar").SetValue(1);
+    for (const char* button : buttons) model.control(button).SetEnabled(true);
+  }
+  model.OnGeoreferenceClicked();
+  shoot("georeferencing.bmp");
+  model.OnHeaderTemplateClicked();
+  shoot("header-template.bmp");
+  model.OnCropClicked();
+  shoot("crop.bmp");
+  model.OnTestMapClicked();
+  shoot("test-map.bmp");
+  model.OnConvertClicked();
+  model.OnColumnViewClicked();
+  shoot("column-view.bmp");
+  model.OnEditObjectsClicked();
+  model.OnTypeCatalogueClicked(mirvex::ui::TypeCatalogue::kPolygons);
+  model.control("object_list").SetSelected(1, true);
+  model.control("object_list").SetListIndex(1);
+  model.control("type_list").SetListIndex(0);
+  shoot("editing-mode.bmp");
+  model.OnObjectListDoubleClicked(1);
+  if (window.object_window()) Shoot(window.object_window(), out / "object-window.bmp");
+  // A narrow, short window: the left column keeps its width, the lists what is left.
+  SetWindowPos(window.hwnd(), nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
+  shoot("small-window.bmp");
+  return 0;
+}

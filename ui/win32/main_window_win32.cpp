@@ -1,0 +1,798 @@
+#include "ui/win32/main_window_win32.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/program_folder.h"
+#include "base/text.h"
+#include "ui/win32/win32_host.h"
+
+namespace mirvex::ui::win32 {
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"MirvexMainWindow";
+constexpr wchar_t kBoxClass[] = L"MirvexBox";
+constexpr wchar_t kSplitterClass[] = L"MirvexSplitter";
+constexpr wchar_t kObjectClass[] = L"MirvexObjectWindow";
+
+// The left column (dialog units): the widest panel, the same for every panel, so the
+// lists beside it never move.
+constexpr int kLeftColumnUnits = 252;
+constexpr int kTallestPanelUnits = 366;
+constexpr int kOperationsUnits = 64;
+// The window opens this size (twips), as the Qt window does.
+constexpr int kWindowHeight = 9600;
+constexpr int kWindowWidth = 15000;
+
+std::wstring Wide(const char* utf8) { return WideText(Ru(utf8)); }
+
+// Containers pass their children's notifications to the top-level window, which holds
+// the bindings.
+LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wparam, lparam);
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+void RegisterClasses() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  INITCOMMONCONTROLSEX common{sizeof(common), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                  ICC_LINK_CLASS | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&common);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW window{};
+  window.cbSize = sizeof(window);
+  window.hInstance = instance;
+  window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+
+  window.lpfnWndProc = BoxProc;
+  window.lpszClassName = kBoxClass;
+  RegisterClassExW(&window);
+
+}
+
+// The message font of the system at a DPI (the per-monitor call where the system has it).
+LOGFONTW MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  auto for_dpi = reinterpret_cast<ForDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+  if (for_dpi && for_dpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) return metrics.lfMessageFont;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  HDC screen = GetDC(nullptr);
+  int system_dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), system_dpi);
+  return metrics.lfMessageFont;
+}
+
+UINT WindowDpi(HWND hwnd) {
+  using ForWindow = UINT(WINAPI*)(HWND);
+  auto for_window = reinterpret_cast<ForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (for_window && hwnd) {
+    UINT dpi = for_window(hwnd);
+    if (dpi > 0) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
+  SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+  return TRUE;
+}
+
+}  // namespace
+
+Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
+    : host_(host),
+      model_(std::make_unique<MainWindow>(host, std::move(program_folder))),
+      binder_([this](const std::string& message) { ShowInformation(host_, message); }) {
+  RegisterClasses();
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  static bool own_classes_registered = false;
+  if (!own_classes_registered) {
+    own_classes_registered = true;
+    WNDCLASSEXW window{};
+    window.cbSize = sizeof(window);
+    window.hInstance = instance;
+    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window.hIcon = LoadIconW(instance, L"MIRVEX");
+    window.hIconSm = window.hIcon;
+    window.lpfnWndProc = WindowProc;
+    window.lpszClassName = kMainClass;
+    RegisterClassExW(&window);
+    window.lpfnWndProc = ObjectWindowProc;
+    window.lpszClassName = kObjectClass;
+    RegisterClassExW(&window);
+    window.hIcon = window.hIconSm = nullptr;
+    window.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
+    window.lpfnWndProc = SplitterProc;
+    window.lpszClassName = kSplitterClass;
+    RegisterClassExW(&window);
+  }
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, WideText(model_->control("main_window").text()).c_str(),
+                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr,
+                          nullptr, instance, this);
+  dpi_ = WindowDpi(hwnd_);
+  left_column_ = Container(hwnd_, "left_column", {0, 0, kLeftColumnUnits, 0}, false);
+  BuildWelcome();
+  BuildConversion();
+  BuildCrop();
+  BuildTestMap();
+  BuildOperations();
+  BuildObjects();
+  ApplyDpi(dpi_);
+  model_->Load();
+  RestorePlace();
+}
+
+Win32MainWindow::~Win32MainWindow() {
+  // An open object window stores its record as it closes, while the model still exists.
+  CloseObjectWindow();
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  for (HFONT font : {font_, title_font_, fixed_font_}) {
+    if (font) DeleteObject(font);
+  }
+}
+
+HWND Win32MainWindow::widget(const std::string& name) const {
+  auto container = containers_.find(name);
+  if (container != containers_.end()) return container->second;
+  if (HWND found = binder_.Find(name)) return found;
+  return object_binder_ ? object_binder_->Find(name) : nullptr;
+}
+
+int Win32MainWindow::X(int units) const { return MulDiv(units, unit_x_, 4); }
+int Win32MainWindow::Y(int units) const { return MulDiv(units, unit_y_, 8); }
+
+void Win32MainWindow::Place(HWND hwnd, Box box) {
+  MoveWindow(hwnd, X(box.x), Y(box.y), X(box.width), Y(box.height), TRUE);
+}
+
+HWND Win32MainWindow::Child(HWND parent, const wchar_t* window_class, DWORD style, Box box, const char* name,
+                            DWORD ex_style) {
+  int id = name ? ControlId(name) : 0;
+  HWND child = CreateWindowExW(ex_style, window_class, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  boxes_.emplace_back(child, box);
+  return child;
+}
+
+HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool framed) {
+  HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS, box, nullptr, WS_EX_CONTROLPARENT);
+  containers_[name] = container;
+  if (framed) {
+    // The frame's caption is the model control's text; the frame fills its container.
+    HWND frame = Child(container, L"BUTTON", BS_GROUPBOX, {0, 0, box.width, box.height});
+    SetControlText(frame, model_->control(name).text());
+  }
+  if (model_->HasControl(name)) binder_.BindWindow(container, model_->control(name));
+  return container;
+}
+
+HWND Win32MainWindow::Label(HWND parent, const char* utf8, Box box, DWORD style) {
+  HWND label = Child(parent, L"STATIC", style | SS_NOPREFIX, box);
+  SetWindowTextW(label, Wide(utf8).c_str());
+  return label;
+}
+
+HWND Win32MainWindow::Button(HWND parent, const char* name, Box box, std::function<void()> on_click) {
+  HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box, name);
+  binder_.BindButton(button, model_->control(name), std::move(on_click));
+  return button;
+}
+
+HWND Win32MainWindow::CheckBox(HWND parent, const char* name, Box box) {
+  HWND check = Child(parent, L"BUTTON", BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP, box, name);
+  binder_.BindCheckBox(check, model_->control(name));
+  return check;
+}
+
+HWND Win32MainWindow::Edit(HWND parent, const char* name, Box box, DWORD style) {
+  HWND edit = Child(parent, L"EDIT", style | WS_TABSTOP, box, name, WS_EX_CLIENTEDGE);
+  binder_.BindEdit(edit, model_->control(name));
+  return edit;
+}
+
+HWND Win32MainWindow::Combo(HWND parent, const char* name, Box box) {
+  // The drop-down's height includes its list.
+  HWND combo = Child(parent, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
+                     {box.x, box.y, box.width, box.height + 90}, name);
+  binder_.BindCombo(combo, model_->control(name));
+  return combo;
+}
+
+// "…" beside a path: the system's file dialog; a chosen path outside cp1251 is refused.
+void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) {
+  HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box);
+  SetWindowTextW(button, L"\u2026");
+  static const wchar_t* const kFilters[] = {
+      L"MapInfo MIF (*.mif)\0*.mif\0Все файлы (*.*)\0*.*\0",
+      L"MapInfo MID (*.mid)\0*.mid\0Все файлы (*.*)\0*.*\0",
+      L"Текстовая карта Garmin (*.mp;*.txt)\0*.mp;*.txt\0Все файлы (*.*)\0*.*\0",
+  };
+  int filter = std::string_view(name) == "mif_path" ? 0 : std::string_view(name) == "mid_path" ? 1 : 2;
+  UiControl& control = model_->control(name);
+  binder_.BindClick(button, [this, &control, filter, save] {
+    std::wstring file = WideText(control.text());
+    file.resize(32768, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = hwnd_;
+    dialog.lpstrFilter = kFilters[filter];
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return;
+    file.resize(wcslen(file.c_str()));
+    bool fits = true;
+    std::string path = TextFromWide(file, &fits);
+    if (!fits) {
+      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                                "с другим именем или в другой папке:") +
+                                 std::string(kLineBreak) + path);
+      return;
+    }
+    control.SetText(path);
+  });
+}
+
+// A corner of a rectangle: its caption, then "Широта:" and "Долгота:" with their boxes.
+void Win32MainWindow::Corner(HWND parent, int y, const char* caption, const char* latitude, const char* longitude) {
+  Label(parent, caption, {8, y, 220, 9});
+  Label(parent, "Широта:", {8, y + 13, 34, 9});
+  Edit(parent, latitude, {44, y + 11, 60, 12});
+  Label(parent, "Долгота:", {112, y + 13, 38, 9});
+  Edit(parent, longitude, {152, y + 11, 60, 12});
+}
+
+void Win32MainWindow::BuildWelcome() {
+  HWND panel = Container(left_column_, "welcome_panel", {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
+  HWND title = Label(panel, "Mirvex", {7, 6, 200, 22});
+  SetWindowLongPtrW(title, GWLP_USERDATA, 1);  // takes the title font
+  Label(panel, "Перевод карт из формата MapInfo (MIF/MID) в текстовый формат Garmin", {7, 30, 238, 18});
+  Label(panel, "Программа умеет:", {7, 52, 238, 9});
+  Edit(panel, "welcome_functions", {7, 63, 238, 62}, ES_MULTILINE | ES_READONLY | WS_VSCROLL);
+  HWND link = Child(panel, WC_LINK, WS_TABSTOP, {7, 130, 238, 10}, "help_link");
+  SetWindowTextW(link, Wide("<a>Перед началом работы прочитайте справку программы.</a>").c_str());
+  binder_.BindWindow(link, model_->control("help_link"));
+  int y = 146;
+  for (const char* note : {
+           "Программа появилась из желания готовить карты для своего навигатора без ручной "
+           "правки тысяч объектов.",
+           "Если вы нашли ошибку, сообщите о ней: пришлите карту, на которой она видна, и "
+           "опишите, что вы делали.",
+           "Идеи и пожелания тоже приветствуются: многое в программе появилось по просьбам "
+           "пользователей."}) {
+    Label(panel, note, {7, y, 238, 26});
+    y += 30;
+  }
+}
+
+void Win32MainWindow::BuildConversion() {
+  HWND panel = Container(left_column_, "conversion_panel", {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
+  HWND files = Container(panel, "conversion_files_frame", {4, 2, 244, 84}, true);
+  const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
+  const char* combos[] = {"mif_path", "mid_path", "result_path"};
+  for (int row = 0; row < 3; ++row) {
+    int y = 12 + row * 16;
+    Label(files, captions[row], {6, y + 2, 58, 9});
+    Combo(files, combos[row], {64, y, 152, 12});
+    Browse(files, combos[row], {218, y, 18, 12}, row == 2);
+  }
+  Button(files, "save_paths_button", {6, 62, 112, 15}, [this] { model_->OnSavePathsClicked(); });
+  Button(files, "delete_paths_button", {124, 62, 112, 15}, [this] { model_->OnDeletePathsClicked(); });
+
+  HWND columns = Container(panel, "columns_frame", {4, 90, 244, 60}, true);
+  Label(columns, "Количество столбцов:", {6, 14, 96, 9});
+  Edit(columns, "column_count", {104, 12, 28, 12});
+  CheckBox(columns, "column_count_from_header", {138, 12, 102, 12});
+  Label(columns, "\"Тип объекта\" по стобцу:", {6, 30, 96, 9});
+  Edit(columns, "type_column", {104, 28, 28, 12});
+  Label(columns, "\"Подписи\" по стобцу:", {6, 46, 96, 9});
+  Edit(columns, "label_column", {104, 44, 28, 12});
+  CheckBox(columns, "no_labels", {138, 44, 102, 12});
+
+  Button(panel, "column_view_button", {4, 154, 120, 15}, [this] { model_->OnColumnViewClicked(); });
+  Button(panel, "edit_objects_button", {128, 154, 120, 15}, [this] { model_->OnEditObjectsClicked(); });
+  Button(panel, "header_template_button", {4, 172, 120, 15}, [this] { model_->OnHeaderTemplateClicked(); });
+  Button(panel, "georeference_button", {128, 172, 120, 15}, [this] { model_->OnGeoreferenceClicked(); });
+  CheckBox(panel, "transliterate_labels", {6, 191, 240, 11});
+  CheckBox(panel, "section_from_mif", {6, 203, 240, 11});
+  CheckBox(panel, "raise_large_objects", {6, 215, 240, 20});
+  Edit(panel, "size_threshold", {18, 237, 50, 12});
+
+  HWND georef = Container(panel, "georeference_frame", {4, 254, 244, 104}, true);
+  CheckBox(georef, "georeference", {6, 12, 232, 11});
+  Corner(georef, 26, "Координата нижнего левого угла", "lower_left_latitude", "lower_left_longitude");
+  Corner(georef, 52, "Координата верхнего правого угла", "upper_right_latitude", "upper_right_longitude");
+  Label(georef, "Угол поворта:", {8, 86, 60, 9});
+  Edit(georef, "rotation_angle", {70, 84, 60, 12});
+
+  Edit(panel, "header_template", {4, 254, 244, 108},
+       ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL);
+}
+
+void Win32MainWindow::BuildCrop() {
+  HWND panel = Container(left_column_, "crop_panel", {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
+  binder_.BindLabel(Label(panel, "", {6, 4, 240, 9}), model_->control("crop_prompt"));
+  binder_.BindLabel(Label(panel, "", {6, 16, 240, 9}), model_->control("crop_running"));
+  HWND bounds = Container(panel, "crop_bounds_frame", {4, 28, 244, 64}, true);
+  Corner(bounds, 10, "Координата верхнего левого угла", "crop_north", "crop_west");
+  Corner(bounds, 36, "Координата нижнего правого угла", "crop_south", "crop_east");
+  HWND files = Container(panel, "crop_files_frame", {4, 96, 244, 72}, true);
+  Label(files, "Карта:", {6, 14, 40, 9});
+  Edit(files, "crop_map_path", {48, 12, 188, 12});
+  Label(files, "Результат:", {6, 30, 40, 9});
+  Edit(files, "crop_result_path", {48, 28, 188, 12});
+  Button(files, "copy_result_button", {6, 46, 230, 18}, [this] { model_->OnCopyResultClicked(); });
+}
+
+void Win32MainWindow::BuildTestMap() {
+  HWND panel = Container(left_column_, "test_map_panel", {4, 2, 244, 52}, true);
+  Combo(panel, "test_map_path", {8, 14, 228, 12});
+  Label(panel, "Файл должен уже существовать: он будет заменён тестовой картой.", {8, 32, 228, 18});
+}
+
+void Win32MainWindow::BuildOperations() {
+  operations_ = Container(left_column_, "operations", {0, 0, kLeftColumnUnits, kOperationsUnits}, false);
+  Button(operations_, "convert_button", {4, 2, 120, 20}, [this] { model_->OnConvertClicked(); });
+  Button(operations_, "crop_button", {128, 2, 120, 20}, [this] { model_->OnCropClicked(); });
+  Button(operations_, "test_map_button", {4, 25, 120, 20}, [this] { model_->OnTestMapClicked(); });
+  Button(operations_, "exit_button", {128, 25, 120, 20}, [this] { model_->OnExitClicked(); });
+  HWND progress = Container(operations_, "progress_frame", {4, 48, 244, 14}, false);
+  HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, "progress_bar");
+  binder_.BindProgress(bar, model_->control("progress_bar"));
+  binder_.BindLabel(Label(progress, "", {152, 2, 30, 9}, SS_RIGHT), model_->control("progress_percent"));
+  Button(progress, "cancel_button", {186, 0, 58, 13}, [this] { model_->OnCancelClicked(); });
+}
+
+void Win32MainWindow::BuildObjects() {
+  objects_ = Container(hwnd_, "objects", {0, 0, 0, 0}, false);
+  Edit(objects_, "column_view", {0, 0, 0, 0},
+       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL);
+  Button(objects_, "previous_rows_button", {0, 0, 0, 0}, [this] { model_->OnPreviousRowsClicked(); });
+  Edit(objects_, "row_range", {0, 0, 0, 0}, ES_READONLY | ES_CENTER);
+  Button(objects_, "next_rows_button", {0, 0, 0, 0}, [this] { model_->OnNextRowsClicked(); });
+
+  // The object list, the splitter and the type list stand where the model puts them (twips).
+  lists_area_ = Container(objects_, "lists_area", {0, 0, 0, 0}, false);
+  HWND object_list = Child(lists_area_, L"LISTBOX",
+                           LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                           {0, 0, 0, 0}, "object_list", WS_EX_CLIENTEDGE);
+  binder_.BindList(object_list, model_->control("object_list"),
+                   [this](int index) { model_->OnObjectListDoubleClicked(index); });
+  HWND splitter = Child(lists_area_, kSplitterClass, 0, {0, 0, 0, 0}, "list_splitter");
+  SetWindowLongPtrW(splitter, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  binder_.BindWindow(splitter, model_->control("list_splitter"));
+  HWND type_list =
+      Child(lists_area_, L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+            {0, 0, 0, 0}, "type_list", WS_EX_CLIENTEDGE);
+  binder_.BindList(type_list, model_->control("type_list"), [this](int) { model_->OnTypeListDoubleClicked(); });
+  for (const char* name : {"object_list", "list_splitter", "type_list"}) {
+    model_->control(name).Subscribe([this](UiControl&, Change change) {
+      if (change == Change::kGeometry) LayoutLists();
+    });
+  }
+  model_->control("column_view").Subscribe([this](UiControl&, Change change) {
+    if (change == Change::kVisible) Layout();
+  });
+
+  const std::pair<const char*, TypeCatalogue> catalogues[] = {
+      {"point_types_button", TypeCatalogue::kPoints},
+      {"line_types_button", TypeCatalogue::kLines},
+      {"polygon_types_button", TypeCatalogue::kPolygons},
+  };
+  for (const auto& [name, catalogue] : catalogues) {
+    TypeCatalogue chosen = catalogue;
+    Button(objects_, name, {0, 0, 0, 0}, [this, chosen] { model_->OnTypeCatalogueClicked(chosen); });
+  }
+  Button(objects_, "assign_type_button", {0, 0, 0, 0}, [this] { model_->OnAssignTypeClicked(); });
+  Button(objects_, "delete_objects_button", {0, 0, 0, 0}, [this] { model_->OnDeleteObjectsClicked(); });
+  Edit(objects_, "default_type", {0, 0, 0, 0});
+  Button(objects_, "assign_default_type_button", {0, 0, 0, 0}, [this] { model_->OnAssignDefaultTypeClicked(); });
+  Button(objects_, "level_button", {0, 0, 0, 0}, [this] { model_->OnLevelClicked(); });
+  HWND slider = Child(objects_, TRACKBAR_CLASSW, TBS_AUTOTICKS | TBS_BOTTOM | WS_TABSTOP, {0, 0, 0, 0}, "level_slider");
+  SendMessageW(slider, TBM_SETPAGESIZE, 0, 1);
+  binder_.BindTrackbar(slider, model_->control("level_slider"), [this](int value) { model_->OnLevelSliderMoved(value); });
+
+  model_->on_object_window_shown = [this](ObjectWindow& object_window) { ShowObjectWindow(object_window); };
+}
+
+// The object window: a tool window of its own that does not block this one; closing it
+// in any way stores the record.
+void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
+  CloseObjectWindow();
+  object_binder_ = std::make_unique<Binder>([this](const std::string& message) { ShowInformation(host_, message); });
+  RECT frame{0, 0, X(230), Y(62)};
+  AdjustWindowRectEx(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW);
+  RECT owner{};
+  GetWindowRect(hwnd_, &owner);
+  object_window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kObjectClass,
+                                   WideText(object_window.control("object_window").text()).c_str(),
+                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, owner.left + X(60), owner.top + Y(60),
+                                   frame.right - frame.left, frame.bottom - frame.top, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), this);
+  auto add = [&](const wchar_t* window_class, DWORD style, Box box, const char* name, DWORD ex_style) {
+    HWND child = CreateWindowExW(ex_style, window_class, L"", WS_CHILD | WS_VISIBLE | style, X(box.x), Y(box.y),
+                                 X(box.width), Y(box.height), object_window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(name ? ControlId(name) : 0)),
+                                 GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return child;
+  };
+  const char* captions[] = {"Имя объекта:", "Регион:", "Тип объекта:"};
+  for (int row = 0; row < 3; ++row) {
+    HWND label = add(L"STATIC", SS_LEFT, {6, 8 + row * 18, 56, 9}, nullptr, 0);
+    SetWindowTextW(label, Wide(captions[row]).c_str());
+  }
+  object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 6, 160, 12}, "object_name", WS_EX_CLIENTEDGE),
+                           object_window.control("object_name"));
+  object_binder_->BindCombo(
+      add(L"COMBOBOX", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, {64, 24, 160, 80}, "object_region", 0),
+      object_window.control("object_region"));
+  object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 42, 160, 12}, "object_type", WS_EX_CLIENTEDGE),
+                           object_window.control("object_type"));
+  ShowWindow(object_window_, SW_SHOWNORMAL);
+}
+
+void Win32MainWindow::CloseObjectWindow() {
+  if (!object_window_) return;
+  HWND closing = object_window_;
+  object_window_ = nullptr;
+  DestroyWindow(closing);
+  object_binder_.reset();
+  model_->OnObjectWindowClosed();
+}
+
+LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && hwnd == self->object_window_ && self->object_binder_) {
+    if (message == WM_COMMAND && lparam &&
+        self->object_binder_->OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam))) {
+      return 0;
+    }
+    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
+      if (HBRUSH brush = self->object_binder_->EditColours(reinterpret_cast<HWND>(lparam),
+                                                           reinterpret_cast<HDC>(wparam))) {
+        return reinterpret_cast<LRESULT>(brush);
+      }
+    }
+    if (message == WM_CLOSE) {
+      self->CloseObjectWindow();
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void Win32MainWindow::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  LOGFONTW message_font = MessageFont(dpi);
+  for (HFONT font : {font_, title_font_, fixed_font_}) {
+    if (font) DeleteObject(font);
+  }
+  font_ = CreateFontIndirectW(&message_font);
+  LOGFONTW title = message_font;
+  title.lfHeight *= 2;
+  title.lfWeight = FW_BOLD;
+  title_font_ = CreateFontIndirectW(&title);
+  LOGFONTW fixed = message_font;
+  fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  lstrcpyW(fixed.lfFaceName, L"Courier New");
+  fixed_font_ = CreateFontIndirectW(&fixed);
+
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, font_);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SIZE alphabet{};
+  GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  unit_x_ = std::max(1, static_cast<int>((alphabet.cx / 26 + 1) / 2));
+  unit_y_ = std::max(1, static_cast<int>(metrics.tmHeight));
+
+  EnumChildWindows(hwnd_, SetFontOf, reinterpret_cast<LPARAM>(font_));
+  for (const auto& [child, box] : boxes_) {
+    if (GetWindowLongPtrW(child, GWLP_USERDATA) == 1) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_), TRUE);
+  }
+  for (const char* name : {"column_view", "header_template"}) {
+    SendMessageW(binder_.Find(name), WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), TRUE);
+  }
+  for (const auto& [child, box] : boxes_) {
+    if (box.width > 0 && box.height > 0) Place(child, box);
+  }
+  Layout();
+}
+
+int Win32MainWindow::LeftColumnWidth() const { return X(kLeftColumnUnits); }
+
+int Win32MainWindow::MinimumHeight() const { return Y(kTallestPanelUnits + kOperationsUnits); }
+
+// The left column keeps its width and its panels their places; the operations stand at
+// its foot. The lists' area takes the rest of the window.
+void Win32MainWindow::Layout() {
+  if (!hwnd_ || !objects_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  int width = client.right;
+  int height = std::max(static_cast<int>(client.bottom), MinimumHeight());
+  int left = LeftColumnWidth();
+  MoveWindow(left_column_, 0, 0, left, height, TRUE);
+  MoveWindow(operations_, 0, height - Y(kOperationsUnits), left, Y(kOperationsUnits), TRUE);
+  int right = std::max(width - left, X(120));
+  MoveWindow(objects_, left, 0, right, height, TRUE);
+
+  int gap = X(4);
+  int inner = right - 2 * gap;
+  int row = Y(15);
+  int editing = 3 * row + 3 * Y(3);
+  int flexible = std::max(height - 2 * Y(4) - row - Y(4) - editing - Y(6), Y(60));
+  // The column view and its paging share the height with the lists (2 : 3); where the
+  // view is hidden (the editing mode) the lists take it all.
+  int y = Y(4);
+  int lists_height = flexible + row + Y(4);
+  if (model_->control("column_view").visible()) {
+    int view_height = flexible * 2 / 5;
+    MoveWindow(binder_.Find("column_view"), gap, y, inner, view_height, TRUE);
+    y += view_height + Y(2);
+    int third = inner / 3;
+    MoveWindow(binder_.Find("previous_rows_button"), gap, y, third - X(2), row, TRUE);
+    MoveWindow(binder_.Find("row_range"), gap + third, y, third - X(2), row, TRUE);
+    MoveWindow(binder_.Find("next_rows_button"), gap + 2 * third, y, inner - 2 * third, row, TRUE);
+    y += row + Y(4);
+    lists_height = flexible - view_height;
+  }
+  MoveWindow(lists_area_, gap, y, inner, lists_height, TRUE);
+  y += lists_height + Y(4);
+  int fifth = inner / 5;
+  const char* first_row[] = {"point_types_button", "line_types_button", "polygon_types_button", "assign_type_button",
+                             "delete_objects_button"};
+  for (int i = 0; i < 5; ++i) MoveWindow(binder_.Find(first_row[i]), gap + i * fifth, y, fifth - X(2), row, TRUE);
+  y += row + Y(3);
+  MoveWindow(binder_.Find("default_type"), gap, y, 4 * fifth - X(2), row, TRUE);
+  MoveWindow(binder_.Find("assign_default_type_button"), gap + 4 * fifth, y, fifth - X(2), row, TRUE);
+  y += row + Y(3);
+  MoveWindow(binder_.Find("level_button"), gap, y, fifth - X(2), row, TRUE);
+  MoveWindow(binder_.Find("level_slider"), gap + fifth, y, 4 * fifth - X(2), row + Y(4), TRUE);
+  FitListsToTheirArea();
+}
+
+void Win32MainWindow::LayoutLists() {
+  if (!lists_area_) return;
+  RECT area{};
+  GetClientRect(lists_area_, &area);
+  auto place = [&](const char* name) {
+    const UiControl& control = model_->control(name);
+    MoveWindow(binder_.Find(name), Pixels(control.left() - kObjectListLeft), 0, std::max(Pixels(control.width()), 1),
+               area.bottom, TRUE);
+  };
+  place("object_list");
+  place("list_splitter");
+  place("type_list");
+}
+
+// The model measures the window from the left edge of its lists' area at kObjectListLeft
+// twips; the type list ends at the area's right edge.
+void Win32MainWindow::FitListsToTheirArea() {
+  RECT area{};
+  GetClientRect(lists_area_, &area);
+  int area_twips = static_cast<int>(area.right * twips_per_pixel() + 0.5);
+  model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
+  int splitter = model_->control("list_splitter").left();
+  if (pending_splitter_ > 0 && IsWindowVisible(hwnd_)) {
+    splitter = pending_splitter_;
+    pending_splitter_ = 0;
+  }
+  model_->PlaceSplitter(splitter);
+  LayoutLists();
+}
+
+// The window opens where it was closed, unless that place is on no screen now: then it
+// keeps the default size where the system puts it.
+void Win32MainWindow::RestorePlace() {
+  int width = LeftColumnWidth() + Pixels(kWindowWidth - kObjectListLeft);
+  int height = std::max(Pixels(kWindowHeight), MinimumHeight());
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  std::optional<WindowPlace> place = model_->StoredWindowPlace();
+  if (!place) return;
+  RECT stored{MulDiv(place->left, static_cast<int>(dpi_), 96), MulDiv(place->top, static_cast<int>(dpi_), 96), 0, 0};
+  stored.right = stored.left + MulDiv(place->width, static_cast<int>(dpi_), 96);
+  stored.bottom = stored.top + MulDiv(place->height, static_cast<int>(dpi_), 96);
+  // Enough of the window on a screen to take it by its title and move it.
+  HMONITOR monitor = MonitorFromRect(&stored, MONITOR_DEFAULTTONULL);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!monitor || !GetMonitorInfoW(monitor, &info)) return;
+  RECT seen{};
+  IntersectRect(&seen, &stored, &info.rcWork);
+  if (seen.right - seen.left < 100 || seen.bottom - seen.top < 50) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(hwnd_, &placement);
+  placement.rcNormalPosition = stored;
+  placement.showCmd = SW_HIDE;
+  SetWindowPlacement(hwnd_, &placement);
+  pending_splitter_ = place->splitter;
+  opens_maximized_ = place->maximized;
+}
+
+void Win32MainWindow::Show() {
+  ShowWindow(hwnd_, opens_maximized_ ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  FitListsToTheirArea();
+}
+
+// The normal place is stored in pixels of 96 DPI, so that it means the same on any screen.
+void Win32MainWindow::SavePlace() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!GetWindowPlacement(hwnd_, &placement)) return;
+  const RECT& normal = placement.rcNormalPosition;
+  int dpi = static_cast<int>(dpi_);
+  model_->SaveWindowPlace({MulDiv(normal.left, 96, dpi), MulDiv(normal.top, 96, dpi),
+                           MulDiv(normal.right - normal.left, 96, dpi), MulDiv(normal.bottom - normal.top, 96, dpi),
+                           model_->control("list_splitter").left(), placement.showCmd == SW_SHOWMAXIMIZED});
+}
+
+// The thin bar between the two lists captures the mouse while dragged and reports
+// positions in its own coordinates, as the model expects.
+LRESULT CALLBACK Win32MainWindow::SplitterProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      SetCapture(hwnd);
+      if (self) self->model_->OnSplitterPressed(GET_X_LPARAM(lparam) * self->twips_per_pixel());
+      return 0;
+    case WM_MOUSEMOVE:
+      if (GetCapture() == hwnd && self) self->model_->OnSplitterMoved(GET_X_LPARAM(lparam) * self->twips_per_pixel());
+      return 0;
+    case WM_LBUTTONUP:
+      if (GetCapture() == hwnd) {
+        ReleaseCapture();
+        if (self) self->model_->OnSplitterReleased();
+      }
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      RECT area;
+      GetClientRect(hwnd, &area);
+      DrawEdge(dc, &area, EDGE_RAISED, BF_LEFT | BF_RIGHT);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || !self->hwnd_) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lparam && binder_.OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam))) return 0;
+      // Esc, through the dialog keys, asks a running operation to stop.
+      if (LOWORD(wparam) == IDCANCEL) {
+        model_->OnCancelClicked();
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lparam);
+      if (header->hwndFrom == binder_.Find("help_link") && (header->code == NM_CLICK || header->code == NM_RETURN)) {
+        model_->OnHelpClicked();
+        return 0;
+      }
+      break;
+    }
+    case WM_HSCROLL:
+      if (lparam && binder_.OnTrackbarScroll(reinterpret_cast<HWND>(lparam), LOWORD(wparam))) return 0;
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      if (HBRUSH brush = binder_.EditColours(reinterpret_cast<HWND>(lparam), reinterpret_cast<HDC>(wparam))) {
+        return reinterpret_cast<LRESULT>(brush);
+      }
+      break;
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // Never smaller than the left column and a usable strip of the lists.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+      RECT frame{0, 0, LeftColumnWidth() + X(160), MinimumHeight()};
+      AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      ApplyDpi(HIWORD(wparam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_CLOSE:
+      // The operation in progress owns the files it writes: closing asks whether to
+      // stop it, and the program ends once it has stopped cleanly.
+      if (model_->operation_running()) {
+        model_->OnExitClicked();
+        return 0;
+      }
+      CloseObjectWindow();
+      SavePlace();
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+int RunMainWindow() {
+  Win32Host host;
+  bool name_fits = true;
+  std::string folder = ProgramFolder(&name_fits);
+  Win32MainWindow window(host, folder);
+  host.set_owner(window.hwnd());
+  window.Show();
+  if (!name_fits) ShowInformation(host, ProgramFolderNameMessage(folder));
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (root && IsDialogMessageW(root, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace mirvex::ui::win32

@@ -1,0 +1,114 @@
+// The main window as a native Windows program: Win32 controls bound to the headless
+// model, as the Qt window binds its widgets on Linux.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/main_window.h"
+#include "ui/win32/win32_binding.h"
+
+namespace mirvex::ui::win32 {
+
+class Win32MainWindow {
+ public:
+  // Creates the window (hidden); `host` shows messages and opens documents.
+  Win32MainWindow(WindowHost& host, std::string program_folder);
+  ~Win32MainWindow();
+  Win32MainWindow(const Win32MainWindow&) = delete;
+  Win32MainWindow& operator=(const Win32MainWindow&) = delete;
+
+  // Shows the window where it was closed (maximized if it was).
+  void Show();
+  HWND hwnd() const { return hwnd_; }
+  MainWindow& model() { return *model_; }
+  // The native control bound to a model control ("convert_button", "mif_path"), or a
+  // container ("conversion_panel"); the object window's controls once it is open.
+  HWND widget(const std::string& name) const;
+  HWND object_window() const { return object_window_; }
+  // Twips per pixel at the window's current DPI.
+  double twips_per_pixel() const { return 1440.0 / dpi_; }
+  // True once the window is destroyed (closed).
+  bool closed() const { return hwnd_ == nullptr; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+
+  // Children: a container groups a panel's or a frame's controls, so that one
+  // ShowWindow hides them all.
+  // Positions are dialog units of the message font within the parent; a width or
+  // height of 0 is set by Layout.
+  struct Box {
+    int x, y, width, height;
+  };
+  HWND Container(HWND parent, const char* name, Box box, bool framed);
+  HWND Child(HWND parent, const wchar_t* window_class, DWORD style, Box box, const char* name = nullptr,
+             DWORD ex_style = 0);
+  HWND Label(HWND parent, const char* utf8, Box box, DWORD style = SS_LEFT);
+  HWND Button(HWND parent, const char* name, Box box, std::function<void()> on_click);
+  HWND CheckBox(HWND parent, const char* name, Box box);
+  HWND Edit(HWND parent, const char* name, Box box, DWORD style = ES_AUTOHSCROLL);
+  HWND Combo(HWND parent, const char* name, Box box);
+  void Browse(HWND parent, const char* name, Box box, bool save);
+  void Corner(HWND parent, int y, const char* caption, const char* latitude, const char* longitude);
+  void BuildWelcome();
+  void BuildConversion();
+  void BuildCrop();
+  void BuildTestMap();
+  void BuildOperations();
+  void BuildObjects();
+  void ShowObjectWindow(ObjectWindow& object_window);
+  void CloseObjectWindow();
+
+  // Fonts and positions for the window's DPI.
+  void ApplyDpi(UINT dpi);
+  void Layout();
+  void LayoutLists();
+  void FitListsToTheirArea();
+  // Dialog units of the message font to pixels.
+  int X(int units) const;
+  int Y(int units) const;
+  int Pixels(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+  void Place(HWND hwnd, Box box);
+  int LeftColumnWidth() const;
+  int MinimumHeight() const;
+  void RestorePlace();
+  void SavePlace();
+
+  WindowHost& host_;
+  std::unique_ptr<MainWindow> model_;
+  Binder binder_;
+  HWND hwnd_ = nullptr;
+  HWND object_window_ = nullptr;
+  std::unique_ptr<Binder> object_binder_;
+  std::map<std::string, HWND> containers_;
+  // Every child at a fixed place (dialog units), laid out again when the DPI changes.
+  std::vector<std::pair<HWND, Box>> boxes_;
+  HWND left_column_ = nullptr;
+  HWND operations_ = nullptr;
+  HWND objects_ = nullptr;
+  HWND lists_area_ = nullptr;
+  UINT dpi_ = 96;
+  int unit_x_ = 7;   // average character width of the message font, pixels
+  int unit_y_ = 15;  // its height
+  HFONT font_ = nullptr;
+  HFONT title_font_ = nullptr;
+  HFONT fixed_font_ = nullptr;
+  int pending_splitter_ = 0;
+  bool opens_maximized_ = false;
+  bool has_place_ = false;
+  RECT place_{};
+};
+
+// Runs the window as the program's main loop; returns the exit status.
+int RunMainWindow();
+
+}  // namespace mirvex::ui::win32
