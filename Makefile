@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps screenshots package clean windows windows-test windows-package
+.PHONY: run test build deps screenshots package clean windows windows-test windows-package windows-screenshots
 
 deps:
 	@sh scripts/install-deps.sh
@@ -34,8 +34,8 @@ package: build
 	cd $(BUILD) && cpack -G DEB >/dev/null && ls mirvex_*.deb
 	sh scripts/make-portable.sh $(BUILD)
 
-# Windows: mirvex.exe and the test suite cross-built with MinGW-w64 into build-windows/,
-# the tests run under Wine, and the portable zip.
+# Windows: mirvex.exe, mirvex-window.exe and the tests cross-built with MinGW-w64 into
+# build-windows/, the tests run under Wine, the portable zip and the window's screenshots.
 WINDOWS_BUILD ?= build-windows
 
 windows:
@@ -48,6 +48,9 @@ windows-test: windows
 
 windows-package: windows
 	sh scripts/make-windows-package.sh $(WINDOWS_BUILD)
+
+windows-screenshots: windows
+	sh scripts/windows-screenshots.sh $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD)

@@ -10,6 +10,7 @@
 #include "base/cp1251.h"
 #include "base/platform.h"
 #include "ui/qt/main_window_qt.h"
+#include "tests/screenshot_tour.h"
 #include "ui/qt/qt_host.h"
 
 namespace fs = std::filesystem;
@@ -53,49 +54,10 @@ int main(int argc, char** argv) {
   model.OnSavePathsClicked();
   window.show();
 
-  auto shoot = [&](const char* name) {
+  mirvex::test::ScreenshotTour(model, [&](const char* name) {
     QApplication::processEvents();
-    window.grab().save(QString::fromStdString((out / name).string()));
-  };
-  shoot("welcome.png");
-  model.OnConvertClicked();
-  shoot("conversion.png");
-  // A conversion part way, as the window shows it while it runs: the operation buttons
-  // greyed, the percentage, and "Отмена" to stop it.
-  {
-    const char* buttons[] = {"convert_button", "crop_button", "test_map_button", "header_template_button",
-                             "georeference_button", "column_view_button", "edit_objects_button"};
-    for (const char* button : buttons) model.control(button).SetEnabled(false);
-    model.control("progress_bar").SetRange(1, 100);
-    model.control("progress_bar").SetValue(42);
-    model.control("progress_percent").SetText("42");
-    model.control("cancel_button").SetVisible(true);
-    shoot("stopping.png");
-    model.control("cancel_button").SetVisible(false);
-    model.control("progress_percent").SetText("");
-    model.control("progress_bar").SetValue(1);
-    for (const char* button : buttons) model.control(button).SetEnabled(true);
-  }
-  model.OnGeoreferenceClicked();
-  shoot("georeferencing.png");
-  model.OnHeaderTemplateClicked();
-  shoot("header-template.png");
-  model.OnCropClicked();
-  shoot("crop.png");
-  model.OnTestMapClicked();
-  shoot("test-map.png");
-
-  // The dictionary editing beside the conversion panel: the MID columns, then the
-  // object list with the polygon catalogue and a line selected, then the object window.
-  model.OnConvertClicked();
-  model.OnColumnViewClicked();
-  shoot("column-view.png");
-  model.OnEditObjectsClicked();
-  model.OnTypeCatalogueClicked(mirvex::ui::TypeCatalogue::kPolygons);
-  model.control("object_list").SetSelected(1, true);
-  model.control("object_list").SetListIndex(1);
-  model.control("type_list").SetListIndex(0);
-  shoot("editing-mode.png");
+    window.grab().save(QString::fromStdString((out / (std::string(name) + ".png")).string()));
+  });
   model.OnObjectListDoubleClicked(1);
   QApplication::processEvents();
   for (QWidget* object_window : QApplication::topLevelWidgets()) {

@@ -386,6 +386,38 @@ TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
   EXPECT_FALSE(IsWindowVisible(window.widget("cancel_button")));
 }
 
+// The keyboard: Tab goes down the controls in their order, Enter presses the focused
+// button, Esc asks a run to stop, Alt+F4 closes the window as "ВЫХОД" does.
+TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
+  Window window(folder);
+  auto key = [&](UINT virtual_key) {
+    HWND focus = GetFocus();
+    PostMessageW(focus, WM_KEYDOWN, virtual_key, 0);
+    PostMessageW(focus, WM_KEYUP, virtual_key, 0xC0000000);
+    window.Pump();
+  };
+  SetForegroundWindow(window.window.hwnd());
+  SetFocus(window["convert_button"]);
+  key(VK_TAB);
+  EXPECT_EQ(GetFocus(), window["crop_button"]);
+  key(VK_TAB);
+  EXPECT_EQ(GetFocus(), window["test_map_button"]);
+  SetFocus(window["convert_button"]);
+  key(VK_RETURN);
+  EXPECT_TRUE(window.Visible("conversion_panel"));
+  SetFocus(window["crop_button"]);
+  key(VK_RETURN);
+  EXPECT_TRUE(window.Visible("crop_panel"));
+  key(VK_ESCAPE);  // nothing runs: nothing to stop, the window stays
+  EXPECT_FALSE(window.window.closed());
+  SendMessageW(window.window.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(window.window.closed());
+  EXPECT_EQ(folder.Setting("Window", "Maximized"), "0");
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
 // Closing the window stores its place; the next window opens there.
 TEST_F(Win32Window, WindowOpensWhereItWasClosed) {
   {

@@ -11,6 +11,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "tests/screenshot_tour.h"
 #include "ui/win32/main_window_win32.h"
 #include "ui/win32/win32_host.h"
 
@@ -91,46 +92,11 @@ int wmain(int argc, wchar_t** argv) {
   model.OnSavePathsClicked();
   window.Show();
   SetWindowPos(window.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
-  auto shoot = [&](const char* name) { Shoot(window.hwnd(), out / name); };
-
-  shoot("welcome.bmp");
-  model.OnConvertClicked();
-  shoot("conversion.bmp");
-  {
-    const char* buttons[] = {"convert_button", "crop_button", "test_map_button", "header_template_button",
-                             "georeference_button", "column_view_button", "edit_objects_button"};
-    for (const char* button : buttons) model.control(button).SetEnabled(false);
-    model.control("progress_bar").SetRange(1, 100);
-    model.control("progress_bar").SetValue(42);
-    model.control("progress_percent").SetText("42");
-    model.control("cancel_button").SetVisible(true);
-    shoot("stopping.bmp");
-    model.control("cancel_button").SetVisible(false);
-    model.control("progress_percent").SetText("");
-    model.control("progress_bar").SetValue(1);
-    for (const char* button : buttons) model.control(button).SetEnabled(true);
-  }
-  model.OnGeoreferenceClicked();
-  shoot("georeferencing.bmp");
-  model.OnHeaderTemplateClicked();
-  shoot("header-template.bmp");
-  model.OnCropClicked();
-  shoot("crop.bmp");
-  model.OnTestMapClicked();
-  shoot("test-map.bmp");
-  model.OnConvertClicked();
-  model.OnColumnViewClicked();
-  shoot("column-view.bmp");
-  model.OnEditObjectsClicked();
-  model.OnTypeCatalogueClicked(mirvex::ui::TypeCatalogue::kPolygons);
-  model.control("object_list").SetSelected(1, true);
-  model.control("object_list").SetListIndex(1);
-  model.control("type_list").SetListIndex(0);
-  shoot("editing-mode.bmp");
+  mirvex::test::ScreenshotTour(model, [&](const char* name) { Shoot(window.hwnd(), out / (std::string(name) + ".bmp")); });
   model.OnObjectListDoubleClicked(1);
   if (window.object_window()) Shoot(window.object_window(), out / "object-window.bmp");
   // A narrow, short window: the left column keeps its width, the lists what is left.
   SetWindowPos(window.hwnd(), nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
-  shoot("small-window.bmp");
+  Shoot(window.hwnd(), out / "small-window.bmp");
   return 0;
 }

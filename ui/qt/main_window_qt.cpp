@@ -38,6 +38,7 @@
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
 #include "ui/window_start.h"
+#include "ui/window_texts.h"
 
 namespace mirvex::ui::qt {
 
@@ -168,13 +169,7 @@ QWidget* QtMainWindow::BuildWelcome() {
   help->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
   connect(help, &QLabel::linkActivated, this, [this] { model_->OnHelpClicked(); });
   layout->addWidget(help);
-  for (const char* note : {
-           "Программа появилась из желания готовить карты для своего навигатора без ручной "
-           "правки тысяч объектов.",
-           "Если вы нашли ошибку, сообщите о ней: пришлите карту, на которой она видна, и "
-           "опишите, что вы делали.",
-           "Идеи и пожелания тоже приветствуются: многое в программе появилось по просьбам "
-           "пользователей."}) {
+  for (const char* note : kWelcomeNotes) {
     auto* label = Caption(note);
     label->setWordWrap(true);
     layout->addWidget(label);

@@ -11,10 +11,10 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <climits>
 
 #include "base/cp1251.h"
 #include "base/text.h"
+#include "ui/window_texts.h"
 
 namespace mirvex::ui::qt {
 
@@ -63,17 +63,6 @@ void SetItems(QListWidget* list, const UiControl& control) {
   list->setCurrentRow(control.list_index(), QItemSelectionModel::NoUpdate);
 }
 
-// A progress bar holds ints: large files are shown in units of 2^shift bytes.
-int Scaled(std::int64_t value, int shift) {
-  value >>= shift;
-  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
-}
-
-int ShiftFor(std::int64_t maximum) {
-  int shift = 0;
-  while ((maximum >> shift) > INT_MAX) ++shift;
-  return shift;
-}
 
 }  // namespace
 
@@ -195,9 +184,9 @@ void BindLabel(QLabel* label, UiControl& control) {
 void BindProgress(QProgressBar* bar, UiControl& control) {
   BindWidget(bar, control);
   auto apply = [bar](const UiControl& c) {
-    int shift = ShiftFor(c.maximum());
-    bar->setRange(Scaled(c.minimum(), shift), Scaled(c.maximum(), shift));
-    bar->setValue(Scaled(c.value(), shift));
+    int shift = ProgressShift(c.maximum());
+    bar->setRange(ProgressUnits(c.minimum(), shift), ProgressUnits(c.maximum(), shift));
+    bar->setValue(ProgressUnits(c.value(), shift));
   };
   apply(control);
   control.Subscribe([apply](UiControl& c, Change change) {

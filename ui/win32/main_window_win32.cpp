@@ -13,6 +13,7 @@
 #include "base/program_folder.h"
 #include "base/text.h"
 #include "ui/win32/win32_host.h"
+#include "ui/window_texts.h"
 
 namespace mirvex::ui::win32 {
 
@@ -49,7 +50,7 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
   }
 }
 
-void RegisterClasses() {
+void RegisterContainerClass() {
   static bool registered = false;
   if (registered) return;
   registered = true;
@@ -110,7 +111,7 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
     : host_(host),
       model_(std::make_unique<MainWindow>(host, std::move(program_folder))),
       binder_([this](const std::string& message) { ShowInformation(host_, message); }) {
-  RegisterClasses();
+  RegisterContainerClass();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   static bool own_classes_registered = false;
   if (!own_classes_registered) {
@@ -284,13 +285,7 @@ void Win32MainWindow::BuildWelcome() {
   SetWindowTextW(link, Wide("<a>Перед началом работы прочитайте справку программы.</a>").c_str());
   binder_.BindWindow(link, model_->control("help_link"));
   int y = 146;
-  for (const char* note : {
-           "Программа появилась из желания готовить карты для своего навигатора без ручной "
-           "правки тысяч объектов.",
-           "Если вы нашли ошибку, сообщите о ней: пришлите карту, на которой она видна, и "
-           "опишите, что вы делали.",
-           "Идеи и пожелания тоже приветствуются: многое в программе появилось по просьбам "
-           "пользователей."}) {
+  for (const char* note : kWelcomeNotes) {
     Label(panel, note, {7, y, 238, 26});
     y += 30;
   }
@@ -718,6 +713,17 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // Esc, through the dialog keys, asks a running operation to stop.
       if (LOWORD(wparam) == IDCANCEL) {
         model_->OnCancelClicked();
+        return 0;
+      }
+      // Enter presses the focused button (this window has no default button).
+      if (LOWORD(wparam) == IDOK) {
+        HWND focus = GetFocus();
+        wchar_t class_name[16] = {};
+        if (focus) GetClassNameW(focus, class_name, 16);
+        LONG type = focus ? GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK : -1;
+        if (lstrcmpiW(class_name, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+          SendMessageW(focus, BM_CLICK, 0, 0);
+        }
         return 0;
       }
       break;

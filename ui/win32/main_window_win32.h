@@ -104,8 +104,6 @@ class Win32MainWindow {
   HFONT fixed_font_ = nullptr;
   int pending_splitter_ = 0;
   bool opens_maximized_ = false;
-  bool has_place_ = false;
-  RECT place_{};
 };
 
 // Runs the window as the program's main loop; returns the exit status.

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "ui/window_texts.h"
 
 namespace mirvex::ui::win32 {
 
@@ -49,17 +49,6 @@ COLORREF BackgroundColour(Background background) {
   return GetSysColor(COLOR_WINDOW);
 }
 
-// A progress bar holds ints: large files are shown in units of 2^shift bytes.
-int Scaled(std::int64_t value, int shift) {
-  value >>= shift;
-  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
-}
-
-int ShiftFor(std::int64_t maximum) {
-  int shift = 0;
-  while ((maximum >> shift) > INT_MAX) ++shift;
-  return shift;
-}
 
 void FillCombo(HWND combo, const UiControl& control) {
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
@@ -272,10 +261,10 @@ void Binder::BindLabel(HWND hwnd, UiControl& control) {
 void Binder::BindProgress(HWND hwnd, UiControl& control) {
   Add(hwnd, control);
   auto apply = [hwnd](const UiControl& c) {
-    int shift = ShiftFor(c.maximum());
-    SendMessageW(hwnd, PBM_SETRANGE32, static_cast<WPARAM>(Scaled(c.minimum(), shift)),
-                 static_cast<LPARAM>(Scaled(c.maximum(), shift)));
-    SendMessageW(hwnd, PBM_SETPOS, static_cast<WPARAM>(Scaled(c.value(), shift)), 0);
+    int shift = ProgressShift(c.maximum());
+    SendMessageW(hwnd, PBM_SETRANGE32, static_cast<WPARAM>(ProgressUnits(c.minimum(), shift)),
+                 static_cast<LPARAM>(ProgressUnits(c.maximum(), shift)));
+    SendMessageW(hwnd, PBM_SETPOS, static_cast<WPARAM>(ProgressUnits(c.value(), shift)), 0);
   };
   apply(control);
   control.Subscribe([apply](UiControl& c, Change change) {

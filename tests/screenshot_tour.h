@@ -1,0 +1,50 @@
+// The panels and modes the screenshots of both windows show, in order: `shoot` saves a
+// picture under the name given (without its extension).
+#pragma once
+
+#include <functional>
+
+#include "ui/main_window.h"
+
+namespace mirvex::test {
+
+inline void ScreenshotTour(ui::MainWindow& model, const std::function<void(const char*)>& shoot) {
+  shoot("welcome");
+  model.OnConvertClicked();
+  shoot("conversion");
+  // A conversion part way, as the window shows it while it runs: the operation buttons
+  // greyed, the percentage, and "Отмена" to stop it.
+  const char* buttons[] = {"convert_button", "crop_button", "test_map_button", "header_template_button",
+                           "georeference_button", "column_view_button", "edit_objects_button"};
+  for (const char* button : buttons) model.control(button).SetEnabled(false);
+  model.control("progress_bar").SetRange(1, 100);
+  model.control("progress_bar").SetValue(42);
+  model.control("progress_percent").SetText("42");
+  model.control("cancel_button").SetVisible(true);
+  shoot("stopping");
+  model.control("cancel_button").SetVisible(false);
+  model.control("progress_percent").SetText("");
+  model.control("progress_bar").SetValue(1);
+  for (const char* button : buttons) model.control(button).SetEnabled(true);
+  model.OnGeoreferenceClicked();
+  shoot("georeferencing");
+  model.OnHeaderTemplateClicked();
+  shoot("header-template");
+  model.OnCropClicked();
+  shoot("crop");
+  model.OnTestMapClicked();
+  shoot("test-map");
+  // The dictionary editing beside the conversion panel: the MID columns, then the
+  // object list with the polygon catalogue and a line selected.
+  model.OnConvertClicked();
+  model.OnColumnViewClicked();
+  shoot("column-view");
+  model.OnEditObjectsClicked();
+  model.OnTypeCatalogueClicked(ui::TypeCatalogue::kPolygons);
+  model.control("object_list").SetSelected(1, true);
+  model.control("object_list").SetListIndex(1);
+  model.control("type_list").SetListIndex(0);
+  shoot("editing-mode");
+}
+
+}  // namespace mirvex::test
