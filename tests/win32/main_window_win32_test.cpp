@@ -418,6 +418,32 @@ TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
   }
 }
 
+// Moved to a screen of another DPI, the window takes the size the system suggests and
+// lays itself out again in the larger font: the left column grows with it, the lists
+// still fill the rest.
+TEST_F(Win32Window, DpiChangeScalesTheLayout) {
+  Window window(folder);
+  HWND hwnd = window.window.hwnd();
+  int column_before = window.Place("convert_button").right;
+  RECT frame{};
+  GetWindowRect(hwnd, &frame);
+  RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                 frame.top + (frame.bottom - frame.top) * 3 / 2};
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  window.Pump();
+  RECT now{};
+  GetWindowRect(hwnd, &now);
+  EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
+  int column_after = window.Place("convert_button").right;
+  EXPECT_NEAR(column_after, column_before * 3 / 2, column_before / 10);
+  EXPECT_NEAR(window.window.twips_per_pixel(), 10.0, 0.01);
+  RECT area{}, type_list{};
+  GetClientRect(GetParent(window["type_list"]), &area);
+  type_list = window.Place("type_list");
+  EXPECT_EQ(type_list.right, area.right);
+  EXPECT_EQ(type_list.bottom, area.bottom);
+}
+
 // Closing the window stores its place; the next window opens there.
 TEST_F(Win32Window, WindowOpensWhereItWasClosed) {
   {
