@@ -34,7 +34,7 @@ constexpr double kGridLimit = 2147483000.0;
 
 // A growing array in fixed chunks: it never copies itself to grow, so its memory is
 // what it holds plus less than one chunk, and the summary can be rebuilt in place.
-template <typename T, std::size_t kChunk = (std::size_t{256} << 10) / sizeof(T)>
+template <typename T, std::size_t kChunk = (std::size_t{64} << 10) / sizeof(T)>
 class Chunked {
  public:
   std::size_t size() const { return size_; }
