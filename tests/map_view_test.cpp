@@ -405,7 +405,7 @@ TEST(MapViewMemory, EveryObjectLargerThanACellIsKeptAndSmallOnesOncePerCell) {
   const int coarsest = MapView::kLevels - 1;
   const double cell = view.CellSize(coarsest);
   ASSERT_LT(cell, 1.5) << "the lines must be larger than a cell of the coarsest level, and two cells apart";
-  EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 4 - 24)) << "the budget should have made the summary coarsen";
+  EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 4 - 20)) << "the budget should have made the summary coarsen";
 
   // Drawn at the coarsest level, each line is found where it lies.
   view.SetScale(1 / cell);

@@ -31,6 +31,10 @@ constexpr std::size_t kTextLimit = 255;
 constexpr int kMaxShift = 40;
 constexpr std::int32_t kPartBreak = std::numeric_limits<std::int32_t>::min();
 constexpr double kGridLimit = 2147483000.0;
+// The finest cell is 2^-20 of the first coordinate's magnitude (a few metres on a map
+// in degrees): finer detail is no use on a screen, and starting finer only costs
+// rounds of coarsening on a large map.
+constexpr int kFinestBits = 20;
 
 // A growing array in fixed chunks: it never copies itself to grow, so its memory is
 // what it holds plus less than one chunk, and the summary can be rebuilt in place.
@@ -220,7 +224,7 @@ class MapSummaryBuilder {
       summary_.origin_x = x;
       summary_.origin_y = y;
       double magnitude = std::max({std::fabs(x), std::fabs(y), 1.0});
-      summary_.base_cell = std::ldexp(1.0, static_cast<int>(std::floor(std::log2(magnitude))) - 24);
+      summary_.base_cell = std::ldexp(1.0, static_cast<int>(std::floor(std::log2(magnitude))) - kFinestBits);
     }
     MapExtent& extent = view_.extent_;
     if (!view_.has_extent_) {
@@ -270,10 +274,10 @@ class MapSummaryBuilder {
     return summary_.bytes() + object_.vertices.capacity() * sizeof(GridPoint) > view_.budget_;
   }
 
-  // Coarsens until the summary takes at most three quarters of the budget, so that the
+  // Coarsens until the summary takes at most half the budget, so that the
   // next objects do not force another round at once.
   void Relieve() {
-    while (summary_.bytes() + object_.vertices.size() * sizeof(GridPoint) > view_.budget_ / 4 * 3) {
+    while (summary_.bytes() + object_.vertices.size() * sizeof(GridPoint) > view_.budget_ / 2) {
       if (summary_.shift >= kMaxShift) {
         summary_.full = true;
         break;

@@ -129,7 +129,7 @@ struct MapExtent {
 class MapView {
  public:
   // The summary's memory never exceeds this many bytes, whatever the map.
-  static constexpr std::size_t kDefaultBudget = 36u << 20;
+  static constexpr std::size_t kDefaultBudget = 24u << 20;
   // The summary keeps this many zoom levels, each with a grid cell four times as wide
   // as the one before.
   static constexpr int kLevels = 5;
