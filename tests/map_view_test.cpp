@@ -397,11 +397,11 @@ TEST(MapViewMemory, EveryObjectLargerThanACellIsKeptAndSmallOnesOncePerCell) {
   }
   LoadedTextMap map(body, 1280, 800);
   MapView& view = map.view;
-  view.SetMemoryBudget(16u << 20);
+  view.SetMemoryBudget(8u << 20);
   RecordingHost host;
   map.result = view.LoadTextMap(map.dir.File("map.mp"), host);
   ASSERT_EQ(map.result.status, LoadStatus::kCompleted);
-  EXPECT_LE(view.summary_bytes(), 16u << 20);
+  EXPECT_LE(view.summary_bytes(), 8u << 20);
   const int coarsest = MapView::kLevels - 1;
   const double cell = view.CellSize(coarsest);
   ASSERT_LT(cell, 1.5) << "the lines must be larger than a cell of the coarsest level, and two cells apart";
