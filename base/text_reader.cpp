@@ -95,25 +95,40 @@ bool TextReader::ReadLine(std::string_view& line) {
   line = std::string_view(start, static_cast<std::size_t>(p - start));
   pos_ += line.size() + 1;
   if (*p == '\r' && p[1] == '\n') ++pos_;
+  if (line.size() > line_limit_) {
+    line = line.substr(0, line_limit_);
+    ++lines_cut_;
+  }
   return true;
 }
 
 bool TextReader::ReadLine(std::string& line) {
   line.clear();
   if (pos_ == end_ && !Fill()) return false;
+  bool cut = false;
   for (;;) {
     const char* start = buffer_.data() + pos_;
     const char* stop = buffer_.data() + end_;
     const char* p = FindLineEnd(start, stop);
-    line.append(start, p);
+    std::size_t room = line_limit_ - std::min(line_limit_, line.size());
+    std::size_t piece = static_cast<std::size_t>(p - start);
+    if (piece > room) {
+      cut = true;
+      piece = room;
+    }
+    line.append(start, piece);
     pos_ += static_cast<std::size_t>(p - start);
     if (p != stop) {
       char first = *p;
       ++pos_;
       if (first == '\r' && Peek() == '\n') ++pos_;
+      lines_cut_ += cut;
       return true;
     }
-    if (!Fill()) return true;  // the last line without a line end
+    if (!Fill()) {
+      lines_cut_ += cut;
+      return true;  // the last line without a line end
+    }
   }
 }
 

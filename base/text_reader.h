@@ -48,6 +48,12 @@ class TextReader {
   // removed medium), not because it ended: what was read is then incomplete.
   bool ReadFailed() const { return read_failed_; }
 
+  // Lines longer than `limit` bytes are cut to their first `limit` bytes (the rest of
+  // the line is skipped), so a file without line ends cannot make a reader hold all
+  // of it. No limit by default. `lines_cut` counts the lines cut so far.
+  void SetLineLimit(std::size_t limit) { line_limit_ = limit; }
+  std::uint64_t lines_cut() const { return lines_cut_; }
+
  private:
   bool Fill();
 
@@ -59,6 +65,8 @@ class TextReader {
   std::uint64_t size_ = 0;
   std::string spill_;
   bool read_failed_ = false;
+  std::size_t line_limit_ = static_cast<std::size_t>(-1);
+  std::uint64_t lines_cut_ = 0;
 };
 
 }  // namespace mirvex

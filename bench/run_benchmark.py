@@ -7,7 +7,9 @@ one of 10,000 records), then times side by side: cat (the I/O floor), wc -w, mir
 convert with each dictionary, mirvex crop of the converted map, mirvex testmap, and
 ogr2ogr writing the MIF as CSV with WKT geometry. Prints one table per layout of
 seconds, MB/s, ratios and peak RSS with the targets met or missed, and appends the
-tables with the date and machine to docs/performance.md.
+tables with the date and machine to docs/performance.md. The map view is measured on
+the same maps with bench/map_view_bench.cpp: its load of the MIF/MID against the
+convert, its peak memory, and 100 redraws at 1280x800 after zooms and pans.
 
 The layouts (bench/generate_map.cpp):
   four-column  the benchmark's first map: a four-column MID, options naming the columns.
@@ -42,6 +44,9 @@ TARGET_CONVERT_WC = 1.0   # convert with the 10,000-record dictionary, times fas
 TARGET_CONVERT_OGR = 30.0  # the same convert, times faster than ogr2ogr -f CSV
 TARGET_CROP_WC = 1.2      # crop, times faster than wc -w over its input
 TARGET_RSS_MB = 16.0      # peak RSS of the convert with the 10,000-record dictionary
+TARGET_VIEW_LOAD = 1.5    # loading the MIF/MID into the map view, times the convert (10,000 records)
+TARGET_VIEW_RSS_MB = 64.0  # peak RSS of the map view's load and redraws
+TARGET_REDRAW_MS = 30.0   # a redraw at 1280x800 after a zoom or pan, median and worst of 100
 
 
 def apt_install(packages):
@@ -111,7 +116,7 @@ def rewrite(path, data):
 def measure_layout(args, mirvex, layout):
     """Generates the map of one layout and times every command on it.
 
-    Returns the rows (name, input MB, seconds, peak RSS MB) and the ratios the targets need."""
+    Returns the rows (name, input MB, seconds, peak RSS MB) and the map view's redraw figures."""
     work = os.path.join(args.work, layout)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
@@ -135,8 +140,22 @@ def measure_layout(args, mirvex, layout):
         seconds, rss = best([mirvex, "convert", mif, mid, converted, "--home", os.path.join(work, home), "--quiet"],
                             args.repeat, prepare=prepare)
         rows.append((f"mirvex convert, {name}", mb(mif, mid), seconds, rss))
+    view_bench = os.path.join(args.build, "mirvex_bench_map_view")
+    home_full = os.path.join(work, "home-full")
+    seconds, rss = best([view_bench, "--mif", mif, mid, home_full, "--load-only"], args.repeat)
+    rows.append(("map view load of the MIF/MID", mb(mif, mid), seconds, rss))
+    # The redraws: one run that loads, then zooms, pans and draws 100 times.
+    with tempfile.NamedTemporaryFile("r") as out_file:
+        with open(out_file.name, "w") as out:
+            seconds, rss = run([view_bench, "--mif", mif, mid, home_full], stdout=out)
+        view = dict(line.strip().split("=", 1) for line in out_file if "=" in line)
+    view = {key: float(value) for key, value in view.items()}
+    view["rss"] = rss
+    rows.append(("map view load + 100 redraws at 1280x800", mb(mif, mid), seconds, rss))
     seconds, rss = best(["wc", "-w", converted], args.repeat)
     rows.append(("wc -w converted map", mb(converted), seconds, rss))
+    seconds, rss = best([view_bench, "--map", converted, "--load-only"], args.repeat)
+    rows.append(("map view load of the converted map", mb(converted), seconds, rss))
     seconds, rss = best([mirvex, "crop", converted, os.path.join(work, "cut.mp"), "--home",
                          os.path.join(work, "home-full"), "--quiet"], args.repeat)
     rows.append(("mirvex crop of the converted map", mb(converted), seconds, rss))
@@ -149,10 +168,10 @@ def measure_layout(args, mirvex, layout):
         seconds, rss = run(["ogr2ogr", "-f", "CSV", "-lco", "GEOMETRY=AS_WKT", csv, mif])
         rows.append(("ogr2ogr -f CSV -lco GEOMETRY=AS_WKT", mb(mif, mid), seconds, rss))
     shutil.rmtree(work, ignore_errors=True)
-    return rows
+    return rows, view
 
 
-def report(rows):
+def report(rows, view):
     """The table, the dictionary cost and the targets of one layout, as Markdown."""
     by_name = {row[0]: row for row in rows}
     wc_mif = by_name["wc -w MIF"][2]
@@ -168,6 +187,8 @@ def report(rows):
         vs_cat = f"{rate / cat_rate:.3f}" if size else "–"
         base_wc = wc_map if "crop" in name else wc_mif
         vs_wc = f"{base_wc / seconds:.2f}" if name.startswith("mirvex") and "testmap" not in name else "–"
+        if name.startswith("map view"):
+            vs_cat = "–"
         vs_ogr = f"{ogr / seconds:.1f}" if ogr and name.startswith("mirvex convert") else "–"
         lines.append(f"| {name} | {size:.1f} | {seconds:.3f} | {rate:.1f} | {vs_cat} | {vs_wc} | {vs_ogr} | {rss:.1f} |")
     table = "\n".join(lines)
@@ -189,6 +210,16 @@ def report(rows):
         targets.append(check("convert (10,000 records) × ogr2ogr", ogr / full[2], TARGET_CONVERT_OGR, True))
     targets.append(check("crop × wc -w", wc_map / crop[2], TARGET_CROP_WC, True))
     targets.append(check("convert (10,000 records) peak RSS", full[3], TARGET_RSS_MB, False, " MB"))
+    view_load = by_name["map view load of the MIF/MID"]
+    view_rss = max(view_load[3], view["rss"])
+    summary += (f"\n\nMap view: loading the MIF/MID takes {view_load[2] / full[2]:.2f} × the convert "
+                f"(10,000 records); {int(view['objects'])} objects in a summary of {view['summary_mb']:.1f} MB; "
+                f"redraw at 1280x800 after a zoom or pan: median {view['redraw_median_ms']:.1f} ms, worst "
+                f"{view['redraw_worst_ms']:.1f} ms of 100 (up to {int(view['redraw_max_commands'])} commands).")
+    targets.append(check("view load ÷ convert (10,000 records)", view_load[2] / full[2], TARGET_VIEW_LOAD, False))
+    targets.append(check("view peak RSS", view_rss, TARGET_VIEW_RSS_MB, False, " MB"))
+    targets.append(check("redraw median", view["redraw_median_ms"], TARGET_REDRAW_MS, False, " ms"))
+    targets.append(check("redraw worst", view["redraw_worst_ms"], TARGET_REDRAW_MS, False, " ms"))
     return table, summary, "Targets: " + "; ".join(targets) + "."
 
 
@@ -205,7 +236,8 @@ def main():
     args = parser.parse_args()
 
     ensure_tools(not args.no_ogr)
-    subprocess.run(["cmake", "--build", args.build, "--target", "mirvex", "mirvex_bench_generate", "-j", "2"],
+    subprocess.run(["cmake", "--build", args.build, "--target", "mirvex", "mirvex_bench_generate",
+                    "mirvex_bench_map_view", "-j", "2"],
                    check=True, stdout=subprocess.DEVNULL)
     mirvex = os.path.join(args.build, "mirvex")
     shutil.rmtree(args.work, ignore_errors=True)
@@ -214,7 +246,7 @@ def main():
     load = os.getloadavg()[0]
     sections = []
     for layout in layouts:
-        table, summary, targets = report(measure_layout(args, mirvex, layout))
+        table, summary, targets = report(*measure_layout(args, mirvex, layout))
         print(f"\n{layout} layout\n\n{table}\n\n{summary}\n{targets}")
         sections.append((layout, table, summary, targets))
     shutil.rmtree(args.work, ignore_errors=True)

@@ -3,14 +3,14 @@
 # runs each over a copy of its seed corpus for N seconds (the first argument, 60 by
 # default), so the committed corpus never grows. Prints the executions and coverage of
 # every harness; exits 1 when any of them crashed or broke a rule, naming the input.
-# FUZZ_HARNESSES names a subset to run (all six by default), so two shells can share
+# FUZZ_HARNESSES names a subset to run (all seven by default), so two shells can share
 # the harnesses between two cores.
 set -eu
 
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
-harnesses=${FUZZ_HARNESSES:-convert mid_reader mif_header crop ini dictionary}
+harnesses=${FUZZ_HARNESSES:-convert mid_reader mif_header crop ini dictionary map_view}
 
 if ! command -v clang++-14 >/dev/null 2>&1; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-14 libclang-rt-14-dev >/dev/null

@@ -10,6 +10,7 @@
 #include "fuzz/convert_target.h"
 #include "fuzz/crop_target.h"
 #include "fuzz/dictionary_target.h"
+#include "fuzz/map_view_target.h"
 #include "fuzz/ini_target.h"
 #include "fuzz/mid_reader_target.h"
 #include "fuzz/mif_header_target.h"
@@ -30,6 +31,7 @@ void PrintTo(const Harness& harness, std::ostream* out) { *out << harness.name; 
 const Harness kHarnesses[] = {
     {"convert", FuzzConvert}, {"mid_reader", FuzzMidReader}, {"mif_header", FuzzMifHeader},
     {"crop", FuzzCrop},       {"ini", FuzzIni},              {"dictionary", FuzzDictionary},
+    {"map_view", FuzzMapView},
 };
 
 const fs::path kFuzzFolder = fs::path(MIRVEX_SOURCE_DATA).parent_path() / "fuzz";

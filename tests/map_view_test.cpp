@@ -1,0 +1,528 @@
+#include "ui/map_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/cp1251.h"
+#include "garmin/map_crop.h"
+#include "settings/operation_options.h"
+#include "tests/conversion_fixture.h"
+#include "tests/test_support.h"
+
+namespace mirvex::ui {
+namespace {
+
+using test::CrLf;
+using test::RecordingHost;
+using test::ScratchDir;
+using test::WriteFile;
+
+// A text-map object: its section, label and (lat, lon) pairs.
+std::string TextObject(const char* section, const std::string& label, const std::vector<std::pair<double, double>>& pairs) {
+  std::string text = std::string("[RGN") + section + "]\r\nType=0x01\r\n";
+  if (!label.empty()) text += "Label=" + label + "\r\n";
+  text += "Data0=";
+  char pair[80];
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    std::snprintf(pair, sizeof pair, "%s(%.17g,%.17g)", i ? "," : "", pairs[i].first, pairs[i].second);
+    text += pair;
+  }
+  return text + "\r\n[END]\r\n";
+}
+
+const std::string kHeader = "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n";
+
+struct LoadedTextMap {
+  ScratchDir dir;
+  MapView view;
+  RecordingHost host;
+  LoadResult result;
+  explicit LoadedTextMap(const std::string& body, int width = 800, int height = 600) {
+    WriteFile(dir.File("map.mp"), kHeader + body);
+    view.SetViewportSize(width, height);
+    result = view.LoadTextMap(dir.File("map.mp"), host);
+  }
+};
+
+// --- Projection -----------------------------------------------------------------
+
+TEST(MapView, GeographicMapIsDrawnWithTheCosineOfItsMiddleLatitude) {
+  // A square of one degree at 60 degrees north: half as wide as high on the screen.
+  LoadedTextMap map(TextObject("80", "", {{59.5, 10}, {60.5, 10}, {60.5, 11}, {59.5, 11}}));
+  ASSERT_TRUE(map.view.geographic());
+  EXPECT_NEAR(map.view.aspect(), 0.5, 1e-3);
+  ScreenPoint south_west = map.view.ToScreen({10, 59.5});
+  ScreenPoint north_east = map.view.ToScreen({11, 60.5});
+  double width = north_east.x - south_west.x, height = south_west.y - north_east.y;
+  EXPECT_NEAR(width / height, 0.5, 1e-3);
+  // Fit: the map is centred and fills the viewport's height within its margin.
+  EXPECT_NEAR((south_west.x + north_east.x) / 2, 400, 0.5);
+  EXPECT_NEAR((south_west.y + north_east.y) / 2, 300, 0.5);
+  EXPECT_NEAR(height, 600 * 0.95, 1);
+}
+
+TEST(MapView, PlaneSheetKeepsItsUnits) {
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));
+  WriteFile(dir.File("plane.mif"), CrLf({"Version 300", "CoordSys NonEarth Units \"m\" Bounds (0, 0) (1000, 1000)",
+                                         "Columns 1", "  Name Char(10)", "Data", "", "Pline 2", "100 100", "900 500",
+                                         "    Pen (1,2,0)"}));
+  WriteFile(dir.File("plane.mid"), "\"a\"\r\n");
+  MapView view;
+  RecordingHost host;
+  view.SetViewportSize(800, 400);
+  view.LoadMif(dir.File("plane.mif"), dir.File("plane.mid"), ConversionOptions{}, dir.File(""), host);
+  EXPECT_FALSE(view.geographic());
+  EXPECT_EQ(view.aspect(), 1);
+  ScreenPoint a = view.ToScreen({100, 100}), b = view.ToScreen({900, 500});
+  EXPECT_NEAR((b.x - a.x) / (a.y - b.y), 2.0, 1e-6);
+}
+
+TEST(MapView, ZoomKeepsThePointUnderTheCursorAndPanMovesByPixels) {
+  LoadedTextMap map(TextObject("40", "", {{50, 30}, {52, 34}}));
+  MapView& view = map.view;
+  struct Case {
+    double x, y, factor;
+  };
+  for (Case c : {Case{100, 100, 2}, Case{700, 50, 0.5}, Case{400, 300, 8}, Case{0, 599, 1.25}}) {
+    MapPoint before = view.ToMap(c.x, c.y);
+    view.ZoomAt(c.x, c.y, c.factor);
+    MapPoint after = view.ToMap(c.x, c.y);
+    EXPECT_NEAR(after.x, before.x, 1e-9) << c.x << "," << c.y;
+    EXPECT_NEAR(after.y, before.y, 1e-9) << c.x << "," << c.y;
+  }
+  MapPoint place{31, 51};
+  ScreenPoint before = view.ToScreen(place);
+  view.Pan(25, -40);
+  ScreenPoint after = view.ToScreen(place);
+  EXPECT_NEAR(after.x - before.x, 25, 1e-3);
+  EXPECT_NEAR(after.y - before.y, -40, 1e-3);
+  for (double x : {0.0, 123.5, 799.0}) {
+    ScreenPoint back = view.ToScreen(view.ToMap(x, 77));
+    EXPECT_NEAR(back.x, x, 1e-3);
+    EXPECT_NEAR(back.y, 77, 1e-3);
+  }
+}
+
+// --- The crop rectangle ---------------------------------------------------------
+
+TEST(CropRectangle, DegreesMinutesTextsReadBackToTheSameBound) {
+  struct Case {
+    double degrees;
+    const char* text;  // nullptr: only the round trip is checked
+  };
+  const Case cases[] = {{60.5, "60.3000"}, {60, "60.0000"}, {-5.5, "-6.3000"}, {-4.5, "-5.3000"},
+                        {-0.25, "-1.4500"}, {0.001, "0.0006"}, {59.99999, "60.0000"}, {-179.99, "-180.0060"},
+                        {37.123456, nullptr}, {-71.987654, nullptr}, {0, "0.0000"}, {-60, "-60.0000"}};
+  for (const Case& c : cases) {
+    std::string text = DegreesMinutesText(c.degrees);
+    if (c.text) {
+      EXPECT_EQ(text, c.text) << c.degrees;
+    }
+    // The crop's reading gives the bound rounded to a hundredth of a minute.
+    EXPECT_NEAR(DegreesMinutes(text), c.degrees, 0.005 / 60 + 1e-12) << text;
+    EXPECT_NEAR(DegreesMinutes(text) * 6000, std::round(DegreesMinutes(text) * 6000), 1e-6) << text;
+  }
+}
+
+TEST(CropRectangle, DrawnRectangleGivesTextsTheCropReadsBack) {
+  // A map around negative degrees, so that the west and south bounds are below zero.
+  LoadedTextMap map(TextObject("40", "", {{-3.2, -7.9}, {1.7, 2.4}}));
+  MapView& view = map.view;
+  struct Drag {
+    double x1, y1, x2, y2;
+  };
+  // The same rectangle drawn in each of the four directions.
+  const Drag drags[] = {{120, 80, 530, 410}, {530, 410, 120, 80}, {530, 80, 120, 410}, {120, 410, 530, 80}};
+  std::optional<CropBoundTexts> first;
+  for (const Drag& d : drags) {
+    CropBoundTexts texts = view.SetCropFromScreen(d.x1, d.y1, d.x2, d.y2);
+    if (first) {
+      EXPECT_EQ(texts, *first);
+    }
+    first = texts;
+    // The crop's own reading of the four boxes.
+    CropOptions read = CropOptionsFrom([&](std::string_view key) -> std::string {
+      if (key == "Koord2") return texts.west;
+      if (key == "Koord3") return texts.north;
+      if (key == "Koord4") return texts.east;
+      if (key == "Koord5") return texts.south;
+      return {};
+    });
+    ASSERT_TRUE(view.crop_rectangle());
+    const CropBounds& held = *view.crop_rectangle();
+    EXPECT_EQ(*read.west, held.west);
+    EXPECT_EQ(*read.north, held.north);
+    EXPECT_EQ(*read.east, held.east);
+    EXPECT_EQ(*read.south, held.south);
+    // ... and to a hundredth of a minute the corners that were drawn.
+    MapPoint upper_left = view.ToMap(120, 80), lower_right = view.ToMap(530, 410);
+    constexpr double kHundredth = 0.01 / 60;
+    EXPECT_NEAR(held.west, upper_left.x, kHundredth / 2 + 1e-12);
+    EXPECT_NEAR(held.north, upper_left.y, kHundredth / 2 + 1e-12);
+    EXPECT_NEAR(held.east, lower_right.x, kHundredth / 2 + 1e-12);
+    EXPECT_NEAR(held.south, lower_right.y, kHundredth / 2 + 1e-12);
+    EXPECT_LT(held.west, 0);
+  }
+  EXPECT_EQ(view.CropTexts(), *first);
+}
+
+TEST(CropRectangle, EmptyBoxLeavesNoRectangle) {
+  MapView view;
+  EXPECT_TRUE(view.SetCropTexts({"60.00", "60.00", "84.00", "54.00"}));
+  EXPECT_EQ(view.crop_rectangle()->west, 60);
+  EXPECT_EQ(view.crop_rectangle()->east, 84);
+  EXPECT_FALSE(view.SetCropTexts({"60.00", "", "84.00", "54.00"}));
+  EXPECT_FALSE(view.crop_rectangle());
+}
+
+TEST(CropRectangle, EdgesCornersAndInsideAreFoundAndDragged) {
+  LoadedTextMap map(TextObject("40", "", {{50, 30}, {52, 34}}));
+  MapView& view = map.view;
+  view.SetCropFromScreen(200, 100, 600, 500);
+  struct Case {
+    double x, y;
+    RectanglePart part;
+  };
+  const Case cases[] = {
+      {400, 300, RectanglePart::kInside},    {200, 300, RectanglePart::kWest},
+      {603, 300, RectanglePart::kEast},      {400, 97, RectanglePart::kNorth},
+      {400, 504, RectanglePart::kSouth},     {201, 101, RectanglePart::kNorthWest},
+      {599, 102, RectanglePart::kNorthEast}, {198, 498, RectanglePart::kSouthWest},
+      {600, 500, RectanglePart::kSouthEast}, {150, 300, RectanglePart::kNone},
+      {400, 520, RectanglePart::kNone},      {700, 50, RectanglePart::kNone},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(view.CropPartAt(c.x, c.y), c.part) << c.x << "," << c.y;
+  }
+  CropBounds before = *view.crop_rectangle();
+  // Pulling the east edge 50 pixels right moves only the east bound.
+  view.DragCrop(RectanglePart::kEast, 50, 0);
+  CropBounds after = *view.crop_rectangle();
+  EXPECT_NEAR(after.east - before.east, 50 / (view.scale() * view.aspect()), 0.01 / 60);
+  EXPECT_EQ(after.west, before.west);
+  EXPECT_EQ(after.north, before.north);
+  EXPECT_EQ(after.south, before.south);
+  // Moving the inside keeps the size.
+  before = after;
+  view.DragCrop(RectanglePart::kInside, -30, 20);
+  after = *view.crop_rectangle();
+  EXPECT_NEAR((after.east - after.west) - (before.east - before.west), 0, 0.02 / 60);
+  EXPECT_NEAR(after.north - before.north, -20 / view.scale(), 0.01 / 60);
+  // A west edge pulled past the east one becomes the east edge.
+  before = after;
+  view.DragCrop(RectanglePart::kWest, 600, 0);
+  after = *view.crop_rectangle();
+  EXPECT_LT(after.west, after.east);
+  EXPECT_NEAR(after.west, before.east, 0.01 / 60);
+}
+
+// --- Objects and styles ---------------------------------------------------------
+
+TEST(MapView, ObjectUnderThePointGivesItsSectionTypeAndLabel) {
+  std::string body = TextObject("80", "Lake", {{50, 30}, {50, 32}, {52, 32}, {52, 30}}) +
+                     TextObject("40", "Road", {{49, 29}, {53, 33}}) + TextObject("10", "Well", {{50.5, 31.5}});
+  LoadedTextMap map(body);
+  MapView& view = map.view;
+  struct Case {
+    double lon, lat;
+    const char* label;  // nullptr: nothing there
+    const char* section;
+  };
+  const Case cases[] = {{31.5, 50.5, "Well", "[RGN10]"}, {31, 51, "Road", "[RGN40]"},
+                        {30.5, 51.5, "Lake", "[RGN80]"}, {31.8, 50.2, "Lake", "[RGN80]"},
+                        {33.5, 50, nullptr, ""},         {29.2, 52.8, nullptr, ""}};
+  for (const Case& c : cases) {
+    ScreenPoint at = view.ToScreen({c.lon, c.lat});
+    std::optional<MapObjectInfo> info = view.ObjectAt(at.x, at.y);
+    if (!c.label) {
+      EXPECT_FALSE(info) << c.lon << "," << c.lat;
+      continue;
+    }
+    ASSERT_TRUE(info) << c.lon << "," << c.lat;
+    EXPECT_EQ(info->label, c.label);
+    EXPECT_EQ(info->section, c.section);
+    EXPECT_EQ(info->type, "0x01");
+  }
+}
+
+TEST(MapView, MifObjectsTakeTheDictionarysSectionAndUnassignedOnesStandOut) {
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},
+                                                           {"Дорога", "0x20", "0x01", 2},
+                                                           {"Снесено", "Нет", "0x01", 0}}));
+  // A region the dictionary turns into a polyline, one whose description it lacks,
+  // and one it leaves out.
+  WriteFile(dir.File("map.mif"), CrLf({"Version 300", "Columns 2", "  Type Char(20)", "  Name Char(20)", "Data",
+                                       "Region 1", "4", "30 50", "32 50", "32 52", "30 50", "    Pen (1,2,0)",
+                                       "Region 1", "4", "40 50", "42 50", "42 52", "40 50", "    Pen (1,2,0)",
+                                       "Point 35 55", "    Symbol (35,0,12)"}));
+  WriteFile(dir.File("map.mid"), Ru("\"Дорога\",\"Тракт\"\r\n\"Болото\",\"Мшара\"\r\n\"Снесено\",\"\"\r\n"));
+  ConversionOptions options;
+  options.column_count = 2;
+  options.type_column = 1;
+  options.label_column = 2;
+  MapView view;
+  RecordingHost host;
+  view.SetViewportSize(800, 600);
+  LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
+  EXPECT_EQ(result.status, LoadStatus::kCompleted);
+  EXPECT_EQ(result.notes, std::vector<std::string>{});
+
+  ScreenPoint road = view.ToScreen({31, 50});
+  std::optional<MapObjectInfo> info = view.ObjectAt(road.x, road.y);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->section, "[RGN40]");
+  EXPECT_EQ(info->kind, MapObjectKind::kPolyline);
+  EXPECT_EQ(info->assignment, Assignment::kAssigned);
+  EXPECT_EQ(info->level, 2);
+  EXPECT_EQ(info->label, Ru("Тракт"));
+  EXPECT_EQ(info->description, Ru("Дорога"));
+
+  ScreenPoint swamp = view.ToScreen({41.5, 50.5});
+  info = view.ObjectAt(swamp.x, swamp.y);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->section, "[RGN80]");
+  EXPECT_EQ(info->assignment, Assignment::kUnassigned);
+  EXPECT_EQ(info->type, "0x2f00");
+  EXPECT_NE(info->TooltipText().find(Ru("нет в словаре")), std::string::npos);
+
+  ScreenPoint removed = view.ToScreen({35, 55});
+  info = view.ObjectAt(removed.x, removed.y);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->assignment, Assignment::kLeftOut);
+
+  // Each object is painted in the style of its assignment, and the legend names them.
+  DrawList list = view.Draw();
+  std::set<std::pair<int, std::uint8_t>> seen;  // (shape, stroke red)
+  for (const DrawCommand& command : list.commands) {
+    seen.insert({static_cast<int>(command.shape), command.style.stroke.r});
+  }
+  DrawStyle unassigned = MapView::StyleOf(MapObjectKind::kRegion, Assignment::kUnassigned, 0);
+  DrawStyle assigned_line = MapView::StyleOf(MapObjectKind::kPolyline, Assignment::kAssigned, 2);
+  EXPECT_TRUE(seen.count({static_cast<int>(DrawShape::kPolygon), unassigned.stroke.r}));
+  EXPECT_TRUE(seen.count({static_cast<int>(DrawShape::kPolyline), assigned_line.stroke.r}));
+  EXPECT_NE(unassigned.stroke, MapView::StyleOf(MapObjectKind::kRegion, Assignment::kAssigned, 0).stroke);
+  EXPECT_GT(assigned_line.width, MapView::StyleOf(MapObjectKind::kPolyline, Assignment::kAssigned, 0).width);
+  std::set<std::string> captions;
+  for (const LegendEntry& entry : MapView::Legend()) captions.insert(entry.caption);
+  EXPECT_EQ(captions.size(), MapView::Legend().size());
+}
+
+TEST(MapView, DrawingGivesScreenCommandsInPaintingOrderWithTheRectangleLast) {
+  std::string body = TextObject("10", "Well", {{50.5, 31.5}}) + TextObject("40", "Road", {{49, 29}, {53, 33}}) +
+                     TextObject("80", "Lake", {{50, 30}, {50, 32}, {52, 32}, {52, 30}});
+  LoadedTextMap map(body);
+  map.view.SetCropTexts({"30.00", "52.00", "32.00", "50.00"});
+  DrawList list = map.view.Draw();
+  std::vector<DrawShape> shapes;
+  for (const DrawCommand& command : list.commands) {
+    if (command.shape != DrawShape::kLabel) shapes.push_back(command.shape);
+    ASSERT_LE(command.first_point + command.point_count, list.points.size());
+  }
+  EXPECT_EQ(shapes, (std::vector<DrawShape>{DrawShape::kPolygon, DrawShape::kPolyline, DrawShape::kPointSymbol,
+                                            DrawShape::kRectangle}));
+  const DrawCommand& polygon = list.commands.front();
+  EXPECT_EQ(polygon.ring_count, 1u);
+  EXPECT_EQ(list.ring_sizes[polygon.first_ring], 4u);
+  // The rectangle's corners are the crop bounds on the screen.
+  const DrawCommand& rectangle = list.commands.back();
+  ScreenPoint corner = map.view.ToScreen({30, 52});
+  EXPECT_NEAR(list.points[rectangle.first_point].x, corner.x, 0.01);
+  EXPECT_NEAR(list.points[rectangle.first_point].y, corner.y, 0.01);
+  // Zoomed away from the map, nothing but the rectangle is left to paint.
+  map.view.Pan(5000, 0);
+  list = map.view.Draw();
+  ASSERT_EQ(list.commands.size(), 1u);
+  EXPECT_EQ(list.commands[0].shape, DrawShape::kRectangle);
+}
+
+// --- Memory and decimation ------------------------------------------------------
+
+TEST(MapViewMemory, MillionObjectsStayWithinTheBudget) {
+  ScratchDir dir;
+  std::string body;
+  body.reserve(64u << 20);
+  body += kHeader;
+  char object[160];
+  unsigned seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) & 0xffff;
+  };
+  constexpr int kObjects = 1000000;
+  for (int i = 0; i < kObjects; ++i) {
+    double lat = 40 + next() / 4096.0, lon = 20 + next() / 2048.0;
+    if (i % 4 == 0) {
+      std::snprintf(object, sizeof object, "[RGN40]\r\nType=0x01\r\nLabel=L%d\r\nData0=(%.6f,%.6f),(%.6f,%.6f)\r\n[END]\r\n",
+                    i, lat, lon, lat + 0.01, lon + 0.02);
+    } else {
+      std::snprintf(object, sizeof object, "[RGN10]\r\nType=0x2f\r\nLabel=P%d\r\nData0=(%.6f,%.6f)\r\n[END]\r\n", i,
+                    lat, lon);
+    }
+    body += object;
+  }
+  WriteFile(dir.File("big.mp"), body);
+  body = std::string();
+  MapView view;
+  RecordingHost host;
+  view.SetViewportSize(1280, 800);
+  LoadResult result = view.LoadTextMap(dir.File("big.mp"), host);
+  EXPECT_EQ(result.status, LoadStatus::kCompleted);
+  EXPECT_EQ(view.objects_read(), static_cast<std::uint64_t>(kObjects));
+  EXPECT_LE(view.summary_bytes(), MapView::kDefaultBudget);
+  EXPECT_GT(view.CellSize(0), 0);
+  EXPECT_FALSE(view.Draw().commands.empty());
+  // The bar reached its end.
+  EXPECT_EQ(host.percent, "100");
+}
+
+TEST(MapViewMemory, EveryObjectLargerThanACellIsKeptAndSmallOnesOncePerCell) {
+  // Fifty long lines, three degrees apart, and many points crowded far east of them; a
+  // small budget forces the summary to coarsen several times.
+  std::string body;
+  for (int i = 0; i < 50; ++i) body += TextObject("40", "Big" + std::to_string(i), {{3 * i, 30}, {3 * i, 70}});
+  std::vector<std::pair<double, double>> points;
+  for (int k = 0; k < 120000; ++k) {
+    // Distinct on the finest grid the summary starts with, within a few cells of its coarsest.
+    double lon = 100 + std::ldexp(k % 1000, -16), lat = std::ldexp(k / 1000, -14);
+    points.push_back({lon, lat});
+    body += TextObject("10", "", {{lat, lon}});
+  }
+  LoadedTextMap map(body, 1280, 800);
+  MapView& view = map.view;
+  view.SetMemoryBudget(8u << 20);
+  RecordingHost host;
+  map.result = view.LoadTextMap(map.dir.File("map.mp"), host);
+  ASSERT_EQ(map.result.status, LoadStatus::kCompleted);
+  EXPECT_LE(view.summary_bytes(), 8u << 20);
+  const int coarsest = MapView::kLevels - 1;
+  const double cell = view.CellSize(coarsest);
+  ASSERT_LT(cell, 1.5) << "the lines must be larger than a cell of the coarsest level, and two cells apart";
+  EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 4 - 20)) << "the budget should have made the summary coarsen";
+
+  // Drawn at the coarsest level, each line is found where it lies.
+  view.SetScale(1 / cell);
+  ASSERT_EQ(view.LevelForScale(), coarsest);
+  for (int i = 0; i < 50; ++i) {
+    view.SetCentre({50, 3.0 * i});
+    ScreenPoint at = view.ToScreen({50, 3.0 * i});
+    std::optional<MapObjectInfo> info = view.ObjectAt(at.x, at.y, 1);
+    ASSERT_TRUE(info) << i;
+    EXPECT_EQ(info->label, "Big" + std::to_string(i));
+  }
+  // At every level the points are kept once per cell: the grid's origin is the first
+  // vertex read.
+  for (int level = 0; level < MapView::kLevels; ++level) {
+    std::set<std::pair<long long, long long>> cells;
+    double size = view.CellSize(level);
+    for (auto [lon, lat] : points) {
+      cells.insert({static_cast<long long>(std::floor((lon - 30) / size)), static_cast<long long>(std::floor(lat / size))});
+    }
+    EXPECT_EQ(view.StoredObjects(level), 50 + cells.size()) << level;
+  }
+  EXPECT_LT(view.StoredObjects(coarsest), points.size() / 100);
+}
+
+// --- Bad input and stopping -----------------------------------------------------
+
+TEST(MapViewBadInput, DamagedTextMapDrawsWhatCanBeReadAndSaysSo) {
+  std::string body = TextObject("40", "Before", {{50, 30}, {51, 31}}) + "Data0=(50.5,3" + std::string("\0\x01\xff", 3) +
+                     "\r\n[RGN40]\r\nData0=(abc,def),(51,32\r\n[END]\r\n" + std::string(3000, '\x02') + "\r\n" +
+                     TextObject("40", "After", {{52, 32}, {53, 33}});
+  LoadedTextMap map(body);
+  EXPECT_EQ(map.result.status, LoadStatus::kCompleted);
+  ASSERT_FALSE(map.result.notes.empty());
+  EXPECT_NE(map.result.notes[0].find(Ru("повреждена")), std::string::npos);
+  EXPECT_EQ(map.view.objects_read(), 2u);
+  for (auto [lon, lat, label] : {std::tuple{30.5, 50.5, "Before"}, std::tuple{32.5, 52.5, "After"}}) {
+    ScreenPoint at = map.view.ToScreen({lon, lat});
+    std::optional<MapObjectInfo> info = map.view.ObjectAt(at.x, at.y);
+    ASSERT_TRUE(info) << label;
+    EXPECT_EQ(info->label, label);
+  }
+}
+
+TEST(MapViewBadInput, MifFaultsAreReportedAndWhatWasReadIsKept) {
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));
+  struct Case {
+    const char* name;
+    std::string mif;
+    bool with_mid;
+    std::uint64_t objects;
+    const char* note;  // a word of the first note
+  };
+  const Case cases[] = {
+      {"no data line", CrLf({"Version 300", "Columns 1"}), true, 0, "Data"},
+      {"garbage inside", CrLf({"Data", "Pline 2", "1 1", "2 2", "Pen (1,2,0)", "Pline 2", "zz\x01\x02 qq", "3 3", "4 4",
+                               "Pen (1,2,0)", "Point 5 5"}),
+       true, 3, "повреждена"},
+      {"missing MID", CrLf({"Data", "Point 5 5", "Point 6 6"}), false, 2, "MID"},
+      {"cut off in a region", CrLf({"Data", "Region 1", "5", "1 1", "2 1", "2"}), true, 1, ""},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(dir.path() / "map.mid");
+    WriteFile(dir.File("map.mif"), c.mif);
+    if (c.with_mid) WriteFile(dir.File("map.mid"), "a\r\nb\r\nc\r\nd\r\n");
+    MapView view;
+    RecordingHost host;
+    LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), ConversionOptions{}, dir.File(""), host);
+    EXPECT_EQ(view.objects_read(), c.objects) << c.name;
+    if (*c.note) {
+      ASSERT_FALSE(result.notes.empty()) << c.name;
+      EXPECT_NE(result.notes[0].find(Ru(c.note)), std::string::npos) << c.name;
+    }
+    // Nothing pops up: the notes are for the binding to show.
+    EXPECT_TRUE(host.messages.empty()) << c.name;
+  }
+}
+
+TEST(MapViewBadInput, LineWithoutLineEndsIsCutAndReported) {
+  std::string body = TextObject("40", "Road", {{50, 30}, {51, 31}}) + "Label=" + std::string(9u << 20, 'x');
+  LoadedTextMap map(body);
+  EXPECT_EQ(map.view.objects_read(), 1u);
+  bool reported = false;
+  for (const std::string& note : map.result.notes) reported = reported || note.find(Ru("8 МБ")) != std::string::npos;
+  EXPECT_TRUE(reported);
+  EXPECT_LE(map.view.summary_bytes(), MapView::kDefaultBudget);
+}
+
+class StoppingHost : public RecordingHost {
+ public:
+  bool StopRequested() override { return true; }
+};
+
+TEST(MapViewStop, StopRequestEndsTheLoadKeepingWhatWasRead) {
+  std::string body;
+  for (int i = 0; i < 2000; ++i) body += TextObject("10", "", {{50 + i / 1000.0, 30}});
+  ScratchDir dir;
+  WriteFile(dir.File("map.mp"), body);
+  MapView view;
+  StoppingHost host;
+  LoadResult result = view.LoadTextMap(dir.File("map.mp"), host);
+  EXPECT_EQ(result.status, LoadStatus::kStopped);
+  EXPECT_GT(view.objects_read(), 0u);
+  EXPECT_LT(view.objects_read(), 2000u);
+  ASSERT_FALSE(result.notes.empty());
+  EXPECT_NE(result.notes.back().find(Ru("остановлена")), std::string::npos);
+}
+
+TEST(MapView, MissingFileFailsWithANote) {
+  MapView view;
+  RecordingHost host;
+  LoadResult result = view.LoadTextMap("/nonexistent/map.mp", host);
+  EXPECT_EQ(result.status, LoadStatus::kFailed);
+  ASSERT_EQ(result.notes.size(), 1u);
+  EXPECT_TRUE(view.empty());
+  EXPECT_TRUE(view.Draw().commands.empty());
+}
+
+}  // namespace
+}  // namespace mirvex::ui

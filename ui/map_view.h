@@ -1,0 +1,241 @@
+// The map view as a headless model: reads a MIF/MID pair or a Garmin text map in one
+// streaming pass into a drawable summary of bounded memory, projects it onto a
+// viewport that can be zoomed and panned, finds the object under a point, holds the
+// crop rectangle, and produces screen-space drawing commands that a binding paints.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/host.h"
+#include "garmin/map_crop.h"
+#include "operations/options.h"
+
+namespace mirvex::ui {
+
+// The section an object is drawn as: [RGN10]/[RGN20] points, [RGN40] polylines,
+// [RGN80] regions.
+enum class MapObjectKind : std::uint8_t { kPoint, kPolyline, kRegion };
+
+// How the dictionary treats the object's description (MIF maps only; every object of
+// a text map is kAssigned): it has a record, it has none (the conversion gives such
+// objects the default type), or its record leaves the object out of the map.
+enum class Assignment : std::uint8_t { kAssigned, kUnassigned, kLeftOut };
+
+struct Rgba {
+  std::uint8_t r = 0, g = 0, b = 0, a = 255;
+  bool operator==(const Rgba&) const = default;
+};
+
+// A fill (alpha 0: none), a stroke and its width in pixels.
+struct DrawStyle {
+  Rgba fill{0, 0, 0, 0};
+  Rgba stroke;
+  float width = 1;
+  bool operator==(const DrawStyle&) const = default;
+};
+
+enum class DrawShape : std::uint8_t { kPolygon, kPolyline, kPointSymbol, kLabel, kRectangle };
+
+struct ScreenPoint {
+  float x = 0, y = 0;
+};
+
+// One thing to paint, in the order of the list. Its points are
+// DrawList::points[first_point, first_point + point_count):
+//   kPolygon: the rings of one region, their sizes in DrawList::ring_sizes from
+//             first_ring on (filled even-odd, so a ring inside another is a hole);
+//   kPolyline: one open line;
+//   kPointSymbol: one point, a square symbol `style.width` pixels across in the fill;
+//   kLabel: one point, the left end of the text's baseline;
+//   kRectangle: two points, the upper-left and lower-right corners.
+struct DrawCommand {
+  DrawShape shape = DrawShape::kPolyline;
+  DrawStyle style;
+  std::uint32_t first_point = 0;
+  std::uint32_t point_count = 0;
+  std::uint32_t first_ring = 0;
+  std::uint32_t ring_count = 0;
+  std::string text;  // kLabel: the label (cp1251)
+};
+
+struct DrawList {
+  std::vector<DrawCommand> commands;
+  std::vector<ScreenPoint> points;
+  std::vector<std::uint32_t> ring_sizes;
+};
+
+// One line of the legend: a sample of the style and what it stands for (cp1251).
+struct LegendEntry {
+  DrawShape shape;
+  DrawStyle style;
+  std::string caption;
+};
+
+// What a tooltip shows of an object.
+struct MapObjectInfo {
+  MapObjectKind kind = MapObjectKind::kPoint;
+  Assignment assignment = Assignment::kAssigned;
+  std::string section;      // "[RGN80]", "[RGN40]", "[RGN20]" or "[RGN10]"
+  std::string type;         // "0x4e"; empty when none was read or given
+  std::string label;
+  std::string description;  // the MID description (MIF maps)
+  int level = 0;
+  // The tooltip's lines in Russian (cp1251), CR LF between them.
+  std::string TooltipText() const;
+};
+
+// The crop bounds as the four boxes hold them: Koord2 west, Koord3 north, Koord4
+// east, Koord5 south, degrees.minutes.
+struct CropBoundTexts {
+  std::string west, north, east, south;
+  bool operator==(const CropBoundTexts&) const = default;
+};
+
+// The degrees.minutes text ("D.MMmm": whole minutes and hundredths) that the crop
+// reads back as `degrees` rounded to a hundredth of a minute. The crop adds the
+// minutes to the degrees also when these are negative, so -5.5 is "-6.3000".
+std::string DegreesMinutesText(double degrees);
+
+// The part of the crop rectangle under a point: its inside, one of its edges or corners.
+enum class RectanglePart : std::uint8_t {
+  kNone, kInside, kWest, kEast, kNorth, kSouth, kNorthWest, kNorthEast, kSouthWest, kSouthEast
+};
+
+enum class LoadStatus { kCompleted, kStopped, kFailed };
+
+struct LoadResult {
+  LoadStatus status = LoadStatus::kFailed;
+  // Russian (cp1251), one per problem: what could not be read, what the view shows
+  // instead. Empty for a map read whole.
+  std::vector<std::string> notes;
+};
+
+// A place of the map: x the longitude (or the sheet's x), y the latitude (or y).
+struct MapPoint {
+  double x = 0, y = 0;
+};
+
+struct MapExtent {
+  double min_x = 0, min_y = 0, max_x = 0, max_y = 0;
+};
+
+class MapView {
+ public:
+  // The summary's memory never exceeds this many bytes, whatever the map.
+  static constexpr std::size_t kDefaultBudget = 24u << 20;
+  // The summary keeps this many zoom levels, each with a grid cell four times as wide
+  // as the one before.
+  static constexpr int kLevels = 5;
+
+  MapView();
+  ~MapView();
+  MapView(const MapView&) = delete;
+  MapView& operator=(const MapView&) = delete;
+
+  // Reads a MIF and its MID as a conversion with `options` would, colouring each
+  // object by the section the dictionary (object.txt in `program_prefix`) gives its
+  // description. Reports progress to `host` and stops when it asks to; a stopped or
+  // damaged read keeps what was read (and the result's notes say so). Missing files
+  // fail with a note. The previous map is dropped first.
+  LoadResult LoadMif(const std::string& mif_path, const std::string& mid_path, const ConversionOptions& options,
+                     std::string_view program_prefix, Host& host);
+  // Reads a Garmin text map (converted or cropped) the same way.
+  LoadResult LoadTextMap(const std::string& path, Host& host);
+  void Clear();
+
+  bool empty() const;
+  // True for latitude/longitude (drawn with the cos(latitude) aspect); false for the
+  // plane units of an unreferenced sheet (drawn as they are).
+  bool geographic() const { return geographic_; }
+  // The extent of everything read; all zero for an empty view.
+  MapExtent extent() const { return extent_; }
+  std::uint64_t objects_read() const { return objects_read_; }
+
+  // The memory of the summary in bytes, and the budget it keeps to.
+  std::size_t summary_bytes() const;
+  void SetMemoryBudget(std::size_t bytes) { budget_ = bytes; }
+  // The width of a grid cell of a zoom level in map units (0: the finest).
+  double CellSize(int level) const;
+  // Objects stored at a level (dots standing for objects within one cell included).
+  std::size_t StoredObjects(int level) const;
+
+  // --- Viewport -----------------------------------------------------------------
+  void SetViewportSize(int width, int height);
+  int viewport_width() const { return width_; }
+  int viewport_height() const { return height_; }
+  // Shows the whole map (and the crop rectangle) with a small margin.
+  void Fit();
+  // Zooms by `factor` (> 1 closer) keeping the map point under the screen point in place.
+  void ZoomAt(double screen_x, double screen_y, double factor);
+  // Moves the map by a drag of (dx, dy) pixels.
+  void Pan(double dx, double dy);
+  // Pixels per map unit along y; along x it is this times aspect().
+  double scale() const { return scale_; }
+  // cos of the map's middle latitude for a geographic map, else 1.
+  double aspect() const { return aspect_; }
+  MapPoint centre() const { return centre_; }
+  void SetCentre(MapPoint centre) { centre_ = centre; }
+  void SetScale(double scale);
+  MapPoint ToMap(double screen_x, double screen_y) const;
+  ScreenPoint ToScreen(MapPoint point) const;
+  // The zoom level drawn at the current scale: the coarsest whose cell is at most a pixel.
+  int LevelForScale() const;
+
+  // --- Objects ------------------------------------------------------------------
+  // The topmost object within `tolerance` pixels of the screen point (points before
+  // polylines before regions, which count inside their rings), or nullopt.
+  std::optional<MapObjectInfo> ObjectAt(double screen_x, double screen_y, double tolerance = 4) const;
+
+  // --- Crop rectangle -----------------------------------------------------------
+  // Takes the rectangle from the four box texts as the crop reads them; false (and no
+  // rectangle) when one of them is empty.
+  bool SetCropTexts(const CropBoundTexts& texts);
+  // Sets the rectangle spanned by two screen points in any order, each bound rounded
+  // to a hundredth of a minute; returns the texts for the four boxes.
+  CropBoundTexts SetCropFromScreen(double x1, double y1, double x2, double y2);
+  const std::optional<CropBounds>& crop_rectangle() const { return crop_; }
+  CropBoundTexts CropTexts() const;
+  void ClearCrop() { crop_.reset(); }
+  // The part of the rectangle within `tolerance` pixels of the screen point.
+  RectanglePart CropPartAt(double screen_x, double screen_y, double tolerance = 5) const;
+  // Moves the edges that `part` names (all four for kInside) by a drag of (dx, dy)
+  // pixels; an edge pulled past its opposite one swaps with it. Returns the texts.
+  CropBoundTexts DragCrop(RectanglePart part, double dx, double dy);
+
+  // --- Drawing ------------------------------------------------------------------
+  // The commands that paint the current viewport: regions, polylines, points, labels
+  // (where `labels`), then the crop rectangle over everything.
+  DrawList Draw(bool labels = true) const;
+  // The colours the view uses and what they mean.
+  static std::vector<LegendEntry> Legend();
+  // The style of an object of a kind and assignment at a level (wider lines for
+  // higher levels).
+  static DrawStyle StyleOf(MapObjectKind kind, Assignment assignment, int level);
+
+  struct Summary;  // the zoom levels; defined in map_view.cpp
+
+ private:
+  friend class MapSummaryBuilder;
+  void ResetView();
+
+  std::unique_ptr<Summary> summary_;
+  std::size_t budget_ = kDefaultBudget;
+  bool geographic_ = true;
+  MapExtent extent_;
+  bool has_extent_ = false;
+  std::uint64_t objects_read_ = 0;
+  int width_ = 640, height_ = 480;
+  double scale_ = 1;
+  double aspect_ = 1;
+  MapPoint centre_;
+  std::optional<CropBounds> crop_;
+};
+
+}  // namespace mirvex::ui
