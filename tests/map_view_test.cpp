@@ -343,6 +343,34 @@ TEST(MapView, DrawingGivesScreenCommandsInPaintingOrderWithTheRectangleLast) {
   EXPECT_EQ(list.commands[0].shape, DrawShape::kRectangle);
 }
 
+// Every drawn vertex stands where the projection puts its map point (within the grid's
+// pixel), whatever the view: fitted, zoomed at a corner, panned. Objects away from the
+// first point read (the grid's origin) show whether the grid is placed right.
+TEST(MapView, DrawnVerticesStandWhereTheProjectionPutsThem) {
+  const std::vector<std::pair<double, double>> road = {{50.60, 36.50}, {50.64, 36.55}, {50.58, 36.48}};
+  LoadedTextMap map(TextObject("40", "", {{50.61, 36.52}, {50.611, 36.521}}) + TextObject("40", "Road", road));
+  auto check = [&](const char* where) {
+    DrawList list = map.view.Draw(false);
+    const DrawCommand* found = nullptr;
+    for (const DrawCommand& command : list.commands) {
+      if (command.point_count == road.size()) found = &command;
+    }
+    ASSERT_NE(found, nullptr) << where;
+    const DrawCommand& line = *found;
+    for (std::size_t i = 0; i < road.size(); ++i) {
+      ScreenPoint expected = map.view.ToScreen({road[i].second, road[i].first});
+      EXPECT_NEAR(list.points[line.first_point + i].x, expected.x, 1.0) << where << " vertex " << i;
+      EXPECT_NEAR(list.points[line.first_point + i].y, expected.y, 1.0) << where << " vertex " << i;
+    }
+  };
+  map.view.Fit();
+  check("fitted");
+  map.view.ZoomAt(300, 200, 2);
+  check("zoomed");
+  map.view.Pan(-40, 25);
+  check("panned");
+}
+
 // --- Memory and decimation ------------------------------------------------------
 
 TEST(MapViewMemory, MillionObjectsStayWithinTheBudget) {

@@ -1263,7 +1263,7 @@ DrawList MapView::Draw(bool labels) const {
     // Grid units to pixels: x' = (g + 0.5) * cell + origin, then the view's projection.
     const double kx = cell * scale_ * aspect_, ky = cell * scale_;
     const double bx = (summary_->origin_x + 0.5 * cell - centre_.x) * scale_ * aspect_ + width_ / 2.0;
-    const double by = height_ / 2.0 + (summary_->origin_y + 0.5 * cell - centre_.y) * scale_;
+    const double by = height_ / 2.0 - (summary_->origin_y + 0.5 * cell - centre_.y) * scale_;
     auto screen = [&](GridPoint g) {
       return ScreenPoint{static_cast<float>(g.x * kx + bx), static_cast<float>(by - g.y * ky)};
     };

@@ -1,0 +1,239 @@
+#include "ui/qt/map_painter.h"
+
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/cp1251.h"
+#include "base/files.h"
+#include "base/platform.h"
+#include "base/program_folder.h"
+#include "base/text.h"
+#include "ui/main_window.h"
+#include "ui/qt/qt_binding.h"
+
+namespace mirvex::ui::qt {
+
+namespace {
+
+QColor Colour(const Rgba& rgba) { return QColor(rgba.r, rgba.g, rgba.b, rgba.a); }
+
+QPen Pen(const DrawStyle& style) {
+  QPen pen(Colour(style.stroke));
+  pen.setWidthF(style.width);
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  return pen;
+}
+
+QBrush Brush(const DrawStyle& style) { return style.fill.a == 0 ? QBrush(Qt::NoBrush) : QBrush(Colour(style.fill)); }
+
+QPointF At(const DrawList& list, std::uint32_t index) { return {list.points[index].x, list.points[index].y}; }
+
+// A host for drawing without a window: messages go to the error output.
+class PictureHost : public WindowHost {
+ public:
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon) override {
+    WriteText(stderr, title + ": " + text + "\n");
+  }
+  void Beep() override {}
+  void SetProgressRange(std::int64_t, std::int64_t) override {}
+  void SetProgressValue(std::int64_t) override {}
+  void SetPercentCaption(const std::string&) override {}
+  void ProcessEvents() override {}
+  bool OpenDocument(const std::string&) override { return false; }
+  void Quit() override {}
+};
+
+bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
+  std::size_t n = std::strlen(suffix);
+  return text.size() >= n && EqualsIgnoreAsciiCase(std::string_view(text).substr(text.size() - n), suffix);
+}
+
+// The MID beside a MIF: the same name with .mid, in the letter case the MIF's extension has.
+std::string MidBeside(const std::string& mif) {
+  std::string stem = mif.substr(0, mif.size() - 4);
+  for (const char* extension : {".mid", ".MID", ".Mid"}) {
+    if (FileExists(stem + extension)) return stem + extension;
+  }
+  return stem + (mif.back() == 'F' ? ".MID" : ".mid");
+}
+
+void PaintLegend(QPainter& painter, const QSize& size) {
+  std::vector<LegendEntry> legend = MapView::Legend();
+  QFontMetrics metrics(painter.font());
+  int line = metrics.height() + 4;
+  int width = 0;
+  for (const LegendEntry& entry : legend) width = std::max(width, metrics.horizontalAdvance(ToQt(entry.caption)));
+  QRect box(8, size.height() - 8 - line * static_cast<int>(legend.size()) - 8, width + 48, line * static_cast<int>(legend.size()) + 8);
+  painter.setPen(QPen(QColor(128, 128, 128)));
+  painter.setBrush(QColor(255, 255, 255, 230));
+  painter.drawRect(box);
+  int y = box.top() + 4;
+  for (const LegendEntry& entry : legend) {
+    QRect sample(box.left() + 6, y + 2, 24, line - 6);
+    painter.setPen(Pen(entry.style));
+    painter.setBrush(Brush(entry.style));
+    switch (entry.shape) {
+      case DrawShape::kPolyline:
+        painter.drawLine(sample.left(), sample.center().y(), sample.right(), sample.center().y());
+        break;
+      case DrawShape::kPointSymbol:
+        painter.setPen(Qt::NoPen);
+        painter.drawRect(QRectF(sample.center().x() - entry.style.width / 2, sample.center().y() - entry.style.width / 2,
+                                entry.style.width, entry.style.width));
+        break;
+      case DrawShape::kLabel:
+        painter.setPen(Colour(entry.style.stroke));
+        painter.drawText(sample, Qt::AlignCenter, QStringLiteral("Aa"));
+        break;
+      default:
+        painter.drawRect(sample);
+        break;
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(sample.right() + 8, y + metrics.ascent() + 2), ToQt(entry.caption));
+    y += line;
+  }
+}
+
+}  // namespace
+
+void PaintMap(QPainter& painter, const DrawList& list) {
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  for (const DrawCommand& command : list.commands) {
+    switch (command.shape) {
+      case DrawShape::kPolygon: {
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        std::uint32_t point = command.first_point;
+        for (std::uint32_t ring = 0; ring < command.ring_count; ++ring) {
+          std::uint32_t count = list.ring_sizes[command.first_ring + ring];
+          if (count == 0) continue;
+          path.moveTo(At(list, point));
+          for (std::uint32_t i = 1; i < count; ++i) path.lineTo(At(list, point + i));
+          path.closeSubpath();
+          point += count;
+        }
+        painter.setPen(Pen(command.style));
+        painter.setBrush(Brush(command.style));
+        painter.drawPath(path);
+        break;
+      }
+      case DrawShape::kPolyline: {
+        QPolygonF line;
+        line.reserve(static_cast<int>(command.point_count));
+        for (std::uint32_t i = 0; i < command.point_count; ++i) line << At(list, command.first_point + i);
+        painter.setPen(Pen(command.style));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolyline(line);
+        break;
+      }
+      case DrawShape::kPointSymbol: {
+        QPointF centre = At(list, command.first_point);
+        double half = command.style.width / 2;
+        painter.setPen(command.style.stroke.a ? Pen({{}, command.style.stroke, 1}) : QPen(Qt::NoPen));
+        painter.setBrush(Brush(command.style));
+        painter.drawRect(QRectF(centre.x() - half, centre.y() - half, 2 * half, 2 * half));
+        break;
+      }
+      case DrawShape::kLabel:
+        painter.setPen(Colour(command.style.stroke));
+        painter.drawText(At(list, command.first_point), ToQt(command.text));
+        break;
+      case DrawShape::kRectangle: {
+        painter.setPen(Pen(command.style));
+        painter.setBrush(Brush(command.style));
+        painter.drawRect(QRectF(At(list, command.first_point), At(list, command.first_point + 1)).normalized());
+        break;
+      }
+    }
+  }
+}
+
+bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<std::string>& notes) {
+  PictureHost host;
+  MainWindow settings(host, request.program_folder, /*read_only=*/true);
+  settings.Load();
+  MapView view;
+  LoadResult result;
+  if (EndsWithIgnoringCase(request.input, ".mif")) {
+    result = view.LoadMif(request.input, MidBeside(request.input), settings.conversion_options(),
+                          settings.program_prefix(), host);
+  } else {
+    result = view.LoadTextMap(request.input, host);
+  }
+  notes = result.notes;
+  if (request.crop) {
+    view.SetCropTexts({settings.control("crop_west").text(), settings.control("crop_north").text(),
+                       settings.control("crop_east").text(), settings.control("crop_south").text()});
+  }
+  picture = QImage(request.size, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  view.SetViewportSize(request.size.width(), request.size.height());
+  view.Fit();
+  QPainter painter(&picture);
+  PaintMap(painter, view.Draw());
+  PaintLegend(painter, request.size);
+  return !view.empty();
+}
+
+int RunDraw(int argc, char** argv) {
+  std::vector<ProgramArgument> arguments = ProgramArguments(argc, argv);
+  PictureRequest request;
+  std::string output;
+  std::vector<std::string> positional;
+  auto usage = [](const std::string& why) {
+    WriteUtf8(stderr, "mirvex-window --draw: " + why +
+                          "\nmirvex-window --draw INPUT OUT.png [--size WxH] [--crop] [--home DIR]\n");
+    return 2;
+  };
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i].text;
+    if (!arguments[i].fits) return usage("в аргументе есть символы вне кодировки cp1251: " + arguments[i].typed);
+    if (argument == "--crop") {
+      request.crop = true;
+    } else if (argument == "--size" || argument == "--home") {
+      if (i + 1 >= arguments.size()) return usage("после " + argument + " нужно значение");
+      std::string value = arguments[++i].text;
+      if (argument == "--home") {
+        request.program_folder = value;
+        continue;
+      }
+      int width = 0, height = 0;
+      if (std::sscanf(value.c_str(), "%dx%d", &width, &height) != 2 || width < 16 || height < 16 || width > 16384 ||
+          height > 16384) {
+        return usage("--size ждёт ШИРИНАxВЫСОТА (от 16 до 16384 точек), получено: " + arguments[i].typed);
+      }
+      request.size = QSize(width, height);
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      return usage("неизвестный параметр: " + arguments[i].typed);
+    } else {
+      positional.push_back(argument);
+    }
+  }
+  if (positional.size() != 2) return usage("нужны два пути: карта и файл рисунка");
+  request.input = positional[0];
+  output = positional[1];
+  if (request.program_folder.empty()) request.program_folder = ProgramFolder();
+  // No window is shown: the offscreen platform needs no display.
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+  QImage picture;
+  std::vector<std::string> notes;
+  bool drawn = DrawMapPicture(request, picture, notes);
+  for (const std::string& note : notes) WriteText(stderr, note + "\n");
+  if (!drawn) {
+    WriteText(stderr, Ru("Нечего рисовать: в карте не прочитано ни одного объекта.\n"));
+    return 1;
+  }
+  if (!picture.save(QString::fromStdString(NativePath(output).string()), "PNG")) {
+    WriteText(stderr, Ru("Не удалось записать рисунок: ") + output + "\n");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace mirvex::ui::qt
