@@ -193,6 +193,15 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
   fs::path map_path = fs::absolute(NativePath(map), error);
   fs::path output = options.output_folder.empty() ? map_path.parent_path()
                                                   : fs::absolute(NativePath(options.output_folder), error);
+  // A folder made for this run goes again when nothing was put into it.
+  struct RemoveWhenEmpty {
+    fs::path folder;
+    ~RemoveWhenEmpty() {
+      std::error_code ignored;
+      if (!folder.empty() && fs::is_empty(folder, ignored)) fs::remove(folder, ignored);
+    }
+  } made_output;
+  if (!fs::exists(output, error)) made_output.folder = output;
   fs::create_directories(output, error);
   if (!fs::is_directory(output, error)) {
     ShowInformation(host, Ru("Не удалось создать папку для файлов IMG:") + std::string(kLineBreak) +
@@ -428,10 +437,15 @@ std::string CompileReport(std::string_view map, const CompileResult& result) {
     if (EndsWithIgnoreCase(file, kMkgmapLogName)) log = file;
     else images.push_back(file);
   }
-  if (result.problems.empty()) {
-    report = Ru("Карта собрана: ") + std::string(map) + br + Ru("Записаны файлы:") + br;
+  if (result.status == OperationStatus::kCompleted) {
+    report = Ru("Карта собрана: ");
+  } else if (!images.empty()) {
+    report = Ru("Карта собрана, но с ошибками: ");
   } else {
-    report = Ru("mkgmap сообщил о проблемах в карте ") + std::string(map) + ":" + br;
+    report = Ru("Карта не собрана: ");
+  }
+  report += std::string(map) + br;
+  if (!result.problems.empty()) {
     for (const LocatedProblem& located : result.problems) {
       const CompileProblem& problem = located.problem;
       std::string what = problem.level == ProblemLevel::kError ? Ru("Ошибка") : Ru("Предупреждение");
@@ -449,8 +463,8 @@ std::string CompileReport(std::string_view map, const CompileResult& result) {
         report += Ru("  ... и ещё мест: ") + std::to_string(located.more_places) + br;
       }
     }
-    if (!images.empty()) report += Ru("Записаны файлы:") + br;
   }
+  if (!images.empty()) report += Ru("Записаны файлы:") + br;
   for (const std::string& image : images) {
     report += "  " + image;
     if (EndsWithIgnoreCase(image, "gmapsupp.img")) {
@@ -458,9 +472,7 @@ std::string CompileReport(std::string_view map, const CompileResult& result) {
     }
     report += br;
   }
-  if (!result.problems.empty() && images.empty()) {
-    report += Ru("Файлы IMG не записаны; прежние файлы в папке результата не тронуты.") + br;
-  }
+  if (images.empty()) report += Ru("Файлы IMG не записаны; прежние файлы в папке результата не тронуты.") + br;
   if (!log.empty()) report += Ru("Журнал mkgmap: ") + log + br;
   while (report.size() >= 2 && report.compare(report.size() - 2, 2, br) == 0) report.resize(report.size() - 2);
   return report;
