@@ -80,6 +80,10 @@ int main(int argc, char** argv) {
   shoot("georeferencing.png");
   model.OnHeaderTemplateClicked();
   shoot("header-template.png");
+  // The compiler settings after a conversion: "Собрать IMG" is enabled.
+  model.OnConvertClicked();
+  model.OnCompilerSettingsClicked();
+  shoot("compiler-settings.png");
   model.OnCropClicked();
   shoot("crop.png");
   model.OnTestMapClicked();
