@@ -59,6 +59,14 @@ BatchResult ConvertAll(const std::vector<ConversionPaths>& triples, const Conver
   bool stopped = false, failed = false;
   for (std::size_t i = 0; i < result.entries.size() && !stopped; ++i) {
     BatchEntry& entry = result.entries[i];
+    // A stop asked for between two maps ends the run before the next one.
+    if (i > 0) {
+      host.ProcessEvents();
+      if (host.StopRequested()) {
+        stopped = true;
+        break;
+      }
+    }
     BatchHost batch_host(host, i, result.entries.size(), entry);
     entry.started = true;
     ConversionResult converted = Convert(entry.paths, options, program_prefix, batch_host);

@@ -228,7 +228,8 @@ void MkgmapLog::Line(std::string_view line) {
   }
   CloseRecord();
   if (StartsWith(line, "No valid JVM found")) java_missing_ = true;
-  if (StartsWith(line, "Number of MapFailedExceptions: ") && line.back() != '0') map_failed_ = true;
+  constexpr std::string_view kFailedCount = "Number of MapFailedExceptions: ";
+  if (StartsWith(line, kFailedCount) && Trim(line.substr(kFailedCount.size())) != "0") map_failed_ = true;
   if (StartsWith(line, "Out of memory")) {
     CompileProblem problem;
     problem.kind = ProblemKind::kOutOfMemory;
