@@ -530,7 +530,9 @@ class LineSplitter {
 };
 
 constexpr int kChildPollMs = 100;
+#ifndef _WIN32
 constexpr int kChildGraceMs = 2000;
+#endif
 }  // namespace
 
 #ifdef _WIN32
@@ -617,29 +619,30 @@ ChildResult RunChild(const ChildProgram& child, const std::function<void(std::st
   CloseHandle(process.hThread);
   LineSplitter lines(on_line, TextFromAnsi);
   char buffer[4096];
+  // Reads what is in the pipe now, without waiting for more.
+  auto read_available = [&] {
+    DWORD available = 0;
+    while (PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+      DWORD got = 0;
+      if (!ReadFile(read_end, buffer, std::min<DWORD>(available, sizeof(buffer)), &got, nullptr) || got == 0) return;
+      lines.Add(buffer, got);
+    }
+  };
   bool stopped = false;
-  ULONGLONG stop_time = 0;
   for (;;) {
     DWORD available = 0;
-    bool pipe_open = PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) != 0;
-    if (pipe_open && available > 0) {
-      DWORD got = 0;
-      if (ReadFile(read_end, buffer, static_cast<DWORD>(std::min<DWORD>(available, sizeof(buffer))), &got, nullptr) &&
-          got > 0) {
-        lines.Add(buffer, got);
-      }
-    } else if (!pipe_open || WaitForSingleObject(process.hProcess, kChildPollMs) == WAIT_OBJECT_0) {
-      // Ended (or its output closed): what is left in the pipe is read to its end.
-      DWORD got = 0;
-      while (ReadFile(read_end, buffer, sizeof(buffer), &got, nullptr) && got > 0) lines.Add(buffer, got);
+    if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr)) break;  // every writer is gone
+    if (available > 0) {
+      read_available();
+    } else if (WaitForSingleObject(process.hProcess, kChildPollMs) == WAIT_OBJECT_0) {
+      // Ended: what it wrote last is read, not what a program it started may still write.
+      read_available();
       break;
     }
     if (!stopped && !keep_going()) {
       stopped = true;
-      stop_time = GetTickCount64();
       TerminateProcess(process.hProcess, 1);
     }
-    if (stopped && GetTickCount64() - stop_time > kChildGraceMs) break;
   }
   lines.Finish();
   CloseHandle(read_end);
@@ -712,8 +715,8 @@ ChildResult RunChild(const ChildProgram& child, const std::function<void(std::st
   }
   LineSplitter lines(on_line, TextFromUtf8);
   char buffer[4096];
-  bool stopped = false;
-  bool killed = false;
+  bool stopped = false, killed = false, exited = false;
+  int status = 0;
   auto stop_time = std::chrono::steady_clock::now();
   for (;;) {
     pollfd watched{pipe_ends[0], POLLIN, 0};
@@ -724,20 +727,23 @@ ChildResult RunChild(const ChildProgram& child, const std::function<void(std::st
       if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) break;
       if (got > 0) lines.Add(buffer, static_cast<std::size_t>(got));
     }
+    if (!exited && waitpid(pid, &status, WNOHANG) == pid) exited = true;
+    // Ended and quiet: a program it started may hold the pipe open, and is not waited for.
+    if (exited && ready == 0) break;
     if (!stopped && !keep_going()) {
       stopped = true;
       stop_time = std::chrono::steady_clock::now();
       kill(pid, SIGTERM);
     }
-    if (stopped && !killed && std::chrono::steady_clock::now() - stop_time > std::chrono::milliseconds(kChildGraceMs)) {
+    if (stopped && !killed && !exited &&
+        std::chrono::steady_clock::now() - stop_time > std::chrono::milliseconds(kChildGraceMs)) {
       killed = true;
       kill(pid, SIGKILL);
     }
   }
   lines.Finish();
   close(pipe_ends[0]);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (!exited && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.end = stopped ? ChildEnd::kStopped : ChildEnd::kExited;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
