@@ -644,6 +644,8 @@ ChildResult RunChild(const ChildProgram& child, const std::function<void(std::st
       TerminateProcess(process.hProcess, 1);
     }
   }
+  // A stop that came as the child ended (Ctrl+C reaches both) still counts.
+  if (!stopped && !keep_going()) stopped = true;
   lines.Finish();
   CloseHandle(read_end);
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -743,6 +745,8 @@ ChildResult RunChild(const ChildProgram& child, const std::function<void(std::st
   }
   lines.Finish();
   close(pipe_ends[0]);
+  // A stop that came as the child ended (Ctrl+C reaches both) still counts.
+  if (!stopped && !keep_going()) stopped = true;
   while (!exited && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.end = stopped ? ChildEnd::kStopped : ChildEnd::kExited;

@@ -163,7 +163,8 @@ struct ChildResult {
 // the line end, as cp1251 text (read as UTF-8 on Linux, in the ANSI code page on
 // Windows); standard input is empty. `keep_going` is asked at least ten times a
 // second; once it says false the child is ended (on Linux SIGTERM, SIGKILL two seconds
-// later; on Windows TerminateProcess) and the result is kStopped. On Linux the child
+// later; on Windows TerminateProcess) and the result is kStopped, as it is when it says
+// false right after the child ended by itself (Ctrl+C reaches both). On Linux the child
 // is started with posix_spawnp, on Windows with CreateProcessW (its command line
 // quoted for the C runtime's reading, UTF-16 throughout).
 ChildResult RunChild(const ChildProgram& child, const std::function<void(std::string_view line)>& on_line,
