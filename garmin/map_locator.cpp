@@ -239,14 +239,19 @@ bool ReadTextMapHeader(std::string_view path, TextMapHeader& header) {
   return true;
 }
 
-bool LocateInTextMap(std::string_view path, std::vector<PlaceRequest>& requests) {
+LocateEnd LocateInTextMap(std::string_view path, std::vector<PlaceRequest>& requests,
+                          const std::function<bool()>& keep_going) {
   TextReader reader;
-  if (!reader.Open(path)) return false;
+  if (!reader.Open(path)) return LocateEnd::kUnreadable;
   Locator locator(requests);
   std::string_view line;
-  while (reader.ReadLine(line)) locator.Line(line);
+  std::uint32_t count = 0;
+  while (reader.ReadLine(line)) {
+    locator.Line(line);
+    if ((++count & 0xffff) == 0 && keep_going && !keep_going()) return LocateEnd::kStopped;
+  }
   locator.Finish();
-  return !reader.ReadFailed();
+  return reader.ReadFailed() ? LocateEnd::kUnreadable : LocateEnd::kRead;
 }
 
 void LocateInTextMapBytes(std::string bytes, std::vector<PlaceRequest>& requests) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -58,9 +59,14 @@ inline constexpr std::size_t kMaxPlaces = 20;
 // for it: compilers round coordinates to their own units (about 2 m) before they print them.
 inline constexpr double kCoordinateTolerance = 0.00005;
 
-// Answers every request in one pass over the map. False when the map cannot be read
-// to its end (the requests then hold what was found so far).
-bool LocateInTextMap(std::string_view path, std::vector<PlaceRequest>& requests);
+enum class LocateEnd { kRead, kUnreadable, kStopped };
+
+// Answers every request in one pass over the map. `keep_going`, when given, is asked
+// now and then (every 64K lines) and ends the pass early when it says false.
+// kUnreadable when the map cannot be read to its end; the requests then hold what was
+// found so far.
+LocateEnd LocateInTextMap(std::string_view path, std::vector<PlaceRequest>& requests,
+                          const std::function<bool()>& keep_going = {});
 
 // The same over a map held in memory (tests).
 void LocateInTextMapBytes(std::string bytes, std::vector<PlaceRequest>& requests);

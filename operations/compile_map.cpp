@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -211,11 +212,23 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
 
   // mkgmap never finishes a map with a latitude beyond 90 degrees: such coordinates
   // are reported here instead.
+  // The map is read whole twice (here, and for the places of mkgmap's problems): the
+  // window stays responsive and "Отмена" works meanwhile.
+  auto keep_going = [&host] {
+    host.ProcessEvents();
+    return !host.StopRequested();
+  };
   std::vector<PlaceRequest> range(1);
   range[0].query = PlaceQuery::kCoordinateOutOfRange;
-  if (!LocateInTextMap(map, range)) {
-    ShowReadFailure(host, map);
-    return result;
+  switch (LocateInTextMap(map, range, keep_going)) {
+    case LocateEnd::kRead:
+      break;
+    case LocateEnd::kUnreadable:
+      ShowReadFailure(host, map);
+      return result;
+    case LocateEnd::kStopped:
+      result.status = OperationStatus::kStopped;
+      return result;
   }
   if (!range[0].found.empty()) {
     LocatedProblem out_of_range;
@@ -321,10 +334,7 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
           host.SetPercentCaption(std::to_string(shown_percent));
         }
       },
-      [&] {
-        host.ProcessEvents();
-        return !host.StopRequested();
-      });
+      keep_going);
   if (run.end == ChildEnd::kStopped) {
     result.status = OperationStatus::kStopped;
     return result;
@@ -366,7 +376,8 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     result.problems.push_back(std::move(located));
   }
   if (!requests.empty()) {
-    LocateInTextMap(map, requests);
+    // Stopped here, the report goes without places rather than not at all.
+    LocateInTextMap(map, requests, keep_going);
     std::size_t next = 0;
     for (LocatedProblem& located : result.problems) {
       if (!located.problem.has_place) continue;

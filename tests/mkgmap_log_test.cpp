@@ -67,7 +67,7 @@ TEST(MkgmapLog, SavedLogsPointToTheFaultsSectionAndLine) {
     EXPECT_EQ(problem.place.query, c.query) << c.log;
     EXPECT_FALSE(ProblemExplanation(problem).empty()) << c.log;
     std::vector<PlaceRequest> requests{problem.place};
-    ASSERT_TRUE(LocateInTextMap(PathText(kLogs / c.map), requests)) << c.map;
+    ASSERT_EQ(LocateInTextMap(PathText(kLogs / c.map), requests), LocateEnd::kRead) << c.map;
     EXPECT_EQ(requests[0].found, std::vector<MapPlace>{c.place}) << c.log;
   }
 }
