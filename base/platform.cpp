@@ -1,5 +1,6 @@
 #include "base/platform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -19,9 +20,16 @@
 #include <mutex>
 #else
 #include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+extern char** environ;
 #endif
 
 namespace mirvex {
@@ -483,6 +491,267 @@ void RemoveTempFilesOnInterrupt() {
     if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
     InstallHandler(signal_number, RemoveTempFilesAndRaise, SA_RESETHAND);
   }
+}
+#endif
+
+
+namespace {
+// Hands the bytes read from a child to `on_line` a line at a time; a CR before the
+// LF, and a CR alone (a percentage rewritten in place), end a line too.
+class LineSplitter {
+ public:
+  LineSplitter(const std::function<void(std::string_view)>& on_line, std::string (*decode)(std::string_view))
+      : on_line_(on_line), decode_(decode) {}
+  void Add(const char* bytes, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      char c = bytes[i];
+      if (c == '\n' || c == '\r') {
+        if (!(c == '\n' && last_cr_)) Emit();
+        last_cr_ = c == '\r';
+        continue;
+      }
+      last_cr_ = false;
+      pending_ += c;
+    }
+  }
+  void Finish() {
+    if (!pending_.empty()) Emit();
+  }
+
+ private:
+  void Emit() {
+    on_line_(decode_(pending_));
+    pending_.clear();
+  }
+  const std::function<void(std::string_view)>& on_line_;
+  std::string (*decode_)(std::string_view);
+  std::string pending_;
+  bool last_cr_ = false;
+};
+
+constexpr int kChildPollMs = 100;
+#ifndef _WIN32
+constexpr int kChildGraceMs = 2000;
+#endif
+}  // namespace
+
+#ifdef _WIN32
+namespace {
+// One argument as the C runtime of the child splits its command line back: quoted,
+// a quotation mark escaped, backslashes doubled only before a quotation mark.
+std::wstring QuotedArgument(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+std::string TextFromAnsi(std::string_view bytes) {
+  int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(n, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  return TextFromWide(wide);
+}
+
+// This program's environment with the child's variables set on top, as the block
+// CreateProcessW takes (NAME=value entries, each ending with a NUL, one more at the end).
+std::wstring EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& overrides) {
+  std::wstring block;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; entry && *entry; entry += std::wcslen(entry) + 1) {
+    std::wstring_view text(entry);
+    bool replaced = false;
+    for (const auto& [name, value] : overrides) {
+      std::wstring prefix = WideText(name) + L"=";
+      replaced = replaced || (text.size() >= prefix.size() &&
+                              CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                                   static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL);
+    }
+    if (!replaced) block.append(text).push_back(L'\0');
+  }
+  if (strings) FreeEnvironmentStringsW(strings);
+  for (const auto& [name, value] : overrides) block.append(WideText(name + "=" + value)).push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
+}
+}  // namespace
+
+ChildResult RunChild(const ChildProgram& child, const std::function<void(std::string_view)>& on_line,
+                     const std::function<bool()>& keep_going) {
+  ChildResult result;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return result;
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The program's name stands first, so that CreateProcessW looks it up as a command
+  // prompt would (the program's folder, the system folders, PATH; ".exe" added).
+  std::wstring command_line = QuotedArgument(WideText(child.program));
+  for (const std::string& argument : child.arguments) command_line += L" " + QuotedArgument(WideText(argument));
+  std::wstring environment = EnvironmentBlock(child.environment);
+  std::wstring folder = child.folder.empty() ? std::wstring() : NativePath(child.folder).wstring();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
+                                CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
+                                folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+  CloseHandle(write_end);
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  if (!started) {
+    CloseHandle(read_end);
+    return result;
+  }
+  CloseHandle(process.hThread);
+  LineSplitter lines(on_line, TextFromAnsi);
+  char buffer[4096];
+  // Reads what is in the pipe now, without waiting for more.
+  auto read_available = [&] {
+    DWORD available = 0;
+    while (PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+      DWORD got = 0;
+      if (!ReadFile(read_end, buffer, std::min<DWORD>(available, sizeof(buffer)), &got, nullptr) || got == 0) return;
+      lines.Add(buffer, got);
+    }
+  };
+  bool stopped = false;
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr)) break;  // every writer is gone
+    if (available > 0) {
+      read_available();
+    } else if (WaitForSingleObject(process.hProcess, kChildPollMs) == WAIT_OBJECT_0) {
+      // Ended: what it wrote last is read, not what a program it started may still write.
+      read_available();
+      break;
+    }
+    if (!stopped && !keep_going()) {
+      stopped = true;
+      TerminateProcess(process.hProcess, 1);
+    }
+  }
+  // A stop that came as the child ended (Ctrl+C reaches both) still counts.
+  if (!stopped && !keep_going()) stopped = true;
+  lines.Finish();
+  CloseHandle(read_end);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 1;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  result.end = stopped ? ChildEnd::kStopped : ChildEnd::kExited;
+  result.status = static_cast<int>(status);
+  return result;
+}
+#else
+namespace {
+std::string TextFromUtf8(std::string_view bytes) { return Utf8ToCp1251(bytes); }
+}  // namespace
+
+ChildResult RunChild(const ChildProgram& child, const std::function<void(std::string_view)>& on_line,
+                     const std::function<bool()>& keep_going) {
+  ChildResult result;
+  int pipe_ends[2];
+  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return result;
+  std::vector<std::string> texts{Cp1251ToUtf8(child.program)};
+  for (const std::string& argument : child.arguments) texts.push_back(Cp1251ToUtf8(argument));
+  std::vector<char*> argv;
+  for (std::string& text : texts) argv.push_back(text.data());
+  argv.push_back(nullptr);
+  // The environment is put together here, not in the child: between fork and exec
+  // only a few calls are safe in a program with threads (the window's).
+  std::vector<std::string> variables;
+  for (char** entry = environ; *entry; ++entry) {
+    std::string_view text(*entry);
+    bool replaced = false;
+    for (const auto& [name, value] : child.environment) {
+      replaced = replaced || (text.size() > name.size() && text.substr(0, name.size()) == name &&
+                              text[name.size()] == '=');
+    }
+    if (!replaced) variables.emplace_back(text);
+  }
+  for (const auto& [name, value] : child.environment) variables.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& variable : variables) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 2);
+  std::string folder = child.folder.empty() ? std::string() : NativePath(child.folder).string();
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  // The child starts with the signals' default actions and none blocked, whatever
+  // this program set up for Ctrl+C.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults, none;
+  sigemptyset(&defaults);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal_number);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  pid_t pid = 0;
+  int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  close(pipe_ends[1]);
+  if (error != 0) {
+    close(pipe_ends[0]);
+    return result;
+  }
+  LineSplitter lines(on_line, TextFromUtf8);
+  char buffer[4096];
+  bool stopped = false, killed = false, exited = false;
+  int status = 0;
+  auto stop_time = std::chrono::steady_clock::now();
+  for (;;) {
+    pollfd watched{pipe_ends[0], POLLIN, 0};
+    int ready = poll(&watched, 1, kChildPollMs);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready > 0) {
+      ssize_t got = read(pipe_ends[0], buffer, sizeof(buffer));
+      if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) break;
+      if (got > 0) lines.Add(buffer, static_cast<std::size_t>(got));
+    }
+    if (!exited && waitpid(pid, &status, WNOHANG) == pid) exited = true;
+    // Ended and quiet: a program it started may hold the pipe open, and is not waited for.
+    if (exited && ready == 0) break;
+    if (!stopped && !keep_going()) {
+      stopped = true;
+      stop_time = std::chrono::steady_clock::now();
+      kill(pid, SIGTERM);
+    }
+    if (stopped && !killed && !exited &&
+        std::chrono::steady_clock::now() - stop_time > std::chrono::milliseconds(kChildGraceMs)) {
+      killed = true;
+      kill(pid, SIGKILL);
+    }
+  }
+  lines.Finish();
+  close(pipe_ends[0]);
+  // A stop that came as the child ended (Ctrl+C reaches both) still counts.
+  if (!stopped && !keep_going()) stopped = true;
+  while (!exited && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.end = stopped ? ChildEnd::kStopped : ChildEnd::kExited;
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  return result;
 }
 #endif
 

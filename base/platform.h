@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mirvex {
@@ -138,6 +140,35 @@ bool IsTerminal(std::FILE* stream);
 // WAYLAND_DISPLAY) or a window system is chosen (QT_QPA_PLATFORM); always on Windows.
 // A display that is named but does not answer is found out only by trying it.
 bool DisplayNamed();
+
+// A program run as a child process (the map compiler), its output read line by line.
+struct ChildProgram {
+  std::string program;                 // a path, or a name looked up in PATH (cp1251)
+  std::vector<std::string> arguments;  // after the program's name (cp1251)
+  std::string folder;                  // the child's working folder; empty: this one's
+  // Variables set for the child on top of this program's environment (ASCII).
+  std::vector<std::pair<std::string, std::string>> environment;
+};
+enum class ChildEnd {
+  kExited,      // ran to its end; `status` is its exit status
+  kNotStarted,  // the program could not be found or started
+  kStopped,     // ended on request before it finished
+};
+struct ChildResult {
+  ChildEnd end = ChildEnd::kNotStarted;
+  int status = -1;
+};
+// Runs the program and waits for its end. What it writes to standard output and
+// error (one pipe, in the order written) reaches `on_line` a line at a time, without
+// the line end, as cp1251 text (read as UTF-8 on Linux, in the ANSI code page on
+// Windows); standard input is empty. `keep_going` is asked at least ten times a
+// second; once it says false the child is ended (on Linux SIGTERM, SIGKILL two seconds
+// later; on Windows TerminateProcess) and the result is kStopped, as it is when it says
+// false right after the child ended by itself (Ctrl+C reaches both). On Linux the child
+// is started with posix_spawnp, on Windows with CreateProcessW (its command line
+// quoted for the C runtime's reading, UTF-16 throughout).
+ChildResult RunChild(const ChildProgram& child, const std::function<void(std::string_view line)>& on_line,
+                     const std::function<bool()>& keep_going);
 
 // True when files can be created in the folder.
 bool FolderWritable(const std::filesystem::path& folder);

@@ -1,5 +1,6 @@
 #include "cli/cli_host.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/platform.h"
@@ -22,9 +23,10 @@ bool CliHost::StopRequested() { return InterruptRequested(); }
 
 void CliHost::ClearPercent() {
   if (!percent_shown_) return;
-  WriteUtf8(stderr, "\r      \r");
+  WriteUtf8(stderr, "\r" + std::string(percent_width_, ' ') + "\r");
   std::fflush(stderr);
   percent_shown_ = false;
+  percent_width_ = 0;
 }
 
 void CliHost::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
@@ -41,7 +43,12 @@ void CliHost::SetPercentCaption(const std::string& caption) {
   if (!show_progress_) return;
   std::string shown = caption;
   if (shown.size() < 4) shown.insert(0, 4 - shown.size(), ' ');
-  WriteText(stderr, "\r" + shown + "%");
+  shown += "%";
+  // A shorter caption ("карта 2 из 3: 5") covers the rest of a longer one before it.
+  std::size_t width = shown.size();
+  if (shown.size() < percent_width_) shown.append(percent_width_ - shown.size(), ' ');
+  percent_width_ = std::max(percent_width_, width);
+  WriteText(stderr, "\r" + shown);
   std::fflush(stderr);
   percent_shown_ = true;
 }

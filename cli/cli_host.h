@@ -28,6 +28,7 @@ class CliHost : public ui::WindowHost {
 
   bool show_progress_;
   bool percent_shown_ = false;
+  std::size_t percent_width_ = 0;  // characters of the widest caption shown
 };
 
 // Writes a cp1251 text to standard output or error (see WriteText), CR LF printed as a newline.

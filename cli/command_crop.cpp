@@ -8,6 +8,9 @@ namespace mirvex {
 
 int RunCrop(const CommandLine& command_line) {
   if (command_line.positional.size() != 2) return UsageError("crop ждёт два пути: MAP RESULT");
+  if (command_line.saved || !command_line.output.empty()) {
+    return UsageError("--saved и --output - параметры команд convert и compile");
+  }
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;

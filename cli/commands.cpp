@@ -8,12 +8,18 @@ namespace mirvex {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      {"convert", "convert MIF MID RESULT [--home DIR] [--set KEY=VALUE]... [--quiet]",
-       "Конвертирует карту MIF/MID в текстовую карту Garmin.", RunConvert},
+      {"convert", "convert MIF MID RESULT | --saved [--home DIR] [--set KEY=VALUE]... [--quiet]",
+       "Конвертирует карту MIF/MID в текстовую карту Garmin; с --saved - все тройки путей, сохранённые в "
+       "mirvex.ini (Path1..Path3), с одними параметрами.",
+       RunConvert},
       {"crop", "crop MAP RESULT [--home DIR] [--set Koord2=..]... [--quiet]",
        "Вырезает из текстовой карты прямоугольник Koord2..Koord5 (градусы.минуты).", RunCrop},
       {"testmap", "testmap RESULT [--home DIR]",
        "Записывает тестовую карту со всеми кодами типов; файл RESULT должен существовать.", RunTestMap},
+      {"compile", "compile MAP [--output DIR] [--home DIR] [--quiet]",
+       "Собирает из текстовой карты файлы IMG компилятором mkgmap, с gmapsupp.img для приёмника; "
+       "по умолчанию в папку карты. mkgmap и его параметры: раздел [Mkgmap] файла mirvex.ini.",
+       RunCompile},
   };
   return commands;
 }

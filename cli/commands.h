@@ -17,6 +17,8 @@ struct CommandLine {
   std::vector<std::string> positional;         // cp1251, as the program's texts
   std::string home;                            // --home, empty for the default
   std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE
+  std::string output;                          // --output, empty for the default
+  bool saved = false;                          // --saved: every saved path triple
   bool quiet = false;
   bool help = false;
 };
@@ -36,5 +38,6 @@ int UsageError(const std::string& message);
 int RunConvert(const CommandLine& command_line);
 int RunCrop(const CommandLine& command_line);
 int RunTestMap(const CommandLine& command_line);
+int RunCompile(const CommandLine& command_line);
 
 }  // namespace mirvex

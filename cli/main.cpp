@@ -36,7 +36,9 @@ void PrintHelp() {
 #endif
       "  --set KEY=VALUE  заменяет значение ключа раздела System файла mirvex.ini\n"
       "                   на время этого запуска (файл не изменяется)\n"
-      "  --quiet          не показывать процент выполнения\n\n"
+      "  --quiet          не показывать процент выполнения\n"
+      "  --saved          (convert) все сохранённые тройки путей MIF, MID, результат\n"
+      "  --output DIR     (compile) папка для файлов IMG; по умолчанию папка карты\n\n"
       "Код завершения: 0 - операция завершена, 1 - остановлена из-за ошибки,\n"
       "2 - ошибка в командной строке.\n";
   WriteUtf8(stdout, help);
@@ -105,11 +107,15 @@ int main(int argc, char** argv) {
       command_line.help = true;
     } else if (argument == "--quiet" || argument == "-q") {
       command_line.quiet = true;
-    } else if (argument == "--home" || argument == "--set") {
+    } else if (argument == "--saved") {
+      command_line.saved = true;
+    } else if (argument == "--home" || argument == "--set" || argument == "--output") {
       if (i + 1 >= arguments.size()) return UsageError("после " + argument + " нужно значение");
       std::string value = arguments[++i].text;
       if (argument == "--home") {
         command_line.home = value;
+      } else if (argument == "--output") {
+        command_line.output = value;
       } else {
         auto equals = value.find('=');
         if (equals == std::string::npos || equals == 0) {

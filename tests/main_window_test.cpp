@@ -781,6 +781,130 @@ TEST(MainWindowHelp, OpensTheHelpPageOrSaysWhyNot) {
   }
 }
 
+// A program folder with the shipped dictionary, a MIF/MID pair and the window's options
+// for it, the conversion panel shown.
+void PrepareConversion(Program& program, MainWindow& window) {
+  fs::copy_file(MIRVEX_SOURCE_DATA "/object.txt", program.dir.path() / "object.txt");
+  WriteFile(program.dir.path() / "a.mif", CrLf({"Columns 2", "Data", "", "Point 65.5 57.25", "    Symbol (35,0,12)"}));
+  WriteFile(program.dir.path() / "a.mid", CrLf({"\"x\",\"Shkola\""}));
+  window.control("mif_path").SetText(program.dir.File("a.mif"));
+  window.control("mid_path").SetText(program.dir.File("a.mid"));
+  window.control("result_path").SetText(program.dir.File("a.mp"));
+  window.control("column_count").SetText("2");
+  window.control("type_column").SetText("1");
+  window.control("label_column").SetText("2");
+  window.control("section_from_mif").SetCheck(1);
+  window.control("header_template").SetText("[IMG ID]\r\nCodePage=1251\r\n[END-IMG ID]");
+  window.OnConvertClicked();  // the panel
+}
+
+// "Собрать IMG" compiles the result of the last completed conversion or crop; a failed
+// run keeps what it compiles, converting every saved triple leaves it nothing to compile.
+TEST(MainWindowCompile, CompileButtonFollowsTheLastCompletedResult) {
+  Program program;
+  MainWindow& window = program.Start();
+  EXPECT_FALSE(window.control("compile_button").enabled());
+  EXPECT_EQ(Cp1251ToUtf8(window.control("compile_button").text()), "Собрать IMG");
+  PrepareConversion(program, window);
+  EXPECT_FALSE(window.control("compile_button").enabled());  // only the panel was shown
+  window.OnConvertClicked();
+  ASSERT_EQ(window.last_status(), OperationStatus::kCompleted);
+  EXPECT_EQ(window.compile_target(), program.dir.File("a.mp"));
+  EXPECT_TRUE(window.control("compile_button").enabled());
+
+  // Disabled while the next run goes on, and given back after it; a failed run keeps
+  // the target.
+  bool disabled_during = false;
+  program.host.on_message = [&] { disabled_during = !window.control("compile_button").enabled(); };
+  window.control("mid_path").SetText(program.dir.File("absent.mid"));
+  window.control("result_path").SetText(program.dir.File("b.mp"));
+  window.OnConvertClicked();
+  EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
+  EXPECT_TRUE(disabled_during);
+  program.host.on_message = nullptr;
+  EXPECT_EQ(window.compile_target(), program.dir.File("a.mp"));
+  EXPECT_TRUE(window.control("compile_button").enabled());
+
+  window.control("crop_map_path").SetText(program.dir.File("a.mp"));
+  window.control("crop_result_path").SetText(program.dir.File("cut.mp"));
+  for (auto [bound, text] : {std::pair{"crop_west", "65"}, {"crop_north", "58"}, {"crop_east", "66"}, {"crop_south", "57"}}) {
+    window.control(bound).SetText(text);
+  }
+  window.OnCropClicked();
+  window.OnCropClicked();
+  ASSERT_EQ(window.last_status(), OperationStatus::kCompleted);
+  EXPECT_EQ(window.compile_target(), program.dir.File("cut.mp"));
+
+  window.OnConvertClicked();  // the conversion panel again
+  window.OnConvertAllClicked();
+  EXPECT_EQ(window.compile_target(), "");
+  EXPECT_FALSE(window.control("compile_button").enabled());
+}
+
+TEST(MainWindowCompile, CompilerSettingsHaveTheirOwnSectionWrittenOnlyWhenChanged) {
+  Program program;
+  MainWindow& window = program.Start();
+  EXPECT_EQ(program.Ini().find("[Mkgmap]"), std::string::npos);
+  window.control("mkgmap_path").SetText("/opt/mkgmap/mkgmap.jar");
+  window.control("mkgmap_options").SetText("--max-jobs=1 \"--description=Моя карта\"");
+  EXPECT_EQ(program.Setting("Path", "Mkgmap"), "/opt/mkgmap/mkgmap.jar");
+  MainWindow& again = program.Start();
+  EXPECT_EQ(again.control("mkgmap_path").text(), "/opt/mkgmap/mkgmap.jar");
+  CompileOptions options = again.compile_options();
+  EXPECT_EQ(options.mkgmap, "/opt/mkgmap/mkgmap.jar");
+  EXPECT_EQ(SplitOptions(options.extra_options).size(), 2u);
+  EXPECT_EQ(options.output_folder, "");
+  std::string ini = program.Ini();
+  MainWindow& read_only = program.Start(/*read_only=*/true);
+  read_only.control("mkgmap_path").SetText("other");
+  EXPECT_EQ(program.Ini(), ini);
+
+  // Shown by its button like the other settings of the panel, hidden by theirs.
+  MainWindow& shown = program.Start();
+  EXPECT_FALSE(shown.control("compiler_frame").visible());
+  shown.OnCompilerSettingsClicked();
+  EXPECT_TRUE(shown.control("compiler_frame").visible());
+  shown.OnGeoreferenceClicked();
+  EXPECT_FALSE(shown.control("compiler_frame").visible());
+}
+
+TEST(MainWindowCompile, WithoutMkgmapTheWindowSaysWhatToInstall) {
+  Program program;
+  MainWindow& window = program.Start();
+  PrepareConversion(program, window);
+  window.OnConvertClicked();
+  program.host.messages.clear();
+  window.control("mkgmap_path").SetText("mkgmap-not-installed");
+  window.OnCompileClicked();
+  EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
+  ASSERT_EQ(program.host.messages.size(), 1u);
+  EXPECT_NE(program.MessageText(0).find("sudo apt install mkgmap"), std::string::npos) << program.MessageText(0);
+  EXPECT_FALSE(window.operation_running());
+  EXPECT_TRUE(window.control("compile_button").enabled());
+  EXPECT_TRUE(window.control("convert_all_button").enabled());
+}
+
+TEST(MainWindowCompile, ConvertAllRunsTheSavedTriplesAndShowsTheTable) {
+  Program program;
+  MainWindow& window = program.Start();
+  PrepareConversion(program, window);
+  window.OnSavePathsClicked();
+  window.control("mif_path").SetText(program.dir.File("absent.mif"));
+  window.control("result_path").SetText(program.dir.File("b.mp"));
+  window.OnSavePathsClicked();
+  EXPECT_EQ(window.saved_triples().size(), 2u);
+  bool running = false;
+  program.host.on_message = [&] { running = window.operation_running(); };
+  window.OnConvertAllClicked();
+  EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
+  ASSERT_EQ(program.host.messages.size(), 1u);
+  EXPECT_TRUE(running);
+  EXPECT_NE(program.MessageText(0).find("Конвертировано карт: 1 из 2"), std::string::npos) << program.MessageText(0);
+  EXPECT_EQ(window.last_batch().entries.size(), 2u);
+  EXPECT_TRUE(fs::exists(program.dir.path() / "a.mp"));
+  EXPECT_TRUE(Cp1251ToUtf8(window.control("progress_percent").text()).starts_with("карта 1 из 2"));
+}
+
 TEST(MainWindowExit, ExitQuits) {
   Program program;
   program.Start().OnExitClicked();

@@ -4,6 +4,7 @@
 // are checked from outside, by tests/windows/end_to_end.py.)
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -58,6 +59,69 @@ TEST(Platform, MoveIntoPlaceReplacesAnExistingFile) {
   EXPECT_FALSE(MoveIntoPlace(dir.File("temp"), dir.File("target")));
   EXPECT_EQ(ReadFile(dir.path() / "target"), "new");
 }
+
+// A child program: its output a line at a time, its exit status, its arguments as it
+// reads them back (blanks, quotation marks and a backslash at the end kept).
+TEST(Platform, ChildProgramsOutputArrivesLineByLineWithItsStatus) {
+  ChildProgram child;
+  child.program = MirvexBinary();
+  const std::string odd = "--odd \"quoted\" arg\\";
+  child.arguments = {"convert", "a.mif", "a.mid", "a.mp", odd};
+  std::vector<std::string> lines;
+  ChildResult result = RunChild(child, [&](std::string_view line) { lines.emplace_back(line); }, [] { return true; });
+  EXPECT_EQ(result.end, ChildEnd::kExited);
+  EXPECT_EQ(result.status, 2);
+  bool echoed = false, advice = false;
+  for (const std::string& line : lines) {
+    echoed = echoed || line.find(odd) != std::string::npos;
+    advice = advice || line.find("mirvex --help") != std::string::npos;
+  }
+  EXPECT_TRUE(echoed && advice) << testing::PrintToString(lines);
+}
+
+TEST(Platform, AChildThatCannotStartIsReported) {
+  ChildProgram child;
+  child.program = "mirvex-no-such-program";
+  bool called = false;
+  ChildResult result = RunChild(child, [&](std::string_view) { called = true; }, [] { return true; });
+  EXPECT_EQ(result.end, ChildEnd::kNotStarted);
+  EXPECT_FALSE(called);
+}
+
+#ifndef _WIN32
+// The working folder and the added variables reach the child; every kind of line end
+// ends a line; UTF-8 output arrives as cp1251 text.
+TEST(Platform, ChildGetsItsFolderAndEnvironment) {
+  ScratchDir dir;
+  ChildProgram child;
+  child.program = "sh";
+  child.arguments = {"-c", "pwd; echo \"$MIRVEX_PROBE\"; printf 'a\\r\\nb\\rc\\n\\320\\226\\n'; exit 3"};
+  child.folder = PathText(dir.path());
+  child.environment = {{"MIRVEX_PROBE", "probe value"}};
+  std::vector<std::string> lines;
+  ChildResult result = RunChild(child, [&](std::string_view line) { lines.emplace_back(line); }, [] { return true; });
+  EXPECT_EQ(result.end, ChildEnd::kExited);
+  EXPECT_EQ(result.status, 3);
+  std::string folder = PathText(fs::canonical(dir.path()));
+  EXPECT_EQ(lines, (std::vector<std::string>{folder, "probe value", "a", "b", "c", Ru("Ж")}));
+}
+
+// A stop ends the child at once; one that ignores SIGTERM is killed, and a program it
+// started that keeps the output open is not waited for.
+TEST(Platform, AStoppedChildIsEnded) {
+  for (const char* script : {"echo started; exec sleep 30", "trap '' TERM; echo started; sleep 30"}) {
+    ChildProgram child;
+    child.program = "sh";
+    child.arguments = {"-c", script};
+    bool started = false;
+    auto begin = std::chrono::steady_clock::now();
+    ChildResult result = RunChild(
+        child, [&](std::string_view line) { started = started || line == "started"; }, [&] { return !started; });
+    EXPECT_EQ(result.end, ChildEnd::kStopped) << script;
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10)) << script;
+  }
+}
+#endif
 
 #ifdef _WIN32
 

@@ -14,8 +14,10 @@ inline void ScreenshotTour(ui::MainWindow& model, const std::function<void(const
   shoot("conversion");
   // A conversion part way, as the window shows it while it runs: the operation buttons
   // greyed, the percentage, and "Отмена" to stop it.
-  const char* buttons[] = {"convert_button", "crop_button", "test_map_button", "header_template_button",
-                           "georeference_button", "column_view_button", "edit_objects_button"};
+  const char* buttons[] = {"convert_button",      "crop_button",         "test_map_button",
+                           "header_template_button", "georeference_button", "compiler_settings_button",
+                           "column_view_button",  "edit_objects_button", "save_paths_button",
+                           "delete_paths_button", "convert_all_button"};
   for (const char* button : buttons) model.control(button).SetEnabled(false);
   model.control("progress_bar").SetRange(1, 100);
   model.control("progress_bar").SetValue(42);
@@ -30,6 +32,10 @@ inline void ScreenshotTour(ui::MainWindow& model, const std::function<void(const
   shoot("georeferencing");
   model.OnHeaderTemplateClicked();
   shoot("header-template");
+  // The compiler settings after a conversion: "Собрать IMG" is enabled.
+  model.OnConvertClicked();
+  model.OnCompilerSettingsClicked();
+  shoot("compiler-settings");
   model.OnCropClicked();
   shoot("crop");
   model.OnTestMapClicked();

@@ -38,6 +38,7 @@ constexpr InitialControl kInitialControls[] = {
     {"crop_button", "Редактировать карту", true, true},
     {"test_map_button", "Тестовая карта", true, true},
     {"exit_button", "ВЫХОД", true, true},
+    {"compile_button", "Собрать IMG", true, false},
     {"cancel_button", "Отмена", false, true},
     {"progress_bar", "", true, true},
     {"progress_frame", "", true, true},
@@ -78,6 +79,7 @@ constexpr InitialControl kInitialControls[] = {
     {"result_path", "", true, true},
     {"save_paths_button", "Сохранить путь", true, true},
     {"delete_paths_button", "Удалить путь", true, true},
+    {"convert_all_button", "Конвертировать все", true, true},
     {"columns_frame", "Подписи к объектам", true, true},
     {"column_count_from_header", "Определять автоматически", true, true},
     {"no_labels", "Отключить подписи", true, true},
@@ -88,6 +90,10 @@ constexpr InitialControl kInitialControls[] = {
     {"edit_objects_button", "Редактировать объекты", true, true},
     {"header_template_button", "Масштаб", true, true},
     {"georeference_button", "Привязка", true, true},
+    {"compiler_settings_button", "mkgmap", true, true},
+    {"compiler_frame", "Сборка IMG (mkgmap)", false, true},
+    {"mkgmap_path", "", true, true},
+    {"mkgmap_options", "", true, true},
     {"georeference_frame", "Система координат", false, true},
     {"georeference", "Привязывать карту к системе координат", true, true},
     {"lower_left_longitude", "60.00", true, true},
@@ -135,6 +141,12 @@ constexpr std::pair<std::string_view, const char*> kSettingControls[] = {
     {"TypeSt", "type_column"},
     {"PodpSt", "label_column"},
     {"Podpis", "no_labels"},
+};
+
+// The controls of the compiler settings and their keys in section Mkgmap.
+constexpr std::pair<const char*, const char*> kCompilerControls[] = {
+    {"mkgmap_path", "Path"},
+    {"mkgmap_options", "Options"},
 };
 
 const char* SettingControl(std::string_view key) {
@@ -212,6 +224,13 @@ void MainWindow::WireSettings() {
   control("header_template").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText) OnTemplateChanged();
   });
+  // The compiler settings are stored as they change; the start-up reads them without
+  // writing them back, so they stay out of mirvex.ini until the user sets them.
+  for (const auto& [name, key] : kCompilerControls) {
+    control(name).Subscribe([this, key = key](UiControl& box, Change change) {
+      if (change == Change::kText && !loading_) Store(kCompilerSection, key, box.text());
+    });
+  }
   // Letting go of the slider gives the selected lines its level.
   control("level_slider").Subscribe([this](UiControl& slider, Change change) {
     if (change != Change::kValue) return;
@@ -267,6 +286,24 @@ ConversionOptions MainWindow::conversion_options() const {
 
 CropOptions MainWindow::crop_options() const {
   return CropOptionsFrom([this](std::string_view key) { return SettingValue(key); });
+}
+
+CompileOptions MainWindow::compile_options() const {
+  CompileOptions options;
+  options.mkgmap = control("mkgmap_path").text();
+  options.extra_options = control("mkgmap_options").text();
+  return options;
+}
+
+std::vector<ConversionPaths> MainWindow::saved_triples() const {
+  const auto& mif = control("mif_path").items();
+  const auto& mid = control("mid_path").items();
+  const auto& result = control("result_path").items();
+  std::vector<ConversionPaths> triples;
+  for (std::size_t i = 0; i < mif.size() && i < mid.size() && i < result.size(); ++i) {
+    triples.push_back({mif[i], mid[i], result[i]});
+  }
+  return triples;
 }
 
 void MainWindow::Store(std::string_view section, std::string_view key, const std::string& value) {
@@ -328,6 +365,9 @@ void MainWindow::Load() {
   for (const char* combo : kPathCombos) {
     control(combo).SetListIndex(static_cast<int>(control(combo).items().size()) - 1);
   }
+  for (const auto& [name, key] : kCompilerControls) {
+    control(name).SetText(ReadSetting(program_folder_, kCompilerSection, key));
+  }
   loading_ = false;
   // A first start gets the built-in template as a file the user can edit.
   if (template_missing) OnTemplateChanged();
@@ -344,18 +384,29 @@ void MainWindow::ShowOnly(const char* panel) {
 // operation buttons and the editing actions disabled so no second one starts while
 // the first lets the window repaint.
 template <typename Operation>
-void MainWindow::RunOperation(const char* panel, Operation operation) {
-  if (operation_running_) return;
+bool MainWindow::RunOperation(const char* panel, Operation operation) {
+  if (operation_running_) return false;
   ShowOnly(panel);
   if (!control(panel).visible()) {
     control(panel).SetVisible(true);
-    return;
+    return false;
   }
+  RunGuarded(operation);
+  return true;
+}
+
+// While an operation runs the operation buttons and the editing actions are disabled,
+// so no second one starts while the first lets the window repaint.
+template <typename Operation>
+void MainWindow::RunGuarded(Operation operation) {
+  if (operation_running_) return;
   operation_running_ = true;
   // Each control gets its own state back afterwards.
   const char* buttons[] = {"convert_button",
                            "crop_button",
                            "test_map_button",
+                           "compile_button",
+                           "convert_all_button",
                            "save_paths_button",
                            "delete_paths_button",
                            "column_view_button",
@@ -371,7 +422,8 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
                            "level_button",
                            "level_slider",
                            "header_template_button",
-                           "georeference_button"};
+                           "georeference_button",
+                           "compiler_settings_button"};
   bool enabled[std::size(buttons)];
   for (std::size_t i = 0; i < std::size(buttons); ++i) {
     enabled[i] = control(buttons[i]).enabled();
@@ -391,24 +443,55 @@ void MainWindow::RunOperation(const char* panel, Operation operation) {
   if (quit_after_run_) host_.Quit();
 }
 
+void MainWindow::SetCompileTarget(const std::string& map) {
+  compile_target_ = map;
+  control("compile_button").SetEnabled(!map.empty());
+}
+
 void MainWindow::OnCancelClicked() {
   if (operation_running_) stop_requested_ = true;
 }
 
 void MainWindow::OnConvertClicked() {
-  RunOperation("conversion_panel", [this] {
-    ConversionPaths paths{control("mif_path").text(), control("mid_path").text(), control("result_path").text()};
+  std::string result_path = control("result_path").text();
+  bool ran = RunOperation("conversion_panel", [this, &result_path] {
+    ConversionPaths paths{control("mif_path").text(), control("mid_path").text(), result_path};
     ConversionResult result = Convert(paths, conversion_options(), program_prefix_, *this);
     if (result.header_column_count) control("column_count").SetText(*result.header_column_count);
     last_counts_ = result.counts;
     return result.status;
   });
+  if (ran && last_status_ == OperationStatus::kCompleted) SetCompileTarget(result_path);
 }
 
 void MainWindow::OnCropClicked() {
-  RunOperation("crop_panel", [this] {
-    return CropMap(CropPaths{control("crop_map_path").text(), control("crop_result_path").text()}, crop_options(),
-                   program_prefix_, *this);
+  std::string result_path = control("crop_result_path").text();
+  bool ran = RunOperation("crop_panel", [this, &result_path] {
+    return CropMap(CropPaths{control("crop_map_path").text(), result_path}, crop_options(), program_prefix_, *this);
+  });
+  if (ran && last_status_ == OperationStatus::kCompleted) SetCompileTarget(result_path);
+}
+
+void MainWindow::OnConvertAllClicked() {
+  bool ran = RunOperation("conversion_panel", [this] {
+    last_batch_ = ConvertAll(saved_triples(), conversion_options(), program_prefix_, *this);
+    return last_batch_.status;
+  });
+  // "Собрать IMG" compiles one map: after several it has none to choose.
+  if (ran) SetCompileTarget("");
+}
+
+void MainWindow::OnCompileClicked() {
+  if (compile_target_.empty()) return;
+  CompileMapFile(compile_target_, "");
+}
+
+void MainWindow::CompileMapFile(const std::string& map, const std::string& output_folder) {
+  RunGuarded([&] {
+    CompileOptions options = compile_options();
+    options.output_folder = output_folder;
+    last_compile_ = CompileMap(map, options, *this);
+    return last_compile_.status;
   });
 }
 
@@ -480,7 +563,7 @@ void MainWindow::ResetEditingControls() {
     control(name).SetEnabled(false);
   }
   for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold",
-                           "georeference_frame", "header_template"}) {
+                           "georeference_frame", "header_template", "compiler_frame"}) {
     control(name).SetVisible(false);
   }
   for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects"}) {
@@ -491,6 +574,11 @@ void MainWindow::ResetEditingControls() {
 void MainWindow::OnHeaderTemplateClicked() {
   ResetEditingControls();
   control("header_template").SetVisible(true);
+}
+
+void MainWindow::OnCompilerSettingsClicked() {
+  ResetEditingControls();
+  control("compiler_frame").SetVisible(true);
 }
 
 void MainWindow::OnGeoreferenceClicked() {

@@ -10,10 +10,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/host.h"
 #include "mapinfo/mid_reader.h"
+#include "operations/compile_map.h"
 #include "operations/convert.h"
+#include "operations/convert_all.h"
 #include "ui/object_window.h"
 #include "ui/ui_control.h"
 
@@ -46,6 +49,9 @@ inline constexpr int kTypeListRightMargin = 180;
 inline constexpr std::string_view kSystemSection = "System";
 // The section of mirvex.ini that keeps where the window was closed.
 inline constexpr std::string_view kWindowSection = "Window";
+// The section of mirvex.ini with the map compiler: Path (the mkgmap command or
+// mkgmap.jar) and Options (more options for it).
+inline constexpr std::string_view kCompilerSection = "Mkgmap";
 
 // Where the window stands on the desktop: position and size in device-independent
 // pixels, the splitter's left edge in twips.
@@ -82,6 +88,10 @@ class MainWindow : private Host {
   // The options the operations start from, read from the controls.
   ConversionOptions conversion_options() const;
   CropOptions crop_options() const;
+  // mkgmap and its options from the compiler settings; the output folder is the map's.
+  CompileOptions compile_options() const;
+  // The saved path triples, in the order of the lists.
+  std::vector<ConversionPaths> saved_triples() const;
 
   const std::string& program_prefix() const { return program_prefix_; }
   bool operation_running() const { return operation_running_; }
@@ -94,6 +104,15 @@ class MainWindow : private Host {
   void OnConvertClicked();
   void OnCropClicked();
   void OnTestMapClicked();
+  // "Конвертировать все": every saved triple with the options shown.
+  void OnConvertAllClicked();
+  // "Собрать IMG": compiles the result of the last conversion or crop.
+  void OnCompileClicked();
+  // Compiles a map into `output_folder` (empty: the map's folder) as "Собрать IMG"
+  // does (the command line).
+  void CompileMapFile(const std::string& map, const std::string& output_folder);
+  // Shows the compiler settings (the path of mkgmap and its options).
+  void OnCompilerSettingsClicked();
   // During a run: asks whether to stop it, and ends the program once it has stopped.
   void OnExitClicked();
   // Asks the running operation to stop (the "Отмена" button, Esc).
@@ -152,6 +171,11 @@ class MainWindow : private Host {
   // Results of the last operation started from the window.
   OperationStatus last_status() const { return last_status_; }
   const SectionCounts& last_counts() const { return last_counts_; }
+  const BatchResult& last_batch() const { return last_batch_; }
+  const CompileResult& last_compile() const { return last_compile_; }
+  // The map "Собрать IMG" compiles: the result of the last completed conversion or
+  // crop; empty before one (the button is then disabled).
+  const std::string& compile_target() const { return compile_target_; }
 
  private:
   // Host: the operations' progress and messages pass through the window's controls.
@@ -173,9 +197,15 @@ class MainWindow : private Host {
   void WriteSystem(std::string_view key, const std::string& value) { Store(kSystemSection, key, value); }
   void OnTemplateChanged();
   void ShowOnly(const char* panel);
-  // The two presses of an operation button: show its panel, or run the operation.
+  // The two presses of an operation button: show its panel, or run the operation;
+  // true when it ran.
   template <typename Operation>
-  void RunOperation(const char* panel, Operation operation);
+  bool RunOperation(const char* panel, Operation operation);
+  // Runs an operation with the other operations' buttons disabled and "Отмена" shown.
+  template <typename Operation>
+  void RunGuarded(Operation operation);
+  // What "Собрать IMG" compiles from now on (empty: nothing, the button disabled).
+  void SetCompileTarget(const std::string& map);
   // The column count of the MIF header into its box (a missing MIF is reported).
   void ReadColumnCountFromHeader();
 
@@ -212,6 +242,9 @@ class MainWindow : private Host {
   MidRecord mid_record_;  // the MID record the column view and the editing mode read
   OperationStatus last_status_ = OperationStatus::kFailed;
   SectionCounts last_counts_;
+  BatchResult last_batch_;
+  CompileResult last_compile_;
+  std::string compile_target_;
 };
 
 }  // namespace mirvex::ui

@@ -191,6 +191,7 @@ class MainWindowQtTest : public QObject {
   void NarrowWindowScrollsTheLeftColumnSideways();
   void WindowOpensWhereItWasClosed();
   void WindowPlaceOffEveryScreenFallsBackToTheDefault();
+  void ConvertAllCompileAndTheCompilerSettings();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -609,6 +610,44 @@ void MainWindowQtTest::WindowPlaceOffEveryScreenFallsBackToTheDefault() {
   QCOMPARE(window.size(), default_size);
   QVERIFY(window.model().control("list_splitter").left() != 9000);
   CheckLayout(window, "off-screen place");
+}
+
+// "Конвертировать все" beside the saved paths, "Собрать IMG" once a map is converted,
+// and the compiler settings shown by "mkgmap" and stored as typed.
+void MainWindowQtTest::ConvertAllCompileAndTheCompilerSettings() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("convert_button"));
+  QCOMPARE(qobject_cast<QPushButton*>(window.widget("convert_all_button"))->text(),
+           QString::fromUtf8("Конвертировать все"));
+  QVERIFY(!window.widget("compile_button")->isEnabled());
+  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), kData / "sample/sample.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), kData / "sample/sample.mid");
+  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "all.mp");
+  Click(window.widget("save_paths_button"));
+  Click(window.widget("convert_all_button"));
+  QCOMPARE(host.messages.size(), std::size_t{1});
+  QVERIFY(Utf(host.messages[0].text).contains(QString::fromUtf8("Конвертировано карт: 1 из 1")));
+  QCOMPARE(ReadBytes(folder.path / "all.mp"), ReadBytes(kTestData / "sample.expected.mp"));
+  QVERIFY(!window.widget("compile_button")->isEnabled());
+
+  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "one.mp");
+  Click(window.widget("convert_button"));
+  QVERIFY(window.widget("compile_button")->isEnabled());
+
+  QVERIFY(!window.widget("compiler_frame")->isVisibleTo(&window));
+  Click(window.widget("compiler_settings_button"));
+  QVERIFY(window.widget("compiler_frame")->isVisibleTo(&window));
+  auto* path = qobject_cast<QLineEdit*>(window.widget("mkgmap_path"));
+  QTest::keyClicks(path, "mkgmap-not-installed");
+  QCOMPARE(mirvex::ReadSetting(folder.text(), "Mkgmap", "Path"), std::string("mkgmap-not-installed"));
+  host.messages.clear();
+  Click(window.widget("compile_button"));
+  QCOMPARE(host.messages.size(), std::size_t{1});
+  QVERIFY(Utf(host.messages[0].text).contains(QString::fromUtf8("sudo apt install mkgmap")));
+  QVERIFY(window.widget("compile_button")->isEnabled());
 }
 
 QTEST_MAIN(MainWindowQtTest)

@@ -221,8 +221,12 @@ QWidget* QtMainWindow::BuildConversion() {
   BindButton(save, model_->control("save_paths_button"), [this] { model_->OnSavePathsClicked(); });
   auto* remove = new QPushButton;
   BindButton(remove, model_->control("delete_paths_button"), [this] { model_->OnDeletePathsClicked(); });
+  // Converts every saved triple: it belongs with the buttons that save them.
+  auto* convert_all = new QPushButton;
+  BindButton(convert_all, model_->control("convert_all_button"), [this] { model_->OnConvertAllClicked(); });
   path_buttons->addWidget(save);
   path_buttons->addWidget(remove);
+  path_buttons->addWidget(convert_all);
   grid->addLayout(path_buttons, 3, 0, 1, 3);
   layout->addWidget(files);
 
@@ -254,6 +258,7 @@ QWidget* QtMainWindow::BuildConversion() {
   const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
       {"header_template_button", &MainWindow::OnHeaderTemplateClicked},
       {"georeference_button", &MainWindow::OnGeoreferenceClicked},
+      {"compiler_settings_button", &MainWindow::OnCompilerSettingsClicked},
   };
   const std::pair<const char*, void (MainWindow::*)()> browser[] = {
       {"column_view_button", &MainWindow::OnColumnViewClicked},
@@ -304,6 +309,7 @@ QWidget* QtMainWindow::BuildConversion() {
   georef_layout->addWidget(Caption("Угол поворта:", angle), row, 0);
   georef_layout->addWidget(angle, row, 1);
   layout->addWidget(georef);
+  layout->addWidget(BuildCompilerSettings());
 
   auto* header = new QPlainTextEdit;
   header->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -312,6 +318,45 @@ QWidget* QtMainWindow::BuildConversion() {
   BindPlainText(header, model_->control("header_template"));
   layout->addWidget(header);
   return panel;
+}
+
+// mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
+QWidget* QtMainWindow::BuildCompilerSettings() {
+  QGroupBox* frame = Frame("compiler_frame");
+  auto* grid = new QGridLayout(frame);
+  auto* path = new QLineEdit;
+  BindLineEdit(path, model_->control("mkgmap_path"));
+  path->setPlaceholderText(QString::fromUtf8("mkgmap"));
+  auto* browse = new QPushButton(QString::fromUtf8("…"));
+  browse->setFixedWidth(Pixels(450));
+  browse->setToolTip(QString::fromUtf8("Выбрать mkgmap.jar или программу mkgmap"));
+  UiControl& path_control = model_->control("mkgmap_path");
+  connect(browse, &QPushButton::clicked, this, [this, &path_control] {
+    QString chosen = QFileDialog::getOpenFileName(this, QString(), ToQt(path_control.text()),
+                                                  QString::fromUtf8("mkgmap (*.jar mkgmap*);;Все файлы (*)"));
+    if (chosen.isEmpty()) return;
+    if (!FitsCp1251(chosen.toStdString())) {
+      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                                  "с другим именем или в другой папке:") +
+                                   std::string(kLineBreak) + FromQt(chosen));
+      return;
+    }
+    path_control.SetText(PathText(std::filesystem::path(chosen.toStdString())));
+  });
+  auto* options = new QLineEdit;
+  BindLineEdit(options, model_->control("mkgmap_options"));
+  options->setPlaceholderText(QString::fromUtf8("например: --max-jobs=1 --lower-case"));
+  grid->addWidget(Caption("Путь к mkgmap:", path), 0, 0);
+  grid->addWidget(path, 0, 1);
+  grid->addWidget(browse, 0, 2);
+  grid->addWidget(Caption("Параметры mkgmap:", options), 1, 0);
+  grid->addWidget(options, 1, 1, 1, 2);
+  auto* hint = Caption(
+      "Пусто - команда mkgmap (пакет mkgmap в Debian и Ubuntu). В Windows укажите файл mkgmap.jar; "
+      "нужна Java. «Собрать IMG» собирает результат последней конвертации или обрезки.");
+  hint->setWordWrap(true);
+  grid->addWidget(hint, 2, 0, 1, 3);
+  return frame;
 }
 
 QWidget* QtMainWindow::BuildCrop() {
@@ -377,6 +422,11 @@ QWidget* QtMainWindow::BuildOperations() {
     grid->addWidget(button, index / 2, index % 2);
     ++index;
   }
+  // Compiles the last result into .img files; enabled once there is one.
+  auto* compile = new QPushButton;
+  compile->setMinimumHeight(Pixels(480));
+  BindButton(compile, model_->control("compile_button"), [this] { model_->OnCompileClicked(); });
+  grid->addWidget(compile, 2, 0, 1, 2);
   auto* progress_frame = new QWidget;
   BindWidget(progress_frame, model_->control("progress_frame"));
   auto* progress = new QHBoxLayout(progress_frame);
@@ -396,7 +446,7 @@ QWidget* QtMainWindow::BuildOperations() {
   progress->addWidget(cancel);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { model_->OnCancelClicked(); });
-  grid->addWidget(progress_frame, 2, 0, 1, 2);
+  grid->addWidget(progress_frame, 3, 0, 1, 2);
   return area;
 }
 

@@ -41,6 +41,7 @@ class QtMainWindow : public QMainWindow {
  private:
   QWidget* BuildWelcome();
   QWidget* BuildConversion();
+  QWidget* BuildCompilerSettings();
   QWidget* BuildCrop();
   QWidget* BuildTestMap();
   QWidget* BuildOperations();

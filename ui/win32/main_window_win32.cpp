@@ -28,7 +28,7 @@ constexpr wchar_t kObjectClass[] = L"MirvexObjectWindow";
 // lists beside it never move.
 constexpr int kLeftColumnUnits = 252;
 constexpr int kTallestPanelUnits = 366;
-constexpr int kOperationsUnits = 64;
+constexpr int kOperationsUnits = 86;
 // The window opens this size (twips), as the Qt window does.
 constexpr int kWindowHeight = 9600;
 constexpr int kWindowWidth = 15000;
@@ -238,8 +238,10 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
       L"MapInfo MIF (*.mif)\0*.mif\0Все файлы (*.*)\0*.*\0",
       L"MapInfo MID (*.mid)\0*.mid\0Все файлы (*.*)\0*.*\0",
       L"Текстовая карта Garmin (*.mp;*.txt)\0*.mp;*.txt\0Все файлы (*.*)\0*.*\0",
+      L"mkgmap (*.jar)\0*.jar\0Все файлы (*.*)\0*.*\0",
   };
-  int filter = std::string_view(name) == "mif_path" ? 0 : std::string_view(name) == "mid_path" ? 1 : 2;
+  std::string_view which = name;
+  int filter = which == "mif_path" ? 0 : which == "mid_path" ? 1 : which == "mkgmap_path" ? 3 : 2;
   UiControl& control = model_->control(name);
   binder_.BindClick(button, [this, &control, filter, save] {
     std::wstring file = WideText(control.text());
@@ -302,8 +304,9 @@ void Win32MainWindow::BuildConversion() {
     Combo(files, combos[row], {64, y, 152, 12});
     Browse(files, combos[row], {218, y, 18, 12}, row == 2);
   }
-  Button(files, "save_paths_button", {6, 62, 112, 15}, [this] { model_->OnSavePathsClicked(); });
-  Button(files, "delete_paths_button", {124, 62, 112, 15}, [this] { model_->OnDeletePathsClicked(); });
+  Button(files, "save_paths_button", {6, 62, 74, 15}, [this] { model_->OnSavePathsClicked(); });
+  Button(files, "delete_paths_button", {84, 62, 74, 15}, [this] { model_->OnDeletePathsClicked(); });
+  Button(files, "convert_all_button", {162, 62, 74, 15}, [this] { model_->OnConvertAllClicked(); });
 
   HWND columns = Container(panel, "columns_frame", {4, 90, 244, 60}, true);
   Label(columns, "Количество столбцов:", {6, 14, 96, 9});
@@ -317,8 +320,9 @@ void Win32MainWindow::BuildConversion() {
 
   Button(panel, "column_view_button", {4, 154, 120, 15}, [this] { model_->OnColumnViewClicked(); });
   Button(panel, "edit_objects_button", {128, 154, 120, 15}, [this] { model_->OnEditObjectsClicked(); });
-  Button(panel, "header_template_button", {4, 172, 120, 15}, [this] { model_->OnHeaderTemplateClicked(); });
-  Button(panel, "georeference_button", {128, 172, 120, 15}, [this] { model_->OnGeoreferenceClicked(); });
+  Button(panel, "header_template_button", {4, 172, 79, 15}, [this] { model_->OnHeaderTemplateClicked(); });
+  Button(panel, "georeference_button", {86, 172, 79, 15}, [this] { model_->OnGeoreferenceClicked(); });
+  Button(panel, "compiler_settings_button", {168, 172, 80, 15}, [this] { model_->OnCompilerSettingsClicked(); });
   CheckBox(panel, "transliterate_labels", {6, 191, 240, 11});
   CheckBox(panel, "section_from_mif", {6, 203, 240, 11});
   CheckBox(panel, "raise_large_objects", {6, 215, 240, 20});
@@ -330,6 +334,18 @@ void Win32MainWindow::BuildConversion() {
   Corner(georef, 52, "Координата верхнего правого угла", "upper_right_latitude", "upper_right_longitude");
   Label(georef, "Угол поворта:", {8, 86, 60, 9});
   Edit(georef, "rotation_angle", {70, 84, 60, 12});
+
+  // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
+  HWND compiler = Container(panel, "compiler_frame", {4, 254, 244, 92}, true);
+  Label(compiler, "Путь к mkgmap:", {6, 14, 64, 9});
+  Edit(compiler, "mkgmap_path", {72, 12, 144, 12});
+  Browse(compiler, "mkgmap_path", {218, 12, 18, 12}, false);
+  Label(compiler, "Параметры mkgmap:", {6, 30, 64, 9});
+  Edit(compiler, "mkgmap_options", {72, 28, 164, 12});
+  Label(compiler,
+        "Пусто - команда mkgmap. В Windows укажите файл mkgmap.jar; нужна Java. «Собрать IMG» собирает "
+        "результат последней конвертации или обрезки.",
+        {6, 46, 230, 40});
 
   Edit(panel, "header_template", {4, 254, 244, 108},
        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL);
@@ -362,7 +378,8 @@ void Win32MainWindow::BuildOperations() {
   Button(operations_, "crop_button", {128, 2, 120, 20}, [this] { model_->OnCropClicked(); });
   Button(operations_, "test_map_button", {4, 25, 120, 20}, [this] { model_->OnTestMapClicked(); });
   Button(operations_, "exit_button", {128, 25, 120, 20}, [this] { model_->OnExitClicked(); });
-  HWND progress = Container(operations_, "progress_frame", {4, 48, 244, 14}, false);
+  Button(operations_, "compile_button", {4, 48, 244, 20}, [this] { model_->OnCompileClicked(); });
+  HWND progress = Container(operations_, "progress_frame", {4, 71, 244, 14}, false);
   HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, "progress_bar");
   binder_.BindProgress(bar, model_->control("progress_bar"));
   binder_.BindLabel(Label(progress, "", {152, 2, 30, 9}, SS_RIGHT), model_->control("progress_percent"));

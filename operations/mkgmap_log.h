@@ -1,0 +1,73 @@
+// Reading what mkgmap writes while it compiles a text map: how far it has come, and
+// each problem it reports with a hint where in the map the problem lies.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "garmin/map_locator.h"
+
+namespace mirvex {
+
+enum class ProblemLevel { kError, kWarning };
+
+// What the problem is, as far as the program can tell it in the user's language.
+enum class ProblemKind {
+  kOther,             // only mkgmap's own words
+  kPointWithoutData,  // a point without coordinates, skipped
+  kTypeNotNumber,     // "Type=" is no number
+  kInvalidType,       // a type the section's kind cannot carry
+  kBrokenCoordinates, // a Data line that is no list of number pairs
+  kMapRejected,       // mkgmap gave up on the map without saying where (a bad type)
+  kOutOfMemory,
+  kCoordinateOutOfRange,  // found before mkgmap ran: it never finishes such a map
+  kNoImage,               // mkgmap ended without complaint but wrote no .img
+};
+
+struct CompileProblem {
+  ProblemLevel level = ProblemLevel::kError;
+  ProblemKind kind = ProblemKind::kOther;
+  // mkgmap's message (English, cp1251), with the exception it names, if any.
+  std::string text;
+  // Where to look for it in the map; `has_place` false when the message gives nothing
+  // to look for.
+  bool has_place = false;
+  PlaceRequest place;
+};
+
+// Fed mkgmap's output a line at a time. The lines are those of mkgmap's log format
+// ("2026/12/09 02:50:55 SEVERE (Class): file.mp: message", with or without the date)
+// and of its summary; an exception and its stack trace follow the record they belong to.
+class MkgmapLog {
+ public:
+  void Line(std::string_view line);
+  // Closes the record in progress; call once after the last line.
+  void Finish();
+
+  // An estimate of the progress from the stages mkgmap announces (0..100), -1 before
+  // the first.
+  int percent() const { return percent_; }
+  const std::vector<CompileProblem>& problems() const { return problems_; }
+  // mkgmap's own launcher found no Java.
+  bool java_missing() const { return java_missing_; }
+
+ private:
+  void StartRecord(ProblemLevel level, std::string_view message);
+  void CloseRecord();
+
+  int percent_ = -1;
+  std::vector<CompileProblem> problems_;
+  bool java_missing_ = false;
+  bool map_failed_ = false;
+  bool map_failure_reported_ = false;
+  // The error or warning whose exception and stack trace may follow.
+  bool record_open_ = false;
+  CompileProblem record_;
+  bool in_stack_ = false;
+};
+
+// The problem in Russian: what is wrong and, when known, what to do.
+std::string ProblemExplanation(const CompileProblem& problem);
+
+}  // namespace mirvex

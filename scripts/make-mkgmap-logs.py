@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Writes the maps with planted faults of tests/data/mkgmap/ and the logs mkgmap writes
+for them, as `mirvex compile` keeps them (mkgmap.log beside the images).
+
+    scripts/make-mkgmap-logs.py [BUILD]    (BUILD: the build folder, default build)
+
+empty_data.plain.log is mkgmap's output without the program's logging settings. Each
+map is the converted sample (tests/data/sample.expected.mp) with one fault. The
+tests read the logs as data, so the mapping from mkgmap's messages to sections and
+lines is tested without Java; run this again after a new mkgmap to refresh them.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SAMPLE = os.path.join(ROOT, "tests", "data", "sample.expected.mp")
+OUT = os.path.join(ROOT, "tests", "data", "mkgmap")
+
+
+def sections(lines):
+    return [i for i, line in enumerate(lines) if line in ("[RGN10]", "[RGN20]", "[RGN40]", "[RGN80]")]
+
+
+def key_line(lines, section_start, key):
+    i = section_start
+    while not lines[i].startswith(key):
+        i += 1
+    return i
+
+
+def nth_section(lines, kind, n):
+    return [i for i in sections(lines) if lines[i] == kind][n]
+
+
+def plant(lines, name):
+    lines = list(lines)
+    if name == "empty_data":
+        # The first polygon's outer ring: "Data0=" with nothing after it.
+        lines[key_line(lines, nth_section(lines, "[RGN80]", 0), "Data0=")] = "Data0="
+    elif name == "type_not_number":
+        lines[key_line(lines, nth_section(lines, "[RGN80]", 1), "Type=")] = "Type=Lake"
+    elif name == "type_out_of_range":
+        # 0x80 is no polygon type.
+        lines[key_line(lines, nth_section(lines, "[RGN80]", 0), "Type=")] = "Type=0x80"
+    elif name == "letter_in_coordinate":
+        line = key_line(lines, nth_section(lines, "[RGN40]", 1), "Data0=")
+        lines[line] = "Data0=(5O.6150,36.4950),(50.6060,36.4970)"
+    elif name == "point_without_data":
+        del lines[key_line(lines, nth_section(lines, "[RGN10]", 2), "Data0=")]
+    return lines
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build")
+    mirvex = os.path.join(build, "mirvex")
+    with open(SAMPLE, "rb") as file:
+        lines = file.read().decode("cp1251").split("\r\n")
+    os.makedirs(OUT, exist_ok=True)
+    work = tempfile.mkdtemp(prefix="mirvex-logs-")
+    try:
+        home = os.path.join(work, "home")
+        os.makedirs(home)
+        for name in ("sample", "empty_data", "type_not_number", "type_out_of_range", "letter_in_coordinate",
+                     "point_without_data"):
+            map_path = os.path.join(OUT, name + ".mp")
+            if name != "sample":
+                with open(map_path, "wb") as file:
+                    file.write("\r\n".join(plant(lines, name)).encode("cp1251"))
+            else:
+                map_path = SAMPLE
+            output = os.path.join(work, name)
+            subprocess.run([mirvex, "compile", map_path, "--output", output, "--home", home, "--quiet"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+            shutil.copyfile(os.path.join(output, "mkgmap.log"), os.path.join(OUT, name + ".log"))
+            print(name)
+        # mkgmap's own format, as it writes without the program's logging settings.
+        result = subprocess.run(["mkgmap", "--output-dir=" + os.path.join(work, "plain"),
+                                 os.path.join(OUT, "empty_data.mp")],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+        with open(os.path.join(OUT, "empty_data.plain.log"), "wb") as file:
+            file.write(result.stdout.replace(b"\n", b"\r\n"))
+        print("empty_data.plain")
+    finally:
+        shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()

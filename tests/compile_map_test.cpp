@@ -1,0 +1,236 @@
+// Compiling a text map with mkgmap: the options taken from the map's header, the
+// .img files put in place, the problems reported with their section and line, and
+// what is said when mkgmap or Java is missing. The runs of mkgmap are skipped, with a
+// message, where it is not installed.
+#include "operations/compile_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/cp1251.h"
+#include "tests/test_support.h"
+
+namespace mirvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kTestData = MIRVEX_TEST_DATA;
+
+#ifdef _WIN32
+// On Windows mkgmap is a mkgmap.jar the user names; these runs are the Linux build's.
+bool MkgmapInstalled() { return false; }
+#else
+bool MkgmapInstalled() { return std::system("command -v mkgmap >/dev/null 2>&1") == 0; }
+#endif
+
+#define SKIP_WITHOUT_MKGMAP() \
+  if (!MkgmapInstalled()) GTEST_SKIP() << "mkgmap is not installed (Debian: apt install mkgmap): not compiled"
+
+bool WorkFolderLeft(const fs::path& folder) {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    if (entry.path().filename().string().find(".mirvex-mkgmap-") != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(CompileMap, IdentityFromTheHeader) {
+  struct Case {
+    const char* id;
+    const char* name;  // UTF-8
+    const char* code_page;
+    const char* stem;
+    MapIdentity expected;
+  };
+  const Case cases[] = {
+      {"10000001", "Vorsk_obl", "1251", "sample", {"1251", "10000001", "38529", "Vorsk_obl"}},
+      {"42", "", "", "region", {"1251", "00000042", "42", "region"}},
+      {"65535", "  Моя карта ", "1252", "x", {"1252", "00065535", "65535", "Моя карта"}},
+      // Its remainder by 65536 is 0: no family id.
+      {"65536", "N", "cp1251", "x", {"1251", "00065536", "6324", "N"}},
+      {"123456789", "N", "1251", "x", {"1251", "63240001", "6324", "N"}},
+      {"abc", "", "", "", {"1251", "63240001", "6324", "Mirvex"}},
+      {"-5", "N", "0", "x", {"1251", "63240001", "6324", "N"}},
+  };
+  for (const Case& c : cases) {
+    MapIdentity identity = IdentityFromHeader(c.id, Ru(c.name), c.code_page, c.stem);
+    EXPECT_EQ(identity.code_page, c.expected.code_page) << c.id;
+    EXPECT_EQ(identity.map_number, c.expected.map_number) << c.id;
+    EXPECT_EQ(identity.family_id, c.expected.family_id) << c.id;
+    EXPECT_EQ(identity.family_name, Ru(c.expected.family_name)) << c.id;
+  }
+}
+
+TEST(CompileMap, ExtraOptionsSplitAtBlanksAndKeepQuotedOnes) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"  --max-jobs=1   --lower-case ", {"--max-jobs=1", "--lower-case"}},
+      {"\"--description=Моя карта\" -c\tfile.args", {"--description=Моя карта", "-c", "file.args"}},
+      {"--copyright-message=\"A B\"", {"--copyright-message=A B"}},
+      {"\"\"", {""}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitOptions(c.text), c.options) << c.text;
+}
+
+// A program folder for the command line and a scratch folder for maps and images.
+class CompileCommand : public testing::Test {
+ protected:
+  int Compile(const std::string& map, const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> arguments = {"compile", map, "--home", home_.path().string(), "--quiet"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return RunMirvex(arguments, &out_, &err_, environment_);
+  }
+  void SetCompiler(const std::string& path) {
+    WriteFile(home_.path() / "mirvex.ini", CrLf({"[Mkgmap]", "Path=" + path}));
+  }
+  // A map of tests/data (without its CodePage line when asked) copied to `name`.
+  std::string PlaceMap(const fs::path& source, const std::string& name, bool without_code_page = false) {
+    std::string bytes = ReadFile(kTestData / source);
+    if (without_code_page) {
+      auto at = bytes.find("CodePage=1251\r\n");
+      if (at != std::string::npos) bytes.erase(at, 15);
+    }
+    fs::path path = dir_.path() / fs::path(std::u8string(name.begin(), name.end()));
+    WriteFile(path, bytes);
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+  }
+
+  ScratchDir home_;
+  ScratchDir dir_;
+  fs::path images_ = dir_.path() / "img";
+  std::string out_, err_, environment_;
+};
+
+// The converted sample under a name that is no .mp and holds Cyrillic: the images go
+// to --output, replacing earlier ones, and nothing of the run is left behind.
+TEST_F(CompileCommand, TheSampleCompilesIntoImagesAndAGmapsupp) {
+  SKIP_WITHOUT_MKGMAP();
+  std::string map = PlaceMap("sample.expected.mp", "Образец карты.txt");
+  fs::create_directories(images_);
+  WriteFile(images_ / "gmapsupp.img", "earlier");
+  ASSERT_EQ(Compile(map, {"--output", images_.string()}), 0) << out_ << err_;
+  EXPECT_NE(out_.find("Сборка IMG (mkgmap): Карта собрана: " + map), std::string::npos) << out_;
+  for (const char* file : {"10000001.img", "gmapsupp.img", "mkgmap.log"}) {
+    EXPECT_TRUE(fs::exists(images_ / file)) << file;
+    EXPECT_NE(out_.find((images_ / file).string()), std::string::npos) << file << out_;
+  }
+  EXPECT_GT(fs::file_size(images_ / "gmapsupp.img"), 1000u);
+  // The labels reach the image in the map's code page (in capitals, as mkgmap writes them).
+  EXPECT_NE(ReadFile(images_ / "10000001.img").find(Ru("ОЗЕРО")), std::string::npos);
+  EXPECT_FALSE(WorkFolderLeft(images_));
+  EXPECT_EQ(err_, "");
+}
+
+// Planted faults are reported with their section and line; the earlier images stay.
+TEST_F(CompileCommand, APlantedFaultIsReportedWithItsSectionAndLine) {
+  SKIP_WITHOUT_MKGMAP();
+  fs::create_directories(images_);
+  WriteFile(images_ / "gmapsupp.img", "earlier");
+  ASSERT_EQ(Compile(PlaceMap("mkgmap/type_not_number.mp", "map.mp"), {"--output", images_.string()}), 1);
+  EXPECT_NE(err_.find("Ошибка, секция 2 ([RGN80]), строка 36: "), std::string::npos) << err_;
+  EXPECT_NE(err_.find("Файлы IMG не записаны"), std::string::npos) << err_;
+  EXPECT_EQ(ReadFile(images_ / "gmapsupp.img"), "earlier");
+  EXPECT_FALSE(fs::exists(images_ / "10000001.img"));
+  EXPECT_FALSE(WorkFolderLeft(images_));
+}
+
+// A map without CodePage is given to mkgmap with one added; the lines mkgmap names in
+// that copy are those of the map itself. mkgmap skips the point and writes the images,
+// which is still an error.
+TEST_F(CompileCommand, LinesOfAMapWithoutCodePageAreTheMapsOwn) {
+  SKIP_WITHOUT_MKGMAP();
+  std::string map = PlaceMap("mkgmap/point_without_data.mp", "region.mp", true);
+  EXPECT_EQ(Compile(map), 1);
+  EXPECT_NE(err_.find("Карта собрана, но с ошибками: " + map), std::string::npos) << err_;
+  EXPECT_NE(err_.find("Ошибка, секция 25 ([RGN10]), строка 199: у точки нет координат"), std::string::npos) << err_;
+  // The images go to the map's own folder.
+  EXPECT_TRUE(fs::exists(dir_.path() / "gmapsupp.img"));
+  EXPECT_NE(ReadFile(dir_.path() / "10000001.img").find(Ru("ОЗЕРО")), std::string::npos);
+  EXPECT_FALSE(WorkFolderLeft(dir_.path()));
+}
+
+// Without mkgmap (or its jar, or Java) the message says what to install; nothing is
+// made, not even the output folder.
+TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {
+  std::string map = PlaceMap("sample.expected.mp", "map.mp");
+  struct Case {
+    const char* name;
+    std::string compiler;
+    std::string environment;
+    std::vector<const char*> says;
+  };
+  WriteFile(dir_.path() / "mkgmap.jar", "not run");
+  std::vector<Case> cases = {
+      {"no command", "mkgmap-not-installed", "", {"Не найден компилятор карт mkgmap", "sudo apt install mkgmap",
+                                                  "mkgmap.jar", "[Mkgmap]"}},
+      {"no jar", (dir_.path() / "absent" / "mkgmap.jar").string(), "", {"Не найден файл mkgmap.jar", "mkgmap.jar"}},
+  };
+#ifndef _WIN32
+  // The jar runs with java, which is not found on this PATH.
+  cases.push_back({"no Java", (dir_.path() / "mkgmap.jar").string(), "env PATH=/nonexistent", {"Не найдена Java"}});
+#endif
+  for (const Case& c : cases) {
+    SetCompiler(c.compiler);
+    environment_ = c.environment;
+    EXPECT_EQ(Compile(map, {"--output", images_.string()}), 1) << c.name;
+    for (const char* part : c.says) EXPECT_NE(err_.find(part), std::string::npos) << c.name << ": " << err_;
+    EXPECT_EQ(out_, "") << c.name;
+    EXPECT_FALSE(fs::exists(images_)) << c.name;
+  }
+}
+
+// mkgmap never finishes a map with a latitude beyond 90 degrees: it is not started.
+TEST_F(CompileCommand, ACoordinateOutOfRangeIsReportedBeforeMkgmapRuns) {
+  SetCompiler("mkgmap-not-installed");
+  std::string bytes = ReadFile(kTestData / "sample.expected.mp");
+  auto at = bytes.find("Data0=(50.");
+  bytes.replace(at, 10, "Data0=(95.");
+  WriteFile(dir_.path() / "map.mp", bytes);
+  EXPECT_EQ(Compile((dir_.path() / "map.mp").string()), 1);
+  EXPECT_NE(err_.find("Ошибка, секция 1 ([RGN80]), строка 29: координата за пределами"), std::string::npos) << err_;
+  EXPECT_EQ(err_.find("Не найден компилятор"), std::string::npos) << err_;
+}
+
+TEST_F(CompileCommand, UsageErrors) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"compile"},
+                                             {"compile", "a.mp", "b.mp"},
+                                             {"compile", "a.mp", "--saved"},
+                                             {"compile", "a.mp", "--set", "RusTransl=1"},
+                                             {"compile", "a.mp", "--output"},
+                                             {"convert", "a.mif", "a.mid", "a.mp", "--output", "x"},
+                                             {"crop", "a.mp", "b.mp", "--saved"}}) {
+    EXPECT_EQ(RunMirvex(arguments, &out_, &err_), 2) << testing::PrintToString(arguments);
+  }
+  EXPECT_EQ(Compile((dir_.path() / "absent.mp").string()), 1);
+  EXPECT_NE(err_.find("Файл не найден"), std::string::npos) << err_;
+}
+
+// "Отмена" while mkgmap runs ends it: the earlier images stay, nothing is left behind.
+TEST(CompileMapStop, StoppedRunLeavesTheEarlierImages) {
+  SKIP_WITHOUT_MKGMAP();
+  ScratchDir dir;
+  WriteFile(dir.path() / "map.mp", ReadFile(kTestData / "sample.expected.mp"));
+  WriteFile(dir.path() / "gmapsupp.img", "earlier");
+  class StoppingHost : public RecordingHost {
+   public:
+    bool StopRequested() override { return events > 0; }
+  } host;
+  CompileResult result = CompileMap(dir.File("map.mp"), CompileOptions{}, host);
+  EXPECT_EQ(result.status, OperationStatus::kStopped);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(ReadFile(dir.path() / "gmapsupp.img"), "earlier");
+  EXPECT_FALSE(fs::exists(dir.path() / "10000001.img"));
+  EXPECT_FALSE(WorkFolderLeft(dir.path()));
+}
+
+}  // namespace
+}  // namespace mirvex::test
