@@ -8,7 +8,7 @@ build=${1:-build-windows}
 cd "$(dirname "$0")/.."
 . scripts/wine-env.sh
 if command -v xvfb-run >/dev/null 2>&1; then
-  xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$build" --output-on-failure
+  xvfb-run -a -s "-screen 0 1600x1200x24" ctest --test-dir "$build" --output-on-failure
 else
   ctest --test-dir "$build" --output-on-failure
 fi

@@ -173,6 +173,15 @@ TEST(CropRectangle, DrawnRectangleGivesTextsTheCropReadsBack) {
   EXPECT_EQ(view.CropTexts(), *first);
 }
 
+// Values no map holds (a damaged file's) still give a text, never undefined arithmetic.
+TEST(CropRectangle, AbsurdDegreesGiveATextAndNoOverflow) {
+  for (double degrees : {1e300, -1e300, 1e12, -1e12}) {
+    std::string text = DegreesMinutesText(degrees);
+    EXPECT_FALSE(text.empty()) << degrees;
+    EXPECT_EQ(text.find("nan"), std::string::npos) << degrees;
+  }
+}
+
 TEST(CropRectangle, EmptyBoxLeavesNoRectangle) {
   MapView view;
   EXPECT_TRUE(view.SetCropTexts({"60.00", "60.00", "84.00", "54.00"}));

@@ -788,6 +788,8 @@ std::string MapObjectInfo::TooltipText() const {
 
 std::string DegreesMinutesText(double degrees) {
   if (!std::isfinite(degrees)) return "0.0000";
+  // Far beyond any map (a damaged file): kept where the arithmetic below stays exact.
+  degrees = std::clamp(degrees, -1e9, 1e9);
   // In hundredths of a minute, then split so that the minutes are never negative.
   double hundredths = std::round(degrees * 6000);
   double whole = std::floor(hundredths / 6000);

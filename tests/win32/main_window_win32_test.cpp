@@ -348,13 +348,12 @@ TEST_F(Win32Window, EditedDictionaryReachesTheConvertedMap) {
 class CancellingHost : public FakeWindowHost {
  public:
   void ProcessEvents() override {
-    if (cancel && ++calls == 3) {
+    if (cancel && !cancel_shown && IsWindowVisible(cancel)) {
+      cancel_shown = true;
       SendMessageW(cancel, BM_CLICK, 0, 0);
-      cancel_shown = IsWindowVisible(cancel) != 0;
     }
   }
   HWND cancel = nullptr;
-  int calls = 0;
   bool cancel_shown = false;
 };
 
@@ -442,6 +441,37 @@ TEST_F(Win32Window, DpiChangeScalesTheLayout) {
   type_list = window.Place("type_list");
   EXPECT_EQ(type_list.right, area.right);
   EXPECT_EQ(type_list.bottom, area.bottom);
+}
+
+// A window shorter than the left column scrolls the column; the lists beside it stay.
+TEST_F(Win32Window, ShortWindowScrollsTheLeftColumn) {
+  Window window(folder);
+  window.Click("convert_button");
+  int lists_left = window.Place("objects").left;
+  SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1100, 420, SWP_NOMOVE | SWP_NOZORDER);
+  window.Pump();
+  RECT client{};
+  GetClientRect(window.window.hwnd(), &client);
+  EXPECT_LE(client.bottom, 420);
+  HWND viewport = window["left_scroll"];
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(viewport, SB_VERT, &info));
+  EXPECT_GT(info.nMax + 1, static_cast<int>(info.nPage));  // something to scroll
+  EXPECT_EQ(window.Place("objects").left, lists_left);
+  RECT exit_before = window.Place("exit_button");
+  SendMessageW(viewport, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  window.Pump();
+  RECT column{};
+  GetWindowRect(window["left_column"], &column);
+  RECT shown{};
+  GetWindowRect(viewport, &shown);
+  EXPECT_LT(column.top, shown.top);  // moved up
+  RECT exit_button{};
+  GetWindowRect(window["exit_button"], &exit_button);
+  EXPECT_LE(exit_button.bottom, shown.bottom);  // the operation buttons come into view
+  EXPECT_EQ(window.Place("exit_button").top, exit_before.top);  // within their column
 }
 
 // Closing the window stores its place; the next window opens there.

@@ -37,8 +37,46 @@ std::wstring Wide(const char* utf8) { return WideText(Ru(utf8)); }
 
 // Containers pass their children's notifications to the top-level window, which holds
 // the bindings.
+// A box with a vertical scroll bar of its own (the left column's viewport) moves its
+// one child, the column, up and down.
+void ScrollBox(HWND hwnd, int code) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  GetScrollInfo(hwnd, SB_VERT, &info);
+  int line = 20;
+  int position = info.nPos;
+  switch (code) {
+    case SB_LINEUP: position -= line; break;
+    case SB_LINEDOWN: position += line; break;
+    case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
+    case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: position = info.nTrackPos; break;
+    case SB_TOP: position = info.nMin; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    default: break;
+  }
+  position = std::clamp(position, 0, std::max(0, info.nMax - static_cast<int>(info.nPage) + 1));
+  SetScrollPos(hwnd, SB_VERT, position, TRUE);
+  HWND column = GetWindow(hwnd, GW_CHILD);
+  SetWindowPos(column, nullptr, 0, -position, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_VSCROLL:
+      if (lparam == 0) {
+        ScrollBox(hwnd, LOWORD(wparam));
+        return 0;
+      }
+      return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wparam, lparam);
+    case WM_MOUSEWHEEL:
+      if (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL) {
+        ScrollBox(hwnd, GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? SB_LINEUP : SB_LINEDOWN);
+        return 0;
+      }
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_HSCROLL:
@@ -139,7 +177,10 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr,
                           nullptr, instance, this);
   dpi_ = WindowDpi(hwnd_);
-  left_column_ = Container(hwnd_, "left_column", {0, 0, kLeftColumnUnits, 0}, false);
+  // The left column scrolls in its viewport when the window is too short for it.
+  left_scroll_ = Child(hwnd_, kBoxClass, WS_CLIPSIBLINGS | WS_VSCROLL, {0, 0, 0, 0}, nullptr, WS_EX_CONTROLPARENT);
+  containers_["left_scroll"] = left_scroll_;
+  left_column_ = Container(left_scroll_, "left_column", {0, 0, kLeftColumnUnits, 0}, false);
   BuildWelcome();
   BuildConversion();
   BuildCrop();
@@ -560,10 +601,22 @@ void Win32MainWindow::Layout() {
   RECT client{};
   GetClientRect(hwnd_, &client);
   int width = client.right;
-  int height = std::max(static_cast<int>(client.bottom), MinimumHeight());
-  int left = LeftColumnWidth();
-  MoveWindow(left_column_, 0, 0, left, height, TRUE);
-  MoveWindow(operations_, 0, height - Y(kOperationsUnits), left, Y(kOperationsUnits), TRUE);
+  int height = std::max(static_cast<int>(client.bottom), 1);
+  // The viewport keeps room for its scroll bar whether it shows or not, so that the
+  // lists beside it never move.
+  int left = LeftColumnWidth() + GetSystemMetrics(SM_CXVSCROLL);
+  int column_height = std::max(height, MinimumHeight());
+  MoveWindow(left_scroll_, 0, 0, left, height, TRUE);
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+  info.nMax = column_height - 1;
+  info.nPage = static_cast<UINT>(height);
+  SetScrollInfo(left_scroll_, SB_VERT, &info, TRUE);
+  int position = std::min(GetScrollPos(left_scroll_, SB_VERT), column_height - height);
+  SetScrollPos(left_scroll_, SB_VERT, position, TRUE);
+  MoveWindow(left_column_, 0, -position, LeftColumnWidth(), column_height, TRUE);
+  MoveWindow(operations_, 0, column_height - Y(kOperationsUnits), LeftColumnWidth(), Y(kOperationsUnits), TRUE);
   int right = std::max(width - left, X(120));
   MoveWindow(objects_, left, 0, right, height, TRUE);
 
@@ -635,7 +688,7 @@ void Win32MainWindow::FitListsToTheirArea() {
 // The window opens where it was closed, unless that place is on no screen now: then it
 // keeps the default size where the system puts it.
 void Win32MainWindow::RestorePlace() {
-  int width = LeftColumnWidth() + Pixels(kWindowWidth - kObjectListLeft);
+  int width = LeftColumnWidth() + GetSystemMetrics(SM_CXVSCROLL) + Pixels(kWindowWidth - kObjectListLeft);
   int height = std::max(Pixels(kWindowHeight), MinimumHeight());
   RECT frame{0, 0, width, height};
   AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
@@ -765,9 +818,10 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       Layout();
       return 0;
     case WM_GETMINMAXINFO: {
-      // Never smaller than the left column and a usable strip of the lists.
+      // Never narrower than the left column and a usable strip of the lists; a window
+      // shorter than the column scrolls it.
       auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-      RECT frame{0, 0, LeftColumnWidth() + X(160), MinimumHeight()};
+      RECT frame{0, 0, LeftColumnWidth() + GetSystemMetrics(SM_CXVSCROLL) + X(160), Y(160)};
       AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
       limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
       return 0;

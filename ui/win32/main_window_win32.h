@@ -92,6 +92,7 @@ class Win32MainWindow {
   std::map<std::string, HWND> containers_;
   // Every child at a fixed place (dialog units), laid out again when the DPI changes.
   std::vector<std::pair<HWND, Box>> boxes_;
+  HWND left_scroll_ = nullptr;  // the left column's viewport
   HWND left_column_ = nullptr;
   HWND operations_ = nullptr;
   HWND objects_ = nullptr;
