@@ -1286,7 +1286,8 @@ DrawList MapView::Draw(bool labels) const {
       text_at += static_cast<unsigned char>(level.texts[text_at]) + 1;
       std::size_t size = static_cast<unsigned char>(level.texts[text_at]);
       if (size == 0 || static_cast<float>(size) * 6.0f > room) return;
-      if (at.x < 0 || at.y < 0 || at.x > width_ || at.y > height_) return;
+      // Also refuses a point that is no number (coordinates far beyond any map).
+      if (!(at.x >= 0 && at.y >= 0 && at.x <= width_ && at.y <= height_)) return;
       std::uint64_t block = (static_cast<std::uint64_t>(at.x / 96) << 32) | static_cast<std::uint32_t>(at.y / 16);
       if (!label_blocks.Insert(block + 1)) return;
       DrawCommand command;
