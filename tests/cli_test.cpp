@@ -189,6 +189,29 @@ TEST_F(CliTest, InterruptStopsTheRunCleanly) {
   EXPECT_FALSE(temporary_exists());
 }
 
+// mirvex-window --draw: a picture of a map without a window; a wrong command line is
+// status 2, a map with nothing to draw status 1, and no picture is left either way.
+TEST_F(CliTest, WindowProgramDrawsAMapToAPicture) {
+  std::string out, err;
+  fs::path picture = dir_.path() / "map.png";
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--draw", File("map.mif"), picture.string(), "--home", dir_.path().string(),
+                                              "--size", "320x200"},
+                       &out, &err),
+            0)
+      << err;
+  std::string png = ReadFile(picture);
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  fs::remove(picture);
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--draw", File("map.mif")}, &out, &err), 2);
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--draw", File("map.mif"), picture.string(), "--size", "10x10"}, &out, &err),
+            2);
+  WriteFile(dir_.path() / "empty.mp", "");
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--draw", File("empty.mp"), picture.string()}, &out, &err), 1);
+  EXPECT_NE(err.find("Нечего рисовать"), std::string::npos) << err;
+  EXPECT_FALSE(fs::exists(picture));
+}
+
 #endif  // the window program and Ctrl+C on Windows: platform_test.cpp and tests/windows/
 
 TEST_F(CliTest, ConvertsWithTheProgramFolderSettings) {

@@ -23,6 +23,7 @@
 #include "settings/ini_file.h"
 #include "tests/qt/fake_host.h"
 #include "ui/qt/main_window_qt.h"
+#include "ui/qt/map_painter.h"
 
 namespace fs = std::filesystem;
 using mirvex::test::FakeWindowHost;
@@ -192,6 +193,7 @@ class MainWindowQtTest : public QObject {
   void WindowOpensWhereItWasClosed();
   void WindowPlaceOffEveryScreenFallsBackToTheDefault();
   void ConvertAllCompileAndTheCompilerSettings();
+  void DrawnPicturesMatchTheirReferences();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -651,4 +653,63 @@ void MainWindowQtTest::ConvertAllCompileAndTheCompilerSettings() {
 }
 
 QTEST_MAIN(MainWindowQtTest)
+// The sample map drawn from its MIF, and its converted map with the crop rectangle,
+// compared with the reviewed pictures: at most 2 % of the pixels may differ (a label's
+// glyphs vary with the fonts a machine has), and the crop rectangle's colour must be
+// where the reference has it. A missing reference is written for review.
+void MainWindowQtTest::DrawnPicturesMatchTheirReferences() {
+  ProgramFolder folder;
+  struct Case {
+    const char* reference;
+    fs::path input;
+    bool crop;
+  };
+  const Case cases[] = {
+      {"sample.png", kData / "sample/sample.mif", false},
+      {"sample-crop.png", kTestData / "sample.expected.mp", true},
+  };
+  for (const Case& c : cases) {
+    mirvex::ui::qt::PictureRequest request;
+    request.input = mirvex::PathText(c.input);
+    request.program_folder = folder.text();
+    request.size = QSize(640, 480);
+    request.crop = c.crop;
+    QImage picture;
+    std::vector<std::string> notes;
+    QVERIFY2(mirvex::ui::qt::DrawMapPicture(request, picture, notes), c.reference);
+    QVERIFY2(notes.empty(), c.reference);
+    QString reference_path = QString::fromStdString((kTestData / "view" / c.reference).string());
+    QImage reference(reference_path);
+    if (reference.isNull()) {
+      fs::create_directories(kTestData / "view");
+      picture.save(reference_path);
+      QFAIL(qPrintable("reference written for review: " + reference_path));
+    }
+    QCOMPARE(picture.size(), reference.size());
+    reference = reference.convertToFormat(picture.format());
+    int differing = 0, crop_pixels = 0, crop_in_both = 0;
+    const QColor crop_colour(230, 90, 0);  // the rectangle's stroke
+    auto is_crop = [&](QRgb pixel) {
+      QColor colour(pixel);
+      return std::abs(colour.red() - crop_colour.red()) < 40 && std::abs(colour.green() - crop_colour.green()) < 40 &&
+             std::abs(colour.blue() - crop_colour.blue()) < 40;
+    };
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        QRgb a = picture.pixel(x, y), b = reference.pixel(x, y);
+        if (std::abs(qRed(a) - qRed(b)) > 40 || std::abs(qGreen(a) - qGreen(b)) > 40 || std::abs(qBlue(a) - qBlue(b)) > 40) {
+          ++differing;
+        }
+        if (is_crop(b)) {
+          ++crop_pixels;
+          crop_in_both += is_crop(a);
+        }
+      }
+    }
+    QVERIFY2(differing <= picture.width() * picture.height() / 50,
+             qPrintable(QString(c.reference) + ": " + QString::number(differing) + " pixels differ"));
+    if (c.crop) QVERIFY2(crop_pixels > 500 && crop_in_both >= crop_pixels * 9 / 10, c.reference);
+  }
+}
+
 #include "main_window_qt_test.moc"

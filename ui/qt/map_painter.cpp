@@ -61,19 +61,29 @@ std::string MidBeside(const std::string& mif) {
   return stem + (mif.back() == 'F' ? ".MID" : ".mid");
 }
 
+// The legend's band under the map: its entries in columns of four.
+constexpr int kLegendRows = 4;
+
+int LegendHeight(const QFont& font) { return kLegendRows * (QFontMetrics(font).height() + 4) + 12; }
+
 void PaintLegend(QPainter& painter, const QSize& size) {
   std::vector<LegendEntry> legend = MapView::Legend();
   QFontMetrics metrics(painter.font());
   int line = metrics.height() + 4;
-  int width = 0;
-  for (const LegendEntry& entry : legend) width = std::max(width, metrics.horizontalAdvance(ToQt(entry.caption)));
-  QRect box(8, size.height() - 8 - line * static_cast<int>(legend.size()) - 8, width + 48, line * static_cast<int>(legend.size()) + 8);
-  painter.setPen(QPen(QColor(128, 128, 128)));
-  painter.setBrush(QColor(255, 255, 255, 230));
-  painter.drawRect(box);
-  int y = box.top() + 4;
+  int top = size.height() - LegendHeight(painter.font());
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(QColor(160, 160, 160)));
+  painter.setBrush(QColor(248, 248, 248));
+  painter.drawRect(QRect(0, top, size.width() - 1, size.height() - top - 1));
+  int column_width = 0;
   for (const LegendEntry& entry : legend) {
-    QRect sample(box.left() + 6, y + 2, 24, line - 6);
+    column_width = std::max(column_width, metrics.horizontalAdvance(ToQt(entry.caption)) + 48);
+  }
+  for (std::size_t i = 0; i < legend.size(); ++i) {
+    const LegendEntry& entry = legend[i];
+    int x = 8 + static_cast<int>(i / kLegendRows) * column_width;
+    int y = top + 6 + static_cast<int>(i % kLegendRows) * line;
+    QRect sample(x, y + 2, 24, line - 6);
     painter.setPen(Pen(entry.style));
     painter.setBrush(Brush(entry.style));
     switch (entry.shape) {
@@ -95,7 +105,6 @@ void PaintLegend(QPainter& painter, const QSize& size) {
     }
     painter.setPen(Qt::black);
     painter.drawText(QPoint(sample.right() + 8, y + metrics.ascent() + 2), ToQt(entry.caption));
-    y += line;
   }
 }
 
@@ -172,10 +181,14 @@ bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<
   }
   picture = QImage(request.size, QImage::Format_RGB32);
   picture.fill(Qt::white);
-  view.SetViewportSize(request.size.width(), request.size.height());
-  view.Fit();
   QPainter painter(&picture);
+  // The map above, the legend in a band of its own below, so it hides nothing.
+  int map_height = std::max(request.size.height() - LegendHeight(painter.font()), 16);
+  view.SetViewportSize(request.size.width(), map_height);
+  view.Fit();
+  painter.setClipRect(0, 0, request.size.width(), map_height);
   PaintMap(painter, view.Draw());
+  painter.setClipping(false);
   PaintLegend(painter, request.size);
   return !view.empty();
 }

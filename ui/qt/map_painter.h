@@ -25,7 +25,7 @@ struct PictureRequest {
   bool crop = false;
 };
 
-// The picture on white, with the legend in its lower left corner. `notes` gets what
+// The picture on white, with the legend in a band under the map. `notes` gets what
 // could not be read (cp1251); false when nothing could be read at all.
 bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<std::string>& notes);
 
