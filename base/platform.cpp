@@ -536,9 +536,6 @@ constexpr int kChildGraceMs = 2000;
 }  // namespace
 
 #ifdef _WIN32
-namespace {
-// One argument as the C runtime of the child splits its command line back: quoted,
-// a quotation mark escaped, backslashes doubled only before a quotation mark.
 std::wstring QuotedArgument(const std::wstring& argument) {
   std::wstring quoted = L"\"";
   std::size_t backslashes = 0;
@@ -554,6 +551,8 @@ std::wstring QuotedArgument(const std::wstring& argument) {
   quoted.append(backslashes * 2, L'\\');
   return quoted + L"\"";
 }
+
+namespace {
 
 std::string TextFromAnsi(std::string_view bytes) {
   int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

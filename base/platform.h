@@ -56,6 +56,9 @@ struct ProgramArgument {
 std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
 
 #ifdef _WIN32
+// One argument of a command line as the child's C runtime splits it back: quoted, a
+// quotation mark escaped, backslashes doubled only before a quotation mark.
+std::wstring QuotedArgument(const std::wstring& argument);
 // The program's cp1251 text as UTF-16 for the system, and back; `fits` as above.
 std::wstring WideText(std::string_view cp1251_text);
 std::string TextFromWide(std::wstring_view wide, bool* fits = nullptr);

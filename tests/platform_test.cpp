@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 #endif
 
 namespace mirvex::test {
@@ -238,6 +239,22 @@ TEST(Windows, ConsoleShowsRussianAndRewritesThePercentage) {
   EXPECT_EQ(row(1, 5), L" 10% ");
   std::fclose(console);
   FreeConsole();
+}
+
+// A child's arguments come back whole from the command line made for it: blanks,
+// quotation marks, and backslashes before a quotation mark or at the end.
+TEST(Windows, QuotedArgumentsSplitBackWhole) {
+  const std::wstring cases[] = {L"plain", L"with blank", L"C:\\dir\\", L"say \"hi\"", L"a\\\"b", L"", L"\u0416\u0451"};
+  std::wstring command = L"program.exe";
+  for (const std::wstring& argument : cases) command += L" " + QuotedArgument(argument);
+  int count = 0;
+  wchar_t** split = CommandLineToArgvW(command.c_str(), &count);
+  ASSERT_NE(split, nullptr);
+  ASSERT_EQ(count, static_cast<int>(std::size(cases)) + 1);
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    EXPECT_EQ(std::wstring(split[i + 1]), cases[i]) << i;
+  }
+  LocalFree(split);
 }
 
 // Only a console is a terminal: the NUL device and files are not (the percentage is

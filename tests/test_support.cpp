@@ -55,26 +55,6 @@ std::string CrLf(std::initializer_list<std::string> lines) {
 
 #ifdef _WIN32
 namespace {
-// One argument as CommandLineToArgvW reads it back: quoted, a quotation mark and the
-// backslashes before it escaped.
-std::wstring Quote(const std::wstring& argument) {
-  std::wstring quoted = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-    } else if (c == L'"') {
-      quoted.append(backslashes * 2 + 1, L'\\');
-      backslashes = 0;
-    } else {
-      backslashes = 0;
-    }
-    quoted += c;
-  }
-  quoted.append(backslashes, L'\\');
-  return quoted + L"\"";
-}
-
 std::wstring Wide(const std::string& utf8) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(n, L'\0');
@@ -101,8 +81,8 @@ int RunProgram(const std::string& program, const std::vector<std::string>& argum
     return -1;
   }
   ScratchDir scratch;
-  std::wstring command = Quote(Wide(program));
-  for (const auto& argument : arguments) command += L" " + Quote(Wide(argument));
+  std::wstring command = QuotedArgument(Wide(program));
+  for (const auto& argument : arguments) command += L" " + QuotedArgument(Wide(argument));
   HANDLE input = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
   HANDLE output = Inheritable(scratch.path() / "out", GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE error = Inheritable(scratch.path() / "err", GENERIC_WRITE, CREATE_ALWAYS);
