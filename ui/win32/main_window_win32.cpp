@@ -378,11 +378,11 @@ void Win32MainWindow::BuildConversion() {
 
   // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
   HWND compiler = Container(panel, "compiler_frame", {4, 254, 244, 92}, true);
-  Label(compiler, "Путь к mkgmap:", {6, 14, 64, 9});
-  Edit(compiler, "mkgmap_path", {72, 12, 144, 12});
+  Label(compiler, "Путь к mkgmap:", {6, 14, 76, 9});
+  Edit(compiler, "mkgmap_path", {84, 12, 132, 12});
   Browse(compiler, "mkgmap_path", {218, 12, 18, 12}, false);
-  Label(compiler, "Параметры mkgmap:", {6, 30, 64, 9});
-  Edit(compiler, "mkgmap_options", {72, 28, 164, 12});
+  Label(compiler, "Параметры mkgmap:", {6, 30, 76, 9});
+  Edit(compiler, "mkgmap_options", {84, 28, 152, 12});
   Label(compiler,
         "Пусто - команда mkgmap. В Windows укажите файл mkgmap.jar; нужна Java. «Собрать IMG» собирает "
         "результат последней конвертации или обрезки.",
