@@ -2,11 +2,26 @@
 // picture under the name given (without its extension).
 #pragma once
 
+#include <filesystem>
 #include <functional>
 
 #include "ui/main_window.h"
 
 namespace mirvex::test {
+
+// A fresh program folder for the screenshots: the shipped files of `data` and the
+// sample's settings.
+inline std::filesystem::path ScreenshotProgramFolder(const std::filesystem::path& data) {
+  namespace fs = std::filesystem;
+  fs::path home = fs::temp_directory_path() / "mirvex-screenshots";
+  fs::remove_all(home);
+  fs::create_directories(home);
+  for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
+    fs::copy_file(data / file, home / file);
+  }
+  fs::copy_file(data / "sample/mirvex.ini", home / "mirvex.ini");
+  return home;
+}
 
 inline void ScreenshotTour(ui::MainWindow& model, const std::function<void(const char*)>& shoot) {
   shoot("welcome");

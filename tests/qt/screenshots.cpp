@@ -34,14 +34,8 @@ int main(int argc, char** argv) {
   if (argc != 2) return 2;
   fs::path out = argv[1];
   fs::create_directories(out);
-  fs::path home = fs::temp_directory_path() / "mirvex-screenshots";
-  fs::remove_all(home);
-  fs::create_directories(home);
   fs::path data = MIRVEX_SOURCE_DATA;
-  for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
-    fs::copy_file(data / file, home / file);
-  }
-  fs::copy_file(data / "sample/mirvex.ini", home / "mirvex.ini");
+  fs::path home = mirvex::test::ScreenshotProgramFolder(data);
 
   ScreenHost host;
   mirvex::ui::qt::QtMainWindow window(host, mirvex::PathText(home));
