@@ -39,6 +39,7 @@ constexpr InitialControl kInitialControls[] = {
     {"test_map_button", "Тестовая карта", true, true},
     {"exit_button", "ВЫХОД", true, true},
     {"compile_button", "Собрать IMG", true, false},
+    {"map_button", "Карта", true, true},
     {"cancel_button", "Отмена", false, true},
     {"progress_bar", "", true, true},
     {"progress_frame", "", true, true},
@@ -179,6 +180,7 @@ MainWindow::MainWindow(WindowHost& host, std::string program_folder, bool read_o
   program_prefix_ = program_folder_ + kPathSeparator;
   CreateControls();
   WireSettings();
+  map_window_ = std::make_unique<MapWindow>(*this, host_);
 }
 
 UiControl& MainWindow::Add(const char* name) {
@@ -437,6 +439,8 @@ void MainWindow::RunGuarded(Operation operation) {
   control("cancel_button").SetVisible(false);
   for (std::size_t i = 0; i < std::size(buttons); ++i) control(buttons[i]).SetEnabled(enabled[i]);
   operation_running_ = false;
+  // The map window waits with its loads while a run writes files.
+  map_window_->Refresh();
   if (last_status_ == OperationStatus::kStopped) {
     ShowMessage(Ru("Операция прервана"), Ru("Информация"), MessageIcon::kInformation);
   }
@@ -461,7 +465,10 @@ void MainWindow::OnConvertClicked() {
     last_counts_ = result.counts;
     return result.status;
   });
-  if (ran && last_status_ == OperationStatus::kCompleted) SetCompileTarget(result_path);
+  if (ran && last_status_ == OperationStatus::kCompleted) {
+    SetCompileTarget(result_path);
+    map_window_->ShowResult();
+  }
 }
 
 void MainWindow::OnCropClicked() {
@@ -469,7 +476,10 @@ void MainWindow::OnCropClicked() {
   bool ran = RunOperation("crop_panel", [this, &result_path] {
     return CropMap(CropPaths{control("crop_map_path").text(), result_path}, crop_options(), program_prefix_, *this);
   });
-  if (ran && last_status_ == OperationStatus::kCompleted) SetCompileTarget(result_path);
+  if (ran && last_status_ == OperationStatus::kCompleted) {
+    SetCompileTarget(result_path);
+    map_window_->ShowResult();
+  }
 }
 
 void MainWindow::OnConvertAllClicked() {
@@ -500,7 +510,14 @@ void MainWindow::OnTestMapClicked() {
                [this] { return WriteTestMap(control("test_map_path").text(), program_prefix_, *this); });
 }
 
+void MainWindow::OnMapClicked() {
+  map_window_->Open();
+  if (on_map_window_shown) on_map_window_shown(*map_window_);
+}
+
 void MainWindow::OnExitClicked() {
+  // A map being read stops at once; it writes nothing.
+  map_window_->OnStopClicked();
   if (!operation_running_) {
     host_.Quit();
     return;

@@ -17,6 +17,7 @@
 #include "operations/compile_map.h"
 #include "operations/convert.h"
 #include "operations/convert_all.h"
+#include "ui/map_window.h"
 #include "ui/object_window.h"
 #include "ui/ui_control.h"
 
@@ -39,6 +40,9 @@ class WindowHost : public Host {
   // The width of a text in the window's font, in twips (the column view aligns its
   // columns with it). By default every character is 90 twips wide.
   virtual int TextWidth(const std::string& text) { return static_cast<int>(text.size()) * 90; }
+  // Runs `task` once the event being handled is done (the map window starts its loads
+  // so). By default at once.
+  virtual void RunSoon(std::function<void()> task) { task(); }
 };
 
 // Positions of the splitter area, in twips.
@@ -159,6 +163,11 @@ class MainWindow : private Host {
   void OnObjectListDoubleClicked(int index);
   void OnObjectWindowClosed();
   ObjectWindow* object_window() { return object_window_.get(); }
+  // "Карта": opens the map window (or raises it) showing the current panel's map.
+  void OnMapClicked();
+  MapWindow& map_window() { return *map_window_; }
+  // Runs when the map window opens, so the screen can show it or bring it to the front.
+  std::function<void(MapWindow&)> on_map_window_shown;
   // Runs when the object window opens, so the screen can show it.
   std::function<void(ObjectWindow&)> on_object_window_shown;
 
@@ -239,6 +248,7 @@ class MainWindow : private Host {
   // The catalogue the type list holds.
   TypeCatalogue loaded_catalogue_ = TypeCatalogue::kPoints;
   std::unique_ptr<ObjectWindow> object_window_;
+  std::unique_ptr<MapWindow> map_window_;
   MidRecord mid_record_;  // the MID record the column view and the editing mode read
   OperationStatus last_status_ = OperationStatus::kFailed;
   SectionCounts last_counts_;

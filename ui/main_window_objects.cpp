@@ -277,6 +277,8 @@ void MainWindow::EditSelectedLines(Edit edit) {
     StoreResult stored = StoreObjectRecord(once, DictionaryFile(), edited_record_);
     if (stored == StoreResult::kStored || stored == StoreResult::kMissing) UpdateObjectLine(edited_record_);
   }
+  // The MIF's objects are coloured by the records just changed.
+  map_window_->Refresh();
 }
 
 void MainWindow::OnAssignTypeClicked() {

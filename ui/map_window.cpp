@@ -1,0 +1,422 @@
+#include "ui/map_window.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/cp1251.h"
+#include "base/text.h"
+#include "dictionary/object_dictionary.h"
+#include "ui/main_window.h"
+
+namespace mirvex::ui {
+
+namespace {
+
+// The last component of a path, whichever separator it uses.
+std::string FileNameOf(const std::string& path) {
+  std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string PlaneNumber(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+}  // namespace
+
+MapWindow::MapWindow(MainWindow& main_window, WindowHost& host) : main_(main_window), host_(host) {
+  Add("map_window", "Карта");
+  Add("map_canvas", "");
+  Add("map_status", "");
+  Add("map_position", "");
+  Add("map_progress", "", false);
+  Add("map_stop_button", "Остановить", false);
+  Add("map_fit_button", "Вся карта");
+  Add("map_switch_button", "Показать результат");
+  Add("map_reload_button", "Обновить");
+
+  // The rectangle follows the four crop boxes however they change.
+  for (const char* name : {"crop_west", "crop_north", "crop_east", "crop_south"}) {
+    main_.control(name).Subscribe([this](UiControl&, Change change) {
+      if (change == Change::kText && !putting_boxes_ && open_) {
+        TakeCropBoxes();
+        Repaint();
+      }
+    });
+  }
+  // What the panels show, and the paths they read, choose the map.
+  for (const char* name : {"conversion_panel", "crop_panel", "test_map_panel", "welcome_panel"}) {
+    main_.control(name).Subscribe([this](UiControl&, Change change) {
+      if (change != Change::kVisible || !open_) return;
+      show_result_ = false;
+      Refresh();
+    });
+  }
+  for (const char* name : {"mif_path", "mid_path", "result_path", "crop_map_path", "crop_result_path",
+                           "test_map_path"}) {
+    main_.control(name).Subscribe([this](UiControl&, Change change) {
+      if (change == Change::kText && open_) Refresh();
+    });
+  }
+}
+
+MapWindow::~MapWindow() = default;
+
+UiControl& MapWindow::Add(const char* name, const char* utf8_text, bool visible) {
+  auto control = std::make_unique<UiControl>(name);
+  control->SetText(Ru(utf8_text));
+  control->SetVisible(visible);
+  UiControl& added = *control;
+  controls_.emplace(name, std::move(control));
+  return added;
+}
+
+UiControl& MapWindow::control(std::string_view name) {
+  auto entry = controls_.find(name);
+  if (entry == controls_.end()) std::abort();
+  return *entry->second;
+}
+
+const UiControl& MapWindow::control(std::string_view name) const {
+  auto entry = controls_.find(name);
+  if (entry == controls_.end()) std::abort();
+  return *entry->second;
+}
+
+void MapWindow::Repaint() {
+  UiControl& canvas = control("map_canvas");
+  canvas.SetValue(canvas.value() + 1);
+}
+
+bool MapWindow::crop_mode() const { return main_.control("crop_panel").visible(); }
+
+MapSource MapWindow::WantedSource() const {
+  MapSource source;
+  auto text_map = [&source](const std::string& path) {
+    source.kind = MapSource::Kind::kTextMap;
+    source.path = path;
+  };
+  if (main_.control("conversion_panel").visible()) {
+    if (show_result_) {
+      text_map(main_.control("result_path").text());
+    } else {
+      source.kind = MapSource::Kind::kMif;
+      source.path = main_.control("mif_path").text();
+      source.mid_path = main_.control("mid_path").text();
+    }
+  } else if (main_.control("crop_panel").visible()) {
+    text_map(main_.control(show_result_ ? "crop_result_path" : "crop_map_path").text());
+  } else if (main_.control("test_map_panel").visible()) {
+    text_map(main_.control("test_map_path").text());
+  }
+  if (source.kind != MapSource::Kind::kNone && source.path.empty()) source = MapSource();
+  return source;
+}
+
+// --- Opening, closing and loading --------------------------------------------------
+
+void MapWindow::Open() {
+  if (!open_) {
+    open_ = true;
+    show_result_ = false;
+    shown_ = MapSource();
+  }
+  Refresh();
+}
+
+void MapWindow::OnClosed() {
+  open_ = false;
+  drag_ = Drag::kNone;
+  if (loading_) stop_requested_ = true;
+  // Nothing more to load; a load that runs stops and leaves an empty view.
+  load_pending_ = false;
+  view_.Clear();
+  shown_ = MapSource();
+}
+
+void MapWindow::Refresh() { RequestLoad(false); }
+
+void MapWindow::ShowResult() {
+  if (!open_) return;
+  show_result_ = WantedSource().kind != MapSource::Kind::kNone &&
+                 (main_.control("conversion_panel").visible() || main_.control("crop_panel").visible());
+  RequestLoad(false);
+}
+
+void MapWindow::OnReloadClicked() { RequestLoad(true); }
+
+void MapWindow::OnStopClicked() {
+  if (loading_) stop_requested_ = true;
+}
+
+void MapWindow::OnSwitchClicked() {
+  show_result_ = !show_result_;
+  RequestLoad(false);
+}
+
+// A request made while a load runs stops it; the loop below then starts the newest.
+// The load itself starts once the current event is handled, so that a change of one
+// box that moves its partners (a saved MIF path choosing its MID) loads once.
+void MapWindow::RequestLoad(bool force) {
+  if (!open_) return;
+  load_pending_ = true;
+  force_load_ = force_load_ || force;
+  if (loading_) {
+    stop_requested_ = true;
+    return;
+  }
+  if (load_posted_) return;
+  load_posted_ = true;
+  host_.RunSoon([this] {
+    load_posted_ = false;
+    RunLoads();
+  });
+}
+
+void MapWindow::RunLoads() {
+  // A run of an operation writes the files the map shows; its end asks again.
+  if (loading_ || main_.operation_running()) return;
+  while (load_pending_ && open_) {
+    load_pending_ = false;
+    bool force = force_load_;
+    force_load_ = false;
+    MapSource wanted = WantedSource();
+    UpdateSwitchButton();
+    std::optional<FileStamp> dictionary;
+    if (wanted.kind == MapSource::Kind::kMif) dictionary = StampOf(std::string_view(DictionaryPath(main_.program_prefix())));
+    if (!force && wanted == shown_ && StampsOf(wanted) == shown_stamp_ && dictionary == shown_dictionary_stamp_) {
+      continue;
+    }
+    shown_dictionary_stamp_ = dictionary;
+    Load(wanted);
+  }
+  if (!open_) view_.Clear();
+}
+
+std::optional<FileStamp> MapWindow::StampsOf(const MapSource& source) const {
+  std::optional<FileStamp> stamp = StampOf(std::string_view(source.path));
+  if (stamp && source.kind == MapSource::Kind::kMif) {
+    // A changed MID changes what the objects are coloured by.
+    if (std::optional<FileStamp> mid = StampOf(std::string_view(source.mid_path))) {
+      stamp->size ^= mid->size;
+      stamp->modified_ns ^= mid->modified_ns;
+      stamp->changed_ns ^= mid->changed_ns;
+    }
+  }
+  return stamp;
+}
+
+void MapWindow::Load(const MapSource& source) {
+  // The same map read again keeps the place the user looks at.
+  bool same_map = source == shown_ && !view_.empty();
+  MapPoint centre = view_.centre();
+  double scale = view_.scale();
+  shown_ = source;
+  shown_stamp_ = StampsOf(source);
+  control("map_window").SetText(source.kind == MapSource::Kind::kNone
+                                    ? Ru("Карта")
+                                    : Ru("Карта — ") + FileNameOf(source.path));
+  if (source.kind == MapSource::Kind::kNone) {
+    view_.Clear();
+    status_ = Ru("Откройте панель конвертирования или редактирования карты: здесь будет показана ее карта.");
+    ShowStatus();
+    Repaint();
+    return;
+  }
+
+  loading_ = true;
+  stop_requested_ = false;
+  status_ = Ru("Чтение карты ") + FileNameOf(source.path) + "...";
+  ShowStatus();
+  control("map_progress").SetValue(0);
+  control("map_progress").SetVisible(true);
+  control("map_stop_button").SetVisible(true);
+  Repaint();
+  LoadResult result = source.kind == MapSource::Kind::kMif
+                          ? view_.LoadMif(source.path, source.mid_path, main_.conversion_options(),
+                                          main_.program_prefix(), *this)
+                          : view_.LoadTextMap(source.path, *this);
+  loading_ = false;
+  control("map_progress").SetVisible(false);
+  control("map_stop_button").SetVisible(false);
+
+  if (crop_mode()) TakeCropBoxes();
+  else view_.ClearCrop();
+  if (same_map && result.status == LoadStatus::kCompleted) {
+    view_.SetCentre(centre);
+    view_.SetScale(scale);
+  } else {
+    view_.Fit();
+  }
+  status_ = FileNameOf(source.path) + ": " + Ru("объектов ") + std::to_string(view_.objects_read());
+  if (result.status == LoadStatus::kStopped && !load_pending_) {
+    status_ += Ru(", чтение остановлено");
+    // A stopped map is read again when it is asked for next.
+    shown_stamp_.reset();
+  }
+  for (const std::string& note : result.notes) status_ += std::string(kLineBreak) + note;
+  ShowStatus();
+  Repaint();
+}
+
+void MapWindow::ShowStatus() { control("map_status").SetText(status_); }
+
+void MapWindow::UpdateSwitchButton() {
+  bool has_result = main_.control("conversion_panel").visible() || main_.control("crop_panel").visible();
+  control("map_switch_button").SetVisible(has_result);
+  control("map_switch_button").SetText(show_result_ ? Ru("Показать исходную карту") : Ru("Показать результат"));
+}
+
+// --- Host ------------------------------------------------------------------------
+
+void MapWindow::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
+  host_.ShowMessage(text, title, icon);
+}
+void MapWindow::Beep() {}
+void MapWindow::SetProgressRange(std::int64_t minimum, std::int64_t maximum) {
+  control("map_progress").SetRange(minimum, maximum);
+}
+void MapWindow::SetProgressValue(std::int64_t value) { control("map_progress").SetValue(value); }
+void MapWindow::SetPercentCaption(const std::string&) {}
+void MapWindow::ProcessEvents() { host_.ProcessEvents(); }
+bool MapWindow::StopRequested() { return stop_requested_; }
+
+// --- The crop rectangle ----------------------------------------------------------
+
+void MapWindow::TakeCropBoxes() {
+  if (!crop_mode()) {
+    view_.ClearCrop();
+    return;
+  }
+  CropBoundTexts texts{main_.control("crop_west").text(), main_.control("crop_north").text(),
+                       main_.control("crop_east").text(), main_.control("crop_south").text()};
+  if (!view_.SetCropTexts(texts)) view_.ClearCrop();
+}
+
+void MapWindow::PutCropBoxes(const CropBoundTexts& texts) {
+  // The boxes store themselves in mirvex.ini; the rectangle already stands where they say.
+  putting_boxes_ = true;
+  main_.control("crop_west").SetText(texts.west);
+  main_.control("crop_north").SetText(texts.north);
+  main_.control("crop_east").SetText(texts.east);
+  main_.control("crop_south").SetText(texts.south);
+  putting_boxes_ = false;
+}
+
+// --- The mouse -------------------------------------------------------------------
+
+void MapWindow::OnCanvasResized(int width, int height) {
+  bool first = view_.viewport_width() != width || view_.viewport_height() != height;
+  view_.SetViewportSize(width, height);
+  if (first) Repaint();
+}
+
+void MapWindow::OnMousePressed(double x, double y, MouseButton button) {
+  if (loading_ || view_.empty()) return;
+  press_x_ = last_x_ = x;
+  press_y_ = last_y_ = y;
+  drag_ = Drag::kPan;
+  if (button != MouseButton::kLeft || !crop_mode()) return;
+  drag_part_ = view_.CropPartAt(x, y);
+  drag_ = drag_part_ == RectanglePart::kNone ? Drag::kNewRectangle : Drag::kCropPart;
+  rectangle_at_press_.reset();
+  if (view_.crop_rectangle()) rectangle_at_press_ = view_.CropTexts();
+}
+
+void MapWindow::OnMouseMoved(double x, double y) {
+  if (!view_.empty()) {
+    MapPoint place = view_.ToMap(x, y);
+    control("map_position").SetText(
+        view_.geographic()
+            ? Ru("Широта ") + DegreesMinutesText(place.y) + Ru("   Долгота ") + DegreesMinutesText(place.x)
+            : "X " + PlaneNumber(place.x) + "   Y " + PlaneNumber(place.y));
+  }
+  switch (drag_) {
+    case Drag::kNone:
+      return;
+    case Drag::kPan:
+      view_.Pan(x - last_x_, y - last_y_);
+      break;
+    case Drag::kCropPart:
+      // Each move is measured from the rectangle at the press, so an edge pulled past
+      // its opposite and back ends where the mouse is.
+      if (rectangle_at_press_) view_.SetCropTexts(*rectangle_at_press_);
+      view_.DragCrop(drag_part_, x - press_x_, y - press_y_);
+      break;
+    case Drag::kNewRectangle:
+      if (std::abs(x - press_x_) >= kSmallestRectangle || std::abs(y - press_y_) >= kSmallestRectangle) {
+        view_.SetCropFromScreen(press_x_, press_y_, x, y);
+      }
+      break;
+  }
+  last_x_ = x;
+  last_y_ = y;
+  Repaint();
+}
+
+void MapWindow::OnMouseReleased(double x, double y) {
+  if (drag_ == Drag::kNone) return;
+  OnMouseMoved(x, y);
+  Drag finished = drag_;
+  drag_ = Drag::kNone;
+  if (finished == Drag::kPan) return;
+  bool moved = std::abs(x - press_x_) >= kSmallestRectangle || std::abs(y - press_y_) >= kSmallestRectangle;
+  if (!moved) {
+    // A click is no rectangle: the one the boxes hold stays.
+    TakeCropBoxes();
+  } else if (view_.crop_rectangle()) {
+    PutCropBoxes(view_.CropTexts());
+  }
+  Repaint();
+}
+
+void MapWindow::OnWheel(double x, double y, double steps) {
+  if (view_.empty() || !std::isfinite(steps) || steps == 0) return;
+  view_.ZoomAt(x, y, std::exp2(steps / kStepsPerDoubling));
+  Repaint();
+}
+
+void MapWindow::OnFitClicked() {
+  view_.Fit();
+  Repaint();
+}
+
+MapCursor MapWindow::CursorAt(double x, double y) const {
+  if (drag_ == Drag::kPan) return MapCursor::kClosedHand;
+  if (drag_ == Drag::kNewRectangle) return MapCursor::kCross;
+  RectanglePart part = drag_ == Drag::kCropPart ? drag_part_ : RectanglePart::kNone;
+  if (drag_ == Drag::kNone) {
+    if (view_.empty()) return MapCursor::kArrow;
+    if (!crop_mode()) return MapCursor::kOpenHand;
+    part = view_.CropPartAt(x, y);
+  }
+  switch (part) {
+    case RectanglePart::kNone: return MapCursor::kCross;
+    case RectanglePart::kInside: return MapCursor::kMove;
+    case RectanglePart::kWest:
+    case RectanglePart::kEast: return MapCursor::kSizeWestEast;
+    case RectanglePart::kNorth:
+    case RectanglePart::kSouth: return MapCursor::kSizeNorthSouth;
+    case RectanglePart::kNorthWest:
+    case RectanglePart::kSouthEast: return MapCursor::kSizeNwSe;
+    case RectanglePart::kNorthEast:
+    case RectanglePart::kSouthWest: return MapCursor::kSizeNeSw;
+  }
+  return MapCursor::kArrow;
+}
+
+std::string MapWindow::TooltipAt(double x, double y) const {
+  if (loading_ || drag_ != Drag::kNone) return std::string();
+  std::optional<MapObjectInfo> info = view_.ObjectAt(x, y);
+  return info ? info->TooltipText() : std::string();
+}
+
+DrawList MapWindow::Draw() const {
+  if (loading_) return DrawList();
+  return view_.Draw();
+}
+
+}  // namespace mirvex::ui

@@ -1,0 +1,153 @@
+// The "Карта" window as a headless model: it shows the map the main window's current
+// panel concerns (the MIF of the conversion panel, the map to crop, the test map, or
+// the result of the last run), lets the user zoom, pan and set the crop rectangle with
+// the mouse, and keeps the four crop boxes and the rectangle in step. The bindings
+// forward mouse events, paint Draw() and show the controls.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/host.h"
+#include "base/platform.h"
+#include "ui/map_view.h"
+#include "ui/ui_control.h"
+
+namespace mirvex::ui {
+
+class MainWindow;
+class WindowHost;
+
+enum class MouseButton { kLeft, kRight, kMiddle };
+
+// The mouse pointer's shape over the map.
+enum class MapCursor {
+  kArrow,
+  kCross,           // a new crop rectangle can be drawn
+  kMove,            // inside the rectangle: drag moves it
+  kSizeWestEast,    // on its west or east edge
+  kSizeNorthSouth,  // on its north or south edge
+  kSizeNwSe,        // on its north-west or south-east corner
+  kSizeNeSw,        // on its north-east or south-west corner
+  kOpenHand,        // the map can be dragged
+  kClosedHand,      // the map is being dragged
+};
+
+// What the window is to show: a MIF with its MID, or a Garmin text map.
+struct MapSource {
+  enum class Kind { kNone, kMif, kTextMap } kind = Kind::kNone;
+  std::string path;      // the MIF or the text map (cp1251)
+  std::string mid_path;  // kMif
+  bool operator==(const MapSource&) const = default;
+};
+
+class MapWindow : private Host {
+ public:
+  // Wheel steps of this many zoom by a factor of two.
+  static constexpr double kStepsPerDoubling = 2;
+  // A rectangle drawn smaller than this many pixels across is taken for a click.
+  static constexpr double kSmallestRectangle = 4;
+
+  MapWindow(MainWindow& main_window, WindowHost& host);
+  ~MapWindow() override;
+
+  // "map_window" (the caption), "map_canvas" (its value changes whenever the map must be
+  // painted again), "map_status" (what is shown, how many objects, what could not be
+  // read), "map_position" (the place under the mouse), "map_progress",
+  // "map_stop_button", "map_fit_button", "map_switch_button", "map_reload_button".
+  UiControl& control(std::string_view name);
+  const UiControl& control(std::string_view name) const;
+
+  MapView& view() { return view_; }
+  const MapView& view() const { return view_; }
+  bool open() const { return open_; }
+  bool loading() const { return loading_; }
+  // The map the last load read, and what the panels ask for now.
+  const MapSource& shown_source() const { return shown_; }
+  MapSource WantedSource() const;
+  // True on the crop panel: the rectangle is shown and the mouse sets it.
+  bool crop_mode() const;
+
+  // The window opens (or is raised) and closes. Closing stops a load and frees the map.
+  void Open();
+  void OnClosed();
+
+  // The canvas's size in pixels.
+  void OnCanvasResized(int width, int height);
+  // Left drag: on the crop panel moves the rectangle (inside), resizes it (at an edge or
+  // corner) or draws a new one (outside it); elsewhere, and with the other buttons, it
+  // pans the map.
+  void OnMousePressed(double x, double y, MouseButton button);
+  void OnMouseMoved(double x, double y);
+  void OnMouseReleased(double x, double y);
+  // Zooms at the point; positive steps (the wheel turned away from the user) zoom in.
+  void OnWheel(double x, double y, double steps);
+  void OnFitClicked();
+  // Switches between the panel's map and the result of its operation.
+  void OnSwitchClicked();
+  // Reads the map again (after editing the dictionary or the options).
+  void OnReloadClicked();
+  void OnStopClicked();
+
+  MapCursor CursorAt(double x, double y) const;
+  // The tooltip for the object under the point (cp1251), empty when there is none.
+  std::string TooltipAt(double x, double y) const;
+  // What to paint now: nothing while a map loads.
+  DrawList Draw() const;
+
+  // The main window tells the map what happened: the panel, a path or the dictionary
+  // changed (Refresh), a run ended with a new result (ShowResult).
+  void Refresh();
+  void ShowResult();
+
+ private:
+  // Host: the load reports its progress to the window's own bar.
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
+  void Beep() override;
+  void SetProgressRange(std::int64_t minimum, std::int64_t maximum) override;
+  void SetProgressValue(std::int64_t value) override;
+  void SetPercentCaption(const std::string& caption) override;
+  void ProcessEvents() override;
+  bool StopRequested() override;
+
+  UiControl& Add(const char* name, const char* utf8_text, bool visible = true);
+  void Repaint();
+  // Starts the loads the window needs once the current event is handled; one load at a
+  // time, a newer request stopping the one that runs.
+  void RequestLoad(bool force);
+  void RunLoads();
+  void Load(const MapSource& source);
+  void ShowStatus();
+  void UpdateSwitchButton();
+  void TakeCropBoxes();
+  void PutCropBoxes(const CropBoundTexts& texts);
+  std::optional<FileStamp> StampsOf(const MapSource& source) const;
+
+  MainWindow& main_;
+  WindowHost& host_;
+  std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
+  MapView view_;
+  bool open_ = false;
+  bool loading_ = false;
+  bool stop_requested_ = false;
+  bool load_posted_ = false;
+  bool load_pending_ = false;
+  bool force_load_ = false;
+  bool show_result_ = false;
+  bool putting_boxes_ = false;
+  MapSource shown_;
+  std::optional<FileStamp> shown_stamp_;
+  std::optional<FileStamp> shown_dictionary_stamp_;
+  std::string status_;  // cp1251: what the last load showed and its notes
+
+  // The drag in progress.
+  enum class Drag { kNone, kPan, kCropPart, kNewRectangle } drag_ = Drag::kNone;
+  RectanglePart drag_part_ = RectanglePart::kNone;
+  double press_x_ = 0, press_y_ = 0, last_x_ = 0, last_y_ = 0;
+  std::optional<CropBoundTexts> rectangle_at_press_;
+};
+
+}  // namespace mirvex::ui
