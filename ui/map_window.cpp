@@ -245,11 +245,12 @@ void MapWindow::Load(const MapSource& source) {
 
   if (crop_mode()) TakeCropBoxes();
   else view_.ClearCrop();
-  if (same_map && result.status == LoadStatus::kCompleted) {
+  if (same_map && !fitted_ && result.status == LoadStatus::kCompleted) {
     view_.SetCentre(centre);
     view_.SetScale(scale);
   } else {
     view_.Fit();
+    fitted_ = true;
   }
   status_ = FileNameOf(source.path) + ": " + Ru("объектов ") + std::to_string(view_.objects_read());
   if (result.status == LoadStatus::kStopped && !load_pending_) {
@@ -309,9 +310,10 @@ void MapWindow::PutCropBoxes(const CropBoundTexts& texts) {
 // --- The mouse -------------------------------------------------------------------
 
 void MapWindow::OnCanvasResized(int width, int height) {
-  bool first = view_.viewport_width() != width || view_.viewport_height() != height;
+  if (view_.viewport_width() == width && view_.viewport_height() == height) return;
   view_.SetViewportSize(width, height);
-  if (first) Repaint();
+  if (fitted_) view_.Fit();
+  Repaint();
 }
 
 void MapWindow::OnMousePressed(double x, double y, MouseButton button) {
@@ -339,6 +341,7 @@ void MapWindow::OnMouseMoved(double x, double y) {
       return;
     case Drag::kPan:
       view_.Pan(x - last_x_, y - last_y_);
+      fitted_ = fitted_ && x == last_x_ && y == last_y_;
       break;
     case Drag::kCropPart:
       // Each move is measured from the rectangle at the press, so an edge pulled past
@@ -376,11 +379,13 @@ void MapWindow::OnMouseReleased(double x, double y) {
 void MapWindow::OnWheel(double x, double y, double steps) {
   if (view_.empty() || !std::isfinite(steps) || steps == 0) return;
   view_.ZoomAt(x, y, std::exp2(steps / kStepsPerDoubling));
+  fitted_ = false;
   Repaint();
 }
 
 void MapWindow::OnFitClicked() {
   view_.Fit();
+  fitted_ = true;
   Repaint();
 }
 

@@ -138,6 +138,9 @@ class MapWindow : private Host {
   bool force_load_ = false;
   bool show_result_ = false;
   bool putting_boxes_ = false;
+  // The whole map is in view and stays so when the canvas changes size, until the user
+  // zooms or pans.
+  bool fitted_ = true;
   MapSource shown_;
   std::optional<FileStamp> shown_stamp_;
   std::optional<FileStamp> shown_dictionary_stamp_;

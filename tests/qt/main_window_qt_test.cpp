@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -24,6 +25,7 @@
 #include "tests/qt/fake_host.h"
 #include "ui/qt/main_window_qt.h"
 #include "ui/qt/map_painter.h"
+#include "ui/qt/map_window_qt.h"
 
 namespace fs = std::filesystem;
 using mirvex::test::FakeWindowHost;
@@ -194,6 +196,7 @@ class MainWindowQtTest : public QObject {
   void WindowPlaceOffEveryScreenFallsBackToTheDefault();
   void ConvertAllCompileAndTheCompilerSettings();
   void DrawnPicturesMatchTheirReferences();
+  void RectangleDrawnOnTheMapCropsAsTheCommandLineDoes();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -652,7 +655,6 @@ void MainWindowQtTest::ConvertAllCompileAndTheCompilerSettings() {
   QVERIFY(window.widget("compile_button")->isEnabled());
 }
 
-QTEST_MAIN(MainWindowQtTest)
 // The sample map drawn from its MIF, and its converted map with the crop rectangle,
 // compared with the reviewed pictures: at most 2 % of the pixels may differ (a label's
 // glyphs vary with the fonts a machine has), and the crop rectangle's colour must be
@@ -713,3 +715,105 @@ void MainWindowQtTest::DrawnPicturesMatchTheirReferences() {
 }
 
 #include "main_window_qt_test.moc"
+
+namespace {
+
+// Runs what the window asks to run soon from the event loop, as the application does.
+class EventLoopHost : public FakeWindowHost {
+ public:
+  void RunSoon(std::function<void()> task) override { QTimer::singleShot(0, std::move(task)); }
+};
+
+// Pixels of the widget that are not white.
+int InkedPixels(QWidget* widget) {
+  QImage image = widget->grab().toImage();
+  int inked = 0;
+  for (int y = 0; y < image.height(); y += 2) {
+    for (int x = 0; x < image.width(); x += 2) inked += image.pixel(x, y) != qRgb(255, 255, 255);
+  }
+  return inked;
+}
+
+}  // namespace
+
+void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
+  ProgramFolder folder;
+  EventLoopHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("crop_button"));
+  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
+  map_path->clear();
+  QTest::keyClicks(map_path, QString::fromStdString((kTestData / "sample.expected.mp").string()));
+  auto* result = qobject_cast<QLineEdit*>(window.widget("crop_result_path"));
+  result->clear();
+  QTest::keyClicks(result, QString::fromStdString((folder.path / "window-cut.mp").string()));
+
+  Click(window.widget("map_button"));
+  QVERIFY(window.map_window() && window.map_window()->isVisible());
+  QVERIFY(QTest::qWaitForWindowExposed(window.map_window()));
+  mirvex::ui::MapWindow& model = window.model().map_window();
+  QTRY_VERIFY(!model.loading() && !model.view().empty());
+  QCOMPARE(model.shown_source().path, mirvex::PathText(kTestData / "sample.expected.mp"));
+  QWidget* canvas = window.map_window()->canvas();
+  QCOMPARE(model.view().viewport_width(), canvas->width());
+  const int blank = InkedPixels(canvas);
+  QVERIFY2(blank > 500, "the map is painted");
+
+  // The rectangle drawn from the upper right to the lower left over the middle of the map.
+  QPoint from(canvas->width() * 2 / 3, canvas->height() / 3), to(canvas->width() / 3, canvas->height() * 2 / 3);
+  QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, from);
+  QTest::mouseMove(canvas, (from + to) / 2);
+  QTest::mouseMove(canvas, to);
+  QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, to);
+  QStringList bounds;
+  for (const char* name : {"crop_west", "crop_north", "crop_east", "crop_south"}) {
+    QString text = qobject_cast<QLineEdit*>(window.widget(name))->text();
+    QVERIFY2(!text.isEmpty(), name);
+    bounds << text;
+  }
+  QCOMPARE(QString::fromStdString(folder.Setting("Koord2")), bounds[0]);
+  QVERIFY(InkedPixels(canvas) != blank);  // the rectangle shows
+
+  Click(window.widget("crop_button"));
+  QCOMPARE(window.model().last_status(), mirvex::OperationStatus::kCompleted);
+  // After the crop the map window shows its result.
+  QTRY_COMPARE(model.shown_source().path, mirvex::PathText(folder.path / "window-cut.mp"));
+
+  QProcess command_line;
+  QStringList arguments{"crop",
+                        QString::fromStdString((kTestData / "sample.expected.mp").string()),
+                        QString::fromStdString((folder.path / "command-line-cut.mp").string()),
+                        "--home",
+                        QString::fromStdString(folder.path.string()),
+                        "--quiet"};
+  const char* keys[] = {"Koord2=", "Koord3=", "Koord4=", "Koord5="};
+  for (int i = 0; i < 4; ++i) arguments << "--set" << keys[i] + bounds[i];
+  command_line.start(QString::fromStdString(MIRVEX_BINARY), arguments);
+  QVERIFY(command_line.waitForFinished(30000));
+  QCOMPARE(command_line.exitCode(), 0);
+  std::string cut = ReadBytes(folder.path / "window-cut.mp");
+  QCOMPARE(cut, ReadBytes(folder.path / "command-line-cut.mp"));
+  // Something was cut away, something kept.
+  QVERIFY(cut.size() < ReadBytes(kTestData / "sample.expected.mp").size());
+  QVERIFY(cut.find("[RGN") != std::string::npos);
+
+  // The wheel zooms at the cursor; the fit button shows the whole map again.
+  double fitted = model.view().scale();
+  QPoint centre = canvas->rect().center();
+  QWheelEvent wheel(centre, canvas->mapToGlobal(centre), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(canvas, &wheel);
+  QVERIFY(std::abs(model.view().scale() - 2 * fitted) < fitted * 1e-9);
+  Click(window.findChild<QWidget*>("map_fit_button"));
+  QCOMPARE(model.view().scale(), fitted);
+
+  // Closing frees the map; "Карта" opens it again with the map.
+  window.map_window()->close();
+  QVERIFY(model.view().empty());
+  Click(window.widget("map_button"));
+  QTRY_VERIFY(!model.loading() && !model.view().empty());
+  QVERIFY(host.messages.size() == 1);  // "Редактирование карты завершено" or the like, nothing else
+}
+
+QTEST_MAIN(MainWindowQtTest)

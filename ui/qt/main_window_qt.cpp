@@ -33,6 +33,7 @@
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "base/text.h"
+#include "ui/qt/map_window_qt.h"
 #include "ui/qt/object_window_qt.h"
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/qt_host.h"
@@ -116,6 +117,7 @@ QtMainWindow::~QtMainWindow() {
   for (QWidget* object_window : findChildren<QWidget*>("object_window", Qt::FindDirectChildrenOnly)) {
     delete object_window;
   }
+  delete map_window_;
   delete takeCentralWidget();
 }
 
@@ -426,7 +428,13 @@ QWidget* QtMainWindow::BuildOperations() {
   auto* compile = new QPushButton;
   compile->setMinimumHeight(Pixels(480));
   BindButton(compile, model_->control("compile_button"), [this] { model_->OnCompileClicked(); });
-  grid->addWidget(compile, 2, 0, 1, 2);
+  grid->addWidget(compile, 2, 0);
+  // Opens the map window, or brings it to the front.
+  auto* map = new QPushButton;
+  map->setMinimumHeight(Pixels(480));
+  BindButton(map, model_->control("map_button"), [this] { model_->OnMapClicked(); });
+  grid->addWidget(map, 2, 1);
+  model_->on_map_window_shown = [this](MapWindow& map_window) { ShowMapWindow(map_window); };
   auto* progress_frame = new QWidget;
   BindWidget(progress_frame, model_->control("progress_frame"));
   auto* progress = new QHBoxLayout(progress_frame);
@@ -548,6 +556,15 @@ void QtMainWindow::ShowObjectWindow(ObjectWindow& object_window) {
   auto* window = new ObjectWindowQt(object_window, this);
   connect(window, &QObject::destroyed, this, [this] { model_->OnObjectWindowClosed(); });
   window->show();
+}
+
+// The map window is made once and hidden when closed: its model lives as long as this
+// window's, and its bindings with it.
+void QtMainWindow::ShowMapWindow(MapWindow& map_window) {
+  if (!map_window_) map_window_ = new MapWindowQt(map_window, this);
+  map_window_->show();
+  map_window_->raise();
+  map_window_->activateWindow();
 }
 
 void QtMainWindow::LayoutLists() {

@@ -17,6 +17,7 @@ class QScrollArea;
 
 namespace mirvex::ui::qt {
 
+class MapWindowQt;
 class SplitterHandle;
 
 class QtMainWindow : public QMainWindow {
@@ -26,6 +27,8 @@ class QtMainWindow : public QMainWindow {
   ~QtMainWindow() override;
 
   MainWindow& model() { return *model_; }
+  // The map window once "Карта" has opened it.
+  MapWindowQt* map_window() const { return map_window_; }
   // The widget bound to a control ("convert_button", "mif_path").
   QWidget* widget(const char* name) const;
   // Twips per device-independent pixel of this screen.
@@ -55,6 +58,7 @@ class QtMainWindow : public QMainWindow {
   void FitListsToTheirArea();
   void RestorePlace();
   void ShowObjectWindow(ObjectWindow& object_window);
+  void ShowMapWindow(MapWindow& map_window);
   int Pixels(int twips) const;
 
   WindowHost& host_;
@@ -69,6 +73,7 @@ class QtMainWindow : public QMainWindow {
   QListWidget* object_list_ = nullptr;
   QListWidget* type_list_ = nullptr;
   SplitterHandle* splitter_ = nullptr;
+  MapWindowQt* map_window_ = nullptr;
 };
 
 // Runs the window as the program's main loop; returns the exit status. Without a

@@ -61,27 +61,29 @@ std::string MidBeside(const std::string& mif) {
   return stem + (mif.back() == 'F' ? ".MID" : ".mid");
 }
 
-// The legend's band under the map: its entries in columns of four.
+}  // namespace
+
+// The legend's entries stand in columns of four.
 constexpr int kLegendRows = 4;
 
 int LegendHeight(const QFont& font) { return kLegendRows * (QFontMetrics(font).height() + 4) + 12; }
 
-void PaintLegend(QPainter& painter, const QSize& size) {
+void PaintLegend(QPainter& painter, const QRect& band) {
   std::vector<LegendEntry> legend = MapView::Legend();
   QFontMetrics metrics(painter.font());
   int line = metrics.height() + 4;
-  int top = size.height() - LegendHeight(painter.font());
+  int top = band.top();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(QColor(160, 160, 160)));
   painter.setBrush(QColor(248, 248, 248));
-  painter.drawRect(QRect(0, top, size.width() - 1, size.height() - top - 1));
+  painter.drawRect(band.adjusted(0, 0, -1, -1));
   int column_width = 0;
   for (const LegendEntry& entry : legend) {
     column_width = std::max(column_width, metrics.horizontalAdvance(ToQt(entry.caption)) + 48);
   }
   for (std::size_t i = 0; i < legend.size(); ++i) {
     const LegendEntry& entry = legend[i];
-    int x = 8 + static_cast<int>(i / kLegendRows) * column_width;
+    int x = band.left() + 8 + static_cast<int>(i / kLegendRows) * column_width;
     int y = top + 6 + static_cast<int>(i % kLegendRows) * line;
     QRect sample(x, y + 2, 24, line - 6);
     painter.setPen(Pen(entry.style));
@@ -107,8 +109,6 @@ void PaintLegend(QPainter& painter, const QSize& size) {
     painter.drawText(QPoint(sample.right() + 8, y + metrics.ascent() + 2), ToQt(entry.caption));
   }
 }
-
-}  // namespace
 
 void PaintMap(QPainter& painter, const DrawList& list) {
   painter.setRenderHint(QPainter::Antialiasing, true);
@@ -189,7 +189,7 @@ bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<
   painter.setClipRect(0, 0, request.size.width(), map_height);
   PaintMap(painter, view.Draw());
   painter.setClipping(false);
-  PaintLegend(painter, request.size);
+  PaintLegend(painter, QRect(0, map_height, request.size.width(), request.size.height() - map_height));
   return !view.empty();
 }
 

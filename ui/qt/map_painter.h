@@ -15,6 +15,10 @@ namespace mirvex::ui::qt {
 // Paints the commands in their order; labels in the painter's font.
 void PaintMap(QPainter& painter, const DrawList& list);
 
+// The legend of the colours, in a band `LegendHeight` high for the font.
+int LegendHeight(const QFont& font);
+void PaintLegend(QPainter& painter, const QRect& band);
+
 // What to draw: a MIF (its MID beside it, same name) or a Garmin text map, with the
 // settings of the program folder (the dictionary colours a MIF's objects; `crop` adds
 // the rectangle of Koord2..Koord5).

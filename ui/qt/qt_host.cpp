@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QWidget>
 #include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 
 #include "base/platform.h"
@@ -28,6 +29,11 @@ void QtHost::ProcessEvents() { QCoreApplication::processEvents(); }
 
 bool QtHost::OpenDocument(const std::string& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(NativePath(path).string())));
+}
+
+void QtHost::RunSoon(std::function<void()> task) {
+  QObject* context = parent_ ? static_cast<QObject*>(parent_) : QCoreApplication::instance();
+  QTimer::singleShot(0, context, std::move(task));
 }
 
 void QtHost::Quit() { QCoreApplication::quit(); }

@@ -23,6 +23,8 @@ class QtHost : public WindowHost {
   void Quit() override;
   bool Confirm(const std::string& text, const std::string& title) override;
   int TextWidth(const std::string& text) override;
+  // Runs the task from the event loop, unless the window has gone by then.
+  void RunSoon(std::function<void()> task) override;
 
  private:
   QWidget* parent_ = nullptr;
