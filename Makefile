@@ -27,7 +27,8 @@ test: build
 screenshots: build
 	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/mirvex_screenshots docs/screenshots
 	cp docs/screenshots/conversion.png docs/screenshots/column-view.png \
-	   docs/screenshots/editing-mode.png docs/screenshots/crop.png docs/screenshots/compiler-settings.png data/help/img/
+	   docs/screenshots/editing-mode.png docs/screenshots/crop.png docs/screenshots/compiler-settings.png \
+	   docs/screenshots/map-conversion.png docs/screenshots/map-crop.png data/help/img/
 
 # The .deb (CPack) and the portable archive, both in $(BUILD)/.
 package: build

@@ -252,7 +252,7 @@ void MapWindow::Load(const MapSource& source) {
     view_.Fit();
     fitted_ = true;
   }
-  status_ = FileNameOf(source.path) + ": " + Ru("объектов ") + std::to_string(view_.objects_read());
+  status_ = FileNameOf(source.path) + Ru(", объектов: ") + std::to_string(view_.objects_read());
   if (result.status == LoadStatus::kStopped && !load_pending_) {
     status_ += Ru(", чтение остановлено");
     // A stopped map is read again when it is asked for next.
@@ -263,7 +263,15 @@ void MapWindow::Load(const MapSource& source) {
   Repaint();
 }
 
-void MapWindow::ShowStatus() { control("map_status").SetText(status_); }
+void MapWindow::ShowStatus() {
+  std::string text = status_;
+  if (crop_mode() && !loading_ && !view_.empty()) {
+    text += std::string(kLineBreak) +
+            Ru("Левая кнопка мыши: нарисовать прямоугольник обрезки, передвинуть его или потянуть за край; "
+               "правая: сдвинуть карту; колесо: масштаб.");
+  }
+  control("map_status").SetText(text);
+}
 
 void MapWindow::UpdateSwitchButton() {
   bool has_result = main_.control("conversion_panel").visible() || main_.control("crop_panel").visible();

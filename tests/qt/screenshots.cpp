@@ -10,6 +10,7 @@
 #include "base/cp1251.h"
 #include "base/platform.h"
 #include "ui/qt/main_window_qt.h"
+#include "ui/qt/map_window_qt.h"
 #include "tests/screenshot_tour.h"
 #include "ui/qt/qt_host.h"
 
@@ -61,6 +62,24 @@ int main(int argc, char** argv) {
     object_window->close();
   }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  // The map window: the sample MIF coloured by the dictionary beside the conversion
+  // panel, then the converted sample with the crop rectangle of the settings.
+  mirvex::ui::MapWindow& map = model.map_window();
+  auto shoot_map = [&](const char* name) {
+    QApplication::processEvents();
+    while (map.loading() || !window.map_window()->isVisible()) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+    window.map_window()->grab().save(QString::fromStdString((out / (std::string(name) + ".png")).string()));
+  };
+  model.OnConvertClicked();
+  model.OnMapClicked();
+  window.map_window()->resize(960, 640);
+  shoot_map("map-conversion");
+  model.control("crop_map_path").SetText(mirvex::PathText(home / "sample.mp"));
+  model.OnCropClicked();
+  shoot_map("map-crop");
+  window.map_window()->close();
   fs::remove_all(home);
   return 0;
 }
