@@ -130,10 +130,11 @@ void MapWindow::Open() {
 void MapWindow::OnClosed() {
   open_ = false;
   drag_ = Drag::kNone;
-  if (loading_) stop_requested_ = true;
-  // Nothing more to load; a load that runs stops and leaves an empty view.
+  // Nothing more to load. A load that runs is stopped, and the view emptied once it
+  // has returned (it fills the view as it reads).
   load_pending_ = false;
-  view_.Clear();
+  if (loading_) stop_requested_ = true;
+  else view_.Clear();
   shown_ = MapSource();
 }
 
