@@ -13,6 +13,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "dictionary/object_record.h"
 #include "garmin/map_crop.h"
 #include "settings/ini_file.h"
 #include "tests/test_support.h"
@@ -29,7 +30,9 @@ class QueueingHost : public WindowHost {
  public:
   void ShowMessage(const std::string&, const std::string&, MessageIcon) override { ++messages; }
   void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
+  void SetProgressRange(std::int64_t, std::int64_t) override {
+    if (on_run_started) on_run_started();
+  }
   void SetProgressValue(std::int64_t) override {}
   void SetPercentCaption(const std::string&) override {}
   void ProcessEvents() override {}
@@ -49,6 +52,7 @@ class QueueingHost : public WindowHost {
   }
 
   std::deque<std::function<void()>> tasks;
+  std::function<void()> on_run_started;  // an operation of the main window has begun
   int messages = 0;
 };
 
@@ -183,6 +187,28 @@ TEST(MapWindowSource, ARunShowsItsResultAndAChangedFileIsReadAgain) {
   map.Refresh();
   program.host.RunQueued();
   EXPECT_EQ(loads, 1);
+}
+
+TEST(MapWindowLoad, NothingIsReadWhileARunWritesAndItsResultIsShownAfterwards) {
+  Program program;
+  WriteFile(program.dir.path() / "object.txt", RecordBytes(Ru("Неопределенный тип объекта"), "0x10", "0x2f00", 0));
+  MapWindow& map = program.OpenOn(&MainWindow::OnConvertClicked);
+  ASSERT_EQ(map.shown_source().kind, MapSource::Kind::kMif);
+  int loads = 0;
+  map.control("map_stop_button").Subscribe([&](UiControl& stop, Change) { loads += stop.visible(); });
+  int loads_during_run = -1;
+  program.host.on_run_started = [&] {
+    map.OnReloadClicked();
+    program.host.RunQueued();
+    loads_during_run = loads;
+  };
+  program.window->OnConvertClicked();
+  ASSERT_EQ(program.window->last_status(), OperationStatus::kCompleted);
+  program.host.on_run_started = nullptr;
+  EXPECT_EQ(loads_during_run, 0);
+  program.host.RunQueued();
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(map.shown_source().path, program.dir.File("result.mp"));
 }
 
 TEST(MapWindowLoad, ANewerRequestStopsTheRunningLoadAndClosingStopsIt) {
