@@ -352,6 +352,26 @@ TEST(MapView, DrawingGivesScreenCommandsInPaintingOrderWithTheRectangleLast) {
   EXPECT_EQ(list.commands[0].shape, DrawShape::kRectangle);
 }
 
+// A region's label is painted after every shape: a region read later that overlaps it,
+// a line or a point symbol does not cover it.
+TEST(MapView, LabelsArePaintedOverEveryShape) {
+  std::string body = TextObject("80", "First", {{50, 30}, {50, 32}, {52, 32}, {52, 30}}) +
+                     TextObject("80", "", {{50.5, 30.5}, {50.5, 33}, {51.5, 33}, {51.5, 30.5}}) +
+                     TextObject("40", "", {{49, 29}, {53, 33}}) + TextObject("10", "", {{51, 31}});
+  LoadedTextMap map(body);
+  DrawList list = map.view.Draw();
+  std::size_t first_label = list.commands.size();
+  for (std::size_t i = 0; i < list.commands.size(); ++i) {
+    if (list.commands[i].shape == DrawShape::kLabel) {
+      first_label = std::min(first_label, i);
+    } else {
+      EXPECT_LT(i, first_label) << "a shape painted after a label, command " << i;
+    }
+  }
+  ASSERT_LT(first_label, list.commands.size());
+  EXPECT_EQ(list.commands[first_label].text, "First");
+}
+
 // Every drawn vertex stands where the projection puts its map point (within the grid's
 // pixel), whatever the view: fitted, zoomed at a corner, panned. Objects away from the
 // first point read (the grid's origin) show whether the grid is placed right.

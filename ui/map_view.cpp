@@ -1279,6 +1279,8 @@ DrawList MapView::Draw(bool labels) const {
     // Labels are placed where they overlap no other: one per 96x16 pixel block.
     CellSet label_blocks;
     std::size_t label_count = 0;
+    // Labels are painted after every shape, so that no region drawn later hides one.
+    std::vector<DrawCommand> label_commands;
     constexpr std::size_t kMaxLabels = 1500;
     auto add_label = [&](const StoredObject& object, ScreenPoint at, float room) {
       if (!labels || label_count >= kMaxLabels) return;
@@ -1297,7 +1299,7 @@ DrawList MapView::Draw(bool labels) const {
       command.point_count = 1;
       list.points.push_back(at);
       command.text = ReadText(level.texts, text_at);
-      list.commands.push_back(std::move(command));
+      label_commands.push_back(std::move(command));
       ++label_count;
     };
 
@@ -1357,6 +1359,7 @@ DrawList MapView::Draw(bool labels) const {
         add_label(object, {std::min(a.x, b.x), (a.y + b.y) / 2}, std::fabs(b.x - a.x));
       }
     }
+    for (DrawCommand& label : label_commands) list.commands.push_back(std::move(label));
   }
   if (crop_) {
     DrawCommand rectangle;

@@ -92,5 +92,43 @@ int wmain(int argc, wchar_t** argv) {
   // A narrow, short window: the left column keeps its width, the lists what is left.
   SetWindowPos(window.hwnd(), nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
   Shoot(window.hwnd(), out / "small-window.bmp");
+
+  // The map window on the conversion panel: the sample MIF coloured by the dictionary,
+  // with the tooltip of an object under the mouse.
+  model.OnConvertClicked();
+  model.OnMapClicked();
+  mirvex::ui::win32::Win32MapWindow* map = window.map_window();
+  if (!map) return 1;
+  mirvex::ui::win32::PumpMessages(window.hwnd());
+  HWND canvas = map->canvas();
+  RECT area{};
+  GetClientRect(canvas, &area);
+  mirvex::ui::MapWindow& map_model = model.map_window();
+  for (int y = area.bottom / 3; y < area.bottom; y += 4) {
+    int x = area.right / 3;
+    for (; x < area.right && map_model.TooltipAt(x, y).empty(); x += 4) {
+    }
+    if (x < area.right) {
+      SendMessageW(canvas, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+      break;
+    }
+  }
+  Shoot(map->hwnd(), out / "map-conversion.bmp");
+
+  // The converted sample on the crop panel, a rectangle drawn on it with the mouse.
+  model.OnConvertClicked();
+  model.OnCropClicked();
+  model.OnCopyResultClicked();
+  for (const char* box : {"crop_west", "crop_north", "crop_east", "crop_south"}) model.control(box).SetText("");
+  mirvex::ui::win32::PumpMessages(window.hwnd());
+  GetClientRect(canvas, &area);
+  auto mouse = [&](UINT message, WPARAM keys, int x, int y) {
+    SendMessageW(canvas, message, keys, MAKELPARAM(x, y));
+    mirvex::ui::win32::PumpMessages(window.hwnd());
+  };
+  mouse(WM_LBUTTONDOWN, MK_LBUTTON, area.right * 30 / 100, area.bottom * 28 / 100);
+  mouse(WM_MOUSEMOVE, MK_LBUTTON, area.right * 50 / 100, area.bottom * 50 / 100);
+  mouse(WM_LBUTTONUP, 0, area.right * 68 / 100, area.bottom * 70 / 100);
+  Shoot(map->hwnd(), out / "map-crop.bmp");
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "base/program_folder.h"
 #include "base/text.h"
 #include "ui/win32/win32_host.h"
+#include "ui/win32/win32_metrics.h"
 #include "ui/window_texts.h"
 
 namespace mirvex::ui::win32 {
@@ -108,36 +109,6 @@ void RegisterContainerClass() {
 
 }
 
-// The message font of the system at a DPI (the per-monitor call where the system has it).
-LOGFONTW MessageFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-  auto for_dpi = reinterpret_cast<ForDpi>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
-  if (for_dpi && for_dpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) return metrics.lfMessageFont;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  HDC screen = GetDC(nullptr);
-  int system_dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), system_dpi);
-  return metrics.lfMessageFont;
-}
-
-UINT WindowDpi(HWND hwnd) {
-  using ForWindow = UINT(WINAPI*)(HWND);
-  auto for_window = reinterpret_cast<ForWindow>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (for_window && hwnd) {
-    UINT dpi = for_window(hwnd);
-    if (dpi > 0) return dpi;
-  }
-  HDC screen = GetDC(nullptr);
-  UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
 BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
   SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
   return TRUE;
@@ -195,6 +166,7 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
 Win32MainWindow::~Win32MainWindow() {
   // An open object window stores its record as it closes, while the model still exists.
   CloseObjectWindow();
+  map_window_.reset();
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -419,7 +391,12 @@ void Win32MainWindow::BuildOperations() {
   Button(operations_, "crop_button", {128, 2, 120, 20}, [this] { model_->OnCropClicked(); });
   Button(operations_, "test_map_button", {4, 25, 120, 20}, [this] { model_->OnTestMapClicked(); });
   Button(operations_, "exit_button", {128, 25, 120, 20}, [this] { model_->OnExitClicked(); });
-  Button(operations_, "compile_button", {4, 48, 244, 20}, [this] { model_->OnCompileClicked(); });
+  Button(operations_, "compile_button", {4, 48, 120, 20}, [this] { model_->OnCompileClicked(); });
+  Button(operations_, "map_button", {128, 48, 120, 20}, [this] { model_->OnMapClicked(); });
+  model_->on_map_window_shown = [this](MapWindow& map) {
+    if (!map_window_) map_window_ = std::make_unique<Win32MapWindow>(map, host_, hwnd_);
+    map_window_->Show();
+  };
   HWND progress = Container(operations_, "progress_frame", {4, 71, 244, 14}, false);
   HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, "progress_bar");
   binder_.BindProgress(bar, model_->control("progress_bar"));
@@ -566,16 +543,9 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
   lstrcpyW(fixed.lfFaceName, L"Courier New");
   fixed_font_ = CreateFontIndirectW(&fixed);
 
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, font_);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SIZE alphabet{};
-  GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
-  unit_x_ = std::max(1, static_cast<int>((alphabet.cx / 26 + 1) / 2));
-  unit_y_ = std::max(1, static_cast<int>(metrics.tmHeight));
+  DialogUnits units = MeasureDialogUnits(hwnd_, font_);
+  unit_x_ = units.x;
+  unit_y_ = units.y;
 
   EnumChildWindows(hwnd_, SetFontOf, reinterpret_cast<LPARAM>(font_));
   for (const auto& [child, box] : boxes_) {
@@ -841,10 +811,16 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       CloseObjectWindow();
+      if (map_window_) map_window_->Close();
       SavePlace();
       DestroyWindow(hwnd_);
       return 0;
+    case kRunSoonMessage:
+      if (auto* win32_host = dynamic_cast<Win32Host*>(&host_)) win32_host->RunQueued();
+      return 0;
     case WM_DESTROY:
+      // The tasks still waiting belonged to this window.
+      if (auto* win32_host = dynamic_cast<Win32Host*>(&host_)) win32_host->set_owner(nullptr);
       hwnd_ = nullptr;
       PostQuitMessage(0);
       return 0;

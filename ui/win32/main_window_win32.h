@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "ui/win32/map_window_win32.h"
 #include "ui/win32/win32_binding.h"
 
 namespace mirvex::ui::win32 {
@@ -31,6 +32,8 @@ class Win32MainWindow {
   // container ("conversion_panel"); the object window's controls once it is open.
   HWND widget(const std::string& name) const;
   HWND object_window() const { return object_window_; }
+  // The map window once "Карта" opened it (it stays, hidden, after it is closed).
+  Win32MapWindow* map_window() const { return map_window_.get(); }
   // Twips per pixel at the window's current DPI.
   double twips_per_pixel() const { return 1440.0 / dpi_; }
   // True once the window is destroyed (closed).
@@ -105,6 +108,8 @@ class Win32MainWindow {
   HFONT fixed_font_ = nullptr;
   int pending_splitter_ = 0;
   bool opens_maximized_ = false;
+  // Destroyed before the model it binds.
+  std::unique_ptr<Win32MapWindow> map_window_;
 };
 
 // Runs the window as the program's main loop; returns the exit status.

@@ -10,6 +10,35 @@ Win32Host::~Win32Host() {
   if (column_font_) DeleteObject(column_font_);
 }
 
+void Win32Host::set_owner(HWND owner) {
+  if (owner != owner_) {
+    soon_.clear();
+    soon_posted_ = false;
+  }
+  owner_ = owner;
+}
+
+void Win32Host::RunSoon(std::function<void()> task) {
+  if (!owner_ || !IsWindow(owner_)) return;
+  soon_.push_back(std::move(task));
+  if (soon_posted_) return;
+  soon_posted_ = PostMessageW(owner_, kRunSoonMessage, 0, 0) != 0;
+}
+
+// A task may pump messages (a map load lets the window repaint), so the queue is taken
+// before the tasks run: a task queued meanwhile waits for its own message.
+void Win32Host::RunQueued() {
+  soon_posted_ = false;
+  std::deque<std::function<void()>> tasks;
+  tasks.swap(soon_);
+  HWND owner = owner_;
+  for (auto& task : tasks) {
+    // The window closed by an earlier task takes the rest with it.
+    if (owner_ != owner || !IsWindow(owner)) return;
+    task();
+  }
+}
+
 void Win32Host::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
   UINT style = icon == MessageIcon::kExclamation   ? MB_ICONWARNING
                : icon == MessageIcon::kCritical    ? MB_ICONERROR

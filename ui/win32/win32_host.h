@@ -4,14 +4,22 @@
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
+
 #include "ui/main_window.h"
 
 namespace mirvex::ui::win32 {
 
+// Posted to the owner window to run the tasks of Win32Host::RunSoon.
+inline constexpr UINT kRunSoonMessage = WM_APP + 1;
+
 class Win32Host : public WindowHost {
  public:
   ~Win32Host() override;
-  void set_owner(HWND owner) { owner_ = owner; }
+  // The window that receives kRunSoonMessage and owns the message boxes. A new owner
+  // (or none, once the window is destroyed) drops the tasks still waiting.
+  void set_owner(HWND owner);
 
   void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
   void Beep() override;
@@ -24,10 +32,18 @@ class Win32Host : public WindowHost {
   void Quit() override;
   bool Confirm(const std::string& text, const std::string& title) override;
   int TextWidth(const std::string& text) override;
+  // Queues the task and posts kRunSoonMessage to the owner; without an owner window
+  // the task is dropped.
+  void RunSoon(std::function<void()> task) override;
+  // The owner's handler of kRunSoonMessage: runs the queued tasks in order, and those
+  // they queue in turn at the next message.
+  void RunQueued();
 
  private:
   HWND owner_ = nullptr;
   HFONT column_font_ = nullptr;  // the column view's face, for TextWidth
+  std::deque<std::function<void()>> soon_;
+  bool soon_posted_ = false;
 };
 
 // Dispatches the waiting messages of the thread, with the dialog keys (Tab, Enter,

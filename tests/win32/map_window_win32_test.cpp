@@ -1,0 +1,423 @@
+// The native "Карта" window, driven by the messages the mouse and the keys send (under
+// Wine, with a display): the rectangle drawn on the canvas crops as the command line
+// does, the canvas paints the map, the wheel zooms, Esc stops a load, and the window
+// opens, closes and goes with the main window. Also the host's "run soon" queue the
+// map's loads go through.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/cp1251.h"
+#include "base/platform.h"
+#include "tests/test_support.h"
+#include "ui/map_view.h"
+#include "ui/win32/main_window_win32.h"
+#include "ui/win32/map_window_win32.h"
+#include "ui/win32/win32_binding.h"
+#include "ui/win32/win32_host.h"
+
+namespace mirvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::win32::Win32MainWindow;
+using ui::win32::Win32MapWindow;
+
+const fs::path kData = MIRVEX_SOURCE_DATA;
+const fs::path kTestData = MIRVEX_TEST_DATA;
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The window's own host, whose RunSoon posts to the main window as in the program;
+// messages are recorded instead of shown in modal boxes.
+class TestHost : public ui::win32::Win32Host {
+ public:
+  void ShowMessage(const std::string& text, const std::string&, MessageIcon) override { messages.push_back(text); }
+  void Beep() override {}
+  bool Confirm(const std::string&, const std::string&) override { return true; }
+  void ProcessEvents() override {
+    if (during_load) during_load();
+    Win32Host::ProcessEvents();
+  }
+  std::vector<std::string> messages;
+  std::function<void()> during_load;
+};
+
+// A program folder with the shipped files and the sample's settings, removed afterwards.
+struct Folder {
+  Folder() {
+    std::random_device random;
+    path = fs::temp_directory_path() / ("mirvex-map-" + std::to_string(random()));
+    fs::create_directories(path);
+    for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
+      fs::copy_file(kData / file, path / file);
+    }
+    fs::copy_file(kData / "sample/mirvex.ini", path / "mirvex.ini");
+  }
+  ~Folder() {
+    std::error_code error;
+    fs::remove_all(path, error);
+  }
+  std::string File(const char* name) const { return PathText(path / name); }
+  fs::path path;
+};
+
+struct Window {
+  explicit Window(const Folder& folder) : window(host, PathText(folder.path)) {
+    host.set_owner(window.hwnd());
+    window.Show();
+  }
+  ~Window() {
+    Pump();
+    // The quit message of a closed window is not the next test's.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  void Pump() { ui::win32::PumpMessages(window.hwnd()); }
+  HWND operator[](const char* name) const {
+    HWND control = window.widget(name);
+    if (!control && window.map_window()) control = window.map_window()->widget(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  void Click(const char* name) {
+    SendMessageW((*this)[name], BM_CLICK, 0, 0);
+    Pump();
+  }
+  void TypeInto(const char* name, const std::string& cp1251) {
+    HWND control = (*this)[name];
+    SetWindowTextW(control, WideText(cp1251).c_str());
+    wchar_t class_name[16] = {};
+    GetClassNameW(control, class_name, 16);
+    if (lstrcmpiW(class_name, L"ComboBox") == 0) {
+      SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(control));
+    }
+    Pump();
+  }
+  std::string Text(const char* name) const { return ui::win32::ControlText((*this)[name]); }
+  // Opens the map window with "Карта" and lets its load run (it starts after the click).
+  Win32MapWindow& OpenMap() {
+    Click("map_button");
+    Pump();
+    Win32MapWindow* map = window.map_window();
+    EXPECT_NE(map, nullptr);
+    return *map;
+  }
+  ui::MapWindow& map_model() { return window.model().map_window(); }
+  SIZE Canvas() {
+    RECT client{};
+    GetClientRect(window.map_window()->canvas(), &client);
+    return {client.right, client.bottom};
+  }
+  // A mouse message to the canvas at a point of its client area.
+  void Mouse(UINT message, WPARAM keys, int x, int y) {
+    SendMessageW(window.map_window()->canvas(), message, keys, MAKELPARAM(x, y));
+    Pump();
+  }
+  // Makes the canvas paint now, into its back buffer and onto the screen.
+  void PaintCanvas() {
+    RedrawWindow(window.map_window()->canvas(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+  }
+
+  TestHost host;
+  Win32MainWindow window;
+};
+
+class Win32MapWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!GetSystemMetrics(SM_CXSCREEN)) GTEST_SKIP() << "no screen";
+  }
+  Folder folder;
+};
+
+// A rectangle drawn with the left button on the crop panel's map fills the four boxes
+// with the corners under the mouse; "Редактировать карту" then crops to them exactly
+// as `mirvex crop` does with the same four bounds.
+TEST_F(Win32MapWindowTest, RectangleDrawnWithTheMouseCropsAsTheCommandLineDoes) {
+  fs::copy_file(kTestData / "sample.expected.mp", folder.path / "map.mp");
+  Window window(folder);
+  window.Click("crop_button");
+  window.TypeInto("crop_map_path", folder.File("map.mp"));
+  window.TypeInto("crop_result_path", folder.File("cut.mp"));
+  // No rectangle yet: the press starts a new one wherever it is.
+  for (const char* box : {"crop_west", "crop_north", "crop_east", "crop_south"}) window.TypeInto(box, "");
+  Win32MapWindow& map = window.OpenMap();
+  ui::MapWindow& model = window.map_model();
+  ASSERT_FALSE(model.loading());
+  ASSERT_FALSE(model.view().empty());
+  EXPECT_TRUE(model.crop_mode());
+
+  SIZE canvas = window.Canvas();
+  ASSERT_GT(canvas.cx, 200);
+  ASSERT_GT(canvas.cy, 200);
+  int x1 = canvas.cx * 3 / 10, y1 = canvas.cy / 4, x2 = canvas.cx * 7 / 10, y2 = canvas.cy * 65 / 100;
+  ui::MapPoint upper_left = model.view().ToMap(x1, y1), lower_right = model.view().ToMap(x2, y2);
+  window.Mouse(WM_LBUTTONDOWN, MK_LBUTTON, x1, y1);
+  EXPECT_EQ(GetCapture(), map.canvas());
+  window.Mouse(WM_MOUSEMOVE, MK_LBUTTON, (x1 + x2) / 2, (y1 + y2) / 2);
+  window.Mouse(WM_MOUSEMOVE, MK_LBUTTON, x2, y2);
+  window.Mouse(WM_LBUTTONUP, 0, x2, y2);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  std::string west = window.Text("crop_west"), north = window.Text("crop_north");
+  std::string east = window.Text("crop_east"), south = window.Text("crop_south");
+  EXPECT_EQ(west, ui::DegreesMinutesText(upper_left.x));
+  EXPECT_EQ(north, ui::DegreesMinutesText(upper_left.y));
+  EXPECT_EQ(east, ui::DegreesMinutesText(lower_right.x));
+  EXPECT_EQ(south, ui::DegreesMinutesText(lower_right.y));
+
+  window.Click("crop_button");
+  ASSERT_TRUE(fs::exists(folder.path / "cut.mp")) << (window.host.messages.empty() ? "" : window.host.messages.back());
+  ScratchDir home;
+  fs::copy_file(kData / "sample/mirvex.ini", home.path() / "mirvex.ini");
+  fs::path expected = home.path() / "cut.mp";
+  std::string err;
+  ASSERT_EQ(RunMirvex({"crop", (folder.path / "map.mp").string(), expected.string(), "--home", home.path().string(),
+                       "--set", "Koord2=" + west, "--set", "Koord3=" + north, "--set", "Koord4=" + east, "--set",
+                       "Koord5=" + south, "--quiet"},
+                      nullptr, &err),
+            0)
+      << err;
+  std::string cut = Bytes(folder.path / "cut.mp");
+  EXPECT_EQ(cut, Bytes(expected));
+  // Something inside and something left out.
+  EXPECT_NE(cut.find("[RGN"), std::string::npos);
+  EXPECT_LT(cut.size(), Bytes(folder.path / "map.mp").size());
+}
+
+// The sample MIF on the conversion panel paints in several colours; a wheel notch over
+// the canvas zooms in by the model's step at the point under the mouse, and back out.
+TEST_F(Win32MapWindowTest, CanvasPaintsTheMapAndTheWheelZoomsAtTheMouse) {
+  Window window(folder);
+  window.Click("convert_button");
+  std::string sample = PathText(kData / "sample" / "sample");
+  window.TypeInto("mif_path", sample + ".mif");
+  window.TypeInto("mid_path", sample + ".mid");
+  Win32MapWindow& map = window.OpenMap();
+  ui::MapWindow& model = window.map_model();
+  ASSERT_FALSE(model.view().empty());
+  window.PaintCanvas();
+
+  SIZE canvas = window.Canvas();
+  int painted = 0, seen = 0;
+  std::set<COLORREF> colours;
+  for (int y = 0; y < canvas.cy; y += 3) {
+    for (int x = 0; x < canvas.cx; x += 3) {
+      COLORREF pixel = map.PaintedPixel(x, y);
+      ++seen;
+      if (pixel != RGB(255, 255, 255)) ++painted;
+      colours.insert(pixel);
+    }
+  }
+  EXPECT_GT(painted, seen / 100) << "painted " << painted << " of " << seen;
+  EXPECT_GE(colours.size(), 3u);
+
+  // Sent to the window itself: the wheel goes to the focus, which passes it on.
+  int x = canvas.cx / 2 + 40, y = canvas.cy / 2 - 30;
+  POINT screen{x, y};
+  ClientToScreen(map.canvas(), &screen);
+  double scale = model.view().scale();
+  ui::MapPoint under = model.view().ToMap(x, y);
+  SendMessageW(map.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+  window.Pump();
+  EXPECT_NEAR(model.view().scale() / scale, std::exp2(1 / ui::MapWindow::kStepsPerDoubling), 1e-9);
+  ui::MapPoint still = model.view().ToMap(x, y);
+  EXPECT_NEAR(still.x, under.x, 1e-9);
+  EXPECT_NEAR(still.y, under.y, 1e-9);
+  SendMessageW(map.canvas(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)),
+               MAKELPARAM(screen.x, screen.y));
+  window.Pump();
+  EXPECT_NEAR(model.view().scale() / scale, 1 / std::exp2(1 / ui::MapWindow::kStepsPerDoubling), 1e-9);
+  // A turn outside the canvas does not zoom.
+  double now = model.view().scale();
+  RECT frame{};
+  GetWindowRect(map.hwnd(), &frame);
+  SendMessageW(map.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(frame.left + 2, frame.bottom - 2));
+  window.Pump();
+  EXPECT_EQ(model.view().scale(), now);
+}
+
+// The tooltip follows the mouse: over an object it shows the model's text for that
+// point, over empty map it hides.
+TEST_F(Win32MapWindowTest, TooltipShowsTheObjectUnderTheMouse) {
+  Window window(folder);
+  window.Click("convert_button");
+  std::string sample = PathText(kData / "sample" / "sample");
+  window.TypeInto("mif_path", sample + ".mif");
+  window.TypeInto("mid_path", sample + ".mid");
+  Win32MapWindow& map = window.OpenMap();
+  ui::MapWindow& model = window.map_model();
+  SIZE canvas = window.Canvas();
+  POINT over{-1, -1}, empty{-1, -1};
+  for (int y = 2; y < canvas.cy && (over.x < 0 || empty.x < 0); y += 5) {
+    for (int x = 2; x < canvas.cx; x += 5) {
+      bool has = !model.TooltipAt(x, y).empty();
+      if (has && over.x < 0) over = {x, y};
+      if (!has && empty.x < 0) empty = {x, y};
+    }
+  }
+  ASSERT_GE(over.x, 0);
+  ASSERT_GE(empty.x, 0);
+  window.Mouse(WM_MOUSEMOVE, 0, over.x, over.y);
+  std::wstring shown(1024, L'\0');
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = map.hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(map.canvas());
+  tool.lpszText = shown.data();
+  SendMessageW(map.tooltip(), TTM_GETTEXTW, shown.size(), reinterpret_cast<LPARAM>(&tool));
+  shown.resize(wcslen(shown.c_str()));
+  EXPECT_EQ(shown, WideText(model.TooltipAt(over.x, over.y)));
+  EXPECT_TRUE(IsWindowVisible(map.tooltip()));
+  // The place under the mouse shows below the map.
+  EXPECT_FALSE(window.Text("map_position").empty());
+  window.Mouse(WM_MOUSEMOVE, 0, empty.x, empty.y);
+  EXPECT_FALSE(IsWindowVisible(map.tooltip()));
+}
+
+// Esc in the map window stops a long load: the map keeps what was read and says so.
+TEST_F(Win32MapWindowTest, EscapeStopsALoad) {
+  std::ofstream big(folder.path / "big.mp", std::ios::binary);
+  big << "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n";
+  for (int i = 0; i < 300000; ++i) {
+    big << "[RGN10]\r\nType=0x01\r\nData0=(" << 55 + (i % 1000) * 0.001 << "," << 37 + (i / 1000) * 0.001
+        << ")\r\n[END]\r\n";
+  }
+  big.close();
+  Window window(folder);
+  window.Click("crop_button");
+  window.TypeInto("crop_map_path", folder.File("big.mp"));
+  bool pressed = false;
+  window.host.during_load = [&] {
+    Win32MapWindow* map = window.window.map_window();
+    if (pressed || !map || !window.map_model().loading()) return;
+    pressed = true;
+    EXPECT_TRUE(IsWindowVisible(window["map_stop_button"]));
+    EXPECT_TRUE(IsWindowVisible(window["map_progress"]));
+    PostMessageW(map->canvas(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(map->canvas(), WM_KEYUP, VK_ESCAPE, 0xC0000000);
+  };
+  window.OpenMap();
+  window.host.during_load = nullptr;
+  ASSERT_TRUE(pressed);
+  ui::MapWindow& model = window.map_model();
+  EXPECT_FALSE(model.loading());
+  EXPECT_LT(model.view().objects_read(), 300000u);
+  EXPECT_NE(Cp1251ToUtf8(window.Text("map_status")).find("чтение остановлено"), std::string::npos)
+      << Cp1251ToUtf8(window.Text("map_status"));
+  EXPECT_FALSE(IsWindowVisible(window["map_stop_button"]));
+  EXPECT_FALSE(IsWindowVisible(window["map_progress"]));
+}
+
+// The map window is owned by the main window: a second "Карта" brings the same window
+// back, closing it hides it and frees the map (also with nothing shown), and closing
+// the main window closes it too.
+TEST_F(Win32MapWindowTest, OpensOwnedClosesAndGoesWithTheMainWindow) {
+  Window window(folder);
+  Win32MapWindow& map = window.OpenMap();  // the welcome panel: no map to show
+  ui::MapWindow& model = window.map_model();
+  EXPECT_TRUE(IsWindowVisible(map.hwnd()));
+  EXPECT_EQ(GetWindow(map.hwnd(), GW_OWNER), window.window.hwnd());
+  EXPECT_EQ(Cp1251ToUtf8(ui::win32::ControlText(map.hwnd())), "Карта");
+  EXPECT_TRUE(model.open());
+  RECT frame{};
+  GetWindowRect(map.hwnd(), &frame);
+  EXPECT_NEAR(frame.right - frame.left, MulDiv(900, static_cast<int>(1440 / window.window.twips_per_pixel()), 96), 2);
+
+  SendMessageW(map.hwnd(), WM_CLOSE, 0, 0);
+  window.Pump();
+  EXPECT_FALSE(IsWindowVisible(map.hwnd()));
+  EXPECT_FALSE(model.open());
+
+  window.Click("convert_button");
+  std::string sample = PathText(kData / "sample" / "sample");
+  window.TypeInto("mif_path", sample + ".mif");
+  window.TypeInto("mid_path", sample + ".mid");
+  EXPECT_EQ(&window.OpenMap(), &map);
+  EXPECT_TRUE(IsWindowVisible(map.hwnd()));
+  EXPECT_FALSE(model.view().empty());
+  EXPECT_EQ(Cp1251ToUtf8(ui::win32::ControlText(map.hwnd())), "Карта — sample.mif");
+  // Closed in the middle of a drag: the capture goes, the map with it.
+  RECT canvas{};
+  GetClientRect(map.canvas(), &canvas);
+  window.Mouse(WM_LBUTTONDOWN, MK_LBUTTON, canvas.right / 2, canvas.bottom / 2);
+  SendMessageW(map.hwnd(), WM_CLOSE, 0, 0);
+  window.Pump();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(model.view().empty());
+
+  window.OpenMap();
+  EXPECT_TRUE(model.open());
+  SendMessageW(window.window.hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(window.window.closed());
+  EXPECT_FALSE(model.open());
+  EXPECT_TRUE(model.view().empty());
+}
+
+// Moved to a screen of another DPI, the map window takes the suggested size and lays
+// out its toolbar and canvas in the larger font.
+TEST_F(Win32MapWindowTest, DpiChangeScalesTheMapWindow) {
+  Window window(folder);
+  Win32MapWindow& map = window.OpenMap();
+  RECT button{};
+  GetWindowRect(window["map_fit_button"], &button);
+  int height_before = button.bottom - button.top;
+  RECT frame{};
+  GetWindowRect(map.hwnd(), &frame);
+  RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                 frame.top + (frame.bottom - frame.top) * 3 / 2};
+  SendMessageW(map.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  window.Pump();
+  GetWindowRect(map.hwnd(), &frame);
+  EXPECT_EQ(frame.right - frame.left, suggested.right - suggested.left);
+  GetWindowRect(window["map_fit_button"], &button);
+  EXPECT_NEAR(button.bottom - button.top, height_before * 3 / 2, height_before / 5 + 1);
+  SIZE canvas = window.Canvas();
+  EXPECT_EQ(window.map_model().view().viewport_width(), canvas.cx);
+  EXPECT_EQ(window.map_model().view().viewport_height(), canvas.cy);
+}
+
+// Tasks run "soon" wait for the main window's next messages, run in order, and are
+// dropped with the window.
+TEST_F(Win32MapWindowTest, TasksRunSoonWaitForTheNextMessageAndGoWithTheWindow) {
+  Window window(folder);
+  std::vector<int> ran;
+  window.host.RunSoon([&] {
+    ran.push_back(1);
+    window.host.RunSoon([&] { ran.push_back(3); });
+  });
+  window.host.RunSoon([&] { ran.push_back(2); });
+  EXPECT_TRUE(ran.empty());
+  window.Pump();
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+
+  window.host.RunSoon([&] { ran.push_back(4); });
+  SendMessageW(window.window.hwnd(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(window.window.closed());
+  window.host.RunSoon([&] { ran.push_back(5); });
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+}
+
+}  // namespace
+}  // namespace mirvex::test
