@@ -1,20 +1,24 @@
 // The native "Карта" window, driven by the messages the mouse and the keys send (under
 // Wine, with a display): the rectangle drawn on the canvas crops as the command line
-// does, the canvas paints the map, the wheel zooms, Esc stops a load, and the window
-// opens, closes and goes with the main window. Also the host's "run soon" queue the
+// does, the canvas paints the map, the legend of its colours stands under it, the wheel
+// zooms, Esc stops a load, and the window opens, closes and goes with the main window. Also the host's "run soon" queue the
 // map's loads go through.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -25,6 +29,7 @@
 #include "ui/win32/map_window_win32.h"
 #include "ui/win32/win32_binding.h"
 #include "ui/win32/win32_host.h"
+#include "ui/win32/win32_metrics.h"
 
 namespace mirvex::test {
 namespace {
@@ -140,6 +145,55 @@ struct Window {
   TestHost host;
   Win32MainWindow window;
 };
+
+// What a window paints of its client area when asked with WM_PRINTCLIENT, read back from
+// a 32-bit bitmap first filled with a colour no painting uses.
+struct Printed {
+  static constexpr COLORREF kUnpainted = RGB(1, 2, 3);
+  explicit Printed(HWND hwnd) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    width = client.right;
+    height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH unpainted = CreateSolidBrush(kUnpainted);
+    FillRect(dc, &client, unpainted);
+    DeleteObject(unpainted);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+      std::uint32_t pixel = pixels[i];
+      colours.push_back(RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff));
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+  }
+  COLORREF At(int x, int y) const { return colours[static_cast<std::size_t>(y) * width + x]; }
+  int Count(COLORREF colour) const { return static_cast<int>(std::count(colours.begin(), colours.end(), colour)); }
+  // Pixels darker than the samples' light tints in every channel: text.
+  int Dark() const {
+    return static_cast<int>(std::count_if(colours.begin(), colours.end(), [](COLORREF c) {
+      return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100 && c != kUnpainted;
+    }));
+  }
+  int width = 0, height = 0;
+  std::vector<COLORREF> colours;
+};
+
+COLORREF Colour(const ui::Rgba& rgba) { return RGB(rgba.r, rgba.g, rgba.b); }
 
 class Win32MapWindowTest : public testing::Test {
  protected:
@@ -292,6 +346,80 @@ TEST_F(Win32MapWindowTest, TooltipShowsTheObjectUnderTheMouse) {
   EXPECT_FALSE(window.Text("map_position").empty());
   window.Mouse(WM_MOUSEMOVE, 0, empty.x, empty.y);
   EXPECT_FALSE(IsWindowVisible(map.tooltip()));
+}
+
+// The legend of the colours stands between the canvas and the status, as wide as the
+// canvas and overlapping neither, tall enough for four rows of the message font; every
+// pixel of it is painted: the grey frame, the light band, each entry's sample in the
+// colour the map uses for it, the captions in black. A resize and a DPI change lay it
+// out again (at 150 % it is taller and its samples larger).
+TEST_F(Win32MapWindowTest, LegendStandsBetweenTheCanvasAndTheStatusAndShowsTheColours) {
+  Window window(folder);
+  window.Click("convert_button");
+  std::string sample = PathText(kData / "sample" / "sample");
+  window.TypeInto("mif_path", sample + ".mif");
+  window.TypeInto("mid_path", sample + ".mid");
+  Win32MapWindow& map = window.OpenMap();
+  ui::MapWindow& model = window.map_model();
+  ASSERT_NE(map.legend(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(map.legend()));
+  std::vector<ui::LegendEntry> legend = ui::MapView::Legend();
+  ASSERT_FALSE(legend.empty());
+  ASSERT_EQ(legend[0].shape, ui::DrawShape::kPolygon);
+  const COLORREF tint = Colour(legend[0].style.fill);
+
+  // Checks the places and the painting; returns the band's height and the number of
+  // pixels in the first entry's tint.
+  auto check = [&](const char* when, UINT dpi) -> std::pair<int, int> {
+    RECT canvas{}, band{}, status{}, overlap{};
+    GetWindowRect(map.canvas(), &canvas);
+    GetWindowRect(map.legend(), &band);
+    GetWindowRect(window["map_status"], &status);
+    EXPECT_FALSE(IntersectRect(&overlap, &canvas, &band)) << when;
+    EXPECT_LE(canvas.bottom, band.top) << when;
+    EXPECT_LE(band.bottom, status.top) << when;
+    EXPECT_EQ(band.left, canvas.left) << when;
+    EXPECT_EQ(band.right, canvas.right) << when;
+    EXPECT_GE(band.bottom - band.top, 4 * std::abs(ui::win32::MessageFont(dpi).lfHeight)) << when;
+    // The map's viewport is the canvas alone.
+    SIZE inside = window.Canvas();
+    EXPECT_EQ(model.view().viewport_width(), inside.cx) << when;
+    EXPECT_EQ(model.view().viewport_height(), inside.cy) << when;
+
+    Printed printed(map.legend());
+    EXPECT_EQ(printed.Count(Printed::kUnpainted), 0) << when;
+    EXPECT_EQ(printed.At(0, 0), RGB(160, 160, 160)) << when;
+    EXPECT_EQ(printed.At(printed.width - 1, printed.height - 1), RGB(160, 160, 160)) << when;
+    EXPECT_EQ(printed.At(2, 2), RGB(248, 248, 248)) << when;
+    for (const ui::LegendEntry& entry : legend) {
+      if (entry.shape == ui::DrawShape::kLabel) continue;  // "Aa" is text, drawn like a caption
+      bool filled = entry.shape == ui::DrawShape::kPolygon || entry.shape == ui::DrawShape::kPointSymbol;
+      COLORREF colour = Colour(filled ? entry.style.fill : entry.style.stroke);
+      EXPECT_GE(printed.Count(colour), entry.shape == ui::DrawShape::kPolygon ? 100 : 20)
+          << when << ": " << Cp1251ToUtf8(entry.caption);
+    }
+    EXPECT_GE(printed.Dark(), 200) << when << ": the captions";
+    return {band.bottom - band.top, printed.Count(tint)};
+  };
+
+  UINT dpi = static_cast<UINT>(1440 / window.window.twips_per_pixel());
+  auto [height, tinted] = check("opened", dpi);
+
+  RECT frame{};
+  GetWindowRect(map.hwnd(), &frame);
+  SetWindowPos(map.hwnd(), nullptr, 0, 0, (frame.right - frame.left) * 4 / 5, (frame.bottom - frame.top) * 4 / 5,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  window.Pump();
+  EXPECT_EQ(check("made smaller", dpi).first, height);
+
+  GetWindowRect(map.hwnd(), &frame);
+  RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                 frame.top + (frame.bottom - frame.top) * 3 / 2};
+  SendMessageW(map.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), reinterpret_cast<LPARAM>(&suggested));
+  window.Pump();
+  auto [larger_height, larger_tinted] = check("at 150 %", dpi * 3 / 2);
+  EXPECT_NEAR(larger_height, height * 3 / 2, height / 5 + 1);
+  EXPECT_GT(larger_tinted, tinted * 3 / 2);
 }
 
 // Esc in the map window stops a long load: the map keeps what was read and says so.

@@ -85,6 +85,12 @@ void FillTranslucent(HDC dc, RECT box, const Rgba& colour, Tools& tools, int wid
   DeleteDC(layer);
 }
 
+// A colour with alpha below 255 as it shows over an opaque `under`.
+COLORREF Over(const Rgba& colour, COLORREF under) {
+  auto mix = [&](int top, int bottom) { return (top * colour.a + bottom * (255 - colour.a) + 127) / 255; };
+  return RGB(mix(colour.r, GetRValue(under)), mix(colour.g, GetGValue(under)), mix(colour.b, GetBValue(under)));
+}
+
 RECT Bounds(const std::vector<POINT>& points) {
   RECT box{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
   for (const POINT& p : points) {
@@ -96,7 +102,104 @@ RECT Bounds(const std::vector<POINT>& points) {
   return box;
 }
 
+// The legend's band and frame, and its entries in columns of this many rows.
+constexpr COLORREF kLegendBackground = RGB(248, 248, 248);
+constexpr COLORREF kLegendFrame = RGB(160, 160, 160);
+constexpr int kLegendRows = 4;
+
 }  // namespace
+
+int LegendHeight(HDC dc, HFONT font, UINT dpi) {
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  auto scaled = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
+  return kLegendRows * (static_cast<int>(metrics.tmHeight) + scaled(4)) + scaled(12);
+}
+
+void PaintLegend(HDC dc, const RECT& band, HFONT font, UINT dpi) {
+  auto scaled = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
+  std::vector<LegendEntry> legend = MapView::Legend();
+  Tools tools;
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
+  SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+
+  HPEN frame = CreatePen(PS_SOLID, 1, kLegendFrame);
+  HBRUSH background = CreateSolidBrush(kLegendBackground);
+  SelectObject(dc, frame);
+  SelectObject(dc, background);
+  Rectangle(dc, band.left, band.top, band.right, band.bottom);
+
+  std::vector<std::wstring> captions;
+  int column_width = 0;
+  for (const LegendEntry& entry : legend) {
+    captions.push_back(WideText(entry.caption));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, captions.back().c_str(), static_cast<int>(captions.back().size()), &size);
+    column_width = std::max(column_width, static_cast<int>(size.cx) + scaled(48));
+  }
+  // A translucent colour is mixed with the band's grey, which is all that lies under a sample.
+  auto shown = [](const Rgba& colour) {
+    COLORREF mixed = Over(colour, kLegendBackground);
+    return Rgba{GetRValue(mixed), GetGValue(mixed), GetBValue(mixed), 255};
+  };
+  auto pen = [&](const DrawStyle& style) {
+    if (style.stroke.a == 0 || style.width <= 0) return GetStockObject(NULL_PEN);
+    return static_cast<HGDIOBJ>(tools.Pen(shown(style.stroke), style.width));
+  };
+  auto brush = [&](const DrawStyle& style) {
+    if (style.fill.a == 0) return GetStockObject(NULL_BRUSH);
+    return static_cast<HGDIOBJ>(tools.Brush(shown(style.fill)));
+  };
+
+  int line = static_cast<int>(metrics.tmHeight) + scaled(4);
+  for (std::size_t i = 0; i < legend.size(); ++i) {
+    const LegendEntry& entry = legend[i];
+    const DrawStyle& style = entry.style;
+    int x = static_cast<int>(band.left) + scaled(8) + static_cast<int>(i / kLegendRows) * column_width;
+    int y = static_cast<int>(band.top) + scaled(6) + static_cast<int>(i % kLegendRows) * line;
+    RECT sample{x, y + scaled(2), x + scaled(24), y + line - scaled(4)};
+    int middle = (sample.top + sample.bottom - 1) / 2;
+    switch (entry.shape) {
+      case DrawShape::kPolyline:
+        SelectObject(dc, pen(style));
+        MoveToEx(dc, sample.left, middle, nullptr);
+        LineTo(dc, sample.right, middle);
+        break;
+      case DrawShape::kPointSymbol: {
+        int side = PenWidth(style.width);
+        int left = (sample.left + sample.right) / 2 - side / 2, top = middle - side / 2;
+        RECT square{left, top, left + side, top + side};
+        if (style.fill.a > 0) FillRect(dc, &square, static_cast<HBRUSH>(brush(style)));
+        break;
+      }
+      case DrawShape::kLabel:
+        SetTextColor(dc, Over(style.stroke, kLegendBackground));
+        SetTextAlign(dc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+        DrawTextW(dc, L"Aa", 2, &sample, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+        break;
+      default:
+        SelectObject(dc, pen(style));
+        SelectObject(dc, brush(style));
+        Rectangle(dc, sample.left, sample.top, sample.right, sample.bottom);
+        break;
+    }
+    SetTextColor(dc, RGB(0, 0, 0));
+    const std::wstring& caption = captions[i];
+    TextOutW(dc, sample.right + scaled(8), y + static_cast<int>(metrics.tmAscent) + scaled(2), caption.c_str(),
+             static_cast<int>(caption.size()));
+  }
+  RestoreDC(dc, saved);
+  DeleteObject(frame);
+  DeleteObject(background);
+}
 
 void PaintDrawList(HDC dc, const DrawList& list, HFONT label_font, int width, int height) {
   Tools tools;

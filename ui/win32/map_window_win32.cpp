@@ -17,6 +17,7 @@ namespace {
 
 constexpr wchar_t kMapClass[] = L"MirvexMapWindow";
 constexpr wchar_t kCanvasClass[] = L"MirvexMapCanvas";
+constexpr wchar_t kLegendClass[] = L"MirvexMapLegend";
 
 // The window opens this size at 96 DPI, scaled with the DPI.
 constexpr int kOpenWidth = 900;
@@ -68,6 +69,13 @@ Win32MapWindow::Win32MapWindow(MapWindow& model, WindowHost& host, HWND owner)
     window.lpfnWndProc = CanvasProc;
     window.lpszClassName = kCanvasClass;
     RegisterClassExW(&window);
+    // The legend paints all of itself too, and all of it again when its size changes
+    // (its frame follows the edges).
+    window.style = CS_HREDRAW | CS_VREDRAW;
+    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window.lpfnWndProc = LegendProc;
+    window.lpszClassName = kLegendClass;
+    RegisterClassExW(&window);
   }
   hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMapClass, WideText(model_.control("map_window").text()).c_str(),
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, kOpenWidth,
@@ -96,6 +104,8 @@ Win32MapWindow::Win32MapWindow(MapWindow& model, WindowHost& host, HWND owner)
   model_.control("map_canvas").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue && canvas_) InvalidateRect(canvas_, nullptr, FALSE);
   });
+  legend_ = Child(kLegendClass, WS_CLIPSIBLINGS, "map_legend");
+  SetWindowLongPtrW(legend_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   // While a map loads the canvas shows the status.
   model_.control("map_status").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText && canvas_ && (model_.loading() || model_.view().empty())) {
@@ -126,6 +136,7 @@ Win32MapWindow::~Win32MapWindow() {
     HWND closing = hwnd_;
     hwnd_ = nullptr;
     canvas_ = nullptr;
+    legend_ = nullptr;
     DestroyWindow(closing);
   }
   if (buffer_dc_) {
@@ -196,8 +207,12 @@ void Win32MapWindow::ApplyDpi(UINT dpi) {
   }
   SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, units_.X(240));
+  HDC dc = GetDC(hwnd_);
+  legend_height_ = LegendHeight(dc, font_, dpi_);
+  ReleaseDC(hwnd_, dc);
   Layout();
   if (canvas_) InvalidateRect(canvas_, nullptr, FALSE);
+  if (legend_) InvalidateRect(legend_, nullptr, FALSE);
 }
 
 int Win32MapWindow::TextWidth(const std::string& cp1251) const {
@@ -212,8 +227,9 @@ int Win32MapWindow::TextWidth(const std::string& cp1251) const {
 }
 
 // The toolbar's shown buttons stand side by side, each as wide as its caption, the
-// progress bar after them; the canvas fills the middle, the status takes three lines
-// under it with the place under the mouse at its right.
+// progress bar after them; the canvas fills the middle, the legend as wide as the
+// canvas stands under it, the status takes three lines under that with the place under
+// the mouse at its right. A short window takes its height from the canvas alone.
 void Win32MapWindow::Layout() {
   if (!hwnd_ || !canvas_) return;
   RECT client{};
@@ -233,11 +249,15 @@ void Win32MapWindow::Layout() {
 
   int status_height = units_.Y(24);
   int canvas_top = y + row + units_.Y(4);
-  int canvas_bottom = std::max(canvas_top + 1, static_cast<int>(client.bottom) - status_height - units_.Y(6));
-  MoveWindow(canvas_, margin, canvas_top, std::max(1, static_cast<int>(client.right) - 2 * margin),
-             canvas_bottom - canvas_top, TRUE);
+  int legend_gap = units_.Y(2);
+  int canvas_bottom = std::max(canvas_top + 1, static_cast<int>(client.bottom) - status_height - units_.Y(6) -
+                                                   legend_height_ - legend_gap);
+  int canvas_width = std::max(1, static_cast<int>(client.right) - 2 * margin);
+  MoveWindow(canvas_, margin, canvas_top, canvas_width, canvas_bottom - canvas_top, TRUE);
+  int legend_top = canvas_bottom + legend_gap;
+  if (legend_) MoveWindow(legend_, margin, legend_top, canvas_width, legend_height_, TRUE);
   int position_width = units_.X(150);
-  int status_top = canvas_bottom + units_.Y(3);
+  int status_top = legend_top + legend_height_ + units_.Y(3);
   int status_width = std::max(1, static_cast<int>(client.right) - 2 * margin - position_width - units_.X(6));
   MoveWindow(binder_.Find("map_status"), margin, status_top, status_width, status_height, TRUE);
   MoveWindow(binder_.Find("map_position"), static_cast<int>(client.right) - margin - position_width, status_top,
@@ -296,6 +316,12 @@ void Win32MapWindow::Paint() {
   GdiFlush();
   BitBlt(dc, 0, 0, width, height, buffer_dc_, 0, 0, SRCCOPY);
   EndPaint(canvas_, &paint);
+}
+
+void Win32MapWindow::PaintLegendBand(HDC dc) {
+  RECT band{};
+  GetClientRect(legend_, &band);
+  PaintLegend(dc, band, font_, dpi_);
 }
 
 void Win32MapWindow::Press(LPARAM lparam, MouseButton button) {
@@ -368,6 +394,38 @@ LRESULT CALLBACK Win32MapWindow::CanvasProc(HWND hwnd, UINT message, WPARAM wpar
   return self->HandleCanvas(message, wparam, lparam);
 }
 
+// The legend is painted into a bitmap and copied to the screen in one piece, as the
+// canvas is.
+LRESULT CALLBACK Win32MapWindow::LegendProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<Win32MapWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || self->legend_ != hwnd) return DefWindowProcW(hwnd, message, wparam, lparam);
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      RECT band{};
+      GetClientRect(hwnd, &band);
+      HDC buffer = CreateCompatibleDC(dc);
+      HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max(1L, band.right), std::max(1L, band.bottom));
+      HGDIOBJ old = SelectObject(buffer, bitmap);
+      self->PaintLegendBand(buffer);
+      BitBlt(dc, 0, 0, band.right, band.bottom, buffer, 0, 0, SRCCOPY);
+      SelectObject(buffer, old);
+      DeleteObject(bitmap);
+      DeleteDC(buffer);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      self->PaintLegendBand(reinterpret_cast<HDC>(wparam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
 LRESULT Win32MapWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -391,7 +449,8 @@ LRESULT Win32MapWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-      RECT frame{0, 0, units_.X(300), units_.Y(180)};
+      // The canvas keeps room for a usable map beside the toolbar, the legend and the status.
+      RECT frame{0, 0, units_.X(300), units_.Y(180) + legend_height_};
       AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
       limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
       return 0;
@@ -413,6 +472,7 @@ LRESULT Win32MapWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       hwnd_ = nullptr;
       canvas_ = nullptr;
       tooltip_ = nullptr;
+      legend_ = nullptr;
       return 0;
     default:
       break;

@@ -1,6 +1,6 @@
 // The "Карта" window as a native Windows window: a toolbar of the model's buttons and
-// its progress bar, a canvas that paints the map with GDI and forwards the mouse, and
-// the status below, bound to the headless MapWindow as the main window binds its model.
+// its progress bar, a canvas that paints the map with GDI and forwards the mouse, the
+// legend of the map's colours under it and the status below, bound to the headless MapWindow as the main window binds its model.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +30,8 @@ class Win32MapWindow {
   HWND hwnd() const { return hwnd_; }
   HWND canvas() const { return canvas_; }
   HWND tooltip() const { return tooltip_; }
+  // The band under the canvas that holds the legend of the colours.
+  HWND legend() const { return legend_; }
   // The native control bound to a model control ("map_fit_button", "map_status").
   HWND widget(const std::string& name) const { return binder_.Find(name); }
   // The colour of a canvas pixel as the last paint left it (black outside the canvas).
@@ -38,6 +40,7 @@ class Win32MapWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK CanvasProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK LegendProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleCanvas(UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -46,6 +49,8 @@ class Win32MapWindow {
   void Layout();
   int TextWidth(const std::string& cp1251) const;
   void Paint();
+  // Paints the legend into `dc` (the band's own, or the one WM_PRINTCLIENT hands over).
+  void PaintLegendBand(HDC dc);
   // The mouse: a press captures it until its button is let go.
   void Press(LPARAM lparam, MouseButton button);
   void Release(LPARAM lparam, MouseButton button);
@@ -60,6 +65,8 @@ class Win32MapWindow {
   HWND hwnd_ = nullptr;
   HWND canvas_ = nullptr;
   HWND tooltip_ = nullptr;
+  HWND legend_ = nullptr;
+  int legend_height_ = 0;  // for the font and DPI of the window
   UINT dpi_ = 96;
   DialogUnits units_;
   HFONT font_ = nullptr;
