@@ -635,6 +635,17 @@ TEST(MapViewDrawing, TinyPartIsADotAndLabelsComeAfterEveryShape) {
   ScreenPoint expected = map.view.ToScreen({35, 53});
   EXPECT_NEAR(list.points[dot.first_point].x, expected.x, 1.5);
   EXPECT_NEAR(list.points[dot.first_point].y, expected.y, 1.5);
+  std::optional<MapObjectInfo> info = map.view.ObjectAt(expected.x, expected.y, 2);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->label, "Road");
+  // And so it is at the coarsest level, where the part is a dot of the summary.
+  map.view.SetScale(0.5 / map.view.CellSize(MapView::kLevels - 1));
+  map.view.SetCentre({35, 53});
+  ASSERT_EQ(map.view.LevelForScale(), MapView::kLevels - 1);
+  expected = map.view.ToScreen({35, 53});
+  info = map.view.ObjectAt(expected.x, expected.y, 2);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->label, "Road");
 }
 
 // --- Bad input and stopping -----------------------------------------------------

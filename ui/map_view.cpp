@@ -105,12 +105,13 @@ class CellSet {
     std::fill(slots_.begin(), slots_.end(), 0);
     count_ = 0;
   }
-  // Gives back the room of a table far larger than its keys need.
+  // Gives the table the size that inserting its keys into an empty set would: the
+  // smallest that is at most half full.
   void Fit() {
-    if (slots_.size() <= 64 || count_ * 8 > slots_.size()) return;
-    std::vector<std::uint64_t> old = std::move(slots_);
     std::size_t size = 64;
-    while (size < count_ * 4) size *= 2;
+    while ((count_ + 1) * 2 > size) size *= 2;
+    if (slots_.size() <= size) return;
+    std::vector<std::uint64_t> old = std::move(slots_);
     slots_.assign(size, 0);
     count_ = 0;
     for (std::uint64_t key : old) {
@@ -1186,6 +1187,8 @@ std::optional<MapObjectInfo> MapView::ObjectAt(double screen_x, double screen_y,
         if (!in_part) {
           part_start = p;
           in_part = true;
+          // A part of one vertex is a dot: found by its distance.
+          nearest = std::min(nearest, SegmentDistance(target, p, p));
         } else {
           nearest = std::min(nearest, SegmentDistance(target, previous, p));
           if ((previous.y > target.y) != (p.y > target.y) &&
