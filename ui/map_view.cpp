@@ -48,6 +48,8 @@ class Chunked {
     if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
     (*this)[size_++] = value;
   }
+  // Keeps the first `size` elements and the chunks past them, for writing again.
+  void Shorten(std::size_t size) { size_ = std::min(size, size_); }
   void Append(const T* values, std::size_t count) {
     while (count > 0) {
       if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
@@ -429,6 +431,8 @@ class MapSummaryBuilder {
             return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> shift, vertex.y >> shift};
           },
           level.dots, stored.kind, stored.assignment, stored.low, stored.high);
+      // What a part given back as a dot had written past the end is no vertex.
+      level.vertices.Shorten(end);
       if (end == first) return true;  // every part is a dot already there
       stored.first_vertex = static_cast<std::uint32_t>(first);
       stored.vertex_count = static_cast<std::uint32_t>(end - first);
