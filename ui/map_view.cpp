@@ -1494,39 +1494,30 @@ struct PendingDot {
   std::uint8_t assignment;
 };
 
-// The dots of one kind in the order they are painted: grouped by style (dots of one
-// colour may be painted in any order, so a painter draws each group at once), the
-// unassigned ones last, on top, to stand out; in each group in the order read.
-std::vector<PendingDot> GroupDots(const std::vector<PendingDot>& dots) {
-  constexpr int kOrder[] = {0, 2, 1};  // assigned, left out, unassigned
-  constexpr int kWidths = 16;
-  auto rank = [&](const PendingDot& dot) {
-    int width = std::clamp(static_cast<int>(dot.style.width), 0, kWidths - 1);
-    return kOrder[dot.assignment] * kWidths + width;
-  };
-  std::array<std::size_t, 3 * kWidths + 1> start{};
-  for (const PendingDot& dot : dots) ++start[static_cast<std::size_t>(rank(dot)) + 1];
-  for (std::size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
-  std::vector<PendingDot> grouped(dots.size());
-  for (const PendingDot& dot : dots) grouped[start[static_cast<std::size_t>(rank(dot))]++] = dot;
-  return grouped;
-}
+// Where the dots of an assignment go among the dots of a kind: grouped by style (dots
+// of one colour may be painted in any order, so a painter draws each group at once),
+// the unassigned ones last, on top, to stand out.
+constexpr std::size_t kDotGroupOf[] = {0, 2, 1};  // assigned, unassigned, left out
+using DotGroups = std::array<std::vector<PendingDot>, 3>;
 
 // Marks the dots that later dots hide: read from the last painted back, a dot whose
 // whole square (a pixel wider than its width, as an outlined symbol is painted) lies
 // on pixels that the squares of later dots cover adds nothing to the picture. On a map
 // seen whole, the dots of several styles in one cell share a place and only the last
-// of them shows. `dots` holds each kind's dots in painting order, by MapObjectKind;
-// regions are painted first, then polylines, then points.
-std::array<std::vector<bool>, 3> HiddenDots(const std::array<std::vector<PendingDot>, 3>& dots, const ClipBox& box) {
+// of them shows. `dots` holds each kind's groups, by MapObjectKind; regions are painted
+// first, then polylines, then points.
+void MarkHiddenDots(const std::array<DotGroups, 3>& dots, const ClipBox& box,
+                    std::array<std::array<std::vector<bool>, 3>, 3>& hidden) {
   const int width = static_cast<int>(box.right - box.left) + 1, height = static_cast<int>(box.bottom - box.top) + 1;
   std::vector<std::uint64_t> covered((static_cast<std::size_t>(width) * height + 63) / 64, 0);
-  std::array<std::vector<bool>, 3> hidden;
   for (MapObjectKind last_first : {MapObjectKind::kPoint, MapObjectKind::kPolyline, MapObjectKind::kRegion}) {
     const std::size_t kind = static_cast<std::size_t>(last_first);
-    hidden[kind].assign(dots[kind].size(), false);
-    for (std::size_t d = dots[kind].size(); d-- > 0;) {
-      const PendingDot& dot = dots[kind][d];
+    for (std::size_t group = 3; group-- > 0;) {
+    const std::vector<PendingDot>& group_dots = dots[kind][group];
+    std::vector<bool>& group_hidden = hidden[kind][group];
+    group_hidden.assign(group_dots.size(), false);
+    for (std::size_t d = group_dots.size(); d-- > 0;) {
+      const PendingDot& dot = group_dots[d];
       if (!box.Contains(dot.at)) continue;
       // Within the box the coordinates are not negative: adding a half and cutting rounds.
       const int side = std::max(1, static_cast<int>(dot.style.width + 1.5f));
@@ -1543,10 +1534,10 @@ std::array<std::vector<bool>, 3> HiddenDots(const std::array<std::vector<Pending
           }
         }
       }
-      hidden[kind][d] = all_covered;
+      group_hidden[d] = all_covered;
+    }
     }
   }
-  return hidden;
 }
 
 }  // namespace
@@ -1606,7 +1597,7 @@ DrawList MapView::Draw(bool labels) const {
     };
     // The shapes and the dots of each kind, put in the list when all are known.
     std::array<std::vector<DrawCommand>, 3> shapes;
-    std::array<std::vector<PendingDot>, 3> pending_dots;
+    std::array<DotGroups, 3> pending_dots;
     // A dot: a point symbol, or a shape too small to show its form as a square of its
     // size (`span` pixels, at least kDotWidth) in its outline colour.
     auto add_dot = [&](const StoredObject& object, const DrawStyle& style, ScreenPoint at, float span) {
@@ -1618,7 +1609,8 @@ DrawList MapView::Draw(bool labels) const {
       if (!dot_pixels.Claim(static_cast<int>(object.kind) * 3 + static_cast<int>(object.assignment), at, dot.width)) {
         return false;
       }
-      pending_dots[static_cast<std::size_t>(object.kind)].push_back({at, dot, static_cast<std::uint8_t>(object.assignment)});
+      pending_dots[static_cast<std::size_t>(object.kind)][kDotGroupOf[static_cast<std::size_t>(object.assignment)]].push_back(
+          {at, dot, static_cast<std::uint8_t>(object.assignment)});
       return true;
     };
 
@@ -1748,25 +1740,31 @@ DrawList MapView::Draw(bool labels) const {
       }
     }
     // Regions, polylines, points: each kind's shapes, then its dots.
-    for (std::vector<PendingDot>& dots : pending_dots) dots = GroupDots(dots);
-    const std::array<std::vector<bool>, 3> hidden = HiddenDots(pending_dots, clip);
+    std::array<std::array<std::vector<bool>, 3>, 3> hidden;
+    MarkHiddenDots(pending_dots, clip, hidden);
     std::size_t commands = pending_labels.size() + 1;
     for (std::size_t kind = 0; kind < 3; ++kind) {
-      commands += shapes[kind].size() + static_cast<std::size_t>(std::count(hidden[kind].begin(), hidden[kind].end(), false));
+      commands += shapes[kind].size();
+      for (const std::vector<bool>& group : hidden[kind]) {
+        commands += static_cast<std::size_t>(std::count(group.begin(), group.end(), false));
+      }
     }
     list.commands.reserve(commands);
     for (MapObjectKind pass : {MapObjectKind::kRegion, MapObjectKind::kPolyline, MapObjectKind::kPoint}) {
       const std::size_t kind = static_cast<std::size_t>(pass);
       for (DrawCommand& command : shapes[kind]) list.commands.push_back(std::move(command));
-      for (std::size_t d = 0; d < pending_dots[kind].size(); ++d) {
-        if (hidden[kind][d]) continue;
-        DrawCommand command;
-        command.shape = DrawShape::kPointSymbol;
-        command.style = pending_dots[kind][d].style;
-        command.first_point = static_cast<std::uint32_t>(list.points.size());
-        command.point_count = 1;
-        list.points.push_back(pending_dots[kind][d].at);
-        list.commands.push_back(std::move(command));
+      for (std::size_t group = 0; group < 3; ++group) {
+        const std::vector<PendingDot>& dots = pending_dots[kind][group];
+        for (std::size_t d = 0; d < dots.size(); ++d) {
+          if (hidden[kind][group][d]) continue;
+          DrawCommand command;
+          command.shape = DrawShape::kPointSymbol;
+          command.style = dots[d].style;
+          command.first_point = static_cast<std::uint32_t>(list.points.size());
+          command.point_count = 1;
+          list.points.push_back(dots[d].at);
+          list.commands.push_back(std::move(command));
+        }
       }
     }
     for (const PendingLabel& label : pending_labels) {
