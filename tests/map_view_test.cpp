@@ -487,6 +487,187 @@ TEST(MapViewMemory, EveryObjectLargerThanACellIsKeptAndSmallOnesOncePerCell) {
   EXPECT_LT(view.StoredObjects(coarsest), points.size() / 100);
 }
 
+// Objects whose parts lie far apart (a road of pieces, an archipelago) span the whole
+// map, but each part is smaller than a cell of the coarser levels: those parts are dots,
+// once per cell, so a small budget still holds every object and nothing is dropped.
+TEST(MapViewMemory, PartsStrewnAcrossTheMapAreKeptAsDotsAndEveryObjectIsRead) {
+  std::string body;
+  body.reserve(8u << 20);
+  unsigned seed = 777;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return ((seed >> 8) & 0xffff) / 65536.0;
+  };
+  constexpr int kObjects = 30000;
+  char line[128];
+  for (int i = 0; i < kObjects; ++i) {
+    body += "[RGN40]\r\nType=0x01\r\n";
+    for (int part = 0; part < 3; ++part) {
+      double lat = 50 + 6 * next(), lon = 30 + 10 * next();
+      std::snprintf(line, sizeof line, "Data0=(%.6f,%.6f),(%.6f,%.6f)\r\n", lat, lon, lat + 0.001, lon + 0.002);
+      body += line;
+    }
+    body += "[END]\r\n";
+  }
+  LoadedTextMap map(TextObject("10", "", {{53, 35}}), 1280, 800);
+  WriteFile(map.dir.File("strewn.mp"), kHeader + body);
+  MapView& view = map.view;
+  view.SetMemoryBudget(2u << 20);
+  LoadResult result = view.LoadTextMap(map.dir.File("strewn.mp"), map.host);
+  ASSERT_EQ(result.status, LoadStatus::kCompleted);
+  EXPECT_TRUE(result.notes.empty()) << result.notes.front();
+  EXPECT_EQ(view.objects_read(), static_cast<std::uint64_t>(kObjects));
+  EXPECT_LE(view.summary_bytes(), 2u << 20);
+  // The coarsest level keeps about a dot per cell, not every object.
+  EXPECT_LT(view.StoredObjects(MapView::kLevels - 1), static_cast<std::size_t>(kObjects / 10));
+  EXPECT_FALSE(view.Draw().commands.empty());
+}
+
+// --- Drawing what the pixels can show -------------------------------------------
+
+// The screen squares of the point symbols drawn, looked up by pixel.
+struct DrawnSquares {
+  std::set<std::pair<int, int>> pixels;
+  explicit DrawnSquares(const DrawList& list) {
+    for (const DrawCommand& command : list.commands) {
+      if (command.shape != DrawShape::kPointSymbol) continue;
+      ScreenPoint at = list.points[command.first_point];
+      int half = static_cast<int>(std::ceil(command.style.width / 2)) + 1;
+      for (int dy = -half; dy <= half; ++dy) {
+        for (int dx = -half; dx <= half; ++dx) {
+          pixels.insert({static_cast<int>(std::floor(at.x)) + dx, static_cast<int>(std::floor(at.y)) + dy});
+        }
+      }
+    }
+  }
+  bool Covers(ScreenPoint p) const {
+    return pixels.count({static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y))}) > 0;
+  }
+};
+
+TEST(MapViewDrawing, CrowdedMapDrawsNoMoreSymbolsThanThePixelsShowAndHidesNoPoint) {
+  // 100,000 points on a map seen whole at 400x300: far more than its pixels.
+  std::string body;
+  body.reserve(8u << 20);
+  unsigned seed = 99;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return ((seed >> 8) & 0xffff) / 65536.0;
+  };
+  std::vector<std::pair<double, double>> points;
+  char object[128];
+  for (int i = 0; i < 100000; ++i) {
+    double lat = 50 + next(), lon = 30 + 1.6 * next();
+    points.push_back({lat, lon});
+    std::snprintf(object, sizeof object, "[RGN10]\r\nType=0x2f\r\nData0=(%.6f,%.6f)\r\n[END]\r\n", lat, lon);
+    body += object;
+  }
+  LoadedTextMap map(body, 400, 300);
+  ASSERT_EQ(map.result.status, LoadStatus::kCompleted);
+  DrawList list = map.view.Draw(false);
+  std::set<std::pair<int, int>> centres;
+  std::size_t symbols = 0;
+  for (const DrawCommand& command : list.commands) {
+    ASSERT_EQ(command.shape, DrawShape::kPointSymbol);
+    ScreenPoint at = list.points[command.first_point];
+    EXPECT_TRUE(centres.insert({static_cast<int>(std::floor(at.x)), static_cast<int>(std::floor(at.y))}).second)
+        << "two symbols on one pixel";
+    ++symbols;
+  }
+  EXPECT_LT(symbols, 400u * 300u / 4) << "no more symbols than the pixels can show apart";
+  // Yet every point of the map lies under a drawn symbol.
+  DrawnSquares drawn(list);
+  for (std::size_t i = 0; i < points.size(); i += 97) {
+    ScreenPoint p = map.view.ToScreen({points[i].second, points[i].first});
+    EXPECT_TRUE(drawn.Covers(p)) << "point " << i << " at " << p.x << "," << p.y;
+  }
+}
+
+TEST(MapViewDrawing, ShapesReachingFarBeyondTheScreenAreCutAndStillCrossIt) {
+  // A square region ten degrees wide and a road across it, seen from very close.
+  std::string body = TextObject("80", "", {{45, 25}, {55, 25}, {55, 35}, {45, 35}}) +
+                     TextObject("40", "", {{46, 26}, {54, 34}});
+  LoadedTextMap map(body, 800, 600);
+  MapView& view = map.view;
+  view.SetCentre({30, 50});
+  view.SetScale(view.scale() * 5000);
+  DrawList list = view.Draw(false);
+  const float w = 800, h = 600;
+  const DrawCommand* polygon = nullptr;
+  const DrawCommand* road = nullptr;
+  for (const DrawCommand& command : list.commands) {
+    if (command.shape == DrawShape::kPolygon) polygon = &command;
+    if (command.shape == DrawShape::kPolyline) road = &command;
+    for (std::uint32_t i = 0; i < command.point_count; ++i) {
+      ScreenPoint p = list.points[command.first_point + i];
+      EXPECT_TRUE(p.x >= -w && p.x <= 2 * w && p.y >= -h && p.y <= 2 * h) << p.x << "," << p.y;
+    }
+  }
+  ASSERT_NE(polygon, nullptr);
+  ASSERT_NE(road, nullptr);
+  // The cut region still covers the screen: its middle is inside the drawn ring.
+  bool inside = false;
+  ScreenPoint centre{w / 2, h / 2};
+  for (std::uint32_t i = 0, j = polygon->point_count - 1; i < polygon->point_count; j = i++) {
+    ScreenPoint a = list.points[polygon->first_point + i], b = list.points[polygon->first_point + j];
+    if ((a.y > centre.y) != (b.y > centre.y) && centre.x < (b.x - a.x) * (centre.y - a.y) / (b.y - a.y) + a.x) {
+      inside = !inside;
+    }
+  }
+  EXPECT_TRUE(inside);
+  // The cut road crosses the screen where the projection puts it.
+  ScreenPoint a = view.ToScreen({26, 46}), b = view.ToScreen({34, 54});
+  ScreenPoint first = list.points[road->first_point], last = list.points[road->first_point + road->point_count - 1];
+  EXPECT_LT(std::min(first.x, last.x), 0);
+  EXPECT_GT(std::max(first.x, last.x), w);
+  for (ScreenPoint p : {first, last}) {
+    double cross = (static_cast<double>(b.x) - a.x) * (p.y - a.y) - (static_cast<double>(b.y) - a.y) * (p.x - a.x);
+    double length = std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
+    EXPECT_LT(std::fabs(cross / length), 1.0);
+  }
+}
+
+TEST(MapViewDrawing, TinyPartIsADotAndLabelsComeAfterEveryShape) {
+  // A road of two parts: a long one and one a few metres long, far from it.
+  std::string body = "[RGN40]\r\nType=0x01\r\nLabel=Road\r\nData0=(50,30),(52,34)\r\nData0=(53,35),(53.00001,35.00001)\r\n"
+                     "[END]\r\n" +
+                     TextObject("80", "Lake", {{50, 30}, {50, 32}, {52, 32}, {52, 30}}) +
+                     TextObject("10", "Well", {{51, 31}});
+  LoadedTextMap map(body, 800, 600);
+  DrawList list = map.view.Draw();
+  std::vector<DrawShape> shapes;
+  std::size_t last_shape = 0, first_label = list.commands.size();
+  for (std::size_t i = 0; i < list.commands.size(); ++i) {
+    const DrawCommand& command = list.commands[i];
+    if (command.shape == DrawShape::kLabel) {
+      first_label = std::min(first_label, i);
+    } else {
+      shapes.push_back(command.shape);
+      last_shape = i;
+    }
+  }
+  EXPECT_EQ(shapes, (std::vector<DrawShape>{DrawShape::kPolygon, DrawShape::kPolyline, DrawShape::kPointSymbol,
+                                            DrawShape::kPointSymbol}));
+  EXPECT_LT(last_shape, first_label);
+  // The road's tiny part: a dot in the road's colour where the part lies.
+  const DrawCommand& dot = list.commands[2];
+  EXPECT_EQ(dot.style.stroke, MapView::StyleOf(MapObjectKind::kPolyline, Assignment::kAssigned, 0).stroke);
+  ScreenPoint expected = map.view.ToScreen({35, 53});
+  EXPECT_NEAR(list.points[dot.first_point].x, expected.x, 1.5);
+  EXPECT_NEAR(list.points[dot.first_point].y, expected.y, 1.5);
+  std::optional<MapObjectInfo> info = map.view.ObjectAt(expected.x, expected.y, 2);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->label, "Road");
+  // And so it is at the coarsest level, where the part is a dot of the summary.
+  map.view.SetScale(0.5 / map.view.CellSize(MapView::kLevels - 1));
+  map.view.SetCentre({35, 53});
+  ASSERT_EQ(map.view.LevelForScale(), MapView::kLevels - 1);
+  expected = map.view.ToScreen({35, 53});
+  info = map.view.ObjectAt(expected.x, expected.y, 2);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->label, "Road");
+}
+
 // --- Bad input and stopping -----------------------------------------------------
 
 TEST(MapViewBadInput, DamagedTextMapDrawsWhatCanBeReadAndSaysSo) {

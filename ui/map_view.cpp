@@ -48,6 +48,18 @@ class Chunked {
     if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
     (*this)[size_++] = value;
   }
+  // Keeps the first `size` elements and the chunks past them, for writing again.
+  void Shorten(std::size_t size) { size_ = std::min(size, size_); }
+  void Append(const T* values, std::size_t count) {
+    while (count > 0) {
+      if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+      std::size_t room = kChunk - size_ % kChunk, n = std::min(room, count);
+      std::copy(values, values + n, &chunks_[size_ / kChunk][size_ % kChunk]);
+      size_ += n;
+      values += n;
+      count -= n;
+    }
+  }
   // Keeps the first `size` elements and frees the chunks past them.
   void Truncate(std::size_t size) {
     size_ = std::min(size, size_);
@@ -90,6 +102,24 @@ class CellSet {
     slots_.shrink_to_fit();
     count_ = 0;
   }
+  // Empties the set but keeps its table, for refilling it with fewer keys than it held.
+  void Empty() {
+    std::fill(slots_.begin(), slots_.end(), 0);
+    count_ = 0;
+  }
+  // Gives the table the size that inserting its keys into an empty set would: the
+  // smallest that is at most half full.
+  void Fit() {
+    std::size_t size = 64;
+    while ((count_ + 1) * 2 > size) size *= 2;
+    if (slots_.size() <= size) return;
+    std::vector<std::uint64_t> old = std::move(slots_);
+    slots_.assign(size, 0);
+    count_ = 0;
+    for (std::uint64_t key : old) {
+      if (key != 0) Insert(key);
+    }
+  }
   std::size_t bytes() const { return slots_.capacity() * sizeof(std::uint64_t); }
 
   static std::uint64_t Mix(std::uint64_t x) {
@@ -116,7 +146,7 @@ class CellSet {
 
 // One object of a zoom level: its vertices (parts split by a kPartBreak vertex), its
 // box in the level's grid, and where its texts begin. A dot (no vertices) stands for
-// every object of its style that lies within its one cell.
+// every object of its style smaller than a cell whose box begins in its cell.
 struct StoredObject {
   std::uint32_t first_vertex = 0;
   std::uint32_t vertex_count = 0;
@@ -188,7 +218,7 @@ struct PendingObject {
 void AppendText(Chunked<char>& texts, std::string_view text) {
   std::size_t size = std::min(text.size(), kTextLimit);
   texts.push_back(static_cast<char>(static_cast<unsigned char>(size)));
-  for (std::size_t i = 0; i < size; ++i) texts.push_back(text[i]);
+  texts.Append(text.data(), size);
 }
 
 std::string ReadText(const Chunked<char>& texts, std::size_t& at) {
@@ -198,11 +228,86 @@ std::string ReadText(const Chunked<char>& texts, std::size_t& at) {
   return text;
 }
 
+// True for a box smaller than a cell: it spans at most two cells each way, that is
+// less than two cells' width. Such an object is a dot of the cell of its lower left
+// corner, drawn at the middle of its box.
+bool WithinACell(GridPoint low, GridPoint high) {
+  return static_cast<std::int64_t>(high.x) - low.x <= 1 && static_cast<std::int64_t>(high.y) - low.y <= 1;
+}
+
 std::uint64_t DotKey(GridPoint cell, MapObjectKind kind, Assignment assignment) {
   std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.x)) << 32) |
                       static_cast<std::uint32_t>(cell.y);
   return CellSet::Mix(key) ^ (static_cast<std::uint64_t>(kind) * 3 + static_cast<std::uint64_t>(assignment) + 1) *
                                  0x9e3779b97f4a7c15ULL;
+}
+
+// Writes the parts of an object larger than a cell to `out` from `at` on and returns
+// where the writing ended. `source(i)` gives the object's i-th vertex on the level's
+// grid, or a kPartBreak vertex between parts; consecutive vertices in one cell are
+// written once. A part smaller than a cell is a dot, as a whole object smaller than a
+// cell is: it is kept as the single vertex of its cell when it is the first of its
+// style there and dropped otherwise, so parts strewn across a map cost no more than
+// their cells.
+// `low` and `high` become the box of what was kept (unchanged when nothing was).
+// Nothing is written past what was read: a level is rewritten in place this way.
+template <typename Source>
+std::size_t WriteParts(Chunked<GridPoint>& out, std::size_t at, std::size_t count, Source source, CellSet& dots,
+                       MapObjectKind kind, Assignment assignment, GridPoint& low, GridPoint& high) {
+  auto put = [&out](std::size_t index, GridPoint value) {
+    if (index == out.size()) {
+      out.push_back(value);
+    } else {
+      out[index] = value;
+    }
+  };
+  const std::size_t start = at;
+  std::size_t part_mark = at;  // where the part began, its break included
+  GridPoint part_low{}, part_high{}, last{};
+  bool in_part = false;
+  GridPoint kept_low{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max()};
+  GridPoint kept_high{kPartBreak, kPartBreak};
+  auto end_part = [&]() {
+    if (!in_part) return;
+    in_part = false;
+    if (WithinACell(part_low, part_high)) {
+      // A dot: kept as the one vertex of its cell, or dropped when the cell has a dot
+      // of this style already.
+      at = part_mark;
+      if (!dots.Insert(DotKey(part_low, kind, assignment))) return;
+      if (at != start) put(at++, {kPartBreak, kPartBreak});
+      put(at++, part_low);
+      part_high = part_low;
+    }
+    kept_low = {std::min(kept_low.x, part_low.x), std::min(kept_low.y, part_low.y)};
+    kept_high = {std::max(kept_high.x, part_high.x), std::max(kept_high.y, part_high.y)};
+  };
+  for (std::size_t i = 0; i < count; ++i) {
+    GridPoint cell = source(i);
+    if (cell.x == kPartBreak) {
+      end_part();
+      continue;
+    }
+    if (!in_part) {
+      part_mark = at;
+      if (at != start) put(at++, {kPartBreak, kPartBreak});
+      put(at++, cell);
+      part_low = part_high = last = cell;
+      in_part = true;
+      continue;
+    }
+    if (cell == last) continue;
+    put(at++, cell);
+    last = cell;
+    part_low = {std::min(part_low.x, cell.x), std::min(part_low.y, cell.y)};
+    part_high = {std::max(part_high.x, cell.x), std::max(part_high.y, cell.y)};
+  }
+  end_part();
+  if (at != start) {
+    low = kept_low;
+    high = kept_high;
+  }
+  return at;
 }
 
 }  // namespace
@@ -238,9 +343,13 @@ class MapSummaryBuilder {
     }
     double gx = 0, gy = 0;
     for (;;) {
-      double cell = summary_.Cell(0);
-      gx = std::floor((x - summary_.origin_x) / cell);
-      gy = std::floor((y - summary_.origin_y) / cell);
+      // The cells are powers of two wide: multiplying by the inverse is exact.
+      if (inverse_cell_shift_ != summary_.shift) {
+        inverse_cell_ = 1 / summary_.Cell(0);
+        inverse_cell_shift_ = summary_.shift;
+      }
+      gx = std::floor((x - summary_.origin_x) * inverse_cell_);
+      gy = std::floor((y - summary_.origin_y) * inverse_cell_);
       if (std::fabs(gx) < kGridLimit && std::fabs(gy) < kGridLimit) break;
       if (summary_.shift >= kMaxShift) return false;
       Coarsen();
@@ -263,7 +372,18 @@ class MapSummaryBuilder {
   void Finish() {
     if (!object_.vertices.empty() && !summary_.full) {
       ++view_.objects_read_;
-      for (int level = 0; level < MapView::kLevels; ++level) Store(level);
+      low_ = {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max()};
+      high_ = {kPartBreak, kPartBreak};
+      for (const GridPoint& vertex : object_.vertices) {
+        if (vertex.x == kPartBreak) continue;
+        low_ = {std::min(low_.x, vertex.x), std::min(low_.y, vertex.y)};
+        high_ = {std::max(high_.x, vertex.x), std::max(high_.y, vertex.y)};
+      }
+      // An object that is a dot already there at one level is one at the coarser levels
+      // too, whose cells hold its cell.
+      for (int level = 0; level < MapView::kLevels; ++level) {
+        if (!Store(level)) break;
+      }
       if (Over()) Relieve();
     }
     object_.Clear();
@@ -287,49 +407,42 @@ class MapSummaryBuilder {
     if (object_.vertices.capacity() > object_.vertices.size() * 2 + 1024) object_.vertices.shrink_to_fit();
   }
 
-  void Store(int level_index) {
+  // False when the object is a dot of a cell that has one of its style already.
+  bool Store(int level_index) {
     MapView::Summary::Level& level = summary_.levels[static_cast<std::size_t>(level_index)];
     const int shift = 2 * level_index;
     StoredObject stored;
     stored.kind = object_.kind;
     stored.assignment = object_.assignment;
     stored.level = static_cast<std::uint8_t>(std::clamp(object_.level, 0, 255));
-    stored.low = {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max()};
-    stored.high = {kPartBreak, kPartBreak};
-    for (const GridPoint& vertex : object_.vertices) {
-      if (vertex.x == kPartBreak) continue;
-      GridPoint cell{vertex.x >> shift, vertex.y >> shift};
-      stored.low = {std::min(stored.low.x, cell.x), std::min(stored.low.y, cell.y)};
-      stored.high = {std::max(stored.high.x, cell.x), std::max(stored.high.y, cell.y)};
-    }
-    if (stored.low == stored.high || object_.kind == MapObjectKind::kPoint) {
+    stored.low = {low_.x >> shift, low_.y >> shift};
+    stored.high = {high_.x >> shift, high_.y >> shift};
+    if (WithinACell(stored.low, stored.high) || object_.kind == MapObjectKind::kPoint) {
       // Within one cell: one dot per cell and style is enough.
-      if (!level.dots.Insert(DotKey(stored.low, stored.kind, stored.assignment))) return;
+      if (!level.dots.Insert(DotKey(stored.low, stored.kind, stored.assignment))) return false;
       stored.dot = true;
-      stored.high = stored.low;
     } else {
-      stored.first_vertex = static_cast<std::uint32_t>(level.vertices.size());
-      bool after_break = true;
-      GridPoint last{kPartBreak, kPartBreak};
-      for (const GridPoint& vertex : object_.vertices) {
-        if (vertex.x == kPartBreak) {
-          if (!after_break) level.vertices.push_back(vertex);
-          after_break = true;
-          continue;
-        }
-        GridPoint cell{vertex.x >> shift, vertex.y >> shift};
-        if (!after_break && cell == last) continue;
-        level.vertices.push_back(cell);
-        last = cell;
-        after_break = false;
-      }
-      stored.vertex_count = static_cast<std::uint32_t>(level.vertices.size() - stored.first_vertex);
+      const std::size_t first = level.vertices.size();
+      const std::vector<GridPoint>& vertices = object_.vertices;
+      std::size_t end = WriteParts(
+          level.vertices, first, vertices.size(),
+          [&](std::size_t i) {
+            GridPoint vertex = vertices[i];
+            return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> shift, vertex.y >> shift};
+          },
+          level.dots, stored.kind, stored.assignment, stored.low, stored.high);
+      // What a part given back as a dot had written past the end is no vertex.
+      level.vertices.Shorten(end);
+      if (end == first) return true;  // every part is a dot already there
+      stored.first_vertex = static_cast<std::uint32_t>(first);
+      stored.vertex_count = static_cast<std::uint32_t>(end - first);
     }
     stored.text_offset = static_cast<std::uint32_t>(level.texts.size());
     AppendText(level.texts, object_.type);
     AppendText(level.texts, object_.label);
     AppendText(level.texts, object_.description);
     level.objects.push_back(stored);
+    return true;
   }
 
   // Doubles the cell of every level: each level is rebuilt in place (nothing it writes
@@ -340,7 +453,8 @@ class MapSummaryBuilder {
       if (vertex.x != kPartBreak) vertex = {vertex.x >> 1, vertex.y >> 1};
     }
     for (MapView::Summary::Level& level : summary_.levels) {
-      level.dots.clear();
+      // The level keeps at most the dots it has: their table need not grow while refilled.
+      level.dots.Empty();
       std::size_t objects = 0, vertices = 0, texts = 0;
       for (std::size_t i = 0; i < level.objects.size(); ++i) {
         StoredObject stored = level.objects[i];
@@ -353,28 +467,22 @@ class MapSummaryBuilder {
           text_size += size + 1;
         }
         bool keep = true;
-        if (stored.dot || stored.low == stored.high) {
+        if (stored.dot || WithinACell(stored.low, stored.high)) {
           keep = level.dots.Insert(DotKey(stored.low, stored.kind, stored.assignment));
           stored.dot = true;
           stored.vertex_count = 0;
           stored.first_vertex = static_cast<std::uint32_t>(vertices);
         } else {
-          std::size_t first = vertices;
-          bool after_break = true;
-          GridPoint last{kPartBreak, kPartBreak};
-          for (std::size_t v = stored.first_vertex; v < stored.first_vertex + stored.vertex_count; ++v) {
-            GridPoint vertex = level.vertices[v];
-            if (vertex.x == kPartBreak) {
-              if (!after_break) level.vertices[vertices++] = vertex;
-              after_break = true;
-              continue;
-            }
-            GridPoint cell{vertex.x >> 1, vertex.y >> 1};
-            if (!after_break && cell == last) continue;
-            level.vertices[vertices++] = cell;
-            last = cell;
-            after_break = false;
-          }
+          const std::size_t first = vertices;
+          const std::size_t from = stored.first_vertex;
+          vertices = WriteParts(
+              level.vertices, first, stored.vertex_count,
+              [&](std::size_t i) {
+                GridPoint vertex = level.vertices[from + i];
+                return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> 1, vertex.y >> 1};
+              },
+              level.dots, stored.kind, stored.assignment, stored.low, stored.high);
+          keep = vertices != first;
           stored.first_vertex = static_cast<std::uint32_t>(first);
           stored.vertex_count = static_cast<std::uint32_t>(vertices - first);
         }
@@ -387,12 +495,16 @@ class MapSummaryBuilder {
       level.objects.Truncate(objects);
       level.vertices.Truncate(vertices);
       level.texts.Truncate(texts);
+      level.dots.Fit();
     }
   }
 
   MapView& view_;
   MapView::Summary& summary_;
   PendingObject object_;
+  double inverse_cell_ = 0;
+  int inverse_cell_shift_ = -1;
+  GridPoint low_, high_;  // the box of the object being stored, on the finest grid
 };
 
 namespace {
@@ -1052,7 +1164,8 @@ std::optional<MapObjectInfo> MapView::ObjectAt(double screen_x, double screen_y,
     if (object.high.x < gx0 || object.low.x > gx1 || object.high.y < gy0 || object.low.y > gy1) continue;
     bool hit = false;
     if (object.dot) {
-      ScreenPoint p = screen(object.low);
+      ScreenPoint a = screen(object.low), b = screen(object.high);
+      ScreenPoint p{(a.x + b.x) / 2, (a.y + b.y) / 2};
       hit = std::hypot(p.x - target.x, p.y - target.y) <= tolerance;
     } else {
       bool inside = false;
@@ -1078,6 +1191,8 @@ std::optional<MapObjectInfo> MapView::ObjectAt(double screen_x, double screen_y,
         if (!in_part) {
           part_start = p;
           in_part = true;
+          // A part of one vertex is a dot: found by its distance.
+          nearest = std::min(nearest, SegmentDistance(target, p, p));
         } else {
           nearest = std::min(nearest, SegmentDistance(target, previous, p));
           if ((previous.y > target.y) != (p.y > target.y) &&
@@ -1256,6 +1371,177 @@ std::vector<LegendEntry> MapView::Legend() {
   };
 }
 
+namespace {
+
+// What lies farther than this many pixels beyond the viewport's edges is not drawn:
+// more than any pen is wide or a symbol reaches.
+constexpr float kClipMargin = 16;
+// A part whose screen box is less than this many pixels across both ways is drawn as
+// a dot of its size: the pixels cannot show its shape.
+constexpr float kDotSpan = 4;
+// The narrowest dot: a shape smaller than a cell.
+constexpr float kDotWidth = 2;
+// Vertices closer than this many pixels (along both axes) to the vertex before are
+// left out of a drawn line or ring.
+constexpr float kVertexSpacing = 1;
+
+struct ClipBox {
+  float left, top, right, bottom;
+  bool Contains(ScreenPoint p) const { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; }
+  bool Misses(float x0, float y0, float x1, float y1) const {
+    return x1 < left || x0 > right || y1 < top || y0 > bottom;
+  }
+  bool Holds(float x0, float y0, float x1, float y1) const {
+    return x0 >= left && x1 <= right && y0 >= top && y1 <= bottom;
+  }
+};
+
+// Clips a closed ring to the box one edge at a time (Sutherland and Hodgman).
+void ClipRing(std::vector<ScreenPoint>& ring, std::vector<ScreenPoint>& scratch, const ClipBox& box) {
+  auto clip = [&](auto inside, auto cross) {
+    scratch.clear();
+    const std::size_t n = ring.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      ScreenPoint a = ring[i == 0 ? n - 1 : i - 1], b = ring[i];
+      bool a_in = inside(a), b_in = inside(b);
+      if (a_in != b_in) scratch.push_back(cross(a, b));
+      if (b_in) scratch.push_back(b);
+    }
+    ring.swap(scratch);
+  };
+  auto at_x = [](ScreenPoint a, ScreenPoint b, float x) {
+    return ScreenPoint{x, a.y + (b.y - a.y) * ((x - a.x) / (b.x - a.x))};
+  };
+  auto at_y = [](ScreenPoint a, ScreenPoint b, float y) {
+    return ScreenPoint{a.x + (b.x - a.x) * ((y - a.y) / (b.y - a.y)), y};
+  };
+  clip([&](ScreenPoint p) { return p.x >= box.left; }, [&](ScreenPoint a, ScreenPoint b) { return at_x(a, b, box.left); });
+  clip([&](ScreenPoint p) { return p.x <= box.right; }, [&](ScreenPoint a, ScreenPoint b) { return at_x(a, b, box.right); });
+  clip([&](ScreenPoint p) { return p.y >= box.top; }, [&](ScreenPoint a, ScreenPoint b) { return at_y(a, b, box.top); });
+  clip([&](ScreenPoint p) { return p.y <= box.bottom; }, [&](ScreenPoint a, ScreenPoint b) { return at_y(a, b, box.bottom); });
+}
+
+// Clips the segment a-b to the box (Liang and Barsky); false when none of it is inside.
+bool ClipSegment(ScreenPoint& a, ScreenPoint& b, const ClipBox& box) {
+  float t0 = 0, t1 = 1;
+  const float dx = b.x - a.x, dy = b.y - a.y;
+  auto edge = [&](float p, float q) {
+    if (p == 0) return q >= 0;
+    float r = q / p;
+    if (p < 0) {
+      if (r > t1) return false;
+      t0 = std::max(t0, r);
+    } else {
+      if (r < t0) return false;
+      t1 = std::min(t1, r);
+    }
+    return true;
+  };
+  if (!edge(-dx, a.x - box.left) || !edge(dx, box.right - a.x) || !edge(-dy, a.y - box.top) ||
+      !edge(dy, box.bottom - a.y)) {
+    return false;
+  }
+  ScreenPoint start = a;
+  if (t1 < 1) b = {start.x + t1 * dx, start.y + t1 * dy};
+  if (t0 > 0) a = {start.x + t0 * dx, start.y + t0 * dy};
+  return true;
+}
+
+// The pixels of the clip box that the dots of each style cover, one bit each: a dot
+// whose centre a dot of its style covers already adds nothing to the picture.
+class DotPixels {
+ public:
+  DotPixels(const ClipBox& box) : box_(box) {
+    width_ = static_cast<int>(box.right - box.left) + 1;
+    height_ = static_cast<int>(box.bottom - box.top) + 1;
+  }
+  // True when no dot of the style covers the pixel of `at` yet; then the middle of a
+  // dot `width` pixels across (half its width, at least a pixel) counts as covered.
+  bool Claim(int style, ScreenPoint at, float width) {
+    if (!box_.Contains(at)) return false;
+    std::vector<std::uint64_t>& bits = bits_[static_cast<std::size_t>(style)];
+    if (bits.empty()) bits.assign((static_cast<std::size_t>(width_) * height_ + 63) / 64, 0);
+    const int x = static_cast<int>(at.x - box_.left), y = static_cast<int>(at.y - box_.top);
+    if (Covered(bits, x, y)) return false;
+    const int side = std::max(1, static_cast<int>(std::ceil(width / 2))), from = (side - 1) / 2;
+    for (int dy = -from; dy < side - from; ++dy) {
+      for (int dx = -from; dx < side - from; ++dx) Cover(bits, x + dx, y + dy);
+    }
+    return true;
+  }
+
+ private:
+  bool Covered(const std::vector<std::uint64_t>& bits, int x, int y) const {
+    std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+    return (bits[index >> 6] >> (index & 63)) & 1;
+  }
+  void Cover(std::vector<std::uint64_t>& bits, int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+    bits[index >> 6] |= std::uint64_t{1} << (index & 63);
+  }
+
+  ClipBox box_;
+  int width_ = 0, height_ = 0;
+  std::array<std::vector<std::uint64_t>, 9> bits_;
+};
+
+// A dot waiting for its place in the list: a point symbol, or a shape too small to
+// show its form.
+struct PendingDot {
+  ScreenPoint at;
+  DrawStyle style;
+  std::uint8_t assignment;
+};
+
+// Where the dots of an assignment go among the dots of a kind: grouped by style (dots
+// of one colour may be painted in any order, so a painter draws each group at once),
+// the unassigned ones last, on top, to stand out.
+constexpr std::size_t kDotGroupOf[] = {0, 2, 1};  // assigned, unassigned, left out
+using DotGroups = std::array<std::vector<PendingDot>, 3>;
+
+// Marks the dots that later dots hide: read from the last painted back, a dot whose
+// whole square (a pixel wider than its width, as an outlined symbol is painted) lies
+// on pixels that the squares of later dots cover adds nothing to the picture. On a map
+// seen whole, the dots of several styles in one cell share a place and only the last
+// of them shows. `dots` holds each kind's groups, by MapObjectKind; regions are painted
+// first, then polylines, then points.
+void MarkHiddenDots(const std::array<DotGroups, 3>& dots, const ClipBox& box,
+                    std::array<std::array<std::vector<bool>, 3>, 3>& hidden) {
+  const int width = static_cast<int>(box.right - box.left) + 1, height = static_cast<int>(box.bottom - box.top) + 1;
+  std::vector<std::uint64_t> covered((static_cast<std::size_t>(width) * height + 63) / 64, 0);
+  for (MapObjectKind last_first : {MapObjectKind::kPoint, MapObjectKind::kPolyline, MapObjectKind::kRegion}) {
+    const std::size_t kind = static_cast<std::size_t>(last_first);
+    for (std::size_t group = 3; group-- > 0;) {
+    const std::vector<PendingDot>& group_dots = dots[kind][group];
+    std::vector<bool>& group_hidden = hidden[kind][group];
+    group_hidden.assign(group_dots.size(), false);
+    for (std::size_t d = group_dots.size(); d-- > 0;) {
+      const PendingDot& dot = group_dots[d];
+      if (!box.Contains(dot.at)) continue;
+      // Within the box the coordinates are not negative: adding a half and cutting rounds.
+      const int side = std::max(1, static_cast<int>(dot.style.width + 1.5f));
+      const int x0 = static_cast<int>(dot.at.x - box.left - side / 2.0f + 0.5f);
+      const int y0 = static_cast<int>(dot.at.y - box.top - side / 2.0f + 0.5f);
+      bool all_covered = true;
+      for (int y = std::max(y0, 0); y < std::min(y0 + side, height); ++y) {
+        for (int x = std::max(x0, 0); x < std::min(x0 + side, width); ++x) {
+          std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+          std::uint64_t bit = std::uint64_t{1} << (i & 63);
+          if (!(covered[i >> 6] & bit)) {
+            all_covered = false;
+            covered[i >> 6] |= bit;
+          }
+        }
+      }
+      group_hidden[d] = all_covered;
+    }
+    }
+  }
+}
+
+}  // namespace
+
 DrawList MapView::Draw(bool labels) const {
   DrawList list;
   if (!empty()) {
@@ -1270,96 +1556,228 @@ DrawList MapView::Draw(bool labels) const {
       return ScreenPoint{static_cast<float>(g.x * kx + bx), static_cast<float>(by - g.y * ky)};
     };
     // The visible grid box, a cell wider on each side.
-    MapPoint low = ToMap(0, height_), high = ToMap(width_, 0);
+    MapPoint low = ToMap(-kClipMargin, height_ + kClipMargin), high = ToMap(width_ + kClipMargin, -kClipMargin);
     const double gx0 = std::floor((low.x - summary_->origin_x) / cell) - 1;
     const double gx1 = std::floor((high.x - summary_->origin_x) / cell) + 1;
     const double gy0 = std::floor((low.y - summary_->origin_y) / cell) - 1;
     const double gy1 = std::floor((high.y - summary_->origin_y) / cell) + 1;
+    const ClipBox clip{-kClipMargin, -kClipMargin, static_cast<float>(width_) + kClipMargin,
+                       static_cast<float>(height_) + kClipMargin};
+    // Lines and rings reaching farther than a viewport beyond its edges are cut there, so
+    // that a painter never meets coordinates far beyond the screen; the edges a cut
+    // gives a ring lie off the screen. Nearer, their vertices are drawn as they are.
+    const float w = static_cast<float>(width_), h = static_cast<float>(height_);
+    const ClipBox cut{-w, -h, 2 * w, 2 * h};
+    DotPixels dot_pixels(clip);
 
     // Labels are placed where they overlap no other: one per 96x16 pixel block.
-    CellSet label_blocks;
+    const std::size_t label_columns = static_cast<std::size_t>(width_) / 96 + 1;
+    std::vector<bool> label_blocks(label_columns * (static_cast<std::size_t>(height_) / 16 + 1));
     std::size_t label_count = 0;
-    // Labels are painted after every shape, so that no region drawn later hides one.
-    std::vector<DrawCommand> label_commands;
+    // Labels are painted after every shape, so no shape hides one.
+    struct PendingLabel {
+      ScreenPoint at;
+      std::size_t text_at;
+    };
+    std::vector<PendingLabel> pending_labels;
     constexpr std::size_t kMaxLabels = 1500;
     auto add_label = [&](const StoredObject& object, ScreenPoint at, float room) {
       if (!labels || label_count >= kMaxLabels) return;
+      // Also refuses a point that is no number (coordinates far beyond any map).
+      if (!(at.x >= 0 && at.y >= 0 && at.x <= width_ && at.y <= height_)) return;
+      std::size_t block = static_cast<std::size_t>(at.y / 16) * label_columns + static_cast<std::size_t>(at.x / 96);
+      if (label_blocks[block]) return;  // before the texts are read: most blocks are taken
       std::size_t text_at = object.text_offset;
       text_at += static_cast<unsigned char>(level.texts[text_at]) + 1;
       std::size_t size = static_cast<unsigned char>(level.texts[text_at]);
       if (size == 0 || static_cast<float>(size) * 6.0f > room) return;
-      // Also refuses a point that is no number (coordinates far beyond any map).
-      if (!(at.x >= 0 && at.y >= 0 && at.x <= width_ && at.y <= height_)) return;
-      std::uint64_t block = (static_cast<std::uint64_t>(at.x / 96) << 32) | static_cast<std::uint32_t>(at.y / 16);
-      if (!label_blocks.Insert(block + 1)) return;
-      DrawCommand command;
-      command.shape = DrawShape::kLabel;
-      command.style.stroke = kLabelColour;
-      command.first_point = static_cast<std::uint32_t>(list.points.size());
-      command.point_count = 1;
-      list.points.push_back(at);
-      command.text = ReadText(level.texts, text_at);
-      label_commands.push_back(std::move(command));
+      label_blocks[block] = true;
+      pending_labels.push_back({at, text_at});
       ++label_count;
     };
+    // The shapes and the dots of each kind, put in the list when all are known.
+    std::array<std::vector<DrawCommand>, 3> shapes;
+    std::array<DotGroups, 3> pending_dots;
+    // A dot: a point symbol, or a shape too small to show its form as a square of its
+    // size (`span` pixels, at least kDotWidth) in its outline colour.
+    auto add_dot = [&](const StoredObject& object, const DrawStyle& style, ScreenPoint at, float span) {
+      DrawStyle dot = style;
+      if (object.kind != MapObjectKind::kPoint) {
+        dot.width = std::max(kDotWidth, std::round(span));
+        dot.fill = dot.stroke;
+      }
+      if (!dot_pixels.Claim(static_cast<int>(object.kind) * 3 + static_cast<int>(object.assignment), at, dot.width)) {
+        return false;
+      }
+      pending_dots[static_cast<std::size_t>(object.kind)][kDotGroupOf[static_cast<std::size_t>(object.assignment)]].push_back(
+          {at, dot, static_cast<std::uint8_t>(object.assignment)});
+      return true;
+    };
 
+    std::vector<ScreenPoint> part, scratch;
+    struct PartDot {
+      ScreenPoint at;
+      float span;
+    };
+    std::vector<PartDot> part_dots;
+    // The objects in view, by kind in painting order, found in one reading of the level.
+    std::array<std::vector<std::uint32_t>, 3> visible;
+    for (std::size_t i = 0; i < level.objects.size(); ++i) {
+      const StoredObject& object = level.objects[i];
+      if (object.high.x < gx0 || object.low.x > gx1 || object.high.y < gy0 || object.low.y > gy1) continue;
+      visible[static_cast<std::size_t>(object.kind)].push_back(static_cast<std::uint32_t>(i));
+    }
+    // The styles by kind, assignment and level (the levels past 3 draw as 3).
+    std::array<DrawStyle, 3 * 3 * 4> styles;
+    for (int kind = 0; kind < 3; ++kind) {
+      for (int assignment = 0; assignment < 3; ++assignment) {
+        for (int style_level = 0; style_level < 4; ++style_level) {
+          styles[static_cast<std::size_t>((kind * 3 + assignment) * 4 + style_level)] =
+              StyleOf(static_cast<MapObjectKind>(kind), static_cast<Assignment>(assignment), style_level);
+        }
+      }
+    }
     for (MapObjectKind pass : {MapObjectKind::kRegion, MapObjectKind::kPolyline, MapObjectKind::kPoint}) {
-      for (std::size_t i = 0; i < level.objects.size(); ++i) {
+      for (std::uint32_t i : visible[static_cast<std::size_t>(pass)]) {
         const StoredObject& object = level.objects[i];
-        if (object.kind != pass) continue;
-        if (object.high.x < gx0 || object.low.x > gx1 || object.high.y < gy0 || object.low.y > gy1) continue;
-        DrawCommand command;
-        command.style = StyleOf(object.kind, object.assignment, object.level);
-        command.first_point = static_cast<std::uint32_t>(list.points.size());
-        if (object.dot) {
-          command.shape = DrawShape::kPointSymbol;
-          if (object.kind != MapObjectKind::kPoint) {
-            // A shape smaller than a pixel: a dot in its outline colour.
-            command.style.width = 2;
-            command.style.fill = command.style.stroke;
-          }
-          list.points.push_back(screen(object.low));
-          command.point_count = 1;
-          list.commands.push_back(std::move(command));
-          if (object.kind == MapObjectKind::kPoint) add_label(object, list.points.back(), 1e9f);
+        const DrawStyle& style = styles[static_cast<std::size_t>(
+            (static_cast<int>(object.kind) * 3 + static_cast<int>(object.assignment)) * 4 + std::min<int>(object.level, 3))];
+        ScreenPoint a = screen(object.low), b = screen(object.high);
+        const float left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+        const float top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+        if (object.dot || (right - left < kDotSpan && bottom - top < kDotSpan)) {
+          ScreenPoint at{(left + right) / 2, (top + bottom) / 2};
+          float span = object.dot ? 0 : std::max(right - left, bottom - top);
+          if (add_dot(object, style, at, span) && object.kind == MapObjectKind::kPoint) add_label(object, at, 1e9f);
           continue;
         }
-        std::uint32_t part_size = 0;
-        auto end_part = [&]() {
-          if (part_size == 0) return;
-          if (pass == MapObjectKind::kRegion) {
-            list.ring_sizes.push_back(part_size);
-          } else {
-            DrawCommand line = command;
-            line.shape = DrawShape::kPolyline;
-            line.first_point = static_cast<std::uint32_t>(list.points.size()) - part_size;
-            line.point_count = part_size;
-            list.commands.push_back(std::move(line));
-          }
-          part_size = 0;
-        };
+        const bool inside = clip.Holds(left, top, right, bottom);
+        DrawCommand command;
+        command.style = style;
+        command.first_point = static_cast<std::uint32_t>(list.points.size());
         command.first_ring = static_cast<std::uint32_t>(list.ring_sizes.size());
-        for (std::size_t v = object.first_vertex; v < object.first_vertex + object.vertex_count; ++v) {
+        part_dots.clear();
+        auto add_line = [&](const ScreenPoint* points, std::size_t count) {
+          DrawCommand line = command;
+          line.shape = DrawShape::kPolyline;
+          line.first_point = static_cast<std::uint32_t>(list.points.size());
+          line.point_count = static_cast<std::uint32_t>(count);
+          list.points.insert(list.points.end(), points, points + count);
+          shapes[static_cast<std::size_t>(pass)].push_back(std::move(line));
+        };
+        // The part in `part`, its vertices a pixel apart: a dot, a ring or line clipped to the box.
+        auto end_part = [&]() {
+          if (part.empty()) return;
+          float x0 = part[0].x, x1 = x0, y0 = part[0].y, y1 = y0;
+          for (const ScreenPoint& p : part) {
+            x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+            y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+          }
+          if (!inside && clip.Misses(x0, y0, x1, y1)) return;
+          if (x1 - x0 < kDotSpan && y1 - y0 < kDotSpan) {
+            part_dots.push_back({{(x0 + x1) / 2, (y0 + y1) / 2}, std::max(x1 - x0, y1 - y0)});
+            return;
+          }
+          if (pass == MapObjectKind::kRegion) {
+            if (!cut.Holds(x0, y0, x1, y1)) ClipRing(part, scratch, cut);
+            if (part.size() < 3) return;
+            list.points.insert(list.points.end(), part.begin(), part.end());
+            list.ring_sizes.push_back(static_cast<std::uint32_t>(part.size()));
+            return;
+          }
+          if (cut.Holds(x0, y0, x1, y1)) {
+            add_line(part.data(), part.size());
+            return;
+          }
+          // The runs of segments that reach into the box, each a line of its own.
+          scratch.clear();
+          for (std::size_t v = 1; v < part.size(); ++v) {
+            ScreenPoint from = part[v - 1], to = part[v];
+            if (!ClipSegment(from, to, cut)) {
+              if (scratch.size() > 1) add_line(scratch.data(), scratch.size());
+              scratch.clear();
+              continue;
+            }
+            if (scratch.empty()) scratch.push_back(from);
+            scratch.push_back(to);
+            if (to.x != part[v].x || to.y != part[v].y) {
+              add_line(scratch.data(), scratch.size());
+              scratch.clear();
+            }
+          }
+          if (scratch.size() > 1) add_line(scratch.data(), scratch.size());
+        };
+        part.clear();
+        const std::size_t end = std::size_t{object.first_vertex} + object.vertex_count;
+        for (std::size_t v = object.first_vertex; v < end; ++v) {
           GridPoint g = level.vertices[v];
           if (g.x == kPartBreak) {
             end_part();
+            part.clear();
             continue;
           }
-          list.points.push_back(screen(g));
-          ++part_size;
+          ScreenPoint p = screen(g);
+          if (!part.empty() && std::fabs(p.x - part.back().x) < kVertexSpacing &&
+              std::fabs(p.y - part.back().y) < kVertexSpacing) {
+            // Too close to the vertex before; a line's last vertex still ends it.
+            if (pass == MapObjectKind::kPolyline && part.size() > 1 &&
+                (v + 1 == end || level.vertices[v + 1].x == kPartBreak)) {
+              part.back() = p;
+            }
+            continue;
+          }
+          part.push_back(p);
         }
         end_part();
         if (pass == MapObjectKind::kRegion) {
           command.shape = DrawShape::kPolygon;
           command.point_count = static_cast<std::uint32_t>(list.points.size()) - command.first_point;
           command.ring_count = static_cast<std::uint32_t>(list.ring_sizes.size()) - command.first_ring;
-          if (command.point_count > 0) list.commands.push_back(std::move(command));
+          if (command.point_count > 0) shapes[static_cast<std::size_t>(pass)].push_back(std::move(command));
         }
-        ScreenPoint a = screen(object.low), b = screen(object.high);
-        add_label(object, {std::min(a.x, b.x), (a.y + b.y) / 2}, std::fabs(b.x - a.x));
+        for (const PartDot& dot : part_dots) add_dot(object, style, dot.at, dot.span);
+        add_label(object, {left, (top + bottom) / 2}, right - left);
       }
     }
-    for (DrawCommand& label : label_commands) list.commands.push_back(std::move(label));
+    // Regions, polylines, points: each kind's shapes, then its dots.
+    std::array<std::array<std::vector<bool>, 3>, 3> hidden;
+    MarkHiddenDots(pending_dots, clip, hidden);
+    std::size_t commands = pending_labels.size() + 1;
+    for (std::size_t kind = 0; kind < 3; ++kind) {
+      commands += shapes[kind].size();
+      for (const std::vector<bool>& group : hidden[kind]) {
+        commands += static_cast<std::size_t>(std::count(group.begin(), group.end(), false));
+      }
+    }
+    list.commands.reserve(commands);
+    for (MapObjectKind pass : {MapObjectKind::kRegion, MapObjectKind::kPolyline, MapObjectKind::kPoint}) {
+      const std::size_t kind = static_cast<std::size_t>(pass);
+      for (DrawCommand& command : shapes[kind]) list.commands.push_back(std::move(command));
+      for (std::size_t group = 0; group < 3; ++group) {
+        const std::vector<PendingDot>& dots = pending_dots[kind][group];
+        for (std::size_t d = 0; d < dots.size(); ++d) {
+          if (hidden[kind][group][d]) continue;
+          DrawCommand command;
+          command.shape = DrawShape::kPointSymbol;
+          command.style = dots[d].style;
+          command.first_point = static_cast<std::uint32_t>(list.points.size());
+          command.point_count = 1;
+          list.points.push_back(dots[d].at);
+          list.commands.push_back(std::move(command));
+        }
+      }
+    }
+    for (const PendingLabel& label : pending_labels) {
+      DrawCommand command;
+      command.shape = DrawShape::kLabel;
+      command.style.stroke = kLabelColour;
+      command.first_point = static_cast<std::uint32_t>(list.points.size());
+      command.point_count = 1;
+      list.points.push_back(label.at);
+      std::size_t text_at = label.text_at;
+      command.text = ReadText(level.texts, text_at);
+      list.commands.push_back(std::move(command));
+    }
   }
   if (crop_) {
     DrawCommand rectangle;

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 
 #include "base/cp1251.h"
@@ -23,8 +24,8 @@ QColor Colour(const Rgba& rgba) { return QColor(rgba.r, rgba.g, rgba.b, rgba.a);
 QPen Pen(const DrawStyle& style) {
   QPen pen(Colour(style.stroke));
   pen.setWidthF(style.width);
-  pen.setCapStyle(Qt::RoundCap);
-  pen.setJoinStyle(Qt::RoundJoin);
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::BevelJoin);
   return pen;
 }
 
@@ -112,9 +113,46 @@ void PaintLegend(QPainter& painter, const QRect& band) {
 
 void PaintMap(QPainter& painter, const DrawList& list) {
   painter.setRenderHint(QPainter::Antialiasing, true);
-  for (const DrawCommand& command : list.commands) {
+  // The painter's pen and brush change only where the style does: setting them is a
+  // large part of painting a small shape.
+  bool pen_set = false, brush_set = false;
+  Rgba pen_colour, brush_colour;
+  float pen_width = 0;
+  auto use_pen = [&](const DrawStyle& style) {
+    if (pen_set && pen_colour == style.stroke && pen_width == style.width) return;
+    painter.setPen(Pen(style));
+    pen_set = true;
+    pen_colour = style.stroke;
+    pen_width = style.width;
+  };
+  auto use_no_pen = [&]() {
+    if (pen_set && pen_colour.a == 0) return;
+    painter.setPen(Qt::NoPen);
+    pen_set = true;
+    pen_colour = {0, 0, 0, 0};
+  };
+  auto use_fill = [&](const Rgba& colour) {
+    if (brush_set && brush_colour == colour) return;
+    painter.setBrush(colour.a == 0 ? QBrush(Qt::NoBrush) : QBrush(Colour(colour)));
+    brush_set = true;
+    brush_colour = colour;
+  };
+  auto use_brush = [&](const DrawStyle& style) { use_fill(style.fill); };
+  std::vector<QPointF> points;
+  std::vector<QRect> outer, inner;
+  const std::vector<DrawCommand>& commands = list.commands;
+  for (std::size_t c = 0; c < commands.size(); ++c) {
+    const DrawCommand& command = commands[c];
     switch (command.shape) {
       case DrawShape::kPolygon: {
+        use_pen(command.style);
+        use_brush(command.style);
+        if (command.ring_count == 1) {
+          points.resize(command.point_count);
+          for (std::uint32_t i = 0; i < command.point_count; ++i) points[i] = At(list, command.first_point + i);
+          painter.drawPolygon(points.data(), static_cast<int>(points.size()), Qt::OddEvenFill);
+          break;
+        }
         QPainterPath path;
         path.setFillRule(Qt::OddEvenFill);
         std::uint32_t point = command.first_point;
@@ -126,35 +164,65 @@ void PaintMap(QPainter& painter, const DrawList& list) {
           path.closeSubpath();
           point += count;
         }
-        painter.setPen(Pen(command.style));
-        painter.setBrush(Brush(command.style));
         painter.drawPath(path);
         break;
       }
       case DrawShape::kPolyline: {
-        QPolygonF line;
-        line.reserve(static_cast<int>(command.point_count));
-        for (std::uint32_t i = 0; i < command.point_count; ++i) line << At(list, command.first_point + i);
-        painter.setPen(Pen(command.style));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPolyline(line);
+        use_pen(command.style);
+        points.resize(command.point_count);
+        for (std::uint32_t i = 0; i < command.point_count; ++i) points[i] = At(list, command.first_point + i);
+        painter.drawPolyline(points.data(), static_cast<int>(points.size()));
         break;
       }
       case DrawShape::kPointSymbol: {
-        QPointF centre = At(list, command.first_point);
-        double half = command.style.width / 2;
-        painter.setPen(command.style.stroke.a ? Pen({{}, command.style.stroke, 1}) : QPen(Qt::NoPen));
-        painter.setBrush(Brush(command.style));
-        painter.drawRect(QRectF(centre.x() - half, centre.y() - half, 2 * half, 2 * half));
+        // A square `width` across in the fill, outlined by a pixel-wide pen of the
+        // stroke: a square a pixel wider in the stroke's colour under one a pixel
+        // narrower in the fill's, on whole pixels (a symbol of a few pixels gains nothing
+        // from smoothing, and whole-pixel squares paint many times faster). The symbols
+        // that follow in the same style are painted with it, two calls for them all.
+        const DrawStyle& style = command.style;
+        outer.clear();
+        inner.clear();
+        const int outer_side = std::max(1, static_cast<int>(std::lround(style.width + (style.stroke.a != 0 ? 1 : 0))));
+        const bool has_inner = style.fill.a != 0 && style.stroke.a != 0 && !(style.fill == style.stroke);
+        const int inner_side = std::max(1, static_cast<int>(std::lround(style.width - 1)));
+        const Rgba outer_colour = style.stroke.a != 0 ? style.stroke : style.fill;
+        std::size_t last = c;
+        for (; last < commands.size(); ++last) {
+          const DrawCommand& symbol = commands[last];
+          if (symbol.shape != DrawShape::kPointSymbol || !(symbol.style == style)) break;
+          const ScreenPoint& centre = list.points[symbol.first_point];
+          // Far beyond the screen (or no number) there is nothing to paint.
+          if (!(std::fabs(centre.x) < 1e6f && std::fabs(centre.y) < 1e6f)) continue;
+          auto square = [&](int side) {
+            return QRect(static_cast<int>(std::lround(centre.x - side / 2.0)),
+                         static_cast<int>(std::lround(centre.y - side / 2.0)), side, side);
+          };
+          outer.push_back(square(outer_side));
+          if (has_inner) inner.push_back(square(inner_side));
+        }
+        c = last - 1;
+        use_no_pen();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        if (!outer.empty() && outer_colour.a != 0) {
+          use_fill(outer_colour);
+          painter.drawRects(outer.data(), static_cast<int>(outer.size()));
+        }
+        if (!inner.empty()) {
+          use_fill(style.fill);
+          painter.drawRects(inner.data(), static_cast<int>(inner.size()));
+        }
+        painter.setRenderHint(QPainter::Antialiasing, true);
         break;
       }
       case DrawShape::kLabel:
         painter.setPen(Colour(command.style.stroke));
+        pen_set = false;
         painter.drawText(At(list, command.first_point), ToQt(command.text));
         break;
       case DrawShape::kRectangle: {
-        painter.setPen(Pen(command.style));
-        painter.setBrush(Brush(command.style));
+        use_pen(command.style);
+        use_brush(command.style);
         painter.drawRect(QRectF(At(list, command.first_point), At(list, command.first_point + 1)).normalized());
         break;
       }
