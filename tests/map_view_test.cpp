@@ -372,6 +372,38 @@ TEST(MapView, LabelsArePaintedOverEveryShape) {
   EXPECT_EQ(list.commands[first_label].text, "First");
 }
 
+// A label is drawn only where its text, measured in the label font, overlaps no other
+// label; a wider font leaves out labels a narrower one had room for.
+TEST(MapView, LabelsAreDrawnWhereTheyFitInTheirFont) {
+  // Three points in a row, 0.01 degrees apart, and one far below them.
+  LoadedTextMap map(TextObject("10", "Alpha", {{50, 30}}) + TextObject("10", "Bravo", {{50, 30.01}}) +
+                    TextObject("10", "Charlie", {{50, 30.02}}) + TextObject("10", "Delta", {{49.9, 30}}));
+  auto labels = [&] {
+    std::set<std::string> drawn;
+    DrawList list = map.view.Draw();
+    for (const DrawCommand& command : list.commands) {
+      if (command.shape == DrawShape::kLabel) drawn.insert(command.text);
+    }
+    return drawn;
+  };
+  map.view.Fit();
+  double gap = map.view.ToScreen({30.01, 50}).x - map.view.ToScreen({30, 50}).x;
+  ASSERT_GT(gap, 30);
+  struct Case {
+    float char_width;  // relative to the gap between the points
+    std::set<std::string> expected;
+  };
+  const Case cases[] = {
+      {0.15f, {"Alpha", "Bravo", "Charlie", "Delta"}},  // every label shorter than the gap
+      {0.3f, {"Alpha", "Charlie", "Delta"}},            // "Alpha" reaches over "Bravo"
+      {0.6f, {"Alpha", "Delta"}},                       // and over "Charlie"
+  };
+  for (const Case& c : cases) {
+    map.view.SetLabelFont(c.char_width * static_cast<float>(gap), 14);
+    EXPECT_EQ(labels(), c.expected) << "letter width " << c.char_width << " of the gap";
+  }
+}
+
 // Every drawn vertex stands where the projection puts its map point (within the grid's
 // pixel), whatever the view: fitted, zoomed at a corner, panned. Objects away from the
 // first point read (the grid's origin) show whether the grid is placed right.

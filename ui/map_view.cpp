@@ -1542,6 +1542,11 @@ void MarkHiddenDots(const std::array<DotGroups, 3>& dots, const ClipBox& box,
 
 }  // namespace
 
+void MapView::SetLabelFont(float average_char_width, float line_height) {
+  if (std::isfinite(average_char_width) && average_char_width > 0) label_char_width_ = average_char_width;
+  if (std::isfinite(line_height) && line_height > 0) label_line_height_ = line_height;
+}
+
 DrawList MapView::Draw(bool labels) const {
   DrawList list;
   if (!empty()) {
@@ -1570,9 +1575,16 @@ DrawList MapView::Draw(bool labels) const {
     const ClipBox cut{-w, -h, 2 * w, 2 * h};
     DotPixels dot_pixels(clip);
 
-    // Labels are placed where they overlap no other: one per 96x16 pixel block.
-    const std::size_t label_columns = static_cast<std::size_t>(width_) / 96 + 1;
-    std::vector<bool> label_blocks(label_columns * (static_cast<std::size_t>(height_) / 16 + 1));
+    // Labels are placed where they overlap no other: the box each one takes (its
+    // text's width in the label font, a line high) is marked on a grid of 8-pixel
+    // cells, and a label that would touch a marked cell is left out.
+    constexpr int kLabelCell = 8;
+    const int label_columns = width_ / kLabelCell + 1, label_rows = height_ / kLabelCell + 1;
+    std::vector<bool> label_cells(static_cast<std::size_t>(label_columns) * static_cast<std::size_t>(label_rows));
+    auto label_cell = [&](int column, int row) {
+      return label_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(label_columns) +
+                         static_cast<std::size_t>(column)];
+    };
     std::size_t label_count = 0;
     // Labels are painted after every shape, so no shape hides one.
     struct PendingLabel {
@@ -1585,13 +1597,29 @@ DrawList MapView::Draw(bool labels) const {
       if (!labels || label_count >= kMaxLabels) return;
       // Also refuses a point that is no number (coordinates far beyond any map).
       if (!(at.x >= 0 && at.y >= 0 && at.x <= width_ && at.y <= height_)) return;
-      std::size_t block = static_cast<std::size_t>(at.y / 16) * label_columns + static_cast<std::size_t>(at.x / 96);
-      if (label_blocks[block]) return;  // before the texts are read: most blocks are taken
+      // Most candidates of a crowded view fall where a label already stands: that is
+      // known before the text is read.
+      if (label_cell(static_cast<int>(at.x) / kLabelCell, static_cast<int>(at.y) / kLabelCell)) return;
       std::size_t text_at = object.text_offset;
       text_at += static_cast<unsigned char>(level.texts[text_at]) + 1;
       std::size_t size = static_cast<unsigned char>(level.texts[text_at]);
-      if (size == 0 || static_cast<float>(size) * 6.0f > room) return;
-      label_blocks[block] = true;
+      float text_width = static_cast<float>(size) * label_char_width_;
+      if (size == 0 || text_width > room) return;
+      // The baseline's left end is at `at`: most of the line stands above it.
+      int first_column = static_cast<int>(at.x) / kLabelCell;
+      int last_column = std::min(static_cast<int>(at.x + text_width) / kLabelCell, label_columns - 1);
+      int first_row = std::max(static_cast<int>(at.y - label_line_height_ * 0.8f), 0) / kLabelCell;
+      int last_row = std::min(static_cast<int>(at.y + label_line_height_ * 0.2f) / kLabelCell, label_rows - 1);
+      for (int row = first_row; row <= last_row; ++row) {
+        for (int column = first_column; column <= last_column; ++column) {
+          if (label_cell(column, row)) return;
+        }
+      }
+      for (int row = first_row; row <= last_row; ++row) {
+        for (int column = first_column; column <= last_column; ++column) {
+          label_cell(column, row) = true;
+        }
+      }
       pending_labels.push_back({at, text_at});
       ++label_count;
     };

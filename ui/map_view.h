@@ -213,6 +213,9 @@ class MapView {
   // The commands that paint the current viewport: regions, polylines, points, labels
   // (where `labels`), then the crop rectangle over everything.
   DrawList Draw(bool labels = true) const;
+  // The size of the label font in pixels: the average width of a letter and the height
+  // of a line. Labels are drawn only where their text has room and overlaps no other.
+  void SetLabelFont(float average_char_width, float line_height);
   // The colours the view uses and what they mean.
   static std::vector<LegendEntry> Legend();
   // The style of an object of a kind and assignment at a level (wider lines for
@@ -236,6 +239,8 @@ class MapView {
   double aspect_ = 1;
   MapPoint centre_;
   std::optional<CropBounds> crop_;
+  float label_char_width_ = 7;
+  float label_line_height_ = 14;
 };
 
 }  // namespace mirvex::ui

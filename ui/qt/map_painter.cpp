@@ -111,6 +111,14 @@ void PaintLegend(QPainter& painter, const QRect& band) {
   }
 }
 
+void SetLabelFont(MapView& view, const QFont& font) {
+  // Map labels are mostly Russian words: their letters measure the average.
+  static const QString kSample = QString::fromUtf8("Ольховка ул. Речная Школа 2");
+  QFontMetricsF metrics(font);
+  view.SetLabelFont(static_cast<float>(metrics.horizontalAdvance(kSample) / kSample.size()),
+                    static_cast<float>(metrics.height()));
+}
+
 void PaintMap(QPainter& painter, const DrawList& list) {
   painter.setRenderHint(QPainter::Antialiasing, true);
   // The painter's pen and brush change only where the style does: setting them is a
@@ -254,6 +262,7 @@ bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<
   int map_height = std::max(request.size.height() - LegendHeight(painter.font()), 16);
   view.SetViewportSize(request.size.width(), map_height);
   view.Fit();
+  SetLabelFont(view, painter.font());
   painter.setClipRect(0, 0, request.size.width(), map_height);
   PaintMap(painter, view.Draw());
   painter.setClipping(false);

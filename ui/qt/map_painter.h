@@ -12,6 +12,9 @@
 
 namespace mirvex::ui::qt {
 
+// Tells the view how large the labels of this font are, so it places them where they fit.
+void SetLabelFont(MapView& view, const QFont& font);
+
 // Paints the commands in their order; labels in the painter's font.
 void PaintMap(QPainter& painter, const DrawList& list);
 

@@ -50,6 +50,7 @@ MapCanvas::MapCanvas(MapWindow& model, QWidget* parent) : QWidget(parent), model
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(200, 150);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  SetLabelFont(model_.view(), font());
   model_.control("map_canvas").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue) update();
   });
