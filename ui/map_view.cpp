@@ -1547,6 +1547,11 @@ void MapView::SetLabelFont(float average_char_width, float line_height) {
   if (std::isfinite(line_height) && line_height > 0) label_line_height_ = line_height;
 }
 
+const std::string& MapView::TypicalLabel() {
+  static const std::string text = Ru("Ольховка ул. Речная Школа 2");
+  return text;
+}
+
 DrawList MapView::Draw(bool labels) const {
   DrawList list;
   if (!empty()) {

@@ -216,6 +216,9 @@ class MapView {
   // The size of the label font in pixels: the average width of a letter and the height
   // of a line. Labels are drawn only where their text has room and overlaps no other.
   void SetLabelFont(float average_char_width, float line_height);
+  // A text like the labels of a map (cp1251): the bindings measure the average letter
+  // width on it.
+  static const std::string& TypicalLabel();
   // The colours the view uses and what they mean.
   static std::vector<LegendEntry> Legend();
   // The style of an object of a kind and assignment at a level (wider lines for

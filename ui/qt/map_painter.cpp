@@ -112,10 +112,9 @@ void PaintLegend(QPainter& painter, const QRect& band) {
 }
 
 void SetLabelFont(MapView& view, const QFont& font) {
-  // Map labels are mostly Russian words: their letters measure the average.
-  static const QString kSample = QString::fromUtf8("Ольховка ул. Речная Школа 2");
+  QString sample = ToQt(MapView::TypicalLabel());
   QFontMetricsF metrics(font);
-  view.SetLabelFont(static_cast<float>(metrics.horizontalAdvance(kSample) / kSample.size()),
+  view.SetLabelFont(static_cast<float>(metrics.horizontalAdvance(sample) / sample.size()),
                     static_cast<float>(metrics.height()));
 }
 

@@ -209,13 +209,15 @@ void Win32MapWindow::ApplyDpi(UINT dpi) {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, units_.X(240));
   HDC dc = GetDC(hwnd_);
   legend_height_ = LegendHeight(dc, font_, dpi_);
-  // Labels are placed where their text has room in this font.
   HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   SelectObject(dc, old);
-  model_.view().SetLabelFont(static_cast<float>(metrics.tmAveCharWidth), static_cast<float>(metrics.tmHeight));
   ReleaseDC(hwnd_, dc);
+  // Labels are placed where their text has room in this font.
+  const std::string& sample = MapView::TypicalLabel();
+  model_.view().SetLabelFont(static_cast<float>(TextWidth(sample)) / static_cast<float>(sample.size()),
+                             static_cast<float>(metrics.tmHeight));
   Layout();
   if (canvas_) InvalidateRect(canvas_, nullptr, FALSE);
   if (legend_) InvalidateRect(legend_, nullptr, FALSE);
