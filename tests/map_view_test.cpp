@@ -261,6 +261,46 @@ TEST(MapView, ObjectUnderThePointGivesItsSectionTypeAndLabel) {
   }
 }
 
+TEST(MapView, CoordinateLinesInEveryNumberFormGiveTheValuesTheConversionReads) {
+  struct Case {
+    const char* line;
+    double x, y;
+  };
+  // Plain decimals with and without sign, point or integer part; blanks and tabs
+  // around them; and forms only the general parse reads: exponents, 16 digits and
+  // more, a third token, a token that goes on past its number.
+  const Case cases[] = {
+      {"37.206455 54.197629", 37.206455, 54.197629},
+      {"-0.5 -1.25", -0.5, -1.25},
+      {"+3 4.", 3, 4},
+      {".5 -.5", 0.5, -0.5},
+      {"\t 7\t 8 \t", 7, 8},
+      {"1e1 2E-1", 10, 0.2},
+      {"1234567890.1234567 -0.0000000000000001", 1234567890.1234567, -1e-16},
+      {"123456789012345 1", 123456789012345, 1},
+      {"1.5 2.5 3.5", 1.5, 2.5},
+      {"1.5x 2", 1.5, 2},
+      {"-0 5", 0, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    ScratchDir dir;
+    WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));
+    WriteFile(dir.File("map.mif"), CrLf({"Version 300", "Columns 1", "  Name Char(10)", "Data", "Pline 2", c.line,
+                                         c.line, "    Pen (1,2,0)"}));
+    WriteFile(dir.File("map.mid"), "\"a\"\r\n");
+    MapView view;
+    RecordingHost host;
+    LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), ConversionOptions{}, dir.File(""), host);
+    EXPECT_EQ(result.notes, std::vector<std::string>{});
+    ASSERT_EQ(view.objects_read(), 1u);
+    EXPECT_EQ(view.extent().min_x, c.x);
+    EXPECT_EQ(view.extent().max_x, c.x);
+    EXPECT_EQ(view.extent().min_y, c.y);
+    EXPECT_EQ(view.extent().max_y, c.y);
+  }
+}
+
 TEST(MapView, MifObjectsTakeTheDictionarysSectionAndUnassignedOnesStandOut) {
   ScratchDir dir;
   WriteFile(dir.File("object.txt"), test::DictionaryBytes({{"Неопределенный тип объекта", "0x10", "0x2f00", 0},

@@ -60,6 +60,17 @@ class Chunked {
       count -= n;
     }
   }
+  // Copies `count` elements from `from` on to `to` < `from`, a chunk's stretch at a time.
+  void MoveDown(std::size_t to, std::size_t from, std::size_t count) {
+    while (count > 0) {
+      std::size_t n = std::min({count, kChunk - to % kChunk, kChunk - from % kChunk});
+      const T* source = &(*this)[from];
+      std::copy(source, source + n, &(*this)[to]);
+      to += n;
+      from += n;
+      count -= n;
+    }
+  }
   // Keeps the first `size` elements and frees the chunks past them.
   void Truncate(std::size_t size) {
     size_ = std::min(size, size_);
@@ -86,26 +97,34 @@ class CellSet {
   // True when the key was not there yet (and now is).
   bool Insert(std::uint64_t key) {
     if (key == 0) key = 1;
+    // Objects that follow one another in a file tend to lie in the same cell: the key
+    // met last is answered without a look into the table.
+    if (key == last_) return false;
     if ((count_ + 1) * 2 > slots_.size()) Grow();
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = Mix(key) & mask;; i = (i + 1) & mask) {
-      if (slots_[i] == key) return false;
-      if (slots_[i] == 0) {
-        slots_[i] = key;
-        ++count_;
-        return true;
-      }
-    }
+    last_ = key;
+    return Place(key);
+  }
+  // Starts loading the table's slot for the key, for an Insert that is to follow.
+  void Prefetch(std::uint64_t key) const {
+#if defined(__GNUC__)
+    if (slots_.empty()) return;
+    if (key == 0) key = 1;
+    __builtin_prefetch(&slots_[Mix(key) & (slots_.size() - 1)]);
+#else
+    (void)key;
+#endif
   }
   void clear() {
     slots_.clear();
     slots_.shrink_to_fit();
     count_ = 0;
+    last_ = 0;
   }
   // Empties the set but keeps its table, for refilling it with fewer keys than it held.
   void Empty() {
     std::fill(slots_.begin(), slots_.end(), 0);
     count_ = 0;
+    last_ = 0;
   }
   // Gives the table the size that inserting its keys into an empty set would: the
   // smallest that is at most half full.
@@ -117,7 +136,7 @@ class CellSet {
     slots_.assign(size, 0);
     count_ = 0;
     for (std::uint64_t key : old) {
-      if (key != 0) Insert(key);
+      if (key != 0) Place(key);
     }
   }
   std::size_t bytes() const { return slots_.capacity() * sizeof(std::uint64_t); }
@@ -132,16 +151,29 @@ class CellSet {
   }
 
  private:
+  // Inserts a key other than 0 into a table with room for it.
+  bool Place(std::uint64_t key) {
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = Mix(key) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == key) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = key;
+        ++count_;
+        return true;
+      }
+    }
+  }
   void Grow() {
     std::vector<std::uint64_t> old = std::move(slots_);
     slots_.assign(std::max<std::size_t>(64, old.size() * 2), 0);
     count_ = 0;
     for (std::uint64_t key : old) {
-      if (key != 0) Insert(key);
+      if (key != 0) Place(key);
     }
   }
   std::vector<std::uint64_t> slots_;
   std::size_t count_ = 0;
+  std::uint64_t last_ = 0;  // a key in the set, or 0
 };
 
 // One object of a zoom level: its vertices (parts split by a kPartBreak vertex), its
@@ -310,6 +342,19 @@ std::size_t WriteParts(Chunked<GridPoint>& out, std::size_t at, std::size_t coun
   return at;
 }
 
+// The grid cell of a position given in cells from the origin: floor(position), when
+// that lies within kGridLimit of the origin. Truncating and stepping down for a
+// negative fraction is floor without a library call on every vertex.
+inline bool GridCell(double position, std::int32_t& cell) {
+  if (!(std::fabs(position) < 2 * kGridLimit)) return false;
+  auto whole = static_cast<std::int64_t>(position);
+  if (static_cast<double>(whole) > position) --whole;
+  constexpr auto kLimit = static_cast<std::int64_t>(kGridLimit);
+  if (whole <= -kLimit || whole >= kLimit) return false;
+  cell = static_cast<std::int32_t>(whole);
+  return true;
+}
+
 }  // namespace
 
 // Feeds objects into the summary, keeping its memory within the budget by coarsening
@@ -341,21 +386,31 @@ class MapSummaryBuilder {
       extent.min_y = std::min(extent.min_y, y);
       extent.max_y = std::max(extent.max_y, y);
     }
-    double gx = 0, gy = 0;
+    GridPoint point;
     for (;;) {
       // The cells are powers of two wide: multiplying by the inverse is exact.
       if (inverse_cell_shift_ != summary_.shift) {
         inverse_cell_ = 1 / summary_.Cell(0);
         inverse_cell_shift_ = summary_.shift;
       }
-      gx = std::floor((x - summary_.origin_x) * inverse_cell_);
-      gy = std::floor((y - summary_.origin_y) * inverse_cell_);
-      if (std::fabs(gx) < kGridLimit && std::fabs(gy) < kGridLimit) break;
+      if (GridCell((x - summary_.origin_x) * inverse_cell_, point.x) &&
+          GridCell((y - summary_.origin_y) * inverse_cell_, point.y)) {
+        break;
+      }
       if (summary_.shift >= kMaxShift) return false;
       Coarsen();
     }
-    GridPoint point{static_cast<std::int32_t>(gx), static_cast<std::int32_t>(gy)};
     std::vector<GridPoint>& vertices = object_.vertices;
+    if (vertices.empty()) {
+      // A small object ends up as the dot of a cell at or next to its first vertex's:
+      // the finest level's table is large, and its slots for those cells are fetched
+      // while the rest of the object is read.
+      const CellSet& dots = summary_.levels[0].dots;
+      for (GridPoint cell : {point, GridPoint{point.x - 1, point.y}, GridPoint{point.x, point.y - 1},
+                             GridPoint{point.x - 1, point.y - 1}}) {
+        dots.Prefetch(DotKey(cell, object_.kind, object_.assignment));
+      }
+    }
     if (new_part || !object_.part_open) {
       if (!vertices.empty()) vertices.push_back({kPartBreak, kPartBreak});
       object_.part_open = true;
@@ -487,7 +542,7 @@ class MapSummaryBuilder {
           stored.vertex_count = static_cast<std::uint32_t>(vertices - first);
         }
         if (!keep) continue;
-        for (std::size_t b = 0; b < text_size; ++b) level.texts[texts + b] = level.texts[text_at + b];
+        if (texts != text_at) level.texts.MoveDown(texts, text_at, text_size);
         stored.text_offset = static_cast<std::uint32_t>(texts);
         texts += text_size;
         level.objects[objects++] = stored;
@@ -541,6 +596,48 @@ std::string_view WithoutLeadingBlanks(std::string_view text) {
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// A plain decimal at `p` (an optional sign, digits and at most one point, 1 to 15
+// digits in all) followed by a blank or the end; `p` moves past it. The digits fit in
+// 53 bits, so dividing them by a power of ten is one correctly rounded division: the
+// value Value() gives for the same text. False for any other form.
+inline bool PlainDecimal(const char*& p, const char* end, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::uint64_t digits = 0;
+  const char* first = p;
+  while (p != end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+  std::ptrdiff_t count = p - first;
+  std::ptrdiff_t decimals = 0;
+  if (p != end && *p == '.') {
+    const char* fraction = ++p;
+    while (p != end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    decimals = p - fraction;
+  }
+  if (count + decimals == 0 || count + decimals > 15) return false;
+  if (p != end && *p != ' ' && *p != '\t') return false;
+  value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  if (negative) value = -value;
+  return true;
+}
+
+// A coordinate line of two plain decimals between blanks, read in one pass: nearly
+// every line of a map. False (and the general split and parse decide) otherwise.
+inline bool PlainPair(std::string_view line, double& x, double& y) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  auto blanks = [&]() {
+    while (p != end && (*p == ' ' || *p == '\t')) ++p;
+  };
+  blanks();
+  if (!PlainDecimal(p, end, x)) return false;
+  blanks();
+  if (!PlainDecimal(p, end, y)) return false;
+  blanks();
+  return p == end;
+}
 
 // The MIF object loop of the view: the same objects, records and coordinates a
 // conversion reads, handed to the summary instead of a writer.
@@ -596,26 +693,31 @@ class MifViewReader {
 
   void Coordinates(std::string_view line) {
     if (!kind_known_ || complete_) return;
-    auto [xt, yt, plain] = SplitCoordinates(line);
-    (void)plain;
-    if (yt.empty()) {
-      builder_.NewPart();  // a count line: the next vertex opens a part
-      return;
-    }
-    if (!LooksNumeric(yt)) {
-      ++unreadable_;
-      return;
+    double x = 0, y = 0;
+    if (!PlainPair(line, x, y)) {
+      auto [xt, yt, plain] = SplitCoordinates(line);
+      (void)plain;
+      if (yt.empty()) {
+        builder_.NewPart();  // a count line: the next vertex opens a part
+        return;
+      }
+      if (!LooksNumeric(yt)) {
+        ++unreadable_;
+        return;
+      }
+      x = Value(xt);
+      y = Value(yt);
     }
     if (multipoint_) {
       // Each vertex of a multipoint is a point of its own with the object's record.
-      Vertex(Value(xt), Value(yt));
+      Vertex(x, y);
       PendingObject saved = builder_.object();
       builder_.Finish();
       builder_.object() = std::move(saved);
       builder_.object().vertices.clear();
       return;
     }
-    Vertex(Value(xt), Value(yt));
+    Vertex(x, y);
     if (awaiting_position_) {
       awaiting_position_ = false;
       complete_ = true;
