@@ -137,7 +137,12 @@ QWidget* ListsArea(QtMainWindow& window) { return window.widget("object_list")->
 // The lists reach their area's right and bottom edges, the type list shows the whole of
 // its border, and every visible control lies inside its parent (so inside the window).
 void CheckLayout(QtMainWindow& window, const QString& where) {
-  // A panel shown or hidden lays its column out again in posted events, one level at a time.
+  // A panel shown or hidden lays its column out again in posted events, one level at a
+  // time: each round handles one level, however slowly a loaded machine runs them.
+  for (int round = 0; round < 16; ++round) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
   QTest::qWait(10);
   auto* column = window.findChild<QScrollArea*>("left_column");
   QVERIFY2(column, qPrintable(where));
