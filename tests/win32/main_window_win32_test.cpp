@@ -13,6 +13,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "tests/win32/program_folder.h"
 #include "settings/ini_file.h"
 #include "tests/qt/fake_host.h"
 #include "ui/win32/main_window_win32.h"
@@ -35,25 +36,6 @@ std::string Bytes(const fs::path& path) {
   return bytes.str();
 }
 
-// A program folder with the shipped files and the sample's settings, removed afterwards.
-struct ProgramFolder {
-  ProgramFolder() {
-    std::random_device random;
-    path = fs::temp_directory_path() / ("mirvex-win32-" + std::to_string(random()));
-    fs::create_directories(path);
-    for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
-      fs::copy_file(kData / file, path / file);
-    }
-    fs::copy_file(kData / "sample/mirvex.ini", path / "mirvex.ini");
-  }
-  ~ProgramFolder() {
-    std::error_code error;
-    fs::remove_all(path, error);
-  }
-  std::string text() const { return PathText(path); }
-  std::string Setting(const char* section, const char* key) const { return ReadSetting(text(), section, key); }
-  fs::path path;
-};
 
 // The window, shown, with the test's host; its messages are processed after each action.
 struct Window {

@@ -23,6 +23,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "tests/win32/program_folder.h"
 #include "tests/test_support.h"
 #include "ui/map_view.h"
 #include "ui/win32/main_window_win32.h"
@@ -63,27 +64,9 @@ class TestHost : public ui::win32::Win32Host {
   std::function<void()> during_load;
 };
 
-// A program folder with the shipped files and the sample's settings, removed afterwards.
-struct Folder {
-  Folder() {
-    std::random_device random;
-    path = fs::temp_directory_path() / ("mirvex-map-" + std::to_string(random()));
-    fs::create_directories(path);
-    for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
-      fs::copy_file(kData / file, path / file);
-    }
-    fs::copy_file(kData / "sample/mirvex.ini", path / "mirvex.ini");
-  }
-  ~Folder() {
-    std::error_code error;
-    fs::remove_all(path, error);
-  }
-  std::string File(const char* name) const { return PathText(path / name); }
-  fs::path path;
-};
 
 struct Window {
-  explicit Window(const Folder& folder) : window(host, PathText(folder.path)) {
+  explicit Window(const ProgramFolder& folder) : window(host, PathText(folder.path)) {
     host.set_owner(window.hwnd());
     window.Show();
   }
@@ -200,7 +183,7 @@ class Win32MapWindowTest : public testing::Test {
   void SetUp() override {
     if (!GetSystemMetrics(SM_CXSCREEN)) GTEST_SKIP() << "no screen";
   }
-  Folder folder;
+  ProgramFolder folder;
 };
 
 // A rectangle drawn with the left button on the crop panel's map fills the four boxes
