@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -559,6 +560,56 @@ TEST(MapViewMemory, EveryObjectLargerThanACellIsKeptAndSmallOnesOncePerCell) {
   EXPECT_LT(view.StoredObjects(coarsest), points.size() / 100);
 }
 
+// Lines that zigzag through their boxes keep nearly all their vertices until the cells
+// are as large as the boxes, so a small budget makes the summary coarsen by whole levels
+// at once. Every level fine enough to show a line's shape still holds every line, with
+// its own label.
+TEST(MapViewMemory, CoarseningByWholeLevelsKeepsEveryLineWithItsLabel) {
+  unsigned seed = 4242;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return ((seed >> 8) & 0xffff) / 65536.0;
+  };
+  constexpr int kLines = 2000;
+  std::string body;
+  body.reserve(10u << 20);
+  std::vector<std::pair<double, double>> first_vertices;
+  for (int i = 0; i < kLines; ++i) {
+    // Boxes of half a degree, a degree apart.
+    double lat = 40 + i / 50, lon = 20 + i % 50;
+    std::vector<std::pair<double, double>> pairs;
+    for (int v = 0; v < 100; ++v) pairs.push_back({lat + 0.5 * next(), lon + 0.5 * next()});
+    first_vertices.push_back({pairs[0].second, pairs[0].first});
+    body += TextObject("40", "L" + std::to_string(i), pairs);
+  }
+  LoadedTextMap map(TextObject("10", "", {{40, 20}}), 1280, 800);
+  WriteFile(map.dir.File("zigzag.mp"), kHeader + body);
+  MapView& view = map.view;
+  view.SetMemoryBudget(4u << 20);
+  ASSERT_EQ(view.LoadTextMap(map.dir.File("zigzag.mp"), map.host).status, LoadStatus::kCompleted);
+  EXPECT_EQ(view.objects_read(), static_cast<std::uint64_t>(kLines));
+  EXPECT_LE(view.summary_bytes(), 4u << 20);
+  int levels_checked = 0;
+  for (int level = 0; level < MapView::kLevels; ++level) {
+    // A box of half a degree spans more than two cells of at most a fifth of a degree.
+    if (view.CellSize(level) > 0.2) continue;
+    ++levels_checked;
+    EXPECT_EQ(view.StoredObjects(level), static_cast<std::size_t>(kLines)) << level;
+    view.SetScale(1 / view.CellSize(level));
+    ASSERT_EQ(view.LevelForScale(), level);
+    for (int i = 0; i < kLines; i += 53) {
+      auto [lon, lat] = first_vertices[static_cast<std::size_t>(i)];
+      view.SetCentre({lon, lat});
+      ScreenPoint at = view.ToScreen({lon, lat});
+      std::optional<MapObjectInfo> info = view.ObjectAt(at.x, at.y, 1);
+      ASSERT_TRUE(info) << level << " " << i;
+      EXPECT_EQ(info->label, "L" + std::to_string(i)) << level;
+    }
+  }
+  EXPECT_GE(levels_checked, 2) << "cell of level 0: " << view.CellSize(0);
+  EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 6 - 20)) << "the budget should have made the summary coarsen";
+}
+
 // Objects whose parts lie far apart (a road of pieces, an archipelago) span the whole
 // map, but each part is smaller than a cell of the coarser levels: those parts are dots,
 // once per cell, so a small budget still holds every object and nothing is dropped.
@@ -756,6 +807,38 @@ TEST(MapViewBadInput, DamagedTextMapDrawsWhatCanBeReadAndSaysSo) {
     std::optional<MapObjectInfo> info = map.view.ObjectAt(at.x, at.y);
     ASSERT_TRUE(info) << label;
     EXPECT_EQ(info->label, label);
+  }
+}
+
+// Each vertex of a Multipoint is a point of its own that carries the object's record;
+// the points after the first were once compared with a vertex before the list's start.
+TEST(MapView, MultipointGivesAPointPerVertexWithTheObjectsRecord) {
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({{"Родник", "0x10", "0x6511", 0}}));
+  WriteFile(dir.File("map.mif"), CrLf({"Version 300", "Columns 2", "  Type Char(20)", "  Name Char(20)", "Data",
+                                       "Multipoint 4", "30 50", "30 50", "35 52", "40 54", "    Symbol (35,0,12)",
+                                       "Point 45 56"}));
+  WriteFile(dir.File("map.mid"), Ru("\"Родник\",\"Ключ\"\r\n\"Родник\",\"Исток\"\r\n"));
+  ConversionOptions options;
+  options.column_count = 2;
+  options.type_column = 1;
+  options.label_column = 2;
+  MapView view;
+  RecordingHost host;
+  view.SetViewportSize(800, 600);
+  LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
+  EXPECT_EQ(result.notes, std::vector<std::string>{});
+  EXPECT_EQ(view.objects_read(), 5u);
+  EXPECT_EQ(view.extent().min_x, 30);
+  EXPECT_EQ(view.extent().max_y, 56);
+  for (auto [x, y, label] : {std::tuple{30.0, 50.0, "Ключ"}, {35.0, 52.0, "Ключ"}, {40.0, 54.0, "Ключ"},
+                             {45.0, 56.0, "Исток"}}) {
+    ScreenPoint at = view.ToScreen({x, y});
+    std::optional<MapObjectInfo> info = view.ObjectAt(at.x, at.y, 1);
+    ASSERT_TRUE(info) << x;
+    EXPECT_EQ(info->section, "[RGN10]");
+    EXPECT_EQ(info->type, "0x6511");
+    EXPECT_EQ(info->label, Ru(label));
   }
 }
 

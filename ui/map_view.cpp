@@ -48,6 +48,14 @@ class Chunked {
     if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
     (*this)[size_++] = value;
   }
+  // Writes element `index`, which is at most size(): at size() it is appended.
+  void Set(std::size_t index, const T& value) {
+    if (index == size_) {
+      push_back(value);
+    } else {
+      (*this)[index] = value;
+    }
+  }
   // Keeps the first `size` elements and the chunks past them, for writing again.
   void Shorten(std::size_t size) { size_ = std::min(size, size_); }
   void Append(const T* values, std::size_t count) {
@@ -57,6 +65,15 @@ class Chunked {
       std::copy(values, values + n, &chunks_[size_ / kChunk][size_ % kChunk]);
       size_ += n;
       values += n;
+      count -= n;
+    }
+  }
+  // Appends `count` elements of `other` from `from` on, a chunk's stretch at a time.
+  void AppendFrom(const Chunked& other, std::size_t from, std::size_t count) {
+    while (count > 0) {
+      std::size_t n = std::min(count, kChunk - from % kChunk);
+      Append(&other[from], n);
+      from += n;
       count -= n;
     }
   }
@@ -235,13 +252,20 @@ struct PendingObject {
   int level = 0;
   std::string type, label, description;
   std::vector<GridPoint> vertices;  // kPartBreak between parts
+  // The box of the vertices, and whether they make more than one part.
+  GridPoint low, high;
+  bool several_parts = false;
   bool part_open = false;
+  void ClearVertices() {
+    vertices.clear();
+    several_parts = false;
+    part_open = false;
+  }
   void Clear() {
     type.clear();
     label.clear();
     description.clear();
-    vertices.clear();
-    part_open = false;
+    ClearVertices();
     level = 0;
     assignment = Assignment::kAssigned;
   }
@@ -286,13 +310,7 @@ std::uint64_t DotKey(GridPoint cell, MapObjectKind kind, Assignment assignment) 
 template <typename Source>
 std::size_t WriteParts(Chunked<GridPoint>& out, std::size_t at, std::size_t count, Source source, CellSet& dots,
                        MapObjectKind kind, Assignment assignment, GridPoint& low, GridPoint& high) {
-  auto put = [&out](std::size_t index, GridPoint value) {
-    if (index == out.size()) {
-      out.push_back(value);
-    } else {
-      out[index] = value;
-    }
-  };
+  auto put = [&out](std::size_t index, GridPoint value) { out.Set(index, value); };
   const std::size_t start = at;
   std::size_t part_mark = at;  // where the part began, its break included
   GridPoint part_low{}, part_high{}, last{};
@@ -401,21 +419,28 @@ class MapSummaryBuilder {
       Coarsen();
     }
     std::vector<GridPoint>& vertices = object_.vertices;
-    if (vertices.empty()) {
-      // A small object ends up as the dot of a cell at or next to its first vertex's:
-      // the finest level's table is large, and its slots for those cells are fetched
-      // while the rest of the object is read.
+    if (new_part || !object_.part_open) {
+      // A small object or part ends up as the dot of a cell at or next to its first
+      // vertex's: the finest level's table is large, and its slots for those cells are
+      // fetched while the rest of the object is read.
       const CellSet& dots = summary_.levels[0].dots;
       for (GridPoint cell : {point, GridPoint{point.x - 1, point.y}, GridPoint{point.x, point.y - 1},
                              GridPoint{point.x - 1, point.y - 1}}) {
         dots.Prefetch(DotKey(cell, object_.kind, object_.assignment));
       }
-    }
-    if (new_part || !object_.part_open) {
-      if (!vertices.empty()) vertices.push_back({kPartBreak, kPartBreak});
+      if (!vertices.empty()) {
+        vertices.push_back({kPartBreak, kPartBreak});
+        object_.several_parts = true;
+      }
       object_.part_open = true;
     } else if (vertices.back() == point) {
       return true;  // within the cell of the vertex before: nothing new to store
+    }
+    if (vertices.empty()) {
+      object_.low = object_.high = point;
+    } else {
+      object_.low = {std::min(object_.low.x, point.x), std::min(object_.low.y, point.y)};
+      object_.high = {std::max(object_.high.x, point.x), std::max(object_.high.y, point.y)};
     }
     vertices.push_back(point);
     if ((vertices.size() & 4095) == 0 && Over()) Relieve();
@@ -427,13 +452,6 @@ class MapSummaryBuilder {
   void Finish() {
     if (!object_.vertices.empty() && !summary_.full) {
       ++view_.objects_read_;
-      low_ = {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max()};
-      high_ = {kPartBreak, kPartBreak};
-      for (const GridPoint& vertex : object_.vertices) {
-        if (vertex.x == kPartBreak) continue;
-        low_ = {std::min(low_.x, vertex.x), std::min(low_.y, vertex.y)};
-        high_ = {std::max(high_.x, vertex.x), std::max(high_.y, vertex.y)};
-      }
       // An object that is a dot already there at one level is one at the coarser levels
       // too, whose cells hold its cell.
       for (int level = 0; level < MapView::kLevels; ++level) {
@@ -452,12 +470,20 @@ class MapSummaryBuilder {
   // Coarsens until the summary takes at most half the budget, so that the
   // next objects do not force another round at once.
   void Relieve() {
-    while (summary_.bytes() + object_.vertices.size() * sizeof(GridPoint) > view_.budget_ / 2) {
+    const std::size_t goal = view_.budget_ / 2;
+    const std::size_t pending = object_.vertices.size() * sizeof(GridPoint);
+    while (summary_.bytes() + pending > goal) {
       if (summary_.shift >= kMaxShift) {
         summary_.full = true;
         break;
       }
-      Coarsen();
+      // Even without its finest level the summary would be too large: doubling the cells
+      // once cannot be enough, and doubling them twice is the levels moving down by one.
+      if (summary_.shift + 2 <= kMaxShift && summary_.bytes() - summary_.levels[0].bytes() + pending > goal) {
+        CoarsenByALevel();
+      } else {
+        Coarsen();
+      }
     }
     if (object_.vertices.capacity() > object_.vertices.size() * 2 + 1024) object_.vertices.shrink_to_fit();
   }
@@ -470,22 +496,43 @@ class MapSummaryBuilder {
     stored.kind = object_.kind;
     stored.assignment = object_.assignment;
     stored.level = static_cast<std::uint8_t>(std::clamp(object_.level, 0, 255));
-    stored.low = {low_.x >> shift, low_.y >> shift};
-    stored.high = {high_.x >> shift, high_.y >> shift};
+    stored.low = {object_.low.x >> shift, object_.low.y >> shift};
+    stored.high = {object_.high.x >> shift, object_.high.y >> shift};
     if (WithinACell(stored.low, stored.high) || object_.kind == MapObjectKind::kPoint) {
       // Within one cell: one dot per cell and style is enough.
       if (!level.dots.Insert(DotKey(stored.low, stored.kind, stored.assignment))) return false;
       stored.dot = true;
     } else {
       const std::size_t first = level.vertices.size();
-      const std::vector<GridPoint>& vertices = object_.vertices;
-      std::size_t end = WriteParts(
-          level.vertices, first, vertices.size(),
-          [&](std::size_t i) {
-            GridPoint vertex = vertices[i];
-            return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> shift, vertex.y >> shift};
-          },
-          level.dots, stored.kind, stored.assignment, stored.low, stored.high);
+      std::size_t end = 0;
+      if (level_index == 0 && !object_.several_parts) {
+        // One part larger than a cell, its vertices in different cells already.
+        level.vertices.Append(object_.vertices.data(), object_.vertices.size());
+        end = level.vertices.size();
+      } else if (level_index == 0) {
+        const std::vector<GridPoint>& vertices = object_.vertices;
+        end = WriteParts(
+            level.vertices, first, vertices.size(), [&](std::size_t i) { return vertices[i]; }, level.dots,
+            stored.kind, stored.assignment, stored.low, stored.high);
+      } else {
+        // The finer level has kept the object larger than its cells too (an object within
+        // a cell is within every coarser one). What it wrote, on a grid four times as
+        // fine, gives the same parts as the object's own vertices: consecutive vertices
+        // in one cell stay in one, and a part it made a dot is one vertex here, or was
+        // dropped because its cell holds a dot of the style, whose coarser cell does too.
+        // A part strewn over the map costs a vertex per part here instead of all of them.
+        const Chunked<GridPoint>& finer = summary_.levels[static_cast<std::size_t>(level_index - 1)].vertices;
+        const std::size_t from = finer_first_;
+        end = WriteParts(
+            level.vertices, first, finer_count_,
+            [&](std::size_t i) {
+              GridPoint vertex = finer[from + i];
+              return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> 2, vertex.y >> 2};
+            },
+            level.dots, stored.kind, stored.assignment, stored.low, stored.high);
+      }
+      finer_first_ = first;
+      finer_count_ = end - first;
       // What a part given back as a dot had written past the end is no vertex.
       level.vertices.Shorten(end);
       if (end == first) return true;  // every part is a dot already there
@@ -500,58 +547,94 @@ class MapSummaryBuilder {
     return true;
   }
 
-  // Doubles the cell of every level: each level is rebuilt in place (nothing it writes
-  // lies past what it has read), objects that fall within one cell become dots.
+  // Doubles the cell of every level, each rebuilt in place.
   void Coarsen() {
     ++summary_.shift;
-    for (GridPoint& vertex : object_.vertices) {
-      if (vertex.x != kPartBreak) vertex = {vertex.x >> 1, vertex.y >> 1};
-    }
-    for (MapView::Summary::Level& level : summary_.levels) {
-      // The level keeps at most the dots it has: their table need not grow while refilled.
-      level.dots.Empty();
-      std::size_t objects = 0, vertices = 0, texts = 0;
-      for (std::size_t i = 0; i < level.objects.size(); ++i) {
-        StoredObject stored = level.objects[i];
-        stored.low = {stored.low.x >> 1, stored.low.y >> 1};
-        stored.high = {stored.high.x >> 1, stored.high.y >> 1};
-        std::size_t text_at = stored.text_offset;
-        std::size_t text_size = 0;
-        for (int t = 0; t < 3; ++t) {
-          std::size_t size = static_cast<unsigned char>(level.texts[text_at + text_size]);
-          text_size += size + 1;
-        }
-        bool keep = true;
-        if (stored.dot || WithinACell(stored.low, stored.high)) {
-          keep = level.dots.Insert(DotKey(stored.low, stored.kind, stored.assignment));
-          stored.dot = true;
-          stored.vertex_count = 0;
-          stored.first_vertex = static_cast<std::uint32_t>(vertices);
-        } else {
-          const std::size_t first = vertices;
-          const std::size_t from = stored.first_vertex;
-          vertices = WriteParts(
-              level.vertices, first, stored.vertex_count,
-              [&](std::size_t i) {
-                GridPoint vertex = level.vertices[from + i];
-                return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> 1, vertex.y >> 1};
-              },
-              level.dots, stored.kind, stored.assignment, stored.low, stored.high);
-          keep = vertices != first;
-          stored.first_vertex = static_cast<std::uint32_t>(first);
-          stored.vertex_count = static_cast<std::uint32_t>(vertices - first);
-        }
-        if (!keep) continue;
-        if (texts != text_at) level.texts.MoveDown(texts, text_at, text_size);
-        stored.text_offset = static_cast<std::uint32_t>(texts);
-        texts += text_size;
-        level.objects[objects++] = stored;
+    ShiftPendingObject(1);
+    for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 1);
+  }
+
+  // Makes every cell four times as wide. Each level then has the cells of the next
+  // coarser one, which holds what rebuilding it would give: the finest level is
+  // dropped, the others move down, and only the new coarsest level is built.
+  void CoarsenByALevel() {
+    summary_.shift += 2;
+    ShiftPendingObject(2);
+    auto& levels = summary_.levels;
+    levels[0] = MapView::Summary::Level();
+    std::rotate(levels.begin(), levels.begin() + 1, levels.end());
+    CoarsenLevel(levels[MapView::kLevels - 2], levels[MapView::kLevels - 1], 2);
+  }
+
+  // Moves the object being read onto a grid 2^bits times as coarse.
+  void ShiftPendingObject(int bits) {
+    std::vector<GridPoint>& vertices = object_.vertices;
+    std::size_t kept = 0;
+    for (GridPoint vertex : vertices) {
+      if (vertex.x != kPartBreak) {
+        vertex = {vertex.x >> bits, vertex.y >> bits};
+        // Consecutive vertices now in one cell are one, as if read on this grid.
+        if (kept > 0 && vertices[kept - 1] == vertex) continue;
       }
-      level.objects.Truncate(objects);
-      level.vertices.Truncate(vertices);
-      level.texts.Truncate(texts);
-      level.dots.Fit();
+      vertices[kept++] = vertex;
     }
+    vertices.resize(kept);
+    object_.low = {object_.low.x >> bits, object_.low.y >> bits};
+    object_.high = {object_.high.x >> bits, object_.high.y >> bits};
+  }
+
+  // Writes the objects of `source` on a grid 2^bits times as coarse to `target`: an
+  // empty level, or `source` itself, rewritten in place (nothing is written past what
+  // has been read). Objects that fall within one cell become dots.
+  static void CoarsenLevel(MapView::Summary::Level& source, MapView::Summary::Level& target, int bits) {
+    const bool in_place = &source == &target;
+    // The level keeps at most the dots it has: their table need not grow while refilled.
+    target.dots.Empty();
+    std::size_t objects = 0, vertices = 0, texts = 0;
+    for (std::size_t i = 0; i < source.objects.size(); ++i) {
+      StoredObject stored = source.objects[i];
+      stored.low = {stored.low.x >> bits, stored.low.y >> bits};
+      stored.high = {stored.high.x >> bits, stored.high.y >> bits};
+      std::size_t text_at = stored.text_offset;
+      std::size_t text_size = 0;
+      for (int t = 0; t < 3; ++t) {
+        std::size_t size = static_cast<unsigned char>(source.texts[text_at + text_size]);
+        text_size += size + 1;
+      }
+      bool keep = true;
+      if (stored.dot || WithinACell(stored.low, stored.high)) {
+        keep = target.dots.Insert(DotKey(stored.low, stored.kind, stored.assignment));
+        stored.dot = true;
+        stored.vertex_count = 0;
+        stored.first_vertex = static_cast<std::uint32_t>(vertices);
+      } else {
+        const std::size_t first = vertices;
+        const std::size_t from = stored.first_vertex;
+        vertices = WriteParts(
+            target.vertices, first, stored.vertex_count,
+            [&](std::size_t v) {
+              GridPoint vertex = source.vertices[from + v];
+              return vertex.x == kPartBreak ? vertex : GridPoint{vertex.x >> bits, vertex.y >> bits};
+            },
+            target.dots, stored.kind, stored.assignment, stored.low, stored.high);
+        keep = vertices != first;
+        stored.first_vertex = static_cast<std::uint32_t>(first);
+        stored.vertex_count = static_cast<std::uint32_t>(vertices - first);
+      }
+      if (!keep) continue;
+      if (!in_place) {
+        target.texts.AppendFrom(source.texts, text_at, text_size);
+      } else if (texts != text_at) {
+        target.texts.MoveDown(texts, text_at, text_size);
+      }
+      stored.text_offset = static_cast<std::uint32_t>(texts);
+      texts += text_size;
+      target.objects.Set(objects++, stored);
+    }
+    target.objects.Truncate(objects);
+    target.vertices.Truncate(vertices);
+    target.texts.Truncate(texts);
+    target.dots.Fit();
   }
 
   MapView& view_;
@@ -559,7 +642,8 @@ class MapSummaryBuilder {
   PendingObject object_;
   double inverse_cell_ = 0;
   int inverse_cell_shift_ = -1;
-  GridPoint low_, high_;  // the box of the object being stored, on the finest grid
+  // Where the level before the one being stored wrote the object's vertices.
+  std::size_t finer_first_ = 0, finer_count_ = 0;
 };
 
 namespace {
@@ -714,7 +798,7 @@ class MifViewReader {
       PendingObject saved = builder_.object();
       builder_.Finish();
       builder_.object() = std::move(saved);
-      builder_.object().vertices.clear();
+      builder_.object().ClearVertices();
       return;
     }
     Vertex(x, y);
@@ -745,6 +829,10 @@ class MifViewReader {
       return true;
     };
     double v[4] = {};
+    // The vertices on the keyword's line, added once the object's section and
+    // assignment are known: the summary fetches the dot slots of that style early.
+    MapPoint given[2];
+    int given_count = 0;
     switch (keyword) {
       case MifKeyword::kRegion:
         kind = MapObjectKind::kRegion;
@@ -754,14 +842,14 @@ class MifViewReader {
         break;
       case MifKeyword::kPoint:
         complete_ = true;
-        if (numbers(2, v)) Vertex(v[0], v[1]);
+        if (numbers(2, v)) given[given_count++] = {v[0], v[1]};
         break;
       case MifKeyword::kLine:
         kind = MapObjectKind::kPolyline;
         complete_ = true;
         if (numbers(4, v)) {
-          Vertex(v[0], v[1]);
-          Vertex(v[2], v[3]);
+          given[given_count++] = {v[0], v[1]};
+          given[given_count++] = {v[2], v[3]};
         }
         break;
       case MifKeyword::kEllipse:
@@ -769,7 +857,7 @@ class MifViewReader {
       case MifKeyword::kRoundrect:
       case MifKeyword::kArc:
         complete_ = true;
-        if (numbers(4, v)) Vertex((v[0] + v[2]) / 2, (v[1] + v[3]) / 2);
+        if (numbers(4, v)) given[given_count++] = {(v[0] + v[2]) / 2, (v[1] + v[3]) / 2};
         break;
       case MifKeyword::kText:
         text_object_ = true;
@@ -793,6 +881,7 @@ class MifViewReader {
         break;
     }
     Attributes(kind);
+    for (int i = 0; i < given_count; ++i) Vertex(given[i].x, given[i].y);
   }
 
   void TakeText(std::string_view text) {
@@ -918,7 +1007,7 @@ class TextMapViewReader {
       int index = digits.empty() ? 0 : static_cast<int>(std::clamp(Value(digits), 0.0, 99.0));
       if (index > data_index_) return;  // a coarser copy of geometry already read
       if (index < data_index_) {
-        object.vertices.clear();
+        object.ClearVertices();
         data_index_ = index;
       }
       Pairs(value);
