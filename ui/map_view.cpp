@@ -591,7 +591,15 @@ class MapSummaryBuilder {
     // The level keeps at most the dots it has: their table need not grow while refilled.
     target.dots.Empty();
     std::size_t objects = 0, vertices = 0, texts = 0;
+    // The dot table is large and read at random: the slot of an object a few places on
+    // is fetched while this one is rewritten.
+    constexpr std::size_t kLookAhead = 8;
     for (std::size_t i = 0; i < source.objects.size(); ++i) {
+      if (i + kLookAhead < source.objects.size()) {
+        const StoredObject& ahead = source.objects[i + kLookAhead];
+        GridPoint low{ahead.low.x >> bits, ahead.low.y >> bits}, high{ahead.high.x >> bits, ahead.high.y >> bits};
+        if (ahead.dot || WithinACell(low, high)) target.dots.Prefetch(DotKey(low, ahead.kind, ahead.assignment));
+      }
       StoredObject stored = source.objects[i];
       stored.low = {stored.low.x >> bits, stored.low.y >> bits};
       stored.high = {stored.high.x >> bits, stored.high.y >> bits};
