@@ -108,7 +108,9 @@ struct GridPoint {
 };
 
 // The set of grid cells that already hold a dot of a style: 64-bit fingerprints in an
-// open-addressing table at most half full.
+// open-addressing table at most three quarters full. Eight slots share a cache line, so
+// the longer runs of a full table cost little, while a smaller table is missed less in
+// the cache and leaves more of the budget to the map.
 class CellSet {
  public:
   // True when the key was not there yet (and now is).
@@ -117,7 +119,7 @@ class CellSet {
     // Objects that follow one another in a file tend to lie in the same cell: the key
     // met last is answered without a look into the table.
     if (key == last_) return false;
-    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
     last_ = key;
     return Place(key);
   }
@@ -144,10 +146,10 @@ class CellSet {
     last_ = 0;
   }
   // Gives the table the size that inserting its keys into an empty set would: the
-  // smallest that is at most half full.
+  // smallest that is at most three quarters full.
   void Fit() {
     std::size_t size = 64;
-    while ((count_ + 1) * 2 > size) size *= 2;
+    while ((count_ + 1) * 4 > size * 3) size *= 2;
     if (slots_.size() <= size) return;
     std::vector<std::uint64_t> old = std::move(slots_);
     slots_.assign(size, 0);
