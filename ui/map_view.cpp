@@ -45,22 +45,20 @@ class Chunked {
   T& operator[](std::size_t i) { return chunks_[i / kChunk][i % kChunk]; }
   const T& operator[](std::size_t i) const { return chunks_[i / kChunk][i % kChunk]; }
   void push_back(const T& value) {
-    if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+    if (size_ == chunks_.size() * kChunk) AddChunk();
     (*this)[size_++] = value;
   }
   // Writes element `index`, which is at most size(): at size() it is appended.
-  void Set(std::size_t index, const T& value) {
-    if (index == size_) {
-      push_back(value);
-    } else {
-      (*this)[index] = value;
-    }
+  [[gnu::always_inline]] void Set(std::size_t index, const T& value) {
+    if (index == chunks_.size() * kChunk) AddChunk();
+    (*this)[index] = value;
+    if (index == size_) ++size_;
   }
   // Keeps the first `size` elements and the chunks past them, for writing again.
   void Shorten(std::size_t size) { size_ = std::min(size, size_); }
   void Append(const T* values, std::size_t count) {
     while (count > 0) {
-      if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+      if (size_ == chunks_.size() * kChunk) AddChunk();
       std::size_t room = kChunk - size_ % kChunk, n = std::min(room, count);
       std::copy(values, values + n, &chunks_[size_ / kChunk][size_ % kChunk]);
       size_ += n;
@@ -98,6 +96,10 @@ class Chunked {
   std::size_t bytes() const { return chunks_.size() * kChunk * sizeof(T) + chunks_.capacity() * sizeof(void*); }
 
  private:
+  // Taken once a chunk, and kept out of line so that writing an element stays small
+  // enough to be inlined where vertices are written one by one.
+  [[gnu::noinline]] void AddChunk() { chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk)); }
+
   std::vector<std::unique_ptr<T[]>> chunks_;
   std::size_t size_ = 0;
 };
