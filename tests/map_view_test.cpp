@@ -610,6 +610,47 @@ TEST(MapViewMemory, CoarseningByWholeLevelsKeepsEveryLineWithItsLabel) {
   EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 6 - 20)) << "the budget should have made the summary coarsen";
 }
 
+// A single line too long for the budget makes the summary coarsen while it is being
+// read: its vertices read so far move onto the coarser grid with it, so the line ends
+// up stored where it lies and the map is read whole.
+TEST(MapViewMemory, LineLargerThanTheBudgetIsCoarsenedWhileReadAndKept) {
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));
+  constexpr int kVertices = 400000;
+  std::string mif = "Version 300\r\nColumns 1\r\n  Name Char(10)\r\nData\r\nPline " + std::to_string(kVertices) + "\r\n";
+  mif.reserve(static_cast<std::size_t>(kVertices) * 24);
+  char line[64];
+  for (long long v = 0; v < kVertices; ++v) {
+    // A zigzag through a box of a hundredth of a degree near 37, 55.
+    std::snprintf(line, sizeof line, "%.6f %.6f\r\n", 37 + 0.01 * static_cast<double>((v * 7919) % 1000) / 1000,
+                  55 + 0.01 * static_cast<double>((v * 104729) % 997) / 997);
+    mif += line;
+  }
+  mif += "    Pen (1,2,0)\r\nPoint 38 56\r\n";
+  WriteFile(dir.File("map.mif"), mif);
+  WriteFile(dir.File("map.mid"), "\"Long\"\r\n\"Far\"\r\n");
+  ConversionOptions options;
+  options.column_count = 1;
+  options.label_column = 1;
+  MapView view;
+  view.SetViewportSize(800, 600);
+  // The line's vertices alone take more than the budget.
+  view.SetMemoryBudget(3u << 20);
+  RecordingHost host;
+  LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
+  ASSERT_EQ(result.status, LoadStatus::kCompleted);
+  EXPECT_EQ(result.notes, std::vector<std::string>{});
+  EXPECT_EQ(view.objects_read(), 2u);
+  EXPECT_LE(view.summary_bytes(), 3u << 20);
+  EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 5 - 20)) << "the line should have made the summary coarsen";
+  for (auto [x, y, label] : {std::tuple{37.005, 55.005, "Long"}, {38.0, 56.0, "Far"}}) {
+    ScreenPoint at = view.ToScreen({x, y});
+    std::optional<MapObjectInfo> info = view.ObjectAt(at.x, at.y, 4);
+    ASSERT_TRUE(info) << label;
+    EXPECT_EQ(info->label, label);
+  }
+}
+
 // Objects whose parts lie far apart (a road of pieces, an archipelago) span the whole
 // map, but each part is smaller than a cell of the coarser levels: those parts are dots,
 // once per cell, so a small budget still holds every object and nothing is dropped.

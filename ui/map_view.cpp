@@ -475,15 +475,17 @@ class MapSummaryBuilder {
   // next objects do not force another round at once.
   void Relieve() {
     const std::size_t goal = view_.budget_ / 2;
-    const std::size_t pending = object_.vertices.size() * sizeof(GridPoint);
-    while (summary_.bytes() + pending > goal) {
+    // The object being read takes part: its vertices merge as the cells grow.
+    for (;;) {
+      const std::size_t pending = object_.vertices.size() * sizeof(GridPoint);
+      if (summary_.bytes() + pending <= goal) break;
       if (summary_.shift >= kMaxShift) {
         summary_.full = true;
         break;
       }
       // Even without its finest level the summary would be too large: doubling the cells
       // once cannot be enough, and doubling them twice is the levels moving down by one.
-      if (summary_.shift + 2 <= kMaxShift && summary_.bytes() - summary_.levels[0].bytes() + pending > goal) {
+      if (summary_.shift + 2 <= kMaxShift && summary_.bytes() - summary_.levels[0].bytes() > goal) {
         CoarsenByALevel();
       } else {
         Coarsen();
