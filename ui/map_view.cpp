@@ -390,6 +390,26 @@ class MapSummaryBuilder {
   // Adds a vertex to the object in progress; `new_part` starts a part of its own.
   // False when the coordinates are no finite numbers.
   bool Vertex(double x, double y, bool new_part = false) {
+    // Nearly every vertex continues a part of an object on a grid already set up: that
+    // case is kept small enough to be inlined into the reader's loop.
+    if (!new_part && object_.part_open && view_.has_extent_ && inverse_cell_shift_ == summary_.shift &&
+        std::isfinite(x) && std::isfinite(y)) {
+      GridPoint point;
+      if (GridCell((x - summary_.origin_x) * inverse_cell_, point.x) &&
+          GridCell((y - summary_.origin_y) * inverse_cell_, point.y)) {
+        GrowExtent(x, y);
+        // Within the cell of the vertex before: nothing new to store.
+        if (object_.vertices.back() != point) Keep(point);
+        return true;
+      }
+    }
+    return FirstOrFarVertex(x, y, new_part);
+  }
+  void NewPart() { object_.part_open = false; }
+
+ private:
+  // Vertex() for the first vertex of a part or of the map, and for one off the grid.
+  [[gnu::noinline]] bool FirstOrFarVertex(double x, double y, bool new_part) {
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
     if (!summary_.has_origin) {
       summary_.has_origin = true;
@@ -398,16 +418,11 @@ class MapSummaryBuilder {
       double magnitude = std::max({std::fabs(x), std::fabs(y), 1.0});
       summary_.base_cell = std::ldexp(1.0, static_cast<int>(std::floor(std::log2(magnitude))) - kFinestBits);
     }
-    MapExtent& extent = view_.extent_;
     if (!view_.has_extent_) {
-      extent = {x, y, x, y};
+      view_.extent_ = {x, y, x, y};
       view_.has_extent_ = true;
-    } else {
-      extent.min_x = std::min(extent.min_x, x);
-      extent.max_x = std::max(extent.max_x, x);
-      extent.min_y = std::min(extent.min_y, y);
-      extent.max_y = std::max(extent.max_y, y);
     }
+    GrowExtent(x, y);
     GridPoint point;
     for (;;) {
       // The cells are powers of two wide: multiplying by the inverse is exact.
@@ -432,7 +447,9 @@ class MapSummaryBuilder {
                              GridPoint{point.x - 1, point.y - 1}}) {
         dots.Prefetch(DotKey(cell, object_.kind, object_.assignment));
       }
-      if (!vertices.empty()) {
+      if (vertices.empty()) {
+        object_.low = object_.high = point;
+      } else {
         vertices.push_back({kPartBreak, kPartBreak});
         object_.several_parts = true;
       }
@@ -440,18 +457,27 @@ class MapSummaryBuilder {
     } else if (vertices.back() == point) {
       return true;  // within the cell of the vertex before: nothing new to store
     }
-    if (vertices.empty()) {
-      object_.low = object_.high = point;
-    } else {
-      object_.low = {std::min(object_.low.x, point.x), std::min(object_.low.y, point.y)};
-      object_.high = {std::max(object_.high.x, point.x), std::max(object_.high.y, point.y)};
-    }
-    vertices.push_back(point);
-    if ((vertices.size() & 4095) == 0 && Over()) Relieve();
+    Keep(point);
     return true;
   }
-  void NewPart() { object_.part_open = false; }
 
+  void GrowExtent(double x, double y) {
+    MapExtent& extent = view_.extent_;
+    extent.min_x = std::min(extent.min_x, x);
+    extent.max_x = std::max(extent.max_x, x);
+    extent.min_y = std::min(extent.min_y, y);
+    extent.max_y = std::max(extent.max_y, y);
+  }
+
+  // Appends a vertex to the part being read.
+  void Keep(GridPoint point) {
+    object_.low = {std::min(object_.low.x, point.x), std::min(object_.low.y, point.y)};
+    object_.high = {std::max(object_.high.x, point.x), std::max(object_.high.y, point.y)};
+    object_.vertices.push_back(point);
+    if ((object_.vertices.size() & 4095) == 0 && Over()) Relieve();
+  }
+
+ public:
   // Stores the object in progress at every level and starts the next one.
   void Finish() {
     if (!object_.vertices.empty() && !summary_.full) {
