@@ -413,6 +413,58 @@ TEST(MapView, LabelsArePaintedOverEveryShape) {
   EXPECT_EQ(list.commands[first_label].text, "First");
 }
 
+// A window draws into the same list again and again, and the view keeps its working
+// memory between drawings: nothing of one drawing may show in the next.
+TEST(MapView, DrawingAgainIntoOneListGivesWhatAFreshViewDraws) {
+  std::string body;
+  for (int i = 0; i < 40; ++i) {
+    double lat = 50 + (i % 8) * 0.3, lon = 30 + (i / 8) * 0.4;
+    body += TextObject("80", "R" + std::to_string(i), {{lat, lon}, {lat, lon + 0.2}, {lat + 0.2, lon + 0.2}});
+    body += TextObject("40", "L" + std::to_string(i), {{lat, lon}, {lat + 0.25, lon + 0.3}});
+    body += TextObject("10", "P" + std::to_string(i), {{lat + 0.1, lon + 0.1}});
+  }
+  LoadedTextMap map(body);
+  map.view.SetCropTexts({"30.30", "52.00", "31.00", "51.00"});
+  auto same = [](const DrawList& a, const DrawList& b) {
+    if (a.commands.size() != b.commands.size() || a.ring_sizes != b.ring_sizes) return false;
+    for (std::size_t i = 0; i < a.commands.size(); ++i) {
+      const DrawCommand &x = a.commands[i], &y = b.commands[i];
+      if (x.shape != y.shape || !(x.style == y.style) || x.first_point != y.first_point ||
+          x.point_count != y.point_count || x.first_ring != y.first_ring || x.ring_count != y.ring_count ||
+          x.text != y.text) {
+        return false;
+      }
+    }
+    for (std::size_t i = 0; i < a.points.size(); ++i) {
+      if (a.points.size() != b.points.size() || a.points[i].x != b.points[i].x || a.points[i].y != b.points[i].y) {
+        return false;
+      }
+    }
+    return a.points.size() == b.points.size();
+  };
+  // The whole map, closer in, moved aside, far off (nothing in view), the whole map again.
+  const struct {
+    double zoom, dx, dy;
+  } steps[] = {{1, 0, 0}, {6, 0, 0}, {1, 300, -200}, {1, 100000, 0}, {0, 0, 0}};
+  DrawList list;
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.zoom);
+    if (step.zoom == 0) {
+      map.view.Fit();
+    } else {
+      map.view.ZoomAt(400, 300, step.zoom);
+      map.view.Pan(step.dx, step.dy);
+    }
+    map.view.Draw(list);
+    LoadedTextMap fresh(body);
+    fresh.view.SetCropTexts({"30.30", "52.00", "31.00", "51.00"});
+    fresh.view.SetCentre(map.view.centre());
+    fresh.view.SetScale(map.view.scale());
+    EXPECT_TRUE(same(list, fresh.view.Draw()));
+  }
+  EXPECT_FALSE(list.commands.empty());
+}
+
 // A label is drawn only where its text, measured in the label font, overlaps no other
 // label; a wider font leaves out labels a narrower one had room for.
 TEST(MapView, LabelsAreDrawnWhereTheyFitInTheirFont) {

@@ -1143,10 +1143,10 @@ std::string DegreesMinutesText(double degrees) {
 }
 
 MapView::MapView() : summary_(std::make_unique<Summary>()) {}
-MapView::~MapView() = default;
 
 void MapView::Clear() {
   summary_ = std::make_unique<Summary>();
+  draw_buffers_.reset();
   geographic_ = true;
   extent_ = {};
   has_extent_ = false;
@@ -1682,7 +1682,9 @@ bool ClipSegment(ScreenPoint& a, ScreenPoint& b, const ClipBox& box) {
 // whose centre a dot of its style covers already adds nothing to the picture.
 class DotPixels {
  public:
-  DotPixels(const ClipBox& box) : box_(box) {
+  using Bits = std::array<std::vector<std::uint64_t>, 9>;
+  // `bits` is memory kept between drawings; its contents are cleared here as needed.
+  DotPixels(const ClipBox& box, Bits& bits) : box_(box), bits_(bits) {
     width_ = static_cast<int>(box.right - box.left) + 1;
     height_ = static_cast<int>(box.bottom - box.top) + 1;
   }
@@ -1691,7 +1693,10 @@ class DotPixels {
   bool Claim(int style, ScreenPoint at, float width) {
     if (!box_.Contains(at)) return false;
     std::vector<std::uint64_t>& bits = bits_[static_cast<std::size_t>(style)];
-    if (bits.empty()) bits.assign((static_cast<std::size_t>(width_) * height_ + 63) / 64, 0);
+    if (!cleared_[static_cast<std::size_t>(style)]) {
+      bits.assign((static_cast<std::size_t>(width_) * height_ + 63) / 64, 0);
+      cleared_[static_cast<std::size_t>(style)] = true;
+    }
     const int x = static_cast<int>(at.x - box_.left), y = static_cast<int>(at.y - box_.top);
     if (Covered(bits, x, y)) return false;
     const int side = std::max(1, static_cast<int>(std::ceil(width / 2))), from = (side - 1) / 2;
@@ -1714,7 +1719,8 @@ class DotPixels {
 
   ClipBox box_;
   int width_ = 0, height_ = 0;
-  std::array<std::vector<std::uint64_t>, 9> bits_;
+  Bits& bits_;
+  std::array<bool, 9> cleared_{};
 };
 
 // A dot waiting for its place in the list: a point symbol, or a shape too small to
@@ -1737,10 +1743,11 @@ using DotGroups = std::array<std::vector<PendingDot>, 3>;
 // seen whole, the dots of several styles in one cell share a place and only the last
 // of them shows. `dots` holds each kind's groups, by MapObjectKind; regions are painted
 // first, then polylines, then points.
-void MarkHiddenDots(const std::array<DotGroups, 3>& dots, const ClipBox& box,
-                    std::array<std::array<std::vector<bool>, 3>, 3>& hidden) {
+using HiddenDots = std::array<std::array<std::vector<bool>, 3>, 3>;
+void MarkHiddenDots(const std::array<DotGroups, 3>& dots, const ClipBox& box, HiddenDots& hidden,
+                    std::vector<std::uint64_t>& covered) {
   const int width = static_cast<int>(box.right - box.left) + 1, height = static_cast<int>(box.bottom - box.top) + 1;
-  std::vector<std::uint64_t> covered((static_cast<std::size_t>(width) * height + 63) / 64, 0);
+  covered.assign((static_cast<std::size_t>(width) * height + 63) / 64, 0);
   for (MapObjectKind last_first : {MapObjectKind::kPoint, MapObjectKind::kPolyline, MapObjectKind::kRegion}) {
     const std::size_t kind = static_cast<std::size_t>(last_first);
     for (std::size_t group = 3; group-- > 0;) {
@@ -1771,7 +1778,46 @@ void MarkHiddenDots(const std::array<DotGroups, 3>& dots, const ClipBox& box,
   }
 }
 
+// A label waiting until every shape is known: labels are painted over all of them.
+struct PendingLabel {
+  ScreenPoint at;
+  std::size_t text_at;
+};
+
+// A part of a shape too small to show its form, drawn as a dot of its size.
+struct PartDot {
+  ScreenPoint at;
+  float span;
+};
+
 }  // namespace
+
+struct MapView::DrawBuffers {
+  std::vector<bool> label_cells;
+  std::vector<PendingLabel> pending_labels;
+  std::array<std::vector<DrawCommand>, 3> shapes;
+  std::array<DotGroups, 3> pending_dots;
+  std::vector<ScreenPoint> part, scratch;
+  std::vector<PartDot> part_dots;
+  std::array<std::vector<std::uint32_t>, 3> visible;
+  HiddenDots hidden;
+  DotPixels::Bits dot_pixels;
+  std::vector<std::uint64_t> covered;
+  // Empties every list and keeps its memory.
+  void Clear() {
+    pending_labels.clear();
+    for (int kind = 0; kind < 3; ++kind) {
+      shapes[kind].clear();
+      visible[kind].clear();
+      for (std::vector<PendingDot>& group : pending_dots[kind]) group.clear();
+    }
+    part.clear();
+    scratch.clear();
+    part_dots.clear();
+  }
+};
+
+MapView::~MapView() = default;
 
 void MapView::SetLabelFont(float average_char_width, float line_height) {
   if (std::isfinite(average_char_width) && average_char_width > 0) label_char_width_ = average_char_width;
@@ -1785,6 +1831,17 @@ const std::string& MapView::TypicalLabel() {
 
 DrawList MapView::Draw(bool labels) const {
   DrawList list;
+  Draw(list, labels);
+  return list;
+}
+
+void MapView::Draw(DrawList& list, bool labels) const {
+  list.commands.clear();
+  list.points.clear();
+  list.ring_sizes.clear();
+  if (!draw_buffers_) draw_buffers_ = std::make_unique<DrawBuffers>();
+  DrawBuffers& buffers = *draw_buffers_;
+  buffers.Clear();
   if (!empty()) {
     const int level_index = LevelForScale();
     const Summary::Level& level = summary_->levels[static_cast<std::size_t>(level_index)];
@@ -1809,25 +1866,22 @@ DrawList MapView::Draw(bool labels) const {
     // gives a ring lie off the screen. Nearer, their vertices are drawn as they are.
     const float w = static_cast<float>(width_), h = static_cast<float>(height_);
     const ClipBox cut{-w, -h, 2 * w, 2 * h};
-    DotPixels dot_pixels(clip);
+    DotPixels dot_pixels(clip, buffers.dot_pixels);
 
     // Labels are placed where they overlap no other: the box each one takes (its
     // text's width in the label font, a line high) is marked on a grid of 8-pixel
     // cells, and a label that would touch a marked cell is left out.
     constexpr int kLabelCell = 8;
     const int label_columns = width_ / kLabelCell + 1, label_rows = height_ / kLabelCell + 1;
-    std::vector<bool> label_cells(static_cast<std::size_t>(label_columns) * static_cast<std::size_t>(label_rows));
+    std::vector<bool>& label_cells = buffers.label_cells;
+    label_cells.assign(static_cast<std::size_t>(label_columns) * static_cast<std::size_t>(label_rows), false);
     auto label_cell = [&](int column, int row) {
       return label_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(label_columns) +
                          static_cast<std::size_t>(column)];
     };
     std::size_t label_count = 0;
     // Labels are painted after every shape, so no shape hides one.
-    struct PendingLabel {
-      ScreenPoint at;
-      std::size_t text_at;
-    };
-    std::vector<PendingLabel> pending_labels;
+    std::vector<PendingLabel>& pending_labels = buffers.pending_labels;
     constexpr std::size_t kMaxLabels = 1500;
     auto add_label = [&](const StoredObject& object, ScreenPoint at, float room) {
       if (!labels || label_count >= kMaxLabels) return;
@@ -1860,8 +1914,8 @@ DrawList MapView::Draw(bool labels) const {
       ++label_count;
     };
     // The shapes and the dots of each kind, put in the list when all are known.
-    std::array<std::vector<DrawCommand>, 3> shapes;
-    std::array<DotGroups, 3> pending_dots;
+    std::array<std::vector<DrawCommand>, 3>& shapes = buffers.shapes;
+    std::array<DotGroups, 3>& pending_dots = buffers.pending_dots;
     // A dot: a point symbol, or a shape too small to show its form as a square of its
     // size (`span` pixels, at least kDotWidth) in its outline colour.
     auto add_dot = [&](const StoredObject& object, const DrawStyle& style, ScreenPoint at, float span) {
@@ -1878,14 +1932,11 @@ DrawList MapView::Draw(bool labels) const {
       return true;
     };
 
-    std::vector<ScreenPoint> part, scratch;
-    struct PartDot {
-      ScreenPoint at;
-      float span;
-    };
-    std::vector<PartDot> part_dots;
+    std::vector<ScreenPoint>& part = buffers.part;
+    std::vector<ScreenPoint>& scratch = buffers.scratch;
+    std::vector<PartDot>& part_dots = buffers.part_dots;
     // The objects in view, by kind in painting order, found in one reading of the level.
-    std::array<std::vector<std::uint32_t>, 3> visible;
+    std::array<std::vector<std::uint32_t>, 3>& visible = buffers.visible;
     for (std::size_t i = 0; i < level.objects.size(); ++i) {
       const StoredObject& object = level.objects[i];
       if (object.high.x < gx0 || object.low.x > gx1 || object.high.y < gy0 || object.low.y > gy1) continue;
@@ -2004,8 +2055,8 @@ DrawList MapView::Draw(bool labels) const {
       }
     }
     // Regions, polylines, points: each kind's shapes, then its dots.
-    std::array<std::array<std::vector<bool>, 3>, 3> hidden;
-    MarkHiddenDots(pending_dots, clip, hidden);
+    HiddenDots& hidden = buffers.hidden;
+    MarkHiddenDots(pending_dots, clip, hidden, buffers.covered);
     std::size_t commands = pending_labels.size() + 1;
     for (std::size_t kind = 0; kind < 3; ++kind) {
       commands += shapes[kind].size();
@@ -2054,7 +2105,6 @@ DrawList MapView::Draw(bool labels) const {
     list.points.push_back(ToScreen({crop_->east, crop_->south}));
     list.commands.push_back(std::move(rectangle));
   }
-  return list;
 }
 
 }  // namespace mirvex::ui

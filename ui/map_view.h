@@ -213,6 +213,11 @@ class MapView {
   // The commands that paint the current viewport: regions, polylines, points, labels
   // (where `labels`), then the crop rectangle over everything.
   DrawList Draw(bool labels = true) const;
+  // The same into `list`, emptied first. The list's memory and the view's working
+  // memory for drawing are kept from one call to the next, so that a window painting
+  // again and again does not ask the system for fresh memory each time (one thread
+  // draws a view at a time).
+  void Draw(DrawList& list, bool labels = true) const;
   // The size of the label font in pixels: the average width of a letter and the height
   // of a line. Labels are drawn only where their text has room and overlaps no other.
   void SetLabelFont(float average_char_width, float line_height);
@@ -225,13 +230,15 @@ class MapView {
   // higher levels).
   static DrawStyle StyleOf(MapObjectKind kind, Assignment assignment, int level);
 
-  struct Summary;  // the zoom levels; defined in map_view.cpp
+  struct Summary;      // the zoom levels; defined in map_view.cpp
+  struct DrawBuffers;  // the working memory of Draw(); defined in map_view.cpp
 
  private:
   friend class MapSummaryBuilder;
   void ResetView();
 
   std::unique_ptr<Summary> summary_;
+  mutable std::unique_ptr<DrawBuffers> draw_buffers_;
   std::size_t budget_ = kDefaultBudget;
   bool geographic_ = true;
   MapExtent extent_;

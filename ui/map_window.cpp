@@ -135,6 +135,7 @@ void MapWindow::OnClosed() {
   load_pending_ = false;
   if (loading_) stop_requested_ = true;
   else view_.Clear();
+  drawn_ = DrawList();
   shown_ = MapSource();
 }
 
@@ -428,9 +429,13 @@ std::string MapWindow::TooltipAt(double x, double y) const {
   return info ? info->TooltipText() : std::string();
 }
 
-DrawList MapWindow::Draw() const {
-  if (loading_) return DrawList();
-  return view_.Draw();
+const DrawList& MapWindow::Draw() const {
+  if (loading_) {
+    drawn_ = DrawList();
+  } else {
+    view_.Draw(drawn_);
+  }
+  return drawn_;
 }
 
 }  // namespace mirvex::ui

@@ -95,8 +95,9 @@ class MapWindow : private Host {
   MapCursor CursorAt(double x, double y) const;
   // The tooltip for the object under the point (cp1251), empty when there is none.
   std::string TooltipAt(double x, double y) const;
-  // What to paint now: nothing while a map loads.
-  DrawList Draw() const;
+  // What to paint now: nothing while a map loads. The list is the window's own and
+  // is drawn again, in the same memory, on the next call.
+  const DrawList& Draw() const;
 
   // The main window tells the map what happened: the panel, a path or the dictionary
   // changed (Refresh), a run ended with a new result (ShowResult).
@@ -130,6 +131,7 @@ class MapWindow : private Host {
   WindowHost& host_;
   std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
   MapView view_;
+  mutable DrawList drawn_;
   bool open_ = false;
   bool loading_ = false;
   bool stop_requested_ = false;

@@ -302,7 +302,7 @@ void Win32MapWindow::Paint() {
   }
   RECT all{0, 0, width, height};
   FillRect(buffer_dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  DrawList list = model_.Draw();
+  const DrawList& list = model_.Draw();
   if (!list.commands.empty()) {
     PaintDrawList(buffer_dc_, list, font_, width, height);
   } else if (model_.loading() || model_.view().empty()) {
