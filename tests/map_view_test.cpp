@@ -51,6 +51,24 @@ struct LoadedTextMap {
   }
 };
 
+// The map.mif and map.mid of `dir` loaded into an 800x600 view, the description in
+// MID column `type_column` and the label in `label_column` of `column_count`.
+struct LoadedMif {
+  MapView view;
+  RecordingHost host;
+  LoadResult result;
+  LoadedMif(const ScratchDir& dir, int column_count, int type_column, int label_column,
+            std::size_t budget = MapView::kDefaultBudget) {
+    ConversionOptions options;
+    options.column_count = column_count;
+    options.type_column = type_column;
+    options.label_column = label_column;
+    view.SetViewportSize(800, 600);
+    view.SetMemoryBudget(budget);
+    result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
+  }
+};
+
 // --- Projection -----------------------------------------------------------------
 
 TEST(MapView, GeographicMapIsDrawnWithTheCosineOfItsMiddleLatitude) {
@@ -314,16 +332,10 @@ TEST(MapView, MifObjectsTakeTheDictionarysSectionAndUnassignedOnesStandOut) {
                                        "Region 1", "4", "40 50", "42 50", "42 52", "40 50", "    Pen (1,2,0)",
                                        "Point 35 55", "    Symbol (35,0,12)"}));
   WriteFile(dir.File("map.mid"), Ru("\"Дорога\",\"Тракт\"\r\n\"Болото\",\"Мшара\"\r\n\"Снесено\",\"\"\r\n"));
-  ConversionOptions options;
-  options.column_count = 2;
-  options.type_column = 1;
-  options.label_column = 2;
-  MapView view;
-  RecordingHost host;
-  view.SetViewportSize(800, 600);
-  LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
-  EXPECT_EQ(result.status, LoadStatus::kCompleted);
-  EXPECT_EQ(result.notes, std::vector<std::string>{});
+  LoadedMif map(dir, 2, 1, 2);
+  MapView& view = map.view;
+  EXPECT_EQ(map.result.status, LoadStatus::kCompleted);
+  EXPECT_EQ(map.result.notes, std::vector<std::string>{});
 
   ScreenPoint road = view.ToScreen({31, 50});
   std::optional<MapObjectInfo> info = view.ObjectAt(road.x, road.y);
@@ -681,17 +693,11 @@ TEST(MapViewMemory, LineLargerThanTheBudgetIsCoarsenedWhileReadAndKept) {
   mif += "    Pen (1,2,0)\r\nPoint 38 56\r\n";
   WriteFile(dir.File("map.mif"), mif);
   WriteFile(dir.File("map.mid"), "\"Long\"\r\n\"Far\"\r\n");
-  ConversionOptions options;
-  options.column_count = 1;
-  options.label_column = 1;
-  MapView view;
-  view.SetViewportSize(800, 600);
   // The line's vertices alone take more than the budget.
-  view.SetMemoryBudget(3u << 20);
-  RecordingHost host;
-  LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
-  ASSERT_EQ(result.status, LoadStatus::kCompleted);
-  EXPECT_EQ(result.notes, std::vector<std::string>{});
+  LoadedMif map(dir, 1, 0, 1, 3u << 20);
+  MapView& view = map.view;
+  ASSERT_EQ(map.result.status, LoadStatus::kCompleted);
+  EXPECT_EQ(map.result.notes, std::vector<std::string>{});
   EXPECT_EQ(view.objects_read(), 2u);
   EXPECT_LE(view.summary_bytes(), 3u << 20);
   EXPECT_GT(view.CellSize(0), std::ldexp(1.0, 5 - 20)) << "the line should have made the summary coarsen";
@@ -912,15 +918,9 @@ TEST(MapView, MultipointGivesAPointPerVertexWithTheObjectsRecord) {
                                        "Multipoint 4", "30 50", "30 50", "35 52", "40 54", "    Symbol (35,0,12)",
                                        "Point 45 56"}));
   WriteFile(dir.File("map.mid"), Ru("\"Родник\",\"Ключ\"\r\n\"Родник\",\"Исток\"\r\n"));
-  ConversionOptions options;
-  options.column_count = 2;
-  options.type_column = 1;
-  options.label_column = 2;
-  MapView view;
-  RecordingHost host;
-  view.SetViewportSize(800, 600);
-  LoadResult result = view.LoadMif(dir.File("map.mif"), dir.File("map.mid"), options, dir.File(""), host);
-  EXPECT_EQ(result.notes, std::vector<std::string>{});
+  LoadedMif map(dir, 2, 1, 2);
+  MapView& view = map.view;
+  EXPECT_EQ(map.result.notes, std::vector<std::string>{});
   EXPECT_EQ(view.objects_read(), 5u);
   EXPECT_EQ(view.extent().min_x, 30);
   EXPECT_EQ(view.extent().max_y, 56);
