@@ -314,7 +314,6 @@ std::uint64_t DotKey(GridPoint cell, MapObjectKind kind, Assignment assignment) 
 template <typename Source>
 std::size_t WriteParts(Chunked<GridPoint>& out, std::size_t at, std::size_t count, Source source, CellSet& dots,
                        MapObjectKind kind, Assignment assignment, GridPoint& low, GridPoint& high) {
-  auto put = [&out](std::size_t index, GridPoint value) { out.Set(index, value); };
   const std::size_t start = at;
   std::size_t part_mark = at;  // where the part began, its break included
   GridPoint part_low{}, part_high{}, last{};
@@ -329,8 +328,8 @@ std::size_t WriteParts(Chunked<GridPoint>& out, std::size_t at, std::size_t coun
       // of this style already.
       at = part_mark;
       if (!dots.Insert(DotKey(part_low, kind, assignment))) return;
-      if (at != start) put(at++, {kPartBreak, kPartBreak});
-      put(at++, part_low);
+      if (at != start) out.Set(at++, {kPartBreak, kPartBreak});
+      out.Set(at++, part_low);
       part_high = part_low;
     }
     kept_low = {std::min(kept_low.x, part_low.x), std::min(kept_low.y, part_low.y)};
@@ -344,14 +343,14 @@ std::size_t WriteParts(Chunked<GridPoint>& out, std::size_t at, std::size_t coun
     }
     if (!in_part) {
       part_mark = at;
-      if (at != start) put(at++, {kPartBreak, kPartBreak});
-      put(at++, cell);
+      if (at != start) out.Set(at++, {kPartBreak, kPartBreak});
+      out.Set(at++, cell);
       part_low = part_high = last = cell;
       in_part = true;
       continue;
     }
     if (cell == last) continue;
-    put(at++, cell);
+    out.Set(at++, cell);
     last = cell;
     part_low = {std::min(part_low.x, cell.x), std::min(part_low.y, cell.y)};
     part_high = {std::max(part_high.x, cell.x), std::max(part_high.y, cell.y)};
