@@ -92,7 +92,6 @@ class Chunked {
     chunks_.resize((size_ + kChunk - 1) / kChunk);
     chunks_.shrink_to_fit();
   }
-  void clear() { Truncate(0); }
   std::size_t bytes() const { return chunks_.size() * kChunk * sizeof(T) + chunks_.capacity() * sizeof(void*); }
 
  private:
@@ -134,12 +133,6 @@ class CellSet {
 #else
     (void)key;
 #endif
-  }
-  void clear() {
-    slots_.clear();
-    slots_.shrink_to_fit();
-    count_ = 0;
-    last_ = 0;
   }
   // Empties the set but keeps its table, for refilling it with fewer keys than it held.
   void Empty() {
@@ -479,19 +472,28 @@ class MapSummaryBuilder {
  public:
   // Stores the object in progress at every level and starts the next one.
   void Finish() {
-    if (!object_.vertices.empty() && !summary_.full) {
-      ++view_.objects_read_;
-      // An object that is a dot already there at one level is one at the coarser levels
-      // too, whose cells hold its cell.
-      for (int level = 0; level < MapView::kLevels; ++level) {
-        if (!Store(level)) break;
-      }
-      if (Over()) Relieve();
-    }
+    StoreObject();
     object_.Clear();
+  }
+  // The same, and the next object has the same attributes: the points of a Multipoint
+  // share their record.
+  void FinishKeepingAttributes() {
+    StoreObject();
+    object_.ClearVertices();
   }
 
  private:
+  void StoreObject() {
+    if (object_.vertices.empty() || summary_.full) return;
+    ++view_.objects_read_;
+    // An object that is a dot already there at one level is one at the coarser levels
+    // too, whose cells hold its cell.
+    for (int level = 0; level < MapView::kLevels; ++level) {
+      if (!Store(level)) break;
+    }
+    if (Over()) Relieve();
+  }
+
   bool Over() const {
     return summary_.bytes() + object_.vertices.capacity() * sizeof(GridPoint) > view_.budget_;
   }
@@ -834,10 +836,7 @@ class MifViewReader {
     if (multipoint_) {
       // Each vertex of a multipoint is a point of its own with the object's record.
       Vertex(x, y);
-      PendingObject saved = builder_.object();
-      builder_.Finish();
-      builder_.object() = std::move(saved);
-      builder_.object().ClearVertices();
+      builder_.FinishKeepingAttributes();
       return;
     }
     Vertex(x, y);
