@@ -7,15 +7,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
-#include "tests/win32/program_folder.h"
 #include "settings/ini_file.h"
 #include "tests/qt/fake_host.h"
+#include "tests/win32/program_folder.h"
 #include "ui/win32/main_window_win32.h"
 #include "ui/win32/win32_binding.h"
 #include "ui/win32/win32_host.h"
@@ -35,7 +34,6 @@ std::string Bytes(const fs::path& path) {
   bytes << in.rdbuf();
   return bytes.str();
 }
-
 
 // The window, shown, with the test's host; its messages are processed after each action.
 struct Window {

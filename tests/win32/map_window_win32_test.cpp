@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -23,8 +22,8 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
-#include "tests/win32/program_folder.h"
 #include "tests/test_support.h"
+#include "tests/win32/program_folder.h"
 #include "ui/map_view.h"
 #include "ui/win32/main_window_win32.h"
 #include "ui/win32/map_window_win32.h"
@@ -63,7 +62,6 @@ class TestHost : public ui::win32::Win32Host {
   std::vector<std::string> messages;
   std::function<void()> during_load;
 };
-
 
 struct Window {
   explicit Window(const ProgramFolder& folder) : window(host, PathText(folder.path)) {
