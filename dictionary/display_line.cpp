@@ -1,6 +1,7 @@
 #include "dictionary/display_line.h"
 
-#include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "base/text.h"
 
@@ -29,30 +30,38 @@ std::string DisplayLine(const ObjectRecord& record) {
   return "L" + std::to_string(record.Level) + "--" + DisplayLineWithoutLevel(record);
 }
 
-bool IsDisplayLine(std::string_view line) {
-  return (!line.empty() && line[0] == '[') || (line.size() >= 5 && line[4] == '[');
+namespace {
+
+// Where the "[region]" of a display line starts: 0, or after the level prefix.
+std::optional<std::size_t> BodyStart(std::string_view line) {
+  if (line.starts_with('[')) return 0;
+  if (!line.starts_with('L')) return std::nullopt;
+  std::size_t digits_end = 1;
+  while (digits_end < line.size() && line[digits_end] >= '0' && line[digits_end] <= '9') ++digits_end;
+  if (digits_end == 1 || line.substr(digits_end, 3) != "--[") return std::nullopt;
+  return digits_end + 2;
 }
 
-int FindLastPosition(int needle_length, std::string_view text, std::string_view needle) {
-  // A position past the end of the text holds nothing to compare.
-  int start = std::min(static_cast<int>(text.size()) - needle_length + 1, static_cast<int>(text.size()));
-  for (int p = start; p >= 1; --p) {
-    if (text.substr(static_cast<std::size_t>(p - 1), needle.size()) == needle) return p;
+// The name of a display line as [first, last) byte positions, when the line is one.
+std::optional<std::pair<std::size_t, std::size_t>> NameSpan(std::string_view line) {
+  std::optional<std::size_t> body = BodyStart(line);
+  if (!body || !line.ends_with(')')) return std::nullopt;
+  std::size_t region_end = line.find("] ", *body);
+  std::size_t type_start = line.rfind(" (");
+  if (region_end == std::string_view::npos || type_start == std::string_view::npos || type_start <= region_end) {
+    return std::nullopt;
   }
-  return 0;
+  return std::pair{region_end + 2, type_start + 1};
 }
 
-std::string NameFromDisplayLine(std::string_view line) {
-  std::size_t blank = line.find(' ');
-  int open = FindLastPosition(1, line, "(");
-  if (blank == std::string_view::npos || open == 0 || static_cast<std::size_t>(open - 1) <= blank) {
-    return std::string(line);
-  }
-  return std::string(line.substr(blank + 1, static_cast<std::size_t>(open - 1) - blank - 1));
-}
+}  // namespace
+
+bool IsDisplayLine(std::string_view line) { return NameSpan(line).has_value(); }
 
 std::string DescriptionOfLine(std::string_view line) {
-  return IsDisplayLine(line) ? NameFromDisplayLine(line) : std::string(line);
+  auto span = NameSpan(line);
+  if (!span) return std::string(line);
+  return std::string(line.substr(span->first, span->second - span->first));
 }
 
 }  // namespace mirvex

@@ -136,35 +136,29 @@ TEST(DisplayLine, ShowsTrimmedFieldsWithTheLevelPrefixAndNoNulBytes) {
   EXPECT_EQ(Cp1251ToUtf8(DisplayLineWithoutLevel(levelled)), "[] Дорога ()");
 }
 
-TEST(DisplayLine, DescriptionIsReadBackBetweenTheFirstBlankAndTheLastBracket) {
+TEST(DisplayLine, DescriptionIsReadBackFromEveryShownFormAndRawLinesStayWhole) {
   const std::pair<const char*, const char*> cases[] = {
       {"[0x20] Дорога (0x01)", "Дорога "},
       {"L2--[0x20] Дорога (0x01)", "Дорога "},
+      {"L12--[0x20] Река (0x02)", "Река "},
       {"[0x20] Мост (новый) (0x01)", "Мост (новый) "},
       {"[] Тропа ()", "Тропа "},
-      {"L12--[0x20] Река (0x02)", "L12--[0x20] Река (0x02)"},  // two-digit level: raw
+      {"L3--[] Тропа ()", "Тропа "},
+      {"[Нет] Служебная линия (Нет)", "Служебная линия "},
+      {"L1--[Нет] Лес (Нет)", "Лес "},
+      {"[0x40] Дорога (0x01)", "Дорога "},
       {"Дорога", "Дорога"},
-      {"[0x20]Дорога(0x01)", "[0x20]Дорога(0x01)"},  // no blank
-      {"[0x20] Дорога", "[0x20] Дорога"},            // no bracket
-      {"Лес [у реки]", "Лес [у реки]"},              // "[" fifth, no "(" after the blank
+      {"[0x20]Дорога(0x01)", "[0x20]Дорога(0x01)"},  // no blanks around the name
+      {"[0x20] Дорога", "[0x20] Дорога"},            // no type
+      {"[0x20] Дорога (0x01) сев.", "[0x20] Дорога (0x01) сев."},
+      {"Дом [кирпичный] (2 эт)", "Дом [кирпичный] (2 эт)"},  // "[" fifth, no level prefix
+      {"Лес [у реки]", "Лес [у реки]"},
+      {"L--[0x20] Дорога (0x01)", "L--[0x20] Дорога (0x01)"},
+      {"", ""},
   };
   for (const auto& [line, description] : cases) {
     EXPECT_EQ(Cp1251ToUtf8(DescriptionOfLine(Ru(line))), description) << line;
   }
-}
-
-TEST(DisplayLine, FindLastPositionGivesTheLastStartOrZero) {
-  struct Case {
-    int k;
-    const char* text;
-    const char* needle;
-    int position;
-  } cases[] = {
-      {1, "abc(", "(", 4}, {1, "(abc", "(", 1}, {1, "a(b(c", "(", 4}, {1, "abc", "(", 0},
-      {1, "", "(", 0},     {3, "ab", "(", 0},   {2, "a((", "((", 2},  {0, "a(", "(", 2},
-      {-3, "a(", "(", 2},  // a length below the needle's never reads past the text
-  };
-  for (const Case& c : cases) EXPECT_EQ(FindLastPosition(c.k, c.text, c.needle), c.position) << c.text;
 }
 
 std::string Blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
@@ -330,7 +324,7 @@ struct AssignCase {
 
 // An assignment changes name, region and type of the description's own record and
 // keeps its level; a level an earlier action left behind never travels into it.
-TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLineAndKeepsItsLevel) {
+TEST(Assign, TypeGoesToTheDescriptionReadBackFromAnyShownFormAndKeepsItsLevel) {
   const AssignCase cases[] = {
       {"Тропа", TypeCatalogue::kLines, 1, "[0x20] Тропа (0x02)", "Тропа", "0x20", "0x02", 0, true},
       {"[0x20] Дорога (0x01)", TypeCatalogue::kPoints, 0, "[0x10] Дорога (0x0100)", "Дорога", "0x10", "0x0100", 0,
@@ -339,10 +333,15 @@ TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLineAndKeepsItsLevel) {
        false},
       {"[0x20] Мост (новый) (0x01)", TypeCatalogue::kLines, 1, "[0x20] Мост (новый) (0x02)", "Мост (новый)", "0x20",
        "0x02", 0, false},
-      {"[Нет] Лес (Нет)", TypeCatalogue::kLines, 1, "[0x20] [Нет] Лес (Нет) (0x02)", "[Нет] Лес (Нет)", "0x20", "0x02",
-       0, true},
-      {"[0x40] Дорога (0x01)", TypeCatalogue::kLines, 1, "[0x20] [0x40] Дорога (0x01) (0x02)", "[0x40] Дорога (0x01)",
+      // A deleted description gets its type back under its own name, whatever form its
+      // line has; no record is ever named after a display line.
+      {"[Нет] Лес (Нет)", TypeCatalogue::kLines, 1, "[0x20] Лес (0x02)", "Лес", "0x20", "0x02", 0, false},
+      {"[Нет] Служебная линия (Нет)", TypeCatalogue::kLines, 1, "[0x20] Служебная линия (0x02)", "Служебная линия",
        "0x20", "0x02", 0, true},
+      {"L3--[Нет] Просека (Нет)", TypeCatalogue::kLines, 1, "[0x20] Просека (0x02)", "Просека", "0x20", "0x02", 0,
+       true},
+      {"[0x40] Дорога (0x01)", TypeCatalogue::kLines, 1, "[0x20] Дорога (0x02)", "Дорога", "0x20", "0x02", 0, false},
+      {"L1--[] Тропа ()", TypeCatalogue::kPolygons, 0, "[0x80] Тропа (0x01)", "Тропа", "0x80", "0x01", 0, true},
   };
   for (bool double_click : {false, true}) {
     for (const AssignCase& c : cases) {
@@ -359,6 +358,7 @@ TEST(Assign, TypeGoesToTheNameReadBackOrToTheWholeLineAndKeepsItsLevel) {
       EXPECT_EQ(Shown(stored.ObjectType), c.type);
       EXPECT_EQ(stored.Level, c.level);
       EXPECT_EQ(e.RecordCount(), before + (c.added ? 1 : 0));
+      if (std::string(c.line) != c.name) EXPECT_EQ(Shown(e.Stored(c.line).ObjectName), "<unset>");
     }
   }
 }
@@ -450,13 +450,14 @@ struct LineEditCase {
   bool added;
 };
 
-TEST(LevelAndDelete, StartFromTheLineRecordOrANewOneNamedAfterTheLine) {
+TEST(LevelAndDelete, StartFromTheLineRecordOrANewOneNamedAfterItsDescription) {
   const LineEditCase cases[] = {
       {"Болото", 5, "L5--[] Болото ()", "Болото", "<unset>", "<unset>", 5, true},
       {"L2--[0x80] Озеро (0x3c)", 7, "L7--[0x80] Озеро (0x3c)", "Озеро", "0x80", "0x3c", 7, false},
       {"L2--[0x80] Озеро (0x3c)", 0, "[0x80] Озеро (0x3c)", "Озеро", "0x80", "0x3c", 0, false},
-      {"L12--[0x20] Река (0x02)", 3, "L3--[] L12--[0x20] Река (0x02) ()", "L12--[0x20] Река (0x02)", "<unset>",
-       "<unset>", 3, true},
+      {"L12--[0x20] Река (0x02)", 3, "L3--[0x20] Река (0x02)", "Река", "0x20", "0x02", 3, false},
+      {"[Нет] Служебная линия (Нет)", 4, "L4--[] Служебная линия ()", "Служебная линия", "<unset>", "<unset>", 4,
+       true},
       {"Болото", -1, "[Нет] Болото (Нет)", "Болото", "Нет", "Нет", 0, true},
       {"L2--[0x80] Озеро (0x3c)", -1, "L2--[Нет] Озеро (Нет)", "Озеро", "Нет", "Нет", 2, false},
       {"[0x20] Мост (новый) (0x01)", -1, "[Нет] Мост (новый) (Нет)", "Мост (новый)", "Нет", "Нет", 0, false},

@@ -240,6 +240,9 @@ class MainWindow : private Host {
   void EditSelectedLines(Edit edit);
   void SetSelectedLevel();
   void AssignType(Host& host, const std::string& name, const std::string& type);
+  // Loads the record of the line's description into edited_record_, or a fresh record
+  // with only that name when the dictionary holds none.
+  void StartFromRecordOf(Host& host, const std::string& line);
   int page_start_ = 1;
   int page_end_ = 100;
   // The record the last edit loaded or stored, and the object list line it belongs to.

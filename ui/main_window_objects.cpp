@@ -53,17 +53,6 @@ std::string TypeOfEntry(std::string_view entry) {
   return std::string(entry.substr(0, end));
 }
 
-// The description an assignment stores: read back from a display line of a point,
-// line or polygon record, or of a record that has only a level so far ("L3--[] name
-// ()"); any other line (a raw description, a deleted or 0x40 record) is taken whole.
-std::string AssignedName(std::string_view line) {
-  auto assignable = [](std::string_view region) {
-    return region.starts_with("[]") || region == "[0x10]" || region == "[0x20]" || region == "[0x80]";
-  };
-  bool region_shown = assignable(line.substr(0, 6)) || (line.size() > 4 && assignable(line.substr(4, 6)));
-  return IsDisplayLine(line) && region_shown ? NameFromDisplayLine(line) : std::string(line);
-}
-
 int WholeNumber(const std::string& text) { return static_cast<int>(RoundHalfEven(Value(text))); }
 
 }  // namespace
@@ -286,7 +275,7 @@ void MainWindow::OnAssignTypeClicked() {
   if (catalogue.list_index() < 0) return;
   std::string type = TypeOfEntry(catalogue.items()[catalogue.list_index()]);
   EditSelectedLines([&](Host& once, const std::string& line) {
-    AssignType(once, AssignedName(line), type);
+    AssignType(once, DescriptionOfLine(line), type);
   });
 }
 
@@ -313,11 +302,20 @@ void MainWindow::OnAssignDefaultTypeClicked() {
 }
 
 // Deleting and setting the level start from the line's own record, or from a new one
-// named after the whole line when the dictionary does not hold it.
+// named after the line's description when the dictionary does not hold it: a record is
+// never named after a display line.
+void MainWindow::StartFromRecordOf(Host& host, const std::string& line) {
+  std::string description = DescriptionOfLine(line);
+  edited_record_ = FindObjectRecord(host, DictionaryFile(), description);
+  if (IsEmptySlot(edited_record_)) {
+    edited_record_ = ObjectRecord{};
+    SetField(edited_record_.ObjectName, description);
+  }
+}
+
 void MainWindow::OnDeleteObjectsClicked() {
   EditSelectedLines([&](Host& once, const std::string& line) {
-    edited_record_ = FindObjectRecord(once, DictionaryFile(), DescriptionOfLine(line));
-    if (IsEmptySlot(edited_record_)) SetField(edited_record_.ObjectName, line);
+    StartFromRecordOf(once, line);
     SetField(edited_record_.ObjectType, NoneCode());
     SetField(edited_record_.RegionCode, NoneCode());
   });
@@ -326,8 +324,7 @@ void MainWindow::OnDeleteObjectsClicked() {
 void MainWindow::SetSelectedLevel() {
   auto level = static_cast<std::uint8_t>(std::clamp<std::int64_t>(control("level_slider").value(), 0, 9));
   EditSelectedLines([&](Host& once, const std::string& line) {
-    edited_record_ = FindObjectRecord(once, DictionaryFile(), DescriptionOfLine(line));
-    if (IsEmptySlot(edited_record_)) SetField(edited_record_.ObjectName, line);
+    StartFromRecordOf(once, line);
     edited_record_.Level = level;
   });
 }
@@ -342,11 +339,7 @@ void MainWindow::OnObjectListDoubleClicked(int index) {
   UiControl& list = control("object_list");
   if (index < 0 || index >= static_cast<int>(list.items().size())) return;
   edited_line_ = list.items()[index];
-  edited_record_ = FindObjectRecord(*this, DictionaryFile(), DescriptionOfLine(edited_line_));
-  if (IsEmptySlot(edited_record_)) {
-    edited_record_ = ObjectRecord{};
-    SetField(edited_record_.ObjectName, edited_line_);
-  }
+  StartFromRecordOf(*this, edited_line_);
   // An open window keeps what it shows; only a new opening loads the record.
   if (object_window_) return;
   object_window_ = std::make_unique<ObjectWindow>();

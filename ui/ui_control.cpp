@@ -79,6 +79,13 @@ void UiControl::SetSelected(int index, bool selected) {
   Notify(Change::kSelection);
 }
 
+void UiControl::SetSelection(std::vector<bool> selection) {
+  selection.resize(items_.size(), false);
+  if (selection == selected_) return;
+  selected_ = std::move(selection);
+  Notify(Change::kSelection);
+}
+
 void UiControl::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;

@@ -56,6 +56,10 @@ class UiControl {
     return index >= 0 && index < static_cast<int>(selected_.size()) && selected_[index];
   }
   void SetSelected(int index, bool selected);
+  // Replaces the whole selection (one flag per line) as one change, so a listener
+  // never sees a selection half copied from a window's list.
+  void SetSelection(std::vector<bool> selection);
+  const std::vector<bool>& selection() const { return selected_; }
 
   bool visible() const { return visible_; }
   void SetVisible(bool visible);

@@ -21,6 +21,8 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "base/text.h"
+#include "dictionary/object_dictionary.h"
 #include "settings/ini_file.h"
 #include "tests/qt/fake_host.h"
 #include "ui/qt/main_window_qt.h"
@@ -191,6 +193,7 @@ class MainWindowQtTest : public QObject {
   void SplitterDragStopsAtTheLeftEdge();
   void ButtonsAreDisabledWhileAnOperationRuns();
   void EditedDictionaryReachesTheConvertedMap();
+  void ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt();
   void GreyedBoxesStayReadable();
   void LevelCaptionFollowsEveryChangeOfTheSlider();
   void ListsStayPutAndFillTheirAreaInEveryMode();
@@ -284,6 +287,110 @@ double Contrast(QColor a, QColor b) {
 
 // The greyed boxes (the column count taken from the header, the size threshold while
 // its box is clear) draw their value dark on the light grey: 4.5 : 1 or more.
+// The rows a list widget shows selected and the rows its model holds selected.
+QList<int> WidgetRows(QListWidget* list) {
+  QList<int> rows;
+  for (int i = 0; i < list->count(); ++i) {
+    if (list->item(i)->isSelected()) rows.push_back(i);
+  }
+  return rows;
+}
+
+QList<int> ModelRows(const mirvex::ui::UiControl& control) {
+  QList<int> rows;
+  for (int i = 0; i < static_cast<int>(control.items().size()); ++i) {
+    if (control.selected(i)) rows.push_back(i);
+  }
+  return rows;
+}
+
+void ClickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  list->scrollToItem(list->item(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
+}
+
+void MainWindowQtTest::ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt() {
+  ProgramFolder folder;
+  const char* names[] = {"Болото", "Лес", "Парк", "Поляна", "Озеро", "Железная дорога", "Тропа"};
+  std::string mid;
+  for (const char* name : names) mid += mirvex::Ru(std::string("\"") + name + "\",\"x\"\r\n");
+  WriteBytes(folder.path / "map.mif", "Version 300\r\nColumns 2\r\n  Type Char(50)\r\n  Name Char(50)\r\nData\r\n");
+  WriteBytes(folder.path / "map.mid", mid);
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("convert_button"));
+  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
+  Click(window.widget("edit_objects_button"));
+  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
+  mirvex::ui::UiControl& model = window.model().control("object_list");
+  QCOMPARE(objects->count(), 7);
+
+  struct Gesture {
+    const char* what;
+    std::function<void()> act;
+    QList<int> selected;
+  };
+  auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    return [=] { QTest::keyClick(objects->viewport(), k, modifiers); };
+  };
+  const std::vector<Gesture> gestures = {
+      {"click Болото", [&] { ClickRow(objects, 0); }, {0}},
+      {"click Лес", [&] { ClickRow(objects, 1); }, {1}},
+      {"click Парк", [&] { ClickRow(objects, 2); }, {2}},
+      {"Ctrl+click Озеро", [&] { ClickRow(objects, 4, Qt::ControlModifier); }, {2, 4}},
+      {"Ctrl+click Парк", [&] { ClickRow(objects, 2, Qt::ControlModifier); }, {4}},
+      {"click Поляна", [&] { ClickRow(objects, 3); }, {3}},
+      {"Shift+click Болото", [&] { ClickRow(objects, 0, Qt::ShiftModifier); }, {0, 1, 2, 3}},
+      {"Shift+click Озеро", [&] { ClickRow(objects, 4, Qt::ShiftModifier); }, {3, 4}},
+      {"Down", key(Qt::Key_Down), {5}},
+      {"Shift+Up", key(Qt::Key_Up, Qt::ShiftModifier), {4, 5}},
+      {"Shift+Up again", key(Qt::Key_Up, Qt::ShiftModifier), {3, 4, 5}},
+      {"Up", key(Qt::Key_Up), {2}},
+      {"Ctrl+A", key(Qt::Key_A, Qt::ControlModifier), {0, 1, 2, 3, 4, 5, 6}},
+      {"click Тропа", [&] { ClickRow(objects, 6); }, {6}},
+      {"Ctrl+Up, Ctrl+Space", [&] {
+         QTest::keyClick(objects->viewport(), Qt::Key_Up, Qt::ControlModifier);
+         QTest::keyClick(objects->viewport(), Qt::Key_Space, Qt::ControlModifier);
+       }, {5, 6}},
+      {"the model selects Лес", [&] { model.SetSelection({false, true}); }, {1}},
+      {"click Парк", [&] { ClickRow(objects, 2); }, {2}},
+  };
+  objects->setFocus();
+  for (const Gesture& gesture : gestures) {
+    gesture.act();
+    QCOMPARE(WidgetRows(objects), gesture.selected);
+    QCOMPARE(ModelRows(model), gesture.selected);
+  }
+
+  // The type list highlights the entry clicked, below or above the current one.
+  Click(window.widget("polygon_types_button"));
+  auto* types = qobject_cast<QListWidget*>(window.widget("type_list"));
+  int park_type = -1;
+  for (int i = 0; i < types->count(); ++i) {
+    if (types->item(i)->text().startsWith("0x17")) park_type = i;
+  }
+  QVERIFY(park_type > 3);
+  for (int row : {1, 3, park_type, 0, park_type}) {
+    ClickRow(types, row);
+    QCOMPARE(WidgetRows(types), QList<int>{row});
+    QCOMPARE(window.model().control("type_list").list_index(), row);
+  }
+
+  // "Назначить" gives the type to Парк, the one selected line, and to nothing else.
+  Click(window.widget("assign_type_button"));
+  QCOMPARE(objects->item(2)->text(), QString::fromUtf8("[0x80] Парк (0x17)"));
+  FakeWindowHost quiet;
+  const std::string dictionary = mirvex::PathText(folder.path / "object.txt");
+  for (const char* name : names) {
+    mirvex::ObjectRecord record = mirvex::FindObjectRecord(quiet, dictionary, mirvex::Ru(name));
+    std::string type(mirvex::TrimBlanks(mirvex::FieldText(record.ObjectType)));
+    if (std::string(name) == "Парк") QCOMPARE(QString::fromStdString(type), QString("0x17"));
+    else QVERIFY2(type != "0x17", name);
+  }
+}
+
 void MainWindowQtTest::GreyedBoxesStayReadable() {
   ProgramFolder folder;
   FakeWindowHost host;

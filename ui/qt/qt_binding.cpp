@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/text.h"
@@ -153,22 +154,42 @@ void BindCombo(QComboBox* combo, UiControl& control) {
   });
 }
 
+// The rows a list widget shows selected, one flag per row.
+std::vector<bool> WidgetSelection(const QListWidget* list) {
+  std::vector<bool> selection(static_cast<std::size_t>(list->count()), false);
+  for (const QModelIndex& index : list->selectionModel()->selectedIndexes()) {
+    if (index.row() >= 0 && index.row() < list->count()) selection[static_cast<std::size_t>(index.row())] = true;
+  }
+  return selection;
+}
+
+// Puts the model's selection onto the widget, touching only the rows that differ.
+void ShowSelection(QListWidget* list, const UiControl& control) {
+  QSignalBlocker block(list);
+  for (int i = 0; i < list->count(); ++i) {
+    if (list->item(i)->isSelected() != control.selected(i)) list->item(i)->setSelected(control.selected(i));
+  }
+}
+
 void BindList(QListWidget* list, UiControl& control) {
   BindWidget(list, control);
   SetItems(list, control);
-  control.Subscribe([list](UiControl& c, Change change) {
+  const bool several = list->selectionMode() != QAbstractItemView::SingleSelection;
+  control.Subscribe([list, several](UiControl& c, Change change) {
     if (change == Change::kItems) SetItems(list, c);
-    if (change == Change::kSelection) {
+    if (change == Change::kSelection && several) ShowSelection(list, c);
+    if (change == Change::kListIndex && list->currentRow() != c.list_index()) {
       QSignalBlocker block(list);
-      for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(c.selected(i));
-    }
-    if (change == Change::kListIndex) {
-      QSignalBlocker block(list);
-      list->setCurrentRow(c.list_index(), QItemSelectionModel::NoUpdate);
+      // A list of single choice highlights its chosen row; one of several keeps
+      // the selection and only moves the focus frame.
+      list->setCurrentRow(c.list_index(), several ? QItemSelectionModel::NoUpdate
+                                                  : QItemSelectionModel::ClearAndSelect);
     }
   });
+  // The widget's whole selection reaches the model as one change, after Qt has
+  // finished the gesture's changes: a click, Ctrl+click, Shift+click or a key.
   QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list, &control] {
-    for (int i = 0; i < list->count(); ++i) control.SetSelected(i, list->item(i)->isSelected());
+    control.SetSelection(WidgetSelection(list));
   });
   QObject::connect(list, &QListWidget::currentRowChanged, list, [&control](int row) { control.SetListIndex(row); });
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
@@ -237,7 +238,11 @@ void Binder::BindList(HWND hwnd, UiControl& control, std::function<void(int)> on
     if (code == LBN_SELCHANGE) {
       int count = static_cast<int>(SendMessageW(hwnd, LB_GETCOUNT, 0, 0));
       if (several) {
-        for (int i = 0; i < count; ++i) control.SetSelected(i, SendMessageW(hwnd, LB_GETSEL, i, 0) > 0);
+        // The whole selection reaches the model as one change: copied a line at a
+        // time, each line's notification would put the half-copied selection back.
+        std::vector<bool> selection(static_cast<std::size_t>(std::max(count, 0)), false);
+        for (int i = 0; i < count; ++i) selection[static_cast<std::size_t>(i)] = SendMessageW(hwnd, LB_GETSEL, i, 0) > 0;
+        control.SetSelection(std::move(selection));
         control.SetListIndex(static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0)));
       } else {
         control.SetListIndex(static_cast<int>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0)));
