@@ -263,6 +263,50 @@ TEST(MapWindowLoad, ANewerRequestStopsTheRunningLoadAndClosingStopsIt) {
   EXPECT_EQ(program.host.messages, 0);
 }
 
+// Paths typed a letter at a time while a big map is read: whatever the requests made
+// during one read or the next, the window ends with the whole map of the last paths and
+// no word of a stop, and a request for the map being read lets its read go on.
+TEST(MapWindowLoad, RequestsThatReplaceEachOtherEndWithTheWholeLastMap) {
+  struct Case {
+    const char* what;
+    std::vector<std::vector<const char*>> typed;  // the paths typed during each read
+    const char* last;
+    int reads;  // reads started after the first
+  };
+  const Case cases[] = {
+      {"away and back in one read", {{"big.m", "big.mp"}}, "big.mp", 2},
+      {"the same path again", {{"big.mp"}}, "big.mp", 1},
+      {"to another map", {{"b", "bi", "big2.mp"}}, "big2.mp", 2},
+      {"another map, then back during its read", {{"big2.mp"}, {"big2.m", "big.mp"}}, "big.mp", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program program;
+    WriteFile(program.dir.path() / "big.mp", TextMap(5000));
+    WriteFile(program.dir.path() / "big2.mp", TextMap(4000));
+    program.window->control("crop_map_path").SetText(program.dir.File("big.mp"));
+    MapWindow& map = program.OpenOn(&MainWindow::OnCropClicked);
+    ASSERT_EQ(map.view().objects_read(), 5001u);
+    std::size_t read = 0;
+    int reads = 0;
+    map.control("map_stop_button").Subscribe([&](UiControl& stop, Change) {
+      if (!stop.visible()) return;
+      ++reads;
+      if (read >= c.typed.size()) return;
+      for (const char* path : c.typed[read]) program.window->control("crop_map_path").SetText(program.dir.File(path));
+      ++read;
+    });
+    map.OnReloadClicked();
+    program.host.RunQueued();
+    EXPECT_EQ(reads, c.reads);
+    EXPECT_EQ(map.shown_source().path, program.dir.File(c.last));
+    EXPECT_EQ(map.view().objects_read(), std::string(c.last) == "big.mp" ? 5001u : 4001u);
+    std::string status = Cp1251ToUtf8(map.control("map_status").text());
+    EXPECT_EQ(status.find("остановлен"), std::string::npos) << status;
+    EXPECT_NE(status.find("объектов"), std::string::npos) << status;
+  }
+}
+
 TEST(MapWindowCrop, ADrawnRectangleFillsTheBoxesThatTheCropReadsToTheSameRectangle) {
   struct Case {
     const char* what;

@@ -151,7 +151,9 @@ void MapWindow::ShowResult() {
 void MapWindow::OnReloadClicked() { RequestLoad(true); }
 
 void MapWindow::OnStopClicked() {
-  if (loading_) stop_requested_ = true;
+  if (!loading_) return;
+  stop_requested_ = true;
+  stopped_by_user_ = true;
 }
 
 void MapWindow::OnSwitchClicked() {
@@ -159,15 +161,16 @@ void MapWindow::OnSwitchClicked() {
   RequestLoad(false);
 }
 
-// A request made while a load runs stops it; the loop below then starts the newest.
-// The load itself starts once the current event is handled, so that a change of one
+// A request for another map, or to read the map again, stops a load that runs; the
+// loop below then starts the newest. A request for the map being read lets the read go
+// on. The load itself starts once the current event is handled, so that a change of one
 // box that moves its partners (a saved MIF path choosing its MID) loads once.
 void MapWindow::RequestLoad(bool force) {
   if (!open_) return;
   load_pending_ = true;
   force_load_ = force_load_ || force;
   if (loading_) {
-    stop_requested_ = true;
+    if (force || !(WantedSource() == shown_)) stop_requested_ = true;
     return;
   }
   if (load_posted_) return;
@@ -189,7 +192,8 @@ void MapWindow::RunLoads() {
     UpdateSwitchButton();
     std::optional<FileStamp> dictionary;
     if (wanted.kind == MapSource::Kind::kMif) dictionary = StampOf(std::string_view(DictionaryPath(main_.program_prefix())));
-    if (!force && wanted == shown_ && StampsOf(wanted) == shown_stamp_ && dictionary == shown_dictionary_stamp_) {
+    if (!force && !shown_partly_ && wanted == shown_ && StampsOf(wanted) == shown_stamp_ &&
+        dictionary == shown_dictionary_stamp_) {
       continue;
     }
     shown_dictionary_stamp_ = dictionary;
@@ -218,6 +222,7 @@ void MapWindow::Load(const MapSource& source) {
   double scale = view_.scale();
   shown_ = source;
   shown_stamp_ = StampsOf(source);
+  shown_partly_ = false;
   control("map_window").SetText(source.kind == MapSource::Kind::kNone
                                     ? Ru("Карта")
                                     : Ru("Карта — ") + FileNameOf(source.path));
@@ -231,6 +236,7 @@ void MapWindow::Load(const MapSource& source) {
 
   loading_ = true;
   stop_requested_ = false;
+  stopped_by_user_ = false;
   status_ = Ru("Чтение карты ") + FileNameOf(source.path) + "...";
   ShowStatus();
   control("map_progress").SetValue(0);
@@ -254,12 +260,16 @@ void MapWindow::Load(const MapSource& source) {
     view_.Fit();
     fitted_ = true;
   }
-  status_ = FileNameOf(source.path) + Ru(", объектов: ") + std::to_string(view_.objects_read());
-  if (result.status == LoadStatus::kStopped && !load_pending_) {
-    status_ += Ru(", чтение остановлено");
-    // A stopped map is read again when it is asked for next.
-    shown_stamp_.reset();
+  // A stopped map is read again when it is asked for next.
+  shown_partly_ = result.status == LoadStatus::kStopped;
+  // A read that gave way to a newer request says nothing: the newest map is read next
+  // and its status replaces this one. Only the user's own stop is reported as a stop.
+  if (result.status == LoadStatus::kStopped && !stopped_by_user_ && load_pending_) {
+    Repaint();
+    return;
   }
+  status_ = FileNameOf(source.path) + Ru(", объектов: ") + std::to_string(view_.objects_read());
+  if (result.status == LoadStatus::kStopped) status_ += Ru(", чтение остановлено");
   for (const std::string& note : result.notes) status_ += std::string(kLineBreak) + note;
   ShowStatus();
   Repaint();

@@ -135,6 +135,8 @@ class MapWindow : private Host {
   bool open_ = false;
   bool loading_ = false;
   bool stop_requested_ = false;
+  bool stopped_by_user_ = false;  // the load that runs was stopped by "Остановить"
+  bool shown_partly_ = false;     // the last load was stopped before the end of its map
   bool load_posted_ = false;
   bool load_pending_ = false;
   bool force_load_ = false;
