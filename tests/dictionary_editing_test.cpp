@@ -358,7 +358,9 @@ TEST(Assign, TypeGoesToTheDescriptionReadBackFromAnyShownFormAndKeepsItsLevel) {
       EXPECT_EQ(Shown(stored.ObjectType), c.type);
       EXPECT_EQ(stored.Level, c.level);
       EXPECT_EQ(e.RecordCount(), before + (c.added ? 1 : 0));
-      if (std::string(c.line) != c.name) EXPECT_EQ(Shown(e.Stored(c.line).ObjectName), "<unset>");
+      if (std::string(c.line) != c.name) {
+        EXPECT_EQ(Shown(e.Stored(c.line).ObjectName), "<unset>");
+      }
     }
   }
 }

@@ -631,7 +631,7 @@ TEST(MainWindowLayout, TemplateAndBindingButtonsShowTheirOwnArea) {
   }
 }
 
-TEST(MainWindowLayout, SplitterStopsAtTheLeftEdgeOfTheObjectList) {
+TEST(MainWindowLayout, SplitterDragKeepsBothListsAtLeastTheirLeastWidth) {
   Program program;
   MainWindow& window = program.Start();
   UiControl& splitter = window.control("list_splitter");
@@ -642,32 +642,27 @@ TEST(MainWindowLayout, SplitterStopsAtTheLeftEdgeOfTheObjectList) {
     EXPECT_EQ(object_list.width(), splitter.left() - kObjectListLeft);
     EXPECT_EQ(type_list.left(), splitter.left() + kTypeListGap);
     EXPECT_EQ(type_list.width(), form - type_list.left() - kTypeListRightMargin);
+    EXPECT_GE(object_list.width(), kListMinimumWidth);
+    EXPECT_GE(type_list.width(), kListMinimumWidth);
   };
   window.OnSplitterMoved(-500);  // no button held: nothing moves
-  EXPECT_EQ(object_list.width(), splitter.left() - kObjectListLeft);
   const int start = splitter.left();
+  EXPECT_EQ(object_list.width(), start - kObjectListLeft);
 
   window.OnSplitterPressed(20.5);  // rounds to 20
   window.OnSplitterMoved(-9000);
-  EXPECT_EQ(splitter.left(), kObjectListLeft);
-  EXPECT_EQ(object_list.width(), 0);
+  EXPECT_EQ(splitter.left(), kObjectListLeft + kListMinimumWidth);
   check_lists();
-  window.OnSplitterMoved(-100);
-  EXPECT_EQ(splitter.left(), kObjectListLeft);
-  window.OnSplitterMoved(420);  // back right in the same drag
-  EXPECT_EQ(splitter.left(), kObjectListLeft + 400);
+  window.OnSplitterMoved(start - kObjectListLeft - kListMinimumWidth + 20 + 400);  // back right in the same drag
+  EXPECT_EQ(splitter.left(), start + 400);
   check_lists();
   window.OnSplitterReleased();
   window.OnSplitterMoved(5000);
-  EXPECT_EQ(splitter.left(), kObjectListLeft + 400);
-
-  window.OnSplitterPressed(0);  // a later drag
-  window.OnSplitterMoved(start - kObjectListLeft);
   EXPECT_EQ(splitter.left(), start + 400);
-  EXPECT_EQ(object_list.width(), start + 400 - kObjectListLeft);
-  check_lists();
-  window.OnSplitterMoved(50000);  // past the window's right edge
-  EXPECT_EQ(type_list.width(), 0);
+
+  window.OnSplitterPressed(0);  // a later drag, past the window's right edge
+  window.OnSplitterMoved(50000);
+  EXPECT_EQ(type_list.width(), kListMinimumWidth);
   check_lists();
 }
 
@@ -683,20 +678,24 @@ TEST(MainWindowLayout, WiderWindowIsFilledByTheTypeListAfterASplitterNudge) {
   EXPECT_EQ(type_list.width(), 20000 - type_list.left() - kTypeListRightMargin);
 }
 
-TEST(MainWindowLayout, PlacedSplitterKeepsTheStopsAndTheTypeListFillsTheWindow) {
+// A window made smaller or a larger scale never takes a list below its least width; a
+// window too narrow for both shares the room between them.
+TEST(MainWindowLayout, PlacedSplitterKeepsBothListsAndTheTypeListFillsTheWindow) {
+  const int both = kObjectListLeft + MinimumListsAreaWidth() + kTypeListRightMargin;
   struct Case {
     int window_width;
     int requested;
     int expected;
   };
   const Case cases[] = {
-      {20000, 9000, 9000},                                            // inside: taken as asked
-      {20000, 100, kObjectListLeft},                                  // left of the stop
-      {20000, 30000, 20000 - kTypeListRightMargin - kTypeListGap},   // past the right edge
-      {kObjectListLeft + 100, 9000, kObjectListLeft},                 // too narrow: the left stop wins
+      {20000, 9000, 9000},                                                               // inside: as asked
+      {20000, 100, kObjectListLeft + kListMinimumWidth},                                 // left of the stop
+      {20000, 30000, 20000 - kTypeListRightMargin - kTypeListGap - kListMinimumWidth},  // past the right edge
+      {both, 9000, kObjectListLeft + kListMinimumWidth},                                 // just room for both
+      {both - 1000, 9000, kObjectListLeft + (MinimumListsAreaWidth() - 1000 - kTypeListGap) / 2},  // too narrow
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.requested);
+    SCOPED_TRACE(std::to_string(c.window_width) + " " + std::to_string(c.requested));
     Program program;
     MainWindow& window = program.Start();
     window.OnWindowResized(c.window_width);
@@ -707,6 +706,27 @@ TEST(MainWindowLayout, PlacedSplitterKeepsTheStopsAndTheTypeListFillsTheWindow) 
     EXPECT_EQ(window.control("object_list").width(), c.expected - kObjectListLeft);
     EXPECT_EQ(type_list.left(), c.expected + kTypeListGap);
     EXPECT_EQ(type_list.left() + type_list.width(), c.window_width - kTypeListRightMargin);
+    EXPECT_NEAR(window.control("object_list").width(), type_list.width(),
+                c.window_width < both ? 1 : 1000000);
+  }
+}
+
+// The splitter is stored as its share of the lists' area, so a window opened smaller or
+// at a larger scale gives each list the share it had.
+TEST(MainWindowLayout, SplitterShareIsKeptAtAnyWidth) {
+  Program program;
+  MainWindow& window = program.Start();
+  window.OnWindowResized(30000);
+  window.PlaceSplitter(kObjectListLeft + (30000 - kObjectListLeft - kTypeListRightMargin) / 4);
+  const int share = window.SplitterShare();
+  EXPECT_EQ(share, 250);
+  for (int width : {30000, 20000, 12000}) {
+    SCOPED_TRACE(width);
+    window.OnWindowResized(width);
+    window.PlaceSplitterAtShare(share);
+    int room = width - kObjectListLeft - kTypeListRightMargin;
+    EXPECT_NEAR(window.control("object_list").width(), std::max(room / 4, kListMinimumWidth), 1);
+    EXPECT_GE(window.control("type_list").width(), kListMinimumWidth);
   }
 }
 
@@ -714,21 +734,29 @@ TEST(MainWindowPlace, StoredInItsOwnSectionAndReadBack) {
   Program program;
   MainWindow& window = program.Start();
   EXPECT_FALSE(window.StoredWindowPlace().has_value());  // nothing stored yet
-  window.SaveWindowPlace({-40, 25, 1100, 720, 8200});
+  window.SaveWindowPlace({-40, 25, 1100, 720, 420});
   EXPECT_EQ(program.Setting("Left", "Window"), "-40");
-  EXPECT_EQ(program.Setting("Splitter", "Window"), "8200");
+  EXPECT_EQ(program.Setting("SplitterShare", "Window"), "420");
   std::optional<WindowPlace> place = window.StoredWindowPlace();
   ASSERT_TRUE(place.has_value());
   EXPECT_EQ(place->left, -40);
   EXPECT_EQ(place->top, 25);
   EXPECT_EQ(place->width, 1100);
   EXPECT_EQ(place->height, 720);
-  EXPECT_EQ(place->splitter, 8200);
+  EXPECT_EQ(place->splitter_share, 420);
   EXPECT_FALSE(place->maximized);
-  window.SaveWindowPlace({-40, 25, 1100, 720, 8200, true});
+  window.SaveWindowPlace({-40, 25, 1100, 720, 420, true});
   EXPECT_EQ(program.Setting("Maximized", "Window"), "1");
   EXPECT_TRUE(window.StoredWindowPlace()->maximized);
 
+  // A share out of range, or none (a place stored by an earlier version, which kept the
+  // splitter in twips), leaves the lists at their default; the place itself holds.
+  for (const char* share : {"1001", "-1", "abc", ""}) {
+    SCOPED_TRACE(share);
+    WriteSetting(program.folder, "Window", "SplitterShare", share);
+    ASSERT_TRUE(window.StoredWindowPlace().has_value());
+    EXPECT_EQ(window.StoredWindowPlace()->splitter_share, -1);
+  }
   // Unusable stored values read as no place at all.
   for (const char* bad : {"0", "-5", "abc", "", "12x"}) {
     SCOPED_TRACE(bad);
@@ -742,7 +770,7 @@ TEST(MainWindowPlace, ReadOnlyWindowDoesNotStoreIt) {
   program.WriteIni("[System]\r\nPathCount=0\r\n");
   const std::string before = program.Ini();
   MainWindow& window = program.Start(/*read_only=*/true);
-  window.SaveWindowPlace({10, 10, 800, 600, 7000});
+  window.SaveWindowPlace({10, 10, 800, 600, 500});
   EXPECT_EQ(program.Ini(), before);
   EXPECT_FALSE(window.StoredWindowPlace().has_value());
 }

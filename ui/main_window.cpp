@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 
@@ -159,7 +160,8 @@ const char* SettingControl(std::string_view key) {
 
 // The window's starting geometry in twips: the object list, the splitter, the type list.
 constexpr int kWindowWidth = 15000;
-constexpr int kObjectListWidth = 3000;
+// Wide enough at the start for a typical line: "[0x20] Железная дорога (0x14)".
+constexpr int kObjectListWidth = 3600;
 constexpr int kSplitterWidth = 50;
 
 std::string PathKey(int i) { return "p" + std::to_string(i); }
@@ -634,18 +636,45 @@ void MainWindow::OnSplitterMoved(double x) {
   PlaceSplitter(control("list_splitter").left() + static_cast<int>(RoundHalfEven(x)) - drag_x_);
 }
 
+int MinimumListsAreaWidth() { return 2 * kListMinimumWidth + kTypeListGap; }
+
 void MainWindow::PlaceSplitter(int left) {
   UiControl& splitter = control("list_splitter");
-  // Past the window's right edge the type list would get a negative width and the splitter
-  // could not be taken again; the left stop wins in a window too narrow for both.
-  left = std::min(left, control("main_window").width() - kTypeListRightMargin - kTypeListGap);
-  if (left < kObjectListLeft) left = kObjectListLeft;
+  const int form_width = control("main_window").width();
+  // The type list ends at the window's right margin; the object list starts at
+  // kObjectListLeft. Each keeps its least width, so neither can vanish behind the other
+  // or past the window's edge; a window too narrow for both splits the room in two.
+  int lowest = kObjectListLeft + kListMinimumWidth;
+  int highest = form_width - kTypeListRightMargin - kTypeListGap - kListMinimumWidth;
+  if (highest < lowest) {
+    left = std::max(kObjectListLeft, (kObjectListLeft + form_width - kTypeListRightMargin - kTypeListGap) / 2);
+  } else {
+    left = std::clamp(left, lowest, highest);
+  }
   splitter.SetGeometry(left, splitter.width());
   UiControl& object_list = control("object_list");
   object_list.SetGeometry(object_list.left(), splitter.left() - object_list.left());
   int type_list_left = splitter.left() + kTypeListGap;
-  control("type_list")
-      .SetGeometry(type_list_left, control("main_window").width() - type_list_left - kTypeListRightMargin);
+  control("type_list").SetGeometry(type_list_left, std::max(0, form_width - type_list_left - kTypeListRightMargin));
+}
+
+namespace {
+
+// The room the two lists share: from the object list's left edge to the type list's
+// right margin.
+int ListsRoom(int form_width) { return std::max(1, form_width - kObjectListLeft - kTypeListRightMargin); }
+
+}  // namespace
+
+int MainWindow::SplitterShare() const {
+  int offset = control("list_splitter").left() - kObjectListLeft;
+  return static_cast<int>(std::lround(1000.0 * offset / ListsRoom(control("main_window").width())));
+}
+
+void MainWindow::PlaceSplitterAtShare(int share) {
+  share = std::clamp(share, 0, 1000);
+  PlaceSplitter(kObjectListLeft +
+                static_cast<int>(std::lround(ListsRoom(control("main_window").width()) * share / 1000.0)));
 }
 
 void MainWindow::OnSplitterReleased() { dragging_ = false; }
@@ -657,28 +686,40 @@ void MainWindow::OnWindowResized(int width) {
 
 namespace {
 
-constexpr const char* kPlaceKeys[] = {"Left", "Top", "Width", "Height", "Splitter"};
+constexpr const char* kPlaceKeys[] = {"Left", "Top", "Width", "Height"};
+// The splitter's share of the lists' area, in thousandths.
+constexpr const char* kSplitterShareKey = "SplitterShare";
+
+std::optional<int> StoredNumber(std::string_view folder, const char* key) {
+  std::string text = ReadSetting(folder, kWindowSection, key);
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < -1000000 || value > 1000000) return std::nullopt;
+  return static_cast<int>(value);
+}
 
 }  // namespace
 
 std::optional<WindowPlace> MainWindow::StoredWindowPlace() const {
-  int values[5];
-  for (int i = 0; i < 5; ++i) {
-    std::string text = ReadSetting(program_folder_, kWindowSection, kPlaceKeys[i]);
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < -1000000 || value > 1000000) return std::nullopt;
-    values[i] = static_cast<int>(value);
+  int values[4];
+  for (int i = 0; i < 4; ++i) {
+    std::optional<int> value = StoredNumber(program_folder_, kPlaceKeys[i]);
+    if (!value) return std::nullopt;
+    values[i] = *value;
   }
-  WindowPlace place{values[0], values[1], values[2], values[3], values[4]};
+  WindowPlace place{values[0], values[1], values[2], values[3]};
   if (place.width <= 0 || place.height <= 0) return std::nullopt;
+  // A place stored before the share was kept has none: the lists keep their default.
+  std::optional<int> share = StoredNumber(program_folder_, kSplitterShareKey);
+  if (share && *share >= 0 && *share <= 1000) place.splitter_share = *share;
   place.maximized = ReadSetting(program_folder_, kWindowSection, "Maximized") == "1";
   return place;
 }
 
 void MainWindow::SaveWindowPlace(const WindowPlace& place) {
-  const int values[] = {place.left, place.top, place.width, place.height, place.splitter};
-  for (int i = 0; i < 5; ++i) Store(kWindowSection, kPlaceKeys[i], std::to_string(values[i]));
+  const int values[] = {place.left, place.top, place.width, place.height};
+  for (int i = 0; i < 4; ++i) Store(kWindowSection, kPlaceKeys[i], std::to_string(values[i]));
+  if (place.splitter_share >= 0) Store(kWindowSection, kSplitterShareKey, std::to_string(place.splitter_share));
   Store(kWindowSection, "Maximized", place.maximized ? "1" : "0");
 }
 

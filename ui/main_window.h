@@ -49,6 +49,11 @@ class WindowHost : public Host {
 inline constexpr int kObjectListLeft = 6540;
 inline constexpr int kTypeListGap = 50;
 inline constexpr int kTypeListRightMargin = 180;
+// Each list keeps at least this width (120 pixels at 96 DPI), at every window size.
+inline constexpr int kListMinimumWidth = 1800;
+// The narrowest lists' area (from the object list's left edge to the type list's
+// right edge): both lists at their least and the gap between them.
+int MinimumListsAreaWidth();
 
 inline constexpr std::string_view kSystemSection = "System";
 // The section of mirvex.ini that keeps where the window was closed.
@@ -58,13 +63,14 @@ inline constexpr std::string_view kWindowSection = "Window";
 inline constexpr std::string_view kCompilerSection = "Mkgmap";
 
 // Where the window stands on the desktop: position and size in device-independent
-// pixels, the splitter's left edge in twips.
+// pixels, and the splitter's place as thousandths of the lists' area (-1: none stored),
+// so that the lists keep their shares at any window size and scale.
 struct WindowPlace {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
-  int splitter = 0;
+  int splitter_share = -1;
   bool maximized = false;  // the window filled the screen; the rest is its normal place
 };
 
@@ -133,8 +139,13 @@ class MainWindow : private Host {
   // The window's width changed (twips).
   void OnWindowResized(int width);
   // Puts the splitter's left edge at `left` (twips) with the stops of a drag, and the two
-  // lists beside it; the type list reaches the window's right margin.
+  // lists beside it; the type list reaches the window's right margin. Each list keeps
+  // kListMinimumWidth; in a window too narrow for both the two share the room.
   void PlaceSplitter(int left);
+  // The splitter's place as thousandths of the lists' area, and the splitter put back at
+  // such a share.
+  int SplitterShare() const;
+  void PlaceSplitterAtShare(int share);
   // The place stored by SaveWindowPlace; empty when none is stored or it is unusable (a
   // missing key, a size of 0 or less).
   std::optional<WindowPlace> StoredWindowPlace() const;

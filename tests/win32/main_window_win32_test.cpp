@@ -231,9 +231,9 @@ TEST_F(Win32Window, TypedCharacterOutsideCp1251IsRefused) {
   EXPECT_EQ(folder.Setting("System", "PathEdit2"), before);
 }
 
-// Dragging the splitter with the mouse: it stops at the left edge of the lists' area,
-// and the type list follows it at its gap.
-TEST_F(Win32Window, SplitterDragStopsAtTheLeftEdge) {
+// Dragging the splitter with the mouse: it stops where the object list keeps its least
+// width, and the type list follows it at its gap.
+TEST_F(Win32Window, SplitterDragStopsAtTheListsLeastWidth) {
   Window window(folder);
   SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
   window.Pump();
@@ -246,13 +246,15 @@ TEST_F(Win32Window, SplitterDragStopsAtTheLeftEdge) {
   };
   mouse(WM_LBUTTONDOWN, 2);
   mouse(WM_MOUSEMOVE, -5000);
-  EXPECT_EQ(window.Place("object_list").right - window.Place("object_list").left, 1);  // no width left
-  EXPECT_EQ(window.window.model().control("list_splitter").left(), ui::kObjectListLeft);
+  // The object list keeps its least width, 120 pixels at 96 DPI.
+  const int least = static_cast<int>(ui::kListMinimumWidth / window.window.twips_per_pixel() + 0.5);
+  EXPECT_NEAR(window.Place("object_list").right - window.Place("object_list").left, least, 1);
+  EXPECT_EQ(window.window.model().control("list_splitter").left(), ui::kObjectListLeft + ui::kListMinimumWidth);
   mouse(WM_MOUSEMOVE, 2 + 100);
   mouse(WM_LBUTTONUP, 2 + 100);
   int width = window.Place("object_list").right - window.Place("object_list").left;
-  EXPECT_GE(width, 99);
-  EXPECT_LE(width, 101);
+  EXPECT_GE(width, least + 99);
+  EXPECT_LE(width, least + 101);
   EXPECT_EQ(window.Place("type_list").left,
             window.Place("list_splitter").left +
                 static_cast<int>(ui::kTypeListGap / window.window.twips_per_pixel() + 0.5));

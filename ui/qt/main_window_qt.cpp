@@ -26,6 +26,7 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "base/cp1251.h"
@@ -485,6 +486,7 @@ QWidget* QtMainWindow::BuildObjects() {
   // The object list, the splitter and the type list stand where the model puts them (twips).
   lists_area_ = new QWidget;
   lists_area_->setMinimumHeight(Pixels(3000));
+  lists_area_->setMinimumWidth(Pixels(MinimumListsAreaWidth()) + 1);
   lists_area_->installEventFilter(this);
   object_list_ = new QListWidget(lists_area_);
   object_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -561,7 +563,11 @@ void QtMainWindow::ShowObjectWindow(ObjectWindow& object_window) {
 // The map window is made once and hidden when closed: its model lives as long as this
 // window's, and its bindings with it.
 void QtMainWindow::ShowMapWindow(MapWindow& map_window) {
-  if (!map_window_) map_window_ = new MapWindowQt(map_window, this);
+  if (!map_window_) {
+    map_window_ = new MapWindowQt(map_window, this);
+    // The first opening puts the map beside this window; later ones keep its place.
+    PlaceBesideWindow(map_window_, this);
+  }
   map_window_->show();
   map_window_->raise();
   map_window_->activateWindow();
@@ -584,14 +590,14 @@ void QtMainWindow::LayoutLists() {
 void QtMainWindow::FitListsToTheirArea() {
   int area_twips = static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5);
   model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
-  int splitter = model_->control("list_splitter").left();
-  // The stored place waits for the area's real width: before the window shows, the
-  // area has a placeholder size that would push the splitter to its stop.
-  if (pending_splitter_ > 0 && lists_area_->isVisible()) {
-    splitter = pending_splitter_;
-    pending_splitter_ = 0;
+  // The stored share waits for the area's real width: before the window shows, the
+  // area has a placeholder size.
+  if (pending_splitter_share_ >= 0 && lists_area_->isVisible()) {
+    model_->PlaceSplitterAtShare(pending_splitter_share_);
+    pending_splitter_share_ = -1;
+  } else {
+    model_->PlaceSplitter(model_->control("list_splitter").left());
   }
-  model_->PlaceSplitter(splitter);
   LayoutLists();
 }
 
@@ -608,22 +614,40 @@ void QtMainWindow::resizeEvent(QResizeEvent* event) {
   LayoutLists();
 }
 
-// The window opens where it was closed, unless that place is on no screen now: then it
-// keeps the default size where the window system puts it.
+// The window opens where it was closed, inside the screen that holds the most of that
+// place; a place on no screen now gives the default size in the middle of the primary
+// screen. Either way a window larger than the screen shrinks to it, so its title bar and
+// its buttons stay in reach.
 void QtMainWindow::RestorePlace() {
-  std::optional<WindowPlace> place = model_->StoredWindowPlace();
-  if (!place) return;
-  QRect stored(place->left, place->top, place->width, place->height);
-  bool on_screen = false;
-  for (QScreen* screen : QGuiApplication::screens()) {
-    QRect seen = screen->availableGeometry().intersected(stored);
-    // Enough of the window to take it by its title and move it.
-    if (seen.width() >= 100 && seen.height() >= 50) on_screen = true;
+  std::vector<ScreenRect> areas = AvailableAreas();
+  if (areas.empty()) return;
+  const ScreenRect& primary = areas.front();
+  ScreenRect inside{primary.left + (primary.width - width()) / 2, primary.top + (primary.height - height()) / 2,
+                    width(), height()};
+  if (std::optional<WindowPlace> place = model_->StoredWindowPlace()) {
+    ScreenRect stored{place->left, place->top, place->width, place->height};
+    if (AreaHolding(stored, areas) >= 0) {
+      inside = stored;
+      pending_splitter_share_ = place->splitter_share;
+      opens_maximized_ = place->maximized;
+    }
   }
-  if (!on_screen) return;
-  setGeometry(stored);
-  pending_splitter_ = place->splitter;
-  opens_maximized_ = place->maximized;
+  PlaceInsideScreen(this, inside);
+}
+
+void QtMainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The window system's real frame is known once the window shows: a title bar taller
+  // than assumed must not push the bottom row off the screen.
+  if (!placed_ && !isMaximized() && !isFullScreen()) {
+    placed_ = true;
+    QTimer::singleShot(0, this, [this] {
+      QRect inside = geometry();
+      if (!isMaximized() && !isFullScreen()) {
+        PlaceInsideScreen(this, {inside.x(), inside.y(), inside.width(), inside.height()});
+      }
+    });
+  }
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
@@ -637,8 +661,8 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
   // A maximized window keeps the place it will return to; the inner rectangle is stored,
   // as setGeometry takes it back, so the place does not creep by the title bar.
   QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
-  model_->SaveWindowPlace({place.x(), place.y(), place.width(), place.height(),
-                           model_->control("list_splitter").left(), isMaximized()});
+  model_->SaveWindowPlace(
+      {place.x(), place.y(), place.width(), place.height(), model_->SplitterShare(), isMaximized()});
   QMainWindow::closeEvent(event);
 }
 

@@ -38,6 +38,7 @@ class QtMainWindow : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -67,7 +68,8 @@ class QtMainWindow : public QMainWindow {
   QWidget* left_area_ = nullptr;
   QScrollArea* left_scroll_ = nullptr;
   // The stored splitter place, applied when the lists' area first has its width.
-  int pending_splitter_ = 0;
+  int pending_splitter_share_ = -1;
+  bool placed_ = false;  // fitted to the screen with its real frame once shown
   bool opens_maximized_ = false;
   QWidget* lists_area_ = nullptr;
   QListWidget* object_list_ = nullptr;

@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSignalBlocker>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSlider>
 #include <vector>
 
@@ -226,6 +228,48 @@ void BindSlider(QSlider* slider, UiControl& control) {
     slider->setValue(static_cast<int>(c.value()));
   });
   QObject::connect(slider, &QSlider::valueChanged, slider, [&control](int value) { control.SetValue(value); });
+}
+
+std::vector<ScreenRect> AvailableAreas() {
+  std::vector<ScreenRect> areas;
+  QList<QScreen*> screens = QGuiApplication::screens();
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary) screens.removeAll(primary), screens.prepend(primary);
+  for (QScreen* screen : screens) {
+    QRect area = screen->availableGeometry();
+    areas.push_back({area.x(), area.y(), area.width(), area.height()});
+  }
+  return areas;
+}
+
+FrameMargins FrameOf(const QWidget* window) {
+  QRect inside = window->geometry();
+  QRect outside = window->frameGeometry();
+  if (window->isVisible() && outside != inside) {
+    return {inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
+            outside.bottom() - inside.bottom()};
+  }
+  // Before the window system has framed the window: a usual border and title bar.
+  return {4, 30, 4, 4};
+}
+
+void PlaceInsideScreen(QWidget* window, const ScreenRect& inside) {
+  std::vector<ScreenRect> areas = AvailableAreas();
+  if (areas.empty()) return;
+  int index = AreaHolding(inside, areas);
+  ScreenRect place = FitIntoArea(inside, FrameOf(window), areas[static_cast<std::size_t>(std::max(index, 0))]);
+  window->setGeometry(place.left, place.top, place.width, place.height);
+}
+
+void PlaceBesideWindow(QWidget* window, const QWidget* main) {
+  std::vector<ScreenRect> areas = AvailableAreas();
+  if (areas.empty()) return;
+  QRect outer = main->frameGeometry();
+  ScreenRect beside{outer.x(), outer.y(), outer.width(), outer.height()};
+  int index = std::max(AreaHolding(beside, areas), 0);
+  ScreenRect place = PlaceBeside(window->width(), window->height(), beside, FrameOf(window),
+                                 areas[static_cast<std::size_t>(index)]);
+  window->setGeometry(place.left, place.top, place.width, place.height);
 }
 
 }  // namespace mirvex::ui::qt

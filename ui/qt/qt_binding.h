@@ -6,8 +6,10 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/ui_control.h"
+#include "ui/window_place.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -40,5 +42,16 @@ void BindList(QListWidget* list, UiControl& control);
 void BindLabel(QLabel* label, UiControl& control);
 void BindProgress(QProgressBar* bar, UiControl& control);
 void BindSlider(QSlider* slider, UiControl& control);
+
+// The available areas of the screens (device-independent pixels), the primary first.
+std::vector<ScreenRect> AvailableAreas();
+// What the window system adds around `window`: measured once it has been shown, a
+// typical title bar and border before.
+FrameMargins FrameOf(const QWidget* window);
+// Moves and sizes a top-level window to `inside` fitted into the screen area holding
+// it (the primary screen's when none does).
+void PlaceInsideScreen(QWidget* window, const ScreenRect& inside);
+// Opens a top-level window of its present size beside `main` and inside the screen.
+void PlaceBesideWindow(QWidget* window, const QWidget* main);
 
 }  // namespace mirvex::ui::qt

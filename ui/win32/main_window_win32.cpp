@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "base/cp1251.h"
 #include "base/files.h"
@@ -14,6 +15,7 @@
 #include "base/text.h"
 #include "ui/win32/win32_host.h"
 #include "ui/win32/win32_metrics.h"
+#include "ui/window_place.h"
 #include "ui/window_texts.h"
 
 namespace mirvex::ui::win32 {
@@ -646,44 +648,55 @@ void Win32MainWindow::FitListsToTheirArea() {
   GetClientRect(lists_area_, &area);
   int area_twips = static_cast<int>(area.right * twips_per_pixel() + 0.5);
   model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
-  int splitter = model_->control("list_splitter").left();
-  if (pending_splitter_ > 0 && IsWindowVisible(hwnd_)) {
-    splitter = pending_splitter_;
-    pending_splitter_ = 0;
+  // The stored share waits for the area's real width, once the window shows.
+  if (pending_splitter_share_ >= 0 && IsWindowVisible(hwnd_)) {
+    model_->PlaceSplitterAtShare(pending_splitter_share_);
+    pending_splitter_share_ = -1;
+  } else {
+    model_->PlaceSplitter(model_->control("list_splitter").left());
   }
-  model_->PlaceSplitter(splitter);
   LayoutLists();
 }
 
-// The window opens where it was closed, unless that place is on no screen now: then it
-// keeps the default size where the system puts it.
+// The window opens where it was closed, inside the work area of the monitor that holds
+// the most of that place; a place on no monitor now gives the default size on the
+// primary monitor. Either way a window larger than the work area shrinks to it, so its
+// title bar and its buttons stay in reach.
 void Win32MainWindow::RestorePlace() {
   int width = LeftColumnWidth() + GetSystemMetrics(SM_CXVSCROLL) + Pixels(kWindowWidth - kObjectListLeft);
   int height = std::max(Pixels(kWindowHeight), MinimumHeight());
-  RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
-  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
-  std::optional<WindowPlace> place = model_->StoredWindowPlace();
-  if (!place) return;
-  RECT stored{MulDiv(place->left, static_cast<int>(dpi_), 96), MulDiv(place->top, static_cast<int>(dpi_), 96), 0, 0};
-  stored.right = stored.left + MulDiv(place->width, static_cast<int>(dpi_), 96);
-  stored.bottom = stored.top + MulDiv(place->height, static_cast<int>(dpi_), 96);
-  // Enough of the window on a screen to take it by its title and move it.
-  HMONITOR monitor = MonitorFromRect(&stored, MONITOR_DEFAULTTONULL);
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (!monitor || !GetMonitorInfoW(monitor, &info)) return;
-  RECT seen{};
-  IntersectRect(&seen, &stored, &info.rcWork);
-  if (seen.right - seen.left < 100 || seen.bottom - seen.top < 50) return;
+  RECT frame_rect{0, 0, 100, 100};
+  AdjustWindowRectEx(&frame_rect, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+  FrameMargins frame{-frame_rect.left, -frame_rect.top, frame_rect.right - 100, frame_rect.bottom - 100};
+  auto work_area = [](HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(monitor, &info);
+    const RECT& work = info.rcWork;
+    return ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top};
+  };
+  ScreenRect area = work_area(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+  ScreenRect inside{area.left + (area.width - width) / 2, area.top + (area.height - height) / 2, width, height};
+  if (std::optional<WindowPlace> place = model_->StoredWindowPlace()) {
+    ScreenRect stored{MulDiv(place->left, static_cast<int>(dpi_), 96), MulDiv(place->top, static_cast<int>(dpi_), 96),
+                      MulDiv(place->width, static_cast<int>(dpi_), 96), MulDiv(place->height, static_cast<int>(dpi_), 96)};
+    RECT stored_rect{stored.left, stored.top, stored.left + stored.width, stored.top + stored.height};
+    HMONITOR monitor = MonitorFromRect(&stored_rect, MONITOR_DEFAULTTONULL);
+    if (monitor && AreaHolding(stored, {work_area(monitor)}) == 0) {
+      inside = stored;
+      area = work_area(monitor);
+      pending_splitter_share_ = place->splitter_share;
+      opens_maximized_ = place->maximized;
+    }
+  }
+  ScreenRect fitted = FitIntoArea(inside, frame, area);
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
   GetWindowPlacement(hwnd_, &placement);
-  placement.rcNormalPosition = stored;
+  placement.rcNormalPosition = {fitted.left - frame.left, fitted.top - frame.top,
+                                fitted.left + fitted.width + frame.right, fitted.top + fitted.height + frame.bottom};
   placement.showCmd = SW_HIDE;
   SetWindowPlacement(hwnd_, &placement);
-  pending_splitter_ = place->splitter;
-  opens_maximized_ = place->maximized;
 }
 
 void Win32MainWindow::Show() {
@@ -701,7 +714,7 @@ void Win32MainWindow::SavePlace() {
   int dpi = static_cast<int>(dpi_);
   model_->SaveWindowPlace({MulDiv(normal.left, 96, dpi), MulDiv(normal.top, 96, dpi),
                            MulDiv(normal.right - normal.left, 96, dpi), MulDiv(normal.bottom - normal.top, 96, dpi),
-                           model_->control("list_splitter").left(), placement.showCmd == SW_SHOWMAXIMIZED});
+                           model_->SplitterShare(), placement.showCmd == SW_SHOWMAXIMIZED});
 }
 
 // The thin bar between the two lists captures the mouse while dragged and reports
@@ -791,7 +804,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // Never narrower than the left column and a usable strip of the lists; a window
       // shorter than the column scrolls it.
       auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-      RECT frame{0, 0, LeftColumnWidth() + GetSystemMetrics(SM_CXVSCROLL) + X(160), Y(160)};
+      RECT frame{0, 0, LeftColumnWidth() + GetSystemMetrics(SM_CXVSCROLL) + Pixels(MinimumListsAreaWidth()) + X(12),
+                 Y(160)};
       AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
       limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
       return 0;
