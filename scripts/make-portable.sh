@@ -15,5 +15,8 @@ cp "$build/mirvex" "$build/mirvex-window" "$stage/"
 cp data/config.ini data/object.txt data/point.dat data/line.dat data/poligon.dat "$stage/"
 cp -r data/help data/sample "$stage/"
 cp packaging/mirvex.svg packaging/mirvex.desktop "$stage/"
+# Qt's Russian texts for its own dialogs, for a machine whose Qt has none.
+mkdir -p "$stage/translations"
+cp /usr/share/qt6/translations/qtbase_ru.qm "$stage/translations/"
 tar -C "$build/portable" -czf "$build/$name.tar.gz" "$name"
 echo "$build/$name.tar.gz"

@@ -572,6 +572,10 @@ TEST(MainWindowStop, ExitDuringARunAsksAndEndsTheProgramOnceTheRunHasStopped) {
     EXPECT_EQ(quits_during_run, 0);  // never while the run still owns its files
     EXPECT_EQ(program.host.quits, stop ? 1 : 0);
     EXPECT_EQ(window.last_status(), stop ? OperationStatus::kStopped : OperationStatus::kCompleted);
+    // After "Да" the program ends without a further box about the stop.
+    if (stop) {
+      EXPECT_TRUE(program.host.messages.empty()) << program.MessageText(0);
+    }
   }
   // Without a run, "ВЫХОД" ends the program at once.
   Program idle;

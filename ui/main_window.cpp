@@ -443,10 +443,15 @@ void MainWindow::RunGuarded(Operation operation) {
   operation_running_ = false;
   // The map window waits with its loads while a run writes files.
   map_window_->Refresh();
+  // A run stopped so that the program can end needs no word of its stop: the user has
+  // just answered "Да" to that.
+  if (quit_after_run_) {
+    host_.Quit();
+    return;
+  }
   if (last_status_ == OperationStatus::kStopped) {
     ShowMessage(Ru("Операция прервана"), Ru("Информация"), MessageIcon::kInformation);
   }
-  if (quit_after_run_) host_.Quit();
 }
 
 void MainWindow::SetCompileTarget(const std::string& map) {

@@ -195,6 +195,7 @@ class MainWindowQtTest : public QObject {
   void EditedDictionaryReachesTheConvertedMap();
   void ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt();
   void GreyedBoxesStayReadable();
+  void EnterPressesTheFocusedButtonAndQtSpeaksRussian();
   void LevelCaptionFollowsEveryChangeOfTheSlider();
   void ListsStayPutAndFillTheirAreaInEveryMode();
   void ListsFillTheirAreaAfterASplitterDragAndAModeSwitch();
@@ -406,6 +407,37 @@ void MainWindowQtTest::GreyedBoxesStayReadable() {
     double contrast = Contrast(palette.color(QPalette::Disabled, QPalette::Text), palette.color(QPalette::Disabled, QPalette::Base));
     QVERIFY2(contrast >= 4.5, qPrintable(QString(name) + " " + QString::number(contrast)));
   }
+  // Greyed check boxes too: their captions on the window's background.
+  int greyed = 0;
+  for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
+    box->setEnabled(false);
+    QPalette palette = box->palette();
+    double contrast = Contrast(palette.color(QPalette::Disabled, QPalette::WindowText),
+                               palette.color(QPalette::Disabled, QPalette::Window));
+    QVERIFY2(contrast >= 4.5, qPrintable(box->objectName() + " " + QString::number(contrast)));
+    ++greyed;
+  }
+  QVERIFY(greyed > 3);
+}
+
+// Enter presses the focused button, as Space does; Qt's own dialogs speak Russian.
+void MainWindowQtTest::EnterPressesTheFocusedButtonAndQtSpeaksRussian() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  const std::pair<const char*, Qt::Key> presses[] = {
+      {"conversion_panel", Qt::Key_Return}, {"crop_panel", Qt::Key_Enter}, {"test_map_panel", Qt::Key_Space}};
+  const char* buttons[] = {"convert_button", "crop_button", "test_map_button"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    QWidget* button = window.widget(buttons[i]);
+    button->setFocus();
+    QTest::keyClick(button, presses[i].second, presses[i].second == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    QVERIFY2(window.widget(presses[i].first)->isVisibleTo(&window), presses[i].first);
+  }
+  QVERIFY(mirvex::ui::qt::InstallRussianTranslation(*QCoreApplication::instance()));
+  QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
 }
 
 // A click on the groove or a key applies a level; the button says it, as it does while

@@ -14,6 +14,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -27,6 +29,7 @@
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include "base/cp1251.h"
@@ -688,6 +691,20 @@ void CollectStartupMessage(QtMsgType type, const QMessageLogContext&, const QStr
 
 }  // namespace
 
+bool InstallRussianTranslation(QCoreApplication& app) {
+  // The portable folder carries its own copy; an installed program uses the system's.
+  const QString folders[] = {QCoreApplication::applicationDirPath() + "/translations",
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+  for (const QString& folder : folders) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_", folder)) {
+      return QCoreApplication::installTranslator(translator);
+    }
+    delete translator;
+  }
+  return false;
+}
+
 int RunMainWindow(int argc, char** argv) {
   if (!DisplayNamed()) {
     std::fputs(NoDisplayMessage().c_str(), stderr);
@@ -698,6 +715,9 @@ int RunMainWindow(int argc, char** argv) {
   qInstallMessageHandler(previous);
   if (!StartupLog().isEmpty()) std::fputs(StartupLog().toLocal8Bit().constData(), stderr);
   QApplication::setApplicationName("Mirvex");
+  // Qt's own dialogs (choosing a file, the buttons of a message box) in Russian, as the
+  // rest of the window.
+  InstallRussianTranslation(app);
   QtHost host;
   bool name_fits = true;
   std::string folder = ProgramFolder(&name_fits);

@@ -10,6 +10,7 @@
 #include "ui/window_start.h"
 
 class QBoxLayout;
+class QCoreApplication;
 class QGridLayout;
 class QGroupBox;
 class QListWidget;
@@ -80,6 +81,9 @@ class QtMainWindow : public QMainWindow {
 
 // Runs the window as the program's main loop; returns the exit status. Without a
 // usable display it says so on standard error and returns kWindowCannotStart.
+// Loads Qt's Russian translation (beside the program, else the system's); false when
+// neither is there.
+bool InstallRussianTranslation(QCoreApplication& app);
 int RunMainWindow(int argc, char** argv);
 
 }  // namespace mirvex::ui::qt

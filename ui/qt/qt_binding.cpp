@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -79,8 +80,31 @@ void BindWidget(QWidget* widget, UiControl& control) {
   });
 }
 
+namespace {
+
+// Enter presses the focused button, as Space does (and as Enter does in the Windows
+// window); a Qt push button outside a dialog takes only Space.
+class EnterPressesButton : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    auto* button = static_cast<QAbstractButton*>(watched);
+    if (button->isEnabled()) button->click();
+    return true;
+  }
+};
+
+}  // namespace
+
 void BindButton(QAbstractButton* button, UiControl& control, std::function<void()> on_click) {
   BindWidget(button, control);
+  button->installEventFilter(new EnterPressesButton(button));
   button->setText(ToQt(control.text()));
   control.Subscribe([button](UiControl& c, Change change) {
     if (change == Change::kText) button->setText(ToQt(c.text()));
@@ -90,6 +114,13 @@ void BindButton(QAbstractButton* button, UiControl& control, std::function<void(
 
 void BindCheckBox(QCheckBox* box, UiControl& control) {
   BindWidget(box, control);
+  // A greyed check box still says what it holds: its caption keeps the greyed boxes'
+  // dark grey (about 9 : 1 on the window's light grey) instead of the style's pale one.
+  QPalette palette = box->palette();
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Disabled, role, kGreyedText);
+  }
+  box->setPalette(palette);
   box->setText(ToQt(control.text()));
   box->setChecked(control.check() == 1);
   control.Subscribe([box](UiControl& c, Change change) {
