@@ -937,6 +937,61 @@ TEST(MainWindowCompile, ConvertAllRunsTheSavedTriplesAndShowsTheTable) {
   EXPECT_TRUE(Cp1251ToUtf8(window.control("progress_percent").text()).starts_with("карта 1 из 2"));
 }
 
+// File dialogs start where the user works, and a chosen MIF fills the boxes it implies.
+TEST(MainWindowFiles, DialogsStartInTheBoxFolderOrTheMifFolderAndAChosenMifFillsEmptyBoxes) {
+  Program program;
+  MainWindow& window = program.Start();
+  const ScratchDir& dir = program.dir;
+  fs::create_directories(dir.path() / "maps");
+  WriteFile(dir.path() / "maps" / "town.mif", "Version 300\r\n");
+  WriteFile(dir.path() / "maps" / "town.MID", "");
+  WriteFile(dir.path() / "maps" / "river.mif", "Version 300\r\n");
+  const std::string maps = dir.File("maps") + std::string(1, kPathSeparator);
+
+  window.control("mif_path").SetText(maps + "town.mif");
+  window.control("mid_path").SetText(dir.File("nowhere") + std::string(1, kPathSeparator) + "a.mid");
+  window.control("result_path").SetText("");
+  EXPECT_EQ(window.FileDialogStart("mif_path"), maps + "town.mif");  // its own folder, its name offered
+  EXPECT_EQ(window.FileDialogStart("mid_path"), maps);               // a folder that is not: the MIF's
+  EXPECT_EQ(window.FileDialogStart("result_path"), maps);
+  window.control("mif_path").SetText("town.mif");
+  EXPECT_EQ(window.FileDialogStart("result_path"), "");  // no folder anywhere: the dialog's own
+
+  struct Case {
+    const char* what;
+    const char* mif;
+    const char* mid_before;
+    const char* result_before;
+    std::string mid_after;
+    std::string result_after;
+  };
+  const Case cases[] = {
+#ifdef _WIN32
+      {"both empty, the MID in capitals", "town.mif", "", "", maps + "town.mid", maps + "town.mp"},  // any case
+#else
+      {"both empty, the MID in capitals", "town.mif", "", "", maps + "town.MID", maps + "town.mp"},
+#endif
+      {"no MID beside it", "river.mif", "", "", "", maps + "river.mp"},
+      {"boxes already filled stay", "town.mif", "keep.mid", "keep.mp", "keep.mid", "keep.mp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    window.control("mid_path").SetText(c.mid_before);
+    window.control("result_path").SetText(c.result_before);
+    window.OnFileChosen("mif_path", maps + c.mif);
+    EXPECT_EQ(window.control("mif_path").text(), maps + c.mif);
+    EXPECT_EQ(window.control("mid_path").text(), c.mid_after);
+    EXPECT_EQ(window.control("result_path").text(), c.result_after);
+  }
+  // A result named without an extension is a text map.
+  window.OnFileChosen("result_path", maps + "out");
+  EXPECT_EQ(window.control("result_path").text(), maps + "out.mp");
+  window.OnFileChosen("result_path", maps + "out.txt");
+  EXPECT_EQ(window.control("result_path").text(), maps + "out.txt");
+  window.OnFileChosen("mid_path", maps + "other");
+  EXPECT_EQ(window.control("mid_path").text(), maps + "other");
+}
+
 TEST(MainWindowExit, ExitQuits) {
   Program program;
   program.Start().OnExitClicked();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
 
 #include "base/cp1251.h"
@@ -629,6 +630,52 @@ void MainWindow::OnHelpClicked() {
   if (!host_.OpenDocument(help)) {
     ShowInformation(*this, Ru("Не удалось открыть справку:") + std::string(kLineBreak) + help);
   }
+}
+
+namespace {
+
+// The folder part of a path ("" when it has none), and the path without its extension.
+std::string_view FolderOf(std::string_view path) {
+  std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+std::string_view WithoutExtension(std::string_view path) {
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || dot < FolderOf(path).size()) return path;
+  return path.substr(0, dot);
+}
+
+bool FolderExists(std::string_view folder) {
+  std::error_code error;
+  return !folder.empty() && std::filesystem::is_directory(NativePath(folder), error);
+}
+
+}  // namespace
+
+std::string MainWindow::FileDialogStart(std::string_view box) const {
+  const std::string& own = control(std::string(box)).text();
+  if (FolderExists(FolderOf(own))) return own;
+  std::string_view mif_folder = FolderOf(control("mif_path").text());
+  return FolderExists(mif_folder) ? std::string(mif_folder) : std::string();
+}
+
+void MainWindow::OnFileChosen(std::string_view box, std::string path) {
+  bool result_box = box == "result_path" || box == "crop_result_path" || box == "test_map_path";
+  if (result_box && WithoutExtension(path).size() == path.size()) path += ".mp";
+  control(std::string(box)).SetText(path);
+  if (box != "mif_path") return;
+  std::string_view stem = WithoutExtension(path);
+  if (control("mid_path").text().empty()) {
+    for (const char* extension : {".mid", ".MID"}) {
+      std::string mid = std::string(stem) + extension;
+      if (FileExists(mid)) {
+        control("mid_path").SetText(mid);
+        break;
+      }
+    }
+  }
+  if (control("result_path").text().empty()) control("result_path").SetText(std::string(stem) + ".mp");
 }
 
 void MainWindow::OnSplitterPressed(double x) {

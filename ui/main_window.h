@@ -133,6 +133,13 @@ class MainWindow : private Host {
   void OnHeaderTemplateClicked();  // show the header template
   void OnGeoreferenceClicked();    // show the georeferencing parameters
   void OnHelpClicked();
+  // Where a file dialog for the path box `box` starts: the box's path when its folder
+  // exists, else the MIF's folder when that exists, else empty (the dialog's own choice).
+  std::string FileDialogStart(std::string_view box) const;
+  // A file chosen in the dialog of `box` goes into it. A result path without an
+  // extension gets ".mp"; a chosen MIF fills an empty MID box with its MID (".mid" or
+  // ".MID", whichever exists) and an empty result box with its name and ".mp".
+  void OnFileChosen(std::string_view box, std::string path);
   void OnSplitterPressed(double x);
   void OnSplitterMoved(double x);
   void OnSplitterReleased();

@@ -204,13 +204,13 @@ QWidget* QtMainWindow::BuildConversion() {
     auto* browse = new QPushButton(QString::fromUtf8("…"));
     browse->setFixedWidth(Pixels(450));
     browse->setToolTip(QString::fromUtf8("Выбрать файл"));
-    UiControl& control = model_->control(combos[row]);
+    const char* box = combos[row];
     const char* filter = filters[row];
     bool save = row == 2;
-    connect(browse, &QPushButton::clicked, this, [this, &control, filter, save] {
-      QString current = ToQt(control.text());
-      QString path = save ? QFileDialog::getSaveFileName(this, QString(), current, QString::fromUtf8(filter))
-                          : QFileDialog::getOpenFileName(this, QString(), current, QString::fromUtf8(filter));
+    connect(browse, &QPushButton::clicked, this, [this, box, filter, save] {
+      QString start = ToQt(model_->FileDialogStart(box));
+      QString path = save ? QFileDialog::getSaveFileName(this, QString(), start, QString::fromUtf8(filter))
+                          : QFileDialog::getOpenFileName(this, QString(), start, QString::fromUtf8(filter));
       if (path.isEmpty()) return;
       if (!FitsCp1251(path.toStdString())) {
         ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
@@ -218,7 +218,7 @@ QWidget* QtMainWindow::BuildConversion() {
                                      std::string(kLineBreak) + FromQt(path));
         return;
       }
-      control.SetText(PathText(std::filesystem::path(path.toStdString())));
+      model_->OnFileChosen(box, PathText(std::filesystem::path(path.toStdString())));
     });
     grid->addWidget(browse, row, 2);
   }

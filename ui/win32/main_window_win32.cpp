@@ -258,8 +258,12 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
   std::string_view which = name;
   int filter = which == "mif_path" ? 0 : which == "mid_path" ? 1 : which == "mkgmap_path" ? 3 : 2;
   UiControl& control = model_->control(name);
-  binder_.BindClick(button, [this, &control, filter, save] {
-    std::wstring file = WideText(control.text());
+  std::string box = name;
+  binder_.BindClick(button, [this, &control, box, filter, save] {
+    // The dialog opens in the folder of the start path and offers its file name.
+    std::string start = box == "mkgmap_path" ? control.text() : model_->FileDialogStart(box);
+    std::wstring file = WideText(start.empty() || start.back() == '\\' || start.back() == '/' ? "" : start);
+    std::wstring folder = WideText(start);
     file.resize(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -267,7 +271,9 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
     dialog.lpstrFilter = kFilters[filter];
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (file[0] == L'\0' && !folder.empty()) dialog.lpstrInitialDir = folder.c_str();
+    dialog.lpstrDefExt = save ? L"mp" : nullptr;
+    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return;
     file.resize(wcslen(file.c_str()));
     bool fits = true;
@@ -278,7 +284,8 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
                                  std::string(kLineBreak) + path);
       return;
     }
-    control.SetText(path);
+    if (box == "mkgmap_path") control.SetText(path);
+    else model_->OnFileChosen(box, path);
   });
 }
 
