@@ -32,9 +32,7 @@ int RunConvert(const CommandLine& command_line) {
   window.OnConvertClicked();
   if (window.last_status() != OperationStatus::kCompleted) return kExitFailed;
   const SectionCounts& counts = window.last_counts();
-  PrintText(stdout, "  " + window.control("result_path").text() + "\n  [RGN10] " + std::to_string(counts.points) +
-                        ", [RGN40] " + std::to_string(counts.polylines) + ", [RGN80] " +
-                        std::to_string(counts.regions) + "\n");
+  PrintText(stdout, "  " + window.control("result_path").text() + "\n  " + SectionSummary(counts) + "\n");
   return kExitCompleted;
 }
 

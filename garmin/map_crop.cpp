@@ -164,6 +164,9 @@ void Cropper::SaveObject() {
   object_ += "[END-RGN" + number + "0]";
   object_ += kLineBreak;
   result_.WriteLine(object_);
+  if (kind_ == 1 || kind_ == 2) ++counts_.points;
+  if (kind_ == 4) ++counts_.polylines;
+  if (kind_ == 8) ++counts_.regions;
   level_ = 0;
   expecting_second_ = false;
 }

@@ -7,6 +7,7 @@
 
 #include "base/files.h"
 #include "base/text.h"
+#include "garmin/text_map_writer.h"
 
 namespace mirvex {
 
@@ -33,6 +34,8 @@ class Cropper {
   void Line(std::string_view line);
   // The end of the map: the header when no object followed it, or the last object.
   void End();
+  // The objects written so far, by section.
+  const SectionCounts& counts() const { return counts_; }
 
  private:
   void StartObject(int kind);
@@ -62,6 +65,7 @@ class Cropper {
   std::string_view first_;
   std::string first_kept_;
   std::string object_;
+  SectionCounts counts_;
 };
 
 }  // namespace mirvex

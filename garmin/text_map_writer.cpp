@@ -4,6 +4,11 @@
 
 namespace mirvex {
 
+std::string SectionSummary(const SectionCounts& counts) {
+  return "[RGN10] " + std::to_string(counts.points) + ", [RGN40] " + std::to_string(counts.polylines) +
+         ", [RGN80] " + std::to_string(counts.regions);
+}
+
 namespace {
 
 bool IsHexDigit(char c) {

@@ -25,6 +25,9 @@ struct SectionCounts {
   std::uint64_t retyped = 0;    // their type was no number: written with the default type
 };
 
+// "[RGN10] 12, [RGN40] 30, [RGN80] 5": how many objects each section got.
+std::string SectionSummary(const SectionCounts& counts);
+
 // True when a map compiler can read the type as a number: "0x" and hexadecimal
 // digits, or decimal digits; blanks around it are allowed.
 bool IsTypeNumber(std::string_view type);

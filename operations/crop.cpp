@@ -11,7 +11,7 @@
 namespace mirvex {
 
 OperationStatus CropMap(const CropPaths& paths, const CropOptions& options, std::string_view program_prefix,
-                        Host& host) {
+                        Host& host, SectionCounts* written) {
   const std::string& map_path = paths.map;
   const std::string& result_path = paths.result;
   if (!FileExists(map_path)) {
@@ -70,6 +70,7 @@ OperationStatus CropMap(const CropPaths& paths, const CropOptions& options, std:
     return OperationStatus::kFailed;
   }
   progress.Finish();
+  if (written) *written = cropper.counts();
   host.Beep();
   host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
                    MessageIcon::kNone);

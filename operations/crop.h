@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/host.h"
+#include "garmin/text_map_writer.h"
 #include "operations/options.h"
 
 namespace mirvex {
@@ -18,7 +19,8 @@ struct CropPaths {
 // over; of each object only the pairs inside are kept, and the object is written when
 // its last pair lies inside and enough pairs remain. The result is replaced only when
 // it was written completely; a bound left empty is reported before anything is read.
+// `written`, when given, receives the objects written by section.
 OperationStatus CropMap(const CropPaths& paths, const CropOptions& options, std::string_view program_prefix,
-                        Host& host);
+                        Host& host, SectionCounts* written = nullptr);
 
 }  // namespace mirvex

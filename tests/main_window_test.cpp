@@ -466,6 +466,18 @@ TEST(MainWindowPanels, SecondPressOfConvertWritesTheMap) {
   ASSERT_FALSE(program.host.messages.empty());
   EXPECT_EQ(program.host.messages.back().text, Ru("               Конвертация завершена"));
   EXPECT_EQ(window.control("progress_percent").text(), "100");
+  // The status line under the buttons keeps where the map went and what it holds; the
+  // crop says the same of its result.
+  EXPECT_EQ(window.control("result_status").text(), program.dir.File("a.mp") + "\r\n[RGN10] 1, [RGN40] 0, [RGN80] 0");
+  window.control("crop_map_path").SetText(program.dir.File("a.mp"));
+  window.control("crop_result_path").SetText(program.dir.File("cut.mp"));
+  for (auto [bound, text] : {std::pair{"crop_west", "65"}, {"crop_north", "58"}, {"crop_east", "66"}, {"crop_south", "57"}}) {
+    window.control(bound).SetText(text);
+  }
+  window.OnCropClicked();
+  window.OnCropClicked();
+  ASSERT_EQ(window.last_status(), OperationStatus::kCompleted);
+  EXPECT_EQ(window.control("result_status").text(), program.dir.File("cut.mp") + "\r\n[RGN10] 1, [RGN40] 0, [RGN80] 0");
 }
 
 TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {

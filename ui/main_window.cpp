@@ -46,6 +46,7 @@ constexpr InitialControl kInitialControls[] = {
     {"progress_bar", "", true, true},
     {"progress_frame", "", true, true},
     {"progress_percent", "", true, true},
+    {"result_status", "", true, true},
     {"object_list", "", true, true},
     {"list_splitter", "", true, true},
     {"type_list", "", true, true},
@@ -473,21 +474,24 @@ void MainWindow::OnConvertClicked() {
     last_counts_ = result.counts;
     return result.status;
   });
-  if (ran && last_status_ == OperationStatus::kCompleted) {
-    SetCompileTarget(result_path);
-    map_window_->ShowResult();
-  }
+  if (ran && last_status_ == OperationStatus::kCompleted) ShowNewResult(result_path);
 }
 
 void MainWindow::OnCropClicked() {
   std::string result_path = control("crop_result_path").text();
   bool ran = RunOperation("crop_panel", [this, &result_path] {
-    return CropMap(CropPaths{control("crop_map_path").text(), result_path}, crop_options(), program_prefix_, *this);
+    return CropMap(CropPaths{control("crop_map_path").text(), result_path}, crop_options(), program_prefix_, *this,
+                   &last_counts_);
   });
-  if (ran && last_status_ == OperationStatus::kCompleted) {
-    SetCompileTarget(result_path);
-    map_window_->ShowResult();
-  }
+  if (ran && last_status_ == OperationStatus::kCompleted) ShowNewResult(result_path);
+}
+
+// The status line under the buttons keeps what the last run wrote and where, after its
+// message box is gone.
+void MainWindow::ShowNewResult(const std::string& result_path) {
+  control("result_status").SetText(result_path + std::string(kLineBreak) + SectionSummary(last_counts_));
+  SetCompileTarget(result_path);
+  map_window_->ShowResult();
 }
 
 void MainWindow::OnConvertAllClicked() {

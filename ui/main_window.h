@@ -197,6 +197,7 @@ class MainWindow : private Host {
 
   // Results of the last operation started from the window.
   OperationStatus last_status() const { return last_status_; }
+  // What the last conversion or crop wrote, by section.
   const SectionCounts& last_counts() const { return last_counts_; }
   const BatchResult& last_batch() const { return last_batch_; }
   const CompileResult& last_compile() const { return last_compile_; }
@@ -232,6 +233,7 @@ class MainWindow : private Host {
   template <typename Operation>
   void RunGuarded(Operation operation);
   // What "Собрать IMG" compiles from now on (empty: nothing, the button disabled).
+  void ShowNewResult(const std::string& result_path);
   void SetCompileTarget(const std::string& map);
   // The column count of the MIF header into its box (a missing MIF is reported).
   void ReadColumnCountFromHeader();

@@ -459,6 +459,17 @@ QWidget* QtMainWindow::BuildOperations() {
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { model_->OnCancelClicked(); });
   grid->addWidget(progress_frame, 3, 0, 1, 2);
+  // Where the last result went and what it holds.
+  auto* result_status = new QLabel;
+  result_status->setWordWrap(true);
+  result_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  result_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  result_status->setText(ToQtLines(model_->control("result_status").text()));
+  BindWidget(result_status, model_->control("result_status"));
+  model_->control("result_status").Subscribe([result_status](UiControl& c, Change change) {
+    if (change == Change::kText) result_status->setText(ToQtLines(c.text()));
+  });
+  grid->addWidget(result_status, 4, 0, 1, 2);
   return area;
 }
 
