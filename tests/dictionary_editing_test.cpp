@@ -382,6 +382,22 @@ TEST(Assign, TypeCodeIsTheTextBeforeFourBlanksOrElseBeforeTheFirstBlank) {
   EXPECT_EQ(e.c("type_list").items().size(), 5u);
 }
 
+// Names of a catalogue stand in one column whatever the length of the codes; the code
+// read back from a padded entry is the code.
+TEST(Assign, CatalogueNamesAlignWhateverTheCodeLength) {
+  Editing e;
+  WriteFile(e.dir.path() / "point.dat", Ru("0x0f    Родник\r\n0x2a0f    Кафе\r\n0x100    Город\r\n0x07\r\n"));
+  e.w().OnTypeCatalogueClicked(TypeCatalogue::kPoints);
+  const std::vector<std::string> shown = {"0x0f      Родник", "0x2a0f    Кафе", "0x100     Город", "0x07"};
+  std::vector<std::string> items;
+  for (const std::string& item : e.c("type_list").items()) items.push_back(Cp1251ToUtf8(item));
+  EXPECT_EQ(items, shown);
+  e.Lines({"Родник"});
+  e.c("type_list").SetListIndex(0);
+  e.w().OnAssignTypeClicked();
+  EXPECT_EQ(e.ObjectList()[0], "[0x10] Родник (0x0f)");
+}
+
 TEST(Assign, WithoutACatalogueEntryNothingHappens) {
   Editing e;
   e.Lines({"Тропа"});

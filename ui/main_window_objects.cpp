@@ -1,5 +1,6 @@
 // The main window's dictionary editing: the MID browser, the type catalogues with
 // their assignments, and the object information window.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <set>
@@ -51,6 +52,22 @@ std::string TypeOfEntry(std::string_view entry) {
   std::size_t end = entry.find(kTypeSeparator);
   if (end == std::string_view::npos) end = entry.find(' ');
   return std::string(entry.substr(0, end));
+}
+
+// The entries with their names in one column: a code shorter than the longest gets
+// blanks after it (the code is still the text before the first run of four blanks).
+// An entry without that run is shown as it is.
+std::vector<std::string> AlignedEntries(std::vector<std::string> entries) {
+  std::size_t widest = 0;
+  for (const std::string& entry : entries) {
+    std::size_t end = entry.find(kTypeSeparator);
+    if (end != std::string::npos) widest = std::max(widest, end);
+  }
+  for (std::string& entry : entries) {
+    std::size_t end = entry.find(kTypeSeparator);
+    if (end != std::string::npos && end < widest) entry.insert(end, widest - end, ' ');
+  }
+  return entries;
 }
 
 int WholeNumber(const std::string& text) { return static_cast<int>(RoundHalfEven(Value(text))); }
@@ -251,7 +268,7 @@ void MainWindow::OnTypeCatalogueClicked(TypeCatalogue catalogue) {
   std::vector<std::string> entries;
   std::string entry;
   while (ReadField(file, ',', entry)) entries.push_back(entry);
-  control("type_list").SetItems(std::move(entries));
+  control("type_list").SetItems(AlignedEntries(std::move(entries)));
   loaded_catalogue_ = catalogue;
 }
 

@@ -511,6 +511,8 @@ QWidget* QtMainWindow::BuildObjects() {
   splitter_->on_move = [this](double x) { model_->OnSplitterMoved(x * twips_per_pixel_); };
   splitter_->on_release = [this] { model_->OnSplitterReleased(); };
   type_list_ = new QListWidget(lists_area_);
+  // The codes are padded to one width: a fixed-pitch font puts the names in one column.
+  type_list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   BindList(type_list_, model_->control("type_list"));
   for (const char* name : {"object_list", "list_splitter", "type_list"}) {
     model_->control(name).Subscribe([this](UiControl&, Change change) {
