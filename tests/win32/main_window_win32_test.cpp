@@ -7,8 +7,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
@@ -258,6 +260,108 @@ TEST_F(Win32Window, SplitterDragStopsAtTheListsLeastWidth) {
   EXPECT_EQ(window.Place("type_list").left,
             window.Place("list_splitter").left +
                 static_cast<int>(ui::kTypeListGap / window.window.twips_per_pixel() + 0.5));
+}
+
+// The rows a list box shows selected, and those its model holds.
+std::vector<int> ShownRows(HWND list) {
+  std::vector<int> rows;
+  int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    if (SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) rows.push_back(i);
+  }
+  return rows;
+}
+
+std::vector<int> ModelRows(const ui::UiControl& control) {
+  std::vector<int> rows;
+  for (int i = 0; i < static_cast<int>(control.items().size()); ++i) {
+    if (control.selected(i)) rows.push_back(i);
+  }
+  return rows;
+}
+
+// Clicks, Ctrl and Shift clicks and keys go to the list boxes as the mouse and the
+// keyboard send them; after each, the list and the model agree, and "Назначить" stores
+// exactly the selected descriptions.
+TEST_F(Win32Window, ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt) {
+  const char* names[] = {"Болото", "Лес", "Парк", "Поляна", "Озеро", "Железная дорога", "Тропа"};
+  std::string mid;
+  for (const char* name : names) mid += Ru(std::string("\"") + name + "\",\"x\"\r\n");
+  std::ofstream(folder.path / "map.mif", std::ios::binary)
+      << "Version 300\r\nColumns 2\r\n  Type Char(50)\r\n  Name Char(50)\r\nData\r\n";
+  std::ofstream(folder.path / "map.mid", std::ios::binary) << mid;
+  Window window(folder);
+  window.Click("convert_button");
+  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
+  window.Click("edit_objects_button");
+  HWND objects = window["object_list"];
+  ASSERT_EQ(window.ListCount("object_list"), 7);
+  ui::UiControl& model = window.window.model().control("object_list");
+
+  auto click = [&](HWND list, int row, WPARAM keys = 0) {
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    SendMessageW(list, WM_LBUTTONUP, keys, at);
+    window.Pump();
+  };
+  // A key as the keyboard sends it, with Shift or Ctrl held where asked.
+  auto key = [&](WORD code, BYTE held = 0) {
+    SetFocus(objects);
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    if (held) state[held] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(objects, WM_KEYDOWN, code, 1);
+    SendMessageW(objects, WM_KEYUP, code, 0xC0000001);
+    if (held) state[held] = 0;
+    SetKeyboardState(state);
+    window.Pump();
+  };
+  struct Gesture {
+    const char* what;
+    std::function<void()> act;
+    std::vector<int> selected;
+  };
+  const std::vector<Gesture> gestures = {
+      {"click Болото", [&] { click(objects, 0); }, {0}},
+      {"click Лес", [&] { click(objects, 1); }, {1}},
+      {"click Парк", [&] { click(objects, 2); }, {2}},
+      {"Ctrl+click Озеро", [&] { click(objects, 4, MK_CONTROL); }, {2, 4}},
+      {"Ctrl+click Парк", [&] { click(objects, 2, MK_CONTROL); }, {4}},
+      {"click Поляна", [&] { click(objects, 3); }, {3}},
+      {"Shift+click Болото", [&] { click(objects, 0, MK_SHIFT); }, {0, 1, 2, 3}},
+      {"Down", [&] { key(VK_DOWN); }, {1}},
+      {"Shift+Down", [&] { key(VK_DOWN, VK_SHIFT); }, {1, 2}},
+      {"the model selects Тропа", [&] { model.SetSelection({false, false, false, false, false, false, true}); }, {6}},
+      {"click Парк", [&] { click(objects, 2); }, {2}},
+  };
+  for (const Gesture& gesture : gestures) {
+    SCOPED_TRACE(gesture.what);
+    gesture.act();
+    EXPECT_EQ(ShownRows(objects), gesture.selected);
+    EXPECT_EQ(ModelRows(model), gesture.selected);
+  }
+
+  // The type list keeps the entry clicked, below or above the one before.
+  window.Click("polygon_types_button");
+  HWND types = window["type_list"];
+  int park_type = -1;
+  for (int i = 0; i < window.ListCount("type_list") && park_type < 0; ++i) {
+    if (window.ListLine("type_list", i).starts_with("0x17")) park_type = i;
+  }
+  ASSERT_GT(park_type, 3);
+  for (int row : {1, 3, 0, park_type}) {
+    SendMessageW(types, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
+    click(types, row);
+    EXPECT_EQ(SendMessageW(types, LB_GETCURSEL, 0, 0), row);
+    EXPECT_EQ(window.window.model().control("type_list").list_index(), row);
+  }
+  window.Click("assign_type_button");
+  EXPECT_EQ(window.ListLine("object_list", 2), "[0x80] Парк (0x17)");
+  for (int i : {0, 1, 3, 4, 5, 6}) EXPECT_EQ(window.ListLine("object_list", i).find("0x17"), std::string::npos) << i;
 }
 
 // The whole road of a dictionary edit: column view, editing mode, a type from the line
