@@ -140,6 +140,20 @@ inline bool IsNumberStart(char c) { return (c >= '0' && c <= '9') || c == '-' ||
 // True when the token can start a number.
 inline bool LooksNumeric(std::string_view token) { return !token.empty() && IsNumberStart(token[0]); }
 
+// True when the token holds only the characters a number of the MIF is written with.
+inline bool HoldsOnlyNumberCharacters(std::string_view token) {
+  for (char c : token) {
+    if (!kMifCharClasses.number[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
+}
+
+// False for a coordinate written in number characters that is no finite decimal
+// ("1e", "1.2.3", "--1", "1e999"): it has no value, a map compiler refuses it, and its
+// object is left out of the map (the conversion's and the view's alike). A token with
+// other characters is read as the number it begins with.
+bool CoordinateTextUsable(std::string_view token);
+
 struct MifHeaderInfo {
   char delimiter = ',';  // of the MID fields
   bool utf8 = false;     // MID values and text strings are UTF-8

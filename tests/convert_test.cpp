@@ -237,6 +237,66 @@ INSTANTIATE_TEST_SUITE_P(
         PairingCase{"EmptyRegion", CrLf({"Region 0", "    Pen (1,2,0)"}), ""}),
     [](const testing::TestParamInfo<PairingCase>& info) { return info.param.name; });
 
+// A coordinate written in number characters that is no finite decimal ("1e",
+// "1.2.3", "--1", "1e999") leaves its object out (a map compiler refuses it, and it has
+// no value to write instead); the object still takes its record, so the next object
+// keeps its own, and the message after the run counts the objects left out. Numbers
+// of any other decimal form are copied as the MIF has them.
+TEST(Convert, CoordinatesThatAreNoNumberLeaveTheirObjectOut) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> object;
+    std::string written;  // the object's section, empty when left out
+  };
+  const std::string next = Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=next", "DirIndicator=1",
+                                    "Data0=(2,1)", "[END-RGN10]"});
+  const Case cases[] = {
+      {"exponent without digits", {"Pline 2", "36.5 50.1", "36.51 1e", "    Pen (1,2,0)"}, ""},
+      {"two points and two signs", {"Pline 2", "1.2.3 --1", "36.5 50.1", "    Pen (1,2,0)"}, ""},
+      {"beyond a double", {"Region 1", "  3", "36.52 1e999", "1 2", "3 4", "    Brush (2,1,0)"}, ""},
+      {"in a second part", {"Pline Multiple 2", "  2", "1 1", "2 2", "  2", "3 3", "4 4e+", "    Pen (1,2,0)"}, ""},
+      {"a point", {"Point 36.5 1e", "    Symbol (1,2,3)"}, ""},
+      {"a line", {"Line 1 2 3 1e999", "    Pen (1,2,0)"}, ""},
+      {"a rectangle", {"Rect 1 2 3 1.2.3", "    Pen (1,2,0)"}, ""},
+      {"numbers of every form",
+       {"Pline 3", "+1e1 .5", "7. -2.5E-3", "1e-400 0", "    Pen (1,2,0)"},
+       Section({"[RGN40]", "Levels=0", "Label=own", "Type=0x2f00", "Data0=(.5,+1e1),(-2.5E-3,7.),(0,1e-400)",
+                "[END-RGN40]"})},
+  };
+  for (const Case& c : cases) {
+    ConversionFixture run;
+    run.options.section_from_mif = true;
+    std::string mif = "Data\r\n\r\n";
+    for (const std::string& line : c.object) mif += line + "\r\n";
+    mif += CrLf({"Point 1 2", "    Symbol (1,2,3)"});
+    ASSERT_EQ(run.Run(mif, CrLf({"\"x\",\"own\"", "\"Школа\",\"next\""})), OperationStatus::kCompleted)
+        << c.name;
+    EXPECT_EQ(run.Sections(), c.written + next) << c.name;
+    EXPECT_EQ(run.result.objects_without_numbers, c.written.empty() ? 1u : 0u) << c.name;
+    bool reported = !run.host.messages.empty() &&
+                    Cp1251ToUtf8(run.host.messages[0].text).starts_with("1 объект не записан: в его координатах");
+    EXPECT_EQ(reported, c.written.empty()) << c.name;
+  }
+}
+
+// The message names the count with its word in the right form and the first line.
+TEST(Convert, ObjectsLeftOutForTheirCoordinatesAreCountedOnce) {
+  ConversionFixture run;
+  run.options.section_from_mif = true;
+  // A multipoint leaves out only its point that is no number: its points are objects.
+  run.Run(CrLf({"Data", "", "Pline 2", "1 1", "2 2", "Pline 2", "1 1e", "2 1e", "    Pen (1,2,0)", "Multipoint 3",
+                "5 6", "7 1.2.3", "8 9", "    Symbol (1,2,3)", "Point 1 1e", "    Symbol (1,2,3)"}),
+          CrLf({"a,A", "b,B", "c,C", "d,D"}));
+  EXPECT_EQ(run.result.objects_without_numbers, 3u);
+  EXPECT_EQ(run.result.counts.points, 2u);
+  EXPECT_EQ(run.result.counts.polylines, 1u);
+  ASSERT_EQ(run.host.messages.size(), 2u);
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text),
+            "3 объекта не записаны: в их координатах есть текст, который не является числом (например, 1e, 1.2.3 "
+            "или 1e999), компилятор карт его не примет. Первый такой текст - в строке 7 файла\r\n" +
+                run.paths.mif);
+}
+
 TEST(Convert, EllipseFirstWritesTheObjectInProgress) {
   ConversionFixture run;
   run.options.section_from_mif = true;

@@ -970,6 +970,32 @@ TEST(MapViewBadInput, MifFaultsAreReportedAndWhatWasReadIsKept) {
   }
 }
 
+// The view draws the objects the conversion writes: those with a coordinate that is
+// no number ("1e", "1.2.3", "1e999") are left out of both, and the view says so.
+TEST(MapViewBadInput, ObjectsTheConversionLeavesOutAreNotDrawn) {
+  test::ConversionFixture run;
+  run.options.section_from_mif = true;
+  ASSERT_EQ(run.Run(CrLf({"Data", "", "Pline 2", "36.5 50.1", "36.51 1e", "    Pen (1,2,0)", "Pline 2", "1 1",
+                          "2 2", "    Pen (1,2,0)", "Point 1.2.3 --1", "    Symbol (1,2,3)", "Multipoint 3", "5 6",
+                          "7 1e999", "8 9", "    Symbol (1,2,3)", "Rect 1 2 3 4e", "    Pen (1,2,0)", "Line 1 2 3 4",
+                          "    Pen (1,2,0)"}),
+                    CrLf({"a,A", "b,B", "c,C", "d,D", "e,E", "f,F"})),
+            OperationStatus::kCompleted);
+  const SectionCounts& written = run.result.counts;
+  ASSERT_EQ(written.points + written.polylines + written.regions, 4u);
+
+  MapView view;
+  RecordingHost host;
+  LoadResult result = view.LoadMif(run.paths.mif, run.paths.mid, run.options, run.dir.File(""), host);
+  EXPECT_EQ(view.objects_read(), 4u);
+  ASSERT_EQ(result.notes.size(), 1u);
+  EXPECT_TRUE(Cp1251ToUtf8(result.notes[0]).starts_with("4 объекта не показаны: в координатах есть текст"))
+      << Cp1251ToUtf8(result.notes[0]);
+  // Nothing of the left-out polyline near (36.5, 50.1) is drawn.
+  EXPECT_LE(view.extent().max_y, 50.1);
+  EXPECT_FALSE(view.ObjectAt(view.ToScreen({36.5, 50.1}).x, view.ToScreen({36.5, 50.1}).y, 2).has_value());
+}
+
 TEST(MapViewBadInput, LineWithoutLineEndsIsCutAndReported) {
   std::string body = TextObject("40", "Road", {{50, 30}, {51, 31}}) + "Label=" + std::string(9u << 20, 'x');
   LoadedTextMap map(body);

@@ -809,6 +809,8 @@ class MifViewReader {
   }
   void End() { Finish(); }
   std::uint64_t unreadable() const { return unreadable_; }
+  // Objects not drawn because a coordinate of theirs is no number (CoordinateTextUsable).
+  std::uint64_t objects_without_numbers() const { return objects_without_numbers_; }
 
  private:
   void Vertex(double x, double y, bool new_part = false) {
@@ -828,6 +830,15 @@ class MifViewReader {
       }
       if (!LooksNumeric(yt)) {
         ++unreadable_;
+        return;
+      }
+      if (!CoordinateTextUsable(xt) || !CoordinateTextUsable(yt)) {
+        // Left out as the conversion leaves it out: a point of a multipoint alone.
+        if (multipoint_) {
+          ++objects_without_numbers_;
+        } else {
+          without_numbers_ = true;
+        }
         return;
       }
       x = Value(xt);
@@ -862,6 +873,10 @@ class MifViewReader {
       for (int i = 0; i < count; ++i) {
         std::string_view token = NextToken(rest);
         if (!LooksNumeric(token)) return false;
+        if (!CoordinateTextUsable(token)) {
+          without_numbers_ = true;
+          return false;
+        }
         out[i] = Value(token);
       }
       return true;
@@ -969,6 +984,11 @@ class MifViewReader {
   }
 
   void Finish() {
+    if (without_numbers_) {
+      builder_.object().ClearVertices();
+      ++objects_without_numbers_;
+      without_numbers_ = false;
+    }
     builder_.Finish();
     kind_known_ = false;
     complete_ = false;
@@ -995,6 +1015,8 @@ class MifViewReader {
   bool text_object_ = false;
   int collection_left_ = 0;
   std::uint64_t unreadable_ = 0;
+  bool without_numbers_ = false;  // the object in progress is not drawn
+  std::uint64_t objects_without_numbers_ = 0;
 };
 
 // The text-map reader of the view: sections, their Type, Label, Levels and the pairs
@@ -1237,6 +1259,14 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
   }
   reader.End();
   NoteReaderTrouble(mif, mif_path, reader.unreadable(), progress.stopped(), result.notes);
+  if (std::uint64_t left_out = reader.objects_without_numbers(); left_out > 0) {
+    auto count = static_cast<long long>(left_out);
+    result.notes.push_back(ObjectCount(count) +
+                           std::string(PluralForm(count, Ru(" не показан"), Ru(" не показаны"), Ru(" не показаны"))) +
+                           Ru(": в координатах есть текст, который не является числом (конвертация такие объекты "
+                              "не записывает):") +
+                           line_break + mif_path);
+  }
   if (mid_open && mid.ReadFailed()) {
     result.notes.push_back(Ru("Файл MID прочитан не до конца (ошибка чтения):") + line_break + mid_path);
   }
