@@ -371,13 +371,22 @@ TEST(Convert, ResultThatIsAnInputIsRefused) {
   EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
 }
 
+// A result in a folder that does not exist: the message says so, and mentions no
+// earlier file, there being none.
 TEST(Convert, UnwritableResultIsAFailure) {
   ConversionFixture run;
-  run.paths.result = (run.dir.File("no-such-folder/map.mp"));
-  EXPECT_EQ(run.Run(kPointMif, CrLf({"a,b"})), OperationStatus::kFailed);
-  ASSERT_EQ(run.host.messages.size(), 1u);
-  EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
-  EXPECT_EQ(run.host.beeps, 0);
+  WriteFile(run.dir.path() / "a-file", "");
+  for (const char* folder : {"no-such-folder", "a-file"}) {
+    run.paths.result = (run.dir.File(folder) + "/map.mp");
+    EXPECT_EQ(run.Run(kPointMif, CrLf({"a,b"})), OperationStatus::kFailed);
+    ASSERT_EQ(run.host.messages.size(), 1u);
+    EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text),
+              "Не удалось записать файл: папка не существует (создайте её или выберите другую)\r\n" +
+                  run.paths.result);
+    EXPECT_EQ(run.host.beeps, 0);
+    run.host.messages.clear();
+  }
 }
 
 TEST(Convert, MissingDictionaryReportedOnceAndStopsWhenItDecidesSections) {
