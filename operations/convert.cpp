@@ -537,21 +537,34 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
   }
   progress.Finish();
   if (mid.missing_records() > 0) {
-    ShowInformation(host, Ru("В файле MID меньше записей, чем объектов в файле MIF: у ") +
-                              std::to_string(mid.missing_records()) +
-                              Ru(" объектов нет записи, их атрибуты пусты.") + std::string(kLineBreak) +
-                              mid_path);
+    auto count = static_cast<long long>(mid.missing_records());
+    ShowInformation(host, Ru("В файле MID меньше записей, чем объектов в файле MIF: ") + ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" без записи, его атрибуты пусты."),
+                                                     Ru(" без записи, их атрибуты пусты."),
+                                                     Ru(" без записи, их атрибуты пусты."))) +
+                              std::string(kLineBreak) + mid_path);
   }
   if (writer.counts().retyped > 0) {
-    ShowInformation(host, std::to_string(writer.counts().retyped) +
-                              Ru(" объектов записаны с типом \"Неопределенный тип объекта\": их тип в словаре "
-                                 "object.txt не число (0x… или десятичное), компилятор карт его не прочтет."));
+    auto count = static_cast<long long>(writer.counts().retyped);
+    ShowInformation(host, ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" записан"), Ru(" записаны"), Ru(" записаны"))) +
+                              Ru(" с типом \"Неопределенный тип объекта\": ") +
+                              std::string(PluralForm(count, Ru("его"), Ru("их"), Ru("их"))) +
+                              Ru(" тип в словаре object.txt не число (0x… или десятичное), компилятор карт его не "
+                                 "прочтет."));
   }
   if (writer.counts().untyped > 0) {
-    ShowInformation(host, std::to_string(writer.counts().untyped) +
-                              Ru(" объектов записаны без типа: в словаре object.txt нет записи "
-                                 "\"Неопределенный тип объекта\" с числовым типом, а их собственный тип не найден. "
-                                 "Компилятор карт такие объекты не примет."));
+    auto count = static_cast<long long>(writer.counts().untyped);
+    ShowInformation(host, ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" записан"), Ru(" записаны"), Ru(" записаны"))) +
+                              Ru(" без типа: в словаре object.txt нет записи \"Неопределенный тип объекта\" с "
+                                 "числовым типом, а ") +
+                              std::string(PluralForm(count, Ru("его собственный тип не найден. Компилятор карт такой "
+                                                               "объект не примет."),
+                                                     Ru("их собственный тип не найден. Компилятор карт такие "
+                                                        "объекты не примет."),
+                                                     Ru("их собственный тип не найден. Компилятор карт такие "
+                                                        "объекты не примет."))));
   }
   if (std::uint64_t left_out = converter.objects_without_numbers(); left_out > 0) {
     auto count = static_cast<long long>(left_out);

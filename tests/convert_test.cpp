@@ -508,7 +508,7 @@ TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
     EXPECT_EQ(run.result.counts.retyped, section_from_mif ? 2u : 3u);
     ASSERT_EQ(run.host.messages.size(), 2u);
     EXPECT_TRUE(Cp1251ToUtf8(run.host.messages[0].text)
-                    .starts_with(std::to_string(run.result.counts.retyped) + " объектов записаны с типом"));
+                    .starts_with(std::to_string(run.result.counts.retyped) + " объекта записаны с типом"));
   }
 }
 
@@ -529,7 +529,55 @@ TEST(Convert, ShortMidGivesEmptyFieldsAndIsReported) {
   run.Run(CrLf({"Data", "", "Point 1 2", "Point 3 4", "Point 5 6"}), CrLf({"a,first"}));
   EXPECT_EQ(run.result.counts.points, 3u);
   ASSERT_EQ(run.host.messages.size(), 2u);
-  EXPECT_NE(Cp1251ToUtf8(run.host.messages[0].text).find(" 2 "), std::string::npos);
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text),
+            "В файле MID меньше записей, чем объектов в файле MIF: 2 объекта без записи, их атрибуты пусты.\r\n" +
+                run.paths.mid);
+}
+
+// The messages that count objects put the word, and the words that agree with it, in
+// the form the number takes: one object, and five.
+TEST(Convert, MessagesCountObjectsInTheFormOfTheirNumber) {
+  struct Case {
+    int objects;
+    const char* missing_records;
+    const char* retyped;
+    const char* untyped;
+  };
+  const Case cases[] = {
+      {1, "MIF: 1 объект без записи, его атрибуты пусты.",
+       "1 объект записан с типом \"Неопределенный тип объекта\": его тип в словаре",
+       "1 объект записан без типа: в словаре object.txt нет записи \"Неопределенный тип объекта\" с числовым "
+       "типом, а его собственный тип не найден. Компилятор карт такой объект не примет."},
+      {5, "MIF: 5 объектов без записи, их атрибуты пусты.",
+       "5 объектов записаны с типом \"Неопределенный тип объекта\": их тип в словаре",
+       "5 объектов записаны без типа: в словаре object.txt нет записи \"Неопределенный тип объекта\" с числовым "
+       "типом, а их собственный тип не найден. Компилятор карт такие объекты не примет."},
+  };
+  for (const Case& c : cases) {
+    std::string mif = "Data\r\n\r\n";
+    for (int i = 0; i < c.objects; ++i) mif += "Point 1 2\r\n";
+    auto texts = [](const ConversionFixture& run) {
+      std::string all;
+      for (const auto& message : run.host.messages) all += Cp1251ToUtf8(message.text) + "\n";
+      return all;
+    };
+    // No record at all; descriptions whose type is a word; no default type.
+    ConversionFixture missing;
+    missing.options.section_from_mif = true;
+    missing.Run(mif, "");
+    EXPECT_NE(texts(missing).find(c.missing_records), std::string::npos) << texts(missing);
+    ConversionFixture retyped;
+    retyped.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0}, {"Лес", "0x10", "Лес", 0}});
+    std::string mid;
+    for (int i = 0; i < c.objects; ++i) mid += "\"Лес\",\"L\"\r\n";
+    retyped.Run(mif, mid);
+    EXPECT_NE(texts(retyped).find(c.retyped), std::string::npos) << texts(retyped);
+    ConversionFixture untyped;
+    untyped.SetDictionary({{"Школа", "0x10", "0x2f06", 0}});
+    untyped.options.section_from_mif = true;
+    untyped.Run(mif, mid);
+    EXPECT_NE(texts(untyped).find(c.untyped), std::string::npos) << texts(untyped);
+  }
 }
 
 TEST(Convert, ColumnOutOfRangeOrBeyondTheRecordGivesAnEmptyValue) {

@@ -1271,9 +1271,9 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
     result.notes.push_back(Ru("Файл MID прочитан не до конца (ошибка чтения):") + line_break + mid_path);
   }
   if (mid_open && mid.missing_records() > 0) {
-    result.notes.push_back(Ru("В файле MID меньше записей, чем объектов в файле MIF: у ") +
-                           std::to_string(mid.missing_records()) + Ru(" объектов нет записи.") + line_break +
-                           mid_path);
+    result.notes.push_back(Ru("В файле MID меньше записей, чем объектов в файле MIF: ") +
+                           ObjectCount(static_cast<long long>(mid.missing_records())) + Ru(" без записи.") +
+                           line_break + mid_path);
   }
   if (summary_->full) {
     result.notes.push_back(Ru("Карта не поместилась в память просмотра, показана ее часть."));

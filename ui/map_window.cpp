@@ -254,7 +254,7 @@ void MapWindow::Load(const MapSource& source) {
     view_.Fit();
     fitted_ = true;
   }
-  status_ = FileNameOf(source.path) + Ru(", объектов: ") + std::to_string(view_.objects_read());
+  status_ = FileNameOf(source.path) + ", " + ObjectCount(static_cast<long long>(view_.objects_read()));
   if (result.status == LoadStatus::kStopped && !load_pending_) {
     status_ += Ru(", чтение остановлено");
     // A stopped map is read again when it is asked for next.
