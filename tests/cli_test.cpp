@@ -266,6 +266,18 @@ TEST_F(CliTest, UsageErrors) {
 TEST_F(CliTest, HelpNamesTheCommands) {
   EXPECT_EQ(RunMirvex({"--help"}, &out_), 0);
   EXPECT_NE(out_.find("convert MIF MID RESULT"), std::string::npos);
+  // Every key --set takes is listed with its meaning, and each of them is taken.
+  const std::string help = out_;
+  for (const char* line : {"  RusTransl   1 - переводить подписи в латиницу", "  TypeSt      номер столбца MID",
+                           "  UgolPovorot угол поворота", "  Koord5      (crop) южная граница"}) {
+    EXPECT_NE(help.find(line), std::string::npos) << line << "\n" << help;
+  }
+  for (const char* key : {"RusTransl", "TypeObj", "AutoSet", "KolSt", "TypeSt", "PodpSt", "Podpis", "PovObj",
+                          "RazmObj", "PrivazkaMap", "PrK1", "PrK2", "PrK3", "PrK4", "UgolPovorot", "Koord2",
+                          "Koord3", "Koord4", "Koord5"}) {
+    EXPECT_NE(help.find(std::string("\n  ") + key + " "), std::string::npos) << key;
+    EXPECT_EQ(Convert({"--quiet", "--set", std::string(key) + "=0"}), 0) << key << err_;
+  }
   EXPECT_EQ(RunMirvex({"convert", "--help"}, &out_), 0);
   EXPECT_NE(out_.find("--home"), std::string::npos);
 }
