@@ -210,6 +210,21 @@ TEST_F(CliTest, WindowProgramDrawsAMapToAPicture) {
   EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--draw", File("empty.mp"), picture.string()}, &out, &err), 1);
   EXPECT_NE(err.find("Нечего рисовать"), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(picture));
+
+  // A picture that cannot be written whole (a file-size limit of 1 KiB) leaves the
+  // earlier one as it was, and nothing else beside it.
+  std::string earlier(4096, 'p');
+  WriteFile(picture, earlier);
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY,
+                       {"--draw", File("map.mif"), picture.string(), "--home", dir_.path().string(), "--size",
+                        "320x200"},
+                       &out, &err, "trap '' XFSZ; ulimit -f 2;"),
+            1);
+  EXPECT_NE(err.find("Не удалось записать рисунок"), std::string::npos) << err;
+  EXPECT_EQ(ReadFile(picture), earlier);
+  for (const auto& entry : fs::directory_iterator(dir_.path())) {
+    EXPECT_EQ(entry.path().filename().string().find(".mirvex-"), std::string::npos) << entry.path();
+  }
 }
 
 #endif  // the window program and Ctrl+C on Windows: platform_test.cpp and tests/windows/
