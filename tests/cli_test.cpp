@@ -227,6 +227,25 @@ TEST_F(CliTest, WindowProgramDrawsAMapToAPicture) {
   }
 }
 
+// mirvex-window --help prints its options and ends, opening no window (the offscreen
+// platform would keep an invisible one running); an unknown option ends with status 2
+// and the usage on standard error.
+TEST_F(CliTest, WindowProgramPrintsItsUsage) {
+  const std::string environment = "env QT_QPA_PLATFORM=offscreen timeout 30";
+  std::string out, err;
+  for (const char* help : {"--help", "-h"}) {
+    EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {help}, &out, &err, environment), 0) << help << err;
+    for (const char* option : {"--draw INPUT OUT.png", "--size WxH", "--crop", "--home DIR", "--help"}) {
+      EXPECT_NE(out.find(option), std::string::npos) << help << ": " << option << "\n" << out;
+    }
+    EXPECT_EQ(err, "");
+  }
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--bogus"}, &out, &err, environment), 2);
+  EXPECT_NE(err.find("неизвестный параметр: --bogus"), std::string::npos) << err;
+  EXPECT_NE(err.find("--draw INPUT OUT.png"), std::string::npos) << err;
+  EXPECT_EQ(out, "");
+}
+
 #endif  // the window program and Ctrl+C on Windows: platform_test.cpp and tests/windows/
 
 TEST_F(CliTest, ConvertsWithTheProgramFolderSettings) {
