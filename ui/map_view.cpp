@@ -222,7 +222,10 @@ struct MapView::Summary {
     Chunked<GridPoint> vertices;
     Chunked<char> texts;  // per object: type, label, description, each a length byte and bytes
     CellSet dots;
-    std::size_t bytes() const { return objects.bytes() + vertices.bytes() + texts.bytes() + dots.bytes(); }
+    CellSet shapes;  // fingerprints of the shapes kept, once shapes are merged
+    std::size_t bytes() const {
+      return objects.bytes() + vertices.bytes() + texts.bytes() + dots.bytes() + shapes.bytes();
+    }
   };
 
   bool has_origin = false;
@@ -230,6 +233,10 @@ struct MapView::Summary {
   double base_cell = 1;
   int shift = 0;
   bool full = false;  // the budget could not be kept by coarsening: later objects are dropped
+  // Set when the map first outgrows the budget: from then on a level keeps a shape
+  // (its style and its vertices on the level's grid) once, as it keeps a dot once per
+  // cell. Drawing it again changes no pixel, so only what memory holds changes.
+  bool merge_shapes = false;
   std::array<Level, kLevels> levels;
 
   double Cell(int level) const { return std::ldexp(base_cell, shift + 2 * level); }
@@ -293,6 +300,21 @@ std::uint64_t DotKey(GridPoint cell, MapObjectKind kind, Assignment assignment) 
                       static_cast<std::uint32_t>(cell.y);
   return CellSet::Mix(key) ^ (static_cast<std::uint64_t>(kind) * 3 + static_cast<std::uint64_t>(assignment) + 1) *
                                  0x9e3779b97f4a7c15ULL;
+}
+
+// The fingerprint of a stored shape: its style and its vertices on the level's grid.
+std::uint64_t ShapeKey(const Chunked<GridPoint>& vertices, std::size_t first, std::size_t end,
+                       const StoredObject& object) {
+  std::uint64_t key = (static_cast<std::uint64_t>(object.kind) << 16) |
+                      (static_cast<std::uint64_t>(object.assignment) << 8) | object.level;
+  for (std::size_t i = first; i < end; ++i) {
+    const GridPoint vertex = vertices[i];
+    key ^= (static_cast<std::uint64_t>(static_cast<std::uint32_t>(vertex.x)) << 32) |
+           static_cast<std::uint32_t>(vertex.y);
+    key *= 0x9e3779b97f4a7c15ULL;
+    key ^= key >> 29;
+  }
+  return CellSet::Mix(key ^ (end - first));
 }
 
 // Writes the parts of an object larger than a cell to `out` from `at` on and returns
@@ -502,6 +524,12 @@ class MapSummaryBuilder {
   // next objects do not force another round at once.
   void Relieve() {
     const std::size_t goal = view_.budget_ / 2;
+    if (!summary_.merge_shapes) {
+      // Shapes repeated on one grid (a map of many identical objects) go first, before
+      // any detail is given up.
+      summary_.merge_shapes = true;
+      for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 0, true);
+    }
     // The object being read takes part: its vertices merge as the cells grow.
     for (;;) {
       const std::size_t pending = object_.vertices.size() * sizeof(GridPoint);
@@ -569,6 +597,11 @@ class MapSummaryBuilder {
       // What a part given back as a dot had written past the end is no vertex.
       level.vertices.Shorten(end);
       if (end == first) return true;  // every part is a dot already there
+      // A shape the level holds already is so at every coarser level too.
+      if (summary_.merge_shapes && !level.shapes.Insert(ShapeKey(level.vertices, first, end, stored))) {
+        level.vertices.Shorten(first);
+        return false;
+      }
       stored.first_vertex = static_cast<std::uint32_t>(first);
       stored.vertex_count = static_cast<std::uint32_t>(end - first);
     }
@@ -584,7 +617,7 @@ class MapSummaryBuilder {
   void Coarsen() {
     ++summary_.shift;
     ShiftPendingObject(1);
-    for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 1);
+    for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 1, summary_.merge_shapes);
   }
 
   // Makes every cell four times as wide. Each level then has the cells of the next
@@ -596,7 +629,7 @@ class MapSummaryBuilder {
     auto& levels = summary_.levels;
     levels[0] = MapView::Summary::Level();
     std::rotate(levels.begin(), levels.begin() + 1, levels.end());
-    CoarsenLevel(levels[MapView::kLevels - 2], levels[MapView::kLevels - 1], 2);
+    CoarsenLevel(levels[MapView::kLevels - 2], levels[MapView::kLevels - 1], 2, summary_.merge_shapes);
   }
 
   // Moves the object being read onto a grid 2^bits times as coarse.
@@ -618,11 +651,14 @@ class MapSummaryBuilder {
 
   // Writes the objects of `source` on a grid 2^bits times as coarse to `target`: an
   // empty level, or `source` itself, rewritten in place (nothing is written past what
-  // has been read). Objects that fall within one cell become dots.
-  static void CoarsenLevel(MapView::Summary::Level& source, MapView::Summary::Level& target, int bits) {
+  // has been read). Objects that fall within one cell become dots; with `merge_shapes`
+  // a shape the level holds already is dropped.
+  static void CoarsenLevel(MapView::Summary::Level& source, MapView::Summary::Level& target, int bits,
+                           bool merge_shapes) {
     const bool in_place = &source == &target;
     // The level keeps at most the dots it has: their table need not grow while refilled.
     target.dots.Empty();
+    target.shapes.Empty();
     std::size_t objects = 0, vertices = 0, texts = 0;
     // The dot table is large and read at random: the slot of an object a few places on
     // is fetched while this one is rewritten.
@@ -659,6 +695,10 @@ class MapSummaryBuilder {
             },
             target.dots, stored.kind, stored.assignment, stored.low, stored.high);
         keep = vertices != first;
+        if (keep && merge_shapes && !target.shapes.Insert(ShapeKey(target.vertices, first, vertices, stored))) {
+          keep = false;
+          vertices = first;
+        }
         stored.first_vertex = static_cast<std::uint32_t>(first);
         stored.vertex_count = static_cast<std::uint32_t>(vertices - first);
       }
@@ -676,6 +716,7 @@ class MapSummaryBuilder {
     target.vertices.Truncate(vertices);
     target.texts.Truncate(texts);
     target.dots.Fit();
+    target.shapes.Fit();
   }
 
   MapView& view_;
