@@ -65,7 +65,7 @@ MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest) {
 }
 
 bool CoordinateTextUsable(std::string_view token) {
-  return !HoldsOnlyNumberCharacters(token) || IsFiniteDecimal(token);
+  return !HoldsOnlyNumberCharacters(token) || NumberCharactersAreANumber(token);
 }
 
 bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info) {

@@ -150,7 +150,7 @@ void MifConverter::Line(std::string_view line) {
 
 void MifConverter::CoordinateLine(std::string_view line) {
   if (kind_ == kKindNothing || geometry_complete_) return;
-  auto [xt, yt, plain] = SplitCoordinates(line);
+  auto [xt, yt, plain, decimal] = SplitCoordinates(line);
   if (!LooksNumeric(xt)) return;  // an empty line or a clause this reader does not know
   if (yt.empty()) {
     // A count line: the number of vertices of the next part.
@@ -166,7 +166,7 @@ void MifConverter::CoordinateLine(std::string_view line) {
     WritePoint(xt, yt);
     return;
   }
-  if (!NumbersUsable(xt, yt, plain)) {
+  if (!decimal && !NumbersUsable(xt, yt, plain)) {
     unusable_numbers_ = true;
     return;
   }
@@ -375,7 +375,7 @@ void MifConverter::WritePoint(std::string_view xt, std::string_view yt) {
 
 bool MifConverter::NumbersUsable(std::string_view xt, std::string_view yt, bool plain) {
   for (std::string_view token : {xt, yt}) {
-    if (!(plain ? IsFiniteDecimal(token) : CoordinateTextUsable(token))) {
+    if (!(plain ? NumberCharactersAreANumber(token) : CoordinateTextUsable(token))) {
       if (!unusable_numbers_) unusable_line_ = line_number_;
       return false;
     }

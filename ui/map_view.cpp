@@ -863,7 +863,7 @@ class MifViewReader {
     if (!kind_known_ || complete_) return;
     double x = 0, y = 0;
     if (!PlainPair(line, x, y)) {
-      auto [xt, yt, plain] = SplitCoordinates(line);
+      auto [xt, yt, plain, decimal] = SplitCoordinates(line);
       (void)plain;
       if (yt.empty()) {
         builder_.NewPart();  // a count line: the next vertex opens a part
@@ -873,7 +873,7 @@ class MifViewReader {
         ++unreadable_;
         return;
       }
-      if (!CoordinateTextUsable(xt) || !CoordinateTextUsable(yt)) {
+      if (!decimal && (!CoordinateTextUsable(xt) || !CoordinateTextUsable(yt))) {
         // Left out as the conversion leaves it out: a point of a multipoint alone.
         if (multipoint_) {
           ++objects_without_numbers_;
