@@ -45,8 +45,15 @@ void ShowMissingFile(Host& host, std::string_view path) {
 }
 
 void ShowWriteFailure(Host& host, std::string_view path) {
+  namespace fs = std::filesystem;
+  const std::string written = LinkedFile(path);
+  const fs::path native = NativePath(written);
+  std::error_code error;
+  // Only a file that is there is kept; a folder that is not there is the reason itself.
+  const bool earlier = fs::is_regular_file(native, error);
+  const fs::path folder = native.has_parent_path() ? native.parent_path() : fs::path(".");
   std::string reason;
-  switch (ObstacleToReplacing(LinkedFile(path))) {
+  switch (ObstacleToReplacing(written)) {
     case ReplaceObstacle::kReadOnly:
       reason = Ru("Не удалось записать файл: он только для чтения (снимите атрибут \"Только чтение\" "
                   "или выберите другой файл)");
@@ -55,11 +62,14 @@ void ShowWriteFailure(Host& host, std::string_view path) {
       reason = Ru("Не удалось записать файл: он открыт другой программой (закройте его там и повторите)");
       break;
     case ReplaceObstacle::kNone:
-      reason = Ru("Не удалось записать файл (нет места на диске или нет доступа к папке)");
+      reason = fs::is_directory(folder, error)
+                   ? Ru("Не удалось записать файл (нет места на диске или нет доступа к папке)")
+                   : Ru("Не удалось записать файл: папка не существует (создайте её или выберите другую)");
       break;
   }
-  ShowInformation(host, reason + std::string(kLineBreak) + std::string(path) + std::string(kLineBreak) +
-                            Ru("Прежний файл оставлен без изменений."));
+  std::string text = reason + std::string(kLineBreak) + std::string(path);
+  if (earlier) text += std::string(kLineBreak) + Ru("Прежний файл оставлен без изменений.");
+  ShowInformation(host, text);
 }
 
 bool RefuseProgramFileAsResult(Host& host, std::string_view program_prefix, std::string_view path) {

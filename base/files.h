@@ -63,7 +63,9 @@ class ResultFile {
   bool failed_ = false;
 };
 
-// The message for a result that could not be written.
+// The message for a result that could not be written: why (read-only, held open by
+// another program, a folder that does not exist, else no room or no access), the path,
+// and that the earlier file is kept when there is one.
 void ShowWriteFailure(Host& host, std::string_view path);
 
 // Shows a message and returns true when `path` is one of the program folder's own

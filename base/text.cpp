@@ -5,7 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <system_error>
+
+#include "base/cp1251.h"
 
 namespace mirvex {
 
@@ -124,6 +127,111 @@ bool FastDecimal(std::string_view text, double& result) {
 }
 
 }  // namespace
+
+namespace {
+
+// What ScanDecimal learnt of a number's text.
+struct DecimalShape {
+  bool exponent = false;
+  std::size_t digits = 0;  // of the mantissa
+};
+
+// True when the whole text has the form ParseDecimal reads.
+bool ScanDecimal(std::string_view text, DecimalShape& shape) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  const char* integer = p;
+  while (p != end && IsDigit(*p)) ++p;
+  std::size_t digits = static_cast<std::size_t>(p - integer);
+  if (p != end && *p == '.') {
+    const char* fraction = ++p;
+    while (p != end && IsDigit(*p)) ++p;
+    digits += static_cast<std::size_t>(p - fraction);
+  }
+  if (digits == 0) return false;
+  shape.digits = digits;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    if (p != end && (*p == '+' || *p == '-')) ++p;
+    const char* exponent = p;
+    while (p != end && IsDigit(*p)) ++p;
+    if (p == exponent) return false;
+    shape.exponent = true;
+  }
+  return p == end;
+}
+
+// For a number text ScanDecimal accepted and a double cannot hold: true when it is too
+// large, false when too small. The power of ten of its first significant digit, its
+// exponent added, tells them apart.
+bool BeyondTheLargestDouble(std::string_view text) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  while (p != end && *p == '0') ++p;
+  std::int64_t magnitude = -1;
+  const char* integer = p;
+  while (p != end && IsDigit(*p)) ++p;
+  if (p != integer) {
+    magnitude = p - integer - 1;
+  } else if (p != end && *p == '.') {
+    ++p;
+    while (p != end && *p == '0') ++p;
+    if (p == end || !IsDigit(*p)) return false;  // all zeros: no number is smaller
+    magnitude = -(p - integer);                  // the point counted as one zero's place
+  }
+  while (p != end && *p != 'e' && *p != 'E') ++p;
+  if (p != end) {
+    ++p;
+    bool negative = p != end && *p == '-';
+    if (p != end && (*p == '+' || *p == '-')) ++p;
+    std::int64_t exponent = 0;
+    for (; p != end; ++p) exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), 1000000000);
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude > 0;
+}
+
+}  // namespace
+
+bool ParseDecimal(std::string_view text, double& value) {
+  DecimalShape shape;
+  if (!ScanDecimal(text, shape)) return false;
+  bool negative = text.front() == '-';
+  if (text.front() == '+') text.remove_prefix(1);  // from_chars takes no "+"
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    double size = BeyondTheLargestDouble(text) ? std::numeric_limits<double>::infinity() : 0.0;
+    value = negative ? -size : size;
+    return true;
+  }
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+bool IsFiniteDecimal(std::string_view text) {
+  DecimalShape shape;
+  if (!ScanDecimal(text, shape)) return false;
+  // Without an exponent only a number of over 300 digits can go beyond a double.
+  if (!shape.exponent && shape.digits <= 300) return true;
+  double value = 0;
+  return ParseDecimal(text, value) && std::isfinite(value);
+}
+
+std::string_view PluralForm(long long count, std::string_view one, std::string_view few, std::string_view many) {
+  unsigned long long size = count < 0 ? 0ULL - static_cast<unsigned long long>(count)
+                                      : static_cast<unsigned long long>(count);
+  unsigned last_two = static_cast<unsigned>(size % 100), last = static_cast<unsigned>(size % 10);
+  if (last_two >= 11 && last_two <= 14) return many;
+  if (last == 1) return one;
+  if (last >= 2 && last <= 4) return few;
+  return many;
+}
+
+std::string ObjectCount(long long count) {
+  static const std::string one = Ru("объект"), few = Ru("объекта"), many = Ru("объектов");
+  return std::to_string(count) + " " + std::string(PluralForm(count, one, few, many));
+}
 
 double Value(std::string_view text) {
   double fast = 0;

@@ -16,6 +16,17 @@ inline constexpr std::string_view kLineBreak = "\r\n";
 // of a double, gives 0.
 double Value(std::string_view text);
 
+// The whole text as one decimal number: an optional sign, digits with at most one
+// point (one digit at least), an optional exponent with its digits ("-36.5", "+1e5",
+// ".5", "7."). False for anything else ("1e", "1.2.3", "--1", "nan", blanks). A
+// number beyond the range of a double gives ±infinity, one too small for it 0.
+bool ParseDecimal(std::string_view text, double& value);
+
+// True when the whole text is a decimal number (as ParseDecimal reads it) that a
+// double holds: "1e999" is none. Cheap enough for every vertex of a map: only a
+// number with an exponent or of hundreds of digits is converted.
+bool IsFiniteDecimal(std::string_view text);
+
 // The computed-number text: the value rounded to 15 significant digits, written in
 // plain decimal notation without trailing zeros, without a point when whole, with
 // "." as separator (65.5, 0.25, -3). Negative zero is written 0.
@@ -24,6 +35,15 @@ void AppendNumberText(std::string& out, double value);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2).
 double RoundHalfEven(double value);
+
+// The form of a noun Russian puts after the number `count`: `one` after 1, 21, 101
+// ("объект"), `few` after 2 to 4, 22 to 24 ("объекта"), `many` after 0, 5 to 20 and
+// 11 to 14 in every hundred ("объектов"). Negative counts take the form of their size.
+std::string_view PluralForm(long long count, std::string_view one, std::string_view few, std::string_view many);
+
+// The count and the word "объект" in its form for that count (cp1251): "1 объект",
+// "3 объекта", "12 объектов".
+std::string ObjectCount(long long count);
 
 // Removes leading and trailing blanks (0x20) only; NUL bytes and tabs stay.
 std::string_view TrimBlanks(std::string_view text);

@@ -9,6 +9,7 @@
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "cli/commands.h"
+#include "cli/operation_setup.h"
 #include "ui/window_start.h"
 
 namespace {
@@ -35,11 +36,17 @@ void PrintHelp() {
       "                   программы - папка данных пользователя ~/.local/share/mirvex)\n"
 #endif
       "  --set KEY=VALUE  заменяет значение ключа раздела System файла mirvex.ini\n"
-      "                   на время этого запуска (файл не изменяется)\n"
+      "                   на время этого запуска (файл не изменяется); ключи ниже\n"
       "  --quiet          не показывать процент выполнения\n"
       "  --saved          (convert) все сохранённые тройки путей MIF, MID, результат\n"
-      "  --output DIR     (compile) папка для файлов IMG; по умолчанию папка карты\n\n"
-      "Код завершения: 0 - операция завершена, 1 - остановлена из-за ошибки,\n"
+      "  --output DIR     (compile) папка для файлов IMG; по умолчанию папка карты\n"
+      "\nКлючи --set (числа пишутся с точкой: 0.5):\n";
+  for (const mirvex::OverridableKey& key : mirvex::OverridableKeys()) {
+    std::string name = key.key;
+    help += "  " + name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + key.meaning + "\n";
+  }
+  help +=
+      "\nКод завершения: 0 - операция завершена, 1 - остановлена из-за ошибки,\n"
       "2 - ошибка в командной строке.\n";
   WriteUtf8(stdout, help);
 }

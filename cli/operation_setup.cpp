@@ -1,6 +1,5 @@
 #include "cli/operation_setup.h"
 
-#include <array>
 #include <cstdio>
 #include <string_view>
 
@@ -13,13 +12,32 @@
 namespace mirvex {
 
 namespace {
-// The keys a run may override; the paths come from the arguments instead.
-constexpr std::array<std::string_view, 19> kOverridable = {
-    "RusTransl", "TypeObj", "AutoSet", "PovObj",  "Podpis", "PrivazkaMap", "KolSt",
-    "PodpSt",    "TypeSt",  "RazmObj", "PrK1",    "PrK2",   "PrK3",        "PrK4",
-    "UgolPovorot", "Koord2", "Koord3", "Koord4", "Koord5",
+// The keys a run may override (the paths come from the arguments instead), with what
+// each means, as `mirvex --help` lists them (UTF-8).
+constexpr OverridableKey kOverridable[] = {
+    {"RusTransl", "1 - переводить подписи в латиницу (Дорога = Doroga)"},
+    {"TypeObj", "1 - секция по объекту MIF; 0 - секцию, тип и уровень задаёт словарь object.txt"},
+    {"AutoSet", "1 - число столбцов MID брать из заголовка MIF (Columns)"},
+    {"KolSt", "число столбцов MID, когда оно не берётся из заголовка"},
+    {"TypeSt", "номер столбца MID с описанием объекта (1 - первый)"},
+    {"PodpSt", "номер столбца MID с подписью"},
+    {"Podpis", "1 - не писать подписи (у текстовых объектов они остаются)"},
+    {"PovObj", "1 - поднимать уровень объектов крупнее RazmObj на один"},
+    {"RazmObj", "порог размера объекта: сумма расстояний вершин от первой, в единицах карты"},
+    {"PrivazkaMap", "1 - привязать лист: Bounds растягивается на углы PrK1..PrK4, поворот UgolPovorot"},
+    {"PrK1", "долгота левого нижнего угла"},
+    {"PrK2", "широта левого нижнего угла"},
+    {"PrK3", "долгота правого верхнего угла"},
+    {"PrK4", "широта правого верхнего угла"},
+    {"UgolPovorot", "угол поворота в градусах"},
+    {"Koord2", "(crop) западная граница, градусы.минуты (50.35 - 50 градусов 35 минут)"},
+    {"Koord3", "(crop) северная граница, градусы.минуты"},
+    {"Koord4", "(crop) восточная граница, градусы.минуты"},
+    {"Koord5", "(crop) южная граница, градусы.минуты"},
 };
 }  // namespace
+
+std::span<const OverridableKey> OverridableKeys() { return kOverridable; }
 
 int OperationSetup::Load(const CommandLine& command_line) {
   bool name_fits = true;
@@ -36,8 +54,8 @@ int OperationSetup::Load(const CommandLine& command_line) {
   for (const auto& [key, value] : command_line.settings) {
     const SystemKey* system_key = FindSystemKey(key);
     bool allowed = false;
-    for (std::string_view name : kOverridable) {
-      if (system_key && EqualsIgnoreAsciiCase(name, system_key->key)) allowed = true;
+    for (const OverridableKey& overridable : kOverridable) {
+      if (system_key && EqualsIgnoreAsciiCase(overridable.key, system_key->key)) allowed = true;
     }
     if (!allowed) return UsageError("неизвестный ключ в --set: " + Cp1251ToUtf8(key));
     window->ApplySetting(system_key->key, value);

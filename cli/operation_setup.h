@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "cli/cli_host.h"
@@ -11,6 +12,15 @@
 #include "ui/main_window.h"
 
 namespace mirvex {
+
+// A key of section System that --set may change for one run, and what it means.
+struct OverridableKey {
+  const char* key;
+  const char* meaning;  // Russian, UTF-8
+};
+
+// Every key --set takes, in the order `mirvex --help` lists them.
+std::span<const OverridableKey> OverridableKeys();
 
 struct OperationSetup {
   // Returns kExitCompleted, or kExitUsage after reporting a bad --set.

@@ -47,12 +47,16 @@ bool IsCoordinateKey(std::string_view key) {
   return false;
 }
 
+// A coordinate's number. A decimal beyond the range of a double reads as infinite, and
+// the words "nan" and "inf" as what they name, so that the range check reports them
+// rather than letting them pass as text the compiler might still read.
 bool ParseNumber(std::string_view text, double& value) {
   text = TrimSpace(text);
+  if (ParseDecimal(text, value)) return true;
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
+  return error == std::errc() && end == text.data() + text.size() && !std::isfinite(value);
 }
 
 bool ParseTypeNumber(std::string_view text, std::int64_t& value) {
@@ -159,7 +163,8 @@ class Locator {
           break;
         case PlaceQuery::kCoordinateOutOfRange:
           for (const auto& [latitude, longitude] : pairs_) {
-            if (std::fabs(latitude) > 90 || std::fabs(longitude) > 180) {
+            // Written so that NaN, which compares false with everything, is out of range too.
+            if (!(std::fabs(latitude) <= 90) || !(std::fabs(longitude) <= 180)) {
               Add(request, Here());
               break;
             }

@@ -39,7 +39,8 @@ enum class PlaceQuery {
   kBrokenCoordinates,     // Data/Origin lines that are no list of number pairs; with
                           // a `token`, only those with that text as a coordinate
   kBadType,               // Type lines that are no number, or none its section can hold
-  kCoordinateOutOfRange,  // pairs beyond ±90 degrees latitude or ±180 longitude
+  kCoordinateOutOfRange,  // pairs beyond ±90 degrees latitude or ±180 longitude, or
+                          // no finite number (1e400, NaN)
 };
 
 struct PlaceRequest {
@@ -80,7 +81,8 @@ bool TypeFitsSection(std::string_view kind, std::string_view type_text);
 
 // The coordinate pairs of a Data or Origin line's value, "(lat,lon),(lat,lon)". False
 // when the value is no such list: empty, a pair without its second number, a
-// coordinate that is no number.
+// coordinate that is no number. A number too large for a double gives an infinite
+// coordinate, "nan" and "inf" (any letter case) a NaN or infinite one.
 bool ParseCoordinatePairs(std::string_view value, std::vector<std::pair<double, double>>& pairs);
 
 }  // namespace mirvex

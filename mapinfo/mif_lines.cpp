@@ -64,6 +64,10 @@ MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest) {
   return MifKeyword::kOther;
 }
 
+bool CoordinateTextUsable(std::string_view token) {
+  return !HoldsOnlyNumberCharacters(token) || NumberCharactersAreANumber(token);
+}
+
 bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info) {
   std::string_view rest = line;
   std::string_view word = NextToken(rest);

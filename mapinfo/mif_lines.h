@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/text.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -51,13 +53,33 @@ inline constexpr auto kMifCharClasses = [] {
   return classes;
 }();
 
+// True when the token is a plain decimal of at most 300 characters: a sign only at
+// its start, digits with at most one point among them, one digit at least, and no
+// exponent. Such a number is finite by its form alone.
+inline bool IsPlainDecimal(std::string_view token) {
+  const char* p = token.data();
+  const char* end = p + token.size();
+  if (p != end && (*p == '-' || *p == '+')) ++p;
+  const char* digits = p;
+  while (p != end && static_cast<unsigned>(*p - '0') < 10) ++p;
+  bool any_digit = p != digits;
+  if (p != end && *p == '.') {
+    const char* fraction = ++p;
+    while (p != end && static_cast<unsigned>(*p - '0') < 10) ++p;
+    any_digit = any_digit || p != fraction;
+  }
+  return p == end && any_digit && token.size() <= 300;
+}
+
 // The first two tokens of a line, as NextToken splits them, found in one pass: the
 // path every coordinate line of a map takes. `plain` tells that both hold only
-// number characters, so they can be copied into a map as they stand.
+// number characters, so they can be copied into a map as they stand; `decimal` that
+// both are plain decimals (IsPlainDecimal), so their form needs no further check.
 struct CoordinateTokens {
   std::string_view x;
   std::string_view y;
   bool plain = true;
+  bool decimal = false;
 };
 
 // The plain byte-by-byte split, for any line.
@@ -77,21 +99,25 @@ inline CoordinateTokens SplitCoordinatesByBytes(std::string_view line) {
   };
   tokens.x = token();
   tokens.y = token();
+  tokens.decimal = tokens.plain && IsPlainDecimal(tokens.x) && IsPlainDecimal(tokens.y);
   return tokens;
 }
 
 #if defined(__SSE2__)
-// Bit i set where byte i of the 16 at `p` is a blank, or a number character.
-inline void ClassifySixteen(const char* p, std::uint64_t& blank, std::uint64_t& number) {
+// The classes of the 16 bytes at `p`, bit i for byte i.
+struct SixteenClasses {
+  std::uint64_t blank, digit, point, sign, exponent;
+};
+inline SixteenClasses ClassifySixteen(const char* p) {
   __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   __m128i blanks = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
   // Signed comparisons: bytes from 0x80 on are negative and never digits.
   __m128i digits = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('/')), _mm_cmplt_epi8(bytes, _mm_set1_epi8(':')));
-  __m128i signs = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('.')),
-                               _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('-')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('+'))));
+  __m128i points = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('.'));
+  __m128i signs = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('-')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('+')));
   __m128i exponents = _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), _mm_set1_epi8('e'));
-  blank = static_cast<unsigned>(_mm_movemask_epi8(blanks));
-  number = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(digits, _mm_or_si128(signs, exponents))));
+  auto mask = [](__m128i m) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))); };
+  return {mask(blanks), mask(digits), mask(points), mask(signs), mask(exponents)};
 }
 #endif
 
@@ -102,12 +128,16 @@ inline CoordinateTokens SplitCoordinates(std::string_view line) {
 #if defined(__SSE2__)
   const std::size_t size = line.size();
   if (size < 16 || size > 32) return SplitCoordinatesByBytes(line);
-  std::uint64_t blank_head, number_head, blank_tail, number_tail;
-  ClassifySixteen(line.data(), blank_head, number_head);
-  ClassifySixteen(line.data() + size - 16, blank_tail, number_tail);
+  const SixteenClasses head = ClassifySixteen(line.data());
+  const SixteenClasses tail = ClassifySixteen(line.data() + size - 16);
+  const unsigned tail_at = static_cast<unsigned>(size - 16);
   const std::uint64_t inside = (std::uint64_t{1} << size) - 1;
-  const std::uint64_t blank = blank_head | (blank_tail << (size - 16));
-  const std::uint64_t number = number_head | (number_tail << (size - 16));
+  const std::uint64_t blank = head.blank | (tail.blank << tail_at);
+  const std::uint64_t digit = head.digit | (tail.digit << tail_at);
+  const std::uint64_t point = head.point | (tail.point << tail_at);
+  const std::uint64_t sign = head.sign | (tail.sign << tail_at);
+  const std::uint64_t exponent = head.exponent | (tail.exponent << tail_at);
+  const std::uint64_t number = digit | point | sign | exponent;
   // A token starts at a byte that is no blank and ends at a blank or past the line.
   const std::uint64_t stop = blank | ~inside;
   const std::uint64_t filled = ~blank & inside;
@@ -118,12 +148,19 @@ inline CoordinateTokens SplitCoordinates(std::string_view line) {
   const unsigned y_start = y_starts ? static_cast<unsigned>(__builtin_ctzll(y_starts)) : static_cast<unsigned>(size);
   const unsigned y_end = static_cast<unsigned>(__builtin_ctzll(stop & (~std::uint64_t{0} << y_start)));
   // The bytes of both tokens, which must all be number characters for a plain pair.
-  const std::uint64_t tokens_bytes = ((~std::uint64_t{0} << x_start) & ~(~std::uint64_t{0} << x_end)) |
-                                     ((~std::uint64_t{0} << y_start) & ~(~std::uint64_t{0} << y_end));
+  const std::uint64_t x_bytes = (~std::uint64_t{0} << x_start) & ~(~std::uint64_t{0} << x_end);
+  const std::uint64_t y_bytes = (~std::uint64_t{0} << y_start) & ~(~std::uint64_t{0} << y_end);
+  const std::uint64_t tokens_bytes = x_bytes | y_bytes;
   CoordinateTokens tokens;
   tokens.x = std::string_view(line.data() + x_start, x_end - x_start);
   tokens.y = std::string_view(line.data() + y_start, y_end - y_start);
   tokens.plain = (tokens_bytes & ~number) == 0;
+  // Plain decimals: a sign only at a token's first byte, at most one point and one
+  // digit at least in each, no exponent.
+  const std::uint64_t first_bytes = (std::uint64_t{1} << x_start) | (std::uint64_t{1} << y_start);
+  tokens.decimal = tokens.plain && (tokens_bytes & exponent) == 0 && (tokens_bytes & sign & ~first_bytes) == 0 &&
+                   (x_bytes & digit) != 0 && (y_bytes & digit) != 0 && __builtin_popcountll(x_bytes & point) <= 1 &&
+                   __builtin_popcountll(y_bytes & point) <= 1;
   return tokens;
 #else
   return SplitCoordinatesByBytes(line);
@@ -139,6 +176,25 @@ inline bool IsNumberStart(char c) { return (c >= '0' && c <= '9') || c == '-' ||
 
 // True when the token can start a number.
 inline bool LooksNumeric(std::string_view token) { return !token.empty() && IsNumberStart(token[0]); }
+
+// True when the token holds only the characters a number of the MIF is written with.
+inline bool HoldsOnlyNumberCharacters(std::string_view token) {
+  for (char c : token) {
+    if (!kMifCharClasses.number[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
+}
+
+// For a token of number characters only: true when it is a finite decimal.
+inline bool NumberCharactersAreANumber(std::string_view token) {
+  return IsPlainDecimal(token) || IsFiniteDecimal(token);
+}
+
+// False for a coordinate written in number characters that is no finite decimal
+// ("1e", "1.2.3", "--1", "1e999"): it has no value, a map compiler refuses it, and its
+// object is left out of the map (the conversion's and the view's alike). A token with
+// other characters is read as the number it begins with.
+bool CoordinateTextUsable(std::string_view token);
 
 struct MifHeaderInfo {
   char delimiter = ',';  // of the MID fields

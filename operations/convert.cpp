@@ -67,6 +67,12 @@ class MifConverter {
   void End() { FinishObject(); }
   bool georef_failed() const { return georef_failed_; }
   void SetColumnCount(std::int64_t count) { column_count_ = count; }
+  // Objects left out because a coordinate of theirs was no number, and the first line
+  // (numbered from 1) that held such a coordinate.
+  std::uint64_t objects_without_numbers() const { return objects_without_numbers_; }
+  std::int64_t first_line_without_numbers() const { return first_line_without_numbers_; }
+  // The number of the line being read, for the report of coordinates that are no number.
+  void SetLineNumber(std::int64_t line) { line_number_ = line; }
 
  private:
   enum class TextStage { kNone, kAwaitString, kAwaitPosition };
@@ -83,6 +89,11 @@ class MifConverter {
   bool BoxCentre(std::string_view rest, double& cx, double& cy);
   void TakeTextString(std::string_view text);
   void WritePoint(std::string_view xt, std::string_view yt);
+  // False (and the object marked to be left out) when a coordinate text of number
+  // characters is no finite decimal ("1e", "1.2.3", "1e999"): a map compiler refuses
+  // it, and it has no value to write instead.
+  bool NumbersUsable(std::string_view xt, std::string_view yt, bool plain = false);
+  void NoteUnusableNumbers();
 
   const ConversionOptions& options_;
   ObjectInProgress& object_;
@@ -102,6 +113,11 @@ class MifConverter {
   bool georef_failed_ = false;
   PairText point_coords_;
   std::int64_t column_count_ = 0;
+  bool unusable_numbers_ = false;  // the object in progress is left out
+  std::uint64_t objects_without_numbers_ = 0;
+  std::int64_t first_line_without_numbers_ = 0;
+  std::int64_t line_number_ = 0;
+  std::int64_t unusable_line_ = 0;  // where the object's first unusable coordinate stands
 };
 
 void MifConverter::Line(std::string_view line) {
@@ -134,7 +150,7 @@ void MifConverter::Line(std::string_view line) {
 
 void MifConverter::CoordinateLine(std::string_view line) {
   if (kind_ == kKindNothing || geometry_complete_) return;
-  auto [xt, yt, plain] = SplitCoordinates(line);
+  auto [xt, yt, plain, decimal] = SplitCoordinates(line);
   if (!LooksNumeric(xt)) return;  // an empty line or a clause this reader does not know
   if (yt.empty()) {
     // A count line: the number of vertices of the next part.
@@ -142,7 +158,16 @@ void MifConverter::CoordinateLine(std::string_view line) {
     return;
   }
   if (multipoint_) {
+    // Each vertex is a point of its own: only that point is left out.
+    if (!NumbersUsable(xt, yt)) {
+      NoteUnusableNumbers();
+      return;
+    }
     WritePoint(xt, yt);
+    return;
+  }
+  if (!decimal && !NumbersUsable(xt, yt, plain)) {
+    unusable_numbers_ = true;
     return;
   }
   AddVertex(xt, yt, plain);
@@ -178,7 +203,12 @@ void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
       std::string_view xt = NextToken(rest);
       std::string_view yt = NextToken(rest);
       // A keyword line without its numbers draws nothing; the record is still taken.
-      if (LooksNumeric(xt) && LooksNumeric(yt)) AppendComputedPair(Value(xt), Value(yt));
+      if (!LooksNumeric(xt) || !LooksNumeric(yt)) break;
+      if (!NumbersUsable(xt, yt)) {
+        unusable_numbers_ = true;
+        break;
+      }
+      AppendComputedPair(Value(xt), Value(yt));
       break;
     }
     case MifKeyword::kLine: {
@@ -187,6 +217,10 @@ void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
       std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
       std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
       if (LooksNumeric(x1) && LooksNumeric(y1) && LooksNumeric(x2) && LooksNumeric(y2)) {
+        if (!NumbersUsable(x1, y1) || !NumbersUsable(x2, y2)) {
+          unusable_numbers_ = true;
+          break;
+        }
         AddVertex(x1, y1);
         AddVertex(x2, y2);
       }
@@ -224,7 +258,12 @@ void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
 }
 
 void MifConverter::FinishObject() {
-  if (kind_ != kKindNothing && !coords_.empty()) writer_.Write(kind_, coords_.view());
+  if (unusable_numbers_) {
+    NoteUnusableNumbers();
+  } else if (kind_ != kKindNothing && !coords_.empty()) {
+    writer_.Write(kind_, coords_.view());
+  }
+  unusable_numbers_ = false;
   kind_ = kKindNothing;
   coords_.clear();
   new_part_ = false;
@@ -247,19 +286,11 @@ void MifConverter::TakeTextString(std::string_view text) {
   text_stage_ = TextStage::kAwaitPosition;
 }
 
-// True when the token holds only the characters a number of the MIF is written with.
-bool IsNumberText(std::string_view token) {
-  for (char c : token) {
-    if (!kMifCharClasses.number[static_cast<unsigned char>(c)]) return false;
-  }
-  return true;
-}
-
 // A vertex keeps the MIF's own digits. A token with any other character (a comma, a
 // bracket or a NUL byte would break the Data line) is written as the number it
 // begins with, the value a computed pair would take.
 void MifConverter::AppendPair(PairText& out, std::string_view xt, std::string_view yt, bool plain) {
-  if (!plain && (!IsNumberText(xt) || !IsNumberText(yt))) {
+  if (!plain && (!HoldsOnlyNumberCharacters(xt) || !HoldsOnlyNumberCharacters(yt))) {
     AppendPair(out, NumberText(Value(xt)), NumberText(Value(yt)), true);
     return;
   }
@@ -342,10 +373,28 @@ void MifConverter::WritePoint(std::string_view xt, std::string_view yt) {
   writer_.Write(kind, point_coords_.view());
 }
 
+bool MifConverter::NumbersUsable(std::string_view xt, std::string_view yt, bool plain) {
+  for (std::string_view token : {xt, yt}) {
+    if (!(plain ? NumberCharactersAreANumber(token) : CoordinateTextUsable(token))) {
+      if (!unusable_numbers_) unusable_line_ = line_number_;
+      return false;
+    }
+  }
+  return true;
+}
+
+void MifConverter::NoteUnusableNumbers() {
+  if (objects_without_numbers_++ == 0) first_line_without_numbers_ = unusable_line_;
+}
+
 bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {
   std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
   std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
   if (!LooksNumeric(x1) || !LooksNumeric(y1) || !LooksNumeric(x2) || !LooksNumeric(y2)) return false;
+  if (!NumbersUsable(x1, y1) || !NumbersUsable(x2, y2)) {
+    unusable_numbers_ = true;
+    return false;
+  }
   cx = (Value(x1) + Value(x2)) / 2;
   cy = (Value(y1) + Value(y2)) / 2;
   return true;
@@ -427,8 +476,12 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
 
   MifHeaderInfo header;
   std::string_view line;
+  std::int64_t line_number = 0;
   bool data_found = false;
-  while (!data_found && mif.ReadLine(line)) data_found = ScanHeaderLine(line, header);
+  while (!data_found && mif.ReadLine(line)) {
+    ++line_number;
+    data_found = ScanHeaderLine(line, header);
+  }
   if (mif.ReadFailed()) {
     map.Abandon();
     ShowReadFailure(host, mif_path);
@@ -448,6 +501,7 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
   MifConverter converter(options, object, header, mid, writer, georef);
   converter.SetColumnCount(column_count);
   while (mif.ReadLine(line)) {
+    converter.SetLineNumber(++line_number);
     converter.Line(line);
     if (writer.dictionary_lost() || converter.georef_failed()) break;
     progress.Update(mif.Offset());
@@ -483,22 +537,46 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
   }
   progress.Finish();
   if (mid.missing_records() > 0) {
-    ShowInformation(host, Ru("В файле MID меньше записей, чем объектов в файле MIF: у ") +
-                              std::to_string(mid.missing_records()) +
-                              Ru(" объектов нет записи, их атрибуты пусты.") + std::string(kLineBreak) +
-                              mid_path);
+    auto count = static_cast<long long>(mid.missing_records());
+    ShowInformation(host, Ru("В файле MID меньше записей, чем объектов в файле MIF: ") + ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" без записи, его атрибуты пусты."),
+                                                     Ru(" без записи, их атрибуты пусты."),
+                                                     Ru(" без записи, их атрибуты пусты."))) +
+                              std::string(kLineBreak) + mid_path);
   }
   if (writer.counts().retyped > 0) {
-    ShowInformation(host, std::to_string(writer.counts().retyped) +
-                              Ru(" объектов записаны с типом \"Неопределенный тип объекта\": их тип в словаре "
-                                 "object.txt не число (0x… или десятичное), компилятор карт его не прочтет."));
+    auto count = static_cast<long long>(writer.counts().retyped);
+    ShowInformation(host, ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" записан"), Ru(" записаны"), Ru(" записаны"))) +
+                              Ru(" с типом \"Неопределенный тип объекта\": ") +
+                              std::string(PluralForm(count, Ru("его"), Ru("их"), Ru("их"))) +
+                              Ru(" тип в словаре object.txt не число (0x… или десятичное), компилятор карт его не "
+                                 "прочтет."));
   }
   if (writer.counts().untyped > 0) {
-    ShowInformation(host, std::to_string(writer.counts().untyped) +
-                              Ru(" объектов записаны без типа: в словаре object.txt нет записи "
-                                 "\"Неопределенный тип объекта\" с числовым типом, а их собственный тип не найден. "
-                                 "Компилятор карт такие объекты не примет."));
+    auto count = static_cast<long long>(writer.counts().untyped);
+    ShowInformation(host, ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" записан"), Ru(" записаны"), Ru(" записаны"))) +
+                              Ru(" без типа: в словаре object.txt нет записи \"Неопределенный тип объекта\" с "
+                                 "числовым типом, а ") +
+                              std::string(PluralForm(count, Ru("его собственный тип не найден. Компилятор карт такой "
+                                                               "объект не примет."),
+                                                     Ru("их собственный тип не найден. Компилятор карт такие "
+                                                        "объекты не примет."),
+                                                     Ru("их собственный тип не найден. Компилятор карт такие "
+                                                        "объекты не примет."))));
   }
+  if (std::uint64_t left_out = converter.objects_without_numbers(); left_out > 0) {
+    auto count = static_cast<long long>(left_out);
+    ShowInformation(host, ObjectCount(count) +
+                              std::string(PluralForm(count, Ru(" не записан: в его"), Ru(" не записаны: в их"),
+                                                     Ru(" не записаны: в их"))) +
+                              Ru(" координатах есть текст, который не является числом (например, 1e, 1.2.3 или "
+                                 "1e999), компилятор карт его не примет. Первый такой текст - в строке ") +
+                              std::to_string(converter.first_line_without_numbers()) + Ru(" файла") +
+                              std::string(kLineBreak) + mif_path);
+  }
+  result.objects_without_numbers = converter.objects_without_numbers();
   host.Beep();
   host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
                    MessageIcon::kNone);

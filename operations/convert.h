@@ -1,6 +1,7 @@
 // The conversion of a MIF/MID map into a Garmin text map.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ struct ConversionPaths {
 struct ConversionResult {
   OperationStatus status = OperationStatus::kFailed;
   SectionCounts counts;
+  // Objects left out because a coordinate text of theirs is no number.
+  std::uint64_t objects_without_numbers = 0;
   // The column count text the MIF header gave, when the options asked for it (the
   // window shows it and stores it as the count).
   std::optional<std::string> header_column_count;

@@ -211,6 +211,26 @@ void MkgmapLog::Line(std::string_view line) {
     if (exception) return;
   }
   if (level != Level::kNone) CloseRecord();
+  constexpr std::string_view kUncaught = "Exception in thread ";
+  if (level == Level::kNone && StartsWith(line, kUncaught)) {
+    // Java's own report of what ended mkgmap: the thread's name in quotes, then the
+    // exception and its message.
+    CloseRecord();
+    std::string_view exception = line.substr(kUncaught.size());
+    if (StartsWith(exception, "\"")) {
+      auto close = exception.find("\" ", 1);
+      if (close != std::string_view::npos) exception.remove_prefix(close + 2);
+    }
+    CompileProblem problem;
+    problem.text = Utf8ToCp1251(exception);
+    if (Contains(exception, "UnsupportedCharsetException") || Contains(exception, "IllegalCharsetNameException")) {
+      problem.kind = ProblemKind::kUnknownCodePage;
+    }
+    record_ = std::move(problem);
+    record_open_ = true;
+    in_stack_ = false;
+    return;
+  }
   switch (level) {
     case Level::kError:
       StartRecord(ProblemLevel::kError, message);
@@ -272,6 +292,9 @@ std::string ProblemExplanation(const CompileProblem& problem) {
                 "mkgmap не останавливается, поэтому он не запускался");
     case ProblemKind::kNoImage:
       return Ru("mkgmap не записал ни одного файла IMG");
+    case ProblemKind::kUnknownCodePage:
+      return Ru("mkgmap не знает кодовую страницу карты: исправьте CodePage= в заголовке [IMG ID] "
+                "(для русских подписей CodePage=1251)");
     case ProblemKind::kOther:
       break;
   }

@@ -23,6 +23,7 @@ enum class ProblemKind {
   kOutOfMemory,
   kCoordinateOutOfRange,  // found before mkgmap ran: it never finishes such a map
   kNoImage,               // mkgmap ended without complaint but wrote no .img
+  kUnknownCodePage,       // Java has no charset for the map's CodePage
 };
 
 struct CompileProblem {
@@ -39,6 +40,8 @@ struct CompileProblem {
 // Fed mkgmap's output a line at a time. The lines are those of mkgmap's log format
 // ("2026/12/09 02:50:55 SEVERE (Class): file.mp: message", with or without the date)
 // and of its summary; an exception and its stack trace follow the record they belong to.
+// An exception that ends mkgmap outside every record ("Exception in thread ...") is an
+// error of its own, its stack trace read and not reported.
 class MkgmapLog {
  public:
   void Line(std::string_view line);

@@ -48,6 +48,9 @@ def plant(lines, name):
     elif name == "letter_in_coordinate":
         line = key_line(lines, nth_section(lines, "[RGN40]", 1), "Data0=")
         lines[line] = "Data0=(5O.6150,36.4950),(50.6060,36.4970)"
+    elif name == "unknown_code_page":
+        # A code page Java has no charset for: mkgmap ends with an uncaught exception.
+        lines[lines.index("CodePage=1251")] = "CodePage=1"
     elif name == "point_without_data":
         del lines[key_line(lines, nth_section(lines, "[RGN10]", 2), "Data0=")]
     return lines
@@ -64,7 +67,7 @@ def main():
         home = os.path.join(work, "home")
         os.makedirs(home)
         for name in ("sample", "empty_data", "type_not_number", "type_out_of_range", "letter_in_coordinate",
-                     "point_without_data"):
+                     "point_without_data", "unknown_code_page"):
             map_path = os.path.join(OUT, name + ".mp")
             if name != "sample":
                 with open(map_path, "wb") as file:

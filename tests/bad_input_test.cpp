@@ -151,7 +151,7 @@ TEST(BadDictionary, WithoutDefaultRecordObjectsAreWrittenUntypedAndCounted) {
     EXPECT_EQ(run.result.counts.untyped, 2u);
     EXPECT_NE(run.Sections().find("Type=\r\n"), std::string::npos);
     ASSERT_EQ(run.host.messages.size(), 2u);
-    EXPECT_TRUE(Cp1251ToUtf8(run.host.messages[0].text).starts_with("2 объектов записаны без типа"));
+    EXPECT_TRUE(Cp1251ToUtf8(run.host.messages[0].text).starts_with("2 объекта записаны без типа"));
   }
 }
 

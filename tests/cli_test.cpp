@@ -210,6 +210,40 @@ TEST_F(CliTest, WindowProgramDrawsAMapToAPicture) {
   EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--draw", File("empty.mp"), picture.string()}, &out, &err), 1);
   EXPECT_NE(err.find("Нечего рисовать"), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(picture));
+
+  // A picture that cannot be written whole (a file-size limit of 1 KiB) leaves the
+  // earlier one as it was, and nothing else beside it.
+  std::string earlier(4096, 'p');
+  WriteFile(picture, earlier);
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY,
+                       {"--draw", File("map.mif"), picture.string(), "--home", dir_.path().string(), "--size",
+                        "320x200"},
+                       &out, &err, "trap '' XFSZ; ulimit -f 2;"),
+            1);
+  EXPECT_NE(err.find("Не удалось записать рисунок"), std::string::npos) << err;
+  EXPECT_EQ(ReadFile(picture), earlier);
+  for (const auto& entry : fs::directory_iterator(dir_.path())) {
+    EXPECT_EQ(entry.path().filename().string().find(".mirvex-"), std::string::npos) << entry.path();
+  }
+}
+
+// mirvex-window --help prints its options and ends, opening no window (the offscreen
+// platform would keep an invisible one running); an unknown option ends with status 2
+// and the usage on standard error.
+TEST_F(CliTest, WindowProgramPrintsItsUsage) {
+  const std::string environment = "env QT_QPA_PLATFORM=offscreen timeout 30";
+  std::string out, err;
+  for (const char* help : {"--help", "-h"}) {
+    EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {help}, &out, &err, environment), 0) << help << err;
+    for (const char* option : {"--draw INPUT OUT.png", "--size WxH", "--crop", "--home DIR", "--help"}) {
+      EXPECT_NE(out.find(option), std::string::npos) << help << ": " << option << "\n" << out;
+    }
+    EXPECT_EQ(err, "");
+  }
+  EXPECT_EQ(RunProgram(MIRVEX_WINDOW_BINARY, {"--bogus"}, &out, &err, environment), 2);
+  EXPECT_NE(err.find("неизвестный параметр: --bogus"), std::string::npos) << err;
+  EXPECT_NE(err.find("--draw INPUT OUT.png"), std::string::npos) << err;
+  EXPECT_EQ(out, "");
 }
 
 #endif  // the window program and Ctrl+C on Windows: platform_test.cpp and tests/windows/
@@ -266,6 +300,18 @@ TEST_F(CliTest, UsageErrors) {
 TEST_F(CliTest, HelpNamesTheCommands) {
   EXPECT_EQ(RunMirvex({"--help"}, &out_), 0);
   EXPECT_NE(out_.find("convert MIF MID RESULT"), std::string::npos);
+  // Every key --set takes is listed with its meaning, and each of them is taken.
+  const std::string help = out_;
+  for (const char* line : {"  RusTransl   1 - переводить подписи в латиницу", "  TypeSt      номер столбца MID",
+                           "  UgolPovorot угол поворота", "  Koord5      (crop) южная граница"}) {
+    EXPECT_NE(help.find(line), std::string::npos) << line << "\n" << help;
+  }
+  for (const char* key : {"RusTransl", "TypeObj", "AutoSet", "KolSt", "TypeSt", "PodpSt", "Podpis", "PovObj",
+                          "RazmObj", "PrivazkaMap", "PrK1", "PrK2", "PrK3", "PrK4", "UgolPovorot", "Koord2",
+                          "Koord3", "Koord4", "Koord5"}) {
+    EXPECT_NE(help.find(std::string("\n  ") + key + " "), std::string::npos) << key;
+    EXPECT_EQ(Convert({"--quiet", "--set", std::string(key) + "=0"}), 0) << key << err_;
+  }
   EXPECT_EQ(RunMirvex({"convert", "--help"}, &out_), 0);
   EXPECT_NE(out_.find("--home"), std::string::npos);
 }

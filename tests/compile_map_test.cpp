@@ -187,16 +187,20 @@ TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {
   }
 }
 
-// mkgmap never finishes a map with a latitude beyond 90 degrees: it is not started.
+// mkgmap never finishes a map with a latitude beyond 90 degrees, nor one too large for
+// a double, and misplaces NaN: none of them starts it.
 TEST_F(CompileCommand, ACoordinateOutOfRangeIsReportedBeforeMkgmapRuns) {
   SetCompiler("mkgmap-not-installed");
-  std::string bytes = ReadFile(kTestData / "sample.expected.mp");
-  auto at = bytes.find("Data0=(50.");
-  bytes.replace(at, 10, "Data0=(95.");
-  WriteFile(dir_.path() / "map.mp", bytes);
-  EXPECT_EQ(Compile((dir_.path() / "map.mp").string()), 1);
-  EXPECT_NE(err_.find("Ошибка, секция 1 ([RGN80]), строка 29: координата за пределами"), std::string::npos) << err_;
-  EXPECT_EQ(err_.find("Не найден компилятор"), std::string::npos) << err_;
+  for (const char* latitude : {"95.", "1e400", "-1e400", "NaN", "nan", "Infinity"}) {
+    std::string bytes = ReadFile(kTestData / "sample.expected.mp");
+    auto at = bytes.find("Data0=(50.") + 7;
+    bytes.replace(at, bytes.find(',', at) - at, latitude);
+    WriteFile(dir_.path() / "map.mp", bytes);
+    EXPECT_EQ(Compile((dir_.path() / "map.mp").string()), 1) << latitude;
+    EXPECT_NE(err_.find("Ошибка, секция 1 ([RGN80]), строка 29: координата за пределами"), std::string::npos)
+        << latitude << ": " << err_;
+    EXPECT_EQ(err_.find("Не найден компилятор"), std::string::npos) << latitude << ": " << err_;
+  }
 }
 
 TEST_F(CompileCommand, UsageErrors) {

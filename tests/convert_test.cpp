@@ -237,6 +237,66 @@ INSTANTIATE_TEST_SUITE_P(
         PairingCase{"EmptyRegion", CrLf({"Region 0", "    Pen (1,2,0)"}), ""}),
     [](const testing::TestParamInfo<PairingCase>& info) { return info.param.name; });
 
+// A coordinate written in number characters that is no finite decimal ("1e",
+// "1.2.3", "--1", "1e999") leaves its object out (a map compiler refuses it, and it has
+// no value to write instead); the object still takes its record, so the next object
+// keeps its own, and the message after the run counts the objects left out. Numbers
+// of any other decimal form are copied as the MIF has them.
+TEST(Convert, CoordinatesThatAreNoNumberLeaveTheirObjectOut) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> object;
+    std::string written;  // the object's section, empty when left out
+  };
+  const std::string next = Section({"[RGN10]", "Levels=0", "Type=0x2f06", "Label=next", "DirIndicator=1",
+                                    "Data0=(2,1)", "[END-RGN10]"});
+  const Case cases[] = {
+      {"exponent without digits", {"Pline 2", "36.5 50.1", "36.51 1e", "    Pen (1,2,0)"}, ""},
+      {"two points and two signs", {"Pline 2", "1.2.3 --1", "36.5 50.1", "    Pen (1,2,0)"}, ""},
+      {"beyond a double", {"Region 1", "  3", "36.52 1e999", "1 2", "3 4", "    Brush (2,1,0)"}, ""},
+      {"in a second part", {"Pline Multiple 2", "  2", "1 1", "2 2", "  2", "3 3", "4 4e+", "    Pen (1,2,0)"}, ""},
+      {"a point", {"Point 36.5 1e", "    Symbol (1,2,3)"}, ""},
+      {"a line", {"Line 1 2 3 1e999", "    Pen (1,2,0)"}, ""},
+      {"a rectangle", {"Rect 1 2 3 1.2.3", "    Pen (1,2,0)"}, ""},
+      {"numbers of every form",
+       {"Pline 3", "+1e1 .5", "7. -2.5E-3", "1e-400 0", "    Pen (1,2,0)"},
+       Section({"[RGN40]", "Levels=0", "Label=own", "Type=0x2f00", "Data0=(.5,+1e1),(-2.5E-3,7.),(0,1e-400)",
+                "[END-RGN40]"})},
+  };
+  for (const Case& c : cases) {
+    ConversionFixture run;
+    run.options.section_from_mif = true;
+    std::string mif = "Data\r\n\r\n";
+    for (const std::string& line : c.object) mif += line + "\r\n";
+    mif += CrLf({"Point 1 2", "    Symbol (1,2,3)"});
+    ASSERT_EQ(run.Run(mif, CrLf({"\"x\",\"own\"", "\"Школа\",\"next\""})), OperationStatus::kCompleted)
+        << c.name;
+    EXPECT_EQ(run.Sections(), c.written + next) << c.name;
+    EXPECT_EQ(run.result.objects_without_numbers, c.written.empty() ? 1u : 0u) << c.name;
+    bool reported = !run.host.messages.empty() &&
+                    Cp1251ToUtf8(run.host.messages[0].text).starts_with("1 объект не записан: в его координатах");
+    EXPECT_EQ(reported, c.written.empty()) << c.name;
+  }
+}
+
+// The message names the count with its word in the right form and the first line.
+TEST(Convert, ObjectsLeftOutForTheirCoordinatesAreCountedOnce) {
+  ConversionFixture run;
+  run.options.section_from_mif = true;
+  // A multipoint leaves out only its point that is no number: its points are objects.
+  run.Run(CrLf({"Data", "", "Pline 2", "1 1", "2 2", "Pline 2", "1 1e", "2 1e", "    Pen (1,2,0)", "Multipoint 3",
+                "5 6", "7 1.2.3", "8 9", "    Symbol (1,2,3)", "Point 1 1e", "    Symbol (1,2,3)"}),
+          CrLf({"a,A", "b,B", "c,C", "d,D"}));
+  EXPECT_EQ(run.result.objects_without_numbers, 3u);
+  EXPECT_EQ(run.result.counts.points, 2u);
+  EXPECT_EQ(run.result.counts.polylines, 1u);
+  ASSERT_EQ(run.host.messages.size(), 2u);
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text),
+            "3 объекта не записаны: в их координатах есть текст, который не является числом (например, 1e, 1.2.3 "
+            "или 1e999), компилятор карт его не примет. Первый такой текст - в строке 7 файла\r\n" +
+                run.paths.mif);
+}
+
 TEST(Convert, EllipseFirstWritesTheObjectInProgress) {
   ConversionFixture run;
   run.options.section_from_mif = true;
@@ -311,13 +371,22 @@ TEST(Convert, ResultThatIsAnInputIsRefused) {
   EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
 }
 
+// A result in a folder that does not exist: the message says so, and mentions no
+// earlier file, there being none.
 TEST(Convert, UnwritableResultIsAFailure) {
   ConversionFixture run;
-  run.paths.result = (run.dir.File("no-such-folder/map.mp"));
-  EXPECT_EQ(run.Run(kPointMif, CrLf({"a,b"})), OperationStatus::kFailed);
-  ASSERT_EQ(run.host.messages.size(), 1u);
-  EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
-  EXPECT_EQ(run.host.beeps, 0);
+  WriteFile(run.dir.path() / "a-file", "");
+  for (const char* folder : {"no-such-folder", "a-file"}) {
+    run.paths.result = (run.dir.File(folder) + "/map.mp");
+    EXPECT_EQ(run.Run(kPointMif, CrLf({"a,b"})), OperationStatus::kFailed);
+    ASSERT_EQ(run.host.messages.size(), 1u);
+    EXPECT_EQ(run.host.messages[0].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text),
+              "Не удалось записать файл: папка не существует (создайте её или выберите другую)\r\n" +
+                  run.paths.result);
+    EXPECT_EQ(run.host.beeps, 0);
+    run.host.messages.clear();
+  }
 }
 
 TEST(Convert, MissingDictionaryReportedOnceAndStopsWhenItDecidesSections) {
@@ -439,7 +508,7 @@ TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
     EXPECT_EQ(run.result.counts.retyped, section_from_mif ? 2u : 3u);
     ASSERT_EQ(run.host.messages.size(), 2u);
     EXPECT_TRUE(Cp1251ToUtf8(run.host.messages[0].text)
-                    .starts_with(std::to_string(run.result.counts.retyped) + " объектов записаны с типом"));
+                    .starts_with(std::to_string(run.result.counts.retyped) + " объекта записаны с типом"));
   }
 }
 
@@ -460,7 +529,55 @@ TEST(Convert, ShortMidGivesEmptyFieldsAndIsReported) {
   run.Run(CrLf({"Data", "", "Point 1 2", "Point 3 4", "Point 5 6"}), CrLf({"a,first"}));
   EXPECT_EQ(run.result.counts.points, 3u);
   ASSERT_EQ(run.host.messages.size(), 2u);
-  EXPECT_NE(Cp1251ToUtf8(run.host.messages[0].text).find(" 2 "), std::string::npos);
+  EXPECT_EQ(Cp1251ToUtf8(run.host.messages[0].text),
+            "В файле MID меньше записей, чем объектов в файле MIF: 2 объекта без записи, их атрибуты пусты.\r\n" +
+                run.paths.mid);
+}
+
+// The messages that count objects put the word, and the words that agree with it, in
+// the form the number takes: one object, and five.
+TEST(Convert, MessagesCountObjectsInTheFormOfTheirNumber) {
+  struct Case {
+    int objects;
+    const char* missing_records;
+    const char* retyped;
+    const char* untyped;
+  };
+  const Case cases[] = {
+      {1, "MIF: 1 объект без записи, его атрибуты пусты.",
+       "1 объект записан с типом \"Неопределенный тип объекта\": его тип в словаре",
+       "1 объект записан без типа: в словаре object.txt нет записи \"Неопределенный тип объекта\" с числовым "
+       "типом, а его собственный тип не найден. Компилятор карт такой объект не примет."},
+      {5, "MIF: 5 объектов без записи, их атрибуты пусты.",
+       "5 объектов записаны с типом \"Неопределенный тип объекта\": их тип в словаре",
+       "5 объектов записаны без типа: в словаре object.txt нет записи \"Неопределенный тип объекта\" с числовым "
+       "типом, а их собственный тип не найден. Компилятор карт такие объекты не примет."},
+  };
+  for (const Case& c : cases) {
+    std::string mif = "Data\r\n\r\n";
+    for (int i = 0; i < c.objects; ++i) mif += "Point 1 2\r\n";
+    auto texts = [](const ConversionFixture& run) {
+      std::string all;
+      for (const auto& message : run.host.messages) all += Cp1251ToUtf8(message.text) + "\n";
+      return all;
+    };
+    // No record at all; descriptions whose type is a word; no default type.
+    ConversionFixture missing;
+    missing.options.section_from_mif = true;
+    missing.Run(mif, "");
+    EXPECT_NE(texts(missing).find(c.missing_records), std::string::npos) << texts(missing);
+    ConversionFixture retyped;
+    retyped.SetDictionary({{"Неопределенный тип объекта", "0x10", "0x2f00", 0}, {"Лес", "0x10", "Лес", 0}});
+    std::string mid;
+    for (int i = 0; i < c.objects; ++i) mid += "\"Лес\",\"L\"\r\n";
+    retyped.Run(mif, mid);
+    EXPECT_NE(texts(retyped).find(c.retyped), std::string::npos) << texts(retyped);
+    ConversionFixture untyped;
+    untyped.SetDictionary({{"Школа", "0x10", "0x2f06", 0}});
+    untyped.options.section_from_mif = true;
+    untyped.Run(mif, mid);
+    EXPECT_NE(texts(untyped).find(c.untyped), std::string::npos) << texts(untyped);
+  }
 }
 
 TEST(Convert, ColumnOutOfRangeOrBeyondTheRecordGivesAnEmptyValue) {

@@ -96,6 +96,29 @@ TEST(MapLocator, EachKindOfRequestFindsItsPlaces) {
   for (const Case& c : cases) EXPECT_EQ(Locate(c.request), c.expected) << c.name;
 }
 
+// Coordinates no compiler can place: beyond the globe, beyond a double, or no number
+// at all (NaN), in either place of the pair. Those a double holds within range are not.
+TEST(MapLocator, CoordinatesOutOfRangeIncludeInfiniteAndNaN) {
+  struct Case {
+    const char* data;
+    bool out_of_range;
+  };
+  const Case cases[] = {
+      {"(50.6,36.5),(1e400,36.5)", true}, {"(50.6,1e400)", true},   {"(-1e400,36.5)", true},
+      {"(NaN,36.5)", true},               {"(50.6,nan)", true},     {"(inf,36.5)", true},
+      {"(50.6,-Infinity)", true},         {"(90.0001,36.5)", true}, {"(50.6,-180.5)", true},
+      {"(90,180)", false},                {"(-90,-180)", false},    {"(1e-400,36.5)", false},
+      {"(5e1,+3.65e1)", false},           {"(1e,36.5)", false},     {"(5O.6,36.5)", false},
+  };
+  for (const Case& c : cases) {
+    std::vector<PlaceRequest> requests{Request(PlaceQuery::kCoordinateOutOfRange)};
+    LocateInTextMapBytes(CrLf({"[RGN40]", "Type=0x01", std::string("Data0=") + c.data, "[END-RGN40]"}), requests);
+    std::vector<MapPlace> expected;
+    if (c.out_of_range) expected.push_back({1, "RGN40", 3});
+    EXPECT_EQ(requests[0].found, expected) << c.data;
+  }
+}
+
 TEST(MapLocator, ManyPlacesAreCountedBeyondTheLimit) {
   std::string map;
   for (std::size_t i = 0; i < kMaxPlaces + 5; ++i) map += CrLf({"[RGN80]", "Type=x", "Data0=(1,2)", "[END-RGN80]"});

@@ -577,6 +577,120 @@ TEST(MapViewMemory, MillionObjectsStayWithinTheBudget) {
   EXPECT_EQ(host.percent, "100");
 }
 
+// A map of `count` objects, all the shape `pairs` ((lat, lon) each) of a section:
+// identical objects drawn over one another, as a generator or a careless export makes.
+std::string RepeatedShapeMap(int count, const char* section, const std::vector<std::pair<double, double>>& pairs) {
+  std::string object = TextObject(section, "", pairs), body;
+  body.reserve(object.size() * static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) body += object;
+  return body;
+}
+
+// The box of what the list draws, in pixels.
+struct DrawnBox {
+  float left = 1e9f, top = 1e9f, right = -1e9f, bottom = -1e9f;
+  explicit DrawnBox(const DrawList& list, DrawShape shape) {
+    for (const DrawCommand& command : list.commands) {
+      if (command.shape != shape) continue;
+      for (std::uint32_t i = command.first_point; i < command.first_point + command.point_count; ++i) {
+        left = std::min(left, list.points[i].x);
+        right = std::max(right, list.points[i].x);
+        top = std::min(top, list.points[i].y);
+        bottom = std::max(bottom, list.points[i].y);
+      }
+    }
+  }
+};
+
+// Many objects over one another outgrow the summary's memory: the view still draws
+// their shapes, a little coarser at most, never a dot or nothing in their place. The
+// budget is a tenth of the default here, so a tenth of the objects does what 200,000
+// triangles and 460,000 polylines did with the default one.
+TEST(MapViewMemory, ManyObjectsOverOneAnotherStillDrawTheirShapes) {
+  constexpr std::size_t kBudget = MapView::kDefaultBudget / 10;
+  const std::vector<std::pair<double, double>> triangle = {{50.0, 30.0}, {50.1, 30.2}, {50.2, 30.0}};
+  struct Case {
+    const char* name;
+    std::string body;
+    DrawShape shape;
+  };
+  const Case cases[] = {
+      {"identical triangles", RepeatedShapeMap(20000, "80", triangle), DrawShape::kPolygon},
+      {"identical polylines", RepeatedShapeMap(46000, "40", triangle), DrawShape::kPolyline},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadedTextMap map("");
+    WriteFile(map.dir.File("map.mp"), kHeader + c.body);
+    map.view.SetMemoryBudget(kBudget);
+    map.result = map.view.LoadTextMap(map.dir.File("map.mp"), map.host);
+    ASSERT_EQ(map.result.status, LoadStatus::kCompleted);
+    EXPECT_LE(map.view.summary_bytes(), kBudget);
+    // The triangle fills the fitted view: its drawn box is the box of its corners.
+    const DrawList list = map.view.Draw();
+    const DrawnBox box(list, c.shape);
+    const ScreenPoint west = map.view.ToScreen({30.0, 50.1}), east = map.view.ToScreen({30.2, 50.1});
+    const ScreenPoint north = map.view.ToScreen({30.0, 50.2}), south = map.view.ToScreen({30.0, 50.0});
+    EXPECT_NEAR(box.left, west.x, 3);
+    EXPECT_NEAR(box.right, east.x, 3);
+    EXPECT_NEAR(box.top, north.y, 3);
+    EXPECT_NEAR(box.bottom, south.y, 3);
+    ScreenPoint inside = map.view.ToScreen({30.05, 50.1});
+    std::optional<MapObjectInfo> info = map.view.ObjectAt(inside.x, inside.y, 1);
+    EXPECT_EQ(info.has_value(), c.shape == DrawShape::kPolygon);
+  }
+
+  // The same triangles in a MIF take the same way.
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));
+  std::string mif = "Version 300\r\nColumns 1\r\n  Name Char(10)\r\nData\r\n\r\n", mid;
+  for (int i = 0; i < 20000; ++i) {
+    mif += "Region 1\r\n  3\r\n30 50\r\n30.2 50.1\r\n30 50.2\r\n    Brush (2,16777215,0)\r\n";
+    mid += "\"a\"\r\n";
+  }
+  WriteFile(dir.File("map.mif"), mif);
+  WriteFile(dir.File("map.mid"), mid);
+  LoadedMif loaded(dir, 1, 1, 0, kBudget);
+  ASSERT_EQ(loaded.result.status, LoadStatus::kCompleted);
+  const DrawnBox box(loaded.view.Draw(), DrawShape::kPolygon);
+  EXPECT_NEAR(box.right - box.left, loaded.view.ToScreen({30.2, 50}).x - loaded.view.ToScreen({30, 50}).x, 3);
+  EXPECT_NEAR(box.bottom - box.top, loaded.view.ToScreen({30, 50}).y - loaded.view.ToScreen({30, 50.2}).y, 3);
+}
+
+// A fan of distinct lines from one centre, too many for the budget: every line drawn
+// still runs from the centre to the arc, and together they cover the half disc, where
+// the coarsening used to leave a few lines, or one.
+TEST(MapViewMemory, AFanOfManyLinesStaysAFan) {
+  constexpr std::size_t kBudget = MapView::kDefaultBudget / 10;
+  constexpr int kLines = 25000;
+  std::string body;
+  for (int i = 0; i < kLines; ++i) {
+    double angle = 3.141592653589793 * i / (kLines - 1);
+    body += TextObject("40", "", {{50.0, 30.0}, {50.0 + 0.2 * std::sin(angle), 30.0 + 0.2 * std::cos(angle)}});
+  }
+  LoadedTextMap map("");
+  WriteFile(map.dir.File("map.mp"), kHeader + body);
+  map.view.SetMemoryBudget(kBudget);
+  map.result = map.view.LoadTextMap(map.dir.File("map.mp"), map.host);
+  ASSERT_EQ(map.result.status, LoadStatus::kCompleted);
+  EXPECT_LE(map.view.summary_bytes(), kBudget);
+  const DrawList list = map.view.Draw();
+  const double cell = map.view.CellSize(map.view.LevelForScale());
+  std::set<int> directions;  // in whole degrees
+  for (const DrawCommand& command : list.commands) {
+    if (command.shape != DrawShape::kPolyline) continue;
+    MapPoint first = map.view.ToMap(list.points[command.first_point].x, list.points[command.first_point].y);
+    const ScreenPoint& end = list.points[command.first_point + command.point_count - 1];
+    MapPoint last = map.view.ToMap(end.x, end.y);
+    EXPECT_NEAR(first.x, 30.0, 2 * cell);
+    EXPECT_NEAR(first.y, 50.0, 2 * cell);
+    EXPECT_NEAR(std::hypot(last.x - 30.0, last.y - 50.0), 0.2, 3 * cell);
+    directions.insert(static_cast<int>(std::lround(std::atan2(last.y - 50.0, last.x - 30.0) * 180 / 3.141592653589793)));
+  }
+  // Every whole degree of the half circle has a line.
+  for (int degree = 0; degree <= 180; ++degree) EXPECT_TRUE(directions.contains(degree)) << degree;
+}
+
 TEST(MapViewMemory, EveryObjectLargerThanACellIsKeptAndSmallOnesOncePerCell) {
   // Fifty long lines, three degrees apart, and many points crowded far east of them; a
   // small budget forces the summary to coarsen several times.
@@ -968,6 +1082,32 @@ TEST(MapViewBadInput, MifFaultsAreReportedAndWhatWasReadIsKept) {
     // Nothing pops up: the notes are for the binding to show.
     EXPECT_TRUE(host.messages.empty()) << c.name;
   }
+}
+
+// The view draws the objects the conversion writes: those with a coordinate that is
+// no number ("1e", "1.2.3", "1e999") are left out of both, and the view says so.
+TEST(MapViewBadInput, ObjectsTheConversionLeavesOutAreNotDrawn) {
+  test::ConversionFixture run;
+  run.options.section_from_mif = true;
+  ASSERT_EQ(run.Run(CrLf({"Data", "", "Pline 2", "36.5 50.1", "36.51 1e", "    Pen (1,2,0)", "Pline 2", "1 1",
+                          "2 2", "    Pen (1,2,0)", "Point 1.2.3 --1", "    Symbol (1,2,3)", "Multipoint 3", "5 6",
+                          "7 1e999", "8 9", "    Symbol (1,2,3)", "Rect 1 2 3 4e", "    Pen (1,2,0)", "Line 1 2 3 4",
+                          "    Pen (1,2,0)"}),
+                    CrLf({"a,A", "b,B", "c,C", "d,D", "e,E", "f,F"})),
+            OperationStatus::kCompleted);
+  const SectionCounts& written = run.result.counts;
+  ASSERT_EQ(written.points + written.polylines + written.regions, 4u);
+
+  MapView view;
+  RecordingHost host;
+  LoadResult result = view.LoadMif(run.paths.mif, run.paths.mid, run.options, run.dir.File(""), host);
+  EXPECT_EQ(view.objects_read(), 4u);
+  ASSERT_EQ(result.notes.size(), 1u);
+  EXPECT_TRUE(Cp1251ToUtf8(result.notes[0]).starts_with("4 объекта не показаны: в координатах есть текст"))
+      << Cp1251ToUtf8(result.notes[0]);
+  // Nothing of the left-out polyline near (36.5, 50.1) is drawn.
+  EXPECT_LE(view.extent().max_y, 50.1);
+  EXPECT_FALSE(view.ObjectAt(view.ToScreen({36.5, 50.1}).x, view.ToScreen({36.5, 50.1}).y, 2).has_value());
 }
 
 TEST(MapViewBadInput, LineWithoutLineEndsIsCutAndReported) {

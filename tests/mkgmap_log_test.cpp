@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "base/cp1251.h"
+#include "operations/compile_map.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -80,6 +81,34 @@ TEST(MkgmapLog, TheExceptionAndTheTextJavaCouldNotReadStayWithTheirRecord) {
       << log.problems()[0].text;
   // The stack trace is read, not reported.
   EXPECT_EQ(log.problems()[0].text.find("PolishMapDataSource"), std::string::npos);
+}
+
+// mkgmap ended by an exception no record holds (a code page Java does not know): the
+// report names the exception, not the last frame of its stack trace.
+TEST(MkgmapLog, AnExceptionThatEndsMkgmapIsReportedByItsOwnLine) {
+  MkgmapLog log = ReadLogFile("unknown_code_page.log");
+  ASSERT_EQ(log.problems().size(), 1u);
+  const CompileProblem& problem = log.problems()[0];
+  EXPECT_EQ(problem.level, ProblemLevel::kError);
+  EXPECT_EQ(problem.kind, ProblemKind::kUnknownCodePage);
+  EXPECT_EQ(problem.text, "java.nio.charset.UnsupportedCharsetException: cp1");
+  EXPECT_FALSE(problem.has_place);
+
+  CompileResult result;
+  result.problems.push_back({problem, {}, 0});
+  std::string report = Cp1251ToUtf8(CompileReport("map.mp", result));
+  EXPECT_NE(report.find("CodePage= в заголовке [IMG ID] (для русских подписей CodePage=1251) "
+                        "(mkgmap: java.nio.charset.UnsupportedCharsetException: cp1)"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(report.find("Main.java"), std::string::npos) << report;
+
+  // Any other exception is reported with its own words.
+  MkgmapLog other = ReadLog("Exception in thread \"main\" java.lang.IllegalStateException: broken\r\n"
+                            "\tat uk.me.parabola.mkgmap.main.Main.main(Main.java:118)\r\n");
+  ASSERT_EQ(other.problems().size(), 1u);
+  EXPECT_EQ(other.problems()[0].kind, ProblemKind::kOther);
+  EXPECT_EQ(other.problems()[0].text, "java.lang.IllegalStateException: broken");
 }
 
 TEST(MkgmapLog, ACleanRunHasNoProblemsAndItsStagesGiveTheProgress) {

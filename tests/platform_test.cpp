@@ -293,6 +293,22 @@ TEST(Windows, CommandLineStartsTheWindowProgramBesideIt) {
   EXPECT_TRUE(out.empty());
 }
 
+// mirvex-window.exe --help prints its usage to the stream it was given and ends; an
+// unknown option (--draw among them: the Windows window draws no pictures) ends with
+// status 2 and the usage on standard error.
+TEST(Windows, WindowProgramPrintsItsUsage) {
+  const std::string window = Cp1251ToUtf8(PathText(ExecutableFolder() / "mirvex-window.exe"));
+  std::string out, err;
+  EXPECT_EQ(RunProgram(window, {"--help"}, &out, &err), 0) << err;
+  EXPECT_NE(out.find("mirvex-window --help"), std::string::npos) << out;
+  EXPECT_EQ(err, "");
+  for (const char* option : {"--bogus", "--draw"}) {
+    EXPECT_EQ(RunProgram(window, {option}, &out, &err), 2) << option;
+    EXPECT_NE(err.find(std::string("неизвестный параметр: ") + option), std::string::npos) << err;
+    EXPECT_NE(err.find("mirvex-window --help"), std::string::npos) << err;
+  }
+}
+
 // mirvex.exe runs on a bare Windows: it imports only libraries every Windows has (the
 // C++ runtime, libgcc and winpthread are linked in).
 TEST(Windows, CommandLineNeedsOnlyTheSystemsOwnLibraries) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <random>
 
 #include <string>
@@ -182,6 +184,70 @@ TEST(Value, PlainDecimalsMatchTheGeneralParse) {
     EXPECT_EQ(Value(text), Value(general)) << text;
     EXPECT_EQ(Value(text + ")"), Value(general + ")")) << text;
   }
+}
+
+}  // namespace
+}  // namespace mirvex
+
+namespace mirvex {
+namespace {
+
+// Which texts are a whole decimal number, and the value of each: a number beyond a
+// double is infinite (a map compiler must never get it as a coordinate), one too small
+// for it is zero.
+TEST(ParseDecimal, TakesOnlyAWholeNumberAndMarksOverflowAsInfinite) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  std::string four_hundred_digits(401, '0');
+  four_hundred_digits[0] = '1';
+  struct Case {
+    std::string text;
+    bool number;
+    double value;
+  };
+  const Case cases[] = {
+      {"36.51", true, 36.51},      {"-36.5", true, -36.5},     {"+1e5", true, 1e5},
+      {".5", true, 0.5},           {"7.", true, 7},            {"5E-1", true, 0.5},
+      {"1e400", true, kInfinity},  {"-1e400", true, -kInfinity}, {"1e999", true, kInfinity},
+      {"1e-400", true, 0},         {"0.0000e999", true, 0},    {"123.4e307", true, kInfinity},
+      {"0.001e-330", true, 0},     {four_hundred_digits, true, kInfinity},
+      {"1e", false, 0},            {"1e+", false, 0},          {"1.2.3", false, 0},
+      {"--1", false, 0},           {"+-1", false, 0},          {".", false, 0},
+      {"", false, 0},              {"-", false, 0},            {"nan", false, 0},
+      {"NaN", false, 0},           {"inf", false, 0},          {"1 2", false, 0},
+      {" 1", false, 0},            {"1,5", false, 0},          {"0x1A", false, 0},
+  };
+  for (const Case& c : cases) {
+    double value = -12345;
+    EXPECT_EQ(ParseDecimal(c.text, value), c.number) << '"' << c.text << '"';
+    if (c.number) {
+      EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(IsFiniteDecimal(c.text), c.number && std::isfinite(c.value)) << '"' << c.text << '"';
+  }
+  // Near the largest double: its own digits are a number, ten times it is none.
+  EXPECT_TRUE(IsFiniteDecimal("1.7976931348623157e308"));
+  EXPECT_FALSE(IsFiniteDecimal("1.8e308"));
+  std::string largest(309, '0'), beyond(309, '0');
+  largest.replace(0, 17, "17976931348623157");
+  beyond.replace(0, 2, "18");
+  EXPECT_TRUE(IsFiniteDecimal(largest));
+  EXPECT_FALSE(IsFiniteDecimal(beyond));
+}
+
+TEST(PluralForm, FollowsTheNumbersLastDigits) {
+  struct Case {
+    long long count;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "0 объектов"},     {1, "1 объект"},       {2, "2 объекта"},      {4, "4 объекта"},
+      {5, "5 объектов"},     {11, "11 объектов"},   {12, "12 объектов"},   {14, "14 объектов"},
+      {20, "20 объектов"},   {21, "21 объект"},     {22, "22 объекта"},    {24, "24 объекта"},
+      {25, "25 объектов"},   {30, "30 объектов"},   {101, "101 объект"},   {111, "111 объектов"},
+      {112, "112 объектов"}, {1002, "1002 объекта"}, {-1, "-1 объект"},   {-13, "-13 объектов"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Cp1251ToUtf8(ObjectCount(c.count)), c.text) << c.count;
+  EXPECT_EQ(PluralForm(3, "a", "b", "c"), "b");
 }
 
 }  // namespace

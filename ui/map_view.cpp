@@ -222,7 +222,10 @@ struct MapView::Summary {
     Chunked<GridPoint> vertices;
     Chunked<char> texts;  // per object: type, label, description, each a length byte and bytes
     CellSet dots;
-    std::size_t bytes() const { return objects.bytes() + vertices.bytes() + texts.bytes() + dots.bytes(); }
+    CellSet shapes;  // fingerprints of the shapes kept, once shapes are merged
+    std::size_t bytes() const {
+      return objects.bytes() + vertices.bytes() + texts.bytes() + dots.bytes() + shapes.bytes();
+    }
   };
 
   bool has_origin = false;
@@ -230,6 +233,10 @@ struct MapView::Summary {
   double base_cell = 1;
   int shift = 0;
   bool full = false;  // the budget could not be kept by coarsening: later objects are dropped
+  // Set when the map first outgrows the budget: from then on a level keeps a shape
+  // (its style and its vertices on the level's grid) once, as it keeps a dot once per
+  // cell. Drawing it again changes no pixel, so only what memory holds changes.
+  bool merge_shapes = false;
   std::array<Level, kLevels> levels;
 
   double Cell(int level) const { return std::ldexp(base_cell, shift + 2 * level); }
@@ -293,6 +300,21 @@ std::uint64_t DotKey(GridPoint cell, MapObjectKind kind, Assignment assignment) 
                       static_cast<std::uint32_t>(cell.y);
   return CellSet::Mix(key) ^ (static_cast<std::uint64_t>(kind) * 3 + static_cast<std::uint64_t>(assignment) + 1) *
                                  0x9e3779b97f4a7c15ULL;
+}
+
+// The fingerprint of a stored shape: its style and its vertices on the level's grid.
+std::uint64_t ShapeKey(const Chunked<GridPoint>& vertices, std::size_t first, std::size_t end,
+                       const StoredObject& object) {
+  std::uint64_t key = (static_cast<std::uint64_t>(object.kind) << 16) |
+                      (static_cast<std::uint64_t>(object.assignment) << 8) | object.level;
+  for (std::size_t i = first; i < end; ++i) {
+    const GridPoint vertex = vertices[i];
+    key ^= (static_cast<std::uint64_t>(static_cast<std::uint32_t>(vertex.x)) << 32) |
+           static_cast<std::uint32_t>(vertex.y);
+    key *= 0x9e3779b97f4a7c15ULL;
+    key ^= key >> 29;
+  }
+  return CellSet::Mix(key ^ (end - first));
 }
 
 // Writes the parts of an object larger than a cell to `out` from `at` on and returns
@@ -502,6 +524,12 @@ class MapSummaryBuilder {
   // next objects do not force another round at once.
   void Relieve() {
     const std::size_t goal = view_.budget_ / 2;
+    if (!summary_.merge_shapes) {
+      // Shapes repeated on one grid (a map of many identical objects) go first, before
+      // any detail is given up.
+      summary_.merge_shapes = true;
+      for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 0, true);
+    }
     // The object being read takes part: its vertices merge as the cells grow.
     for (;;) {
       const std::size_t pending = object_.vertices.size() * sizeof(GridPoint);
@@ -569,6 +597,11 @@ class MapSummaryBuilder {
       // What a part given back as a dot had written past the end is no vertex.
       level.vertices.Shorten(end);
       if (end == first) return true;  // every part is a dot already there
+      // A shape the level holds already is so at every coarser level too.
+      if (summary_.merge_shapes && !level.shapes.Insert(ShapeKey(level.vertices, first, end, stored))) {
+        level.vertices.Shorten(first);
+        return false;
+      }
       stored.first_vertex = static_cast<std::uint32_t>(first);
       stored.vertex_count = static_cast<std::uint32_t>(end - first);
     }
@@ -584,7 +617,7 @@ class MapSummaryBuilder {
   void Coarsen() {
     ++summary_.shift;
     ShiftPendingObject(1);
-    for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 1);
+    for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 1, summary_.merge_shapes);
   }
 
   // Makes every cell four times as wide. Each level then has the cells of the next
@@ -596,7 +629,7 @@ class MapSummaryBuilder {
     auto& levels = summary_.levels;
     levels[0] = MapView::Summary::Level();
     std::rotate(levels.begin(), levels.begin() + 1, levels.end());
-    CoarsenLevel(levels[MapView::kLevels - 2], levels[MapView::kLevels - 1], 2);
+    CoarsenLevel(levels[MapView::kLevels - 2], levels[MapView::kLevels - 1], 2, summary_.merge_shapes);
   }
 
   // Moves the object being read onto a grid 2^bits times as coarse.
@@ -618,11 +651,14 @@ class MapSummaryBuilder {
 
   // Writes the objects of `source` on a grid 2^bits times as coarse to `target`: an
   // empty level, or `source` itself, rewritten in place (nothing is written past what
-  // has been read). Objects that fall within one cell become dots.
-  static void CoarsenLevel(MapView::Summary::Level& source, MapView::Summary::Level& target, int bits) {
+  // has been read). Objects that fall within one cell become dots; with `merge_shapes`
+  // a shape the level holds already is dropped.
+  static void CoarsenLevel(MapView::Summary::Level& source, MapView::Summary::Level& target, int bits,
+                           bool merge_shapes) {
     const bool in_place = &source == &target;
     // The level keeps at most the dots it has: their table need not grow while refilled.
     target.dots.Empty();
+    target.shapes.Empty();
     std::size_t objects = 0, vertices = 0, texts = 0;
     // The dot table is large and read at random: the slot of an object a few places on
     // is fetched while this one is rewritten.
@@ -659,6 +695,10 @@ class MapSummaryBuilder {
             },
             target.dots, stored.kind, stored.assignment, stored.low, stored.high);
         keep = vertices != first;
+        if (keep && merge_shapes && !target.shapes.Insert(ShapeKey(target.vertices, first, vertices, stored))) {
+          keep = false;
+          vertices = first;
+        }
         stored.first_vertex = static_cast<std::uint32_t>(first);
         stored.vertex_count = static_cast<std::uint32_t>(vertices - first);
       }
@@ -676,6 +716,7 @@ class MapSummaryBuilder {
     target.vertices.Truncate(vertices);
     target.texts.Truncate(texts);
     target.dots.Fit();
+    target.shapes.Fit();
   }
 
   MapView& view_;
@@ -809,6 +850,8 @@ class MifViewReader {
   }
   void End() { Finish(); }
   std::uint64_t unreadable() const { return unreadable_; }
+  // Objects not drawn because a coordinate of theirs is no number (CoordinateTextUsable).
+  std::uint64_t objects_without_numbers() const { return objects_without_numbers_; }
 
  private:
   void Vertex(double x, double y, bool new_part = false) {
@@ -820,7 +863,7 @@ class MifViewReader {
     if (!kind_known_ || complete_) return;
     double x = 0, y = 0;
     if (!PlainPair(line, x, y)) {
-      auto [xt, yt, plain] = SplitCoordinates(line);
+      auto [xt, yt, plain, decimal] = SplitCoordinates(line);
       (void)plain;
       if (yt.empty()) {
         builder_.NewPart();  // a count line: the next vertex opens a part
@@ -828,6 +871,15 @@ class MifViewReader {
       }
       if (!LooksNumeric(yt)) {
         ++unreadable_;
+        return;
+      }
+      if (!decimal && (!CoordinateTextUsable(xt) || !CoordinateTextUsable(yt))) {
+        // Left out as the conversion leaves it out: a point of a multipoint alone.
+        if (multipoint_) {
+          ++objects_without_numbers_;
+        } else {
+          without_numbers_ = true;
+        }
         return;
       }
       x = Value(xt);
@@ -862,6 +914,10 @@ class MifViewReader {
       for (int i = 0; i < count; ++i) {
         std::string_view token = NextToken(rest);
         if (!LooksNumeric(token)) return false;
+        if (!CoordinateTextUsable(token)) {
+          without_numbers_ = true;
+          return false;
+        }
         out[i] = Value(token);
       }
       return true;
@@ -969,6 +1025,11 @@ class MifViewReader {
   }
 
   void Finish() {
+    if (without_numbers_) {
+      builder_.object().ClearVertices();
+      ++objects_without_numbers_;
+      without_numbers_ = false;
+    }
     builder_.Finish();
     kind_known_ = false;
     complete_ = false;
@@ -995,6 +1056,8 @@ class MifViewReader {
   bool text_object_ = false;
   int collection_left_ = 0;
   std::uint64_t unreadable_ = 0;
+  bool without_numbers_ = false;  // the object in progress is not drawn
+  std::uint64_t objects_without_numbers_ = 0;
 };
 
 // The text-map reader of the view: sections, their Type, Label, Levels and the pairs
@@ -1237,13 +1300,21 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
   }
   reader.End();
   NoteReaderTrouble(mif, mif_path, reader.unreadable(), progress.stopped(), result.notes);
+  if (std::uint64_t left_out = reader.objects_without_numbers(); left_out > 0) {
+    auto count = static_cast<long long>(left_out);
+    result.notes.push_back(ObjectCount(count) +
+                           std::string(PluralForm(count, Ru(" не показан"), Ru(" не показаны"), Ru(" не показаны"))) +
+                           Ru(": в координатах есть текст, который не является числом (конвертация такие объекты "
+                              "не записывает):") +
+                           line_break + mif_path);
+  }
   if (mid_open && mid.ReadFailed()) {
     result.notes.push_back(Ru("Файл MID прочитан не до конца (ошибка чтения):") + line_break + mid_path);
   }
   if (mid_open && mid.missing_records() > 0) {
-    result.notes.push_back(Ru("В файле MID меньше записей, чем объектов в файле MIF: у ") +
-                           std::to_string(mid.missing_records()) + Ru(" объектов нет записи.") + line_break +
-                           mid_path);
+    result.notes.push_back(Ru("В файле MID меньше записей, чем объектов в файле MIF: ") +
+                           ObjectCount(static_cast<long long>(mid.missing_records())) + Ru(" без записи.") +
+                           line_break + mid_path);
   }
   if (summary_->full) {
     result.notes.push_back(Ru("Карта не поместилась в память просмотра, показана ее часть."));

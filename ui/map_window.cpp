@@ -268,7 +268,7 @@ void MapWindow::Load(const MapSource& source) {
     Repaint();
     return;
   }
-  status_ = FileNameOf(source.path) + Ru(", объектов: ") + std::to_string(view_.objects_read());
+  status_ = FileNameOf(source.path) + ", " + ObjectCount(static_cast<long long>(view_.objects_read()));
   if (result.status == LoadStatus::kStopped) status_ += Ru(", чтение остановлено");
   for (const std::string& note : result.notes) status_ += std::string(kLineBreak) + note;
   ShowStatus();

@@ -1,5 +1,7 @@
 #include "ui/qt/map_painter.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <cstdio>
@@ -318,7 +320,17 @@ int RunDraw(int argc, char** argv) {
     WriteText(stderr, Ru("Нечего рисовать: в карте не прочитано ни одного объекта.\n"));
     return 1;
   }
-  if (!picture.save(QString::fromStdString(NativePath(output).string()), "PNG")) {
+  // The picture replaces an earlier one only once it is written whole, as every result.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ResultFile file;
+  bool written = picture.save(&buffer, "PNG") && file.Open(output);
+  if (written) {
+    file.Write(std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    written = file.Commit();
+  }
+  if (!written) {
     WriteText(stderr, Ru("Не удалось записать рисунок: ") + output + "\n");
     return 1;
   }

@@ -1,14 +1,29 @@
 // mirvex-window: the main window as a program of its own, so that the command line
 // (`mirvex`) runs without Qt. `mirvex` without a command starts this program.
-#include "base/platform.h"
-#include <cstring>
+#include <cstdio>
 
+#include "base/platform.h"
 #include "ui/qt/main_window_qt.h"
 #include "ui/qt/map_painter.h"
+#include "ui/window_start.h"
 
 int main(int argc, char** argv) {
-  mirvex::RemoveTempFilesOnInterrupt();
-  // --draw renders a map to a picture without showing a window.
-  if (argc > 1 && std::strcmp(argv[1], "--draw") == 0) return mirvex::ui::qt::RunDraw(argc - 1, argv + 1);
-  return mirvex::ui::qt::RunMainWindow(argc, argv);
+  using namespace mirvex;
+  RemoveTempFilesOnInterrupt();
+  std::vector<ProgramArgument> arguments = ProgramArguments(argc, argv);
+  switch (ui::WindowStartFor(arguments.size(), arguments.empty() ? "" : arguments[0].text, /*draws=*/true)) {
+    case ui::WindowStart::kWindow:
+      return ui::qt::RunMainWindow(argc, argv);
+    case ui::WindowStart::kDraw:
+      // --draw renders a map to a picture without showing a window.
+      return ui::qt::RunDraw(argc - 1, argv + 1);
+    case ui::WindowStart::kHelp:
+      WriteUtf8(stdout, ui::WindowUsage(/*draws=*/true));
+      return 0;
+    case ui::WindowStart::kUnknown:
+      break;
+  }
+  WriteUtf8(stderr, "mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" +
+                        ui::WindowUsage(/*draws=*/true));
+  return ui::kWindowUsageError;
 }
