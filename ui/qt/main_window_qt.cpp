@@ -658,10 +658,9 @@ void QtMainWindow::showEvent(QShowEvent* event) {
   if (!placed_ && !isMaximized() && !isFullScreen()) {
     placed_ = true;
     QTimer::singleShot(0, this, [this] {
+      if (isMaximized() || isFullScreen()) return;
       QRect inside = geometry();
-      if (!isMaximized() && !isFullScreen()) {
-        PlaceInsideScreen(this, {inside.x(), inside.y(), inside.width(), inside.height()});
-      }
+      PlaceInsideScreen(this, {inside.x(), inside.y(), inside.width(), inside.height()});
     });
   }
 }

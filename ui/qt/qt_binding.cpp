@@ -3,16 +3,16 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QSignalBlocker>
-#include <QGuiApplication>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <vector>
 
@@ -187,6 +187,8 @@ void BindCombo(QComboBox* combo, UiControl& control) {
   });
 }
 
+namespace {
+
 // The rows a list widget shows selected, one flag per row.
 std::vector<bool> WidgetSelection(const QListWidget* list) {
   std::vector<bool> selection(static_cast<std::size_t>(list->count()), false);
@@ -203,6 +205,8 @@ void ShowSelection(QListWidget* list, const UiControl& control) {
     if (list->item(i)->isSelected() != control.selected(i)) list->item(i)->setSelected(control.selected(i));
   }
 }
+
+}  // namespace
 
 void BindList(QListWidget* list, UiControl& control) {
   BindWidget(list, control);
@@ -265,7 +269,10 @@ std::vector<ScreenRect> AvailableAreas() {
   std::vector<ScreenRect> areas;
   QList<QScreen*> screens = QGuiApplication::screens();
   QScreen* primary = QGuiApplication::primaryScreen();
-  if (primary) screens.removeAll(primary), screens.prepend(primary);
+  if (primary) {
+    screens.removeAll(primary);
+    screens.prepend(primary);
+  }
   for (QScreen* screen : screens) {
     QRect area = screen->availableGeometry();
     areas.push_back({area.x(), area.y(), area.width(), area.height()});
