@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "base/text.h"
 #include "dictionary/object_record.h"
 #include "fuzz/invariants.h"
 #include "operations/convert.h"
@@ -118,6 +119,10 @@ inline void CheckMap(const Outcome& outcome) {
       if (StartsWith(line, "Data")) {
         Require(StartsWith(line, "Data0=") && IsPairList(line.substr(6)),
                 "a Data0 line is a list of (a,b) pairs");
+        for (const auto& [latitude, longitude] : Pairs(line.substr(6))) {
+          Require(IsFiniteDecimal(latitude) && IsFiniteDecimal(longitude),
+                  "every coordinate written is a finite decimal a map compiler reads");
+        }
       }
     }
   }

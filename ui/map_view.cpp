@@ -204,6 +204,72 @@ struct StoredObject {
   bool dot = false;
 };
 
+// The shapes a level holds, for keeping each once: a short fingerprint (well mixed
+// already, so it places the slot as it is) leads to the objects that may hold the same
+// shape, and their vertices decide. A slot holds a fingerprint and an object's index:
+// a shape costs 8 bytes (and the table's slack) whatever its number of vertices.
+class ShapeIndex {
+ public:
+  // When `same(i)` is true for a stored object i of the fingerprint `key`, returns
+  // true; otherwise records `index` under `key` and returns false.
+  template <typename Same>
+  bool Contains(std::uint32_t key, std::uint32_t index, Same same) {
+    if (key == 0) key = 1;
+    if ((count_ + 1) * 4 > slots_.size() * 3) Grow(slots_.size() * 2);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = key & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots_[i];
+      if (slot.key == 0) {
+        slot = {key, index};
+        ++count_;
+        return false;
+      }
+      if (slot.key == key && same(slot.index)) return true;
+    }
+  }
+  // Starts loading the table's slot for the fingerprint, for a Contains to follow.
+  void Prefetch(std::uint32_t key) const {
+#if defined(__GNUC__)
+    if (slots_.empty()) return;
+    if (key == 0) key = 1;
+    __builtin_prefetch(&slots_[key & (slots_.size() - 1)]);
+#else
+    (void)key;
+#endif
+  }
+  // Empties the index but keeps its table.
+  void Empty() {
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    count_ = 0;
+  }
+  // Gives the table the size inserting its entries into an empty index would.
+  void Fit() {
+    std::size_t size = 64;
+    while ((count_ + 1) * 4 > size * 3) size *= 2;
+    if (slots_.size() > size) Grow(size);
+  }
+  std::size_t bytes() const { return slots_.capacity() * sizeof(Slot); }
+
+ private:
+  struct Slot {
+    std::uint32_t key = 0;  // 0: empty
+    std::uint32_t index = 0;
+  };
+  void Grow(std::size_t size) {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(std::max<std::size_t>(64, size), Slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.key == 0) continue;
+      std::size_t i = slot.key & mask;
+      while (slots_[i].key != 0) i = (i + 1) & mask;
+      slots_[i] = slot;
+    }
+  }
+  std::vector<Slot> slots_;
+  std::size_t count_ = 0;
+};
+
 std::string_view KindSection(MapObjectKind kind) {
   switch (kind) {
     case MapObjectKind::kRegion: return "[RGN80]";
@@ -222,7 +288,7 @@ struct MapView::Summary {
     Chunked<GridPoint> vertices;
     Chunked<char> texts;  // per object: type, label, description, each a length byte and bytes
     CellSet dots;
-    CellSet shapes;  // fingerprints of the shapes kept, once shapes are merged
+    ShapeIndex shapes;  // the shapes kept, once shapes are merged
     std::size_t bytes() const {
       return objects.bytes() + vertices.bytes() + texts.bytes() + dots.bytes() + shapes.bytes();
     }
@@ -302,19 +368,33 @@ std::uint64_t DotKey(GridPoint cell, MapObjectKind kind, Assignment assignment) 
                                  0x9e3779b97f4a7c15ULL;
 }
 
-// The fingerprint of a stored shape: its style and its vertices on the level's grid.
-std::uint64_t ShapeKey(const Chunked<GridPoint>& vertices, std::size_t first, std::size_t end,
-                       const StoredObject& object) {
-  std::uint64_t key = (static_cast<std::uint64_t>(object.kind) << 16) |
-                      (static_cast<std::uint64_t>(object.assignment) << 8) | object.level;
-  for (std::size_t i = first; i < end; ++i) {
-    const GridPoint vertex = vertices[i];
-    key ^= (static_cast<std::uint64_t>(static_cast<std::uint32_t>(vertex.x)) << 32) |
-           static_cast<std::uint32_t>(vertex.y);
-    key *= 0x9e3779b97f4a7c15ULL;
-    key ^= key >> 29;
+// The fingerprint of a shape: its style and its first and last vertex on the level's
+// grid. Equal shapes have equal fingerprints; StoredShapeEqual decides. (A shape whose
+// first part a coarsening turns into a dropped dot may be fingerprinted by that part's
+// vertex instead; it is then only kept twice.)
+std::uint32_t ShapeFingerprint(const StoredObject& object, GridPoint first, GridPoint last) {
+  // Independent products, added: a few cycles for every object stored or rewritten.
+  auto word = [](std::int32_t value) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(value)); };
+  const std::uint64_t style = (static_cast<std::uint64_t>(object.kind) << 16) |
+                              (static_cast<std::uint64_t>(object.assignment) << 8) | object.level;
+  const std::uint64_t key = word(first.x) * 0x9e3779b97f4a7c15ULL + word(first.y) * 0xc2b2ae3d27d4eb4fULL +
+                            word(last.x) * 0x165667b19e3779f9ULL + word(last.y) * 0xd6e8feb86659fd93ULL +
+                            (style + 1) * 0xff51afd7ed558ccdULL;
+  return static_cast<std::uint32_t>(key >> 32);
+}
+
+// True when the stored object has the style of `object` and the vertices
+// [first, end) of the level.
+bool StoredShapeEqual(const Chunked<GridPoint>& vertices, std::size_t first, std::size_t end,
+                      const StoredObject& object, const StoredObject& stored) {
+  if (stored.dot || stored.kind != object.kind || stored.assignment != object.assignment ||
+      stored.level != object.level || stored.vertex_count != end - first) {
+    return false;
   }
-  return CellSet::Mix(key ^ (end - first));
+  for (std::size_t i = 0; i < end - first; ++i) {
+    if (!(vertices[stored.first_vertex + i] == vertices[first + i])) return false;
+  }
+  return true;
 }
 
 // Writes the parts of an object larger than a cell to `out` from `at` on and returns
@@ -508,6 +588,19 @@ class MapSummaryBuilder {
   void StoreObject() {
     if (object_.vertices.empty() || summary_.full) return;
     ++view_.objects_read_;
+    if (summary_.merge_shapes) {
+      // The slots of the object's shape at every level, loaded while it is written.
+      const GridPoint first = object_.vertices.front(), last = object_.vertices.back();
+      StoredObject style;
+      style.kind = object_.kind;
+      style.assignment = object_.assignment;
+      style.level = static_cast<std::uint8_t>(std::clamp(object_.level, 0, 255));
+      for (int level = 0; level < MapView::kLevels; ++level) {
+        const int shift = 2 * level;
+        summary_.levels[static_cast<std::size_t>(level)].shapes.Prefetch(ShapeFingerprint(
+            style, {first.x >> shift, first.y >> shift}, {last.x >> shift, last.y >> shift}));
+      }
+    }
     // An object that is a dot already there at one level is one at the coarser levels
     // too, whose cells hold its cell.
     for (int level = 0; level < MapView::kLevels; ++level) {
@@ -528,7 +621,7 @@ class MapSummaryBuilder {
       // Shapes repeated on one grid (a map of many identical objects) go first, before
       // any detail is given up.
       summary_.merge_shapes = true;
-      for (MapView::Summary::Level& level : summary_.levels) CoarsenLevel(level, level, 0, true);
+      for (MapView::Summary::Level& level : summary_.levels) MergeRepeatedShapes(level);
     }
     // The object being read takes part: its vertices merge as the cells grow.
     for (;;) {
@@ -598,7 +691,11 @@ class MapSummaryBuilder {
       level.vertices.Shorten(end);
       if (end == first) return true;  // every part is a dot already there
       // A shape the level holds already is so at every coarser level too.
-      if (summary_.merge_shapes && !level.shapes.Insert(ShapeKey(level.vertices, first, end, stored))) {
+      if (summary_.merge_shapes &&
+          level.shapes.Contains(ShapeFingerprint(stored, level.vertices[first], level.vertices[end - 1]),
+                                static_cast<std::uint32_t>(level.objects.size()), [&](std::uint32_t i) {
+                                  return StoredShapeEqual(level.vertices, first, end, stored, level.objects[i]);
+                                })) {
         level.vertices.Shorten(first);
         return false;
       }
@@ -611,6 +708,41 @@ class MapSummaryBuilder {
     AppendText(level.texts, object_.description);
     level.objects.push_back(stored);
     return true;
+  }
+
+  // Keeps each shape of a level once, the first, on the level's own grid: its dots
+  // stay as they are, the other objects move down over the repeats left out.
+  static void MergeRepeatedShapes(MapView::Summary::Level& level) {
+    level.shapes.Empty();
+    std::size_t objects = 0, vertices = 0, texts = 0;
+    for (std::size_t i = 0; i < level.objects.size(); ++i) {
+      StoredObject stored = level.objects[i];
+      const std::size_t text_at = stored.text_offset;
+      std::size_t text_size = 0;
+      for (int t = 0; t < 3; ++t) text_size += static_cast<unsigned char>(level.texts[text_at + text_size]) + 1u;
+      const std::size_t from = stored.first_vertex, count = stored.vertex_count;
+      if (!stored.dot) {
+        // The objects kept so far lie below `vertices`, this one's vertices at `from` or above.
+        if (level.shapes.Contains(ShapeFingerprint(stored, level.vertices[from], level.vertices[from + count - 1]),
+                                  static_cast<std::uint32_t>(objects), [&](std::uint32_t j) {
+                                    return StoredShapeEqual(level.vertices, from, from + count, stored,
+                                                            level.objects[j]);
+                                  })) {
+          continue;
+        }
+        if (vertices != from) level.vertices.MoveDown(vertices, from, count);
+      }
+      stored.first_vertex = static_cast<std::uint32_t>(vertices);
+      vertices += count;
+      if (texts != text_at) level.texts.MoveDown(texts, text_at, text_size);
+      stored.text_offset = static_cast<std::uint32_t>(texts);
+      texts += text_size;
+      level.objects.Set(objects++, stored);
+    }
+    level.objects.Truncate(objects);
+    level.vertices.Truncate(vertices);
+    level.texts.Truncate(texts);
+    level.shapes.Fit();
   }
 
   // Doubles the cell of every level, each rebuilt in place.
@@ -660,14 +792,22 @@ class MapSummaryBuilder {
     target.dots.Empty();
     target.shapes.Empty();
     std::size_t objects = 0, vertices = 0, texts = 0;
-    // The dot table is large and read at random: the slot of an object a few places on
-    // is fetched while this one is rewritten.
+    // The dot and shape tables are large and read at random: the slot of an object a
+    // few places on is fetched while this one is rewritten.
     constexpr std::size_t kLookAhead = 8;
     for (std::size_t i = 0; i < source.objects.size(); ++i) {
       if (i + kLookAhead < source.objects.size()) {
         const StoredObject& ahead = source.objects[i + kLookAhead];
         GridPoint low{ahead.low.x >> bits, ahead.low.y >> bits}, high{ahead.high.x >> bits, ahead.high.y >> bits};
-        if (ahead.dot || WithinACell(low, high)) target.dots.Prefetch(DotKey(low, ahead.kind, ahead.assignment));
+        if (ahead.dot || WithinACell(low, high)) {
+          target.dots.Prefetch(DotKey(low, ahead.kind, ahead.assignment));
+        } else if (merge_shapes) {
+          // Its vertices lie past the ones being written, even when rewritten in place.
+          GridPoint first = source.vertices[ahead.first_vertex];
+          GridPoint last = source.vertices[ahead.first_vertex + ahead.vertex_count - 1];
+          target.shapes.Prefetch(ShapeFingerprint(ahead, {first.x >> bits, first.y >> bits},
+                                                  {last.x >> bits, last.y >> bits}));
+        }
       }
       StoredObject stored = source.objects[i];
       stored.low = {stored.low.x >> bits, stored.low.y >> bits};
@@ -695,7 +835,12 @@ class MapSummaryBuilder {
             },
             target.dots, stored.kind, stored.assignment, stored.low, stored.high);
         keep = vertices != first;
-        if (keep && merge_shapes && !target.shapes.Insert(ShapeKey(target.vertices, first, vertices, stored))) {
+        if (keep && merge_shapes &&
+            target.shapes.Contains(ShapeFingerprint(stored, target.vertices[first], target.vertices[vertices - 1]),
+                                   static_cast<std::uint32_t>(objects), [&](std::uint32_t j) {
+                                     return StoredShapeEqual(target.vertices, first, vertices, stored,
+                                                             target.objects[j]);
+                                   })) {
           keep = false;
           vertices = first;
         }
