@@ -186,4 +186,15 @@ inline constexpr char kUserDataVariable[] = "APPDATA";
 inline constexpr char kUserDataVariable[] = "XDG_DATA_HOME";
 #endif
 
+// The Java program that runs mkgmap.jar (cp1251): bin/java of JAVA_HOME when it is
+// there, else a java found in PATH, else (on Windows) the Java the registry names
+// (the JavaSoft keys of an installed JDK or JRE). "java" when none is found: starting
+// it then fails and the caller says that Java is missing.
+std::string JavaProgram();
+
+// How to get mkgmap on this system and make the program use it, and how to get Java:
+// the advice that ends the messages about a missing compiler or a missing Java (cp1251).
+std::string MkgmapInstallAdvice();
+std::string JavaInstallAdvice();
+
 }  // namespace mirvex
