@@ -351,6 +351,17 @@ bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {
   return true;
 }
 
+// The descriptions whose type was no number, as the message after the run lists them.
+std::string RetypedList(const ObjectWriter& writer) {
+  std::string list;
+  for (const std::string& named : writer.retyped_descriptions()) {
+    if (!list.empty()) list += ", ";
+    list += named;
+  }
+  if (writer.more_retyped()) list += Ru(" и другие");
+  return list;
+}
+
 }  // namespace
 
 ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& options,
@@ -491,7 +502,8 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
   if (writer.counts().retyped > 0) {
     ShowInformation(host, std::to_string(writer.counts().retyped) +
                               Ru(" объектов записаны с типом \"Неопределенный тип объекта\": их тип в словаре "
-                                 "object.txt не число (0x… или десятичное), компилятор карт его не прочтет."));
+                                 "object.txt не число (0x… или десятичное), компилятор карт его не прочтет.") +
+                              std::string(kLineBreak) + Ru("Описания: ") + RetypedList(writer));
   }
   if (writer.counts().untyped > 0) {
     ShowInformation(host, std::to_string(writer.counts().untyped) +

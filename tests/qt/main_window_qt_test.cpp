@@ -191,6 +191,7 @@ class MainWindowQtTest : public QObject {
   void SplitterDragStopsAtTheLeftEdge();
   void ButtonsAreDisabledWhileAnOperationRuns();
   void EditedDictionaryReachesTheConvertedMap();
+  void ObjectWindowRefusesABadTypeAndEscapeStoresNothing();
   void GreyedBoxesStayReadable();
   void LevelCaptionFollowsEveryChangeOfTheSlider();
   void ListsStayPutAndFillTheirAreaInEveryMode();
@@ -475,6 +476,54 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   for (const auto& message : host.messages) {
     QVERIFY2(Utf(message.text).contains(QString::fromUtf8("Конвертация завершена")), qPrintable(Utf(message.text)));
   }
+}
+
+// The object window opens beside the main window; its type box holds no more than the
+// record's field; a type that is no number keeps it open with a message; Esc closes it
+// without storing.
+void MainWindowQtTest::ObjectWindowRefusesABadTypeAndEscapeStoresNothing() {
+  ProgramFolder folder;
+  WriteBytes(folder.path / "map.mif",
+             "Columns 2\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n");
+  WriteBytes(folder.path / "map.mid", mirvex::Ru("\"Тропинка\",\"Лесная тропа\"\r\n"));
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  window.move(0, 60);
+  Click(window.widget("convert_button"));
+  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
+  Click(window.widget("edit_objects_button"));
+  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
+  QCOMPARE(objects->count(), 1);
+  std::string before = ReadBytes(folder.path / "object.txt");
+
+  ClickItem(objects, 0, true);
+  QWidget* object_window = TopLevel("object_window");
+  QVERIFY(object_window);
+  // Level with the main window's top, at its side (or over its right edge on a small
+  // screen), not in the screen's corner.
+  QCOMPARE(object_window->frameGeometry().top(), window.frameGeometry().top());
+  QVERIFY(object_window->frameGeometry().right() >= window.frameGeometry().right() ||
+          object_window->frameGeometry().right() == window.screen()->availableGeometry().right());
+  auto* type = object_window->findChild<QLineEdit*>("object_type");
+  QCOMPARE(type->maxLength(), 6);
+  type->setFocus();
+  type->selectAll();
+  QTest::keyClicks(type, "0x1f0x1e");
+  QCOMPARE(type->text(), QString("0x1f0x"));
+  object_window->close();
+  QApplication::processEvents();
+  QCOMPARE(TopLevel("object_window"), object_window);
+  QCOMPARE(host.messages.size(), std::size_t{1});
+  QVERIFY(Utf(host.messages[0].text).contains("\"0x1f0x\""));
+  QCOMPARE(ReadBytes(folder.path / "object.txt"), before);
+
+  QTest::keyClick(type, Qt::Key_Escape);
+  QTRY_VERIFY(window.model().object_window() == nullptr);
+  QVERIFY(!TopLevel("object_window"));
+  QCOMPARE(ReadBytes(folder.path / "object.txt"), before);
+  QCOMPARE(objects->item(0)->text(), QString::fromUtf8("Тропинка"));
 }
 
 void MainWindowQtTest::ListsStayPutAndFillTheirAreaInEveryMode() {

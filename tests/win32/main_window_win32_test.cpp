@@ -365,6 +365,136 @@ TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
   EXPECT_FALSE(IsWindowVisible(window.widget("cancel_button")));
 }
 
+// A key as the system delivers it: through its input queue to the window with the
+// focus (or, with none, to the active window).
+void PressKey(WORD virtual_key) {
+  INPUT keys[2]{};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = virtual_key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+// A click as the button receives it: the press takes the focus, the release clicks.
+void ClickAt(HWND control) {
+  RECT place{};
+  GetClientRect(control, &place);
+  LPARAM centre = MAKELPARAM(place.right / 2, place.bottom / 2);
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+  PostMessageW(control, WM_LBUTTONUP, 0, centre);
+}
+
+// A host that processes the window's messages while the run works, as the program's
+// own does, and presses Esc once the run has begun.
+class EscapingHost : public FakeWindowHost {
+ public:
+  void ProcessEvents() override {
+    if (!owner) return;
+    if (++calls == 1) {
+      focus_at_escape = GetFocus();
+      PressKey(VK_ESCAPE);
+    }
+    ui::win32::PumpMessages(owner);
+  }
+  HWND owner = nullptr;
+  HWND focus_at_escape = reinterpret_cast<HWND>(-1);
+  int calls = 0;
+};
+
+// Esc stops a run started by a click or by Enter, although the button that had the
+// focus is disabled while the run goes on (the focus is then nowhere).
+TEST_F(Win32Window, EscapeStopsARunWhereverTheFocusIs) {
+  // Enough objects for the run to let the window work many times.
+  std::string mif = "Columns 2\r\nData\r\n\r\n", mid;
+  for (int i = 0; i < 200000; ++i) {
+    mif += "Point 37.215119 54.199747\r\n";
+    mid += "\"a\",\"b\"\r\n";
+  }
+  std::ofstream(folder.path / "big.mif", std::ios::binary) << mif;
+  std::ofstream(folder.path / "big.mid", std::ios::binary) << mid;
+  for (bool by_enter : {false, true}) {
+    SCOPED_TRACE(by_enter ? "Enter" : "click");
+    std::ofstream(folder.path / "map.mp", std::ios::binary) << "earlier result\r\n";
+    EscapingHost host;
+    Win32MainWindow window(host, folder.text());
+    window.Show();
+    ui::MainWindow& model = window.model();
+    model.OnConvertClicked();
+    model.control("mif_path").SetText(PathText(folder.path / "big.mif"));
+    model.control("mid_path").SetText(PathText(folder.path / "big.mid"));
+    model.control("result_path").SetText(PathText(folder.path / "map.mp"));
+    SetForegroundWindow(window.hwnd());
+    HWND convert = window.widget("convert_button");
+    SetFocus(convert);
+    ui::win32::PumpMessages(window.hwnd());
+    host.owner = window.hwnd();
+    if (by_enter) {
+      PressKey(VK_RETURN);
+    } else {
+      ClickAt(convert);
+    }
+    for (int i = 0; i < 50 && host.calls == 0; ++i) {
+      ui::win32::PumpMessages(window.hwnd());
+      Sleep(10);
+    }
+    ASSERT_GT(host.calls, 0) << "the run did not start";
+    EXPECT_NE(host.focus_at_escape, convert);
+    EXPECT_EQ(model.last_status(), OperationStatus::kStopped);
+    EXPECT_TRUE(Bytes(folder.path / "map.mp") == "earlier result\r\n") << "the run went on to its end";
+    host.owner = nullptr;
+  }
+}
+
+// The object window opens beside the main window; its type box holds no more than the
+// record's field; a type that is no number keeps it open with a message; Esc, pressed
+// in it, closes it without storing.
+TEST_F(Win32Window, ObjectWindowRefusesABadTypeAndEscapeStoresNothing) {
+  std::ofstream(folder.path / "map.mif", std::ios::binary)
+      << "Columns 2\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n";
+  std::ofstream(folder.path / "map.mid", std::ios::binary) << Ru("\"Тропинка\",\"Лесная тропа\"\r\n");
+  Window window(folder);
+  SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
+  window.Click("convert_button");
+  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
+  window.Click("edit_objects_button");
+  ASSERT_EQ(window.ListCount("object_list"), 1);
+  std::string before = Bytes(folder.path / "object.txt");
+
+  window.ChooseInList("object_list", 0, /*twice=*/true);
+  HWND object_window = window.window.object_window();
+  ASSERT_NE(object_window, nullptr);
+  RECT main_place{}, object_place{}, overlap{};
+  GetWindowRect(window.window.hwnd(), &main_place);
+  GetWindowRect(object_window, &object_place);
+  EXPECT_FALSE(IntersectRect(&overlap, &main_place, &object_place)) << object_place.left << "," << object_place.top;
+  EXPECT_EQ(object_place.top, main_place.top);
+  EXPECT_EQ(SendMessageW(window["object_type"], EM_GETLIMITTEXT, 0, 0), 6);
+  EXPECT_EQ(SendMessageW(window["object_name"], EM_GETLIMITTEXT, 0, 0), 200);
+
+  window.TypeInto("object_type", "0x1f0x");
+  SendMessageW(object_window, WM_CLOSE, 0, 0);
+  window.Pump();
+  EXPECT_EQ(window.window.object_window(), object_window);
+  ASSERT_EQ(window.host.messages.size(), 1u);
+  EXPECT_NE(Utf8(window.host.messages[0].text).find("\"0x1f0x\""), std::string::npos);
+  EXPECT_EQ(Bytes(folder.path / "object.txt"), before);
+
+  SetForegroundWindow(object_window);
+  SetFocus(window["object_type"]);
+  window.Pump();
+  PressKey(VK_ESCAPE);
+  for (int i = 0; i < 50 && window.window.object_window(); ++i) {
+    window.Pump();
+    Sleep(10);
+  }
+  EXPECT_EQ(window.window.object_window(), nullptr);
+  EXPECT_EQ(window.window.model().object_window(), nullptr);
+  EXPECT_FALSE(IsWindow(object_window));
+  EXPECT_EQ(Bytes(folder.path / "object.txt"), before);
+  EXPECT_EQ(window.ListLine("object_list", 0), "Тропинка");
+}
+
 // The keyboard: Tab goes down the controls in their order, Enter presses the focused
 // button, Esc asks a run to stop, Alt+F4 closes the window as "ВЫХОД" does.
 TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {

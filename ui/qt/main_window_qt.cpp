@@ -35,6 +35,7 @@
 #include "base/text.h"
 #include "ui/qt/map_window_qt.h"
 #include "ui/qt/object_window_qt.h"
+#include "ui/window_place.h"
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
@@ -550,11 +551,20 @@ QWidget* QtMainWindow::BuildObjects() {
   return area;
 }
 
-// The object window on the screen: a window of its own that does not block this one; closing it
-// in any way stores the record.
+// The object window on the screen: a window of its own beside this one that does not
+// block it. Closing it stores the record (a refused type keeps it open), Esc closes it
+// without storing; going with this window, it stores.
 void QtMainWindow::ShowObjectWindow(ObjectWindow& object_window) {
-  auto* window = new ObjectWindowQt(object_window, this);
+  auto* window = new ObjectWindowQt(
+      object_window, this, [this] { return model_->OnObjectWindowClosing(); },
+      [this] { model_->OnObjectWindowCancelled(); });
   connect(window, &QObject::destroyed, this, [this] { model_->OnObjectWindowClosed(); });
+  QSize size = window->sizeHint();
+  QRect owner = frameGeometry();
+  QRect work = screen()->availableGeometry();
+  ScreenRect place = PlaceBeside({owner.left(), owner.top(), owner.right() + 1, owner.bottom() + 1}, size.width(),
+                                 size.height(), {work.left(), work.top(), work.right() + 1, work.bottom() + 1});
+  window->move(place.left, place.top);
   window->show();
 }
 

@@ -2,15 +2,31 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "ui/object_window.h"
+
+class QCloseEvent;
+class QKeyEvent;
 
 namespace mirvex::ui::qt {
 
 class ObjectWindowQt : public QWidget {
  public:
-  // A tool window above `parent`, deleted when closed.
-  ObjectWindowQt(ObjectWindow& model, QWidget* parent);
+  // A tool window above `parent`, deleted when closed. Closing asks `closing` whether
+  // the record could be stored (false keeps the window open); Esc runs `cancelled` and
+  // closes it without storing.
+  ObjectWindowQt(ObjectWindow& model, QWidget* parent, std::function<bool()> closing,
+                 std::function<void()> cancelled);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::function<bool()> closing_;
+  std::function<void()> cancelled_;
+  bool done_ = false;
 };
 
 }  // namespace mirvex::ui::qt

@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "ui/win32/win32_host.h"
 #include "ui/win32/win32_metrics.h"
+#include "ui/window_place.h"
 #include "ui/window_texts.h"
 
 namespace mirvex::ui::win32 {
@@ -165,7 +166,7 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
 
 Win32MainWindow::~Win32MainWindow() {
   // An open object window stores its record as it closes, while the model still exists.
-  CloseObjectWindow();
+  CloseObjectWindow(ObjectWindowClose::kStore);
   map_window_.reset();
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -456,26 +457,27 @@ void Win32MainWindow::BuildObjects() {
   model_->on_object_window_shown = [this](ObjectWindow& object_window) { ShowObjectWindow(object_window); };
 }
 
-// The object window: a tool window of its own that does not block this one; closing it
-// in any way stores the record.
+// The object window: a tool window of its own that does not block this one. Closing it
+// stores the record (unless its type is refused: then it stays open); Esc closes it
+// without storing.
 void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
-  CloseObjectWindow();
+  CloseObjectWindow(ObjectWindowClose::kStore);
   object_binder_ = std::make_unique<Binder>([this](const std::string& message) { ShowInformation(host_, message); });
   RECT frame{0, 0, X(230), Y(62)};
   AdjustWindowRectEx(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW);
-  RECT owner{};
-  GetWindowRect(hwnd_, &owner);
+  ScreenRect place = BesideThisWindow(frame.right - frame.left, frame.bottom - frame.top);
   object_window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kObjectClass,
                                    WideText(object_window.control("object_window").text()).c_str(),
-                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, owner.left + X(60), owner.top + Y(60),
-                                   frame.right - frame.left, frame.bottom - frame.top, hwnd_, nullptr,
-                                   GetModuleHandleW(nullptr), this);
+                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, place.left, place.top, place.width(),
+                                   place.height(), hwnd_, nullptr, GetModuleHandleW(nullptr), this);
   auto add = [&](const wchar_t* window_class, DWORD style, Box box, const char* name, DWORD ex_style) {
     HWND child = CreateWindowExW(ex_style, window_class, L"", WS_CHILD | WS_VISIBLE | style, X(box.x), Y(box.y),
                                  X(box.width), Y(box.height), object_window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(name ? ControlId(name) : 0)),
                                  GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // A box takes no more than its record field holds, so nothing is cut when stored.
+    if (int length = name ? ObjectWindow::MaxLength(name) : 0) SendMessageW(child, EM_LIMITTEXT, length, 0);
     return child;
   };
   const char* captions[] = {"Имя объекта:", "Регион:", "Тип объекта:"};
@@ -493,13 +495,26 @@ void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
   ShowWindow(object_window_, SW_SHOWNORMAL);
 }
 
-void Win32MainWindow::CloseObjectWindow() {
+ScreenRect Win32MainWindow::BesideThisWindow(int width, int height) const {
+  RECT owner{};
+  GetWindowRect(hwnd_, &owner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  return PlaceBeside({owner.left, owner.top, owner.right, owner.bottom}, width, height,
+                     {work.left, work.top, work.right, work.bottom});
+}
+
+void Win32MainWindow::CloseObjectWindow(ObjectWindowClose how) {
   if (!object_window_) return;
+  if (how == ObjectWindowClose::kAsk && !model_->OnObjectWindowClosing()) return;
   HWND closing = object_window_;
   object_window_ = nullptr;
   DestroyWindow(closing);
   object_binder_.reset();
-  model_->OnObjectWindowClosed();
+  if (how == ObjectWindowClose::kStore) model_->OnObjectWindowClosed();
+  if (how == ObjectWindowClose::kCancel) model_->OnObjectWindowCancelled();
 }
 
 LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -513,6 +528,11 @@ LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPAR
         self->object_binder_->OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam))) {
       return 0;
     }
+    // Esc, through the dialog keys: the window goes without storing.
+    if (message == WM_COMMAND && !lparam && LOWORD(wparam) == IDCANCEL) {
+      self->CloseObjectWindow(ObjectWindowClose::kCancel);
+      return 0;
+    }
     if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
       if (HBRUSH brush = self->object_binder_->EditColours(reinterpret_cast<HWND>(lparam),
                                                            reinterpret_cast<HDC>(wparam))) {
@@ -520,7 +540,7 @@ LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPAR
       }
     }
     if (message == WM_CLOSE) {
-      self->CloseObjectWindow();
+      self->CloseObjectWindow(ObjectWindowClose::kAsk);
       return 0;
     }
   }
@@ -810,11 +830,16 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         model_->OnExitClicked();
         return 0;
       }
-      CloseObjectWindow();
+      CloseObjectWindow(ObjectWindowClose::kStore);
       if (map_window_) map_window_->Close();
       SavePlace();
       DestroyWindow(hwnd_);
       return 0;
+    case kEscapeMessage:
+      // Esc stops a run wherever the focus is; otherwise the key goes on to the control.
+      if (!model_->operation_running()) return 0;
+      model_->OnCancelClicked();
+      return 1;
     case kRunSoonMessage:
       if (auto* win32_host = dynamic_cast<Win32Host*>(&host_)) win32_host->RunQueued();
       return 0;
@@ -840,6 +865,7 @@ int RunMainWindow() {
   if (!name_fits) ShowInformation(host, ProgramFolderNameMessage(folder));
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (EscapeTakenBy(window.hwnd(), message)) continue;
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     if (root && IsDialogMessageW(root, &message)) continue;
     TranslateMessage(&message);

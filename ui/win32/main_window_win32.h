@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "ui/window_place.h"
 #include "ui/win32/map_window_win32.h"
 #include "ui/win32/win32_binding.h"
 
@@ -69,7 +70,12 @@ class Win32MainWindow {
   void BuildOperations();
   void BuildObjects();
   void ShowObjectWindow(ObjectWindow& object_window);
-  void CloseObjectWindow();
+  // kAsk: the user closes it (a refused type keeps it open); kStore: it goes with the
+  // main window, storing; kCancel: Esc, nothing stored.
+  enum class ObjectWindowClose { kAsk, kStore, kCancel };
+  void CloseObjectWindow(ObjectWindowClose how);
+  // A window of this size beside this one, on its screen.
+  ScreenRect BesideThisWindow(int width, int height) const;
 
   // Fonts and positions for the window's DPI.
   void ApplyDpi(UINT dpi);
