@@ -1,6 +1,7 @@
 #include "ui/qt/object_window_qt.h"
 
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -31,6 +32,21 @@ ObjectWindowQt::ObjectWindowQt(ObjectWindow& model, QWidget* parent, std::functi
   form->addRow(new QLabel(QString::fromUtf8("Имя объекта:")), name);
   form->addRow(new QLabel(QString::fromUtf8("Регион:")), region);
   form->addRow(new QLabel(QString::fromUtf8("Тип объекта:")), type);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+bool ObjectWindowQt::eventFilter(QObject* watched, QEvent* event) {
+  if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // An open region list closes first, as it does for every other window.
+    auto* region = findChild<QComboBox*>();
+    if (!(region && region->view() && region->view()->isVisible())) {
+      if (event->type() == QEvent::KeyPress) Cancel();
+      event->accept();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void ObjectWindowQt::closeEvent(QCloseEvent* event) {
@@ -47,6 +63,11 @@ void ObjectWindowQt::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
     return;
   }
+  Cancel();
+}
+
+void ObjectWindowQt::Cancel() {
+  if (done_) return;
   done_ = true;
   if (cancelled_) cancelled_();
   close();

@@ -22,10 +22,13 @@ class ObjectWindowQt : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Esc reaches the window from whichever box has the focus (a box may keep the key).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::function<bool()> closing_;
   std::function<void()> cancelled_;
+  void Cancel();
   bool done_ = false;
 };
 

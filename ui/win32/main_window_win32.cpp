@@ -150,7 +150,8 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
                           nullptr, instance, this);
   dpi_ = WindowDpi(hwnd_);
   // The left column scrolls in its viewport when the window is too short for it.
-  left_scroll_ = Child(hwnd_, kBoxClass, WS_CLIPSIBLINGS | WS_VSCROLL, {0, 0, 0, 0}, nullptr, WS_EX_CONTROLPARENT);
+  left_scroll_ = Child(hwnd_, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, {0, 0, 0, 0}, nullptr,
+                       WS_EX_CONTROLPARENT);
   containers_["left_scroll"] = left_scroll_;
   left_column_ = Container(left_scroll_, "left_column", {0, 0, kLeftColumnUnits, 0}, false);
   BuildWelcome();
@@ -184,7 +185,7 @@ HWND Win32MainWindow::widget(const std::string& name) const {
   return object_binder_ ? object_binder_->Find(name) : nullptr;
 }
 
-int Win32MainWindow::X(int units) const { return MulDiv(units, unit_x_, 4); }
+int Win32MainWindow::X(int units) const { return MulDiv(units, unit_x_, 64); }
 int Win32MainWindow::Y(int units) const { return MulDiv(units, unit_y_, 8); }
 
 void Win32MainWindow::Place(HWND hwnd, Box box) {
@@ -201,7 +202,9 @@ HWND Win32MainWindow::Child(HWND parent, const wchar_t* window_class, DWORD styl
 }
 
 HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool framed) {
-  HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS, box, nullptr, WS_EX_CONTROLPARENT);
+  // A container never paints over its children: without clipping, a container
+  // repainted after a move blanked the controls on it.
+  HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box, nullptr, WS_EX_CONTROLPARENT);
   containers_[name] = container;
   if (framed) {
     // The frame's caption is the model control's text; the frame fills its container.
@@ -401,8 +404,13 @@ void Win32MainWindow::BuildOperations() {
   HWND progress = Container(operations_, "progress_frame", {4, 71, 244, 14}, false);
   HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, "progress_bar");
   binder_.BindProgress(bar, model_->control("progress_bar"));
-  binder_.BindLabel(Label(progress, "", {152, 2, 30, 9}, SS_RIGHT), model_->control("progress_percent"));
+  progress_text_ = Label(progress, "", {152, 2, 30, 9}, SS_RIGHT);
+  binder_.BindLabel(progress_text_, model_->control("progress_percent"));
   Button(progress, "cancel_button", {186, 0, 58, 13}, [this] { model_->OnCancelClicked(); });
+  // A longer progress text ("карта 2 из 2: 100") takes its room from the bar.
+  model_->control("progress_percent").Subscribe([this](UiControl&, Change change) {
+    if (change == Change::kText) LayoutProgress();
+  });
 }
 
 void Win32MainWindow::BuildObjects() {
@@ -564,13 +572,14 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
   fixed_font_ = CreateFontIndirectW(&fixed);
 
   DialogUnits units = MeasureDialogUnits(hwnd_, font_);
-  unit_x_ = units.x;
+  unit_x_ = units.x * 16;
   unit_y_ = units.y;
 
   EnumChildWindows(hwnd_, SetFontOf, reinterpret_cast<LPARAM>(font_));
   for (const auto& [child, box] : boxes_) {
     if (GetWindowLongPtrW(child, GWLP_USERDATA) == 1) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_), TRUE);
   }
+  WidenForCaptions();
   for (const char* name : {"column_view", "header_template"}) {
     SendMessageW(binder_.Find(name), WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), TRUE);
   }
@@ -578,6 +587,80 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
     if (box.width > 0 && box.height > 0) Place(child, box);
   }
   Layout();
+}
+
+// Dialog units come from the font's average character, which says little about the
+// width of a given caption (Tahoma cut "Текстовый файл:" to "Текстовый"). Every
+// one-line caption is measured in its own font; where one needs more room than its box
+// gives, the horizontal unit grows until the widest fits, so the whole layout keeps
+// its proportions.
+void Win32MainWindow::WidenForCaptions() {
+  HDC dc = GetDC(hwnd_);
+  TEXTMETRICW metrics{};
+  HGDIOBJ old = SelectObject(dc, font_);
+  GetTextMetricsW(dc, &metrics);
+  int average = std::max(1, static_cast<int>(metrics.tmAveCharWidth));
+  double widest = 1.0;
+  for (const auto& [child, box] : boxes_) {
+    if (box.width <= 0) continue;
+    int needed = CaptionWidth(dc, child, box.height);
+    if (needed <= 0) continue;
+    widest = std::max(widest, static_cast<double>(needed + average / 2) / X(box.width));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  if (widest > 1.0) unit_x_ = static_cast<int>(unit_x_ * widest + 0.999);  // sixteenths: no coarse jump
+}
+
+// The width a control needs to show its caption whole, in pixels (the caption's
+// extent in the control's font plus what the control draws beside it); 0 for a
+// control without a one-line caption (boxes, lists, texts that wrap).
+int Win32MainWindow::CaptionWidth(HDC dc, HWND control, int box_height) const {
+  wchar_t class_name[16] = {};
+  GetClassNameW(control, class_name, 16);
+  bool is_static = lstrcmpiW(class_name, L"Static") == 0;
+  bool is_button = lstrcmpiW(class_name, L"Button") == 0;
+  if (!is_static && !is_button) return 0;
+  LONG style = GetWindowLongW(control, GWL_STYLE);
+  LONG type = style & BS_TYPEMASK;
+  bool push = is_button && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+  bool check = is_button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+  bool frame = is_button && type == BS_GROUPBOX;
+  // A label or check box two lines high wraps its caption.
+  if ((is_static || check) && box_height >= 16) return 0;
+  if (is_button && !push && !check && !frame) return 0;
+  int length = GetWindowTextLengthW(control);
+  if (length <= 0) return 0;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : static_cast<HGDIOBJ>(font_));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  int average = static_cast<int>(metrics.tmAveCharWidth);
+  if (push) return extent.cx + 2 * average + 2 * GetSystemMetrics(SM_CXEDGE);
+  if (check) return extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + average;
+  if (frame) return extent.cx + 3 * average;
+  return extent.cx;
+}
+
+// The progress row: the bar, the text and "Отмена"; the text takes what it needs of
+// the bar's width, so "карта 2 из 2: 100" shows whole.
+void Win32MainWindow::LayoutProgress() {
+  if (!progress_text_) return;
+  HWND bar = binder_.Find("progress_bar");
+  HDC dc = GetDC(progress_text_);
+  int needed = CaptionWidth(dc, progress_text_, 9);
+  ReleaseDC(progress_text_, dc);
+  int text_width = std::max(X(30), needed + X(2));
+  int cancel_left = X(186);
+  int text_left = std::max(X(40), cancel_left - X(4) - text_width);
+  MoveWindow(bar, 0, Y(1), std::max(X(20), text_left - X(2)), Y(11), TRUE);
+  MoveWindow(progress_text_, text_left, Y(2), cancel_left - X(4) - text_left, Y(9), TRUE);
+  InvalidateRect(GetParent(bar), nullptr, TRUE);
 }
 
 int Win32MainWindow::LeftColumnWidth() const { return X(kLeftColumnUnits); }
@@ -643,6 +726,10 @@ void Win32MainWindow::Layout() {
   MoveWindow(binder_.Find("level_button"), gap, y, fifth - X(2), row, TRUE);
   MoveWindow(binder_.Find("level_slider"), gap + fifth, y, 4 * fifth - X(2), row + Y(4), TRUE);
   FitListsToTheirArea();
+  LayoutProgress();
+  // What the layout moved is drawn again at its new place, the parts that only
+  // scrolled into view included.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32MainWindow::LayoutLists() {

@@ -79,6 +79,9 @@ class Win32MainWindow {
 
   // Fonts and positions for the window's DPI.
   void ApplyDpi(UINT dpi);
+  void WidenForCaptions();
+  int CaptionWidth(HDC dc, HWND control, int box_height) const;
+  void LayoutProgress();
   void Layout();
   void LayoutLists();
   void FitListsToTheirArea();
@@ -106,8 +109,9 @@ class Win32MainWindow {
   HWND operations_ = nullptr;
   HWND objects_ = nullptr;
   HWND lists_area_ = nullptr;
+  HWND progress_text_ = nullptr;
   UINT dpi_ = 96;
-  int unit_x_ = 7;   // average character width of the message font, pixels
+  int unit_x_ = 112;  // average character width of the message font, sixteenths of a pixel
   int unit_y_ = 15;  // its height
   HFONT font_ = nullptr;
   HFONT title_font_ = nullptr;
