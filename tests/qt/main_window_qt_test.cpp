@@ -203,6 +203,7 @@ class MainWindowQtTest : public QObject {
   void ConvertAllCompileAndTheCompilerSettings();
   void DrawnPicturesMatchTheirReferences();
   void RectangleDrawnOnTheMapCropsAsTheCommandLineDoes();
+  void KeysZoomAndMoveTheMap();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -868,6 +869,42 @@ void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
   Click(window.widget("map_button"));
   QTRY_VERIFY(!model.loading() && !model.view().empty());
   QVERIFY(host.messages.size() == 1);  // "Редактирование карты завершено" or the like, nothing else
+}
+
+// "+" and "-" zoom at the canvas's centre and the arrows move the map, pressed on the
+// canvas.
+void MainWindowQtTest::KeysZoomAndMoveTheMap() {
+  ProgramFolder folder;
+  EventLoopHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("crop_button"));
+  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
+  map_path->clear();
+  QTest::keyClicks(map_path, QString::fromStdString((kTestData / "sample.expected.mp").string()));
+  Click(window.widget("map_button"));
+  QVERIFY(QTest::qWaitForWindowExposed(window.map_window()));
+  mirvex::ui::MapWindow& model = window.model().map_window();
+  QTRY_VERIFY(!model.loading() && !model.view().empty());
+  QWidget* canvas = window.map_window()->canvas();
+  QCOMPARE(canvas->focusPolicy(), Qt::StrongFocus);
+  const double cx = canvas->width() / 2.0, cy = canvas->height() / 2.0;
+  double scale = model.view().scale();
+  mirvex::ui::MapPoint centre = model.view().ToMap(cx, cy);
+  QTest::keyClick(canvas, Qt::Key_Plus);
+  QVERIFY(std::abs(model.view().scale() / scale - std::exp2(1 / mirvex::ui::MapWindow::kStepsPerDoubling)) < 1e-9);
+  mirvex::ui::MapPoint still = model.view().ToMap(cx, cy);
+  QVERIFY(std::abs(still.x - centre.x) < 1e-9 && std::abs(still.y - centre.y) < 1e-9);
+  QTest::keyClick(canvas, Qt::Key_Minus);
+  QVERIFY(std::abs(model.view().scale() / scale - 1) < 1e-9);
+  mirvex::ui::MapPoint coming = model.view().ToMap(cx + canvas->width() / 8.0, cy);
+  QTest::keyClick(canvas, Qt::Key_Right);
+  mirvex::ui::MapPoint now = model.view().ToMap(cx, cy);
+  QVERIFY(std::abs(now.x - coming.x) < 1e-9 && std::abs(now.y - coming.y) < 1e-9);
+  coming = model.view().ToMap(cx, cy - canvas->height() / 8.0);
+  QTest::keyClick(canvas, Qt::Key_Up);
+  now = model.view().ToMap(cx, cy);
+  QVERIFY(std::abs(now.x - coming.x) < 1e-9 && std::abs(now.y - coming.y) < 1e-9);
 }
 
 QTEST_MAIN(MainWindowQtTest)

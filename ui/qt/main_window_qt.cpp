@@ -571,7 +571,16 @@ void QtMainWindow::ShowObjectWindow(ObjectWindow& object_window) {
 // The map window is made once and hidden when closed: its model lives as long as this
 // window's, and its bindings with it.
 void QtMainWindow::ShowMapWindow(MapWindow& map_window) {
-  if (!map_window_) map_window_ = new MapWindowQt(map_window, this);
+  if (!map_window_) {
+    // First opened beside this window; later where it was closed.
+    map_window_ = new MapWindowQt(map_window, this);
+    QRect owner = frameGeometry();
+    QRect work = screen()->availableGeometry();
+    QSize size = map_window_->size().boundedTo(work.size());
+    ScreenRect place = PlaceBeside({owner.left(), owner.top(), owner.right() + 1, owner.bottom() + 1}, size.width(),
+                                   size.height(), {work.left(), work.top(), work.right() + 1, work.bottom() + 1});
+    map_window_->setGeometry(place.left, place.top, size.width(), size.height());
+  }
   map_window_->show();
   map_window_->raise();
   map_window_->activateWindow();
