@@ -137,6 +137,12 @@ std::optional<int> HandOverTo(const fs::path& program, char**) {
     while (*rest && *rest != L' ' && *rest != L'\t') ++rest;
   }
   std::wstring command_line = L"\"" + program.wstring() + L"\"" + rest;
+  // Started from Explorer the console is this program's own (no other program is
+  // attached to it before the window starts): waiting would keep an empty console
+  // window open beside the window for the whole session, so it goes at once. Started
+  // from a console of the user's, the status is the window's.
+  DWORD attached[2] = {};
+  bool own_console = GetConsoleWindow() && GetConsoleProcessList(attached, 2) == 1;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -146,6 +152,10 @@ std::optional<int> HandOverTo(const fs::path& program, char**) {
     return std::nullopt;
   }
   CloseHandle(process.hThread);
+  if (own_console) {
+    CloseHandle(process.hProcess);
+    return 0;
+  }
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 1;
   if (!GetExitCodeProcess(process.hProcess, &status)) status = 1;

@@ -388,6 +388,38 @@ TEST(Windows, CommandLineStartsTheWindowProgramBesideIt) {
 
 // mirvex.exe runs on a bare Windows: it imports only libraries every Windows has (the
 // C++ runtime, libgcc and winpthread are linked in).
+// Started with a console of its own (as from Explorer), mirvex.exe without a command
+// starts the window and ends at once, so that no empty console stays open beside the
+// window.
+TEST(Windows, CommandLineWithItsOwnConsoleLetsTheWindowGo) {
+  ScratchDir dir;
+  fs::path mirvex = dir.path() / "mirvex.exe";
+  fs::copy_file(NativePath(MirvexBinary()), mirvex);
+  fs::copy_file(ExecutableFolder() / "mirvex_fake_window.exe", dir.path() / "mirvex-window.exe");
+  fs::path started = dir.path() / "started";
+  SetEnvironmentVariableW(L"MIRVEX_FAKE_WINDOW_FILE", started.c_str());
+  std::wstring command_line = L"\"" + mirvex.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(mirvex.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                             nullptr, nullptr, &startup, &process));
+  SetEnvironmentVariableW(L"MIRVEX_FAKE_WINDOW_FILE", nullptr);
+  CloseHandle(process.hThread);
+  // Once the window has started (it then stays ten seconds), its console's program
+  // does not wait for it.
+  for (int i = 0; i < 200 && !fs::exists(started); ++i) Sleep(100);
+  ASSERT_TRUE(fs::exists(started));
+  DWORD waited = WaitForSingleObject(process.hProcess, 4000);
+  DWORD status = 99;
+  GetExitCodeProcess(process.hProcess, &status);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "mirvex.exe waited for the window";
+  EXPECT_EQ(status, 0u);
+  Sleep(7000);  // the window ends before its folder goes
+}
+
 TEST(Windows, CommandLineNeedsOnlyTheSystemsOwnLibraries) {
   HMODULE image = LoadLibraryExW(NativePath(MirvexBinary()).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(image, nullptr);
