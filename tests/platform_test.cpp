@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/files.h"
@@ -418,6 +419,28 @@ TEST(Windows, CommandLineWithItsOwnConsoleLetsTheWindowGo) {
   EXPECT_EQ(waited, WAIT_OBJECT_0) << "mirvex.exe waited for the window";
   EXPECT_EQ(status, 0u);
   Sleep(7000);  // the window ends before its folder goes
+}
+
+// Both programs carry the program's icon and version information (shown by Explorer).
+TEST(Windows, ProgramsHaveAnIconAndVersionInformation) {
+  fs::path mirvex = NativePath(MirvexBinary());
+  for (const fs::path& program : {mirvex, mirvex.parent_path() / "mirvex-window.exe"}) {
+    SCOPED_TRACE(PathText(program));
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 1u);
+    wchar_t* name = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName",
+                               reinterpret_cast<void**>(&name), &length));
+    EXPECT_EQ(std::wstring(name), L"Mirvex");
+    EXPECT_EQ(ExtractIconExW(program.c_str(), -1, nullptr, nullptr, 0), 1u);
+  }
 }
 
 TEST(Windows, CommandLineNeedsOnlyTheSystemsOwnLibraries) {
