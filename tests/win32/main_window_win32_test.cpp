@@ -3,13 +3,16 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -624,6 +627,61 @@ TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
   MSG message;
   while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
+}
+
+// Tab passes over a greyed box (the column count while it is taken from the header)
+// and stops at it again once it can be typed into.
+TEST_F(Win32Window, TabPassesOverGreyedBoxes) {
+  Window window(folder);
+  window.Click("convert_button");
+  SetForegroundWindow(window.window.hwnd());
+  auto tab_from = [&](const char* name) {
+    SetFocus(window[name]);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC0000000);
+    window.Pump();
+    return GetFocus();
+  };
+  window.window.model().control("column_count_from_header").SetCheck(1);
+  window.Pump();
+  ASSERT_FALSE(window.window.model().control("column_count").enabled());
+  EXPECT_EQ(tab_from("convert_all_button"), window["column_count_from_header"]);
+  window.window.model().control("column_count_from_header").SetCheck(0);
+  window.Pump();
+  ASSERT_TRUE(window.window.model().control("column_count").enabled());
+  EXPECT_EQ(tab_from("convert_all_button"), window["column_count"]);
+}
+
+// The test map's path has its "…" too; the open dialog offers no "read-only" box.
+TEST_F(Win32Window, OpenDialogOfTheTestMapHasNoReadOnlyBox) {
+  Window window(folder);
+  window.Click("test_map_button");
+  HWND browse = window.window.browse_button("test_map_path");
+  ASSERT_NE(browse, nullptr);
+  EXPECT_TRUE(IsWindowVisible(browse));
+  // The dialog is modal inside the click: another thread looks at it and closes it.
+  DWORD ui_thread = GetCurrentThreadId();
+  std::atomic<int> read_only_box{-1};  // -1 no dialog seen, 0 hidden or none, 1 shown
+  std::thread watcher([&] {
+    for (int i = 0; i < 200 && read_only_box < 0; ++i) {
+      Sleep(50);
+      EnumThreadWindows(
+          ui_thread,
+          [](HWND candidate, LPARAM seen) {
+            wchar_t class_name[16] = {};
+            GetClassNameW(candidate, class_name, 16);
+            if (lstrcmpW(class_name, L"#32770") != 0 || !IsWindowVisible(candidate)) return TRUE;
+            HWND box = GetDlgItem(candidate, chx1);
+            reinterpret_cast<std::atomic<int>*>(seen)->store(box && IsWindowVisible(box) ? 1 : 0);
+            PostMessageW(candidate, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&read_only_box));
+    }
+  });
+  SendMessageW(browse, BM_CLICK, 0, 0);
+  watcher.join();
+  EXPECT_EQ(read_only_box.load(), 0);
 }
 
 // Moved to a screen of another DPI, the window takes the size the system suggests and

@@ -402,7 +402,28 @@ QWidget* QtMainWindow::BuildTestMap() {
   auto* layout = new QVBoxLayout(panel);
   auto* path = new QComboBox;
   BindCombo(path, model_->control("test_map_path"));
-  layout->addWidget(path);
+  // "…" picks the file the test map replaces: it must exist already.
+  auto* row = new QHBoxLayout;
+  row->addWidget(path, 1);
+  auto* browse = new QPushButton(QString::fromUtf8("…"));
+  browse->setObjectName("test_map_browse");
+  browse->setFixedWidth(Pixels(450));
+  browse->setToolTip(QString::fromUtf8("Выбрать файл"));
+  UiControl& control = model_->control("test_map_path");
+  connect(browse, &QPushButton::clicked, this, [this, &control] {
+    QString chosen = QFileDialog::getOpenFileName(this, QString(), ToQt(control.text()),
+                                                  QString::fromUtf8("Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)"));
+    if (chosen.isEmpty()) return;
+    if (!FitsCp1251(chosen.toStdString())) {
+      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                                  "с другим именем или в другой папке:") +
+                                   std::string(kLineBreak) + FromQt(chosen));
+      return;
+    }
+    control.SetText(PathText(std::filesystem::path(chosen.toStdString())));
+  });
+  row->addWidget(browse);
+  layout->addLayout(row);
   layout->addWidget(Caption("Файл должен уже существовать: он будет заменён тестовой картой."));
   return panel;
 }

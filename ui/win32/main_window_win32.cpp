@@ -250,6 +250,7 @@ HWND Win32MainWindow::Combo(HWND parent, const char* name, Box box) {
 // "…" beside a path: the system's file dialog; a chosen path outside cp1251 is refused.
 void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) {
   HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box);
+  browse_buttons_[name] = button;
   SetWindowTextW(button, L"\u2026");
   static const wchar_t* const kFilters[] = {
       L"MapInfo MIF (*.mif)\0*.mif\0Все файлы (*.*)\0*.*\0",
@@ -269,7 +270,8 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
     dialog.lpstrFilter = kFilters[filter];
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    // No "read-only" box: the program writes the files it is given.
+    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return;
     file.resize(wcslen(file.c_str()));
     bool fits = true;
@@ -385,7 +387,8 @@ void Win32MainWindow::BuildCrop() {
 
 void Win32MainWindow::BuildTestMap() {
   HWND panel = Container(left_column_, "test_map_panel", {4, 2, 244, 52}, true);
-  Combo(panel, "test_map_path", {8, 14, 228, 12});
+  Combo(panel, "test_map_path", {8, 14, 208, 12});
+  Browse(panel, "test_map_path", {218, 14, 18, 12}, false);
   Label(panel, "Файл должен уже существовать: он будет заменён тестовой картой.", {8, 32, 228, 18});
 }
 

@@ -33,6 +33,11 @@ class Win32MainWindow {
   // container ("conversion_panel"); the object window's controls once it is open.
   HWND widget(const std::string& name) const;
   HWND object_window() const { return object_window_; }
+  // The "…" button beside a path box ("mif_path", "test_map_path").
+  HWND browse_button(const std::string& path_name) const {
+    auto found = browse_buttons_.find(path_name);
+    return found == browse_buttons_.end() ? nullptr : found->second;
+  }
   // The map window once "Карта" opened it (it stays, hidden, after it is closed).
   Win32MapWindow* map_window() const { return map_window_.get(); }
   // Twips per pixel at the window's current DPI.
@@ -102,6 +107,7 @@ class Win32MainWindow {
   HWND object_window_ = nullptr;
   std::unique_ptr<Binder> object_binder_;
   std::map<std::string, HWND> containers_;
+  std::map<std::string, HWND> browse_buttons_;
   // Every child at a fixed place (dialog units), laid out again when the DPI changes.
   std::vector<std::pair<HWND, Box>> boxes_;
   HWND left_scroll_ = nullptr;  // the left column's viewport
