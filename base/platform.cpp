@@ -138,11 +138,15 @@ std::optional<int> HandOverTo(const fs::path& program, char**) {
   }
   std::wstring command_line = L"\"" + program.wstring() + L"\"" + rest;
   // Started from Explorer the console is this program's own (no other program is
-  // attached to it before the window starts): waiting would keep an empty console
-  // window open beside the window for the whole session, so it goes at once. Started
-  // from a console of the user's, the status is the window's.
+  // attached to it before the window starts) and its output goes there: waiting would
+  // keep an empty console window open beside the window for the whole session, so it
+  // goes at once. Started from a console of the user's, or by a program that reads
+  // its output, the status is the window's.
   DWORD attached[2] = {};
-  bool own_console = GetConsoleWindow() && GetConsoleProcessList(attached, 2) == 1;
+  DWORD mode = 0;
+  bool own_console = GetConsoleWindow() && GetConsoleProcessList(attached, 2) == 1 &&
+                     GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) &&
+                     GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};

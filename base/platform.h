@@ -30,8 +30,8 @@ std::filesystem::path ExecutableFolder();
 // only when it could not be started. On Windows it runs as a child process
 // (CreateProcessW with the rest of this program's own UTF-16 command line, so it reads
 // the arguments exactly as this program did), and the call waits for its end and
-// returns its exit status; when this program's console is its own (started from
-// Explorer) it returns 0 at once, so that the console goes. std::nullopt when the
+// returns its exit status; when this program's console is its own and its output
+// goes there (started from Explorer) it returns 0 at once, so that the console goes. std::nullopt when the
 // program could not be started.
 // `argv` is main's, ending with a null pointer.
 std::optional<int> HandOverTo(const std::filesystem::path& program, char** argv);
