@@ -741,6 +741,44 @@ TEST_F(Win32Window, ShortWindowScrollsTheLeftColumn) {
   EXPECT_EQ(window.Place("exit_button").top, exit_before.top);  // within their column
 }
 
+// What the screen shows of a control: the number of its pixels that differ from its
+// face colour (a blank button shows none: no caption, no edge).
+int InkOnScreen(HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  HDC screen = GetDC(nullptr);
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  int ink = 0;
+  for (int y = place.top + 2; y < place.bottom - 2; ++y) {
+    for (int x = place.left + 2; x < place.right - 2; ++x) {
+      if (GetPixel(screen, x, y) != face) ++ink;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+// After a maximize of a short window whose left column was scrolled, the parts the
+// layout moved are drawn at once: the operation buttons show their captions.
+TEST_F(Win32Window, PartsMovedByALayoutAreDrawnAtOnce) {
+  Window window(folder);
+  HWND hwnd = window.window.hwnd();
+  window.Click("convert_button");
+  SetWindowPos(hwnd, HWND_TOP, 0, 0, 1100, 420, SWP_NOZORDER);
+  window.Pump();
+  SendMessageW(window["left_scroll"], WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  window.Pump();
+  ShowWindow(hwnd, SW_MAXIMIZE);
+  window.Pump();
+  UpdateWindow(hwnd);
+  window.Pump();
+  for (const char* name : {"convert_button", "exit_button", "map_button"}) {
+    EXPECT_GT(InkOnScreen(window[name]), 20) << name;
+  }
+  ShowWindow(hwnd, SW_RESTORE);
+  window.Pump();
+}
+
 // Closing the window stores its place; the next window opens there.
 TEST_F(Win32Window, WindowOpensWhereItWasClosed) {
   {
