@@ -578,6 +578,7 @@ TEST(ObjectWindow, TypeThatIsNoNumberIsRefused) {
     e.w().object_window()->control("object_type").SetText(Ru(c.typed));
     EXPECT_EQ(e.w().OnObjectWindowClosing(), c.stored);
     if (c.stored) {
+      e.w().OnObjectWindowClosed();  // the window is gone
       EXPECT_EQ(e.w().object_window(), nullptr);
       EXPECT_EQ(Shown(e.Stored("Дорога").ObjectType), c.typed);
       EXPECT_TRUE(e.host.messages.empty());

@@ -162,9 +162,9 @@ class MainWindow : private Host {
   // The object information window.
   void OnObjectListDoubleClicked(int index);
   // The user closes the object window: false (with the reason shown) when its type
-  // cannot be stored and the window stays open; else the record is stored.
+  // cannot be stored, and the window stays open; true when it may close.
   bool OnObjectWindowClosing();
-  // Stores the record and forgets the window (closing it with the main window).
+  // The window is gone: stores the record (also when it goes with the main window).
   void OnObjectWindowClosed();
   // Esc: the window goes, the record stays as it was.
   void OnObjectWindowCancelled();

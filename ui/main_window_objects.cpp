@@ -357,12 +357,9 @@ void MainWindow::OnObjectListDoubleClicked(int index) {
 bool MainWindow::OnObjectWindowClosing() {
   if (!object_window_) return true;
   std::string problem = object_window_->TypeProblem();
-  if (!problem.empty()) {
-    ShowInformation(*this, problem);
-    return false;
-  }
-  OnObjectWindowClosed();
-  return true;
+  if (problem.empty()) return true;
+  ShowInformation(*this, problem);
+  return false;
 }
 
 void MainWindow::OnObjectWindowCancelled() { object_window_.reset(); }

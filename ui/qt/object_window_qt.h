@@ -14,8 +14,7 @@ namespace mirvex::ui::qt {
 class ObjectWindowQt : public QWidget {
  public:
   // A tool window above `parent`, deleted when closed. Closing asks `closing` whether
-  // the record could be stored (false keeps the window open); Esc runs `cancelled` and
-  // closes it without storing.
+  // it may close (false keeps the window open); Esc runs `cancelled` and closes it.
   ObjectWindowQt(ObjectWindow& model, QWidget* parent, std::function<bool()> closing,
                  std::function<void()> cancelled);
 

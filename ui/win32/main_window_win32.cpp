@@ -520,12 +520,17 @@ ScreenRect Win32MainWindow::BesideThisWindow(int width, int height) const {
 void Win32MainWindow::CloseObjectWindow(ObjectWindowClose how) {
   if (!object_window_) return;
   if (how == ObjectWindowClose::kAsk && !model_->OnObjectWindowClosing()) return;
+  // The window and its bindings go before the model's window, so no message of the
+  // store reaches controls that no longer exist.
   HWND closing = object_window_;
   object_window_ = nullptr;
   DestroyWindow(closing);
   object_binder_.reset();
-  if (how == ObjectWindowClose::kStore) model_->OnObjectWindowClosed();
-  if (how == ObjectWindowClose::kCancel) model_->OnObjectWindowCancelled();
+  if (how == ObjectWindowClose::kCancel) {
+    model_->OnObjectWindowCancelled();
+  } else {
+    model_->OnObjectWindowClosed();
+  }
 }
 
 LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

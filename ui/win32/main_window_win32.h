@@ -75,8 +75,8 @@ class Win32MainWindow {
   void BuildOperations();
   void BuildObjects();
   void ShowObjectWindow(ObjectWindow& object_window);
-  // kAsk: the user closes it (a refused type keeps it open); kStore: it goes with the
-  // main window, storing; kCancel: Esc, nothing stored.
+  // kAsk: the user closes it (a refused type keeps it open), then it stores; kStore:
+  // it goes with the main window, storing; kCancel: Esc, nothing stored.
   enum class ObjectWindowClose { kAsk, kStore, kCancel };
   void CloseObjectWindow(ObjectWindowClose how);
   // A window of this size beside this one, on its screen.
