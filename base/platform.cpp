@@ -137,6 +137,16 @@ std::optional<int> HandOverTo(const fs::path& program, char**) {
     while (*rest && *rest != L' ' && *rest != L'\t') ++rest;
   }
   std::wstring command_line = L"\"" + program.wstring() + L"\"" + rest;
+  // Started from Explorer the console is this program's own (no other program is
+  // attached to it before the window starts) and its output goes there: waiting would
+  // keep an empty console window open beside the window for the whole session, so it
+  // goes at once. Started from a console of the user's, or by a program that reads
+  // its output, the status is the window's.
+  DWORD attached[2] = {};
+  DWORD mode = 0;
+  bool own_console = GetConsoleWindow() && GetConsoleProcessList(attached, 2) == 1 &&
+                     GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) &&
+                     GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -146,6 +156,10 @@ std::optional<int> HandOverTo(const fs::path& program, char**) {
     return std::nullopt;
   }
   CloseHandle(process.hThread);
+  if (own_console) {
+    CloseHandle(process.hProcess);
+    return 0;
+  }
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 1;
   if (!GetExitCodeProcess(process.hProcess, &status)) status = 1;
@@ -753,5 +767,111 @@ ChildResult RunChild(const ChildProgram& child, const std::function<void(std::st
   return result;
 }
 #endif
+
+namespace {
+
+#ifdef _WIN32
+std::optional<fs::path> EnvironmentPath(const wchar_t* name) {
+  const wchar_t* value = _wgetenv(name);
+  if (!value || !*value) return std::nullopt;
+  return fs::path(value);
+}
+
+// The JavaHome of the version a JavaSoft key names as its CurrentVersion.
+std::optional<fs::path> RegisteredJavaHome(const wchar_t* key) {
+  for (DWORD view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    wchar_t version[128] = {};
+    DWORD size = sizeof(version);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"CurrentVersion", RRF_RT_REG_SZ | view, nullptr, version, &size) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
+    std::wstring version_key = std::wstring(key) + L"\\" + version;
+    wchar_t home[MAX_PATH * 2] = {};
+    size = sizeof(home);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, version_key.c_str(), L"JavaHome", RRF_RT_REG_SZ | view, nullptr, home,
+                     &size) == ERROR_SUCCESS &&
+        home[0]) {
+      return fs::path(home);
+    }
+  }
+  return std::nullopt;
+}
+#else
+std::optional<fs::path> EnvironmentPath(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value || !*value) return std::nullopt;
+  return fs::path(value);
+}
+#endif
+
+bool IsRegularFile(const fs::path& path) {
+  std::error_code error;
+  return fs::is_regular_file(path, error);
+}
+
+}  // namespace
+
+std::string JavaProgram() {
+#ifdef _WIN32
+  const fs::path java_name = L"java.exe";
+  std::optional<fs::path> home = EnvironmentPath(L"JAVA_HOME");
+  std::optional<fs::path> path = EnvironmentPath(L"PATH");
+  const wchar_t list_separator = L';';
+#else
+  const fs::path java_name = "java";
+  std::optional<fs::path> home = EnvironmentPath("JAVA_HOME");
+  std::optional<fs::path> path = EnvironmentPath("PATH");
+  const char list_separator = ':';
+#endif
+  if (home && IsRegularFile(*home / "bin" / java_name)) return PathText(*home / "bin" / java_name);
+  if (path) {
+    auto folders = path->native();
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+      std::size_t end = folders.find(list_separator, start);
+      if (end == decltype(folders)::npos) end = folders.size();
+      auto folder = folders.substr(start, end - start);
+#ifdef _WIN32
+      // A folder in PATH may be quoted.
+      if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
+#endif
+      if (!folder.empty() && IsRegularFile(fs::path(folder) / java_name)) return PathText(fs::path(folder) / java_name);
+      start = end + 1;
+    }
+  }
+#ifdef _WIN32
+  for (const wchar_t* key : {L"SOFTWARE\\JavaSoft\\JDK", L"SOFTWARE\\JavaSoft\\JRE",
+                             L"SOFTWARE\\JavaSoft\\Java Runtime Environment",
+                             L"SOFTWARE\\JavaSoft\\Java Development Kit"}) {
+    std::optional<fs::path> registered = RegisteredJavaHome(key);
+    if (registered && IsRegularFile(*registered / "bin" / java_name)) {
+      return PathText(*registered / "bin" / java_name);
+    }
+  }
+#endif
+  return "java";
+}
+
+std::string MkgmapInstallAdvice() {
+#ifdef _WIN32
+  return Ru("Скачайте mkgmap с https://www.mkgmap.org.uk/download/mkgmap.html, распакуйте архив и укажите путь к "
+            "файлу mkgmap.jar из него в поле «Путь к mkgmap» (кнопка «mkgmap» на панели конвертации; ключ Path "
+            "раздела [Mkgmap] файла mirvex.ini). Для mkgmap нужна Java 11 или новее.");
+#else
+  return Ru("Установите пакет mkgmap (Debian, Ubuntu: sudo apt install mkgmap) или укажите путь к mkgmap.jar в поле "
+            "«Путь к mkgmap» (кнопка «mkgmap» на панели конвертации; ключ Path раздела [Mkgmap] файла mirvex.ini).");
+#endif
+}
+
+std::string JavaInstallAdvice() {
+#ifdef _WIN32
+  return Ru("Установите Java 11 или новее (например, https://adoptium.net) или укажите её папку в переменной "
+            "JAVA_HOME.");
+#else
+  return Ru("Установите Java 11 или новее (Debian, Ubuntu: sudo apt install default-jre) или укажите её папку в "
+            "переменной JAVA_HOME.");
+#endif
+}
 
 }  // namespace mirvex

@@ -30,7 +30,9 @@ std::filesystem::path ExecutableFolder();
 // only when it could not be started. On Windows it runs as a child process
 // (CreateProcessW with the rest of this program's own UTF-16 command line, so it reads
 // the arguments exactly as this program did), and the call waits for its end and
-// returns its exit status. std::nullopt when the program could not be started.
+// returns its exit status; when this program's console is its own and its output
+// goes there (started from Explorer) it returns 0 at once, so that the console goes. std::nullopt when the
+// program could not be started.
 // `argv` is main's, ending with a null pointer.
 std::optional<int> HandOverTo(const std::filesystem::path& program, char** argv);
 
@@ -185,5 +187,16 @@ inline constexpr char kUserDataVariable[] = "APPDATA";
 #else
 inline constexpr char kUserDataVariable[] = "XDG_DATA_HOME";
 #endif
+
+// The Java program that runs mkgmap.jar (cp1251): bin/java of JAVA_HOME when it is
+// there, else a java found in PATH, else (on Windows) the Java the registry names
+// (the JavaSoft keys of an installed JDK or JRE). "java" when none is found: starting
+// it then fails and the caller says that Java is missing.
+std::string JavaProgram();
+
+// How to get mkgmap on this system and make the program use it, and how to get Java:
+// the advice that ends the messages about a missing compiler or a missing Java (cp1251).
+std::string MkgmapInstallAdvice();
+std::string JavaInstallAdvice();
 
 }  // namespace mirvex

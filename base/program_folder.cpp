@@ -13,7 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSeedFiles[] = {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"};
+// The shipped files of a program folder. mirvex.ini holds the window's starting
+// settings (the sample's columns among them): a folder without it converts with empty
+// column numbers.
+constexpr const char* kSeedFiles[] = {"mirvex.ini", "config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"};
 
 // An installed program: .../bin/mirvex with .../share/mirvex beside it.
 bool Installed(const fs::path& executable_folder, fs::path* shared) {
@@ -30,7 +33,7 @@ bool IsProgramFile(std::string_view program_prefix, std::string_view path) {
   for (const char* name : kSeedFiles) {
     if (SameFile(std::string(program_prefix) + name, path)) return true;
   }
-  return SameFile(std::string(program_prefix) + "mirvex.ini", path);
+  return false;
 }
 
 std::string ShippedDataFolder() {

@@ -24,8 +24,8 @@ std::string ProgramFolderNameMessage(const std::string& folder);
 // else the executable's own folder.
 std::string ShippedDataFolder();
 
-// Copies each shipped file (config.ini, object.txt, the catalogues, the help) that
-// `folder` lacks from `shipped`. Returns false when the folder cannot be made.
+// Copies each shipped file (mirvex.ini, config.ini, object.txt, the catalogues, the
+// help) that `folder` lacks from `shipped`. Returns false when the folder cannot be made.
 bool SeedProgramFolder(const std::string& folder, const std::string& shipped);
 
 // True when `path` names one of the program folder's own files (its settings, the

@@ -43,25 +43,17 @@ bool PlainAscii(std::string_view text) {
 
 std::string TitleText() { return Ru("Сборка IMG (mkgmap)"); }
 
-std::string SettingAdvice() {
-  return Ru("или укажите путь к mkgmap.jar в поле «Путь к mkgmap» (кнопка «mkgmap» на панели конвертации; "
-            "ключ Path раздела [Mkgmap] файла mirvex.ini).");
-}
-
 std::string MkgmapMissingMessage(std::string_view program) {
   return Ru("Не найден компилятор карт mkgmap: ") + std::string(program) + std::string(kLineBreak) +
-         Ru("Установите пакет mkgmap (Debian, Ubuntu: sudo apt install mkgmap) ") + SettingAdvice();
+         MkgmapInstallAdvice();
 }
 
 std::string JarMissingMessage(std::string_view jar) {
-  return Ru("Не найден файл mkgmap.jar: ") + std::string(jar) + std::string(kLineBreak) +
-         Ru("Установите пакет mkgmap (Debian, Ubuntu: sudo apt install mkgmap) ") + SettingAdvice();
+  return Ru("Не найден файл mkgmap.jar: ") + std::string(jar) + std::string(kLineBreak) + MkgmapInstallAdvice();
 }
 
 std::string JavaMissingMessage() {
-  return Ru("Не найдена Java, без которой mkgmap не работает.") + std::string(kLineBreak) +
-         Ru("Установите Java 11 или новее (Debian, Ubuntu: sudo apt install default-jre; Windows: установщик Java "
-            "с добавлением в PATH).");
+  return Ru("Не найдена Java, без которой mkgmap не работает.") + std::string(kLineBreak) + JavaInstallAdvice();
 }
 
 // The temporary folder mkgmap works in, inside the output folder (so its files are put
@@ -295,7 +287,7 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
       ShowInformation(host, JarMissingMessage(mkgmap));
       return result;
     }
-    child.program = "java";
+    child.program = JavaProgram();
     child.arguments = {log_option, "-jar", PathText(fs::absolute(NativePath(mkgmap), error))};
   } else {
     // A command given with its folder runs from the work folder too.

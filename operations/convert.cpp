@@ -400,6 +400,17 @@ bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {
   return true;
 }
 
+// The descriptions whose type was no number, as the message after the run lists them.
+std::string RetypedList(const ObjectWriter& writer) {
+  std::string list;
+  for (const std::string& named : writer.retyped_descriptions()) {
+    if (!list.empty()) list += ", ";
+    list += named;
+  }
+  if (writer.more_retyped()) list += Ru(" и другие");
+  return list;
+}
+
 }  // namespace
 
 ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& options,
@@ -551,7 +562,8 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                               Ru(" с типом \"Неопределенный тип объекта\": ") +
                               std::string(PluralForm(count, Ru("его"), Ru("их"), Ru("их"))) +
                               Ru(" тип в словаре object.txt не число (0x… или десятичное), компилятор карт его не "
-                                 "прочтет."));
+                                 "прочтет.") +
+                              std::string(kLineBreak) + Ru("Описания: ") + RetypedList(writer));
   }
   if (writer.counts().untyped > 0) {
     auto count = static_cast<long long>(writer.counts().untyped);

@@ -1,5 +1,6 @@
 #include "operations/object_writer.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "base/text.h"
@@ -99,6 +100,16 @@ void ObjectWriter::Write(std::int16_t& kind, std::string_view pairs) {
   if (found && !text_object && !IsTypeNumber(type)) {
     found = false;
     ++counts_.retyped;
+    // The message after the run names the descriptions, so the user knows which
+    // records of the dictionary to mend.
+    std::string named = std::string(TrimBlanks(description)) + " (" + std::string(TrimBlanks(type)) + ")";
+    if (std::find(retyped_descriptions_.begin(), retyped_descriptions_.end(), named) == retyped_descriptions_.end()) {
+      if (retyped_descriptions_.size() < kListedRetyped) {
+        retyped_descriptions_.push_back(std::move(named));
+      } else {
+        more_retyped_ = true;
+      }
+    }
   }
   if (!found) {
     type = CleanType(default_type_);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/files.h"
 #include "dictionary/type_lookup.h"
@@ -34,6 +35,11 @@ class ObjectWriter {
   void Write(std::int16_t& kind, std::string_view pairs);
 
   const SectionCounts& counts() const { return counts_; }
+  // The first kListedRetyped distinct descriptions whose dictionary type was no number,
+  // each with that type ("Лес (0x1f0x)"), in the order met; `more` when there were others.
+  static constexpr std::size_t kListedRetyped = 5;
+  const std::vector<std::string>& retyped_descriptions() const { return retyped_descriptions_; }
+  bool more_retyped() const { return more_retyped_; }
   // Set when the dictionary vanished while it decides the sections: the conversion
   // cannot go on.
   bool dictionary_lost() const { return dictionary_lost_; }
@@ -50,6 +56,8 @@ class ObjectWriter {
   std::string default_type_;  // the default-type record's type, all six characters
   ResultFile& result_;
   SectionCounts counts_;
+  std::vector<std::string> retyped_descriptions_;
+  bool more_retyped_ = false;
   bool dictionary_lost_ = false;
   std::string section_;
 };

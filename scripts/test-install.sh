@@ -17,7 +17,7 @@ mkdir -p "$HOME"
 data="$HOME/.local/share/mirvex"
 
 "$mirvex" --help | grep -q "$data"
-for file in config.ini object.txt point.dat line.dat poligon.dat help/index.html; do
+for file in mirvex.ini config.ini object.txt point.dat line.dat poligon.dat help/index.html; do
   [ -f "$data/$file" ] || { echo "not seeded: $file"; exit 1; }
 done
 # An existing file is never overwritten.

@@ -169,13 +169,20 @@ TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {
   };
   WriteFile(dir_.path() / "mkgmap.jar", "not run");
   std::vector<Case> cases = {
+#ifdef _WIN32
+      // Windows has no package: where to get the jar and where to put its path.
+      {"no command", "mkgmap-not-installed", "", {"Не найден компилятор карт mkgmap", "www.mkgmap.org.uk",
+                                                  "mkgmap.jar", "[Mkgmap]", "Java"}},
+#else
       {"no command", "mkgmap-not-installed", "", {"Не найден компилятор карт mkgmap", "sudo apt install mkgmap",
                                                   "mkgmap.jar", "[Mkgmap]"}},
+#endif
       {"no jar", (dir_.path() / "absent" / "mkgmap.jar").string(), "", {"Не найден файл mkgmap.jar", "mkgmap.jar"}},
   };
 #ifndef _WIN32
   // The jar runs with java, which is not found on this PATH.
-  cases.push_back({"no Java", (dir_.path() / "mkgmap.jar").string(), "env PATH=/nonexistent", {"Не найдена Java"}});
+  cases.push_back(
+      {"no Java", (dir_.path() / "mkgmap.jar").string(), "env -u JAVA_HOME PATH=/nonexistent", {"Не найдена Java"}});
 #endif
   for (const Case& c : cases) {
     SetCompiler(c.compiler);

@@ -507,8 +507,13 @@ TEST(Convert, TypeThatIsNoNumberGivesWayToTheDefaultType) {
     // With the section from the MIF the polyline takes the default type directly.
     EXPECT_EQ(run.result.counts.retyped, section_from_mif ? 2u : 3u);
     ASSERT_EQ(run.host.messages.size(), 2u);
-    EXPECT_TRUE(Cp1251ToUtf8(run.host.messages[0].text)
-                    .starts_with(std::to_string(run.result.counts.retyped) + " объекта записаны с типом"));
+    std::string message = Cp1251ToUtf8(run.host.messages[0].text);
+    EXPECT_TRUE(message.starts_with(std::to_string(run.result.counts.retyped) + " объекта записаны с типом"))
+        << message;
+    // Each description once, with the type that is no number.
+    EXPECT_TRUE(message.ends_with(section_from_mif ? "\r\nОписания: Школа (Школа)"
+                                                   : "\r\nОписания: Школа (Школа), Дорога (дорога)"))
+        << message;
   }
 }
 

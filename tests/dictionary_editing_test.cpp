@@ -579,6 +579,55 @@ TEST(ObjectWindow, ClosingStoresTheControlsIntoTheLineRecord) {
   }
 }
 
+// What the type box may hold: a number, "Нет" or nothing is stored; anything else is
+// refused with a message naming it, and the window stays open with the record untouched.
+TEST(ObjectWindow, TypeThatIsNoNumberIsRefused) {
+  struct Case {
+    const char* typed;
+    bool stored;
+  };
+  const Case cases[] = {{"0x1f", true}, {"31", true}, {"0X2A", true}, {"Нет", true}, {"", true},
+                        {"0x1f0x", false}, {"лес", false}, {"0x", false}, {"1e3", false}, {"0x 1f", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Editing e;
+    e.Lines({"[0x20] Дорога (0x01)"});
+    std::string before = e.Dictionary();
+    e.w().OnObjectListDoubleClicked(0);
+    e.w().object_window()->control("object_type").SetText(Ru(c.typed));
+    EXPECT_EQ(e.w().OnObjectWindowClosing(), c.stored);
+    if (c.stored) {
+      e.w().OnObjectWindowClosed();  // the window is gone
+      EXPECT_EQ(e.w().object_window(), nullptr);
+      EXPECT_EQ(Shown(e.Stored("Дорога").ObjectType), c.typed);
+      EXPECT_TRUE(e.host.messages.empty());
+    } else {
+      EXPECT_NE(e.w().object_window(), nullptr);
+      EXPECT_EQ(e.Dictionary(), before);
+      ASSERT_EQ(e.host.messages.size(), 1u);
+      EXPECT_NE(Cp1251ToUtf8(e.host.messages[0].text).find(std::string("\"") + c.typed + "\""), std::string::npos);
+    }
+  }
+  EXPECT_EQ(ObjectWindow::MaxLength("object_type"), 6);
+  EXPECT_EQ(ObjectWindow::MaxLength("object_name"), 200);
+}
+
+// Esc: the window goes and the record stays as the file had it, whatever was typed.
+TEST(ObjectWindow, CancelStoresNothing) {
+  Editing e;
+  e.Lines({"[0x20] Дорога (0x01)"});
+  std::string before = e.Dictionary();
+  e.w().OnObjectListDoubleClicked(0);
+  e.w().object_window()->control("object_type").SetText("0x16");
+  e.w().object_window()->control("object_region").SetListIndex(3);
+  e.w().OnObjectWindowCancelled();
+  EXPECT_EQ(e.w().object_window(), nullptr);
+  EXPECT_EQ(e.Dictionary(), before);
+  EXPECT_EQ(e.ObjectList()[0], "[0x20] Дорога (0x01)");
+  e.w().OnObjectWindowClosed();  // the main window closing later stores nothing more
+  EXPECT_EQ(e.Dictionary(), before);
+}
+
 TEST(ObjectWindow, RenamingStoresANewRecordAndKeepsTheOldOne) {
   Editing e;
   e.Lines({"[0x20] Дорога (0x01)"});

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/files.h"
@@ -88,6 +91,97 @@ TEST(Platform, AChildThatCannotStartIsReported) {
   EXPECT_EQ(result.end, ChildEnd::kNotStarted);
   EXPECT_FALSE(called);
 }
+
+// An environment variable set for the test's length, then put back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value.empty() ? nullptr : value.c_str());
+  }
+  ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
+
+ private:
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value ? value : "");
+#else
+    if (value) setenv(name_, value, 1);
+    else unsetenv(name_);
+#endif
+  }
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// Java for mkgmap.jar: JAVA_HOME's before one in PATH; "java" (left to the start to
+// fail and be reported) when there is neither.
+TEST(Platform, JavaIsFoundThroughJavaHomeThenPath) {
+  ScratchDir dir;
+  const std::string java = std::string("java") + kExecutableSuffix;
+  fs::path home = dir.path() / "jdk";
+  fs::path listed = dir.path() / "listed";
+  fs::create_directories(home / "bin");
+  fs::create_directories(listed);
+  WriteFile(home / "bin" / java, "java");
+  WriteFile(listed / java, "java");
+#ifdef _WIN32
+  const char separator = ';';
+#else
+  const char separator = ':';
+#endif
+  std::string path = (dir.path() / "empty").string() + separator + listed.string();
+  struct Case {
+    const char* what;
+    std::string java_home, path;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"JAVA_HOME first", home.string(), path, PathText(home / "bin" / java)},
+      {"JAVA_HOME without Java: PATH", listed.string(), path, PathText(listed / java)},
+      {"PATH", "", path, PathText(listed / java)},
+      {"neither", "", (dir.path() / "empty").string(), "java"},
+  };
+  for (const Case& c : cases) {
+    ScopedVariable java_home("JAVA_HOME", c.java_home);
+    ScopedVariable search("PATH", c.path);
+    EXPECT_EQ(JavaProgram(), c.expected) << c.what;
+  }
+}
+
+#ifdef _WIN32
+// An installed Java that set neither JAVA_HOME nor PATH is found through the
+// registry's JavaSoft key.
+TEST(Windows, JavaIsFoundThroughTheRegistry) {
+  ScratchDir dir;
+  fs::create_directories(dir.path() / "jre" / "bin");
+  WriteFile(dir.path() / "jre" / "bin" / "java.exe", "java");
+  ScopedVariable java_home("JAVA_HOME", "");
+  ScopedVariable search("PATH", (dir.path() / "empty").string());
+  const wchar_t* key = L"SOFTWARE\\JavaSoft\\JDK";
+  HKEY existing = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\JavaSoft", 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+    RegCloseKey(existing);
+    GTEST_SKIP() << "a Java is registered on this system: its keys are left alone";
+  }
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\JavaSoft\\JDK\\99.mirvex", 0, nullptr, 0,
+                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  std::wstring home = (dir.path() / "jre").wstring();
+  RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
+                 static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(created);
+  HKEY jdk = nullptr;
+  RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_WRITE | KEY_WOW64_64KEY, &jdk);
+  const wchar_t version[] = L"99.mirvex";
+  RegSetValueExW(jdk, L"CurrentVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof(version));
+  RegCloseKey(jdk);
+
+  EXPECT_EQ(JavaProgram(), PathText(dir.path() / "jre" / "bin" / "java.exe"));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\JavaSoft");
+}
+#endif
 
 #ifndef _WIN32
 // The working folder and the added variables reach the child; every kind of line end
@@ -311,6 +405,60 @@ TEST(Windows, WindowProgramPrintsItsUsage) {
 
 // mirvex.exe runs on a bare Windows: it imports only libraries every Windows has (the
 // C++ runtime, libgcc and winpthread are linked in).
+// Started with a console of its own (as from Explorer), mirvex.exe without a command
+// starts the window and ends at once, so that no empty console stays open beside the
+// window.
+TEST(Windows, CommandLineWithItsOwnConsoleLetsTheWindowGo) {
+  ScratchDir dir;
+  fs::path mirvex = dir.path() / "mirvex.exe";
+  fs::copy_file(NativePath(MirvexBinary()), mirvex);
+  fs::copy_file(ExecutableFolder() / "mirvex_fake_window.exe", dir.path() / "mirvex-window.exe");
+  fs::path started = dir.path() / "started";
+  SetEnvironmentVariableW(L"MIRVEX_FAKE_WINDOW_FILE", started.c_str());
+  std::wstring command_line = L"\"" + mirvex.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(mirvex.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                             nullptr, nullptr, &startup, &process));
+  SetEnvironmentVariableW(L"MIRVEX_FAKE_WINDOW_FILE", nullptr);
+  CloseHandle(process.hThread);
+  // Once the window has started (it then stays ten seconds), its console's program
+  // does not wait for it.
+  for (int i = 0; i < 200 && !fs::exists(started); ++i) Sleep(100);
+  ASSERT_TRUE(fs::exists(started));
+  DWORD waited = WaitForSingleObject(process.hProcess, 4000);
+  DWORD status = 99;
+  GetExitCodeProcess(process.hProcess, &status);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "mirvex.exe waited for the window";
+  EXPECT_EQ(status, 0u);
+  Sleep(7000);  // the window ends before its folder goes
+}
+
+// Both programs carry the program's icon and version information (shown by Explorer).
+TEST(Windows, ProgramsHaveAnIconAndVersionInformation) {
+  fs::path mirvex = NativePath(MirvexBinary());
+  for (const fs::path& program : {mirvex, mirvex.parent_path() / "mirvex-window.exe"}) {
+    SCOPED_TRACE(PathText(program));
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 1u);
+    wchar_t* name = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName",
+                               reinterpret_cast<void**>(&name), &length));
+    EXPECT_EQ(std::wstring(name), L"Mirvex");
+    EXPECT_EQ(ExtractIconExW(program.c_str(), -1, nullptr, nullptr, 0), 1u);
+  }
+}
+
 TEST(Windows, CommandLineNeedsOnlyTheSystemsOwnLibraries) {
   HMODULE image = LoadLibraryExW(NativePath(MirvexBinary()).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(image, nullptr);

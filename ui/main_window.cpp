@@ -375,6 +375,11 @@ void MainWindow::Load() {
     control(name).SetText(ReadSetting(program_folder_, kCompilerSection, key));
   }
   loading_ = false;
+  // The result of the last conversion, still there from an earlier session, can be
+  // compiled at once.
+  if (const std::string& result = control("result_path").text(); !result.empty() && FileExists(result)) {
+    SetCompileTarget(result);
+  }
   // A first start gets the built-in template as a file the user can edit.
   if (template_missing) OnTemplateChanged();
 }
@@ -499,8 +504,17 @@ void MainWindow::OnConvertAllClicked() {
     last_batch_ = ConvertAll(saved_triples(), conversion_options(), program_prefix_, *this);
     return last_batch_.status;
   });
-  // "Собрать IMG" compiles one map: after several it has none to choose.
-  if (ran) SetCompileTarget("");
+  if (!ran) return;
+  // "Собрать IMG" compiles one map: that of the triple the window shows when it was
+  // converted, else the last one converted; a run that converted none keeps the target.
+  const std::string& shown = control("result_path").text();
+  std::string target;
+  for (const BatchEntry& entry : last_batch_.entries) {
+    if (entry.status != OperationStatus::kCompleted) continue;
+    target = entry.paths.result;
+    if (target == shown) break;
+  }
+  if (!target.empty()) SetCompileTarget(target);
 }
 
 void MainWindow::OnCompileClicked() {

@@ -179,7 +179,13 @@ class MainWindow : private Host {
   void OnLevelSliderMoved(int value);  // while dragging: only the level button's caption
   // The object information window.
   void OnObjectListDoubleClicked(int index);
+  // The user closes the object window: false (with the reason shown) when its type
+  // cannot be stored, and the window stays open; true when it may close.
+  bool OnObjectWindowClosing();
+  // The window is gone: stores the record (also when it goes with the main window).
   void OnObjectWindowClosed();
+  // Esc: the window goes, the record stays as it was.
+  void OnObjectWindowCancelled();
   ObjectWindow* object_window() { return object_window_.get(); }
   // "Карта": opens the map window (or raises it) showing the current panel's map.
   void OnMapClicked();

@@ -364,6 +364,16 @@ void MainWindow::OnObjectListDoubleClicked(int index) {
   if (on_object_window_shown) on_object_window_shown(*object_window_);
 }
 
+bool MainWindow::OnObjectWindowClosing() {
+  if (!object_window_) return true;
+  std::string problem = object_window_->TypeProblem();
+  if (problem.empty()) return true;
+  ShowInformation(*this, problem);
+  return false;
+}
+
+void MainWindow::OnObjectWindowCancelled() { object_window_.reset(); }
+
 void MainWindow::OnObjectWindowClosed() {
   if (!object_window_) return;
   object_window_->Apply(edited_record_);

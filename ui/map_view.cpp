@@ -2107,8 +2107,13 @@ void MapView::Draw(DrawList& list, bool labels) const {
       std::size_t text_at = object.text_offset;
       text_at += static_cast<unsigned char>(level.texts[text_at]) + 1;
       std::size_t size = static_cast<unsigned char>(level.texts[text_at]);
+      if (size == 0) return;
       float text_width = static_cast<float>(size) * label_char_width_;
-      if (size == 0 || text_width > room) return;
+      if (label_measure_) {
+        std::size_t read_at = text_at;
+        text_width = label_measure_(ReadText(level.texts, read_at));
+      }
+      if (!(text_width <= room)) return;
       // The baseline's left end is at `at`: most of the line stands above it.
       int first_column = static_cast<int>(at.x) / kLabelCell;
       int last_column = std::min(static_cast<int>(at.x + text_width) / kLabelCell, label_columns - 1);

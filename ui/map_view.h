@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -221,6 +222,10 @@ class MapView {
   // The size of the label font in pixels: the average width of a letter and the height
   // of a line. Labels are drawn only where their text has room and overlaps no other.
   void SetLabelFont(float average_char_width, float line_height);
+  // Measures a label's text (cp1251) in pixels as the window's painter draws it, so
+  // that a label is placed by its real width; without it a label is taken as its
+  // letter count times the average letter width.
+  void SetLabelMeasure(std::function<float(std::string_view)> measure) { label_measure_ = std::move(measure); }
   // A text like the labels of a map (cp1251): the bindings measure the average letter
   // width on it.
   static const std::string& TypicalLabel();
@@ -251,6 +256,7 @@ class MapView {
   std::optional<CropBounds> crop_;
   float label_char_width_ = 7;
   float label_line_height_ = 14;
+  std::function<float(std::string_view)> label_measure_;
 };
 
 }  // namespace mirvex::ui

@@ -403,6 +403,22 @@ void MapWindow::OnWheel(double x, double y, double steps) {
   Repaint();
 }
 
+bool MapWindow::OnKey(MapKey key) {
+  if (loading_ || view_.empty()) return false;
+  double width = view_.viewport_width(), height = view_.viewport_height();
+  switch (key) {
+    case MapKey::kZoomIn: OnWheel(width / 2, height / 2, 1); return true;
+    case MapKey::kZoomOut: OnWheel(width / 2, height / 2, -1); return true;
+    case MapKey::kLeft: view_.Pan(width / 8, 0); break;
+    case MapKey::kRight: view_.Pan(-width / 8, 0); break;
+    case MapKey::kUp: view_.Pan(0, height / 8); break;
+    case MapKey::kDown: view_.Pan(0, -height / 8); break;
+  }
+  fitted_ = false;
+  Repaint();
+  return true;
+}
+
 void MapWindow::OnFitClicked() {
   view_.Fit();
   fitted_ = true;

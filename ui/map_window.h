@@ -85,6 +85,11 @@ class MapWindow : private Host {
   void OnMouseReleased(double x, double y);
   // Zooms at the point; positive steps (the wheel turned away from the user) zoom in.
   void OnWheel(double x, double y, double steps);
+  // The keyboard on the canvas: "+" zooms in and "-" out at the canvas's centre by one
+  // wheel step; the arrows move the map an eighth of the canvas the arrow's way (what
+  // lay beyond that edge comes into view). False for any other key.
+  enum class MapKey { kZoomIn, kZoomOut, kLeft, kRight, kUp, kDown };
+  bool OnKey(MapKey key);
   void OnFitClicked();
   // Switches between the panel's map and the result of its operation.
   void OnSwitchClicked();

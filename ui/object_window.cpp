@@ -5,6 +5,7 @@
 #include "base/cp1251.h"
 #include "base/text.h"
 #include "dictionary/object_record.h"
+#include "garmin/text_map_writer.h"
 
 namespace mirvex::ui {
 
@@ -51,6 +52,21 @@ void ObjectWindow::Load(const ObjectRecord& record) {
   }
   control("object_type").SetText(Editable(FieldText(record.ObjectType)));
   loading_ = false;
+}
+
+int ObjectWindow::MaxLength(std::string_view name) {
+  if (name == "object_name") return static_cast<int>(ObjectRecord{}.ObjectName.size());
+  if (name == "object_type") return static_cast<int>(ObjectRecord{}.ObjectType.size());
+  return 0;
+}
+
+std::string ObjectWindow::TypeProblem() const {
+  const std::string& typed = controls_.find("object_type")->second->text();
+  std::string_view type = TrimBlanks(typed);
+  if (type.empty() || type == NoneCode() || IsTypeNumber(type)) return {};
+  return Ru("Тип объекта \"") + typed +
+         Ru("\" не число. Введите код типа Garmin: шестнадцатеричный (0x2c) или десятичный (44), "
+            "или закройте окно клавишей Esc без сохранения.");
 }
 
 void ObjectWindow::Apply(ObjectRecord& record) const {

@@ -25,6 +25,14 @@ class ObjectWindow {
   // written (padding and NUL bytes left out; closing pads them again), the region's
   // entry (0x40 when the region is none of the four).
   void Load(const ObjectRecord& record);
+  // The most characters a text box may hold: its record field's length (0 for the
+  // region's list, whose entries fit).
+  static int MaxLength(std::string_view name);
+  // Empty when the type box holds something a record can keep as a type: a number
+  // (0x… or decimal), "Нет" of a deleted object, or nothing; else the message that
+  // refuses it.
+  std::string TypeProblem() const;
+
   // The record as the controls give it. A region the user never picked stays as the
   // record had it, so a deleted object ("Нет") is not brought back by a mere look.
   void Apply(ObjectRecord& record) const;

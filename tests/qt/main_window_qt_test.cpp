@@ -194,6 +194,7 @@ class MainWindowQtTest : public QObject {
   void ButtonsAreDisabledWhileAnOperationRuns();
   void EditedDictionaryReachesTheConvertedMap();
   void ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt();
+  void ObjectWindowRefusesABadTypeAndEscapeStoresNothing();
   void GreyedBoxesStayReadable();
   void EnterPressesTheFocusedButtonAndQtSpeaksRussian();
   void LevelCaptionFollowsEveryChangeOfTheSlider();
@@ -208,6 +209,7 @@ class MainWindowQtTest : public QObject {
   void DrawnPicturesMatchTheirReferences();
   void HolesOfRegionsShowTheBackground();
   void RectangleDrawnOnTheMapCropsAsTheCommandLineDoes();
+  void KeysZoomAndMoveTheMap();
 };
 
 void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
@@ -620,6 +622,54 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   }
 }
 
+// The object window opens beside the main window; its type box holds no more than the
+// record's field; a type that is no number keeps it open with a message; Esc closes it
+// without storing.
+void MainWindowQtTest::ObjectWindowRefusesABadTypeAndEscapeStoresNothing() {
+  ProgramFolder folder;
+  WriteBytes(folder.path / "map.mif",
+             "Columns 2\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n");
+  WriteBytes(folder.path / "map.mid", mirvex::Ru("\"Тропинка\",\"Лесная тропа\"\r\n"));
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  window.move(0, 60);
+  Click(window.widget("convert_button"));
+  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
+  Click(window.widget("edit_objects_button"));
+  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
+  QCOMPARE(objects->count(), 1);
+  std::string before = ReadBytes(folder.path / "object.txt");
+
+  ClickItem(objects, 0, true);
+  QWidget* object_window = TopLevel("object_window");
+  QVERIFY(object_window);
+  // Level with the main window's top, at its side (or over its right edge on a small
+  // screen), not in the screen's corner; before it is shown its title bar is estimated.
+  QVERIFY(qAbs(object_window->frameGeometry().top() - window.frameGeometry().top()) <= 32);
+  QVERIFY2(object_window->frameGeometry().left() > window.frameGeometry().left(),
+           qPrintable(QString("%1 %2").arg(object_window->frameGeometry().left()).arg(window.frameGeometry().left())));
+  auto* type = object_window->findChild<QLineEdit*>("object_type");
+  QCOMPARE(type->maxLength(), 6);
+  type->setFocus();
+  type->selectAll();
+  QTest::keyClicks(type, "0x1f0x1e");
+  QCOMPARE(type->text(), QString("0x1f0x"));
+  object_window->close();
+  QApplication::processEvents();
+  QCOMPARE(TopLevel("object_window"), object_window);
+  QCOMPARE(host.messages.size(), std::size_t{1});
+  QVERIFY(Utf(host.messages[0].text).contains("\"0x1f0x\""));
+  QCOMPARE(ReadBytes(folder.path / "object.txt"), before);
+
+  QTest::keyClick(type, Qt::Key_Escape);
+  QTRY_VERIFY(window.model().object_window() == nullptr);
+  QVERIFY(!TopLevel("object_window"));
+  QCOMPARE(ReadBytes(folder.path / "object.txt"), before);
+  QCOMPARE(objects->item(0)->text(), QString::fromUtf8("Тропинка"));
+}
+
 void MainWindowQtTest::ListsStayPutAndFillTheirAreaInEveryMode() {
   ProgramFolder folder;
   int lists_x = -1;
@@ -807,8 +857,8 @@ void MainWindowQtTest::WindowsOpenInsideTheScreen() {
   map->close();
 }
 
-// "Конвертировать все" beside the saved paths, "Собрать IMG" once a map is converted,
-// and the compiler settings shown by "mkgmap" and stored as typed.
+// "Конвертировать все" beside the saved paths, "Собрать IMG" once a map is converted
+// (by it too), and the compiler settings shown by "mkgmap" and stored as typed.
 void MainWindowQtTest::ConvertAllCompileAndTheCompilerSettings() {
   ProgramFolder folder;
   FakeWindowHost host;
@@ -826,7 +876,9 @@ void MainWindowQtTest::ConvertAllCompileAndTheCompilerSettings() {
   QCOMPARE(host.messages.size(), std::size_t{1});
   QVERIFY(Utf(host.messages[0].text).contains(QString::fromUtf8("Конвертировано карт: 1 из 1")));
   QCOMPARE(ReadBytes(folder.path / "all.mp"), ReadBytes(kTestData / "sample.expected.mp"));
-  QVERIFY(!window.widget("compile_button")->isEnabled());
+  // The converted map of the triple the window shows can be compiled.
+  QVERIFY(window.widget("compile_button")->isEnabled());
+  QCOMPARE(window.model().compile_target(), mirvex::PathText(folder.path / "all.mp"));
 
   Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "one.mp");
   Click(window.widget("convert_button"));
@@ -1048,6 +1100,42 @@ void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
   Click(window.widget("map_button"));
   QTRY_VERIFY(!model.loading() && !model.view().empty());
   QVERIFY(host.messages.size() == 1);  // "Редактирование карты завершено" or the like, nothing else
+}
+
+// "+" and "-" zoom at the canvas's centre and the arrows move the map, pressed on the
+// canvas.
+void MainWindowQtTest::KeysZoomAndMoveTheMap() {
+  ProgramFolder folder;
+  EventLoopHost host;
+  QtMainWindow window(host, folder.text());
+  window.show();
+  Click(window.widget("crop_button"));
+  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
+  map_path->clear();
+  QTest::keyClicks(map_path, QString::fromStdString((kTestData / "sample.expected.mp").string()));
+  Click(window.widget("map_button"));
+  QVERIFY(QTest::qWaitForWindowExposed(window.map_window()));
+  mirvex::ui::MapWindow& model = window.model().map_window();
+  QTRY_VERIFY(!model.loading() && !model.view().empty());
+  QWidget* canvas = window.map_window()->canvas();
+  QCOMPARE(canvas->focusPolicy(), Qt::StrongFocus);
+  const double cx = canvas->width() / 2.0, cy = canvas->height() / 2.0;
+  double scale = model.view().scale();
+  mirvex::ui::MapPoint centre = model.view().ToMap(cx, cy);
+  QTest::keyClick(canvas, Qt::Key_Plus);
+  QVERIFY(std::abs(model.view().scale() / scale - std::exp2(1 / mirvex::ui::MapWindow::kStepsPerDoubling)) < 1e-9);
+  mirvex::ui::MapPoint still = model.view().ToMap(cx, cy);
+  QVERIFY(std::abs(still.x - centre.x) < 1e-9 && std::abs(still.y - centre.y) < 1e-9);
+  QTest::keyClick(canvas, Qt::Key_Minus);
+  QVERIFY(std::abs(model.view().scale() / scale - 1) < 1e-9);
+  mirvex::ui::MapPoint coming = model.view().ToMap(cx + canvas->width() / 8.0, cy);
+  QTest::keyClick(canvas, Qt::Key_Right);
+  mirvex::ui::MapPoint now = model.view().ToMap(cx, cy);
+  QVERIFY(std::abs(now.x - coming.x) < 1e-9 && std::abs(now.y - coming.y) < 1e-9);
+  coming = model.view().ToMap(cx, cy - canvas->height() / 8.0);
+  QTest::keyClick(canvas, Qt::Key_Up);
+  now = model.view().ToMap(cx, cy);
+  QVERIFY(std::abs(now.x - coming.x) < 1e-9 && std::abs(now.y - coming.y) < 1e-9);
 }
 
 QTEST_MAIN(MainWindowQtTest)

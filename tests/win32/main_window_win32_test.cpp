@@ -3,13 +3,16 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -429,6 +432,17 @@ TEST_F(Win32Window, EditedDictionaryReachesTheConvertedMap) {
   EXPECT_NE(map.find("[RGN40]\r\nLevels=2\r\nLabel=Лесная тропа\r\nType=0x16"), std::string::npos) << map;
 }
 
+// A map long enough for a run to let the window work many times before its end.
+void WriteLongMap(const fs::path& folder) {
+  std::string mif = "Columns 2\r\nData\r\n\r\n", mid;
+  for (int i = 0; i < 200000; ++i) {
+    mif += "Point 37.215119 54.199747\r\n";
+    mid += "\"a\",\"b\"\r\n";
+  }
+  std::ofstream(folder / "big.mif", std::ios::binary) << mif;
+  std::ofstream(folder / "big.mid", std::ios::binary) << mid;
+}
+
 // A host that presses "Отмена" once the run has begun (the window pumps its messages
 // while it works, so the button's click reaches the model then).
 class CancellingHost : public FakeWindowHost {
@@ -446,10 +460,7 @@ class CancellingHost : public FakeWindowHost {
 // Stopping a run with "Отмена": the earlier result stays, no temporary file is left,
 // and the buttons come back.
 TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
-  std::string mif = "Columns 2\r\nData\r\n\r\nPline 400000\r\n";
-  for (int i = 0; i < 400000; ++i) mif += "37.215119 54.199747\r\n";
-  std::ofstream(folder.path / "big.mif", std::ios::binary) << mif;
-  std::ofstream(folder.path / "big.mid", std::ios::binary) << "\"a\",\"b\"\r\n";
+  WriteLongMap(folder.path);
   std::ofstream(folder.path / "map.mp", std::ios::binary) << "earlier result\r\n";
   CancellingHost host;
   Win32MainWindow window(host, folder.text());
@@ -463,12 +474,231 @@ TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
   SendMessageW(window.widget("convert_button"), BM_CLICK, 0, 0);
   EXPECT_TRUE(host.cancel_shown);
   EXPECT_EQ(model.last_status(), OperationStatus::kStopped);
-  EXPECT_EQ(Bytes(folder.path / "map.mp"), "earlier result\r\n");
+  EXPECT_TRUE(Bytes(folder.path / "map.mp") == "earlier result\r\n");
   for (const auto& entry : fs::directory_iterator(folder.path)) {
     EXPECT_EQ(entry.path().filename().string().find(".mirvex-"), std::string::npos) << entry.path();
   }
   EXPECT_TRUE(IsWindowEnabled(window.widget("convert_button")));
   EXPECT_FALSE(IsWindowVisible(window.widget("cancel_button")));
+}
+
+// A key as the system delivers it: through its input queue to the window with the
+// focus (or, with none, to the active window).
+void PressKey(WORD virtual_key) {
+  INPUT keys[2]{};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = virtual_key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+// A click as the button receives it: the press takes the focus, the release clicks.
+void ClickAt(HWND control) {
+  RECT place{};
+  GetClientRect(control, &place);
+  LPARAM centre = MAKELPARAM(place.right / 2, place.bottom / 2);
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+  PostMessageW(control, WM_LBUTTONUP, 0, centre);
+}
+
+// A host that processes the window's messages while the run works, as the program's
+// own does, and presses Esc once the run has begun.
+class EscapingHost : public FakeWindowHost {
+ public:
+  void ProcessEvents() override {
+    if (!owner) return;
+    if (++calls == 1) {
+      focus_at_escape = GetFocus();
+      PressKey(VK_ESCAPE);
+    }
+    ui::win32::PumpMessages(owner);
+  }
+  HWND owner = nullptr;
+  HWND focus_at_escape = reinterpret_cast<HWND>(-1);
+  int calls = 0;
+};
+
+// Esc stops a run started by a click or by Enter, although the button that had the
+// focus is disabled while the run goes on (the focus is then nowhere).
+TEST_F(Win32Window, EscapeStopsARunWhereverTheFocusIs) {
+  WriteLongMap(folder.path);
+  for (bool by_enter : {false, true}) {
+    SCOPED_TRACE(by_enter ? "Enter" : "click");
+    std::ofstream(folder.path / "map.mp", std::ios::binary) << "earlier result\r\n";
+    EscapingHost host;
+    Win32MainWindow window(host, folder.text());
+    window.Show();
+    ui::MainWindow& model = window.model();
+    model.OnConvertClicked();
+    model.control("mif_path").SetText(PathText(folder.path / "big.mif"));
+    model.control("mid_path").SetText(PathText(folder.path / "big.mid"));
+    model.control("result_path").SetText(PathText(folder.path / "map.mp"));
+    SetForegroundWindow(window.hwnd());
+    HWND convert = window.widget("convert_button");
+    SetFocus(convert);
+    ui::win32::PumpMessages(window.hwnd());
+    host.owner = window.hwnd();
+    if (by_enter) {
+      PressKey(VK_RETURN);
+    } else {
+      ClickAt(convert);
+    }
+    for (int i = 0; i < 50 && host.calls == 0; ++i) {
+      ui::win32::PumpMessages(window.hwnd());
+      Sleep(10);
+    }
+    ASSERT_GT(host.calls, 0) << "the run did not start";
+    EXPECT_NE(host.focus_at_escape, convert);
+    EXPECT_EQ(model.last_status(), OperationStatus::kStopped);
+    EXPECT_TRUE(Bytes(folder.path / "map.mp") == "earlier result\r\n") << "the run went on to its end";
+    host.owner = nullptr;
+  }
+}
+
+// The object window opens beside the main window; its type box holds no more than the
+// record's field; a type that is no number keeps it open with a message; Esc, pressed
+// in it, closes it without storing.
+TEST_F(Win32Window, ObjectWindowRefusesABadTypeAndEscapeStoresNothing) {
+  std::ofstream(folder.path / "map.mif", std::ios::binary)
+      << "Columns 2\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n";
+  std::ofstream(folder.path / "map.mid", std::ios::binary) << Ru("\"Тропинка\",\"Лесная тропа\"\r\n");
+  Window window(folder);
+  SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
+  window.Click("convert_button");
+  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
+  window.Click("edit_objects_button");
+  ASSERT_EQ(window.ListCount("object_list"), 1);
+  std::string before = Bytes(folder.path / "object.txt");
+
+  window.ChooseInList("object_list", 0, /*twice=*/true);
+  HWND object_window = window.window.object_window();
+  ASSERT_NE(object_window, nullptr);
+  RECT main_place{}, object_place{}, overlap{};
+  GetWindowRect(window.window.hwnd(), &main_place);
+  GetWindowRect(object_window, &object_place);
+  EXPECT_FALSE(IntersectRect(&overlap, &main_place, &object_place)) << object_place.left << "," << object_place.top;
+  EXPECT_EQ(object_place.top, main_place.top);
+  EXPECT_EQ(SendMessageW(window["object_type"], EM_GETLIMITTEXT, 0, 0), 6);
+  EXPECT_EQ(SendMessageW(window["object_name"], EM_GETLIMITTEXT, 0, 0), 200);
+
+  window.TypeInto("object_type", "0x1f0x");
+  SendMessageW(object_window, WM_CLOSE, 0, 0);
+  window.Pump();
+  EXPECT_EQ(window.window.object_window(), object_window);
+  ASSERT_EQ(window.host.messages.size(), 1u);
+  EXPECT_NE(Utf8(window.host.messages[0].text).find("\"0x1f0x\""), std::string::npos);
+  EXPECT_EQ(Bytes(folder.path / "object.txt"), before);
+
+  SetForegroundWindow(object_window);
+  SetFocus(window["object_type"]);
+  window.Pump();
+  PressKey(VK_ESCAPE);
+  for (int i = 0; i < 50 && window.window.object_window(); ++i) {
+    window.Pump();
+    Sleep(10);
+  }
+  EXPECT_EQ(window.window.object_window(), nullptr);
+  EXPECT_EQ(window.window.model().object_window(), nullptr);
+  EXPECT_FALSE(IsWindow(object_window));
+  EXPECT_EQ(Bytes(folder.path / "object.txt"), before);
+  EXPECT_EQ(window.ListLine("object_list", 0), "Тропинка");
+}
+
+// A caption that is cut: the control is narrower than its text in its own font (plus
+// the check box's square or the button's edges). Captions that wrap (two lines high)
+// are left out.
+std::vector<std::string> CutCaptions(HWND window) {
+  std::vector<std::string> cut;
+  auto check = [&cut](HWND control) {
+    if (!IsWindowVisible(control)) return;
+    wchar_t class_name[16] = {};
+    GetClassNameW(control, class_name, 16);
+    bool is_static = lstrcmpiW(class_name, L"Static") == 0;
+    LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    bool push = !is_static && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+    bool box = !is_static && type == BS_AUTOCHECKBOX;
+    if (!is_static && lstrcmpiW(class_name, L"Button") != 0) return;
+    if (!is_static && !push && !box) return;
+    int length = GetWindowTextLengthW(control);
+    if (length <= 0) return;
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT client{};
+    GetClientRect(control, &client);
+    if (!push && client.bottom >= 2 * metrics.tmHeight) return;  // wraps
+    int needed = extent.cx + (push ? 2 * GetSystemMetrics(SM_CXEDGE) + 2 : box ? GetSystemMetrics(SM_CXMENUCHECK) + 2 : 0);
+    if (client.right < needed) {
+      cut.push_back(Cp1251ToUtf8(TextFromWide(text)) + " (" + std::to_string(client.right) + " < " +
+                    std::to_string(needed) + ")");
+    }
+  };
+  EnumChildWindows(
+      window,
+      [](HWND control, LPARAM check_one) {
+        (*reinterpret_cast<decltype(check)*>(check_one))(control);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&check));
+  return cut;
+}
+
+// The system's message font changed for a test, then put back.
+class MessageFontChange {
+ public:
+  explicit MessageFontChange(const std::function<void(LOGFONTW&)>& change) {
+    saved_.cbSize = sizeof(saved_);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(saved_), &saved_, 0);
+    NONCLIENTMETRICSW changed = saved_;
+    change(changed.lfMessageFont);
+    SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(changed), &changed, 0);
+  }
+  ~MessageFontChange() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(saved_), &saved_, 0); }
+
+ private:
+  NONCLIENTMETRICSW saved_{};
+};
+
+// Every caption shows whole in the system's font (and in a wider one: bold and
+// larger), in every panel, and so does the longest progress text of "Конвертировать все".
+TEST_F(Win32Window, EveryCaptionShowsWhole) {
+  struct Font {
+    const char* what;
+    std::function<void(LOGFONTW&)> change;
+  };
+  const Font fonts[] = {
+      {"the system's font", [](LOGFONTW&) {}},
+      {"bold and larger",
+       [](LOGFONTW& font) {
+         font.lfWeight = FW_BOLD;
+         font.lfHeight = font.lfHeight * 5 / 4;
+       }},
+  };
+  for (const Font& font : fonts) {
+    SCOPED_TRACE(font.what);
+    MessageFontChange change(font.change);
+    Window window(folder);
+    const char* const steps[] = {nullptr, "convert_button", "georeference_button", "compiler_settings_button",
+                                 "crop_button", "test_map_button"};
+    for (const char* step : steps) {
+      if (step) window.Click(step);
+      SCOPED_TRACE(step ? step : "welcome");
+      std::vector<std::string> cut = CutCaptions(window.window.hwnd());
+      EXPECT_TRUE(cut.empty()) << testing::PrintToString(cut);
+    }
+    window.window.model().control("progress_percent").SetText(Ru("карта 2 из 2: 100"));
+    window.Pump();
+    EXPECT_TRUE(CutCaptions(window["progress_frame"]).empty())
+        << testing::PrintToString(CutCaptions(window["progress_frame"]));
+  }
 }
 
 // The keyboard: Tab goes down the controls in their order, Enter presses the focused
@@ -501,6 +731,61 @@ TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
   MSG message;
   while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
+}
+
+// Tab passes over a greyed box (the column count while it is taken from the header)
+// and stops at it again once it can be typed into.
+TEST_F(Win32Window, TabPassesOverGreyedBoxes) {
+  Window window(folder);
+  window.Click("convert_button");
+  SetForegroundWindow(window.window.hwnd());
+  auto tab_from = [&](const char* name) {
+    SetFocus(window[name]);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC0000000);
+    window.Pump();
+    return GetFocus();
+  };
+  window.window.model().control("column_count_from_header").SetCheck(1);
+  window.Pump();
+  ASSERT_FALSE(window.window.model().control("column_count").enabled());
+  EXPECT_EQ(tab_from("convert_all_button"), window["column_count_from_header"]);
+  window.window.model().control("column_count_from_header").SetCheck(0);
+  window.Pump();
+  ASSERT_TRUE(window.window.model().control("column_count").enabled());
+  EXPECT_EQ(tab_from("convert_all_button"), window["column_count"]);
+}
+
+// The test map's path has its "…" too; the open dialog offers no "read-only" box.
+TEST_F(Win32Window, OpenDialogOfTheTestMapHasNoReadOnlyBox) {
+  Window window(folder);
+  window.Click("test_map_button");
+  HWND browse = window.window.browse_button("test_map_path");
+  ASSERT_NE(browse, nullptr);
+  EXPECT_TRUE(IsWindowVisible(browse));
+  // The dialog is modal inside the click: another thread looks at it and closes it.
+  DWORD ui_thread = GetCurrentThreadId();
+  std::atomic<int> read_only_box{-1};  // -1 no dialog seen, 0 hidden or none, 1 shown
+  std::thread watcher([&] {
+    for (int i = 0; i < 200 && read_only_box < 0; ++i) {
+      Sleep(50);
+      EnumThreadWindows(
+          ui_thread,
+          [](HWND candidate, LPARAM seen) {
+            wchar_t class_name[16] = {};
+            GetClassNameW(candidate, class_name, 16);
+            if (lstrcmpW(class_name, L"#32770") != 0 || !IsWindowVisible(candidate)) return TRUE;
+            HWND box = GetDlgItem(candidate, chx1);
+            reinterpret_cast<std::atomic<int>*>(seen)->store(box && IsWindowVisible(box) ? 1 : 0);
+            PostMessageW(candidate, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&read_only_box));
+    }
+  });
+  SendMessageW(browse, BM_CLICK, 0, 0);
+  watcher.join();
+  EXPECT_EQ(read_only_box.load(), 0);
 }
 
 // Moved to a screen of another DPI, the window takes the size the system suggests and
@@ -558,6 +843,44 @@ TEST_F(Win32Window, ShortWindowScrollsTheLeftColumn) {
   GetWindowRect(window["exit_button"], &exit_button);
   EXPECT_LE(exit_button.bottom, shown.bottom);  // the operation buttons come into view
   EXPECT_EQ(window.Place("exit_button").top, exit_before.top);  // within their column
+}
+
+// What the screen shows of a control: the number of its pixels that differ from its
+// face colour (a blank button shows none: no caption, no edge).
+int InkOnScreen(HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  HDC screen = GetDC(nullptr);
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  int ink = 0;
+  for (int y = place.top + 2; y < place.bottom - 2; ++y) {
+    for (int x = place.left + 2; x < place.right - 2; ++x) {
+      if (GetPixel(screen, x, y) != face) ++ink;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+// After a maximize of a short window whose left column was scrolled, the parts the
+// layout moved are drawn at once: the operation buttons show their captions.
+TEST_F(Win32Window, PartsMovedByALayoutAreDrawnAtOnce) {
+  Window window(folder);
+  HWND hwnd = window.window.hwnd();
+  window.Click("convert_button");
+  SetWindowPos(hwnd, HWND_TOP, 0, 0, 1100, 420, SWP_NOZORDER);
+  window.Pump();
+  SendMessageW(window["left_scroll"], WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  window.Pump();
+  ShowWindow(hwnd, SW_MAXIMIZE);
+  window.Pump();
+  UpdateWindow(hwnd);
+  window.Pump();
+  for (const char* name : {"convert_button", "exit_button", "map_button"}) {
+    EXPECT_GT(InkOnScreen(window[name]), 20) << name;
+  }
+  ShowWindow(hwnd, SW_RESTORE);
+  window.Pump();
 }
 
 // Closing the window stores its place; the next window opens there.

@@ -30,6 +30,7 @@
 #include "ui/win32/win32_binding.h"
 #include "ui/win32/win32_host.h"
 #include "ui/win32/win32_metrics.h"
+#include "ui/window_place.h"
 
 namespace mirvex::test {
 namespace {
@@ -289,6 +290,125 @@ TEST_F(Win32MapWindowTest, CanvasPaintsTheMapAndTheWheelZoomsAtTheMouse) {
   SendMessageW(map.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(frame.left + 2, frame.bottom - 2));
   window.Pump();
   EXPECT_EQ(model.view().scale(), now);
+}
+
+// The labels as GDI draws them in the canvas's font stand apart; the place under the
+// mouse shows its longest text whole; the window opens beside the main window.
+TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
+  Window window(folder);
+  SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+  // A row of points whose labels are of wide letters: by an average letter they seem
+  // to fit between their neighbours, in the font they do not.
+  std::string mif = "Columns 3\r\nData\r\n\r\n", mid;
+  for (int i = 0; i < 80; ++i) {
+    mif += "Point " + std::to_string(36.0 + i * 0.0125) + " 50.0\r\n";
+    mid += Ru("\"Школа\",\"ШЖЩШЖЩШЖ\",\"\"\r\n");
+  }
+  mif += "Point 36.0 49.9\r\nPoint 37.0 50.1\r\n";
+  mid += "\"\",\"\",\"\"\r\n\"\",\"\",\"\"\r\n";
+  std::ofstream(folder.path / "wide.mif", std::ios::binary) << mif;
+  std::ofstream(folder.path / "wide.mid", std::ios::binary) << mid;
+  window.Click("convert_button");
+  window.TypeInto("mif_path", PathText(folder.path / "wide.mif"));
+  window.TypeInto("mid_path", PathText(folder.path / "wide.mid"));
+  Win32MapWindow& map = window.OpenMap();
+  ui::MapWindow& model = window.map_model();
+  ASSERT_FALSE(model.view().empty());
+
+  // Beside the main window by the rule both windows follow (not over it).
+  RECT main_place{}, map_place{};
+  GetWindowRect(window.window.hwnd(), &main_place);
+  GetWindowRect(map.hwnd(), &map_place);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window.window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  ui::ScreenRect beside = ui::PlaceBeside(
+      map_place.right - map_place.left, map_place.bottom - map_place.top,
+      {main_place.left, main_place.top, main_place.right - main_place.left, main_place.bottom - main_place.top},
+      ui::FrameMargins{}, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  EXPECT_EQ(map_place.left, beside.left);
+  EXPECT_EQ(map_place.top, beside.top);
+
+  HWND status = window["map_position"];
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0));
+  HDC dc = GetDC(status);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  auto extent = [&](const std::string& cp1251) {
+    std::wstring text = WideText(cp1251);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  };
+  ui::DrawList list = model.view().Draw();
+  std::vector<RECT> labels;
+  for (const ui::DrawCommand& command : list.commands) {
+    if (command.shape != ui::DrawShape::kLabel) continue;
+    const ui::ScreenPoint& at = list.points[command.first_point];
+    int x = static_cast<int>(std::lround(at.x)), y = static_cast<int>(std::lround(at.y));
+    labels.push_back({x, y - metrics.tmAscent, x + extent(command.text), y + metrics.tmDescent});
+  }
+  EXPECT_GE(labels.size(), 3u);
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    for (std::size_t j = i + 1; j < labels.size(); ++j) {
+      RECT both{};
+      EXPECT_FALSE(IntersectRect(&both, &labels[i], &labels[j])) << i << " and " << j;
+    }
+  }
+
+  const std::string longest = Ru("Широта -89.5959   Долгота -179.5959");
+  model.control("map_position").SetText(longest);
+  window.Pump();
+  RECT client{};
+  GetClientRect(status, &client);
+  EXPECT_GE(client.right, extent(longest));
+  SelectObject(dc, old);
+  ReleaseDC(status, dc);
+}
+
+// "+" and "-" zoom at the canvas's centre, the arrows move the map: keys pressed on the
+// focused canvas, through the window's dialog keys.
+TEST_F(Win32MapWindowTest, KeysZoomAndMoveTheMap) {
+  Window window(folder);
+  window.Click("convert_button");
+  std::string sample = PathText(kData / "sample" / "sample");
+  window.TypeInto("mif_path", sample + ".mif");
+  window.TypeInto("mid_path", sample + ".mid");
+  Win32MapWindow& map = window.OpenMap();
+  ui::MapWindow& model = window.map_model();
+  ASSERT_FALSE(model.view().empty());
+  SIZE canvas = window.Canvas();
+  auto key = [&](UINT virtual_key) {
+    SetFocus(map.canvas());
+    PostMessageW(map.canvas(), WM_KEYDOWN, virtual_key, 0);
+    PostMessageW(map.canvas(), WM_KEYUP, virtual_key, 0xC0000000);
+    window.Pump();
+  };
+  double scale = model.view().scale();
+  ui::MapPoint centre = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
+  key(VK_ADD);
+  EXPECT_NEAR(model.view().scale() / scale, std::exp2(1 / ui::MapWindow::kStepsPerDoubling), 1e-9);
+  ui::MapPoint still = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
+  EXPECT_NEAR(still.x, centre.x, 1e-9);
+  EXPECT_NEAR(still.y, centre.y, 1e-9);
+  key(VK_OEM_MINUS);
+  EXPECT_NEAR(model.view().scale(), scale, scale * 1e-9);
+
+  // What lay an eighth of the canvas beyond the arrow's edge comes to the centre.
+  struct Move {
+    UINT key;
+    double dx, dy;
+  };
+  for (const Move& move : {Move{VK_RIGHT, 1, 0}, Move{VK_LEFT, -1, 0}, Move{VK_DOWN, 0, 1}, Move{VK_UP, 0, -1}}) {
+    ui::MapPoint coming = model.view().ToMap(canvas.cx / 2.0 + move.dx * canvas.cx / 8.0,
+                                             canvas.cy / 2.0 + move.dy * canvas.cy / 8.0);
+    key(move.key);
+    ui::MapPoint now = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
+    EXPECT_NEAR(now.x, coming.x, 1e-9) << move.key;
+    EXPECT_NEAR(now.y, coming.y, 1e-9) << move.key;
+  }
 }
 
 // The tooltip follows the mouse: over an object it shows the model's text for that

@@ -126,6 +126,8 @@ def program_folder(scratch):
     shutil.copy(MIRVEX, folder)
     for name in ("config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"):
         shutil.copy(os.path.join(ROOT, "data", name), folder)
+    # The package's settings are the sample's (scripts/make-windows-package.sh).
+    shutil.copy(os.path.join(ROOT, "data/sample/mirvex.ini"), folder)
     shutil.copytree(os.path.join(ROOT, "data/help"), os.path.join(folder, "help"))
     program = os.path.join(folder, "mirvex.exe")
     help_text = mirvex("--help", program=program).stdout.decode("utf-8", "replace")
@@ -142,14 +144,18 @@ def program_folder(scratch):
     try:
         help_text = mirvex("--help", program=program).stdout.decode("utf-8", "replace")
         check(appdata_text + "\\Mirvex" in help_text, "a folder that cannot be written: %APPDATA%\\Mirvex instead")
-        for name in ("config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat", "help/index.html"):
+        for name in ("mirvex.ini", "config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat",
+                     "help/index.html"):
             check(os.path.isfile(os.path.join(data, name)), f"%APPDATA%\\Mirvex is seeded with {name}")
         sample = os.path.join(ROOT, "data/sample")
         result = os.path.join(scratch, "sample.mp")
         run = mirvex("convert", windows_path(os.path.join(sample, "sample.mif")),
                      windows_path(os.path.join(sample, "sample.mid")), windows_path(result), program=program)
         check(run.returncode == 0 and os.path.getsize(result) > 0, "the sample converts with the seeded folder")
-        check(sorted(os.listdir(folder)) == sorted(["mirvex.exe", "config.ini", "object.txt", "point.dat", "line.dat",
+        # With the shipped settings (the sample's columns) the map is the reviewed one.
+        expected = open(os.path.join(ROOT, "tests/data/sample.expected.mp"), "rb").read()
+        check(open(result, "rb").read() == expected, "the seeded folder converts the sample as the reviewed map")
+        check(sorted(os.listdir(folder)) == sorted(["mirvex.exe", "mirvex.ini", "config.ini", "object.txt", "point.dat", "line.dat",
                                                    "poligon.dat", "help"]), "nothing is written beside the program")
     finally:
         subprocess.run(["chattr", "-i", folder])

@@ -39,6 +39,7 @@
 #include "base/text.h"
 #include "ui/qt/map_window_qt.h"
 #include "ui/qt/object_window_qt.h"
+#include "ui/window_place.h"
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
@@ -405,7 +406,28 @@ QWidget* QtMainWindow::BuildTestMap() {
   auto* layout = new QVBoxLayout(panel);
   auto* path = new QComboBox;
   BindCombo(path, model_->control("test_map_path"));
-  layout->addWidget(path);
+  // "…" picks the file the test map replaces: it must exist already.
+  auto* row = new QHBoxLayout;
+  row->addWidget(path, 1);
+  auto* browse = new QPushButton(QString::fromUtf8("…"));
+  browse->setObjectName("test_map_browse");
+  browse->setFixedWidth(Pixels(450));
+  browse->setToolTip(QString::fromUtf8("Выбрать файл"));
+  UiControl& control = model_->control("test_map_path");
+  connect(browse, &QPushButton::clicked, this, [this, &control] {
+    QString chosen = QFileDialog::getOpenFileName(this, QString(), ToQt(control.text()),
+                                                  QString::fromUtf8("Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)"));
+    if (chosen.isEmpty()) return;
+    if (!FitsCp1251(chosen.toStdString())) {
+      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                                  "с другим именем или в другой папке:") +
+                                   std::string(kLineBreak) + FromQt(chosen));
+      return;
+    }
+    control.SetText(PathText(std::filesystem::path(chosen.toStdString())));
+  });
+  row->addWidget(browse);
+  layout->addLayout(row);
   layout->addWidget(Caption("Файл должен уже существовать: он будет заменён тестовой картой."));
   return panel;
 }
@@ -568,11 +590,16 @@ QWidget* QtMainWindow::BuildObjects() {
   return area;
 }
 
-// The object window on the screen: a window of its own that does not block this one; closing it
-// in any way stores the record.
+// The object window on the screen: a window of its own beside this one that does not
+// block it. Closing it stores the record (a refused type keeps it open), Esc closes it
+// without storing; going with this window, it stores.
 void QtMainWindow::ShowObjectWindow(ObjectWindow& object_window) {
-  auto* window = new ObjectWindowQt(object_window, this);
+  auto* window = new ObjectWindowQt(
+      object_window, this, [this] { return model_->OnObjectWindowClosing(); },
+      [this] { model_->OnObjectWindowCancelled(); });
   connect(window, &QObject::destroyed, this, [this] { model_->OnObjectWindowClosed(); });
+  window->resize(window->sizeHint());
+  PlaceBesideWindow(window, this);
   window->show();
 }
 

@@ -118,6 +118,9 @@ void SetLabelFont(MapView& view, const QFont& font) {
   QFontMetricsF metrics(font);
   view.SetLabelFont(static_cast<float>(metrics.horizontalAdvance(sample) / sample.size()),
                     static_cast<float>(metrics.height()));
+  view.SetLabelMeasure([metrics](std::string_view text) {
+    return static_cast<float>(metrics.horizontalAdvance(ToQt(std::string(text))));
+  });
 }
 
 void PaintMap(QPainter& painter, const DrawList& list) {

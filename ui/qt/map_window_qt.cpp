@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <optional>
 
 #include "ui/qt/map_painter.h"
 #include "ui/qt/qt_binding.h"
@@ -50,6 +51,7 @@ MapCanvas::MapCanvas(MapWindow& model, QWidget* parent) : QWidget(parent), model
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(200, 150);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  setFocusPolicy(Qt::StrongFocus);  // the keys move and zoom the map
   SetLabelFont(model_.view(), font());
   model_.control("map_canvas").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue) update();
@@ -175,11 +177,25 @@ void MapWindowQt::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+// Esc stops a load; "+"/"-" zoom and the arrows move the map, from the canvas or any
+// control of the window that leaves these keys alone.
 void MapWindowQt::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && model_.loading()) {
     model_.OnStopClicked();
     return;
   }
+  using Key = MapWindow::MapKey;
+  std::optional<Key> key;
+  switch (event->key()) {
+    case Qt::Key_Plus: case Qt::Key_Equal: key = Key::kZoomIn; break;
+    case Qt::Key_Minus: key = Key::kZoomOut; break;
+    case Qt::Key_Left: key = Key::kLeft; break;
+    case Qt::Key_Right: key = Key::kRight; break;
+    case Qt::Key_Up: key = Key::kUp; break;
+    case Qt::Key_Down: key = Key::kDown; break;
+    default: break;
+  }
+  if (key && model_.OnKey(*key)) return;
   QWidget::keyPressEvent(event);
 }
 

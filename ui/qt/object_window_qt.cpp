@@ -1,7 +1,10 @@
 #include "ui/qt/object_window_qt.h"
 
+#include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -9,7 +12,9 @@
 
 namespace mirvex::ui::qt {
 
-ObjectWindowQt::ObjectWindowQt(ObjectWindow& model, QWidget* parent) : QWidget(parent, Qt::Tool) {
+ObjectWindowQt::ObjectWindowQt(ObjectWindow& model, QWidget* parent, std::function<bool()> closing,
+                               std::function<void()> cancelled)
+    : QWidget(parent, Qt::Tool), closing_(std::move(closing)), cancelled_(std::move(cancelled)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName("object_window");
   setWindowTitle(ToQt(model.control("object_window").text()));
@@ -21,9 +26,51 @@ ObjectWindowQt::ObjectWindowQt(ObjectWindow& model, QWidget* parent) : QWidget(p
   BindCombo(region, model.control("object_region"));
   auto* type = new QLineEdit;
   BindLineEdit(type, model.control("object_type"));
+  // A box takes no more than its record field holds, so nothing is cut when stored.
+  name->setMaxLength(ObjectWindow::MaxLength("object_name"));
+  type->setMaxLength(ObjectWindow::MaxLength("object_type"));
   form->addRow(new QLabel(QString::fromUtf8("Имя объекта:")), name);
   form->addRow(new QLabel(QString::fromUtf8("Регион:")), region);
   form->addRow(new QLabel(QString::fromUtf8("Тип объекта:")), type);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+bool ObjectWindowQt::eventFilter(QObject* watched, QEvent* event) {
+  if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // An open region list closes first, as it does for every other window.
+    auto* region = findChild<QComboBox*>();
+    if (!(region && region->view() && region->view()->isVisible())) {
+      if (event->type() == QEvent::KeyPress) Cancel();
+      event->accept();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void ObjectWindowQt::closeEvent(QCloseEvent* event) {
+  if (!done_ && closing_ && !closing_()) {
+    event->ignore();
+    return;
+  }
+  done_ = true;
+  event->accept();
+}
+
+void ObjectWindowQt::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Escape) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  Cancel();
+}
+
+void ObjectWindowQt::Cancel() {
+  if (done_) return;
+  done_ = true;
+  if (cancelled_) cancelled_();
+  close();
 }
 
 }  // namespace mirvex::ui::qt

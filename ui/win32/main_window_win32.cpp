@@ -151,7 +151,8 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
                           nullptr, instance, this);
   dpi_ = WindowDpi(hwnd_);
   // The left column scrolls in its viewport when the window is too short for it.
-  left_scroll_ = Child(hwnd_, kBoxClass, WS_CLIPSIBLINGS | WS_VSCROLL, {0, 0, 0, 0}, nullptr, WS_EX_CONTROLPARENT);
+  left_scroll_ = Child(hwnd_, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, {0, 0, 0, 0}, nullptr,
+                       WS_EX_CONTROLPARENT);
   containers_["left_scroll"] = left_scroll_;
   left_column_ = Container(left_scroll_, "left_column", {0, 0, kLeftColumnUnits, 0}, false);
   BuildWelcome();
@@ -167,7 +168,7 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
 
 Win32MainWindow::~Win32MainWindow() {
   // An open object window stores its record as it closes, while the model still exists.
-  CloseObjectWindow();
+  CloseObjectWindow(ObjectWindowClose::kStore);
   map_window_.reset();
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -185,7 +186,7 @@ HWND Win32MainWindow::widget(const std::string& name) const {
   return object_binder_ ? object_binder_->Find(name) : nullptr;
 }
 
-int Win32MainWindow::X(int units) const { return MulDiv(units, unit_x_, 4); }
+int Win32MainWindow::X(int units) const { return MulDiv(units, unit_x_, 64); }
 int Win32MainWindow::Y(int units) const { return MulDiv(units, unit_y_, 8); }
 
 void Win32MainWindow::Place(HWND hwnd, Box box) {
@@ -202,7 +203,9 @@ HWND Win32MainWindow::Child(HWND parent, const wchar_t* window_class, DWORD styl
 }
 
 HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool framed) {
-  HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS, box, nullptr, WS_EX_CONTROLPARENT);
+  // A container never paints over its children: without clipping, a container
+  // repainted after a move blanked the controls on it.
+  HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box, nullptr, WS_EX_CONTROLPARENT);
   containers_[name] = container;
   if (framed) {
     // The frame's caption is the model control's text; the frame fills its container.
@@ -248,6 +251,7 @@ HWND Win32MainWindow::Combo(HWND parent, const char* name, Box box) {
 // "…" beside a path: the system's file dialog; a chosen path outside cp1251 is refused.
 void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) {
   HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box);
+  browse_buttons_[name] = button;
   SetWindowTextW(button, L"\u2026");
   static const wchar_t* const kFilters[] = {
       L"MapInfo MIF (*.mif)\0*.mif\0Все файлы (*.*)\0*.*\0",
@@ -258,10 +262,10 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
   std::string_view which = name;
   int filter = which == "mif_path" ? 0 : which == "mid_path" ? 1 : which == "mkgmap_path" ? 3 : 2;
   UiControl& control = model_->control(name);
-  std::string box = name;
-  binder_.BindClick(button, [this, &control, box, filter, save] {
+  std::string path_box = name;
+  binder_.BindClick(button, [this, &control, path_box, filter, save] {
     // The dialog opens in the folder of the start path and offers its file name.
-    std::string start = box == "mkgmap_path" ? control.text() : model_->FileDialogStart(box);
+    std::string start = path_box == "mkgmap_path" ? control.text() : model_->FileDialogStart(path_box);
     std::wstring file = WideText(start.empty() || start.back() == '\\' || start.back() == '/' ? "" : start);
     std::wstring folder = WideText(start);
     file.resize(32768, L'\0');
@@ -273,6 +277,7 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     if (file[0] == L'\0' && !folder.empty()) dialog.lpstrInitialDir = folder.c_str();
     dialog.lpstrDefExt = save ? L"mp" : nullptr;
+    // No "read-only" box: the program writes the files it is given.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return;
     file.resize(wcslen(file.c_str()));
@@ -284,8 +289,8 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
                                  std::string(kLineBreak) + path);
       return;
     }
-    if (box == "mkgmap_path") control.SetText(path);
-    else model_->OnFileChosen(box, path);
+    if (path_box == "mkgmap_path") control.SetText(path);
+    else model_->OnFileChosen(path_box, path);
   });
 }
 
@@ -390,7 +395,8 @@ void Win32MainWindow::BuildCrop() {
 
 void Win32MainWindow::BuildTestMap() {
   HWND panel = Container(left_column_, "test_map_panel", {4, 2, 244, 52}, true);
-  Combo(panel, "test_map_path", {8, 14, 228, 12});
+  Combo(panel, "test_map_path", {8, 14, 208, 12});
+  Browse(panel, "test_map_path", {218, 14, 18, 12}, false);
   Label(panel, "Файл должен уже существовать: он будет заменён тестовой картой.", {8, 32, 228, 18});
 }
 
@@ -409,8 +415,13 @@ void Win32MainWindow::BuildOperations() {
   HWND progress = Container(operations_, "progress_frame", {4, 71, 244, 14}, false);
   HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, "progress_bar");
   binder_.BindProgress(bar, model_->control("progress_bar"));
-  binder_.BindLabel(Label(progress, "", {152, 2, 30, 9}, SS_RIGHT), model_->control("progress_percent"));
+  progress_text_ = Label(progress, "", {152, 2, 30, 9}, SS_RIGHT);
+  binder_.BindLabel(progress_text_, model_->control("progress_percent"));
   Button(progress, "cancel_button", {186, 0, 58, 13}, [this] { model_->OnCancelClicked(); });
+  // A longer progress text ("карта 2 из 2: 100") takes its room from the bar.
+  model_->control("progress_percent").Subscribe([this](UiControl&, Change change) {
+    if (change == Change::kText) LayoutProgress();
+  });
 }
 
 void Win32MainWindow::BuildObjects() {
@@ -465,26 +476,27 @@ void Win32MainWindow::BuildObjects() {
   model_->on_object_window_shown = [this](ObjectWindow& object_window) { ShowObjectWindow(object_window); };
 }
 
-// The object window: a tool window of its own that does not block this one; closing it
-// in any way stores the record.
+// The object window: a tool window of its own that does not block this one. Closing it
+// stores the record (unless its type is refused: then it stays open); Esc closes it
+// without storing.
 void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
-  CloseObjectWindow();
+  CloseObjectWindow(ObjectWindowClose::kStore);
   object_binder_ = std::make_unique<Binder>([this](const std::string& message) { ShowInformation(host_, message); });
   RECT frame{0, 0, X(230), Y(62)};
   AdjustWindowRectEx(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW);
-  RECT owner{};
-  GetWindowRect(hwnd_, &owner);
+  ScreenRect place = BesideThisWindow(frame.right - frame.left, frame.bottom - frame.top);
   object_window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kObjectClass,
                                    WideText(object_window.control("object_window").text()).c_str(),
-                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, owner.left + X(60), owner.top + Y(60),
-                                   frame.right - frame.left, frame.bottom - frame.top, hwnd_, nullptr,
-                                   GetModuleHandleW(nullptr), this);
+                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, place.left, place.top, place.width,
+                                   place.height, hwnd_, nullptr, GetModuleHandleW(nullptr), this);
   auto add = [&](const wchar_t* window_class, DWORD style, Box box, const char* name, DWORD ex_style) {
     HWND child = CreateWindowExW(ex_style, window_class, L"", WS_CHILD | WS_VISIBLE | style, X(box.x), Y(box.y),
                                  X(box.width), Y(box.height), object_window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(name ? ControlId(name) : 0)),
                                  GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // A box takes no more than its record field holds, so nothing is cut when stored.
+    if (int length = name ? ObjectWindow::MaxLength(name) : 0) SendMessageW(child, EM_LIMITTEXT, length, 0);
     return child;
   };
   const char* captions[] = {"Имя объекта:", "Регион:", "Тип объекта:"};
@@ -502,13 +514,32 @@ void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
   ShowWindow(object_window_, SW_SHOWNORMAL);
 }
 
-void Win32MainWindow::CloseObjectWindow() {
+ScreenRect Win32MainWindow::BesideThisWindow(int width, int height) const {
+  RECT owner{};
+  GetWindowRect(hwnd_, &owner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  // Outer rectangles throughout: the frames are part of the sizes given.
+  return PlaceBeside(width, height, {owner.left, owner.top, owner.right - owner.left, owner.bottom - owner.top},
+                     FrameMargins{}, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+}
+
+void Win32MainWindow::CloseObjectWindow(ObjectWindowClose how) {
   if (!object_window_) return;
+  if (how == ObjectWindowClose::kAsk && !model_->OnObjectWindowClosing()) return;
+  // The window and its bindings go before the model's window, so no message of the
+  // store reaches controls that no longer exist.
   HWND closing = object_window_;
   object_window_ = nullptr;
   DestroyWindow(closing);
   object_binder_.reset();
-  model_->OnObjectWindowClosed();
+  if (how == ObjectWindowClose::kCancel) {
+    model_->OnObjectWindowCancelled();
+  } else {
+    model_->OnObjectWindowClosed();
+  }
 }
 
 LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -522,6 +553,11 @@ LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPAR
         self->object_binder_->OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam))) {
       return 0;
     }
+    // Esc, through the dialog keys: the window goes without storing.
+    if (message == WM_COMMAND && !lparam && LOWORD(wparam) == IDCANCEL) {
+      self->CloseObjectWindow(ObjectWindowClose::kCancel);
+      return 0;
+    }
     if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
       if (HBRUSH brush = self->object_binder_->EditColours(reinterpret_cast<HWND>(lparam),
                                                            reinterpret_cast<HDC>(wparam))) {
@@ -529,7 +565,7 @@ LRESULT CALLBACK Win32MainWindow::ObjectWindowProc(HWND hwnd, UINT message, WPAR
       }
     }
     if (message == WM_CLOSE) {
-      self->CloseObjectWindow();
+      self->CloseObjectWindow(ObjectWindowClose::kAsk);
       return 0;
     }
   }
@@ -553,13 +589,14 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
   fixed_font_ = CreateFontIndirectW(&fixed);
 
   DialogUnits units = MeasureDialogUnits(hwnd_, font_);
-  unit_x_ = units.x;
+  unit_x_ = units.x * 16;
   unit_y_ = units.y;
 
   EnumChildWindows(hwnd_, SetFontOf, reinterpret_cast<LPARAM>(font_));
   for (const auto& [child, box] : boxes_) {
     if (GetWindowLongPtrW(child, GWLP_USERDATA) == 1) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_), TRUE);
   }
+  WidenForCaptions();
   for (const char* name : {"column_view", "header_template"}) {
     SendMessageW(binder_.Find(name), WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), TRUE);
   }
@@ -567,6 +604,80 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
     if (box.width > 0 && box.height > 0) Place(child, box);
   }
   Layout();
+}
+
+// Dialog units come from the font's average character, which says little about the
+// width of a given caption (Tahoma cut "Текстовый файл:" to "Текстовый"). Every
+// one-line caption is measured in its own font; where one needs more room than its box
+// gives, the horizontal unit grows until the widest fits, so the whole layout keeps
+// its proportions.
+void Win32MainWindow::WidenForCaptions() {
+  HDC dc = GetDC(hwnd_);
+  TEXTMETRICW metrics{};
+  HGDIOBJ old = SelectObject(dc, font_);
+  GetTextMetricsW(dc, &metrics);
+  int average = std::max(1, static_cast<int>(metrics.tmAveCharWidth));
+  double widest = 1.0;
+  for (const auto& [child, box] : boxes_) {
+    if (box.width <= 0) continue;
+    int needed = CaptionWidth(dc, child, box.height);
+    if (needed <= 0) continue;
+    widest = std::max(widest, static_cast<double>(needed + average / 2) / X(box.width));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  if (widest > 1.0) unit_x_ = static_cast<int>(unit_x_ * widest + 0.999);  // sixteenths: no coarse jump
+}
+
+// The width a control needs to show its caption whole, in pixels (the caption's
+// extent in the control's font plus what the control draws beside it); 0 for a
+// control without a one-line caption (boxes, lists, texts that wrap).
+int Win32MainWindow::CaptionWidth(HDC dc, HWND control, int box_height) const {
+  wchar_t class_name[16] = {};
+  GetClassNameW(control, class_name, 16);
+  bool is_static = lstrcmpiW(class_name, L"Static") == 0;
+  bool is_button = lstrcmpiW(class_name, L"Button") == 0;
+  if (!is_static && !is_button) return 0;
+  LONG style = GetWindowLongW(control, GWL_STYLE);
+  LONG type = style & BS_TYPEMASK;
+  bool push = is_button && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+  bool check = is_button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+  bool frame = is_button && type == BS_GROUPBOX;
+  // A label or check box two lines high wraps its caption.
+  if ((is_static || check) && box_height >= 16) return 0;
+  if (is_button && !push && !check && !frame) return 0;
+  int length = GetWindowTextLengthW(control);
+  if (length <= 0) return 0;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : static_cast<HGDIOBJ>(font_));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  int average = static_cast<int>(metrics.tmAveCharWidth);
+  if (push) return extent.cx + 2 * average + 2 * GetSystemMetrics(SM_CXEDGE);
+  if (check) return extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + average;
+  if (frame) return extent.cx + 3 * average;
+  return extent.cx;
+}
+
+// The progress row: the bar, the text and "Отмена"; the text takes what it needs of
+// the bar's width, so "карта 2 из 2: 100" shows whole.
+void Win32MainWindow::LayoutProgress() {
+  if (!progress_text_) return;
+  HWND bar = binder_.Find("progress_bar");
+  HDC dc = GetDC(progress_text_);
+  int needed = CaptionWidth(dc, progress_text_, 9);
+  ReleaseDC(progress_text_, dc);
+  int text_width = std::max(X(30), needed + X(2));
+  int cancel_left = X(186);
+  int text_left = std::max(X(40), cancel_left - X(4) - text_width);
+  MoveWindow(bar, 0, Y(1), std::max(X(20), text_left - X(2)), Y(11), TRUE);
+  MoveWindow(progress_text_, text_left, Y(2), cancel_left - X(4) - text_left, Y(9), TRUE);
+  InvalidateRect(GetParent(bar), nullptr, TRUE);
 }
 
 int Win32MainWindow::LeftColumnWidth() const { return X(kLeftColumnUnits); }
@@ -632,6 +743,10 @@ void Win32MainWindow::Layout() {
   MoveWindow(binder_.Find("level_button"), gap, y, fifth - X(2), row, TRUE);
   MoveWindow(binder_.Find("level_slider"), gap + fifth, y, 4 * fifth - X(2), row + Y(4), TRUE);
   FitListsToTheirArea();
+  LayoutProgress();
+  // What the layout moved is drawn again at its new place, the parts that only
+  // scrolled into view included.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32MainWindow::LayoutLists() {
@@ -831,11 +946,16 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         model_->OnExitClicked();
         return 0;
       }
-      CloseObjectWindow();
+      CloseObjectWindow(ObjectWindowClose::kStore);
       if (map_window_) map_window_->Close();
       SavePlace();
       DestroyWindow(hwnd_);
       return 0;
+    case kEscapeMessage:
+      // Esc stops a run wherever the focus is; otherwise the key goes on to the control.
+      if (!model_->operation_running()) return 0;
+      model_->OnCancelClicked();
+      return 1;
     case kRunSoonMessage:
       if (auto* win32_host = dynamic_cast<Win32Host*>(&host_)) win32_host->RunQueued();
       return 0;
@@ -861,6 +981,7 @@ int RunMainWindow() {
   if (!name_fits) ShowInformation(host, ProgramFolderNameMessage(folder));
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (EscapeTakenBy(window.hwnd(), message)) continue;
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     if (root && IsDialogMessageW(root, &message)) continue;
     TranslateMessage(&message);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "ui/window_place.h"
 #include "ui/win32/map_window_win32.h"
 #include "ui/win32/win32_binding.h"
 
@@ -32,6 +33,11 @@ class Win32MainWindow {
   // container ("conversion_panel"); the object window's controls once it is open.
   HWND widget(const std::string& name) const;
   HWND object_window() const { return object_window_; }
+  // The "…" button beside a path box ("mif_path", "test_map_path").
+  HWND browse_button(const std::string& path_name) const {
+    auto found = browse_buttons_.find(path_name);
+    return found == browse_buttons_.end() ? nullptr : found->second;
+  }
   // The map window once "Карта" opened it (it stays, hidden, after it is closed).
   Win32MapWindow* map_window() const { return map_window_.get(); }
   // Twips per pixel at the window's current DPI.
@@ -69,10 +75,18 @@ class Win32MainWindow {
   void BuildOperations();
   void BuildObjects();
   void ShowObjectWindow(ObjectWindow& object_window);
-  void CloseObjectWindow();
+  // kAsk: the user closes it (a refused type keeps it open), then it stores; kStore:
+  // it goes with the main window, storing; kCancel: Esc, nothing stored.
+  enum class ObjectWindowClose { kAsk, kStore, kCancel };
+  void CloseObjectWindow(ObjectWindowClose how);
+  // A window of this size beside this one, on its screen.
+  ScreenRect BesideThisWindow(int width, int height) const;
 
   // Fonts and positions for the window's DPI.
   void ApplyDpi(UINT dpi);
+  void WidenForCaptions();
+  int CaptionWidth(HDC dc, HWND control, int box_height) const;
+  void LayoutProgress();
   void Layout();
   void LayoutLists();
   void FitListsToTheirArea();
@@ -93,6 +107,7 @@ class Win32MainWindow {
   HWND object_window_ = nullptr;
   std::unique_ptr<Binder> object_binder_;
   std::map<std::string, HWND> containers_;
+  std::map<std::string, HWND> browse_buttons_;
   // Every child at a fixed place (dialog units), laid out again when the DPI changes.
   std::vector<std::pair<HWND, Box>> boxes_;
   HWND left_scroll_ = nullptr;  // the left column's viewport
@@ -100,8 +115,9 @@ class Win32MainWindow {
   HWND operations_ = nullptr;
   HWND objects_ = nullptr;
   HWND lists_area_ = nullptr;
+  HWND progress_text_ = nullptr;
   UINT dpi_ = 96;
-  int unit_x_ = 7;   // average character width of the message font, pixels
+  int unit_x_ = 112;  // average character width of the message font, sixteenths of a pixel
   int unit_y_ = 15;  // its height
   HFONT font_ = nullptr;
   HFONT title_font_ = nullptr;

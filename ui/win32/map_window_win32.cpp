@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "base/cp1251.h"
 #include "base/platform.h"
 #include "ui/main_window.h"
 #include "ui/win32/gdi_map_painter.h"
+#include "ui/window_place.h"
 
 namespace mirvex::ui::win32 {
 
@@ -99,7 +101,7 @@ Win32MapWindow::Win32MapWindow(MapWindow& model, WindowHost& host, HWND owner)
     });
   }
   binder_.BindProgress(Child(PROGRESS_CLASSW, 0, "map_progress"), model_.control("map_progress"));
-  canvas_ = Child(kCanvasClass, WS_CLIPSIBLINGS, "map_canvas", WS_EX_CLIENTEDGE);
+  canvas_ = Child(kCanvasClass, WS_CLIPSIBLINGS | WS_TABSTOP, "map_canvas", WS_EX_CLIENTEDGE);
   SetWindowLongPtrW(canvas_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   model_.control("map_canvas").Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue && canvas_) InvalidateRect(canvas_, nullptr, FALSE);
@@ -114,6 +116,9 @@ Win32MapWindow::Win32MapWindow(MapWindow& model, WindowHost& host, HWND owner)
   });
   binder_.BindLabel(Child(L"STATIC", SS_LEFT | SS_NOPREFIX, "map_status"), model_.control("map_status"));
   binder_.BindLabel(Child(L"STATIC", SS_RIGHT | SS_NOPREFIX, "map_position"), model_.control("map_position"));
+  model_.control("map_position").Subscribe([this](UiControl& c, Change change) {
+    if (change == Change::kText && TextWidth(c.text()) + units_.X(6) > position_width_) Layout();
+  });
 
   // The tooltip follows the mouse over the canvas and shows the object under it.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
@@ -157,7 +162,8 @@ void Win32MapWindow::Show() {
   if (!hwnd_) return;
   if (!placed_) {
     placed_ = true;
-    // Beside the main window, a little down and right, within the screen's work area.
+    // Beside the main window, within the screen's work area; later openings keep the
+    // place the window was closed at.
     RECT owner{};
     GetWindowRect(owner_, &owner);
     int width = MulDiv(kOpenWidth, static_cast<int>(dpi_), 96);
@@ -166,17 +172,15 @@ void Win32MapWindow::Show() {
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    width = std::min(width, static_cast<int>(work.right - work.left));
-    height = std::min(height, static_cast<int>(work.bottom - work.top));
-    int left = std::clamp(static_cast<int>(owner.left) + units_.X(40), static_cast<int>(work.left),
-                          static_cast<int>(work.right) - width);
-    int top = std::clamp(static_cast<int>(owner.top) + units_.Y(30), static_cast<int>(work.top),
-                         static_cast<int>(work.bottom) - height);
-    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Outer rectangles throughout: the frame is part of the size given.
+    ScreenRect place = PlaceBeside(width, height, {owner.left, owner.top, owner.right - owner.left, owner.bottom - owner.top},
+                                   FrameMargins{}, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOWNORMAL);
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(hwnd_);
+  SetFocus(canvas_);
   Layout();
 }
 
@@ -218,6 +222,9 @@ void Win32MapWindow::ApplyDpi(UINT dpi) {
   const std::string& sample = MapView::TypicalLabel();
   model_.view().SetLabelFont(static_cast<float>(TextWidth(sample)) / static_cast<float>(sample.size()),
                              static_cast<float>(metrics.tmHeight));
+  // Each label measured in the font the canvas draws it with (an average letter
+  // underrates wide words, and their labels overlapped).
+  model_.view().SetLabelMeasure([this](std::string_view text) { return static_cast<float>(TextWidth(std::string(text))); });
   Layout();
   if (canvas_) InvalidateRect(canvas_, nullptr, FALSE);
   if (legend_) InvalidateRect(legend_, nullptr, FALSE);
@@ -264,7 +271,11 @@ void Win32MapWindow::Layout() {
   MoveWindow(canvas_, margin, canvas_top, canvas_width, canvas_bottom - canvas_top, TRUE);
   int legend_top = canvas_bottom + legend_gap;
   if (legend_) MoveWindow(legend_, margin, legend_top, canvas_width, legend_height_, TRUE);
-  int position_width = units_.X(150);
+  // The place under the mouse takes the width its longest text needs, so no digit
+  // is cut.
+  int position_width = std::max({units_.X(150), TextWidth(Ru("Широта -00.0000   Долгота -000.0000")) + units_.X(6),
+                                 TextWidth(model_.control("map_position").text()) + units_.X(6)});
+  position_width_ = position_width;
   int status_top = legend_top + legend_height_ + units_.Y(3);
   int status_width = std::max(1, static_cast<int>(client.right) - 2 * margin - position_width - units_.X(6));
   MoveWindow(binder_.Find("map_status"), margin, status_top, status_width, status_height, TRUE);
@@ -338,6 +349,7 @@ void Win32MapWindow::Press(LPARAM lparam, MouseButton button) {
   if (pressed_) return;  // a second button during a drag changes nothing
   pressed_ = true;
   pressed_button_ = button;
+  SetFocus(canvas_);  // the keys then move and zoom the map
   SetCapture(canvas_);
   int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
   model_.OnMousePressed(x, y, button);
@@ -493,6 +505,24 @@ LRESULT Win32MapWindow::HandleCanvas(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_PAINT:
       Paint();
       return 0;
+    case WM_GETDLGCODE:
+      // The arrows and "+"/"-" move and zoom the map; Tab still leaves the canvas.
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN: {
+      using Key = MapWindow::MapKey;
+      std::optional<Key> key;
+      switch (wparam) {
+        case VK_ADD: case VK_OEM_PLUS: key = Key::kZoomIn; break;
+        case VK_SUBTRACT: case VK_OEM_MINUS: key = Key::kZoomOut; break;
+        case VK_LEFT: key = Key::kLeft; break;
+        case VK_RIGHT: key = Key::kRight; break;
+        case VK_UP: key = Key::kUp; break;
+        case VK_DOWN: key = Key::kDown; break;
+        default: break;
+      }
+      if (key && model_.OnKey(*key)) return 0;
+      break;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE:

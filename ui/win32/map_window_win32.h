@@ -70,6 +70,7 @@ class Win32MapWindow {
   UINT dpi_ = 96;
   DialogUnits units_;
   HFONT font_ = nullptr;
+  int position_width_ = 0;  // of the place under the mouse, pixels
   bool placed_ = false;  // shown once: later opens keep the place the user left
   bool pressed_ = false;
   MouseButton pressed_button_ = MouseButton::kLeft;

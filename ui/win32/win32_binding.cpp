@@ -164,8 +164,14 @@ void Binder::BindEdit(HWND hwnd, UiControl& control) {
   Binding& binding = Add(hwnd, control, /*follows_enabled=*/false);
   Binding* self = &binding;
   bool view = (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0;
-  auto apply_enabled = [hwnd, view](const UiControl& c) {
+  bool tab_stop = (GetWindowLongW(hwnd, GWL_STYLE) & WS_TABSTOP) != 0;
+  auto apply_enabled = [hwnd, view, tab_stop](const UiControl& c) {
     if (!view) SendMessageW(hwnd, EM_SETREADONLY, c.enabled() ? FALSE : TRUE, 0);
+    // Tab passes over a greyed box, as over any disabled control.
+    if (!view && tab_stop) {
+      LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+      SetWindowLongW(hwnd, GWL_STYLE, c.enabled() ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
     InvalidateRect(hwnd, nullptr, TRUE);
   };
   apply_enabled(control);

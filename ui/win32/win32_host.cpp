@@ -87,6 +87,16 @@ int Win32Host::TextWidth(const std::string& text) {
   return blank.cx > 0 ? static_cast<int>(size.cx * 45.0 / blank.cx + 0.5) : static_cast<int>(text.size()) * 45;
 }
 
+bool EscapeTakenBy(HWND owner, const MSG& message) {
+  if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) || message.wParam != VK_ESCAPE) {
+    return false;
+  }
+  if (!owner || !IsWindow(owner)) return false;
+  HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (root && root != owner) return false;
+  return SendMessageW(owner, kEscapeMessage, 0, 0) != 0;
+}
+
 bool PumpMessages(HWND dialog) {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -94,6 +104,7 @@ bool PumpMessages(HWND dialog) {
       PostQuitMessage(static_cast<int>(message.wParam));
       return false;
     }
+    if (EscapeTakenBy(dialog, message)) continue;
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     if (root && IsDialogMessageW(root, &message)) continue;
     if (dialog && !root && IsDialogMessageW(dialog, &message)) continue;

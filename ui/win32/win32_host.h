@@ -13,6 +13,9 @@ namespace mirvex::ui::win32 {
 
 // Posted to the owner window to run the tasks of Win32Host::RunSoon.
 inline constexpr UINT kRunSoonMessage = WM_APP + 1;
+// Sent to the owner window when Esc is pressed in it: nonzero when the key stopped a
+// running operation (and is used up).
+inline constexpr UINT kEscapeMessage = WM_APP + 2;
 
 class Win32Host : public WindowHost {
  public:
@@ -50,5 +53,10 @@ class Win32Host : public WindowHost {
 // Esc) of the window `dialog`; false once WM_QUIT was seen (it is posted again for
 // the main loop).
 bool PumpMessages(HWND dialog);
+
+// Offers Esc, pressed anywhere in `owner` (or where no window has the focus), to
+// `owner` before any control or the dialog keys see it; true when the owner used it.
+// While a run disables the button that had the focus, the key reaches no control.
+bool EscapeTakenBy(HWND owner, const MSG& message);
 
 }  // namespace mirvex::ui::win32
