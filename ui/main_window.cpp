@@ -679,7 +679,8 @@ std::string MainWindow::FileDialogStart(std::string_view box) const {
 }
 
 void MainWindow::OnFileChosen(std::string_view box, std::string path) {
-  bool result_box = box == "result_path" || box == "crop_result_path" || box == "test_map_path";
+  // The test map replaces a file that exists: its name is taken as chosen.
+  bool result_box = box == "result_path" || box == "crop_result_path";
   if (result_box && WithoutExtension(path).size() == path.size()) path += ".mp";
   control(std::string(box)).SetText(path);
   if (box != "mif_path") return;

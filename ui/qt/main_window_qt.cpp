@@ -209,17 +209,7 @@ QWidget* QtMainWindow::BuildConversion() {
     const char* filter = filters[row];
     bool save = row == 2;
     connect(browse, &QPushButton::clicked, this, [this, box, filter, save] {
-      QString start = ToQt(model_->FileDialogStart(box));
-      QString path = save ? QFileDialog::getSaveFileName(this, QString(), start, QString::fromUtf8(filter))
-                          : QFileDialog::getOpenFileName(this, QString(), start, QString::fromUtf8(filter));
-      if (path.isEmpty()) return;
-      if (!FitsCp1251(path.toStdString())) {
-        ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                    "с другим именем или в другой папке:") +
-                                     std::string(kLineBreak) + FromQt(path));
-        return;
-      }
-      model_->OnFileChosen(box, PathText(std::filesystem::path(path.toStdString())));
+      if (auto path = ChooseFile(model_->FileDialogStart(box), filter, save)) model_->OnFileChosen(box, *path);
     });
     grid->addWidget(browse, row, 2);
   }
@@ -327,6 +317,21 @@ QWidget* QtMainWindow::BuildConversion() {
   return panel;
 }
 
+// The system's file dialog from `start` (cp1251); the chosen path, or none when the
+// dialog was cancelled or the path has characters cp1251 lacks (which is said).
+std::optional<std::string> QtMainWindow::ChooseFile(const std::string& start, const char* filter, bool save) {
+  QString path = save ? QFileDialog::getSaveFileName(this, QString(), ToQt(start), QString::fromUtf8(filter))
+                      : QFileDialog::getOpenFileName(this, QString(), ToQt(start), QString::fromUtf8(filter));
+  if (path.isEmpty()) return std::nullopt;
+  if (!FitsCp1251(path.toStdString())) {
+    ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                                "с другим именем или в другой папке:") +
+                               std::string(kLineBreak) + FromQt(path));
+    return std::nullopt;
+  }
+  return PathText(std::filesystem::path(path.toStdString()));
+}
+
 // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
 QWidget* QtMainWindow::BuildCompilerSettings() {
   QGroupBox* frame = Frame("compiler_frame");
@@ -339,16 +344,9 @@ QWidget* QtMainWindow::BuildCompilerSettings() {
   browse->setToolTip(QString::fromUtf8("Выбрать mkgmap.jar или программу mkgmap"));
   UiControl& path_control = model_->control("mkgmap_path");
   connect(browse, &QPushButton::clicked, this, [this, &path_control] {
-    QString chosen = QFileDialog::getOpenFileName(this, QString(), ToQt(path_control.text()),
-                                                  QString::fromUtf8("mkgmap (*.jar mkgmap*);;Все файлы (*)"));
-    if (chosen.isEmpty()) return;
-    if (!FitsCp1251(chosen.toStdString())) {
-      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                  "с другим именем или в другой папке:") +
-                                   std::string(kLineBreak) + FromQt(chosen));
-      return;
+    if (auto path = ChooseFile(path_control.text(), "mkgmap (*.jar mkgmap*);;Все файлы (*)", false)) {
+      path_control.SetText(*path);
     }
-    path_control.SetText(PathText(std::filesystem::path(chosen.toStdString())));
   });
   auto* options = new QLineEdit;
   BindLineEdit(options, model_->control("mkgmap_options"));
@@ -413,18 +411,11 @@ QWidget* QtMainWindow::BuildTestMap() {
   browse->setObjectName("test_map_browse");
   browse->setFixedWidth(Pixels(450));
   browse->setToolTip(QString::fromUtf8("Выбрать файл"));
-  UiControl& control = model_->control("test_map_path");
-  connect(browse, &QPushButton::clicked, this, [this, &control] {
-    QString chosen = QFileDialog::getOpenFileName(this, QString(), ToQt(control.text()),
-                                                  QString::fromUtf8("Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)"));
-    if (chosen.isEmpty()) return;
-    if (!FitsCp1251(chosen.toStdString())) {
-      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                  "с другим именем или в другой папке:") +
-                                   std::string(kLineBreak) + FromQt(chosen));
-      return;
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const char* filter = "Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)";
+    if (auto path = ChooseFile(model_->FileDialogStart("test_map_path"), filter, false)) {
+      model_->OnFileChosen("test_map_path", *path);
     }
-    control.SetText(PathText(std::filesystem::path(chosen.toStdString())));
   });
   row->addWidget(browse);
   layout->addLayout(row);

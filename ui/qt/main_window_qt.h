@@ -54,6 +54,7 @@ class QtMainWindow : public QMainWindow {
   QGroupBox* Frame(const char* name);
   void AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
                  const char* longitude_name);
+  std::optional<std::string> ChooseFile(const std::string& start, const char* filter, bool save);
   void LayoutLists();
   // Tells the model the lists' area (its width, the splitter kept within its stops) and
   // lays the lists out there.
