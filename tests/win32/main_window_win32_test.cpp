@@ -906,5 +906,25 @@ TEST_F(Win32Window, WindowOpensWhereItWasClosed) {
   EXPECT_EQ(place.top, 30);
 }
 
+// A stored place larger than the screen's work area (stored on a larger screen or at a
+// smaller scale) opens inside it, title bar and bottom row in reach.
+TEST_F(Win32Window, PlaceLargerThanTheScreenOpensInsideIt) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const std::pair<const char*, long> place[] = {{"Left", work.left + 150},
+                                               {"Top", work.top - 40},
+                                               {"Width", work.right - work.left + 700},
+                                               {"Height", work.bottom - work.top + 400},
+                                               {"Maximized", 0}};
+  for (const auto& [key, value] : place) WriteSetting(folder.text(), "Window", key, std::to_string(value));
+  Window window(folder);
+  RECT outer{};
+  GetWindowRect(window.window.hwnd(), &outer);
+  EXPECT_GE(outer.left, work.left);
+  EXPECT_GE(outer.top, work.top);
+  EXPECT_LE(outer.right, work.right);
+  EXPECT_LE(outer.bottom, work.bottom);
+}
+
 }  // namespace
 }  // namespace mirvex::test

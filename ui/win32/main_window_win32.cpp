@@ -805,7 +805,9 @@ void Win32MainWindow::RestorePlace() {
     RECT stored_rect{stored.left, stored.top, stored.left + stored.width, stored.top + stored.height};
     HMONITOR monitor = MonitorFromRect(&stored_rect, MONITOR_DEFAULTTONULL);
     if (monitor && AreaHolding(stored, {work_area(monitor)}) == 0) {
-      inside = stored;
+      // The stored place is the outer rectangle, frame included.
+      inside = {stored.left + frame.left, stored.top + frame.top, stored.width - frame.left - frame.right,
+                stored.height - frame.top - frame.bottom};
       area = work_area(monitor);
       pending_splitter_share_ = place->splitter_share;
       opens_maximized_ = place->maximized;
