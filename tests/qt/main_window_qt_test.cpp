@@ -1020,6 +1020,14 @@ int InkedPixels(QWidget* widget) {
   return inked;
 }
 
+// The crop panel, with `map` typed into its map box.
+void OpenCropPanelOn(QtMainWindow& window, const fs::path& map) {
+  Click(window.widget("crop_button"));
+  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
+  map_path->clear();
+  QTest::keyClicks(map_path, QString::fromStdString(map.string()));
+}
+
 }  // namespace
 
 void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
@@ -1027,10 +1035,7 @@ void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
   EventLoopHost host;
   QtMainWindow window(host, folder.text());
   window.show();
-  Click(window.widget("crop_button"));
-  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
-  map_path->clear();
-  QTest::keyClicks(map_path, QString::fromStdString((kTestData / "sample.expected.mp").string()));
+  OpenCropPanelOn(window, kTestData / "sample.expected.mp");
   auto* result = qobject_cast<QLineEdit*>(window.widget("crop_result_path"));
   result->clear();
   QTest::keyClicks(result, QString::fromStdString((folder.path / "window-cut.mp").string()));
@@ -1109,10 +1114,7 @@ void MainWindowQtTest::KeysZoomAndMoveTheMap() {
   EventLoopHost host;
   QtMainWindow window(host, folder.text());
   window.show();
-  Click(window.widget("crop_button"));
-  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
-  map_path->clear();
-  QTest::keyClicks(map_path, QString::fromStdString((kTestData / "sample.expected.mp").string()));
+  OpenCropPanelOn(window, kTestData / "sample.expected.mp");
   Click(window.widget("map_button"));
   QVERIFY(QTest::qWaitForWindowExposed(window.map_window()));
   mirvex::ui::MapWindow& model = window.model().map_window();
