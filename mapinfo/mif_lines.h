@@ -2,6 +2,7 @@
 // the header clauses the conversion needs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -170,6 +171,50 @@ inline CoordinateTokens SplitCoordinates(std::string_view line) {
 // The keyword that is the first word of the line, in any letter case; `rest` gets
 // the text after that word.
 MifKeyword ClassifyMifLine(std::string_view line, std::string_view& rest);
+
+// True when the line holds a control byte other than a tab: binary bytes, not text.
+inline bool HasControlBytes(std::string_view line) {
+  for (char c : line) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 && byte != '\t') return true;
+  }
+  return false;
+}
+
+// A plain decimal at `p` (an optional sign, digits and at most one point, 1 to 15
+// digits in all) followed by a blank or the end; `p` moves past it. The digits fit in
+// 53 bits, so dividing them by a power of ten is one correctly rounded division: the
+// value Value() gives for the same text. False for any other form.
+inline bool PlainDecimal(const char*& p, const char* end, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::uint64_t digits = 0;
+  const char* first = p;
+  while (p != end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+  std::ptrdiff_t count = p - first;
+  std::ptrdiff_t decimals = 0;
+  if (p != end && *p == '.') {
+    const char* fraction = ++p;
+    while (p != end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    decimals = p - fraction;
+  }
+  if (count + decimals == 0 || count + decimals > 15) return false;
+  if (p != end && *p != ' ' && *p != '\t') return false;
+  value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  if (negative) value = -value;
+  return true;
+}
+
+// The value of a token that is a plain decimal (IsPlainDecimal): read directly when its
+// digits fit PlainDecimal, else as Value() reads it.
+inline double DecimalValue(std::string_view token) {
+  const char* p = token.data();
+  double value = 0;
+  if (PlainDecimal(p, p + token.size(), value) && p == token.data() + token.size()) return value;
+  return Value(token);
+}
 
 // True when the character can start a number: a digit, a sign or a point.
 inline bool IsNumberStart(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }

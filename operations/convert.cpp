@@ -16,6 +16,7 @@
 #include "mapinfo/mid_reader.h"
 #include "mapinfo/mif_header.h"
 #include "mapinfo/mif_lines.h"
+#include "mapinfo/mif_object_reader.h"
 #include "operations/georef.h"
 #include "operations/object_writer.h"
 
@@ -54,247 +55,71 @@ class PairText {
   std::size_t capacity_ = 0;
 };
 
-// The MIF object loop: recognises objects by their first word, collects each
-// object's coordinates and hands it to the writer when it is complete.
-class MifConverter {
+// The conversion's consumer of the MIF object reader: collects each object's
+// coordinate text, georeferenced and measured as the options ask, and hands the object
+// to the writer when it is complete.
+class ObjectAssembler {
  public:
-  MifConverter(const ConversionOptions& options, ObjectInProgress& object, const MifHeaderInfo& header,
-               MidReader& mid, ObjectWriter& writer, const Georef& georef)
-      : options_(options), object_(object), header_(header), mid_(mid), writer_(writer), georef_(georef) {}
+  ObjectAssembler(const ConversionOptions& options, ObjectInProgress& object, ObjectWriter& writer,
+                  const Georef& georef)
+      : options_(options), object_(object), writer_(writer), georef_(georef) {}
 
-  void Line(std::string_view line);
-  // Writes the object still in progress at the end of the file.
-  void End() { FinishObject(); }
+  void ObjectStarted(const MifObjectStart& start) {
+    kind_ = start.shape == MifShape::kRegion     ? kKindRegion
+            : start.shape == MifShape::kPolyline ? kKindPolyline
+                                                 : kKindPoint;
+    object_.record = start.record;
+    object_.text_object = start.text;
+  }
+  // A count line: the next vertex opens a part.
+  void PartStarted() { new_part_ = true; }
+  void Vertex(const MifVertex& vertex) {
+    if (vertex.computed) {
+      AppendComputedPair(vertex.x, vertex.y);
+    } else {
+      AddVertex(vertex);
+    }
+  }
+  void TextString(std::string_view text) { object_.text_label = text; }
+  void ObjectFinished(bool numbers_usable) {
+    if (numbers_usable && !coords_.empty()) writer_.Write(kind_, coords_.view());
+    coords_.clear();
+    new_part_ = false;
+    // Nothing of one object carries over to the next, written or not.
+    object_.text_object = false;
+    object_.text_label.clear();
+    object_.size = 0;
+  }
+  void LineUnreadable() {}
+
   bool georef_failed() const { return georef_failed_; }
-  void SetColumnCount(std::int64_t count) { column_count_ = count; }
-  // Objects left out because a coordinate of theirs was no number, and the first line
-  // (numbered from 1) that held such a coordinate.
-  std::uint64_t objects_without_numbers() const { return objects_without_numbers_; }
-  std::int64_t first_line_without_numbers() const { return first_line_without_numbers_; }
-  // The number of the line being read, for the report of coordinates that are no number.
-  void SetLineNumber(std::int64_t line) { line_number_ = line; }
 
  private:
-  enum class TextStage { kNone, kAwaitString, kAwaitPosition };
-
-  void StartObject(MifKeyword keyword, std::string_view rest);
-  // A line without a keyword: a vertex, a count of vertices, or something skipped.
-  void CoordinateLine(std::string_view line);
-  void FinishObject();
-  void ReadRecord() { mid_.ReadRecord(column_count_, object_.record); }
-  // `plain`: both texts are known to hold only number characters.
-  void AddVertex(std::string_view xt, std::string_view yt, bool plain = false);
-  void AppendPair(PairText& out, std::string_view xt, std::string_view yt, bool plain = false);
+  void AddVertex(const MifVertex& vertex);
+  void AppendPair(std::string_view xt, std::string_view yt, bool plain);
   void AppendComputedPair(double x, double y);
-  bool BoxCentre(std::string_view rest, double& cx, double& cy);
-  void TakeTextString(std::string_view text);
-  void WritePoint(std::string_view xt, std::string_view yt);
-  // False (and the object marked to be left out) when a coordinate text of number
-  // characters is no finite decimal ("1e", "1.2.3", "1e999"): a map compiler refuses
-  // it, and it has no value to write instead.
-  bool NumbersUsable(std::string_view xt, std::string_view yt, bool plain = false);
-  void NoteUnusableNumbers();
 
   const ConversionOptions& options_;
   ObjectInProgress& object_;
-  const MifHeaderInfo& header_;
-  MidReader& mid_;
   ObjectWriter& writer_;
   const Georef& georef_;
 
   std::int16_t kind_ = kKindNothing;
   PairText coords_;
-  bool new_part_ = false;          // a count line was met: the next vertex opens a part
-  bool geometry_complete_ = false; // the keyword line held the whole geometry
-  bool multipoint_ = false;        // each vertex is a point of its own
-  TextStage text_stage_ = TextStage::kNone;
-  int collection_parts_left_ = 0;
-  double size_origin_x_ = 0, size_origin_y_ = 0;
+  bool new_part_ = false;  // a count line was met: the next vertex opens a part
   bool georef_failed_ = false;
-  PairText point_coords_;
-  std::int64_t column_count_ = 0;
-  bool unusable_numbers_ = false;  // the object in progress is left out
-  std::uint64_t objects_without_numbers_ = 0;
-  std::int64_t first_line_without_numbers_ = 0;
-  std::int64_t line_number_ = 0;
-  std::int64_t unusable_line_ = 0;  // where the object's first unusable coordinate stands
+  double size_origin_x_ = 0, size_origin_y_ = 0;
 };
-
-void MifConverter::Line(std::string_view line) {
-  if (text_stage_ == TextStage::kAwaitString) {
-    // The string line of a text object is never read as a keyword.
-    std::string_view probe = line;
-    if (NextToken(probe).empty()) return;
-    TakeTextString(line);
-    return;
-  }
-  // Most lines are coordinates: a line that starts like a number is no keyword line.
-  std::size_t first = 0;
-  while (first < line.size() && kMifCharClasses.blank[static_cast<unsigned char>(line[first])]) ++first;
-  if (first < line.size() && IsNumberStart(line[first])) {
-    CoordinateLine(line);
-    return;
-  }
-  std::string_view rest;
-  MifKeyword keyword = ClassifyMifLine(line, rest);
-  if (keyword == MifKeyword::kStyle) {
-    FinishObject();
-    return;
-  }
-  if (keyword != MifKeyword::kOther) {
-    StartObject(keyword, rest);
-    return;
-  }
-  CoordinateLine(line);
-}
-
-void MifConverter::CoordinateLine(std::string_view line) {
-  if (kind_ == kKindNothing || geometry_complete_) return;
-  auto [xt, yt, plain, decimal] = SplitCoordinates(line);
-  if (!LooksNumeric(xt)) return;  // an empty line or a clause this reader does not know
-  if (yt.empty()) {
-    // A count line: the number of vertices of the next part.
-    if (kind_ == kKindRegion || kind_ == kKindPolyline) new_part_ = true;
-    return;
-  }
-  if (multipoint_) {
-    // Each vertex is a point of its own: only that point is left out.
-    if (!NumbersUsable(xt, yt)) {
-      NoteUnusableNumbers();
-      return;
-    }
-    WritePoint(xt, yt);
-    return;
-  }
-  if (!decimal && !NumbersUsable(xt, yt, plain)) {
-    unusable_numbers_ = true;
-    return;
-  }
-  AddVertex(xt, yt, plain);
-  if (text_stage_ == TextStage::kAwaitPosition) {
-    // The position line of a text object: the text stands at the first corner of its box.
-    text_stage_ = TextStage::kNone;
-    geometry_complete_ = true;
-  }
-}
-
-void MifConverter::StartObject(MifKeyword keyword, std::string_view rest) {
-  bool part = collection_parts_left_ > 0 &&
-              (keyword == MifKeyword::kRegion || keyword == MifKeyword::kPline ||
-               keyword == MifKeyword::kMultipoint);
-  FinishObject();
-  if (part) {
-    --collection_parts_left_;  // the parts of a collection share its record
-  } else {
-    collection_parts_left_ = 0;
-    ReadRecord();  // every object takes exactly one MID record
-  }
-  double cx = 0, cy = 0;
-  switch (keyword) {
-    case MifKeyword::kRegion:
-      kind_ = kKindRegion;
-      break;
-    case MifKeyword::kPline:
-      kind_ = kKindPolyline;
-      break;
-    case MifKeyword::kPoint: {
-      kind_ = kKindPoint;
-      geometry_complete_ = true;
-      std::string_view xt = NextToken(rest);
-      std::string_view yt = NextToken(rest);
-      // A keyword line without its numbers draws nothing; the record is still taken.
-      if (!LooksNumeric(xt) || !LooksNumeric(yt)) break;
-      if (!NumbersUsable(xt, yt)) {
-        unusable_numbers_ = true;
-        break;
-      }
-      AppendComputedPair(Value(xt), Value(yt));
-      break;
-    }
-    case MifKeyword::kLine: {
-      kind_ = kKindPolyline;
-      geometry_complete_ = true;
-      std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
-      std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
-      if (LooksNumeric(x1) && LooksNumeric(y1) && LooksNumeric(x2) && LooksNumeric(y2)) {
-        if (!NumbersUsable(x1, y1) || !NumbersUsable(x2, y2)) {
-          unusable_numbers_ = true;
-          break;
-        }
-        AddVertex(x1, y1);
-        AddVertex(x2, y2);
-      }
-      break;
-    }
-    case MifKeyword::kEllipse:
-    case MifKeyword::kRect:
-    case MifKeyword::kRoundrect:
-    case MifKeyword::kArc:
-      kind_ = kKindPoint;
-      geometry_complete_ = true;
-      if (BoxCentre(rest, cx, cy)) AppendComputedPair(cx, cy);
-      break;
-    case MifKeyword::kText:
-      kind_ = kKindPoint;
-      object_.text_object = true;
-      if (rest.find('"') != std::string_view::npos) {
-        TakeTextString(rest);
-      } else {
-        text_stage_ = TextStage::kAwaitString;
-      }
-      break;
-    case MifKeyword::kMultipoint:
-      kind_ = kKindPoint;
-      multipoint_ = true;
-      break;
-    case MifKeyword::kCollection: {
-      double parts = Value(NextToken(rest));
-      collection_parts_left_ = parts > 0 && parts < 1000 ? static_cast<int>(parts) : 0;
-      break;
-    }
-    default:  // "none": the record is taken, nothing is drawn
-      break;
-  }
-}
-
-void MifConverter::FinishObject() {
-  if (unusable_numbers_) {
-    NoteUnusableNumbers();
-  } else if (kind_ != kKindNothing && !coords_.empty()) {
-    writer_.Write(kind_, coords_.view());
-  }
-  unusable_numbers_ = false;
-  kind_ = kKindNothing;
-  coords_.clear();
-  new_part_ = false;
-  geometry_complete_ = false;
-  multipoint_ = false;
-  text_stage_ = TextStage::kNone;
-  // Nothing of one object carries over to the next, written or not.
-  object_.text_object = false;
-  object_.text_label.clear();
-  object_.size = 0;
-}
-
-void MifConverter::TakeTextString(std::string_view text) {
-  // The string runs from the first quotation mark to the closing one at the end.
-  std::size_t open = text.find('"');
-  std::string_view body = open == std::string_view::npos ? text : text.substr(open + 1);
-  while (!body.empty() && (body.back() == ' ' || body.back() == '\t')) body.remove_suffix(1);
-  if (!body.empty() && body.back() == '"') body.remove_suffix(1);
-  object_.text_label = CheckText(header_.utf8 ? std::string_view(Utf8ToCp1251(body)) : body);
-  text_stage_ = TextStage::kAwaitPosition;
-}
 
 // A vertex keeps the MIF's own digits. A token with any other character (a comma, a
 // bracket or a NUL byte would break the Data line) is written as the number it
 // begins with, the value a computed pair would take.
-void MifConverter::AppendPair(PairText& out, std::string_view xt, std::string_view yt, bool plain) {
-  if (!plain && (!HoldsOnlyNumberCharacters(xt) || !HoldsOnlyNumberCharacters(yt))) {
-    AppendPair(out, NumberText(Value(xt)), NumberText(Value(yt)), true);
+void ObjectAssembler::AppendPair(std::string_view xt, std::string_view yt, bool plain) {
+  if (!plain) {
+    AppendPair(NumberText(Value(xt)), NumberText(Value(yt)), true);
     return;
   }
-  char* p = out.Extend(xt.size() + yt.size() + 4);
+  char* p = coords_.Extend(xt.size() + yt.size() + 4);
   *p++ = '(';
   std::memcpy(p, yt.data(), yt.size());
   p += yt.size();
@@ -305,7 +130,7 @@ void MifConverter::AppendPair(PairText& out, std::string_view xt, std::string_vi
   *p = ',';
 }
 
-void MifConverter::AppendComputedPair(double x, double y) {
+void ObjectAssembler::AppendComputedPair(double x, double y) {
   if (options_.georeference.enabled) {
     if (!georef_.Usable()) {
       georef_failed_ = true;
@@ -313,27 +138,22 @@ void MifConverter::AppendComputedPair(double x, double y) {
     }
     georef_.Transform(x, y, x, y);
   }
-  std::string xt = NumberText(x);
-  std::string yt = NumberText(y);
-  AppendPair(coords_, xt, yt, true);
+  AppendPair(NumberText(x), NumberText(y), true);
 }
 
 // The size of an object is measured on the MIF values: the first vertex counts 1,
 // each later one adds its distance from the first.
 // The measure only matters to the level raise; without it, and without
 // georeferencing, a vertex is copied as text and never parsed.
-void MifConverter::AddVertex(std::string_view xt, std::string_view yt, bool plain) {
+void ObjectAssembler::AddVertex(const MifVertex& vertex) {
   bool measure = options_.raise_large_objects;
   bool georeference = options_.georeference.enabled;
   double x = 0, y = 0;
-  if (measure || georeference) {
-    x = Value(xt);
-    y = Value(yt);
-  }
+  if (measure || georeference) vertex.Values(x, y);
   if (measure) {
     if (object_.size > 0) {
       object_.size += std::sqrt((y - size_origin_y_) * (y - size_origin_y_) +
-                                     (x - size_origin_x_) * (x - size_origin_x_));
+                                (x - size_origin_x_) * (x - size_origin_x_));
     }
     if (object_.size == 0) {
       object_.size = 1;
@@ -351,53 +171,8 @@ void MifConverter::AddVertex(std::string_view xt, std::string_view yt, bool plai
   if (georeference) {
     AppendComputedPair(x, y);
   } else {
-    AppendPair(coords_, xt, yt, plain);
+    AppendPair(vertex.x_text, vertex.y_text, vertex.plain);
   }
-}
-
-void MifConverter::WritePoint(std::string_view xt, std::string_view yt) {
-  point_coords_.clear();
-  if (options_.georeference.enabled) {
-    if (!georef_.Usable()) {
-      georef_failed_ = true;
-      return;
-    }
-    double lon = 0, lat = 0;
-    georef_.Transform(Value(xt), Value(yt), lon, lat);
-    AppendPair(point_coords_, NumberText(lon), NumberText(lat), true);
-  } else {
-    AppendPair(point_coords_, xt, yt);
-  }
-  std::int16_t kind = kKindPoint;
-  object_.size = 1;
-  writer_.Write(kind, point_coords_.view());
-}
-
-bool MifConverter::NumbersUsable(std::string_view xt, std::string_view yt, bool plain) {
-  for (std::string_view token : {xt, yt}) {
-    if (!(plain ? NumberCharactersAreANumber(token) : CoordinateTextUsable(token))) {
-      if (!unusable_numbers_) unusable_line_ = line_number_;
-      return false;
-    }
-  }
-  return true;
-}
-
-void MifConverter::NoteUnusableNumbers() {
-  if (objects_without_numbers_++ == 0) first_line_without_numbers_ = unusable_line_;
-}
-
-bool MifConverter::BoxCentre(std::string_view rest, double& cx, double& cy) {
-  std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
-  std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
-  if (!LooksNumeric(x1) || !LooksNumeric(y1) || !LooksNumeric(x2) || !LooksNumeric(y2)) return false;
-  if (!NumbersUsable(x1, y1) || !NumbersUsable(x2, y2)) {
-    unusable_numbers_ = true;
-    return false;
-  }
-  cx = (Value(x1) + Value(x2)) / 2;
-  cy = (Value(y1) + Value(y2)) / 2;
-  return true;
 }
 
 // The descriptions whose type was no number, as the message after the run lists them.
@@ -509,12 +284,11 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
 
   ObjectInProgress object;
   ObjectWriter writer(options, object, lookup, default_record, map);
-  MifConverter converter(options, object, header, mid, writer, georef);
-  converter.SetColumnCount(column_count);
+  ObjectAssembler assembler(options, object, writer, georef);
+  MifObjectReader reader(assembler, mid, column_count, header.utf8, line_number);
   while (mif.ReadLine(line)) {
-    converter.SetLineNumber(++line_number);
-    converter.Line(line);
-    if (writer.dictionary_lost() || converter.georef_failed()) break;
+    reader.Line(line);
+    if (writer.dictionary_lost() || assembler.georef_failed()) break;
     progress.Update(mif.Offset());
     if (progress.stopped()) {
       map.Abandon();
@@ -522,9 +296,9 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
       return result;
     }
   }
-  if (!writer.dictionary_lost() && !converter.georef_failed()) converter.End();
+  if (!writer.dictionary_lost() && !assembler.georef_failed()) reader.End();
 
-  if (converter.georef_failed()) {
+  if (assembler.georef_failed()) {
     map.Abandon();
     ShowInformation(host, Ru("Границы карты (Bounds) не прочитаны, привязать карту к системе координат нельзя:") +
                               std::string(kLineBreak) + mif_path);
@@ -578,17 +352,17 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                                                      Ru("их собственный тип не найден. Компилятор карт такие "
                                                         "объекты не примет."))));
   }
-  if (std::uint64_t left_out = converter.objects_without_numbers(); left_out > 0) {
+  if (std::uint64_t left_out = reader.objects_without_numbers(); left_out > 0) {
     auto count = static_cast<long long>(left_out);
     ShowInformation(host, ObjectCount(count) +
                               std::string(PluralForm(count, Ru(" не записан: в его"), Ru(" не записаны: в их"),
                                                      Ru(" не записаны: в их"))) +
                               Ru(" координатах есть текст, который не является числом (например, 1e, 1.2.3 или "
                                  "1e999), компилятор карт его не примет. Первый такой текст - в строке ") +
-                              std::to_string(converter.first_line_without_numbers()) + Ru(" файла") +
+                              std::to_string(reader.first_line_without_numbers()) + Ru(" файла") +
                               std::string(kLineBreak) + mif_path);
   }
-  result.objects_without_numbers = converter.objects_without_numbers();
+  result.objects_without_numbers = reader.objects_without_numbers();
   host.Beep();
   host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
                    MessageIcon::kNone);

@@ -24,8 +24,8 @@ ObjectWriter::ObjectWriter(const ConversionOptions& options, ObjectInProgress& o
 
 const std::string& ObjectWriter::Field(int column) const {
   static const std::string kEmpty;
-  if (column < 0 || column >= kMidFieldSlots) return kEmpty;
-  return object_.record[column];
+  if (column < 0 || column >= kMidFieldSlots || !object_.record) return kEmpty;
+  return (*object_.record)[column];
 }
 
 void ObjectWriter::Write(std::int16_t& kind, std::string_view pairs) {

@@ -17,7 +17,7 @@ namespace mirvex {
 
 // What the MIF reader knows of the object in progress beyond its coordinates.
 struct ObjectInProgress {
-  MidRecord record;          // the object's MID record
+  const MidRecord* record = nullptr;  // the object's MID record
   bool text_object = false;  // a MIF text object
   std::string text_label;    // its accepted string (empty: rejected)
   double size = 0;           // the size measure: 1, plus each vertex's distance from the first

@@ -71,14 +71,16 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, FuzzReplay, ::testing::ValuesIn(kHarnesses),
                          [](const ::testing::TestParamInfo<Harness>& info) { return std::string(info.param.name); });
 
 // The rule behind the first finding, stated on its own: a MIF vertex token is copied
-// into the map only when it is written with a number's characters.
+// into the map only when it is written with a number's characters; one with other
+// characters is written as the number it begins with. A line whose second token begins
+// with no number ("7 (8") holds no position and is no vertex.
 TEST(FuzzFindings, VertexTokenWithACommaBracketOrNulIsWrittenAsItsNumber) {
   using namespace std::string_literals;
   test::ConversionFixture run;
   ASSERT_EQ(run.Run("Data\r\nPline 4\r\n1,5 2\r\n3\0 4)\r\n-5.50 6e1\r\n7 (8\r\n"s, "\"Дорога\",\"\"\r\n"),
             OperationStatus::kCompleted);
   EXPECT_EQ(run.Sections(), test::Section({"[RGN40]", "Levels=0", "Type=0x01",
-                                           "Data0=(2,1),(4,3),(6e1,-5.50),(0,7)", "[END-RGN40]"}));
+                                           "Data0=(2,1),(4,3),(6e1,-5.50)", "[END-RGN40]"}));
 }
 
 }  // namespace
