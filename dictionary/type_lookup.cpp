@@ -6,13 +6,13 @@
 namespace mirvex {
 
 TypeLookup::TypeLookup(Host& host, std::string dictionary_path)
-    : host_(host), path_(std::move(dictionary_path)) {}
+    : host_(&host), path_(std::move(dictionary_path)) {}
 
 const DictionaryImage* TypeLookup::Image() {
   if (loaded_) return image_;
   loaded_ = true;
   image_ = SharedDictionaryCache().Get(path_);
-  if (!image_) ShowMissingFile(host_, path_);
+  if (!image_ && host_) ShowMissingFile(*host_, path_);
   return image_;
 }
 
@@ -66,12 +66,11 @@ int TypeLookup::SectionKind(std::string_view description, int kind, bool* scanne
   }
 }
 
-bool TypeLookup::IsLeftOut(std::string_view description) {
-  if (description.empty()) return false;
+const RecordSummary* TypeLookup::FirstRecord(std::string_view description) {
+  if (description.empty()) return nullptr;
   const DictionaryImage* image = Image();
-  if (!image || image->NoRecordRead()) return false;
-  const RecordSummary* match = Match(*image, description);
-  return match && match->region == 5;
+  if (!image || image->NoRecordRead()) return nullptr;
+  return Match(*image, description);
 }
 
 }  // namespace mirvex

@@ -13,6 +13,8 @@ namespace mirvex {
 class TypeLookup {
  public:
   TypeLookup(Host& host, std::string dictionary_path);
+  // A lookup in a dictionary already read (nullptr: none), which reports nothing.
+  explicit TypeLookup(const DictionaryImage* image) : loaded_(true), image_(image) {}
 
   // Reads the dictionary for the run, once: changes made to the file while the run goes
   // on count from the next run. False when it cannot be read; a missing file is
@@ -33,10 +35,9 @@ class TypeLookup {
   // `scanned` tells whether it read the dictionary (and so replaced the lookup record).
   int SectionKind(std::string_view description, int kind, bool* scanned = nullptr);
 
-  // True when the first record named like the description says "Нет" in its region:
-  // the description was deleted and its objects stay out of the map. The lookup
-  // record is left as it was.
-  bool IsLeftOut(std::string_view description);
+  // The first record named like the description; nullptr when there is none, the
+  // description is empty or the file is missing. The lookup record is left as it was.
+  const RecordSummary* FirstRecord(std::string_view description);
 
   // The record the lookups left behind: the first record that matched, or, when none
   // did, the last record a scan of the file reads (all zero after whole records). An
@@ -53,7 +54,7 @@ class TypeLookup {
   // a row (the section, then the point's type) is looked up once.
   const RecordSummary* Match(const DictionaryImage& image, std::string_view description);
 
-  Host& host_;
+  Host* host_ = nullptr;
   std::string path_;
   bool loaded_ = false;
   const DictionaryImage* image_ = nullptr;

@@ -233,10 +233,7 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
 
   const std::string dictionary_path = DictionaryPath(program_prefix);
   TypeLookup lookup(host, dictionary_path);
-  ObjectRecord default_record;
-  if (lookup.DictionaryPresent()) {
-    default_record = lookup.RecordNamed(DefaultTypeName());
-  } else if (!options.section_from_mif) {
+  if (!lookup.DictionaryPresent() && !options.section_from_mif) {
     // Without the dictionary no object could be given its section.
     return result;
   }
@@ -283,12 +280,12 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
   mid.SetUtf8(header.utf8);
 
   ObjectInProgress object;
-  ObjectWriter writer(options, object, lookup, default_record, map);
+  ObjectWriter writer(options, object, lookup, map);
   ObjectAssembler assembler(options, object, writer, georef);
   MifObjectReader reader(assembler, mid, column_count, header.utf8, line_number);
   while (mif.ReadLine(line)) {
     reader.Line(line);
-    if (writer.dictionary_lost() || assembler.georef_failed()) break;
+    if (assembler.georef_failed()) break;
     progress.Update(mif.Offset());
     if (progress.stopped()) {
       map.Abandon();
@@ -296,17 +293,12 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
       return result;
     }
   }
-  if (!writer.dictionary_lost() && !assembler.georef_failed()) reader.End();
+  if (!assembler.georef_failed()) reader.End();
 
   if (assembler.georef_failed()) {
     map.Abandon();
     ShowInformation(host, Ru("Границы карты (Bounds) не прочитаны, привязать карту к системе координат нельзя:") +
                               std::string(kLineBreak) + mif_path);
-    return result;
-  }
-  if (writer.dictionary_lost()) {
-    // The missing dictionary has been reported by the lookup.
-    map.Abandon();
     return result;
   }
   // A map cut short by an input that stopped being readable must not replace the

@@ -1,5 +1,6 @@
-// The object writer: decides the section, type, label and level of one finished MIF
-// object from its MID record and the dictionary, and writes the section.
+// The object writer: writes one finished MIF object as a section of the text map, with
+// the section, type, label and level the object decision gives it, and counts what it
+// wrote.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "dictionary/type_lookup.h"
 #include "garmin/text_map_writer.h"
 #include "mapinfo/mid_reader.h"
+#include "operations/object_decision.h"
 #include "operations/options.h"
 
 namespace mirvex {
@@ -25,14 +27,12 @@ struct ObjectInProgress {
 
 class ObjectWriter {
  public:
-  // `default_record` is the dictionary's default-type record (cleared when it has none).
-  ObjectWriter(const ConversionOptions& options, ObjectInProgress& object, TypeLookup& lookup,
-               const ObjectRecord& default_record, ResultFile& result);
+  // `lookup` has read the dictionary for the run (or found it missing).
+  ObjectWriter(const ConversionOptions& options, ObjectInProgress& object, TypeLookup& lookup, ResultFile& result);
 
-  // Writes the object of kind `kind` whose coordinate text is `pairs` ("(y,x)," per
-  // vertex, "\r\nData0=" between parts). `kind` may be changed by the dictionary (5:
-  // left out).
-  void Write(std::int16_t& kind, std::string_view pairs);
+  // Writes the object whose MIF object asks for section `kind` and whose coordinate
+  // text is `pairs` ("(y,x)," per vertex, "\r\nData0=" between parts).
+  void Write(std::int16_t kind, std::string_view pairs);
 
   const SectionCounts& counts() const { return counts_; }
   // The first kListedRetyped distinct descriptions whose dictionary type was no number,
@@ -40,25 +40,17 @@ class ObjectWriter {
   static constexpr std::size_t kListedRetyped = 5;
   const std::vector<std::string>& retyped_descriptions() const { return retyped_descriptions_; }
   bool more_retyped() const { return more_retyped_; }
-  // Set when the dictionary vanished while it decides the sections: the conversion
-  // cannot go on.
-  bool dictionary_lost() const { return dictionary_lost_; }
 
  private:
-  const std::string& Field(int column) const;
+  void NoteRetyped(std::string_view description, std::string_view type);
 
   const ConversionOptions& options_;
   ObjectInProgress& object_;
-  TypeLookup& lookup_;
-  // The record the last section lookup left behind: the type of regions and polylines
-  // and every object's level when the dictionary decides the sections.
-  ObjectRecord lookup_record_;
-  std::string default_type_;  // the default-type record's type, all six characters
+  ObjectDecider decider_;
   ResultFile& result_;
   SectionCounts counts_;
   std::vector<std::string> retyped_descriptions_;
   bool more_retyped_ = false;
-  bool dictionary_lost_ = false;
   std::string section_;
 };
 
