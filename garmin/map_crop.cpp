@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "garmin/text_map_reader.h"
 
 namespace mirvex {
 
@@ -13,44 +14,46 @@ std::string_view WithoutLeadingBlanks(std::string_view text) {
   return text;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace
 
 void Cropper::Line(std::string_view raw) {
-  std::string_view line = WithoutLeadingBlanks(raw);
+  TextMapLine line = ReadTextMapLine(raw);
+  bool object_section = line.kind == TextMapLineKind::kSection && line.object_section != 0;
   if (in_header_) {
-    if (!StartsWith(line, "[RGN")) {
-      header_ += line;
+    if (!object_section) {
+      header_ += line.text;
       header_ += kLineBreak;
       return;
     }
     result_.WriteLine(header_);
     in_header_ = false;
   }
-  if (StartsWith(line, "[RGN80")) return StartObject(8);
-  if (StartsWith(line, "[RGN40")) return StartObject(4);
-  if (StartsWith(line, "[RGN20")) return StartObject(2);
-  if (StartsWith(line, "[RGN10")) return StartObject(1);
-  std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return;  // an end line, an empty line
-  std::string_view key = line.substr(0, equals);
-  std::string_view value = line.substr(equals + 1);
-  if (key == "Type") {
-    type_ = value;
-  } else if (key == "Label") {
-    label_ = value;
-  } else if (key == "Levels") {
-    level_ = static_cast<int>(std::clamp(RoundHalfEven(Value(value)), -32768.0, 32767.0));
-  } else if (key == "DirIndicator") {
-    dir_indicator_ = value == "1";
-  } else if (StartsWith(key, "Data") || StartsWith(key, "Origin")) {
-    if (StartsWith(key, "Origin")) expecting_second_ = false;
-    CoordinateLine(key, value);
+  if (object_section) {
+    // Sections of other numbers are not carried into the cropped map.
+    if (line.object_section > 0) StartObject(line.object_section / 10);
+    return;
   }
-  // Other keys are not carried into the cropped map.
+  if (line.kind != TextMapLineKind::kKey) return;  // an end line, an empty line
+  switch (line.key_kind) {
+    case TextMapKey::kType:
+      type_ = line.value;
+      break;
+    case TextMapKey::kLabel:
+      label_ = line.value;
+      break;
+    case TextMapKey::kLevels:
+      level_ = static_cast<int>(std::clamp(RoundHalfEven(Value(line.value)), -32768.0, 32767.0));
+      break;
+    case TextMapKey::kDirIndicator:
+      dir_indicator_ = line.value == "1";
+      break;
+    case TextMapKey::kCoordinates:
+      if (line.origin) expecting_second_ = false;
+      CoordinateLine(line.key, line.value);
+      break;
+    default:
+      break;  // other keys are not carried into the cropped map
+  }
 }
 
 void Cropper::StartObject(int kind) {

@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "base/text_reader.h"
+#include "garmin/text_map_reader.h"
 
 namespace mirvex {
 
@@ -19,32 +20,6 @@ std::string_view TrimSpace(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
-}
-
-// "[RGN80]" gives "RGN80", "[END-RGN80]" gives "END-RGN80"; empty for other lines.
-std::string_view SectionName(std::string_view line) {
-  line = TrimSpace(line);
-  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return {};
-  return line.substr(1, line.size() - 2);
-}
-
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool IsObjectSection(std::string_view name) {
-  return name.size() == 5 && StartsWithIgnoreCase(name, "RGN") && name[3] >= '0' && name[3] <= '9' &&
-         name[4] >= '0' && name[4] <= '9';
-}
-
-// "Data0", "Data12", "Origin0": the keys whose values are coordinate pairs.
-bool IsCoordinateKey(std::string_view key) {
-  for (std::string_view prefix : {std::string_view("Data"), std::string_view("Origin")}) {
-    if (!StartsWithIgnoreCase(key, prefix)) continue;
-    std::string_view rest = key.substr(prefix.size());
-    return !rest.empty() && std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
-  }
-  return false;
 }
 
 // A coordinate's number. A decimal beyond the range of a double reads as infinite, and
@@ -84,30 +59,22 @@ class Locator {
     }
   }
 
-  void Line(std::string_view line) {
+  void Line(std::string_view text) {
     ++line_number_;
-    std::string_view name = SectionName(line);
-    if (!name.empty()) {
-      if (IsObjectSection(name)) {
-        ++section_;
-        kind_ = std::string(name);
-        for (char& c : kind_) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        in_section_ = true;
-      }
-      MatchLine();
-      if (StartsWithIgnoreCase(name, "END")) in_section_ = false;
-      return;
+    TextMapLine line = ReadTextMapLine(text);
+    if (line.kind == TextMapLineKind::kSection && line.object_section != 0) {
+      ++section_;
+      kind_ = std::string(line.name);
+      for (char& c : kind_) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      in_section_ = true;
     }
     MatchLine();
-    if (!in_section_) return;
-    auto equals = line.find('=');
-    if (equals == std::string_view::npos) return;
-    std::string_view key = TrimSpace(line.substr(0, equals));
-    std::string_view value = line.substr(equals + 1);
-    if (EqualsIgnoreAsciiCase(key, "Type")) {
-      TypeLine(value);
-    } else if (IsCoordinateKey(key)) {
-      CoordinateLine(value);
+    if (line.kind == TextMapLineKind::kSectionEnd) in_section_ = false;
+    if (!in_section_ || line.kind != TextMapLineKind::kKey) return;
+    if (line.key_kind == TextMapKey::kType) {
+      TypeLine(line.value);
+    } else if (line.key_kind == TextMapKey::kCoordinates) {
+      CoordinateLine(line.value);
     }
   }
 
@@ -220,23 +187,21 @@ bool ReadTextMapHeader(std::string_view path, TextMapHeader& header) {
   header = {};
   TextReader reader;
   if (!reader.Open(path)) return false;
-  std::string_view line;
+  std::string_view text;
   bool in_header = false;
-  while (reader.ReadLine(line)) {
-    std::string_view name = SectionName(line);
-    if (!name.empty()) {
-      if (EqualsIgnoreAsciiCase(name, "IMG ID")) {
+  while (reader.ReadLine(text)) {
+    TextMapLine line = ReadTextMapLine(text);
+    if (line.kind == TextMapLineKind::kSection || line.kind == TextMapLineKind::kSectionEnd) {
+      if (EqualsIgnoreAsciiCase(line.name, "IMG ID")) {
         in_header = true;
         continue;
       }
-      if (in_header || IsObjectSection(name)) break;
+      if (in_header || line.object_section != 0) break;
       continue;
     }
-    if (!in_header) continue;
-    auto equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    std::string_view key = TrimSpace(line.substr(0, equals));
-    std::string value(TrimSpace(line.substr(equals + 1)));
+    if (!in_header || line.kind != TextMapLineKind::kKey) continue;
+    std::string_view key = line.key;
+    std::string value(TrimSpace(line.value));
     if (EqualsIgnoreAsciiCase(key, "ID")) header.id = value;
     if (EqualsIgnoreAsciiCase(key, "Name")) header.name = value;
     if (EqualsIgnoreAsciiCase(key, "CodePage")) header.code_page = value;
@@ -282,32 +247,21 @@ bool TypeFitsSection(std::string_view kind, std::string_view type_text) {
 }
 
 bool ParseCoordinatePairs(std::string_view value, std::vector<std::pair<double, double>>& pairs) {
-  value = TrimSpace(value);
-  if (value.empty()) return false;
-  // Pairs stand in brackets separated by commas; the separator is ")," with optional
-  // blanks before the next "(".
-  std::size_t pos = 0;
-  while (pos < value.size()) {
-    while (pos < value.size() && (value[pos] == ' ' || value[pos] == '\t')) ++pos;
-    if (pos >= value.size() || value[pos] != '(') return false;
-    std::size_t close = value.find(')', pos);
-    if (close == std::string_view::npos) return false;
-    std::string_view inside = value.substr(pos + 1, close - pos - 1);
-    auto comma = inside.find(',');
+  std::size_t at = 0;
+  std::string_view latitude_text, longitude_text;
+  while (true) {
+    switch (NextCoordinatePair(value, at, latitude_text, longitude_text)) {
+      case PairStep::kEnd:
+        return !pairs.empty();
+      case PairStep::kBroken:
+        return false;
+      case PairStep::kPair:
+        break;
+    }
     double latitude = 0, longitude = 0;
-    if (comma == std::string_view::npos || !ParseNumber(inside.substr(0, comma), latitude) ||
-        !ParseNumber(inside.substr(comma + 1), longitude)) {
-      return false;
-    }
+    if (!ParseNumber(latitude_text, latitude) || !ParseNumber(longitude_text, longitude)) return false;
     pairs.emplace_back(latitude, longitude);
-    pos = close + 1;
-    while (pos < value.size() && (value[pos] == ' ' || value[pos] == '\t')) ++pos;
-    if (pos < value.size()) {
-      if (value[pos] != ',') return false;
-      ++pos;
-    }
   }
-  return !pairs.empty();
 }
 
 }  // namespace mirvex
