@@ -12,11 +12,17 @@
 //   of three typed columns (description, name, number) whose descriptions are mostly
 //   the dictionary's and sometimes not, names with commas and doubled quotation marks;
 //   the options take the column count from the header (AutoSet=1).
+// spread: the MapInfo layout's objects spread evenly over 30 by 20 degrees, each
+//   within 0.05 degrees of its own random centre: 35 % regions of one ring (one in
+//   five has two) with 8 to 40 vertices and their centre, 40 % polylines of 2 to 40
+//   vertices (15 % of them Pline Multiple 2), 22 % points and 3 % text objects; the
+//   section follows the MIF object (TypeObj=1), so the dictionary gives only the points'
+//   types. A map view sees few objects share a cell, the opposite of the dense layouts.
 //
 // Both write CR LF line ends, title-case keywords, six decimals and cp1251 text. The
 // program is standalone: it encodes the text and the dictionary records itself.
 //
-// Usage: mirvex_bench_generate [--layout four-column|mapinfo] OUTPUT_DIR [SIZE_MB [SEED]]
+// Usage: mirvex_bench_generate [--layout four-column|mapinfo|spread] OUTPUT_DIR [SIZE_MB [SEED]]
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -205,8 +211,8 @@ class FourColumnWriter {
 // the generator's output, so the bytes do not depend on the standard library.
 class MapInfoWriter {
  public:
-  MapInfoWriter(const fs::path& folder, std::uint64_t target_bytes, unsigned seed)
-      : random_(seed), target_(target_bytes) {
+  MapInfoWriter(const fs::path& folder, std::uint64_t target_bytes, unsigned seed, bool spread = false)
+      : random_(seed), target_(target_bytes), spread_(spread) {
     mif_.open(folder / "map.mif", std::ios::binary);
     mid_.open(folder / "map.mid", std::ios::binary);
     mif_ << "Version   300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\n"
@@ -217,6 +223,13 @@ class MapInfoWriter {
   void Run() {
     while (written_ < target_) {
       int kind = Pick(0, 99);
+      if (spread_) {
+        if (kind < 35) Region();
+        else if (kind < 75) Polyline(Pick(0, 99) < 15);
+        else if (kind < 97) Point();
+        else Text();
+        continue;
+      }
       if (kind < 35) Region();
       else if (kind < 65) Polyline(false);
       else if (kind < 75) Polyline(true);
@@ -278,9 +291,19 @@ class MapInfoWriter {
     for (int i = 0; i < vertices; ++i) {
       Pair(x, y);
       heading += Uniform(-0.6, 0.6);
-      double step = Uniform(0.0002, 0.002);
+      // A spread object stays within 0.05 degrees of its start.
+      double step = spread_ ? Uniform(0.0002, 0.00125) : Uniform(0.0002, 0.002);
       x += step * std::cos(heading);
       y += 0.6 * step * std::sin(heading);
+    }
+  }
+
+  // An object's centre: in the dense layout's 10 by 6 degrees, or anywhere in 30 by 20.
+  void Centre(double& x, double& y) {
+    if (spread_) {
+      x = Uniform(20, 50), y = Uniform(45, 65);
+    } else {
+      x = Uniform(30, 40), y = Uniform(50, 56);
     }
   }
 
@@ -296,9 +319,11 @@ class MapInfoWriter {
   }
 
   void Region() {
-    int rings = Pick(1, 2);
+    int rings = spread_ ? (Pick(0, 4) == 0 ? 2 : 1) : Pick(1, 2);
     text_ += "Region  " + std::to_string(rings) + "\r\n";
-    double cx = Uniform(30, 40), cy = Uniform(50, 56), radius = Uniform(0.0005, 0.01);
+    double cx = 0, cy = 0;
+    Centre(cx, cy);
+    double radius = spread_ ? Uniform(0.005, 0.05) : Uniform(0.0005, 0.01);
     box_[0] = box_[1] = 1e9;
     box_[2] = box_[3] = -1e9;
     Ring(cx, cy, radius, Pick(8, 40));
@@ -316,9 +341,10 @@ class MapInfoWriter {
   }
 
   void Polyline(bool multiple) {
-    double x = Uniform(30, 40), y = Uniform(50, 56);
+    double x = 0, y = 0;
+    Centre(x, y);
     if (multiple) {
-      int sections = Pick(2, 4);
+      int sections = spread_ ? 2 : Pick(2, 4);
       text_ += "Pline Multiple " + std::to_string(sections) + "\r\n";
       for (int s = 0; s < sections; ++s) {
         int vertices = Pick(2, 40);
@@ -337,7 +363,9 @@ class MapInfoWriter {
 
   void Point() {
     char buffer[120];
-    std::snprintf(buffer, sizeof buffer, "Point %.6f %.6f\r\n", Uniform(30, 40), Uniform(50, 56));
+    double x = 0, y = 0;
+    Centre(x, y);
+    std::snprintf(buffer, sizeof buffer, "Point %.6f %.6f\r\n", x, y);
     text_ += buffer;
     static const char* const kSymbols[] = {"    Symbol (35,0,12)\r\n", "    Symbol (34,255,10)\r\n",
                                            "    Symbol (32,16711680,8)\r\n", "    Symbol (36,32768,14)\r\n"};
@@ -347,7 +375,8 @@ class MapInfoWriter {
   }
 
   void Text() {
-    double x = Uniform(30, 40), y = Uniform(50, 56);
+    double x = 0, y = 0;
+    Centre(x, y);
     char buffer[160];
     std::snprintf(buffer, sizeof buffer, "    %.6f %.6f %.6f %.6f\r\n", x, y, x + Uniform(0.002, 0.02),
                   y + Uniform(0.001, 0.005));
@@ -380,6 +409,7 @@ class MapInfoWriter {
 
   std::mt19937_64 random_;
   std::uint64_t target_;
+  bool spread_;
   std::uint64_t written_ = 0;
   std::uint64_t number_ = 0;
   double box_[4] = {};
@@ -404,7 +434,7 @@ void WriteHome(const fs::path& home, const std::string& options, bool with_dicti
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: mirvex_bench_generate [--layout four-column|mapinfo] OUTPUT_DIR [SIZE_MB [SEED]]\n");
+  std::fprintf(stderr, "usage: mirvex_bench_generate [--layout four-column|mapinfo|spread] OUTPUT_DIR [SIZE_MB [SEED]]\n");
   return 2;
 }
 
@@ -425,7 +455,9 @@ int main(int argc, char** argv) {
       positional.emplace_back(argument);
     }
   }
-  if (positional.empty() || positional.size() > 3 || (layout != "four-column" && layout != "mapinfo")) return Usage();
+  if (positional.empty() || positional.size() > 3 || (layout != "four-column" && layout != "mapinfo" && layout != "spread")) {
+    return Usage();
+  }
   fs::path folder = positional[0];
   std::uint64_t megabytes = positional.size() > 1 ? std::strtoull(positional[1].c_str(), nullptr, 10) : 200;
   unsigned seed = positional.size() > 2 ? static_cast<unsigned>(std::strtoul(positional[2].c_str(), nullptr, 10))
@@ -433,7 +465,12 @@ int main(int argc, char** argv) {
   fs::create_directories(folder);
   const std::string area = "Koord2=33.00\r\nKoord3=55.00\r\nKoord4=37.00\r\nKoord5=51.00\r\n";
   std::string options;
-  if (layout == "mapinfo") {
+  if (layout == "spread") {
+    MapInfoWriter(folder, megabytes << 20, seed, /*spread=*/true).Run();
+    // The section follows the MIF object; the column count comes from the header.
+    options = std::string("[System]\r\nKolSt=3\r\nTypeSt=1\r\nPodpSt=2\r\nAutoSet=1\r\nTypeObj=1\r\nRazmObj=2.033\r\n") +
+              "Koord2=30.00\r\nKoord3=60.00\r\nKoord4=40.00\r\nKoord5=50.00\r\n";
+  } else if (layout == "mapinfo") {
     MapInfoWriter(folder, megabytes << 20, seed).Run();
     // The dictionary decides the sections; the column count comes from the header.
     options = "[System]\r\nKolSt=3\r\nTypeSt=1\r\nPodpSt=2\r\nAutoSet=1\r\nTypeObj=0\r\nRazmObj=2.033\r\n" + area;
