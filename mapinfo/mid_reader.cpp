@@ -9,6 +9,14 @@
 
 namespace mirvex {
 
+std::string MissingRecordsMessage(std::uint64_t count, std::string_view mid_path) {
+  auto n = static_cast<long long>(count);
+  return Ru("В файле MID меньше записей, чем объектов в файле MIF: ") + ObjectCount(n) +
+         std::string(PluralForm(n, Ru(" без записи, его атрибуты пусты."), Ru(" без записи, их атрибуты пусты."),
+                                Ru(" без записи, их атрибуты пусты."))) +
+         std::string(kLineBreak) + std::string(mid_path);
+}
+
 bool MidReader::Open(std::string_view path) {
   missing_records_ = 0;
   return reader_.Open(path);

@@ -22,6 +22,10 @@ inline void ClearRecord(MidRecord& record) { record.fill(std::string()); }
 // count: the reader then takes one line per record).
 std::int64_t ColumnCount(std::string_view text);
 
+// The note after a read that found fewer MID records than MIF objects: how many objects
+// had none (their attributes are empty) and which file it was.
+std::string MissingRecordsMessage(std::uint64_t count, std::string_view mid_path);
+
 class MidReader {
  public:
   // False when the file cannot be opened.

@@ -313,14 +313,7 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
     return result;
   }
   progress.Finish();
-  if (mid.missing_records() > 0) {
-    auto count = static_cast<long long>(mid.missing_records());
-    ShowInformation(host, Ru("В файле MID меньше записей, чем объектов в файле MIF: ") + ObjectCount(count) +
-                              std::string(PluralForm(count, Ru(" без записи, его атрибуты пусты."),
-                                                     Ru(" без записи, их атрибуты пусты."),
-                                                     Ru(" без записи, их атрибуты пусты."))) +
-                              std::string(kLineBreak) + mid_path);
-  }
+  if (mid.missing_records() > 0) ShowInformation(host, MissingRecordsMessage(mid.missing_records(), mid_path));
   if (writer.counts().retyped > 0) {
     auto count = static_cast<long long>(writer.counts().retyped);
     ShowInformation(host, ObjectCount(count) +
