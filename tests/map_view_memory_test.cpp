@@ -1,5 +1,3 @@
-// The map view's memory: a map of any size is held within the summary's budget, and
-// what coarsening keeps still draws every shape larger than a cell.
 #include "mapview/map_view.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "base/cp1251.h"
-#include "garmin/map_crop.h"
-#include "settings/operation_options.h"
 #include "tests/conversion_fixture.h"
 #include "tests/map_view_fixture.h"
 #include "tests/test_support.h"
 
+// The map view's memory: a map of any size is held within the summary's budget, and
+// what coarsening keeps still draws every shape larger than a cell.
 namespace mirvex::mapview {
 namespace {
 
-using test::CrLf;
 using test::kTextMapHeader;
 using test::LoadedMif;
 using test::LoadedTextMap;

@@ -12,7 +12,6 @@
 
 #include "base/cp1251.h"
 #include "garmin/map_crop.h"
-#include "settings/operation_options.h"
 #include "tests/conversion_fixture.h"
 #include "tests/map_view_fixture.h"
 #include "tests/test_support.h"
@@ -21,7 +20,6 @@ namespace mirvex::mapview {
 namespace {
 
 using test::CrLf;
-using test::kTextMapHeader;
 using test::LoadedMif;
 using test::LoadedTextMap;
 using test::RecordingHost;
