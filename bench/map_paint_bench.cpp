@@ -25,13 +25,13 @@ int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   int qt_argc = 1;
   QGuiApplication app(qt_argc, argv);
-  ui::MapView view;
+  mapview::MapView view;
   view.SetViewportSize(1280, 800);
   if (!bench::LoadForBench(view, options)) return 1;
 
   // The window's own painting target: a picture of the widget's size, white first.
   QImage picture(1280, 800, QImage::Format_ARGB32_Premultiplied);
-  auto paint = [&](const ui::DrawList& list) {
+  auto paint = [&](const mapview::DrawList& list) {
     picture.fill(Qt::white);
     QPainter painter(&picture);
     ui::qt::PaintMap(painter, list);
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   std::vector<double> draw_times, paint_times;
   std::size_t commands = 0;
   // One list drawn again and again, as the window does.
-  ui::DrawList list;
+  mapview::DrawList list;
   view.Fit();
   view.Draw(list);
   paint(list);

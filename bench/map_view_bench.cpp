@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
                  "usage: mirvex_bench_map_view (--mif MIF MID HOME | --map TEXT_MAP) [--load-only] [--redraws N]\n");
     return 2;
   }
-  ui::MapView view;
+  mapview::MapView view;
   view.SetViewportSize(1280, 800);
   if (!bench::LoadForBench(view, options)) return 1;
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     std::vector<double> times;
     std::size_t commands = 0;
     // One list drawn again and again, as a window does.
-    ui::DrawList list;
+    mapview::DrawList list;
     view.Fit();
     view.Draw(list);
     for (int i = 0; i < options.redraws; ++i) {

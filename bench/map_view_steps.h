@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/host.h"
+#include "mapview/map_view.h"
 #include "settings/ini_file.h"
 #include "settings/operation_options.h"
-#include "ui/map_view.h"
 
 namespace mirvex::bench {
 
@@ -62,10 +62,10 @@ inline bool ParseViewBenchOptions(int argc, char** argv, ViewBenchOptions& optio
 }
 
 // Loads the map into `view` and prints the load's figures; false when it was not read whole.
-inline bool LoadForBench(ui::MapView& view, const ViewBenchOptions& options) {
+inline bool LoadForBench(mapview::MapView& view, const ViewBenchOptions& options) {
   QuietHost host;
   auto start = std::chrono::steady_clock::now();
-  ui::LoadResult result;
+  mapview::LoadResult result;
   if (!options.mif.empty()) {
     std::string ini = SettingsPath(options.home);
     ConversionOptions conversion = ConversionOptionsFrom(
@@ -80,14 +80,14 @@ inline bool LoadForBench(ui::MapView& view, const ViewBenchOptions& options) {
               result.notes.size());
   // The notes (cp1251) go to the error output, where a run shows why a map was not read whole.
   for (const std::string& note : result.notes) std::fprintf(stderr, "%s\n", note.c_str());
-  return result.status == ui::LoadStatus::kCompleted;
+  return result.status == mapview::LoadStatus::kCompleted;
 }
 
 // Zooms in and out at random places and pans, as a user exploring the map does; each
 // call is the step before redraw `i`. The same seed gives both benchmarks the same steps.
 class ExploringUser {
  public:
-  void Step(ui::MapView& view, int i) {
+  void Step(mapview::MapView& view, int i) {
     switch (i % 4) {
       case 0: view.ZoomAt(x_(random_), y_(random_), 2); break;
       case 1: view.Pan(shift_(random_), shift_(random_)); break;

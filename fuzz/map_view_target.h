@@ -9,7 +9,8 @@
 
 #include "fuzz/convert_target.h"
 #include "fuzz/invariants.h"
-#include "ui/map_view.h"
+#include "mapview/map_view.h"
+#include "ui/crop_rectangle.h"
 
 namespace mirvex::fuzz {
 
@@ -20,11 +21,11 @@ inline constexpr std::size_t kBudget = 2u << 20;
 // Separates the text map from the MIF/MID part of an input.
 inline constexpr std::string_view kTextMapSeparator = "\n#MP#\n";
 
-inline void CheckView(const ui::MapView& view, const ui::LoadResult& result) {
+inline void CheckView(const mapview::MapView& view, const mapview::LoadResult& result) {
   Require(view.summary_bytes() <= kBudget, "the view's summary keeps to its memory budget");
-  Require(result.status != ui::LoadStatus::kStopped, "a load nobody stopped is not reported as stopped");
-  ui::DrawList list = view.Draw();
-  for (const ui::DrawCommand& command : list.commands) {
+  Require(result.status != mapview::LoadStatus::kStopped, "a load nobody stopped is not reported as stopped");
+  mapview::DrawList list = view.Draw();
+  for (const mapview::DrawCommand& command : list.commands) {
     Require(command.first_point + command.point_count <= list.points.size(), "a command's points exist");
     Require(command.first_ring + command.ring_count <= list.ring_sizes.size(), "a polygon's rings exist");
   }
@@ -60,13 +61,13 @@ inline void FuzzMapView(std::string_view input) {
   options.georeference.upper_right_latitude = 10;
 
   RecordingHost host;
-  ui::MapView view;
+  mapview::MapView view;
   view.SetMemoryBudget(kBudget);
   view.SetViewportSize(640, 480);
-  ui::LoadResult result = view.LoadMif(folder.File("map.mif"), folder.File("map.mid"), options, folder.File(""), host);
+  mapview::LoadResult result = view.LoadMif(folder.File("map.mif"), folder.File("map.mid"), options, folder.File(""), host);
   CheckView(view, result);
   view.ZoomAt(10, 10, 64);
-  view.SetCropFromScreen(5, 5, 300, 200);
+  ui::CropRectangle(view).SetFromScreen(5, 5, 300, 200);
   CheckView(view, result);
 
   result = view.LoadTextMap(folder.File("map.mp"), host);

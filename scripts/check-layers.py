@@ -8,6 +8,7 @@ other:
     dictionary
     operations
     settings
+    mapview (the map model)
     ui (the headless window model)
     ui/qt, ui/win32 (window bindings), cli (the command line)
 Tests, benchmarks and fuzz harnesses sit on top and may include anything. Prints each
@@ -17,7 +18,7 @@ import os
 import re
 import sys
 
-LAYERS = [["base"], ["mapinfo", "garmin"], ["dictionary"], ["operations"], ["settings"], ["ui"],
+LAYERS = [["base"], ["mapinfo", "garmin"], ["dictionary"], ["operations"], ["settings"], ["mapview"], ["ui"],
           ["ui/qt", "ui/win32", "cli"]]
 RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))

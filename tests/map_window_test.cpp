@@ -326,8 +326,8 @@ TEST(MapWindowCrop, ADrawnRectangleFillsTheBoxesThatTheCropReadsToTheSameRectang
     ASSERT_TRUE(map.view().crop_rectangle());
     ExpectSameBounds(program.Boxes(), *map.view().crop_rectangle());
     // Drawn where the mouse went, to a hundredth of a minute.
-    MapPoint corner1 = map.view().ToMap(std::min(c.x1, c.x2), std::min(c.y1, c.y2));
-    MapPoint corner2 = map.view().ToMap(std::max(c.x1, c.x2), std::max(c.y1, c.y2));
+    mapview::MapPoint corner1 = map.view().ToMap(std::min(c.x1, c.x2), std::min(c.y1, c.y2));
+    mapview::MapPoint corner2 = map.view().ToMap(std::max(c.x1, c.x2), std::max(c.y1, c.y2));
     EXPECT_NEAR(program.Boxes().west, corner1.x, 0.01 / 60);
     EXPECT_NEAR(program.Boxes().north, corner1.y, 0.01 / 60);
     EXPECT_NEAR(program.Boxes().east, corner2.x, 0.01 / 60);
@@ -344,8 +344,8 @@ TEST(MapWindowCrop, TheRectangleMovesResizesAndFollowsTheBoxes) {
   program.SetBoxes("55.15", "55.45", "57.30", "55.15");  // 55°15'..57°30' E, 55°15'..55°45' N
   CropBounds typed = program.Boxes();
   ExpectSameBounds(*map.view().crop_rectangle(), typed);
-  ScreenPoint north_west = map.view().ToScreen({typed.west, typed.north});
-  ScreenPoint south_east = map.view().ToScreen({typed.east, typed.south});
+  mapview::ScreenPoint north_west = map.view().ToScreen({typed.west, typed.north});
+  mapview::ScreenPoint south_east = map.view().ToScreen({typed.east, typed.south});
   double middle_x = (north_west.x + south_east.x) / 2, middle_y = (north_west.y + south_east.y) / 2;
   EXPECT_EQ(map.CursorAt(middle_x, middle_y), MapCursor::kMove);
   EXPECT_EQ(map.CursorAt(north_west.x, middle_y), MapCursor::kSizeWestEast);
@@ -375,7 +375,7 @@ TEST(MapWindowCrop, TheRectangleMovesResizesAndFollowsTheBoxes) {
   EXPECT_DOUBLE_EQ(pulled.north, moved.north);
 
   // The right button pans whatever lies under it; the boxes stay.
-  MapPoint centre = map.view().centre();
+  mapview::MapPoint centre = map.view().centre();
   Drag(map, middle_x, middle_y, middle_x + 100, middle_y, MouseButton::kRight);
   EXPECT_LT(map.view().centre().x, centre.x);
   ExpectSameBounds(program.Boxes(), pulled);
@@ -395,10 +395,10 @@ TEST(MapWindowView, WheelZoomsAtTheCursorAndFitShowsTheWholeMap) {
   Program program;
   MapWindow& map = program.OpenOn(&MainWindow::OnCropClicked);
   double fitted = map.view().scale();
-  MapPoint under = map.view().ToMap(200, 150);
+  mapview::MapPoint under = map.view().ToMap(200, 150);
   map.OnWheel(200, 150, MapWindow::kStepsPerDoubling);
   EXPECT_NEAR(map.view().scale(), fitted * 2, fitted * 1e-9);
-  MapPoint after = map.view().ToMap(200, 150);
+  mapview::MapPoint after = map.view().ToMap(200, 150);
   EXPECT_NEAR(after.x, under.x, 1e-9);
   EXPECT_NEAR(after.y, under.y, 1e-9);
   map.OnWheel(200, 150, NAN);  // ignored
@@ -409,7 +409,7 @@ TEST(MapWindowView, WheelZoomsAtTheCursorAndFitShowsTheWholeMap) {
   // The place under the mouse in degrees.minutes; a tooltip over the region.
   map.OnMouseMoved(400, 300);
   EXPECT_EQ(Cp1251ToUtf8(map.control("map_position").text()).rfind("Широта ", 0), 0u);
-  ScreenPoint inside = map.view().ToScreen({37.9, 55.1});
+  mapview::ScreenPoint inside = map.view().ToScreen({37.9, 55.1});
   EXPECT_NE(map.TooltipAt(inside.x, inside.y).find("0x4e"), std::string::npos);
   EXPECT_EQ(map.TooltipAt(-500, -500), "");
 }

@@ -135,7 +135,7 @@ void MapWindow::OnClosed() {
   load_pending_ = false;
   if (loading_) stop_requested_ = true;
   else view_.Clear();
-  drawn_ = DrawList();
+  drawn_ = mapview::DrawList();
   shown_ = MapSource();
 }
 
@@ -218,7 +218,7 @@ std::optional<FileStamp> MapWindow::StampsOf(const MapSource& source) const {
 void MapWindow::Load(const MapSource& source) {
   // The same map read again keeps the place the user looks at.
   bool same_map = source == shown_ && !view_.empty();
-  MapPoint centre = view_.centre();
+  mapview::MapPoint centre = view_.centre();
   double scale = view_.scale();
   shown_ = source;
   shown_stamp_ = StampsOf(source);
@@ -243,7 +243,7 @@ void MapWindow::Load(const MapSource& source) {
   control("map_progress").SetVisible(true);
   control("map_stop_button").SetVisible(true);
   Repaint();
-  LoadResult result = source.kind == MapSource::Kind::kMif
+  mapview::LoadResult result = source.kind == MapSource::Kind::kMif
                           ? view_.LoadMif(source.path, source.mid_path, main_.conversion_options(),
                                           main_.program_prefix(), *this)
                           : view_.LoadTextMap(source.path, *this);
@@ -253,7 +253,7 @@ void MapWindow::Load(const MapSource& source) {
 
   if (crop_mode()) TakeCropBoxes();
   else view_.ClearCrop();
-  if (same_map && !fitted_ && result.status == LoadStatus::kCompleted) {
+  if (same_map && !fitted_ && result.status == mapview::LoadStatus::kCompleted) {
     view_.SetCentre(centre);
     view_.SetScale(scale);
   } else {
@@ -261,15 +261,15 @@ void MapWindow::Load(const MapSource& source) {
     fitted_ = true;
   }
   // A stopped map is read again when it is asked for next.
-  shown_partly_ = result.status == LoadStatus::kStopped;
+  shown_partly_ = result.status == mapview::LoadStatus::kStopped;
   // A read that gave way to a newer request says nothing: the newest map is read next
   // and its status replaces this one. Only the user's own stop is reported as a stop.
-  if (result.status == LoadStatus::kStopped && !stopped_by_user_ && load_pending_) {
+  if (result.status == mapview::LoadStatus::kStopped && !stopped_by_user_ && load_pending_) {
     Repaint();
     return;
   }
   status_ = FileNameOf(source.path) + ", " + ObjectCount(static_cast<long long>(view_.objects_read()));
-  if (result.status == LoadStatus::kStopped) status_ += Ru(", чтение остановлено");
+  if (result.status == mapview::LoadStatus::kStopped) status_ += Ru(", чтение остановлено");
   for (const std::string& note : result.notes) status_ += std::string(kLineBreak) + note;
   ShowStatus();
   Repaint();
@@ -314,7 +314,7 @@ void MapWindow::TakeCropBoxes() {
   }
   CropBoundTexts texts{main_.control("crop_west").text(), main_.control("crop_north").text(),
                        main_.control("crop_east").text(), main_.control("crop_south").text()};
-  if (!view_.SetCropTexts(texts)) view_.ClearCrop();
+  if (!crop_.SetTexts(texts)) view_.ClearCrop();
 }
 
 void MapWindow::PutCropBoxes(const CropBoundTexts& texts) {
@@ -342,15 +342,15 @@ void MapWindow::OnMousePressed(double x, double y, MouseButton button) {
   press_y_ = last_y_ = y;
   drag_ = Drag::kPan;
   if (button != MouseButton::kLeft || !crop_mode()) return;
-  drag_part_ = view_.CropPartAt(x, y);
+  drag_part_ = crop_.PartAt(x, y);
   drag_ = drag_part_ == RectanglePart::kNone ? Drag::kNewRectangle : Drag::kCropPart;
   rectangle_at_press_.reset();
-  if (view_.crop_rectangle()) rectangle_at_press_ = view_.CropTexts();
+  if (view_.crop_rectangle()) rectangle_at_press_ = crop_.Texts();
 }
 
 void MapWindow::OnMouseMoved(double x, double y) {
   if (!view_.empty()) {
-    MapPoint place = view_.ToMap(x, y);
+    mapview::MapPoint place = view_.ToMap(x, y);
     control("map_position").SetText(
         view_.geographic()
             ? Ru("Широта ") + DegreesMinutesText(place.y) + Ru("   Долгота ") + DegreesMinutesText(place.x)
@@ -366,12 +366,12 @@ void MapWindow::OnMouseMoved(double x, double y) {
     case Drag::kCropPart:
       // Each move is measured from the rectangle at the press, so an edge pulled past
       // its opposite and back ends where the mouse is.
-      if (rectangle_at_press_) view_.SetCropTexts(*rectangle_at_press_);
-      view_.DragCrop(drag_part_, x - press_x_, y - press_y_);
+      if (rectangle_at_press_) crop_.SetTexts(*rectangle_at_press_);
+      crop_.Drag(drag_part_, x - press_x_, y - press_y_);
       break;
     case Drag::kNewRectangle:
       if (std::abs(x - press_x_) >= kSmallestRectangle || std::abs(y - press_y_) >= kSmallestRectangle) {
-        view_.SetCropFromScreen(press_x_, press_y_, x, y);
+        crop_.SetFromScreen(press_x_, press_y_, x, y);
       }
       break;
   }
@@ -391,7 +391,7 @@ void MapWindow::OnMouseReleased(double x, double y) {
     // A click is no rectangle: the one the boxes hold stays.
     TakeCropBoxes();
   } else if (view_.crop_rectangle()) {
-    PutCropBoxes(view_.CropTexts());
+    PutCropBoxes(crop_.Texts());
   }
   Repaint();
 }
@@ -432,7 +432,7 @@ MapCursor MapWindow::CursorAt(double x, double y) const {
   if (drag_ == Drag::kNone) {
     if (view_.empty()) return MapCursor::kArrow;
     if (!crop_mode()) return MapCursor::kOpenHand;
-    part = view_.CropPartAt(x, y);
+    part = crop_.PartAt(x, y);
   }
   switch (part) {
     case RectanglePart::kNone: return MapCursor::kCross;
@@ -451,13 +451,13 @@ MapCursor MapWindow::CursorAt(double x, double y) const {
 
 std::string MapWindow::TooltipAt(double x, double y) const {
   if (loading_ || drag_ != Drag::kNone) return std::string();
-  std::optional<MapObjectInfo> info = view_.ObjectAt(x, y);
+  std::optional<mapview::MapObjectInfo> info = view_.ObjectAt(x, y);
   return info ? info->TooltipText() : std::string();
 }
 
-const DrawList& MapWindow::Draw() const {
+const mapview::DrawList& MapWindow::Draw() const {
   if (loading_) {
-    drawn_ = DrawList();
+    drawn_ = mapview::DrawList();
   } else {
     view_.Draw(drawn_);
   }

@@ -13,7 +13,8 @@
 
 #include "base/host.h"
 #include "base/platform.h"
-#include "ui/map_view.h"
+#include "mapview/map_view.h"
+#include "ui/crop_rectangle.h"
 #include "ui/ui_control.h"
 
 namespace mirvex::ui {
@@ -61,8 +62,8 @@ class MapWindow : private Host {
   UiControl& control(std::string_view name);
   const UiControl& control(std::string_view name) const;
 
-  MapView& view() { return view_; }
-  const MapView& view() const { return view_; }
+  mapview::MapView& view() { return view_; }
+  const mapview::MapView& view() const { return view_; }
   bool open() const { return open_; }
   bool loading() const { return loading_; }
   // The map the last load read, and what the panels ask for now.
@@ -102,7 +103,7 @@ class MapWindow : private Host {
   std::string TooltipAt(double x, double y) const;
   // What to paint now: nothing while a map loads. The list is the window's own and
   // is drawn again, in the same memory, on the next call.
-  const DrawList& Draw() const;
+  const mapview::DrawList& Draw() const;
 
   // The main window tells the map what happened: the panel, a path or the dictionary
   // changed (Refresh), a run ended with a new result (ShowResult).
@@ -135,8 +136,10 @@ class MapWindow : private Host {
   MainWindow& main_;
   WindowHost& host_;
   std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
-  MapView view_;
-  mutable DrawList drawn_;
+  mapview::MapView view_;
+  // The rectangle of view_, as the mouse and the crop boxes set it.
+  CropRectangle crop_{view_};
+  mutable mapview::DrawList drawn_;
   bool open_ = false;
   bool loading_ = false;
   bool stop_requested_ = false;

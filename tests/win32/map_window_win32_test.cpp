@@ -22,9 +22,10 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "mapview/map_view.h"
 #include "tests/test_support.h"
 #include "tests/win32/program_folder.h"
-#include "ui/map_view.h"
+#include "ui/crop_rectangle.h"
 #include "ui/win32/main_window_win32.h"
 #include "ui/win32/map_window_win32.h"
 #include "ui/win32/win32_binding.h"
@@ -175,7 +176,7 @@ struct Printed {
   std::vector<COLORREF> colours;
 };
 
-COLORREF Colour(const ui::Rgba& rgba) { return RGB(rgba.r, rgba.g, rgba.b); }
+COLORREF Colour(const mapview::Rgba& rgba) { return RGB(rgba.r, rgba.g, rgba.b); }
 
 class Win32MapWindowTest : public testing::Test {
  protected:
@@ -206,7 +207,7 @@ TEST_F(Win32MapWindowTest, RectangleDrawnWithTheMouseCropsAsTheCommandLineDoes) 
   ASSERT_GT(canvas.cx, 200);
   ASSERT_GT(canvas.cy, 200);
   int x1 = canvas.cx * 3 / 10, y1 = canvas.cy / 4, x2 = canvas.cx * 7 / 10, y2 = canvas.cy * 65 / 100;
-  ui::MapPoint upper_left = model.view().ToMap(x1, y1), lower_right = model.view().ToMap(x2, y2);
+  mapview::MapPoint upper_left = model.view().ToMap(x1, y1), lower_right = model.view().ToMap(x2, y2);
   window.Mouse(WM_LBUTTONDOWN, MK_LBUTTON, x1, y1);
   EXPECT_EQ(GetCapture(), map.canvas());
   window.Mouse(WM_MOUSEMOVE, MK_LBUTTON, (x1 + x2) / 2, (y1 + y2) / 2);
@@ -272,11 +273,11 @@ TEST_F(Win32MapWindowTest, CanvasPaintsTheMapAndTheWheelZoomsAtTheMouse) {
   POINT screen{x, y};
   ClientToScreen(map.canvas(), &screen);
   double scale = model.view().scale();
-  ui::MapPoint under = model.view().ToMap(x, y);
+  mapview::MapPoint under = model.view().ToMap(x, y);
   SendMessageW(map.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
   window.Pump();
   EXPECT_NEAR(model.view().scale() / scale, std::exp2(1 / ui::MapWindow::kStepsPerDoubling), 1e-9);
-  ui::MapPoint still = model.view().ToMap(x, y);
+  mapview::MapPoint still = model.view().ToMap(x, y);
   EXPECT_NEAR(still.x, under.x, 1e-9);
   EXPECT_NEAR(still.y, under.y, 1e-9);
   SendMessageW(map.canvas(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)),
@@ -342,11 +343,11 @@ TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
   };
-  ui::DrawList list = model.view().Draw();
+  mapview::DrawList list = model.view().Draw();
   std::vector<RECT> labels;
-  for (const ui::DrawCommand& command : list.commands) {
-    if (command.shape != ui::DrawShape::kLabel) continue;
-    const ui::ScreenPoint& at = list.points[command.first_point];
+  for (const mapview::DrawCommand& command : list.commands) {
+    if (command.shape != mapview::DrawShape::kLabel) continue;
+    const mapview::ScreenPoint& at = list.points[command.first_point];
     int x = static_cast<int>(std::lround(at.x)), y = static_cast<int>(std::lround(at.y));
     labels.push_back({x, y - metrics.tmAscent, x + extent(command.text), y + metrics.tmDescent});
   }
@@ -387,10 +388,10 @@ TEST_F(Win32MapWindowTest, KeysZoomAndMoveTheMap) {
     window.Pump();
   };
   double scale = model.view().scale();
-  ui::MapPoint centre = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
+  mapview::MapPoint centre = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
   key(VK_ADD);
   EXPECT_NEAR(model.view().scale() / scale, std::exp2(1 / ui::MapWindow::kStepsPerDoubling), 1e-9);
-  ui::MapPoint still = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
+  mapview::MapPoint still = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
   EXPECT_NEAR(still.x, centre.x, 1e-9);
   EXPECT_NEAR(still.y, centre.y, 1e-9);
   key(VK_OEM_MINUS);
@@ -402,10 +403,10 @@ TEST_F(Win32MapWindowTest, KeysZoomAndMoveTheMap) {
     double dx, dy;
   };
   for (const Move& move : {Move{VK_RIGHT, 1, 0}, Move{VK_LEFT, -1, 0}, Move{VK_DOWN, 0, 1}, Move{VK_UP, 0, -1}}) {
-    ui::MapPoint coming = model.view().ToMap(canvas.cx / 2.0 + move.dx * canvas.cx / 8.0,
+    mapview::MapPoint coming = model.view().ToMap(canvas.cx / 2.0 + move.dx * canvas.cx / 8.0,
                                              canvas.cy / 2.0 + move.dy * canvas.cy / 8.0);
     key(move.key);
-    ui::MapPoint now = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
+    mapview::MapPoint now = model.view().ToMap(canvas.cx / 2.0, canvas.cy / 2.0);
     EXPECT_NEAR(now.x, coming.x, 1e-9) << move.key;
     EXPECT_NEAR(now.y, coming.y, 1e-9) << move.key;
   }
@@ -464,9 +465,9 @@ TEST_F(Win32MapWindowTest, LegendStandsBetweenTheCanvasAndTheStatusAndShowsTheCo
   ui::MapWindow& model = window.map_model();
   ASSERT_NE(map.legend(), nullptr);
   EXPECT_TRUE(IsWindowVisible(map.legend()));
-  std::vector<ui::LegendEntry> legend = ui::MapView::Legend();
+  std::vector<mapview::LegendEntry> legend = mapview::MapView::Legend();
   ASSERT_FALSE(legend.empty());
-  ASSERT_EQ(legend[0].shape, ui::DrawShape::kPolygon);
+  ASSERT_EQ(legend[0].shape, mapview::DrawShape::kPolygon);
   const COLORREF tint = Colour(legend[0].style.fill);
 
   // Checks the places and the painting; returns the band's height and the number of
@@ -492,11 +493,11 @@ TEST_F(Win32MapWindowTest, LegendStandsBetweenTheCanvasAndTheStatusAndShowsTheCo
     EXPECT_EQ(printed.At(0, 0), RGB(160, 160, 160)) << when;
     EXPECT_EQ(printed.At(printed.width - 1, printed.height - 1), RGB(160, 160, 160)) << when;
     EXPECT_EQ(printed.At(2, 2), RGB(248, 248, 248)) << when;
-    for (const ui::LegendEntry& entry : legend) {
-      if (entry.shape == ui::DrawShape::kLabel) continue;  // "Aa" is text, drawn like a caption
-      bool filled = entry.shape == ui::DrawShape::kPolygon || entry.shape == ui::DrawShape::kPointSymbol;
+    for (const mapview::LegendEntry& entry : legend) {
+      if (entry.shape == mapview::DrawShape::kLabel) continue;  // "Aa" is text, drawn like a caption
+      bool filled = entry.shape == mapview::DrawShape::kPolygon || entry.shape == mapview::DrawShape::kPointSymbol;
       COLORREF colour = Colour(filled ? entry.style.fill : entry.style.stroke);
-      EXPECT_GE(printed.Count(colour), entry.shape == ui::DrawShape::kPolygon ? 100 : 20)
+      EXPECT_GE(printed.Count(colour), entry.shape == mapview::DrawShape::kPolygon ? 100 : 20)
           << when << ": " << Cp1251ToUtf8(entry.caption);
     }
     EXPECT_GE(printed.Dark(), 200) << when << ": the captions";

@@ -14,10 +14,21 @@
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "base/text.h"
+#include "ui/crop_rectangle.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_binding.h"
 
 namespace mirvex::ui::qt {
+
+using mapview::DrawCommand;
+using mapview::DrawList;
+using mapview::DrawShape;
+using mapview::DrawStyle;
+using mapview::LegendEntry;
+using mapview::LoadResult;
+using mapview::MapView;
+using mapview::Rgba;
+using mapview::ScreenPoint;
 
 namespace {
 
@@ -256,8 +267,8 @@ bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<
   }
   notes = result.notes;
   if (request.crop) {
-    view.SetCropTexts({settings.control("crop_west").text(), settings.control("crop_north").text(),
-                       settings.control("crop_east").text(), settings.control("crop_south").text()});
+    CropRectangle(view).SetTexts({settings.control("crop_west").text(), settings.control("crop_north").text(),
+                                  settings.control("crop_east").text(), settings.control("crop_south").text()});
   }
   picture = QImage(request.size, QImage::Format_RGB32);
   picture.fill(Qt::white);

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "ui/map_view.h"
+#include "mapview/map_view.h"
 
 namespace mirvex::ui::qt {
 
 // Tells the view how large the labels of this font are, so it places them where they fit.
-void SetLabelFont(MapView& view, const QFont& font);
+void SetLabelFont(mapview::MapView& view, const QFont& font);
 
 // Paints the commands in their order; labels in the painter's font.
-void PaintMap(QPainter& painter, const DrawList& list);
+void PaintMap(QPainter& painter, const mapview::DrawList& list);
 
 // The legend of the colours, in a band `LegendHeight` high for the font.
 int LegendHeight(const QFont& font);

@@ -11,6 +11,15 @@
 
 namespace mirvex::ui::win32 {
 
+using mapview::DrawCommand;
+using mapview::DrawList;
+using mapview::DrawShape;
+using mapview::DrawStyle;
+using mapview::LegendEntry;
+using mapview::MapView;
+using mapview::Rgba;
+using mapview::ScreenPoint;
+
 namespace {
 
 COLORREF Colour(const Rgba& rgba) { return RGB(rgba.r, rgba.g, rgba.b); }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ui/map_view.h"
+#include "mapview/map_view.h"
 
 namespace mirvex::ui::win32 {
 
@@ -13,7 +13,7 @@ namespace mirvex::ui::win32 {
 // polylines with pens of the style's width, point symbols as squares, labels in
 // `label_font` on a transparent background, the crop rectangle on top. A colour with
 // alpha below 255 is blended onto what lies under it (AlphaBlend of a fill layer).
-void PaintDrawList(HDC dc, const DrawList& list, HFONT label_font, int width, int height);
+void PaintDrawList(HDC dc, const mapview::DrawList& list, HFONT label_font, int width, int height);
 
 // The height in pixels of the legend band for `font` at `dpi`: four rows of text with
 // their spacing and the margins.

@@ -219,7 +219,7 @@ void Win32MapWindow::ApplyDpi(UINT dpi) {
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
   // Labels are placed where their text has room in this font.
-  const std::string& sample = MapView::TypicalLabel();
+  const std::string& sample = mapview::MapView::TypicalLabel();
   model_.view().SetLabelFont(static_cast<float>(TextWidth(sample)) / static_cast<float>(sample.size()),
                              static_cast<float>(metrics.tmHeight));
   // Each label measured in the font the canvas draws it with (an average letter
@@ -313,7 +313,7 @@ void Win32MapWindow::Paint() {
   }
   RECT all{0, 0, width, height};
   FillRect(buffer_dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  const DrawList& list = model_.Draw();
+  const mapview::DrawList& list = model_.Draw();
   if (!list.commands.empty()) {
     PaintDrawList(buffer_dc_, list, font_, width, height);
   } else if (model_.loading() || model_.view().empty()) {

@@ -1,7 +1,8 @@
 // The map view as a headless model: reads a MIF/MID pair or a Garmin text map in one
 // streaming pass into a drawable summary of bounded memory, projects it onto a
-// viewport that can be zoomed and panned, finds the object under a point, holds the
+// viewport that can be zoomed and panned, finds the object under a point, shows the
 // crop rectangle, and produces screen-space drawing commands that a binding paints.
+// The window model (ui/) sets the rectangle with the mouse and keeps the crop boxes.
 #pragma once
 
 #include <array>
@@ -18,7 +19,7 @@
 #include "garmin/map_crop.h"
 #include "operations/options.h"
 
-namespace mirvex::ui {
+namespace mirvex::mapview {
 
 // The section an object is drawn as: [RGN10]/[RGN20] points, [RGN40] polylines,
 // [RGN80] regions.
@@ -90,23 +91,6 @@ struct MapObjectInfo {
   int level = 0;
   // The tooltip's lines in Russian (cp1251), CR LF between them.
   std::string TooltipText() const;
-};
-
-// The crop bounds as the four boxes hold them: Koord2 west, Koord3 north, Koord4
-// east, Koord5 south, degrees.minutes.
-struct CropBoundTexts {
-  std::string west, north, east, south;
-  bool operator==(const CropBoundTexts&) const = default;
-};
-
-// The degrees.minutes text ("D.MMmm": whole minutes and hundredths) that the crop
-// reads back as `degrees` rounded to a hundredth of a minute. The crop adds the
-// minutes to the degrees also when these are negative, so -5.5 is "-6.3000".
-std::string DegreesMinutesText(double degrees);
-
-// The part of the crop rectangle under a point: its inside, one of its edges or corners.
-enum class RectanglePart : std::uint8_t {
-  kNone, kInside, kWest, kEast, kNorth, kSouth, kNorthWest, kNorthEast, kSouthWest, kSouthEast
 };
 
 enum class LoadStatus { kCompleted, kStopped, kFailed };
@@ -195,20 +179,11 @@ class MapView {
   std::optional<MapObjectInfo> ObjectAt(double screen_x, double screen_y, double tolerance = 4) const;
 
   // --- Crop rectangle -----------------------------------------------------------
-  // Takes the rectangle from the four box texts as the crop reads them; false (and no
-  // rectangle) when one of them is empty.
-  bool SetCropTexts(const CropBoundTexts& texts);
-  // Sets the rectangle spanned by two screen points in any order, each bound rounded
-  // to a hundredth of a minute; returns the texts for the four boxes.
-  CropBoundTexts SetCropFromScreen(double x1, double y1, double x2, double y2);
+  // The crop rectangle in map units, drawn over the map and kept in view by Fit();
+  // nullopt for none.
+  void SetCropRectangle(const std::optional<CropBounds>& bounds) { crop_ = bounds; }
   const std::optional<CropBounds>& crop_rectangle() const { return crop_; }
-  CropBoundTexts CropTexts() const;
   void ClearCrop() { crop_.reset(); }
-  // The part of the rectangle within `tolerance` pixels of the screen point.
-  RectanglePart CropPartAt(double screen_x, double screen_y, double tolerance = 5) const;
-  // Moves the edges that `part` names (all four for kInside) by a drag of (dx, dy)
-  // pixels; an edge pulled past its opposite one swaps with it. Returns the texts.
-  CropBoundTexts DragCrop(RectanglePart part, double dx, double dy);
 
   // --- Drawing ------------------------------------------------------------------
   // The commands that paint the current viewport: regions, polylines, points, labels
@@ -235,11 +210,12 @@ class MapView {
   // higher levels).
   static DrawStyle StyleOf(MapObjectKind kind, Assignment assignment, int level);
 
-  struct Summary;      // the zoom levels; defined in map_view.cpp
-  struct DrawBuffers;  // the working memory of Draw(); defined in map_view.cpp
+  struct Summary;      // the zoom levels; defined in mapview/map_summary.h
+  struct DrawBuffers;  // the working memory of Draw(); defined in mapview/draw_parts.h
 
  private:
   friend class MapSummaryBuilder;
+  friend class DrawListBuilder;
   void ResetView();
 
   std::unique_ptr<Summary> summary_;
@@ -259,4 +235,4 @@ class MapView {
   std::function<float(std::string_view)> label_measure_;
 };
 
-}  // namespace mirvex::ui
+}  // namespace mirvex::mapview

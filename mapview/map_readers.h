@@ -1,0 +1,44 @@
+// The two readers of the map view: the MIF object loop (with its MID records and the
+// dictionary's sections) and the Garmin text-map loop. Each reads its file line by
+// line from where the caller left it and hands every object to a MapSummaryBuilder.
+// Internal to mapview/.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "base/progress.h"
+#include "base/text_reader.h"
+#include "dictionary/object_dictionary.h"
+#include "mapinfo/mid_reader.h"
+#include "mapinfo/mif_lines.h"
+#include "operations/georef.h"
+#include "operations/options.h"
+
+namespace mirvex::mapview {
+
+class MapSummaryBuilder;
+
+// What a read could not take: lines that could not be parsed, and objects left out
+// because a coordinate of theirs is no number (MIF maps only).
+struct ReadTrouble {
+  std::uint64_t unreadable = 0;
+  std::uint64_t objects_without_numbers = 0;
+};
+
+// Reads a MIF's header up to and including its Data line into `header`: false when
+// there is no Data line. `plane` becomes true when the header names a plane
+// (non-earth) coordinate system.
+bool ReadMifHeader(TextReader& mif, MifHeaderInfo& header, bool& plane);
+
+// Reads the MIF's objects after its Data line, each with its MID record, as a
+// conversion with `options` would, until the end or until `progress` is stopped.
+ReadTrouble ReadMifObjects(TextReader& mif, MidReader& mid, MapSummaryBuilder& builder,
+                           const ConversionOptions& options, const DictionaryImage* dictionary,
+                           const std::optional<Georef>& georef, bool utf8, std::int64_t column_count,
+                           ProgressReporter& progress);
+
+// Reads a Garmin text map's objects until the end or until `progress` is stopped.
+ReadTrouble ReadTextMapObjects(TextReader& map, MapSummaryBuilder& builder, ProgressReporter& progress);
+
+}  // namespace mirvex::mapview
