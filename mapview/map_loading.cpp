@@ -101,7 +101,7 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
 
   MapSummaryBuilder builder(*this);
   ReadTrouble trouble =
-      ReadMifObjects(mif, mid, builder, options, dictionary, georef, header.utf8, column_count, progress);
+      ReadMifObjects(mif, mid, builder, options, dictionary, georef, header.utf8, column_count, progress, watcher_);
   NoteReaderTrouble(mif, mif_path, trouble.unreadable, progress.stopped(), result.notes);
   if (std::uint64_t left_out = trouble.objects_without_numbers; left_out > 0) {
     auto count = static_cast<long long>(left_out);
@@ -114,11 +114,7 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
   if (mid_open && mid.ReadFailed()) {
     result.notes.push_back(Ru("Файл MID прочитан не до конца (ошибка чтения):") + line_break + mid_path);
   }
-  if (mid_open && mid.missing_records() > 0) {
-    result.notes.push_back(Ru("В файле MID меньше записей, чем объектов в файле MIF: ") +
-                           ObjectCount(static_cast<long long>(mid.missing_records())) + Ru(" без записи.") +
-                           line_break + mid_path);
-  }
+  if (mid_open && mid.missing_records() > 0) result.notes.push_back(MissingRecordsMessage(mid.missing_records(), mid_path));
   if (summary_->full) {
     result.notes.push_back(Ru("Карта не поместилась в память просмотра, показана ее часть."));
   }
@@ -139,7 +135,7 @@ LoadResult MapView::LoadTextMap(const std::string& path, Host& host) {
   map.SetLineLimit(kLineLimit);
   ProgressReporter progress(host, map.Size(), map.Size(), 0);
   MapSummaryBuilder builder(*this);
-  ReadTrouble trouble = ReadTextMapObjects(map, builder, progress);
+  ReadTrouble trouble = ReadTextMapObjects(map, builder, progress, watcher_);
   geographic_ = true;
   NoteReaderTrouble(map, path, trouble.unreadable, progress.stopped(), result.notes);
   if (summary_->full) {

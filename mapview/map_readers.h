@@ -13,6 +13,7 @@
 #include "mapinfo/mid_reader.h"
 #include "mapinfo/mif_lines.h"
 #include "operations/georef.h"
+#include "mapview/map_view.h"
 #include "operations/options.h"
 
 namespace mirvex::mapview {
@@ -36,9 +37,10 @@ bool ReadMifHeader(TextReader& mif, MifHeaderInfo& header, bool& plane);
 ReadTrouble ReadMifObjects(TextReader& mif, MidReader& mid, MapSummaryBuilder& builder,
                            const ConversionOptions& options, const DictionaryImage* dictionary,
                            const std::optional<Georef>& georef, bool utf8, std::int64_t column_count,
-                           ProgressReporter& progress);
+                           ProgressReporter& progress, const ObjectWatcher& watcher);
 
 // Reads a Garmin text map's objects until the end or until `progress` is stopped.
-ReadTrouble ReadTextMapObjects(TextReader& map, MapSummaryBuilder& builder, ProgressReporter& progress);
+ReadTrouble ReadTextMapObjects(TextReader& map, MapSummaryBuilder& builder, ProgressReporter& progress,
+                               const ObjectWatcher& watcher);
 
 }  // namespace mirvex::mapview

@@ -17,6 +17,7 @@
 
 #include "base/host.h"
 #include "garmin/map_crop.h"
+#include "operations/object_decision.h"
 #include "operations/options.h"
 
 namespace mirvex::mapview {
@@ -25,10 +26,9 @@ namespace mirvex::mapview {
 // [RGN80] regions.
 enum class MapObjectKind : std::uint8_t { kPoint, kPolyline, kRegion };
 
-// How the dictionary treats the object's description (MIF maps only; every object of
-// a text map is kAssigned): it has a record, it has none (the conversion gives such
-// objects the default type), or its record leaves the object out of the map.
-enum class Assignment : std::uint8_t { kAssigned, kUnassigned, kLeftOut };
+// How the dictionary treats an object (Assignment) comes from the object decision;
+// every object of a text map is kAssigned.
+using mirvex::Assignment;
 
 struct Rgba {
   std::uint8_t r = 0, g = 0, b = 0, a = 255;
@@ -93,6 +93,11 @@ struct MapObjectInfo {
   std::string TooltipText() const;
 };
 
+// Called for every object a load reads that a conversion writes (of a text map: every
+// object with vertices), with what its tooltip would say: for checks that the view and
+// the conversion agree.
+using ObjectWatcher = std::function<void(const MapObjectInfo&)>;
+
 enum class LoadStatus { kCompleted, kStopped, kFailed };
 
 struct LoadResult {
@@ -134,6 +139,8 @@ class MapView {
   // Reads a Garmin text map (converted or cropped) the same way.
   LoadResult LoadTextMap(const std::string& path, Host& host);
   void Clear();
+  // Watches the objects of the loads that follow (empty: none).
+  void SetObjectWatcher(ObjectWatcher watcher) { watcher_ = std::move(watcher); }
 
   bool empty() const;
   // True for latitude/longitude (drawn with the cos(latitude) aspect); false for the
@@ -233,6 +240,7 @@ class MapView {
   float label_char_width_ = 7;
   float label_line_height_ = 14;
   std::function<float(std::string_view)> label_measure_;
+  ObjectWatcher watcher_;
 };
 
 }  // namespace mirvex::mapview

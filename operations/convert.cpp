@@ -88,7 +88,7 @@ class ObjectAssembler {
     // Nothing of one object carries over to the next, written or not.
     object_.text_object = false;
     object_.text_label.clear();
-    object_.size = 0;
+    object_.size.Reset();
   }
   void LineUnreadable() {}
 
@@ -108,7 +108,6 @@ class ObjectAssembler {
   PairText coords_;
   bool new_part_ = false;  // a count line was met: the next vertex opens a part
   bool georef_failed_ = false;
-  double size_origin_x_ = 0, size_origin_y_ = 0;
 };
 
 // A vertex keeps the MIF's own digits. A token with any other character (a comma, a
@@ -141,26 +140,14 @@ void ObjectAssembler::AppendComputedPair(double x, double y) {
   AppendPair(NumberText(x), NumberText(y), true);
 }
 
-// The size of an object is measured on the MIF values: the first vertex counts 1,
-// each later one adds its distance from the first.
-// The measure only matters to the level raise; without it, and without
+// The size of an object is measured on the MIF values. The measure only matters to the level raise; without it, and without
 // georeferencing, a vertex is copied as text and never parsed.
 void ObjectAssembler::AddVertex(const MifVertex& vertex) {
   bool measure = options_.raise_large_objects;
   bool georeference = options_.georeference.enabled;
   double x = 0, y = 0;
   if (measure || georeference) vertex.Values(x, y);
-  if (measure) {
-    if (object_.size > 0) {
-      object_.size += std::sqrt((y - size_origin_y_) * (y - size_origin_y_) +
-                                (x - size_origin_x_) * (x - size_origin_x_));
-    }
-    if (object_.size == 0) {
-      object_.size = 1;
-      size_origin_x_ = x;
-      size_origin_y_ = y;
-    }
-  }
+  if (measure) object_.size.Add(x, y);
   if (new_part_) {
     if (!coords_.empty()) {
       coords_.pop_back();

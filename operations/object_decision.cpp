@@ -1,5 +1,7 @@
 #include "operations/object_decision.h"
 
+#include <cmath>
+
 #include "base/text.h"
 #include "garmin/translit.h"
 
@@ -8,6 +10,15 @@ namespace mirvex {
 namespace {
 bool Found(std::string_view type) { return !type.empty() && type[0] != '\0'; }
 }  // namespace
+
+void SizeMeasure::Add(double x, double y) {
+  if (size_ > 0) size_ += std::sqrt((y - origin_y_) * (y - origin_y_) + (x - origin_x_) * (x - origin_x_));
+  if (size_ == 0) {
+    size_ = 1;
+    origin_x_ = x;
+    origin_y_ = y;
+  }
+}
 
 ObjectDecider::ObjectDecider(const ConversionOptions& options, TypeLookup& lookup)
     : options_(options), lookup_(lookup), dictionary_present_(lookup.DictionaryPresent()) {

@@ -39,6 +39,25 @@ struct ObjectDecision {
   std::string retyped_type;
 };
 
+// The size measure that raises large objects a level: the first vertex counts 1, each
+// later one adds its distance from the first (in the MIF's own units).
+class SizeMeasure {
+ public:
+  void Add(double x, double y);
+  double size() const { return size_; }
+  void Reset() { size_ = 0; }
+
+ private:
+  double size_ = 0;
+  double origin_x_ = 0, origin_y_ = 0;
+};
+
+// The level an object is written with: the decided one, one higher when the options
+// raise large objects and its size measure exceeds their threshold.
+inline int WrittenLevel(const ConversionOptions& options, int decided_level, double size) {
+  return options.raise_large_objects && size > options.size_threshold ? decided_level + 1 : decided_level;
+}
+
 class ObjectDecider {
  public:
   // The lookup must have its dictionary read (or known to be missing) when the first

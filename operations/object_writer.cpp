@@ -20,8 +20,7 @@ void ObjectWriter::Write(std::int16_t kind, std::string_view pairs) {
 
   const ObjectDecision& decision = decider_.Decide(kind, *object_.record, object_.text_object, object_.text_label);
   if (decision.kind == kKindLeftOut) return;
-  int level = decision.level;
-  if (options_.raise_large_objects && object_.size > options_.size_threshold) ++level;
+  int level = WrittenLevel(options_, decision.level, object_.size.size());
   if (decision.retyped) {
     ++counts_.retyped;
     NoteRetyped(decider_.Description(*object_.record), decision.retyped_type);

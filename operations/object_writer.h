@@ -22,7 +22,7 @@ struct ObjectInProgress {
   const MidRecord* record = nullptr;  // the object's MID record
   bool text_object = false;  // a MIF text object
   std::string text_label;    // its accepted string (empty: rejected)
-  double size = 0;           // the size measure: 1, plus each vertex's distance from the first
+  SizeMeasure size;          // measured when the options raise large objects
 };
 
 class ObjectWriter {
