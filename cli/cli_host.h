@@ -3,11 +3,14 @@
 // shown on a terminal.
 #pragma once
 
-#include "ui/main_window.h"
+#include <cstdio>
+#include <string>
+
+#include "base/host.h"
 
 namespace mirvex {
 
-class CliHost : public ui::WindowHost {
+class CliHost : public Host {
  public:
   explicit CliHost(bool show_progress);
   ~CliHost() override;
@@ -20,8 +23,6 @@ class CliHost : public ui::WindowHost {
   void ProcessEvents() override {}
   // Ctrl+C asks the run to stop, as "Отмена" does in the window.
   bool StopRequested() override;
-  bool OpenDocument(const std::string&) override { return false; }
-  void Quit() override {}
 
  private:
   void ClearPercent();

@@ -2,6 +2,8 @@
 // its options from section Mkgmap of mirvex.ini.
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
+#include "operations/compile_map.h"
+#include "operations/stop_report.h"
 
 namespace mirvex {
 
@@ -12,8 +14,11 @@ int RunCompile(const CommandLine& command_line) {
   }
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
-  setup.window->CompileMapFile(command_line.positional[0], command_line.output);
-  return setup.window->last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
+  CompileOptions options = setup.settings.compile_options();
+  options.output_folder = command_line.output;
+  CompileResult result = CompileMap(command_line.positional[0], options, *setup.host);
+  ReportStop(result.status, *setup.host);
+  return result.status == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
 }
 
 }  // namespace mirvex

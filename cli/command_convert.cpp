@@ -1,11 +1,13 @@
-// mirvex convert MIF MID RESULT: the second press of "Конвертировать карту" in the
-// main window, with the options of the program folder. mirvex convert --saved:
-// "Конвертировать все", every saved path triple.
+// mirvex convert MIF MID RESULT: "Конвертировать карту" of the main window, with the
+// options of the program folder. mirvex convert --saved: "Конвертировать все", every
+// saved path triple.
 #include <string>
 
 #include "base/platform.h"
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
+#include "operations/convert_all.h"
+#include "operations/stop_report.h"
 
 namespace mirvex {
 
@@ -18,21 +20,19 @@ int RunConvert(const CommandLine& command_line) {
   }
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
-  ui::MainWindow& window = *setup.window;
+  const ProgramSettings& settings = setup.settings;
   if (command_line.saved) {
     // The table of the run is printed as its completion message.
-    window.control("conversion_panel").SetVisible(true);
-    window.OnConvertAllClicked();
-    return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
+    BatchResult batch =
+        ConvertAll(settings.saved_triples, settings.conversion_options(), settings.prefix(), *setup.host);
+    ReportStop(batch.status, *setup.host);
+    return batch.status == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
   }
-  window.control("mif_path").SetText(command_line.positional[0]);
-  window.control("mid_path").SetText(command_line.positional[1]);
-  window.control("result_path").SetText(command_line.positional[2]);
-  window.control("conversion_panel").SetVisible(true);
-  window.OnConvertClicked();
-  if (window.last_status() != OperationStatus::kCompleted) return kExitFailed;
-  const SectionCounts& counts = window.last_counts();
-  PrintText(stdout, "  " + window.control("result_path").text() + "\n  " + SectionSummary(counts) + "\n");
+  ConversionPaths paths{command_line.positional[0], command_line.positional[1], command_line.positional[2]};
+  ConversionResult result = Convert(paths, settings.conversion_options(), settings.prefix(), *setup.host);
+  ReportStop(result.status, *setup.host);
+  if (result.status != OperationStatus::kCompleted) return kExitFailed;
+  PrintText(stdout, "  " + paths.result + "\n  " + SectionSummary(result.counts) + "\n");
   return kExitCompleted;
 }
 

@@ -1,8 +1,9 @@
-// mirvex crop MAP RESULT: the second press of "Редактировать карту" in the main
-// window, with the rectangle of Koord2..Koord5.
-#include "base/platform.h"
+// mirvex crop MAP RESULT: "Редактировать карту" of the main window, with the rectangle
+// of Koord2..Koord5.
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
+#include "operations/crop.h"
+#include "operations/stop_report.h"
 
 namespace mirvex {
 
@@ -13,12 +14,10 @@ int RunCrop(const CommandLine& command_line) {
   }
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
-  ui::MainWindow& window = *setup.window;
-  window.control("crop_map_path").SetText(command_line.positional[0]);
-  window.control("crop_result_path").SetText(command_line.positional[1]);
-  window.control("crop_panel").SetVisible(true);
-  window.OnCropClicked();
-  return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
+  OperationStatus status = CropMap(CropPaths{command_line.positional[0], command_line.positional[1]},
+                                   setup.settings.crop_options(), setup.settings.prefix(), *setup.host);
+  ReportStop(status, *setup.host);
+  return status == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
 }
 
 }  // namespace mirvex

@@ -1,7 +1,8 @@
-// mirvex testmap RESULT: the second press of "Тестовая карта" in the main window.
-#include "base/platform.h"
+// mirvex testmap RESULT: "Тестовая карта" of the main window.
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
+#include "operations/stop_report.h"
+#include "operations/test_map.h"
 
 namespace mirvex {
 
@@ -12,11 +13,9 @@ int RunTestMap(const CommandLine& command_line) {
   }
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
-  ui::MainWindow& window = *setup.window;
-  window.control("test_map_path").SetText(command_line.positional[0]);
-  window.control("test_map_panel").SetVisible(true);
-  window.OnTestMapClicked();
-  return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
+  OperationStatus status = WriteTestMap(command_line.positional[0], setup.settings.prefix(), *setup.host);
+  ReportStop(status, *setup.host);
+  return status == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
 }
 
 }  // namespace mirvex

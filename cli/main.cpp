@@ -8,9 +8,9 @@
 #include "base/cp1251.h"
 #include "base/platform.h"
 #include "base/program_folder.h"
+#include "base/window_start.h"
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
-#include "ui/window_start.h"
 
 namespace {
 
@@ -57,8 +57,8 @@ void PrintHelp() {
 int StartWindow(char** argv) {
   using namespace mirvex;
   if (!DisplayNamed()) {
-    WriteUtf8(stderr, ui::NoDisplayMessage());
-    return ui::kWindowCannotStart;
+    WriteUtf8(stderr, NoDisplayMessage());
+    return kWindowCannotStart;
   }
   std::filesystem::path window = ExecutableFolder() / (std::string("mirvex-window") + kExecutableSuffix);
   if (auto status = HandOverTo(window, argv)) return *status;
@@ -77,7 +77,7 @@ int StartWindow(char** argv) {
                           "Проверьте, что этот файл можно запускать, или переустановите пакет mirvex.\n"
                           "Команды без окна: mirvex --help.\n");
   }
-  return ui::kWindowCannotStart;
+  return kWindowCannotStart;
 }
 
 }  // namespace

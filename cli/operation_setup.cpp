@@ -49,8 +49,7 @@ int OperationSetup::Load(const CommandLine& command_line) {
   while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
 
   host = std::make_unique<CliHost>(!command_line.quiet && IsTerminal(stderr));
-  window = std::make_unique<ui::MainWindow>(*host, folder, /*read_only=*/true);
-  window->Load();
+  settings = ReadProgramSettings(folder);
   for (const auto& [key, value] : command_line.settings) {
     const SystemKey* system_key = FindSystemKey(key);
     bool allowed = false;
@@ -58,7 +57,7 @@ int OperationSetup::Load(const CommandLine& command_line) {
       if (system_key && EqualsIgnoreAsciiCase(overridable.key, system_key->key)) allowed = true;
     }
     if (!allowed) return UsageError("неизвестный ключ в --set: " + Cp1251ToUtf8(key));
-    window->ApplySetting(system_key->key, value);
+    settings.Override(system_key->key, value);
   }
   return kExitCompleted;
 }

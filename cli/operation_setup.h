@@ -1,6 +1,6 @@
-// The program folder and the control values an operation starts from on the command
-// line: the main window's own start-up (section System of mirvex.ini, the saved
-// paths, the config.ini template) in read-only mode, then the --set overrides.
+// The program folder and the settings an operation starts from on the command line:
+// those the window starts with (section System of mirvex.ini, the saved paths, section
+// Mkgmap, the config.ini template), then the --set overrides. Nothing is written.
 #pragma once
 
 #include <memory>
@@ -9,7 +9,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
-#include "ui/main_window.h"
+#include "settings/program_settings.h"
 
 namespace mirvex {
 
@@ -27,7 +27,7 @@ struct OperationSetup {
   int Load(const CommandLine& command_line);
 
   std::unique_ptr<CliHost> host;
-  std::unique_ptr<ui::MainWindow> window;
+  ProgramSettings settings;
 };
 
 }  // namespace mirvex

@@ -11,8 +11,9 @@ other:
     mapview (the map model)
     ui (the headless window model)
     ui/qt, ui/win32 (window bindings), cli (the command line)
-Tests, benchmarks and fuzz harnesses sit on top and may include anything. Prints each
-upward or sideways include and exits with 1 when there is one.
+The command line runs the operations without a window: it includes nothing of ui,
+ui/qt or ui/win32. Tests, benchmarks and fuzz harnesses sit on top and may include
+anything. Prints each upward or sideways include and exits with 1 when there is one.
 """
 import os
 import re
@@ -21,6 +22,8 @@ import sys
 LAYERS = [["base"], ["mapinfo", "garmin"], ["dictionary"], ["operations"], ["settings"], ["mapview"], ["ui"],
           ["ui/qt", "ui/win32", "cli"]]
 RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}
+# Layers below its own that a folder still may not include.
+FORBIDDEN = {"cli": {"ui", "ui/qt", "ui/win32"}}
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
@@ -54,6 +57,9 @@ def main():
                     elif target != folder and RANK[target] >= RANK[folder]:
                         faults.append(f"{source}:{number}: includes {match.group(1)} from layer {target}, "
                                       f"not below {folder}")
+                    elif target in FORBIDDEN.get(folder, ()):
+                        faults.append(f"{source}:{number}: includes {match.group(1)} from layer {target}, "
+                                      f"which {folder} may not use")
     for fault in faults:
         print(fault)
     if not faults:

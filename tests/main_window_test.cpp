@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "dictionary/object_record.h"
 #include "settings/header_template.h"
 #include "settings/ini_file.h"
+#include "settings/program_settings.h"
 #include "tests/test_support.h"
 
 namespace mirvex::ui {
@@ -258,6 +261,63 @@ TEST(MainWindowSettings, ReadOnlyWindowWritesNothing) {
   EXPECT_EQ(program.Ini(), ini);
   EXPECT_FALSE(fs::exists(program.dir.path() / "config.ini"));
   EXPECT_TRUE(program.host.messages.empty());
+}
+
+// Every field of the options, to compare what two readings give.
+std::string Describe(const ConversionOptions& o) {
+  const GeoreferenceOptions& g = o.georeference;
+  std::ostringstream text;
+  text << o.header_template << '|' << o.transliterate_labels << o.section_from_mif << o.column_count_from_header
+       << '|' << o.column_count << '|' << o.type_column << '|' << o.label_column << '|' << o.no_labels
+       << o.raise_large_objects << '|' << o.size_threshold << '|' << g.enabled << '|' << g.lower_left_longitude << '|'
+       << g.lower_left_latitude << '|' << g.upper_right_longitude << '|' << g.upper_right_latitude << '|'
+       << g.rotation_degrees;
+  return text.str();
+}
+
+std::string Describe(const CropOptions& o) {
+  std::ostringstream text;
+  for (const std::optional<double>& bound : {o.west, o.north, o.east, o.south}) {
+    if (bound) text << *bound;
+    text << '|';
+  }
+  return text.str();
+}
+
+// The window takes its options from its boxes, the command line and the map picture
+// from the file through the settings: for one file, odd values included, both run
+// with the same options and the same saved triples.
+TEST(MainWindowSettings, OptionsFromTheBoxesAreThoseReadFromTheFile) {
+  const std::vector<std::vector<std::string>> files = {
+      {},
+      {"[System]", "RusTransl=2", "TypeObj=1.4", "AutoSet=abc", "KolSt=1e300", "TypeSt=2.5", "PodpSt=-1",
+       "Podpis= 1 ", "PovObj=1", "RazmObj=1,5", "PrivazkaMap=0.5", "PrK1=60.5", "PrK2=x", "PrK4=54",
+       "UgolPovorot=-0.8", "Koord2=50.30", "Koord3=", "Koord4=abc", "Koord5=-5.30", "PathCount=2", "[Path1]",
+       "p1=a.mif", "[Path3]", "p1=a.mp", "p2=b.mp", "[Mkgmap]", "Path=mkgmap.jar", "Options=--a \"b c\""},
+      {"[system]", "rustransl=1", "autoset=0", "kolst=3", "typest=1", "podpst=2", "PathCount=-1", "[mkgmap]",
+       "OPTIONS=--x"},
+  };
+  for (const std::vector<std::string>& lines : files) {
+    SCOPED_TRACE(testing::PrintToString(lines));
+    Program program;
+    std::string ini;
+    for (const std::string& line : lines) ini += line + "\r\n";
+    program.WriteIni(ini);
+    if (lines.size() > 3) WriteFile(program.dir.path() / "config.ini", "[IMG ID]\nName=x");
+    MainWindow& window = program.Start(/*read_only=*/true);
+    ProgramSettings settings = ReadProgramSettings(program.folder);
+    EXPECT_EQ(Describe(window.conversion_options()), Describe(settings.conversion_options()));
+    EXPECT_EQ(Describe(window.crop_options()), Describe(settings.crop_options()));
+    EXPECT_EQ(window.compile_options().mkgmap, settings.compile_options().mkgmap);
+    EXPECT_EQ(window.compile_options().extra_options, settings.compile_options().extra_options);
+    std::vector<ConversionPaths> shown = window.saved_triples();
+    ASSERT_EQ(shown.size(), settings.saved_triples.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_EQ(shown[i].mif, settings.saved_triples[i].mif);
+      EXPECT_EQ(shown[i].mid, settings.saved_triples[i].mid);
+      EXPECT_EQ(shown[i].result, settings.saved_triples[i].result);
+    }
+  }
 }
 
 TEST(MainWindowIni, NamesMatchWithoutRegardToCase) {

@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "operations/convert.h"
 #include "operations/crop.h"
+#include "operations/stop_report.h"
 #include "operations/test_map.h"
 #include "settings/header_template.h"
 #include "settings/ini_file.h"
@@ -22,7 +23,6 @@ namespace mirvex::ui {
 
 namespace {
 
-constexpr const char* kPathSections[] = {"Path1", "Path2", "Path3"};
 constexpr const char* kPathCombos[] = {"mif_path", "mid_path", "result_path"};
 
 // Controls and their state when the window is created, before the settings are read.
@@ -166,17 +166,6 @@ constexpr int kWindowWidth = 15000;
 constexpr int kObjectListWidth = 3600;
 constexpr int kSplitterWidth = 50;
 
-std::string PathKey(int i) { return "p" + std::to_string(i); }
-
-// The number of saved path triples. A hand-edited count is kept within what a list of
-// paths can sensibly hold, so a huge number cannot stall the start-up.
-constexpr double kMaxPathCount = 10000;
-
-int PathCount(std::string_view folder) {
-  double count = Value(ReadSetting(folder, kSystemSection, "PathCount"));
-  return static_cast<int>(std::clamp(count, 0.0, kMaxPathCount));
-}
-
 }  // namespace
 
 MainWindow::MainWindow(WindowHost& host, std::string program_folder, bool read_only)
@@ -295,10 +284,12 @@ CropOptions MainWindow::crop_options() const {
 }
 
 CompileOptions MainWindow::compile_options() const {
-  CompileOptions options;
-  options.mkgmap = control("mkgmap_path").text();
-  options.extra_options = control("mkgmap_options").text();
-  return options;
+  return CompileOptionsFrom([this](std::string_view key) {
+    for (const auto& [name, compiler_key] : kCompilerControls) {
+      if (key == compiler_key) return control(name).text();
+    }
+    return std::string();
+  });
 }
 
 std::vector<ConversionPaths> MainWindow::saved_triples() const {
@@ -347,12 +338,11 @@ void MainWindow::OnTemplateChanged() {
 
 void MainWindow::Load() {
   loading_ = true;
-  std::string config = TemplatePath(program_folder_);
-  bool template_missing = !FileExists(config);
-  control("header_template").SetText(LoadTemplate(config));
+  ProgramSettings stored = ReadProgramSettings(program_folder_);
+  control("header_template").SetText(stored.header_template);
 
   for (const SystemKey& key : SystemKeys()) {
-    std::string value = ReadSetting(program_folder_, kSystemSection, key.key);
+    const std::string& value = stored.system[key.key];
     ApplySetting(key.key, value);
     if (!key.is_check) continue;
     int check = CheckBoxValue(value);
@@ -362,18 +352,15 @@ void MainWindow::Load() {
     if (!value.empty() && value != shown) WriteSystem(key.key, shown);
   }
 
-  int count = PathCount(program_folder_);
-  for (int i = 1; i <= count; ++i) {
-    for (int list = 0; list < 3; ++list) {
-      control(kPathCombos[list]).AddItem(ReadSetting(program_folder_, kPathSections[list], PathKey(i)));
-    }
+  for (const ConversionPaths& triple : stored.saved_triples) {
+    control("mif_path").AddItem(triple.mif);
+    control("mid_path").AddItem(triple.mid);
+    control("result_path").AddItem(triple.result);
   }
   for (const char* combo : kPathCombos) {
     control(combo).SetListIndex(static_cast<int>(control(combo).items().size()) - 1);
   }
-  for (const auto& [name, key] : kCompilerControls) {
-    control(name).SetText(ReadSetting(program_folder_, kCompilerSection, key));
-  }
+  for (const auto& [name, key] : kCompilerControls) control(name).SetText(stored.compiler[key]);
   loading_ = false;
   // The result of the last conversion, still there from an earlier session, can be
   // compiled at once.
@@ -381,7 +368,7 @@ void MainWindow::Load() {
     SetCompileTarget(result);
   }
   // A first start gets the built-in template as a file the user can edit.
-  if (template_missing) OnTemplateChanged();
+  if (stored.template_missing) OnTemplateChanged();
 }
 
 void MainWindow::ShowOnly(const char* panel) {
@@ -456,9 +443,7 @@ void MainWindow::RunGuarded(Operation operation) {
     host_.Quit();
     return;
   }
-  if (last_status_ == OperationStatus::kStopped) {
-    ShowMessage(Ru("Операция прервана"), Ru("Информация"), MessageIcon::kInformation);
-  }
+  ReportStop(last_status_, *this);
 }
 
 void MainWindow::SetCompileTarget(const std::string& map) {

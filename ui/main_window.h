@@ -17,6 +17,7 @@
 #include "operations/compile_map.h"
 #include "operations/convert.h"
 #include "operations/convert_all.h"
+#include "settings/program_settings.h"
 #include "ui/map_window.h"
 #include "ui/object_window.h"
 #include "ui/ui_control.h"
@@ -55,12 +56,8 @@ inline constexpr int kListMinimumWidth = 1800;
 // right edge): both lists at their least and the gap between them.
 int MinimumListsAreaWidth();
 
-inline constexpr std::string_view kSystemSection = "System";
 // The section of mirvex.ini that keeps where the window was closed.
 inline constexpr std::string_view kWindowSection = "Window";
-// The section of mirvex.ini with the map compiler: Path (the mkgmap command or
-// mkgmap.jar) and Options (more options for it).
-inline constexpr std::string_view kCompilerSection = "Mkgmap";
 
 // Where the window stands on the desktop: position and size in device-independent
 // pixels, and the splitter's place as thousandths of the lists' area (-1: none stored),

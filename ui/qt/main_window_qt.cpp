@@ -37,13 +37,13 @@
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "base/text.h"
+#include "base/window_start.h"
 #include "ui/qt/map_window_qt.h"
 #include "ui/qt/object_window_qt.h"
 #include "ui/window_place.h"
 #include "ui/qt/qt_binding.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/splitter_handle.h"
-#include "ui/window_start.h"
 #include "ui/window_texts.h"
 
 namespace mirvex::ui::qt {

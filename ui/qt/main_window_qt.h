@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "base/window_start.h"
 #include "ui/main_window.h"
-#include "ui/window_start.h"
 
 class QBoxLayout;
 class QCoreApplication;

@@ -14,6 +14,7 @@
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "base/text.h"
+#include "settings/program_settings.h"
 #include "ui/crop_rectangle.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_binding.h"
@@ -255,20 +256,19 @@ void PaintMap(QPainter& painter, const DrawList& list) {
 
 bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<std::string>& notes) {
   PictureHost host;
-  MainWindow settings(host, request.program_folder, /*read_only=*/true);
-  settings.Load();
+  ProgramSettings settings = ReadProgramSettings(request.program_folder);
   MapView view;
   LoadResult result;
   if (EndsWithIgnoringCase(request.input, ".mif")) {
-    result = view.LoadMif(request.input, MidBeside(request.input), settings.conversion_options(),
-                          settings.program_prefix(), host);
+    result = view.LoadMif(request.input, MidBeside(request.input), settings.conversion_options(), settings.prefix(),
+                          host);
   } else {
     result = view.LoadTextMap(request.input, host);
   }
   notes = result.notes;
   if (request.crop) {
-    CropRectangle(view).SetTexts({settings.control("crop_west").text(), settings.control("crop_north").text(),
-                                  settings.control("crop_east").text(), settings.control("crop_south").text()});
+    CropRectangle(view).SetTexts(
+        {settings.Value("Koord2"), settings.Value("Koord3"), settings.Value("Koord4"), settings.Value("Koord5")});
   }
   picture = QImage(request.size, QImage::Format_RGB32);
   picture.fill(Qt::white);

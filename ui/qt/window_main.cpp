@@ -3,27 +3,27 @@
 #include <cstdio>
 
 #include "base/platform.h"
+#include "base/window_start.h"
 #include "ui/qt/main_window_qt.h"
 #include "ui/qt/map_painter.h"
-#include "ui/window_start.h"
 
 int main(int argc, char** argv) {
   using namespace mirvex;
   RemoveTempFilesOnInterrupt();
   std::vector<ProgramArgument> arguments = ProgramArguments(argc, argv);
-  switch (ui::WindowStartFor(arguments.size(), arguments.empty() ? "" : arguments[0].text, /*draws=*/true)) {
-    case ui::WindowStart::kWindow:
+  switch (WindowStartFor(arguments.size(), arguments.empty() ? "" : arguments[0].text, /*draws=*/true)) {
+    case WindowStart::kWindow:
       return ui::qt::RunMainWindow(argc, argv);
-    case ui::WindowStart::kDraw:
+    case WindowStart::kDraw:
       // --draw renders a map to a picture without showing a window.
       return ui::qt::RunDraw(argc - 1, argv + 1);
-    case ui::WindowStart::kHelp:
-      WriteUtf8(stdout, ui::WindowUsage(/*draws=*/true));
+    case WindowStart::kHelp:
+      WriteUtf8(stdout, WindowUsage(/*draws=*/true));
       return 0;
-    case ui::WindowStart::kUnknown:
+    case WindowStart::kUnknown:
       break;
   }
   WriteUtf8(stderr, "mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" +
-                        ui::WindowUsage(/*draws=*/true));
-  return ui::kWindowUsageError;
+                        WindowUsage(/*draws=*/true));
+  return kWindowUsageError;
 }

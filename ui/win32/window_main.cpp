@@ -6,8 +6,8 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "base/window_start.h"
 #include "ui/win32/main_window_win32.h"
-#include "ui/window_start.h"
 
 namespace {
 
@@ -45,17 +45,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RemoveTempFilesOnInterrupt();
   std::vector<ProgramArgument> arguments = ProgramArguments(0, nullptr);
   // The Windows window draws no pictures: --draw is the Qt window's.
-  switch (ui::WindowStartFor(arguments.size(), arguments.empty() ? "" : arguments[0].text, /*draws=*/false)) {
-    case ui::WindowStart::kWindow:
+  switch (WindowStartFor(arguments.size(), arguments.empty() ? "" : arguments[0].text, /*draws=*/false)) {
+    case WindowStart::kWindow:
       return ui::win32::RunMainWindow();
-    case ui::WindowStart::kHelp:
-      ShowUsage(ui::WindowUsage(/*draws=*/false), /*error=*/false);
+    case WindowStart::kHelp:
+      ShowUsage(WindowUsage(/*draws=*/false), /*error=*/false);
       return 0;
-    case ui::WindowStart::kDraw:
-    case ui::WindowStart::kUnknown:
+    case WindowStart::kDraw:
+    case WindowStart::kUnknown:
       break;
   }
-  ShowUsage("mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" + ui::WindowUsage(/*draws=*/false),
+  ShowUsage("mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" + WindowUsage(/*draws=*/false),
             /*error=*/true);
-  return ui::kWindowUsageError;
+  return kWindowUsageError;
 }

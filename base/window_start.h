@@ -1,13 +1,14 @@
-// What is said when the main window cannot be opened. Both the window program and
-// `mirvex` without a command (which looks for a display before it starts the window)
-// say it, so the texts live here, outside the Qt part.
+// What is said when the main window cannot be opened, and what the window program's
+// arguments ask for. Both the window program and `mirvex` without a command (which
+// looks for a display before it starts the window) say it, so the texts live here,
+// below the window and the command line.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace mirvex::ui {
+namespace mirvex {
 
 // The exit status when no window can be opened: no display, a display that refuses,
 // or a window program that is missing or cannot be started.
@@ -76,4 +77,4 @@ inline std::string WindowUsage(bool draws) {
   return usage;
 }
 
-}  // namespace mirvex::ui
+}  // namespace mirvex
