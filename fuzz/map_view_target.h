@@ -9,6 +9,7 @@
 
 #include "fuzz/convert_target.h"
 #include "fuzz/invariants.h"
+#include "fuzz/view_conversion_check.h"
 #include "mapview/map_view.h"
 #include "ui/crop_rectangle.h"
 
@@ -66,6 +67,8 @@ inline void FuzzMapView(std::string_view input) {
   view.SetViewportSize(640, 480);
   mapview::LoadResult result = view.LoadMif(folder.File("map.mif"), folder.File("map.mid"), options, folder.File(""), host);
   CheckView(view, result);
+  CheckViewMatchesConversion(folder.File("map.mif"), folder.File("map.mid"), folder.File("converted.mp"), options,
+                             folder.File(""));
   view.ZoomAt(10, 10, 64);
   ui::CropRectangle(view).SetFromScreen(5, 5, 300, 200);
   CheckView(view, result);
