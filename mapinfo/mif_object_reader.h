@@ -5,6 +5,8 @@
 //
 // The consumer is a template parameter, so every call inlines into the loop over the
 // lines; it provides
+//   static constexpr bool kTakesValues;      // true: vertices come with their values read
+//                                            // (a map view), false: texts only (a conversion)
 //   void ObjectStarted(const MifObjectStart& object);
 //   void PartStarted();                      // a region's ring or a polyline's part begins
 //   void Vertex(const MifVertex& vertex);
@@ -44,11 +46,12 @@ struct MifVertex {
   bool plain = true;      // both texts hold number characters only, so they can be copied
   bool decimal = false;   // both texts are plain decimals (IsPlainDecimal)
   double x = 0, y = 0;
+  bool valued = false;    // x and y hold the values of the texts
 
   // The values of a written vertex (a token with other characters is the number it
   // begins with), or the computed position.
   void Values(double& vx, double& vy) const {
-    if (computed) {
+    if (computed || valued) {
       vx = x;
       vy = y;
     } else if (decimal) {
@@ -112,7 +115,18 @@ class MifObjectReader {
 
   void CoordinateLine(std::string_view line) {
     if (!in_object_ || stage_ == Stage::kComplete) return;
-    auto [xt, yt, plain, decimal] = SplitCoordinates(line);
+    CoordinateTokens tokens;
+    MifVertex vertex;
+    if (!(Consumer::kTakesValues && ReadPlainPair(line, tokens, vertex.x, vertex.y))) {
+      tokens = SplitCoordinates(line);
+    } else {
+      vertex.valued = true;
+    }
+    auto [xt, yt, plain, decimal] = tokens;
+    vertex.x_text = xt;
+    vertex.y_text = yt;
+    vertex.plain = plain;
+    vertex.decimal = decimal;
     if (!LooksNumeric(xt)) return;  // an empty line or a clause this reader does not know
     if (yt.empty()) {
       // A count line: the number of vertices of the next part.
@@ -129,7 +143,7 @@ class MifObjectReader {
       // is left out when its numbers are unusable.
       consumer_.ObjectStarted(MifObjectStart{MifShape::kPoint, false, &record_});
       bool usable = NumbersUsable(xt, yt, plain);
-      if (usable) consumer_.Vertex(MifVertex{xt, yt, false, plain, decimal});
+      if (usable) consumer_.Vertex(vertex);
       EndObject(usable);
       return;
     }
@@ -137,7 +151,7 @@ class MifObjectReader {
       numbers_usable_ = false;
       return;
     }
-    consumer_.Vertex(MifVertex{xt, yt, false, plain, decimal});
+    consumer_.Vertex(vertex);
     // The position line of a text object: the text stands at the first corner of its box.
     if (stage_ == Stage::kAwaitPosition) stage_ = Stage::kComplete;
   }

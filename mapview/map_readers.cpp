@@ -49,6 +49,8 @@ std::int16_t KindCodeOf(MifShape shape) {
 // georeferenced as the conversion's are, handed to the summary.
 class MifViewObjects {
  public:
+  static constexpr bool kTakesValues = true;
+
   MifViewObjects(MapSummaryBuilder& builder, const ConversionOptions& options, TypeLookup& lookup,
                  const std::optional<Georef>& georef, const ObjectWatcher& watcher)
       : builder_(builder), options_(options), decider_(options, lookup), georef_(georef), watcher_(watcher) {}

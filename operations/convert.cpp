@@ -60,6 +60,9 @@ class PairText {
 // to the writer when it is complete.
 class ObjectAssembler {
  public:
+  // The conversion copies the vertex texts; it reads values only to georeference or measure.
+  static constexpr bool kTakesValues = false;
+
   ObjectAssembler(const ConversionOptions& options, ObjectInProgress& object, ObjectWriter& writer,
                   const Georef& georef)
       : options_(options), object_(object), writer_(writer), georef_(georef) {}

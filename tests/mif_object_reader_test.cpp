@@ -12,7 +12,9 @@ namespace {
 // Writes every event as a short text: "R[a]" a region with the record whose first
 // field is a, "|" a new part, "x,y" a vertex (computed ones as "=x,y"), "'s'" a text
 // string, "." the end of an object, "!" the end of one left out, "?" an unreadable line.
+template <bool kValues>
 struct Recorder {
+  static constexpr bool kTakesValues = kValues;
   std::string events;
   void ObjectStarted(const MifObjectStart& start) {
     events += start.text ? "T" : start.shape == MifShape::kRegion ? "R" : start.shape == MifShape::kPolyline ? "L" : "P";
@@ -30,11 +32,12 @@ struct Recorder {
   void LineUnreadable() { events += "? "; }
 };
 
+template <bool kValues>
 std::string Read(const std::string& objects, const std::string& mid) {
-  Recorder recorder;
+  Recorder<kValues> recorder;
   MidReader reader;
   reader.OpenBytes(mid);
-  MifObjectReader<Recorder> objects_reader(recorder, reader, 1, false, 1);
+  MifObjectReader<Recorder<kValues>> objects_reader(recorder, reader, 1, false, 1);
   std::size_t start = 0;
   while (start < objects.size()) {
     std::size_t end = objects.find('\n', start);
@@ -72,16 +75,18 @@ TEST(MifObjectReader, HandsOnEachFormOfObjectWithItsRecord) {
       {"word inside an object", "Pline 2\nfoo bar\n3 4", "L[a]? 3,4 . "},
       {"short MID: empty record", "Point 1 2\nPoint 3 4\nPoint 5 6\nPoint 7 8", "P[a]=1,2 . P[b]=3,4 . P[c]=5,6 . P[]=7,8 . "},
   };
+  // A consumer that takes values gets the same events as one that takes texts only.
   for (const Case& c : cases) {
-    EXPECT_EQ(Read(c.objects, "a\nb\nc\n"), c.events) << c.name;
+    EXPECT_EQ(Read<false>(c.objects, "a\nb\nc\n"), c.events) << c.name;
+    EXPECT_EQ(Read<true>(c.objects, "a\nb\nc\n"), c.events) << c.name;
   }
 }
 
 TEST(MifObjectReader, NamesTheFirstLineOfAnUnusableCoordinate) {
-  Recorder recorder;
+  Recorder<true> recorder;
   MidReader mid;
   mid.OpenBytes("a\nb\n");
-  MifObjectReader<Recorder> reader(recorder, mid, 1, false, 10);  // "Data" is line 10
+  MifObjectReader<Recorder<true>> reader(recorder, mid, 1, false, 10);  // "Data" is line 10
   for (std::string_view line : {"Pline 2", "1 2", "1e999 2", "Point 1..2 3"}) reader.Line(line);
   reader.End();
   EXPECT_EQ(reader.objects_without_numbers(), 2u);
