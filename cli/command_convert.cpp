@@ -21,18 +21,18 @@ int RunConvert(const CommandLine& command_line) {
   ui::MainWindow& window = *setup.window;
   if (command_line.saved) {
     // The table of the run is printed as its completion message.
-    window.control("conversion_panel").SetVisible(true);
+    window.controls().conversion_panel.SetVisible(true);
     window.OnConvertAllClicked();
     return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
   }
-  window.control("mif_path").SetText(command_line.positional[0]);
-  window.control("mid_path").SetText(command_line.positional[1]);
-  window.control("result_path").SetText(command_line.positional[2]);
-  window.control("conversion_panel").SetVisible(true);
+  window.controls().mif_path.SetText(command_line.positional[0]);
+  window.controls().mid_path.SetText(command_line.positional[1]);
+  window.controls().result_path.SetText(command_line.positional[2]);
+  window.controls().conversion_panel.SetVisible(true);
   window.OnConvertClicked();
   if (window.last_status() != OperationStatus::kCompleted) return kExitFailed;
   const SectionCounts& counts = window.last_counts();
-  PrintText(stdout, "  " + window.control("result_path").text() + "\n  " + SectionSummary(counts) + "\n");
+  PrintText(stdout, "  " + window.controls().result_path.text() + "\n  " + SectionSummary(counts) + "\n");
   return kExitCompleted;
 }
 

@@ -14,9 +14,9 @@ int RunCrop(const CommandLine& command_line) {
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;
-  window.control("crop_map_path").SetText(command_line.positional[0]);
-  window.control("crop_result_path").SetText(command_line.positional[1]);
-  window.control("crop_panel").SetVisible(true);
+  window.controls().crop_map_path.SetText(command_line.positional[0]);
+  window.controls().crop_result_path.SetText(command_line.positional[1]);
+  window.controls().crop_panel.SetVisible(true);
   window.OnCropClicked();
   return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
 }

@@ -13,8 +13,8 @@ int RunTestMap(const CommandLine& command_line) {
   OperationSetup setup;
   if (int status = setup.Load(command_line); status != kExitCompleted) return status;
   ui::MainWindow& window = *setup.window;
-  window.control("test_map_path").SetText(command_line.positional[0]);
-  window.control("test_map_panel").SetVisible(true);
+  window.controls().test_map_path.SetText(command_line.positional[0]);
+  window.controls().test_map_panel.SetVisible(true);
   window.OnTestMapClicked();
   return window.last_status() == OperationStatus::kCompleted ? kExitCompleted : kExitFailed;
 }

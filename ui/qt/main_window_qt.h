@@ -51,9 +51,8 @@ class QtMainWindow : public QMainWindow {
   QWidget* BuildTestMap();
   QWidget* BuildOperations();
   QWidget* BuildObjects();
-  QGroupBox* Frame(const char* name);
-  void AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
-                 const char* longitude_name);
+  QGroupBox* Frame(UiControl& control);
+  void AddCorner(QGridLayout* grid, int& row, const char* caption, UiControl& latitude_box, UiControl& longitude_box);
   std::optional<std::string> ChooseFile(const std::string& start, const char* filter, bool save);
   void LayoutLists();
   // Tells the model the lists' area (its width, the splitter kept within its stops) and

@@ -256,8 +256,8 @@ bool DrawMapPicture(const PictureRequest& request, QImage& picture, std::vector<
   }
   notes = result.notes;
   if (request.crop) {
-    view.SetCropTexts({settings.control("crop_west").text(), settings.control("crop_north").text(),
-                       settings.control("crop_east").text(), settings.control("crop_south").text()});
+    view.SetCropTexts({settings.controls().crop_west.text(), settings.controls().crop_north.text(),
+                       settings.controls().crop_east.text(), settings.controls().crop_south.text()});
   }
   picture = QImage(request.size, QImage::Format_RGB32);
   picture.fill(Qt::white);
