@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/cp1251.h"
+#include "base/null_host.h"
 #include "base/platform.h"
 #include "dictionary/object_record.h"
 #include "ui/main_window.h"
@@ -17,14 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SilentHost : public mirvex::ui::WindowHost {
+class SilentHost : public mirvex::NullHostOf<mirvex::ui::WindowHost> {
  public:
   void ShowMessage(const std::string&, const std::string&, mirvex::MessageIcon) override { ++messages; }
-  void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
-  void SetProgressValue(std::int64_t) override {}
-  void SetPercentCaption(const std::string&) override {}
-  void ProcessEvents() override {}
   bool OpenDocument(const std::string&) override { return false; }
   void Quit() override {}
   int messages = 0;
