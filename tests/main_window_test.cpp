@@ -759,6 +759,39 @@ TEST(MainWindowLayout, SplitterShareIsKeptAtAnyWidth) {
   }
 }
 
+// The bindings tell the model how wide the lists' area is; a stored share waits until the
+// area has its real width (the window shows), is put in place once, and after that a
+// resize keeps the splitter where it is, within its stops.
+TEST(MainWindowLayout, ListsAreaFitsTheWindowAndTakesTheStoredShareOnceShown) {
+  Program program;
+  MainWindow& window = program.Start();
+  const UiControl& splitter = window.controls().list_splitter;
+  const UiControl& type_list = window.controls().type_list;
+  window.PlaceSplitterAtShareOnShow(500);
+  struct Step {
+    const char* what;
+    int area;
+    bool shown;
+    int splitter_left;
+  };
+  const int half = kObjectListLeft + 10000 / 2;
+  const Step steps[] = {
+      {"placeholder width before the window shows: no share yet", 4000, false,
+       kObjectListLeft + 4000 - kTypeListGap - kListMinimumWidth},
+      {"shown: the stored share", 10000, true, half},
+      {"wider: the splitter stays", 14000, true, half},
+      {"narrower than the splitter: kept within the stops", 5000, true,
+       kObjectListLeft + 5000 - kTypeListGap - kListMinimumWidth},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    window.OnListsAreaResized(step.area, step.shown);
+    EXPECT_EQ(window.controls().main_window.width(), kObjectListLeft + step.area + kTypeListRightMargin);
+    EXPECT_EQ(splitter.left(), step.splitter_left);
+    EXPECT_EQ(type_list.left() + type_list.width(), kObjectListLeft + step.area);
+  }
+}
+
 TEST(MainWindowPlace, StoredInItsOwnSectionAndReadBack) {
   Program program;
   MainWindow& window = program.Start();
@@ -1040,18 +1073,47 @@ TEST(MainWindowFiles, DialogsStartInTheBoxFolderOrTheMifFolderAndAChosenMifFills
     SCOPED_TRACE(c.what);
     window.controls().mid_path.SetText(c.mid_before);
     window.controls().result_path.SetText(c.result_before);
-    window.OnFileChosen(window.controls().mif_path, maps + c.mif);
+    window.OnFileChosen(window.controls().mif_path, maps + c.mif, true);
     EXPECT_EQ(window.controls().mif_path.text(), maps + c.mif);
     EXPECT_EQ(window.controls().mid_path.text(), c.mid_after);
     EXPECT_EQ(window.controls().result_path.text(), c.result_after);
   }
   // A result named without an extension is a text map.
-  window.OnFileChosen(window.controls().result_path, maps + "out");
+  window.OnFileChosen(window.controls().result_path, maps + "out", true);
   EXPECT_EQ(window.controls().result_path.text(), maps + "out.mp");
-  window.OnFileChosen(window.controls().result_path, maps + "out.txt");
+  window.OnFileChosen(window.controls().result_path, maps + "out.txt", true);
   EXPECT_EQ(window.controls().result_path.text(), maps + "out.txt");
-  window.OnFileChosen(window.controls().mid_path, maps + "other");
+  window.OnFileChosen(window.controls().mid_path, maps + "other", true);
   EXPECT_EQ(window.controls().mid_path.text(), maps + "other");
+  EXPECT_TRUE(program.host.messages.empty());
+}
+
+// A chosen name that cp1251 cannot hold would name another file once converted: every
+// path box refuses it with the same message, and nothing changes.
+TEST(MainWindowPaths, AChosenPathOutsideCp1251IsRefused) {
+  Program program;
+  MainWindow& window = program.Start();
+  MainWindowControls& c = window.controls();
+  for (UiControl* box : {&c.mif_path, &c.mid_path, &c.result_path, &c.test_map_path, &c.mkgmap_path}) {
+    SCOPED_TRACE(box->name());
+    program.host.messages.clear();
+    box->SetText("before");
+    c.mid_path.SetText(box == &c.mid_path ? "before" : "");
+    c.result_path.SetText(box == &c.result_path ? "before" : "");
+    window.OnFileChosen(*box, "C:\\maps\\?.mif", false);
+    EXPECT_EQ(box->text(), "before");
+    if (box == &c.mif_path) {
+      EXPECT_EQ(c.mid_path.text(), "");
+      EXPECT_EQ(c.result_path.text(), "");
+    }
+    ASSERT_EQ(program.host.messages.size(), 1u);
+    EXPECT_EQ(program.MessageText(0),
+              "В пути есть символы, которых нет в кодировке cp1251; выберите файл с другим именем или в "
+              "другой папке:\r\nC:\\maps\\?.mif");
+  }
+  // The same path that fits is taken.
+  window.OnFileChosen(c.mkgmap_path, "C:\\mkgmap\\mkgmap.jar", true);
+  EXPECT_EQ(c.mkgmap_path.text(), "C:\\mkgmap\\mkgmap.jar");
 }
 
 TEST(MainWindowExit, ExitQuits) {

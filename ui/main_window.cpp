@@ -664,7 +664,13 @@ std::string MainWindow::FileDialogStart(const UiControl& box) const {
   return FolderExists(mif_folder) ? std::string(mif_folder) : std::string();
 }
 
-void MainWindow::OnFileChosen(UiControl& box, std::string path) {
+void MainWindow::OnFileChosen(UiControl& box, std::string path, bool fits) {
+  if (!fits) {
+    ShowInformation(*this, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                              "с другим именем или в другой папке:") +
+                               std::string(kLineBreak) + path);
+    return;
+  }
   // The test map replaces a file that exists: its name is taken as chosen.
   bool result_box = &box == &controls_.result_path || &box == &controls_.crop_result_path;
   if (result_box && WithoutExtension(path).size() == path.size()) path += ".mp";
@@ -739,6 +745,19 @@ void MainWindow::OnSplitterReleased() { dragging_ = false; }
 void MainWindow::OnWindowResized(int width) {
   UiControl& form = controls_.main_window;
   form.SetGeometry(form.left(), width);
+}
+
+// The model measures the window from the left edge of its lists' area at kObjectListLeft
+// twips, however wide the panels beside it are on the screen; the type list ends at the
+// area's right edge.
+void MainWindow::OnListsAreaResized(int width, bool shown) {
+  OnWindowResized(kObjectListLeft + width + kTypeListRightMargin);
+  if (shown && pending_splitter_share_ >= 0) {
+    PlaceSplitterAtShare(pending_splitter_share_);
+    pending_splitter_share_ = -1;
+  } else {
+    PlaceSplitter(controls_.list_splitter.left());
+  }
 }
 
 namespace {

@@ -114,15 +114,25 @@ class MainWindow : private Host {
   // Where a file dialog for the path box `box` starts: the box's path when its folder
   // exists, else the MIF's folder when that exists, else empty (the dialog's own choice).
   std::string FileDialogStart(const UiControl& box) const;
-  // A file chosen in the dialog of `box` goes into it. A result path without an
-  // extension gets ".mp"; a chosen MIF fills an empty MID box with its MID (".mid" or
-  // ".MID", whichever exists) and an empty result box with its name and ".mp".
-  void OnFileChosen(UiControl& box, std::string path);
+  // A file chosen in the dialog of `box` goes into it. `path` is cp1251; `fits` is false
+  // when some character of the chosen name has no cp1251 byte: such a path would name
+  // another file, so it is refused with a message and nothing changes. A result path
+  // without an extension gets ".mp"; a chosen MIF fills an empty MID box with its MID
+  // (".mid" or ".MID", whichever exists) and an empty result box with its name and ".mp".
+  void OnFileChosen(UiControl& box, std::string path, bool fits);
   void OnSplitterPressed(double x);
   void OnSplitterMoved(double x);
   void OnSplitterReleased();
   // The window's width changed (twips).
   void OnWindowResized(int width);
+  // The lists' area, as a binding lays it out, is `width` twips wide (from the object
+  // list's left edge to the type list's right margin): the window takes the width that
+  // holds it there, and the splitter stays within its stops. Once `shown` (the area has
+  // its real width, not a placeholder's before the window shows), a share waiting from
+  // PlaceSplitterAtShareOnShow puts the splitter instead, once.
+  void OnListsAreaResized(int width, bool shown);
+  // The splitter goes to `share` (thousandths; -1 none) when the shown area is fitted.
+  void PlaceSplitterAtShareOnShow(int share) { pending_splitter_share_ = share; }
   // Puts the splitter's left edge at `left` (twips) with the stops of a drag, and the two
   // lists beside it; the type list reaches the window's right margin. Each list keeps
   // kListMinimumWidth; in a window too narrow for both the two share the room.
@@ -233,6 +243,7 @@ class MainWindow : private Host {
   bool template_failure_reported_ = false;
   bool dragging_ = false;
   int drag_x_ = 0;
+  int pending_splitter_share_ = -1;
   MainWindowControls controls_;
   // The MID browser and the dictionary editing.
   bool ColumnsUsable();

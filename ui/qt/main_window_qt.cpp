@@ -145,9 +145,9 @@ void QtMainWindow::AddCorner(QGridLayout* grid, int& row, const char* caption, U
   BindLineEdit(latitude, latitude_box);
   auto* longitude = new QLineEdit;
   BindLineEdit(longitude, longitude_box);
-  grid->addWidget(Caption("Широта:", latitude), row, 0);
+  grid->addWidget(Caption(kLatitudeCaption, latitude), row, 0);
   grid->addWidget(latitude, row, 1);
-  grid->addWidget(Caption("Долгота:", longitude), row, 2);
+  grid->addWidget(Caption(kLongitudeCaption, longitude), row, 2);
   grid->addWidget(longitude, row++, 3);
 }
 
@@ -155,15 +155,15 @@ QWidget* QtMainWindow::BuildWelcome() {
   auto* panel = new QWidget;
   BindWidget(panel, model_->controls().welcome_panel);
   auto* layout = new QVBoxLayout(panel);
-  auto* title = new QLabel(QString::fromUtf8("Mirvex"));
+  auto* title = new QLabel(QString::fromUtf8(kWelcomeTitle));
   QFont title_font = title->font();
   title_font.setPointSizeF(title_font.pointSizeF() * 2);
   title_font.setBold(true);
   title->setFont(title_font);
   layout->addWidget(title);
-  layout->addWidget(Caption("Перевод карт из формата MapInfo (MIF/MID) в текстовый формат Garmin"));
+  layout->addWidget(Caption(kWelcomeSubtitle));
   layout->addSpacing(8);
-  layout->addWidget(Caption("Программа умеет:"));
+  layout->addWidget(Caption(kWelcomeAbilities));
   auto* functions = new QPlainTextEdit;
   functions->setReadOnly(true);
   functions->setMaximumHeight(110);
@@ -171,7 +171,7 @@ QWidget* QtMainWindow::BuildWelcome() {
   layout->addWidget(functions);
   auto* help = new QLabel;
   BindLabel(help, model_->controls().help_link);
-  help->setText(QString::fromUtf8("<a href=\"help\">Перед началом работы прочитайте справку программы.</a>"));
+  help->setText(QString::fromUtf8("<a href=\"help\">") + QString::fromUtf8(kHelpLinkText) + QString::fromUtf8("</a>"));
   help->setCursor(Qt::PointingHandCursor);
   help->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
   connect(help, &QLabel::linkActivated, this, [this] { model_->OnHelpClicked(); });
@@ -192,7 +192,6 @@ QWidget* QtMainWindow::BuildConversion() {
 
   QGroupBox* files = Frame(model_->controls().conversion_files_frame);
   auto* grid = new QGridLayout(files);
-  const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
   UiControl* const combos[] = {&model_->controls().mif_path, &model_->controls().mid_path,
                                &model_->controls().result_path};
   const char* filters[] = {"MapInfo MIF (*.mif *.MIF);;Все файлы (*)", "MapInfo MID (*.mid *.MID);;Все файлы (*)",
@@ -201,7 +200,7 @@ QWidget* QtMainWindow::BuildConversion() {
     auto* combo = new QComboBox;
     BindCombo(combo, *combos[row]);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    grid->addWidget(Caption(captions[row], combo), row, 0);
+    grid->addWidget(Caption(kConversionPathCaptions[row], combo), row, 0);
     grid->addWidget(combo, row, 1);
     auto* browse = new QPushButton(QString::fromUtf8("…"));
     browse->setFixedWidth(Pixels(450));
@@ -210,7 +209,7 @@ QWidget* QtMainWindow::BuildConversion() {
     const char* filter = filters[row];
     bool save = row == 2;
     connect(browse, &QPushButton::clicked, this, [this, box, filter, save] {
-      if (auto path = ChooseFile(model_->FileDialogStart(*box), filter, save)) model_->OnFileChosen(*box, *path);
+      ChooseFile(*box, model_->FileDialogStart(*box), filter, save);
     });
     grid->addWidget(browse, row, 2);
   }
@@ -241,12 +240,12 @@ QWidget* QtMainWindow::BuildConversion() {
   auto* no_labels = new QCheckBox;
   BindCheckBox(no_labels, model_->controls().no_labels);
   for (QLineEdit* edit : {count, type_column, label_column}) edit->setMaximumWidth(Pixels(900));
-  column_grid->addWidget(Caption("Количество столбцов:", count), 0, 0);
+  column_grid->addWidget(Caption(kColumnCountCaption, count), 0, 0);
   column_grid->addWidget(count, 0, 1);
   column_grid->addWidget(automatic, 0, 2);
-  column_grid->addWidget(Caption("\"Тип объекта\" по стобцу:", type_column), 1, 0);
+  column_grid->addWidget(Caption(kTypeColumnCaption, type_column), 1, 0);
   column_grid->addWidget(type_column, 1, 1);
-  column_grid->addWidget(Caption("\"Подписи\" по стобцу:", label_column), 2, 0);
+  column_grid->addWidget(Caption(kLabelColumnCaption, label_column), 2, 0);
   column_grid->addWidget(label_column, 2, 1);
   column_grid->addWidget(no_labels, 2, 2);
   column_grid->setColumnStretch(2, 1);
@@ -300,13 +299,13 @@ QWidget* QtMainWindow::BuildConversion() {
   BindCheckBox(bind, model_->controls().georeference);
   georef_layout->addWidget(bind, 0, 0, 1, 4);
   int row = 1;
-  AddCorner(georef_layout, row, "Координата нижнего левого угла", model_->controls().lower_left_latitude,
+  AddCorner(georef_layout, row, kLowerLeftCorner, model_->controls().lower_left_latitude,
             model_->controls().lower_left_longitude);
-  AddCorner(georef_layout, row, "Координата верхнего правого угла", model_->controls().upper_right_latitude,
+  AddCorner(georef_layout, row, kUpperRightCorner, model_->controls().upper_right_latitude,
             model_->controls().upper_right_longitude);
   auto* angle = new QLineEdit;
   BindLineEdit(angle, model_->controls().rotation_angle);
-  georef_layout->addWidget(Caption("Угол поворта:", angle), row, 0);
+  georef_layout->addWidget(Caption(kRotationAngleCaption, angle), row, 0);
   georef_layout->addWidget(angle, row, 1);
   layout->addWidget(georef);
   layout->addWidget(BuildCompilerSettings());
@@ -320,19 +319,15 @@ QWidget* QtMainWindow::BuildConversion() {
   return panel;
 }
 
-// The system's file dialog from `start` (cp1251); the chosen path, or none when the
-// dialog was cancelled or the path has characters cp1251 lacks (which is said).
-std::optional<std::string> QtMainWindow::ChooseFile(const std::string& start, const char* filter, bool save) {
+// The system's file dialog from `start` (cp1251); the chosen path goes to the model for
+// `box`, which refuses one with characters cp1251 lacks. A cancelled dialog changes nothing.
+void QtMainWindow::ChooseFile(UiControl& box, const std::string& start, const char* filter, bool save) {
   QString path = save ? QFileDialog::getSaveFileName(this, QString(), ToQt(start), QString::fromUtf8(filter))
                       : QFileDialog::getOpenFileName(this, QString(), ToQt(start), QString::fromUtf8(filter));
-  if (path.isEmpty()) return std::nullopt;
-  if (!FitsCp1251(path.toStdString())) {
-    ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                "с другим именем или в другой папке:") +
-                               std::string(kLineBreak) + FromQt(path));
-    return std::nullopt;
-  }
-  return PathText(std::filesystem::path(path.toStdString()));
+  if (path.isEmpty()) return;
+  std::string utf8 = path.toStdString();
+  bool fits = FitsCp1251(utf8);
+  model_->OnFileChosen(box, fits ? PathText(std::filesystem::path(utf8)) : FromQt(path), fits);
 }
 
 // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
@@ -347,21 +342,17 @@ QWidget* QtMainWindow::BuildCompilerSettings() {
   browse->setToolTip(QString::fromUtf8("Выбрать mkgmap.jar или программу mkgmap"));
   UiControl& path_control = model_->controls().mkgmap_path;
   connect(browse, &QPushButton::clicked, this, [this, &path_control] {
-    if (auto path = ChooseFile(path_control.text(), "mkgmap (*.jar mkgmap*);;Все файлы (*)", false)) {
-      path_control.SetText(*path);
-    }
+    ChooseFile(path_control, path_control.text(), "mkgmap (*.jar mkgmap*);;Все файлы (*)", false);
   });
   auto* options = new QLineEdit;
   BindLineEdit(options, model_->controls().mkgmap_options);
   options->setPlaceholderText(QString::fromUtf8("например: --max-jobs=1 --lower-case"));
-  grid->addWidget(Caption("Путь к mkgmap:", path), 0, 0);
+  grid->addWidget(Caption(kMkgmapPathCaption, path), 0, 0);
   grid->addWidget(path, 0, 1);
   grid->addWidget(browse, 0, 2);
-  grid->addWidget(Caption("Параметры mkgmap:", options), 1, 0);
+  grid->addWidget(Caption(kMkgmapOptionsCaption, options), 1, 0);
   grid->addWidget(options, 1, 1, 1, 2);
-  auto* hint = Caption(
-      "Пусто - команда mkgmap (пакет mkgmap в Debian и Ubuntu). В Windows укажите файл mkgmap.jar; "
-      "нужна Java. «Собрать IMG» собирает результат последней конвертации или обрезки.");
+  auto* hint = Caption(kMkgmapNoteLinux);
   hint->setWordWrap(true);
   grid->addWidget(hint, 2, 0, 1, 3);
   return frame;
@@ -382,8 +373,8 @@ QWidget* QtMainWindow::BuildCrop() {
   QGroupBox* parameters = Frame(model_->controls().crop_bounds_frame);
   auto* grid = new QGridLayout(parameters);
   int row = 0;
-  AddCorner(grid, row, "Координата верхнего левого угла", model_->controls().crop_north, model_->controls().crop_west);
-  AddCorner(grid, row, "Координата нижнего правого угла", model_->controls().crop_south, model_->controls().crop_east);
+  AddCorner(grid, row, kUpperLeftCorner, model_->controls().crop_north, model_->controls().crop_west);
+  AddCorner(grid, row, kLowerRightCorner, model_->controls().crop_south, model_->controls().crop_east);
   layout->addWidget(parameters);
 
   QGroupBox* files = Frame(model_->controls().crop_files_frame);
@@ -392,8 +383,8 @@ QWidget* QtMainWindow::BuildCrop() {
   BindLineEdit(map, model_->controls().crop_map_path);
   auto* result = new QLineEdit;
   BindLineEdit(result, model_->controls().crop_result_path);
-  form->addRow(Caption("Карта:", map), map);
-  form->addRow(Caption("Результат:", result), result);
+  form->addRow(Caption(kCropMapCaption, map), map);
+  form->addRow(Caption(kCropResultCaption, result), result);
   auto* copy = new QPushButton;
   BindButton(copy, model_->controls().copy_result_button, [this] { model_->OnCopyResultClicked(); });
   copy->setStyleSheet("text-align: left; padding: 4px;");
@@ -416,13 +407,12 @@ QWidget* QtMainWindow::BuildTestMap() {
   browse->setToolTip(QString::fromUtf8("Выбрать файл"));
   connect(browse, &QPushButton::clicked, this, [this] {
     const char* filter = "Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)";
-    if (auto path = ChooseFile(model_->FileDialogStart(model_->controls().test_map_path), filter, false)) {
-      model_->OnFileChosen(model_->controls().test_map_path, *path);
-    }
+    UiControl& box = model_->controls().test_map_path;
+    ChooseFile(box, model_->FileDialogStart(box), filter, false);
   });
   row->addWidget(browse);
   layout->addLayout(row);
-  layout->addWidget(Caption("Файл должен уже существовать: он будет заменён тестовой картой."));
+  layout->addWidget(Caption(kTestMapNote));
   return panel;
 }
 
@@ -622,20 +612,10 @@ void QtMainWindow::LayoutLists() {
   place(type_list_, model_->controls().type_list);
 }
 
-// The model measures the window from the left edge of its lists' area at kObjectListLeft
-// twips, however wide the panels beside it are on this screen; the type list ends at the
-// area's right edge.
 void QtMainWindow::FitListsToTheirArea() {
-  int area_twips = static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5);
-  model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
-  // The stored share waits for the area's real width: before the window shows, the
-  // area has a placeholder size.
-  if (pending_splitter_share_ >= 0 && lists_area_->isVisible()) {
-    model_->PlaceSplitterAtShare(pending_splitter_share_);
-    pending_splitter_share_ = -1;
-  } else {
-    model_->PlaceSplitter(model_->controls().list_splitter.left());
-  }
+  // Before the window shows, the area has a placeholder size.
+  model_->OnListsAreaResized(static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5),
+                             lists_area_->isVisible());
   LayoutLists();
 }
 
@@ -657,20 +637,16 @@ void QtMainWindow::resizeEvent(QResizeEvent* event) {
 // screen. Either way a window larger than the screen shrinks to it, so its title bar and
 // its buttons stay in reach.
 void QtMainWindow::RestorePlace() {
-  std::vector<ScreenRect> areas = AvailableAreas();
-  if (areas.empty()) return;
-  const ScreenRect& primary = areas.front();
-  ScreenRect inside{primary.left + (primary.width - width()) / 2, primary.top + (primary.height - height()) / 2,
-                    width(), height()};
-  if (std::optional<WindowPlace> place = model_->StoredWindowPlace()) {
-    ScreenRect stored{place->left, place->top, place->width, place->height};
-    if (AreaHolding(stored, areas) >= 0) {
-      inside = stored;
-      pending_splitter_share_ = place->splitter_share;
-      opens_maximized_ = place->maximized;
-    }
+  std::optional<WindowPlace> place = model_->StoredWindowPlace();
+  std::optional<ScreenRect> stored;
+  if (place) stored = ScreenRect{place->left, place->top, place->width, place->height};
+  std::optional<OpeningPlace> opening = PlaceToOpen(stored, width(), height(), FrameOf(this), AvailableAreas());
+  if (!opening) return;
+  if (opening->stored) {
+    model_->PlaceSplitterAtShareOnShow(place->splitter_share);
+    opens_maximized_ = place->maximized;
   }
-  PlaceInsideScreen(this, inside);
+  setGeometry(opening->inside.left, opening->inside.top, opening->inside.width, opening->inside.height);
 }
 
 void QtMainWindow::showEvent(QShowEvent* event) {

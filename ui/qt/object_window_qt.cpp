@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include "ui/qt/qt_binding.h"
+#include "ui/window_texts.h"
 
 namespace mirvex::ui::qt {
 
@@ -29,9 +30,9 @@ ObjectWindowQt::ObjectWindowQt(ObjectWindow& model, QWidget* parent, std::functi
   // A box takes no more than its record field holds, so nothing is cut when stored.
   name->setMaxLength(model.MaxLength(model.controls().object_name));
   type->setMaxLength(model.MaxLength(model.controls().object_type));
-  form->addRow(new QLabel(QString::fromUtf8("Имя объекта:")), name);
-  form->addRow(new QLabel(QString::fromUtf8("Регион:")), region);
-  form->addRow(new QLabel(QString::fromUtf8("Тип объекта:")), type);
+  form->addRow(new QLabel(QString::fromUtf8(kObjectWindowCaptions[0])), name);
+  form->addRow(new QLabel(QString::fromUtf8(kObjectWindowCaptions[1])), region);
+  form->addRow(new QLabel(QString::fromUtf8(kObjectWindowCaptions[2])), type);
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 

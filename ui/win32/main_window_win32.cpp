@@ -22,6 +22,25 @@ namespace mirvex::ui::win32 {
 
 namespace {
 
+// The work areas of the monitors, the primary one first.
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& work = info.rcWork;
+  auto& list = *reinterpret_cast<std::vector<ScreenRect>*>(areas);
+  ScreenRect area{work.left, work.top, work.right - work.left, work.bottom - work.top};
+  if (info.dwFlags & MONITORINFOF_PRIMARY) list.insert(list.begin(), area);
+  else list.push_back(area);
+  return TRUE;
+}
+
+std::vector<ScreenRect> MonitorWorkAreas() {
+  std::vector<ScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
 constexpr wchar_t kMainClass[] = L"MirvexMainWindow";
 constexpr wchar_t kBoxClass[] = L"MirvexBox";
 constexpr wchar_t kSplitterClass[] = L"MirvexSplitter";
@@ -282,37 +301,28 @@ void Win32MainWindow::Browse(HWND parent, UiControl& path_box, Box box, bool sav
     file.resize(wcslen(file.c_str()));
     bool fits = true;
     std::string path = TextFromWide(file, &fits);
-    if (!fits) {
-      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                "с другим именем или в другой папке:") +
-                                 std::string(kLineBreak) + path);
-      return;
-    }
-    if (mkgmap)
-      path_box.SetText(path);
-    else
-      model_->OnFileChosen(path_box, path);
+    model_->OnFileChosen(path_box, path, fits);
   });
 }
 
 // A corner of a rectangle: its caption, then "Широта:" and "Долгота:" with their boxes.
 void Win32MainWindow::Corner(HWND parent, int y, const char* caption, UiControl& latitude, UiControl& longitude) {
   Label(parent, caption, {8, y, 220, 9});
-  Label(parent, "Широта:", {8, y + 13, 34, 9});
+  Label(parent, kLatitudeCaption, {8, y + 13, 34, 9});
   Edit(parent, latitude, {44, y + 11, 60, 12});
-  Label(parent, "Долгота:", {112, y + 13, 38, 9});
+  Label(parent, kLongitudeCaption, {112, y + 13, 38, 9});
   Edit(parent, longitude, {152, y + 11, 60, 12});
 }
 
 void Win32MainWindow::BuildWelcome() {
   HWND panel = Container(left_column_, controls().welcome_panel, {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
-  HWND title = Label(panel, "Mirvex", {7, 6, 200, 22});
+  HWND title = Label(panel, kWelcomeTitle, {7, 6, 200, 22});
   SetWindowLongPtrW(title, GWLP_USERDATA, 1);  // takes the title font
-  Label(panel, "Перевод карт из формата MapInfo (MIF/MID) в текстовый формат Garmin", {7, 30, 238, 18});
-  Label(panel, "Программа умеет:", {7, 52, 238, 9});
+  Label(panel, kWelcomeSubtitle, {7, 30, 238, 18});
+  Label(panel, kWelcomeAbilities, {7, 52, 238, 9});
   Edit(panel, controls().welcome_functions, {7, 63, 238, 62}, ES_MULTILINE | ES_READONLY | WS_VSCROLL);
   HWND link = Child(panel, WC_LINK, WS_TABSTOP, {7, 130, 238, 10}, controls().help_link);
-  SetWindowTextW(link, Wide("<a>Перед началом работы прочитайте справку программы.</a>").c_str());
+  SetWindowTextW(link, Wide((std::string("<a>") + kHelpLinkText + "</a>").c_str()).c_str());
   binder_.BindWindow(link, model_->controls().help_link);
   int y = 146;
   for (const char* note : kWelcomeNotes) {
@@ -325,11 +335,10 @@ void Win32MainWindow::BuildConversion() {
   HWND panel =
       Container(left_column_, controls().conversion_panel, {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
   HWND files = Container(panel, controls().conversion_files_frame, {4, 2, 244, 84}, true);
-  const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
   UiControl* const combos[] = {&controls().mif_path, &controls().mid_path, &controls().result_path};
   for (int row = 0; row < 3; ++row) {
     int y = 12 + row * 16;
-    Label(files, captions[row], {6, y + 2, 58, 9});
+    Label(files, kConversionPathCaptions[row], {6, y + 2, 58, 9});
     Combo(files, *combos[row], {64, y, 152, 12});
     Browse(files, *combos[row], {218, y, 18, 12}, row == 2);
   }
@@ -338,12 +347,12 @@ void Win32MainWindow::BuildConversion() {
   Button(files, controls().convert_all_button, {162, 62, 74, 15}, [this] { model_->OnConvertAllClicked(); });
 
   HWND columns = Container(panel, controls().columns_frame, {4, 90, 244, 60}, true);
-  Label(columns, "Количество столбцов:", {6, 14, 96, 9});
+  Label(columns, kColumnCountCaption, {6, 14, 96, 9});
   Edit(columns, controls().column_count, {104, 12, 28, 12});
   CheckBox(columns, controls().column_count_from_header, {138, 12, 102, 12});
-  Label(columns, "\"Тип объекта\" по стобцу:", {6, 30, 96, 9});
+  Label(columns, kTypeColumnCaption, {6, 30, 96, 9});
   Edit(columns, controls().type_column, {104, 28, 28, 12});
-  Label(columns, "\"Подписи\" по стобцу:", {6, 46, 96, 9});
+  Label(columns, kLabelColumnCaption, {6, 46, 96, 9});
   Edit(columns, controls().label_column, {104, 44, 28, 12});
   CheckBox(columns, controls().no_labels, {138, 44, 102, 12});
 
@@ -360,23 +369,20 @@ void Win32MainWindow::BuildConversion() {
 
   HWND georef = Container(panel, controls().georeference_frame, {4, 254, 244, 104}, true);
   CheckBox(georef, controls().georeference, {6, 12, 232, 11});
-  Corner(georef, 26, "Координата нижнего левого угла", controls().lower_left_latitude, controls().lower_left_longitude);
-  Corner(georef, 52, "Координата верхнего правого угла", controls().upper_right_latitude,
+  Corner(georef, 26, kLowerLeftCorner, controls().lower_left_latitude, controls().lower_left_longitude);
+  Corner(georef, 52, kUpperRightCorner, controls().upper_right_latitude,
          controls().upper_right_longitude);
-  Label(georef, "Угол поворта:", {8, 86, 60, 9});
+  Label(georef, kRotationAngleCaption, {8, 86, 60, 9});
   Edit(georef, controls().rotation_angle, {70, 84, 60, 12});
 
   // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
   HWND compiler = Container(panel, controls().compiler_frame, {4, 254, 244, 92}, true);
-  Label(compiler, "Путь к mkgmap:", {6, 14, 76, 9});
+  Label(compiler, kMkgmapPathCaption, {6, 14, 76, 9});
   Edit(compiler, controls().mkgmap_path, {84, 12, 132, 12});
   Browse(compiler, controls().mkgmap_path, {218, 12, 18, 12}, false);
-  Label(compiler, "Параметры mkgmap:", {6, 30, 76, 9});
+  Label(compiler, kMkgmapOptionsCaption, {6, 30, 76, 9});
   Edit(compiler, controls().mkgmap_options, {84, 28, 152, 12});
-  Label(compiler,
-        "Пусто - команда mkgmap. В Windows укажите файл mkgmap.jar; нужна Java. «Собрать IMG» собирает "
-        "результат последней конвертации или обрезки.",
-        {6, 46, 230, 40});
+  Label(compiler, kMkgmapNoteWindows, {6, 46, 230, 40});
 
   Edit(panel, controls().header_template, {4, 254, 244, 108},
        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL);
@@ -387,12 +393,12 @@ void Win32MainWindow::BuildCrop() {
   binder_.BindLabel(Label(panel, "", {6, 4, 240, 9}), model_->controls().crop_prompt);
   binder_.BindLabel(Label(panel, "", {6, 16, 240, 9}), model_->controls().crop_running);
   HWND bounds = Container(panel, controls().crop_bounds_frame, {4, 28, 244, 64}, true);
-  Corner(bounds, 10, "Координата верхнего левого угла", controls().crop_north, controls().crop_west);
-  Corner(bounds, 36, "Координата нижнего правого угла", controls().crop_south, controls().crop_east);
+  Corner(bounds, 10, kUpperLeftCorner, controls().crop_north, controls().crop_west);
+  Corner(bounds, 36, kLowerRightCorner, controls().crop_south, controls().crop_east);
   HWND files = Container(panel, controls().crop_files_frame, {4, 96, 244, 72}, true);
-  Label(files, "Карта:", {6, 14, 40, 9});
+  Label(files, kCropMapCaption, {6, 14, 40, 9});
   Edit(files, controls().crop_map_path, {48, 12, 188, 12});
-  Label(files, "Результат:", {6, 30, 40, 9});
+  Label(files, kCropResultCaption, {6, 30, 40, 9});
   Edit(files, controls().crop_result_path, {48, 28, 188, 12});
   Button(files, controls().copy_result_button, {6, 46, 230, 18}, [this] { model_->OnCopyResultClicked(); });
 }
@@ -401,7 +407,7 @@ void Win32MainWindow::BuildTestMap() {
   HWND panel = Container(left_column_, controls().test_map_panel, {4, 2, 244, 52}, true);
   Combo(panel, controls().test_map_path, {8, 14, 208, 12});
   Browse(panel, controls().test_map_path, {218, 14, 18, 12}, false);
-  Label(panel, "Файл должен уже существовать: он будет заменён тестовой картой.", {8, 32, 228, 18});
+  Label(panel, kTestMapNote, {8, 32, 228, 18});
 }
 
 void Win32MainWindow::BuildOperations() {
@@ -506,10 +512,9 @@ void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
     if (int length = control ? object_window.MaxLength(*control) : 0) SendMessageW(child, EM_LIMITTEXT, length, 0);
     return child;
   };
-  const char* captions[] = {"Имя объекта:", "Регион:", "Тип объекта:"};
   for (int row = 0; row < 3; ++row) {
     HWND label = add(L"STATIC", SS_LEFT, {6, 8 + row * 18, 56, 9}, nullptr, 0);
-    SetWindowTextW(label, Wide(captions[row]).c_str());
+    SetWindowTextW(label, Wide(kObjectWindowCaptions[row]).c_str());
   }
   object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 6, 160, 12},
                                &object_window.controls().object_name, WS_EX_CLIENTEDGE),
@@ -772,20 +777,11 @@ void Win32MainWindow::LayoutLists() {
   place(controls().type_list);
 }
 
-// The model measures the window from the left edge of its lists' area at kObjectListLeft
-// twips; the type list ends at the area's right edge.
 void Win32MainWindow::FitListsToTheirArea() {
   RECT area{};
   GetClientRect(lists_area_, &area);
-  int area_twips = static_cast<int>(area.right * twips_per_pixel() + 0.5);
-  model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
-  // The stored share waits for the area's real width, once the window shows.
-  if (pending_splitter_share_ >= 0 && IsWindowVisible(hwnd_)) {
-    model_->PlaceSplitterAtShare(pending_splitter_share_);
-    pending_splitter_share_ = -1;
-  } else {
-    model_->PlaceSplitter(model_->controls().list_splitter.left());
-  }
+  // The area has its real width once the window shows.
+  model_->OnListsAreaResized(static_cast<int>(area.right * twips_per_pixel() + 0.5), IsWindowVisible(hwnd_));
   LayoutLists();
 }
 
@@ -799,30 +795,23 @@ void Win32MainWindow::RestorePlace() {
   RECT frame_rect{0, 0, 100, 100};
   AdjustWindowRectEx(&frame_rect, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
   FrameMargins frame{-frame_rect.left, -frame_rect.top, frame_rect.right - 100, frame_rect.bottom - 100};
-  auto work_area = [](HMONITOR monitor) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    GetMonitorInfoW(monitor, &info);
-    const RECT& work = info.rcWork;
-    return ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top};
-  };
-  ScreenRect area = work_area(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
-  ScreenRect inside{area.left + (area.width - width) / 2, area.top + (area.height - height) / 2, width, height};
-  if (std::optional<WindowPlace> place = model_->StoredWindowPlace()) {
-    ScreenRect stored{MulDiv(place->left, static_cast<int>(dpi_), 96), MulDiv(place->top, static_cast<int>(dpi_), 96),
-                      MulDiv(place->width, static_cast<int>(dpi_), 96), MulDiv(place->height, static_cast<int>(dpi_), 96)};
-    RECT stored_rect{stored.left, stored.top, stored.left + stored.width, stored.top + stored.height};
-    HMONITOR monitor = MonitorFromRect(&stored_rect, MONITOR_DEFAULTTONULL);
-    if (monitor && AreaHolding(stored, {work_area(monitor)}) == 0) {
-      // The stored place is the outer rectangle, frame included.
-      inside = {stored.left + frame.left, stored.top + frame.top, stored.width - frame.left - frame.right,
-                stored.height - frame.top - frame.bottom};
-      area = work_area(monitor);
-      pending_splitter_share_ = place->splitter_share;
-      opens_maximized_ = place->maximized;
-    }
+  std::optional<WindowPlace> place = model_->StoredWindowPlace();
+  std::optional<ScreenRect> stored;
+  if (place) {
+    // The stored place is the outer rectangle, frame included, in pixels at 96 DPI.
+    int dpi = static_cast<int>(dpi_);
+    ScreenRect outer{MulDiv(place->left, dpi, 96), MulDiv(place->top, dpi, 96), MulDiv(place->width, dpi, 96),
+                     MulDiv(place->height, dpi, 96)};
+    stored = ScreenRect{outer.left + frame.left, outer.top + frame.top, outer.width - frame.left - frame.right,
+                        outer.height - frame.top - frame.bottom};
   }
-  ScreenRect fitted = FitIntoArea(inside, frame, area);
+  std::optional<OpeningPlace> opening = PlaceToOpen(stored, width, height, frame, MonitorWorkAreas());
+  if (!opening) return;
+  if (opening->stored) {
+    model_->PlaceSplitterAtShareOnShow(place->splitter_share);
+    opens_maximized_ = place->maximized;
+  }
+  const ScreenRect& fitted = opening->inside;
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
   GetWindowPlacement(hwnd_, &placement);

@@ -132,7 +132,6 @@ class Win32MainWindow {
   HFONT font_ = nullptr;
   HFONT title_font_ = nullptr;
   HFONT fixed_font_ = nullptr;
-  int pending_splitter_share_ = -1;
   bool opens_maximized_ = false;
   // Destroyed before the model it binds.
   std::unique_ptr<Win32MapWindow> map_window_;
