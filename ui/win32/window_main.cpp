@@ -55,7 +55,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     case ui::WindowStart::kUnknown:
       break;
   }
-  ShowUsage("mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" + ui::WindowUsage(/*draws=*/false),
-            /*error=*/true);
+  ShowUsage(ui::UnknownWindowArgument(arguments[0].typed, /*draws=*/false), /*error=*/true);
   return ui::kWindowUsageError;
 }
