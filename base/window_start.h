@@ -77,4 +77,10 @@ inline std::string WindowUsage(bool draws) {
   return usage;
 }
 
+// What a window program says of an argument it does not know (`typed` as the user typed
+// it, UTF-8): the argument, then the usage.
+inline std::string UnknownWindowArgument(const std::string& typed, bool draws) {
+  return "mirvex-window: неизвестный параметр: " + typed + "\n\n" + WindowUsage(draws);
+}
+
 }  // namespace mirvex

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/cp1251.h"
+#include "base/null_host.h"
 #include "base/platform.h"
 #include "dictionary/object_record.h"
 #include "ui/main_window.h"
@@ -17,14 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SilentHost : public mirvex::ui::WindowHost {
+class SilentHost : public mirvex::NullHostOf<mirvex::ui::WindowHost> {
  public:
   void ShowMessage(const std::string&, const std::string&, mirvex::MessageIcon) override { ++messages; }
-  void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
-  void SetProgressValue(std::int64_t) override {}
-  void SetPercentCaption(const std::string&) override {}
-  void ProcessEvents() override {}
   bool OpenDocument(const std::string&) override { return false; }
   void Quit() override {}
   int messages = 0;
@@ -58,16 +54,16 @@ int main(int argc, char** argv) {
   SilentHost host;
   mirvex::ui::MainWindow window(host, mirvex::PathText(home));
   window.Load();
-  window.control("column_count_from_header").SetCheck(0);
-  window.control("column_count").SetText("3");
-  window.control("type_column").SetText("1");
-  window.control("mid_path").SetText(mirvex::PathText(home / "map.mid"));
+  window.controls().column_count_from_header.SetCheck(0);
+  window.controls().column_count.SetText("3");
+  window.controls().type_column.SetText("1");
+  window.controls().mid_path.SetText(mirvex::PathText(home / "map.mid"));
   auto start = std::chrono::steady_clock::now();
   window.OnEditObjectsClicked();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::size_t shown = window.control("object_list").items().size();
+  std::size_t shown = window.controls().object_list.items().size();
   std::size_t known = 0;
-  for (const std::string& line : window.control("object_list").items()) known += line[0] == '[' || line[0] == 'L';
+  for (const std::string& line : window.controls().object_list.items()) known += line[0] == '[' || line[0] == 'L';
   std::printf("Редактировать объекты: %d строк MID, %d записей словаря\n", rows, records);
   std::printf("  %.3f с; в списке %zu описаний, из них %zu из словаря; сообщений: %d\n", seconds, shown, known,
               host.messages);

@@ -12,22 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "base/host.h"
+#include "base/null_host.h"
 #include "mapview/map_view.h"
 #include "settings/ini_file.h"
 #include "settings/operation_options.h"
 
 namespace mirvex::bench {
-
-class QuietHost : public Host {
- public:
-  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-  void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
-  void SetProgressValue(std::int64_t) override {}
-  void SetPercentCaption(const std::string&) override {}
-  void ProcessEvents() override {}
-};
 
 inline double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -63,7 +53,7 @@ inline bool ParseViewBenchOptions(int argc, char** argv, ViewBenchOptions& optio
 
 // Loads the map into `view` and prints the load's figures; false when it was not read whole.
 inline bool LoadForBench(mapview::MapView& view, const ViewBenchOptions& options) {
-  QuietHost host;
+  NullHost host;
   auto start = std::chrono::steady_clock::now();
   mapview::LoadResult result;
   if (!options.mif.empty()) {

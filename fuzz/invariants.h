@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/host.h"
+#include "base/null_host.h"
 
 namespace mirvex::fuzz {
 
@@ -99,7 +99,7 @@ class ScratchFolder {
 };
 
 // A host that keeps what the user would have seen.
-class RecordingHost : public Host {
+class RecordingHost : public NullHost {
  public:
   struct Message {
     std::string text;
@@ -109,11 +109,6 @@ class RecordingHost : public Host {
   void ShowMessage(const std::string& text, const std::string&, MessageIcon icon) override {
     messages.push_back({text, icon});
   }
-  void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
-  void SetProgressValue(std::int64_t) override {}
-  void SetPercentCaption(const std::string&) override {}
-  void ProcessEvents() override {}
 
   std::vector<Message> messages;
 };

@@ -248,8 +248,8 @@ TEST(BadSettings, SavedPathCountThatDoesNotMatchTheEntries) {
     WriteFile(program.dir.path() / "mirvex.ini",
               CrLf({"[System]", std::string("PathCount=") + c.count, "[Path1]", "p1=a.MIF"}));
     ui::MainWindow& window = program.Start();
-    EXPECT_EQ(window.control("mif_path").items(), c.items) << c.count;
-    EXPECT_EQ(window.control("mif_path").text(), c.items.empty() ? "" : c.items.back()) << c.count;
+    EXPECT_EQ(window.controls().mif_path.items(), c.items) << c.count;
+    EXPECT_EQ(window.controls().mif_path.text(), c.items.empty() ? "" : c.items.back()) << c.count;
     EXPECT_TRUE(program.host.messages.empty());
   }
 }
@@ -258,9 +258,9 @@ TEST(BadSettings, SectionWrittenTwiceIsReadAndWrittenInItsFirstPlace) {
   Program program;
   WriteFile(program.dir.path() / "mirvex.ini", CrLf({"[System]", "KolSt=3", "[System]", "KolSt=9", "TypeSt=4"}));
   ui::MainWindow& window = program.Start();
-  EXPECT_EQ(window.control("column_count").text(), "3");
-  EXPECT_EQ(window.control("type_column").text(), "");
-  window.control("column_count").SetText("5");
+  EXPECT_EQ(window.controls().column_count.text(), "3");
+  EXPECT_EQ(window.controls().type_column.text(), "");
+  window.controls().column_count.SetText("5");
   std::string ini = ReadFile(program.dir.path() / "mirvex.ini");
   EXPECT_TRUE(ini.starts_with(CrLf({"[System]", "KolSt=5"}))) << ini;
   EXPECT_NE(ini.find(CrLf({"[System]", "KolSt=9", "TypeSt=4"})), std::string::npos) << ini;
@@ -272,9 +272,9 @@ TEST(BadCatalogue, MissingOrFolderCatalogueIsReportedAndListsNothing) {
     fs::remove(program.dir.path() / "poligon.dat");
     if (folder) fs::create_directory(program.dir.path() / "poligon.dat");
     ui::MainWindow& window = program.Start();
-    window.control("type_list").SetItems({"stale"});
+    window.controls().type_list.SetItems({"stale"});
     window.OnTypeCatalogueClicked(ui::TypeCatalogue::kPoints);  // even the points need all three files
-    EXPECT_TRUE(window.control("type_list").items().empty());
+    EXPECT_TRUE(window.controls().type_list.items().empty());
     ASSERT_EQ(program.host.messages.size(), 1u);
     EXPECT_EQ(program.host.messages[0].text,
               Ru("Не найден один из файлов описания объектов") + "\r\n" + window.program_prefix());
@@ -298,7 +298,7 @@ TEST(BadCatalogue, EntriesAreWhatTheFieldsOfTheFileAre) {
     WriteFile(program.dir.path() / "line.dat", c.file);
     ui::MainWindow& window = program.Start();
     window.OnTypeCatalogueClicked(ui::TypeCatalogue::kLines);
-    EXPECT_EQ(window.control("type_list").items(), c.entries) << c.name;
+    EXPECT_EQ(window.controls().type_list.items(), c.entries) << c.name;
     EXPECT_TRUE(program.host.messages.empty()) << c.name;
   }
 }

@@ -64,14 +64,14 @@ struct Editing {
     WriteFile(dir.path() / "map.mif", "Version 300\r\nColumns 2\r\nData\r\n");
     window = std::make_unique<MainWindow>(host, PathText(dir.path()));
     window->Load();
-    w().control("column_count_from_header").SetCheck(0);
-    w().control("column_count").SetText("2");
-    w().control("type_column").SetText("1");
-    w().control("mif_path").SetText(dir.File("map.mif"));
-    w().control("mid_path").SetText(dir.File("map.mid"));
+    w().controls().column_count_from_header.SetCheck(0);
+    w().controls().column_count.SetText("2");
+    w().controls().type_column.SetText("1");
+    w().controls().mif_path.SetText(dir.File("map.mif"));
+    w().controls().mid_path.SetText(dir.File("map.mid"));
   }
   MainWindow& w() { return *window; }
-  UiControl& c(const char* name) { return w().control(name); }
+  MainWindowControls& c() { return w().controls(); }
   void Mid(const std::vector<std::string>& rows) {
     std::string bytes;
     for (const std::string& row : rows) bytes += Ru(row) + "\r\n";
@@ -81,15 +81,15 @@ struct Editing {
   void Lines(const std::vector<std::string>& lines, const std::vector<int>& selected = {0}) {
     std::vector<std::string> items;
     for (const std::string& line : lines) items.push_back(Ru(line));
-    c("object_list").SetItems(std::move(items));
-    for (int i : selected) c("object_list").SetSelected(i, true);
+    c().object_list.SetItems(std::move(items));
+    for (int i : selected) c().object_list.SetSelected(i, true);
   }
   std::vector<std::string> ObjectList() {
     std::vector<std::string> lines;
-    for (const std::string& line : c("object_list").items()) lines.push_back(Cp1251ToUtf8(line));
+    for (const std::string& line : c().object_list.items()) lines.push_back(Cp1251ToUtf8(line));
     return lines;
   }
-  std::string Text(const char* name) { return Cp1251ToUtf8(c(name).text()); }
+  std::string Text(const UiControl& control) { return Cp1251ToUtf8(control.text()); }
   std::string Dictionary() const { return ReadFile(dir.path() / "object.txt"); }
   std::size_t RecordCount() const { return Dictionary().size() / kRecordLength; }
   ObjectRecord Stored(const std::string& name) {
@@ -98,7 +98,7 @@ struct Editing {
   }
   void PickEntry(TypeCatalogue catalogue, int entry) {
     w().OnTypeCatalogueClicked(catalogue);
-    c("type_list").SetListIndex(entry);
+    c().type_list.SetListIndex(entry);
   }
 
   test::ScratchDir dir;
@@ -174,49 +174,51 @@ std::vector<std::string> LinesOf(const std::string& text) {
 
 TEST(ColumnView, ColumnsAreAsWideAsTheirWidestValueOnThePage) {
   Editing e;
-  e.c("column_count").SetText("3");
+  e.c().column_count.SetText("3");
   e.Mid({"\"Озеро\",\"Пруд\",\"\"", "\"Лес \",\"Дубовая роща\",\"\""});
-  e.c("crop_map_path").SetText("keep");
+  e.c().crop_map_path.SetText("keep");
   e.w().OnColumnViewClicked();
   // Column 1 is 5 characters wide, column 2 twelve; column 3 is all empty (1 twip).
   std::string header = Blanks(4) + "1" + Blanks(4) + "|" + Blanks(12) + "2" + Blanks(12) + "|3|\r\n";
   std::string row1 = "Озеро| Пруд" + Blanks(16) + "| | \r\n";
   std::string row2 = "Лес " + Blanks(4) + "| Дубовая роща| | \r\n";  // the value as read, blank included
-  EXPECT_EQ(e.Text("column_view"), header + row1 + row2);
-  EXPECT_EQ(e.Text("row_range"), "1 >> 100");
-  EXPECT_EQ(e.Text("crop_map_path"), "keep");
-  for (const char* name : {"columns_frame", "column_view", "row_range", "previous_rows_button", "next_rows_button"}) {
-    EXPECT_TRUE(e.c(name).visible()) << name;
+  EXPECT_EQ(e.Text(e.c().column_view), header + row1 + row2);
+  EXPECT_EQ(e.Text(e.c().row_range), "1 >> 100");
+  EXPECT_EQ(e.Text(e.c().crop_map_path), "keep");
+  MainWindowControls& c = e.c();
+  for (UiControl* control :
+       {&c.columns_frame, &c.column_view, &c.row_range, &c.previous_rows_button, &c.next_rows_button}) {
+    EXPECT_TRUE(control->visible()) << control->name();
   }
   EXPECT_TRUE(e.host.messages.empty());
 }
 
 TEST(ColumnView, PagesMoveByAHundredRowsAndStopAtTheFirst) {
   Editing e;
-  e.c("column_count").SetText("3");
+  e.c().column_count.SetText("3");
   std::vector<std::string> rows;
   for (int i = 1; i <= 150; ++i) rows.push_back("\"R" + std::to_string(i) + "\",\"x\",\"\"");
   e.Mid(rows);
-  EXPECT_EQ(e.Text("previous_rows_button"), "Предыдущие 100");
-  EXPECT_EQ(e.Text("next_rows_button"), "Следующие 100");
-  auto lines = [&] { return LinesOf(e.c("column_view").text()); };
+  EXPECT_EQ(e.Text(e.c().previous_rows_button), "Предыдущие 100");
+  EXPECT_EQ(e.Text(e.c().next_rows_button), "Следующие 100");
+  auto lines = [&] { return LinesOf(e.c().column_view.text()); };
 
   e.w().OnColumnViewClicked();
-  std::string first_page = e.c("column_view").text();
+  std::string first_page = e.c().column_view.text();
   EXPECT_EQ(lines().size(), 101u);  // header and 100 rows
   e.w().OnPreviousRowsClicked();
-  EXPECT_EQ(e.c("column_view").text(), first_page);
-  EXPECT_EQ(e.Text("row_range"), "1 >> 100");
+  EXPECT_EQ(e.c().column_view.text(), first_page);
+  EXPECT_EQ(e.Text(e.c().row_range), "1 >> 100");
 
   e.w().OnNextRowsClicked();
-  EXPECT_EQ(e.Text("row_range"), "101 >> 200");
+  EXPECT_EQ(e.Text(e.c().row_range), "101 >> 200");
   ASSERT_EQ(lines().size(), 51u);
   EXPECT_EQ(lines()[1].substr(0, 5), "R101|");
   e.w().OnNextRowsClicked();
-  EXPECT_EQ(e.Text("row_range"), "201 >> 300");
-  EXPECT_EQ(e.Text("column_view"), "1|2|3|\r\n");  // no row on the page: every width stays 1
+  EXPECT_EQ(e.Text(e.c().row_range), "201 >> 300");
+  EXPECT_EQ(e.Text(e.c().column_view), "1|2|3|\r\n");  // no row on the page: every width stays 1
   e.w().OnPreviousRowsClicked();
-  EXPECT_EQ(e.Text("row_range"), "101 >> 200");
+  EXPECT_EQ(e.Text(e.c().row_range), "101 >> 200");
 }
 
 TEST(ColumnView, APageThatCannotBeShownIsNotTurned) {
@@ -225,29 +227,29 @@ TEST(ColumnView, APageThatCannotBeShownIsNotTurned) {
   for (int i = 1; i <= 250; ++i) rows.push_back("\"R" + std::to_string(i) + "\",\"x\"");
   e.Mid(rows);
   e.w().OnColumnViewClicked();
-  e.c("mid_path").SetText(e.dir.File("missing.mid"));
+  e.c().mid_path.SetText(e.dir.File("missing.mid"));
   e.w().OnNextRowsClicked();
   EXPECT_EQ(e.host.messages.size(), 1u);
-  EXPECT_EQ(e.Text("row_range"), "1 >> 100");
-  e.c("mid_path").SetText(e.dir.File("map.mid"));
+  EXPECT_EQ(e.Text(e.c().row_range), "1 >> 100");
+  e.c().mid_path.SetText(e.dir.File("map.mid"));
   e.w().OnNextRowsClicked();
-  EXPECT_EQ(e.Text("row_range"), "101 >> 200");
-  EXPECT_EQ(LinesOf(e.c("column_view").text())[1].substr(0, 5), "R101|");
+  EXPECT_EQ(e.Text(e.c().row_range), "101 >> 200");
+  EXPECT_EQ(LinesOf(e.c().column_view.text())[1].substr(0, 5), "R101|");
 }
 
 TEST(MidBrowser, AColumnTheMidDoesNotHaveIsEmptyNotLeftOverFromAnEarlierRead) {
   Editing e;
   e.Mid({"\"Дорога\",\"a\",\"Лес\""});
-  e.c("column_count").SetText("3");
+  e.c().column_count.SetText("3");
   e.w().OnColumnViewClicked();  // the record now holds three columns
-  e.c("column_count").SetText("2");
-  e.c("type_column").SetText("3");
+  e.c().column_count.SetText("2");
+  e.c().type_column.SetText("3");
   e.w().OnEditObjectsClicked();
   EXPECT_TRUE(e.ObjectList().empty());
-  e.c("column_count").SetText("2.5");  // not whole: rows are passed over, no field is read
-  e.c("type_column").SetText("1");
+  e.c().column_count.SetText("2.5");  // not whole: rows are passed over, no field is read
+  e.c().type_column.SetText("1");
   e.w().OnColumnViewClicked();
-  EXPECT_EQ(e.Text("column_view").find("Дорога"), std::string::npos);
+  EXPECT_EQ(e.Text(e.c().column_view).find("Дорога"), std::string::npos);
 }
 
 TEST(MidBrowser, ColumnCountAndTypeColumnOutsideTheRecordAreRefused) {
@@ -260,11 +262,11 @@ TEST(MidBrowser, ColumnCountAndTypeColumnOutsideTheRecordAreRefused) {
   for (const Case& c : cases) {
     Editing e;
     e.Mid({"\"Дорога\",\"a\""});
-    e.c("column_count").SetText(c.count);
-    e.c("type_column").SetText(c.type_column);
+    e.c().column_count.SetText(c.count);
+    e.c().type_column.SetText(c.type_column);
     e.w().OnColumnViewClicked();
     EXPECT_EQ(e.host.messages.size(), c.refused ? 1u : 0u) << c.count << " " << c.type_column;
-    EXPECT_EQ(e.c("column_view").text().empty(), c.refused);
+    EXPECT_EQ(e.c().column_view.text().empty(), c.refused);
     e.w().OnEditObjectsClicked();
     EXPECT_EQ(e.host.messages.size(), c.refused ? 2u : 0u) << c.count << " " << c.type_column;
   }
@@ -277,14 +279,16 @@ TEST(EditingMode, ListsEachValueOnceAndShowsKnownOnesAsDisplayLines) {
   e.w().OnEditObjectsClicked();
   EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"[0x20] Дорога (0x01)", "[Нет] Лес (Нет)", "Тропа", "Тропа ",
                                                       "L2--[0x80] Озеро (0x3c)", "L12--[0x20] Река (0x02)"}));
-  EXPECT_EQ(e.Text("default_type"), "[0x10] Неопределенный тип объекта (0x2800)");  // level 3 not shown
-  for (const char* name : {"default_type", "assign_default_type_button", "assign_type_button", "delete_objects_button",
-                           "level_button", "level_slider", "point_types_button", "line_types_button",
-                           "polygon_types_button", "transliterate_labels", "section_from_mif", "raise_large_objects"}) {
-    EXPECT_TRUE(e.c(name).enabled()) << name;
+  EXPECT_EQ(e.Text(e.c().default_type), "[0x10] Неопределенный тип объекта (0x2800)");  // level 3 not shown
+  MainWindowControls& c = e.c();
+  for (UiControl* control :
+       {&c.default_type, &c.assign_default_type_button, &c.assign_type_button, &c.delete_objects_button,
+        &c.level_button, &c.level_slider, &c.point_types_button, &c.line_types_button, &c.polygon_types_button,
+        &c.transliterate_labels, &c.section_from_mif, &c.raise_large_objects}) {
+    EXPECT_TRUE(control->enabled()) << control->name();
   }
-  EXPECT_FALSE(e.c("georeference_frame").visible());
-  EXPECT_TRUE(e.c("size_threshold").visible());
+  EXPECT_FALSE(e.c().georeference_frame.visible());
+  EXPECT_TRUE(e.c().size_threshold.visible());
   EXPECT_TRUE(e.host.messages.empty());
 }
 
@@ -306,7 +310,7 @@ TEST(EditingMode, MissingDictionaryIsReportedOnceAndMissingDefaultShowsEmptyFiel
     e.w().OnEditObjectsClicked();
     EXPECT_EQ(e.host.messages.size(), missing ? 1u : 0u);
     EXPECT_EQ(e.ObjectList()[0], missing ? "Дорога" : "[0x20] Дорога (0x01)");
-    EXPECT_EQ(e.Text("default_type"), "[]  ()");
+    EXPECT_EQ(e.Text(e.c().default_type), "[]  ()");
   }
 }
 
@@ -379,7 +383,7 @@ TEST(Assign, TypeCodeIsTheTextBeforeFourBlanksOrElseBeforeTheFirstBlank) {
     e.w().OnAssignTypeClicked();
     EXPECT_EQ(e.ObjectList()[0], shown);
   }
-  EXPECT_EQ(e.c("type_list").items().size(), 5u);
+  EXPECT_EQ(e.c().type_list.items().size(), 5u);
 }
 
 // Names of a catalogue stand in one column whatever the length of the codes; the code
@@ -390,10 +394,10 @@ TEST(Assign, CatalogueNamesAlignWhateverTheCodeLength) {
   e.w().OnTypeCatalogueClicked(TypeCatalogue::kPoints);
   const std::vector<std::string> shown = {"0x0f      Родник", "0x2a0f    Кафе", "0x100     Город", "0x07"};
   std::vector<std::string> items;
-  for (const std::string& item : e.c("type_list").items()) items.push_back(Cp1251ToUtf8(item));
+  for (const std::string& item : e.c().type_list.items()) items.push_back(Cp1251ToUtf8(item));
   EXPECT_EQ(items, shown);
   e.Lines({"Родник"});
-  e.c("type_list").SetListIndex(0);
+  e.c().type_list.SetListIndex(0);
   e.w().OnAssignTypeClicked();
   EXPECT_EQ(e.ObjectList()[0], "[0x10] Родник (0x0f)");
 }
@@ -406,7 +410,7 @@ TEST(Assign, WithoutACatalogueEntryNothingHappens) {
   e.w().OnAssignTypeClicked();
   e.w().OnAssignDefaultTypeClicked();
   EXPECT_EQ(e.ObjectList()[0], "Тропа");
-  EXPECT_EQ(e.Text("default_type"), "Неопределенный тип объекта");
+  EXPECT_EQ(e.Text(e.c().default_type), "Неопределенный тип объекта");
   EXPECT_EQ(e.Dictionary(), before);
   EXPECT_TRUE(e.host.messages.empty());
 }
@@ -414,9 +418,9 @@ TEST(Assign, WithoutACatalogueEntryNothingHappens) {
 TEST(Assign, SelectedLinesWithDifferentLevelsEachKeepTheirOwn) {
   Editing e;
   e.Lines({"Тропа", "Просека", "Болото"}, {0, 1});
-  e.c("level_slider").SetValue(3);
-  e.c("object_list").SetSelected(0, false);
-  e.c("object_list").SetSelected(2, true);
+  e.c().level_slider.SetValue(3);
+  e.c().object_list.SetSelected(0, false);
+  e.c().object_list.SetSelected(2, true);
   e.PickEntry(TypeCatalogue::kLines, 1);
   e.w().OnAssignTypeClicked();
   // Просека had level 3, Болото none; Тропа, not selected, keeps its line.
@@ -431,11 +435,11 @@ TEST(Assign, SelectedLinesWithDifferentLevelsEachKeepTheirOwn) {
 TEST(Assign, DefaultTypeBoxShowsTheRecordWithoutItsLevel) {
   Editing e;
   e.Lines({"Тропа"});
-  e.c("default_type").SetText(Ru("[0x10] Неопределенный тип объекта (0x2800)"));
+  e.c().default_type.SetText(Ru("[0x10] Неопределенный тип объекта (0x2800)"));
   e.w().edited_record().Level = 7;  // left by an earlier action: not taken over
   e.PickEntry(TypeCatalogue::kPolygons, 0);
   e.w().OnAssignDefaultTypeClicked();
-  EXPECT_EQ(e.Text("default_type"), "[0x80] Неопределенный тип объекта (0x01)");
+  EXPECT_EQ(e.Text(e.c().default_type), "[0x80] Неопределенный тип объекта (0x01)");
   EXPECT_EQ(e.Stored("Неопределенный тип объекта").Level, 3);
   EXPECT_EQ(e.ObjectList()[0], "Тропа");
 }
@@ -452,7 +456,7 @@ TEST(Assign, NewRecordIntoAFullDictionaryIsRefusedAndItsLineStays) {
   EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"Новая", "[0x20] Полный (0x02)"}));
   EXPECT_EQ(e.host.messages.size(), 1u);
   e.w().OnAssignDefaultTypeClicked();
-  EXPECT_EQ(e.Text("default_type"), "Неопределенный тип объекта");
+  EXPECT_EQ(e.Text(e.c().default_type), "Неопределенный тип объекта");
   EXPECT_EQ(e.host.messages.size(), 2u);
   EXPECT_EQ(e.Dictionary().size(), full.size());
 }
@@ -484,9 +488,9 @@ TEST(LevelAndDelete, StartFromTheLineRecordOrANewOneNamedAfterItsDescription) {
     SCOPED_TRACE(std::string(c.line) + " " + std::to_string(c.level));
     Editing e;
     e.Lines({"Другая", c.line}, {});
-    if (c.level >= 0) e.c("level_slider").SetValue(c.level);  // nothing selected yet: applies to nothing
+    if (c.level >= 0) e.c().level_slider.SetValue(c.level);  // nothing selected yet: applies to nothing
     std::size_t before = e.RecordCount();
-    e.c("object_list").SetSelected(1, true);
+    e.c().object_list.SetSelected(1, true);
     c.level < 0 ? e.w().OnDeleteObjectsClicked() : e.w().OnLevelClicked();
     EXPECT_EQ(e.ObjectList(), (std::vector<std::string>{"Другая", c.shown}));
     ObjectRecord stored = e.Stored(c.name);
@@ -502,10 +506,10 @@ TEST(LevelAndDelete, ScrollingChangesTheCaptionOnlyAndTheFinalValueApplies) {
   e.Lines({"L2--[0x80] Озеро (0x3c)"});
   std::string before = e.Dictionary();
   e.w().OnLevelSliderMoved(6);
-  EXPECT_EQ(e.Text("level_button"), "Уровень 6");
+  EXPECT_EQ(e.Text(e.c().level_button), "Уровень 6");
   EXPECT_EQ(e.ObjectList()[0], "L2--[0x80] Озеро (0x3c)");
   EXPECT_EQ(e.Dictionary(), before);
-  e.c("level_slider").SetValue(6);
+  e.c().level_slider.SetValue(6);
   EXPECT_EQ(e.ObjectList()[0], "L6--[0x80] Озеро (0x3c)");
   EXPECT_EQ(e.Stored("Озеро").Level, 6);
 }
@@ -514,7 +518,7 @@ TEST(LevelAndDelete, MissingDictionaryIsReportedOncePerActionAndLinesAreStillRew
   for (bool remove : {true, false}) {
     Editing e;
     fs::remove(e.dir.path() / "object.txt");
-    e.c("level_slider").SetValue(1);
+    e.c().level_slider.SetValue(1);
     e.Lines({"Тропа", "Просека", "Озеро"}, {0, 1, 2});
     remove ? e.w().OnDeleteObjectsClicked() : e.w().OnLevelClicked();
     EXPECT_EQ(e.host.messages.size(), 1u);
@@ -559,11 +563,11 @@ TEST(ObjectWindow, ClosingStoresTheControlsIntoTheLineRecord) {
     e.w().OnObjectListDoubleClicked(0);
     ASSERT_NE(e.w().object_window(), nullptr);
     ObjectWindow& object_window = *e.w().object_window();
-    EXPECT_EQ(Cp1251ToUtf8(object_window.control("object_name").text()), c.name);
-    EXPECT_EQ(object_window.control("object_region").text(), c.opens);
-    EXPECT_EQ(Cp1251ToUtf8(object_window.control("object_type").text()), c.opens_type);
-    if (c.pick_region >= 0) object_window.control("object_region").SetListIndex(c.pick_region);
-    if (c.typed) object_window.control("object_type").SetText(c.typed);
+    EXPECT_EQ(Cp1251ToUtf8(object_window.controls().object_name.text()), c.name);
+    EXPECT_EQ(object_window.controls().object_region.text(), c.opens);
+    EXPECT_EQ(Cp1251ToUtf8(object_window.controls().object_type.text()), c.opens_type);
+    if (c.pick_region >= 0) object_window.controls().object_region.SetListIndex(c.pick_region);
+    if (c.typed) object_window.controls().object_type.SetText(c.typed);
     e.w().OnObjectWindowClosed();
     EXPECT_EQ(e.w().object_window(), nullptr);
     EXPECT_EQ(e.ObjectList()[0], c.shown);
@@ -594,7 +598,7 @@ TEST(ObjectWindow, TypeThatIsNoNumberIsRefused) {
     e.Lines({"[0x20] Дорога (0x01)"});
     std::string before = e.Dictionary();
     e.w().OnObjectListDoubleClicked(0);
-    e.w().object_window()->control("object_type").SetText(Ru(c.typed));
+    e.w().object_window()->controls().object_type.SetText(Ru(c.typed));
     EXPECT_EQ(e.w().OnObjectWindowClosing(), c.stored);
     if (c.stored) {
       e.w().OnObjectWindowClosed();  // the window is gone
@@ -608,8 +612,10 @@ TEST(ObjectWindow, TypeThatIsNoNumberIsRefused) {
       EXPECT_NE(Cp1251ToUtf8(e.host.messages[0].text).find(std::string("\"") + c.typed + "\""), std::string::npos);
     }
   }
-  EXPECT_EQ(ObjectWindow::MaxLength("object_type"), 6);
-  EXPECT_EQ(ObjectWindow::MaxLength("object_name"), 200);
+  ObjectWindow fresh;
+  EXPECT_EQ(fresh.MaxLength(fresh.controls().object_type), 6);
+  EXPECT_EQ(fresh.MaxLength(fresh.controls().object_name), 200);
+  EXPECT_EQ(fresh.MaxLength(fresh.controls().object_region), 0);
 }
 
 // Esc: the window goes and the record stays as the file had it, whatever was typed.
@@ -618,8 +624,8 @@ TEST(ObjectWindow, CancelStoresNothing) {
   e.Lines({"[0x20] Дорога (0x01)"});
   std::string before = e.Dictionary();
   e.w().OnObjectListDoubleClicked(0);
-  e.w().object_window()->control("object_type").SetText("0x16");
-  e.w().object_window()->control("object_region").SetListIndex(3);
+  e.w().object_window()->controls().object_type.SetText("0x16");
+  e.w().object_window()->controls().object_region.SetListIndex(3);
   e.w().OnObjectWindowCancelled();
   EXPECT_EQ(e.w().object_window(), nullptr);
   EXPECT_EQ(e.Dictionary(), before);
@@ -633,7 +639,7 @@ TEST(ObjectWindow, RenamingStoresANewRecordAndKeepsTheOldOne) {
   e.Lines({"[0x20] Дорога (0x01)"});
   std::size_t before = e.RecordCount();
   e.w().OnObjectListDoubleClicked(0);
-  UiControl& name = e.w().object_window()->control("object_name");
+  UiControl& name = e.w().object_window()->controls().object_name;
   name.SetText(name.text() + Ru(" старая"));  // typed at the end of the name
   e.w().OnObjectWindowClosed();
   EXPECT_EQ(e.ObjectList()[0], "[0x20] Дорога старая (0x01)");
@@ -649,7 +655,7 @@ TEST(ObjectWindow, DoubleClickWhileOpenChangesTheRecordButNotTheControls) {
   ASSERT_NE(object_window, nullptr);
   e.w().OnObjectListDoubleClicked(1);
   EXPECT_EQ(e.w().object_window(), object_window);
-  EXPECT_EQ(Cp1251ToUtf8(object_window->control("object_name").text()), "Дорога");
+  EXPECT_EQ(Cp1251ToUtf8(object_window->controls().object_name.text()), "Дорога");
   EXPECT_EQ(Cp1251ToUtf8(std::string(TrimBlanks(FieldText(e.w().edited_record().ObjectName)))), "Болото");
   EXPECT_EQ(Cp1251ToUtf8(e.w().edited_line()), "Болото");
   // Closing stores what the controls show under the line clicked last.

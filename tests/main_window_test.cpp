@@ -30,6 +30,13 @@ using test::ReadFile;
 using test::RecordedMessage;
 using test::ScratchDir;
 using test::WriteFile;
+using C = MainWindowControls;
+
+// The name of a control, for the messages of a failed check.
+std::string Name(MainControl control) {
+  static const MainWindowControls names;
+  return (names.*control).name();
+}
 
 // Records messages, opened documents and exits; progress goes nowhere.
 class FakeWindowHost : public WindowHost {
@@ -89,39 +96,40 @@ bool HasLine(const std::string& bytes, const std::string& line) {
 }
 
 struct Mirror {
-  const char* control;
+  MainControl control;
   const char* key;
 };
 
 constexpr Mirror kTextMirrors[] = {
-    {"rotation_angle", "UgolPovorot"}, {"test_map_path", "TestMap"},      {"lower_left_longitude", "PrK1"},
-    {"lower_left_latitude", "PrK2"},   {"upper_right_longitude", "PrK3"}, {"upper_right_latitude", "PrK4"},
-    {"crop_west", "Koord2"},           {"crop_north", "Koord3"},          {"crop_east", "Koord4"},
-    {"crop_south", "Koord5"},          {"crop_map_path", "PathEdit1"},    {"crop_result_path", "PathEdit2"},
-    {"size_threshold", "RazmObj"},     {"column_count", "KolSt"},         {"type_column", "TypeSt"},
-    {"label_column", "PodpSt"},
+    {&C::rotation_angle, "UgolPovorot"}, {&C::test_map_path, "TestMap"},      {&C::lower_left_longitude, "PrK1"},
+    {&C::lower_left_latitude, "PrK2"},   {&C::upper_right_longitude, "PrK3"}, {&C::upper_right_latitude, "PrK4"},
+    {&C::crop_west, "Koord2"},           {&C::crop_north, "Koord3"},          {&C::crop_east, "Koord4"},
+    {&C::crop_south, "Koord5"},          {&C::crop_map_path, "PathEdit1"},    {&C::crop_result_path, "PathEdit2"},
+    {&C::size_threshold, "RazmObj"},     {&C::column_count, "KolSt"},         {&C::type_column, "TypeSt"},
+    {&C::label_column, "PodpSt"},
 };
 constexpr Mirror kCheckMirrors[] = {
-    {"georeference", "PrivazkaMap"},       {"raise_large_objects", "PovObj"},       {"section_from_mif", "TypeObj"},
-    {"transliterate_labels", "RusTransl"}, {"column_count_from_header", "AutoSet"}, {"no_labels", "Podpis"},
+    {&C::georeference, "PrivazkaMap"},         {&C::raise_large_objects, "PovObj"},
+    {&C::section_from_mif, "TypeObj"},         {&C::transliterate_labels, "RusTransl"},
+    {&C::column_count_from_header, "AutoSet"}, {&C::no_labels, "Podpis"},
 };
 
 TEST(MainWindowSettings, FirstStartEmptiesEveryBoxAndWritesTheKeysAndTheTemplate) {
   Program program;
   MainWindow& window = program.Start();
-  for (const Mirror& m : kTextMirrors) EXPECT_EQ(window.control(m.control).text(), "") << m.control;
-  for (const Mirror& m : kCheckMirrors) EXPECT_EQ(window.control(m.control).check(), 0) << m.control;
-  EXPECT_TRUE(window.control("column_count").enabled());
-  EXPECT_EQ(window.control("column_count").background(), Background::kWhite);
-  for (const char* combo : {"mif_path", "mid_path", "result_path"}) {
-    EXPECT_TRUE(window.control(combo).items().empty()) << combo;
-    EXPECT_EQ(window.control(combo).list_index(), -1) << combo;
+  for (const Mirror& m : kTextMirrors) EXPECT_EQ((window.controls().*m.control).text(), "") << Name(m.control);
+  for (const Mirror& m : kCheckMirrors) EXPECT_EQ((window.controls().*m.control).check(), 0) << Name(m.control);
+  EXPECT_TRUE(window.controls().column_count.enabled());
+  EXPECT_EQ(window.controls().column_count.background(), Background::kWhite);
+  for (MainControl combo : {&C::mif_path, &C::mid_path, &C::result_path}) {
+    EXPECT_TRUE((window.controls().*combo).items().empty()) << Name(combo);
+    EXPECT_EQ((window.controls().*combo).list_index(), -1) << Name(combo);
   }
   std::string ini = program.Ini();
   for (const Mirror& m : kTextMirrors) EXPECT_TRUE(HasLine(ini, std::string(m.key) + "=")) << m.key;
   EXPECT_TRUE(HasLine(ini, "RusTransl=0"));
   EXPECT_TRUE(HasLine(ini, "AutoSet=0"));
-  EXPECT_EQ(window.control("header_template").text(), BuiltInTemplate());
+  EXPECT_EQ(window.controls().header_template.text(), BuiltInTemplate());
   EXPECT_EQ(ReadFile(program.dir.path() / "config.ini"), BuiltInTemplate() + "\r\n");
   EXPECT_TRUE(program.host.messages.empty());
 }
@@ -134,39 +142,41 @@ TEST(MainWindowSettings, EveryMirroredControlLoadsItsKeyAndWritesItBack) {
   program.WriteIni(ini);
   MainWindow& window = program.Start();
   for (const Mirror& m : kTextMirrors) {
-    EXPECT_EQ(window.control(m.control).text(), std::string("v-") + m.key) << m.control;
-    window.control(m.control).SetText(std::string("w-") + m.key);
-    EXPECT_EQ(program.Setting(m.key), std::string("w-") + m.key) << m.control;
+    EXPECT_EQ((window.controls().*m.control).text(), std::string("v-") + m.key) << Name(m.control);
+    (window.controls().*m.control).SetText(std::string("w-") + m.key);
+    EXPECT_EQ(program.Setting(m.key), std::string("w-") + m.key) << Name(m.control);
   }
   for (const Mirror& m : kCheckMirrors) {
-    EXPECT_EQ(window.control(m.control).check(), 1) << m.control;
-    window.control(m.control).SetCheck(0);
-    EXPECT_EQ(program.Setting(m.key), "0") << m.control;
+    EXPECT_EQ((window.controls().*m.control).check(), 1) << Name(m.control);
+    (window.controls().*m.control).SetCheck(0);
+    EXPECT_EQ(program.Setting(m.key), "0") << Name(m.control);
   }
 }
 
 TEST(MainWindowSettings, CheckBoxSetsItsDependentBoxAtLoadAndOnChange) {
   struct Case {
-    const char *check, *key, *box;
+    MainControl check;
+    const char* key;
+    MainControl box;
     bool box_enabled_when_ticked;
     Background ticked, clear;
   };
   const Case cases[] = {
-      {"column_count_from_header", "AutoSet", "column_count", false, Background::kGrey, Background::kWhite},
-      {"no_labels", "Podpis", "label_column", false, Background::kGrey, Background::kWhite},
-      {"raise_large_objects", "PovObj", "size_threshold", true, Background::kToolTip, Background::kGrey},
+      {&C::column_count_from_header, "AutoSet", &C::column_count, false, Background::kGrey, Background::kWhite},
+      {&C::no_labels, "Podpis", &C::label_column, false, Background::kGrey, Background::kWhite},
+      {&C::raise_large_objects, "PovObj", &C::size_threshold, true, Background::kToolTip, Background::kGrey},
   };
   for (const Case& c : cases) {
     for (int stored : {1, 0}) {
-      SCOPED_TRACE(std::string(c.check) + "=" + std::to_string(stored));
+      SCOPED_TRACE(Name(c.check) + "=" + std::to_string(stored));
       Program program;
       program.WriteIni(CrLf({"[System]", std::string(c.key) + "=" + std::to_string(stored)}));
       MainWindow& window = program.Start();
-      UiControl& box = window.control(c.box);
-      EXPECT_EQ(window.control(c.check).check(), stored);
+      UiControl& box = (window.controls().*c.box);
+      EXPECT_EQ((window.controls().*c.check).check(), stored);
       EXPECT_EQ(box.enabled(), stored == 1 ? c.box_enabled_when_ticked : !c.box_enabled_when_ticked);
       EXPECT_EQ(box.background(), stored == 1 ? c.ticked : c.clear);
-      window.control(c.check).SetCheck(1 - stored);
+      (window.controls().*c.check).SetCheck(1 - stored);
       EXPECT_EQ(box.enabled(), stored == 0 ? c.box_enabled_when_ticked : !c.box_enabled_when_ticked);
       EXPECT_EQ(box.background(), stored == 0 ? c.ticked : c.clear);
       EXPECT_EQ(program.Setting(c.key), std::to_string(1 - stored));
@@ -182,12 +192,12 @@ TEST(MainWindowSettings, HandEditedCheckValueShowsWhatItRoundsToAndIsStoredSo) {
   const Case cases[] = {{"1", 1}, {"1.4", 1}, {"0.5", 0}, {"1.5", 0}, {"2", 0},
                         {"2.5", 0}, {"abc", 0}, {"-1", 0}, {"0x1", 0}};
   for (const Case& c : cases) {
-    for (const Mirror& m : {Mirror{"section_from_mif", "TypeObj"}, Mirror{"column_count_from_header", "AutoSet"}}) {
+    for (const Mirror& m : {Mirror{&C::section_from_mif, "TypeObj"}, Mirror{&C::column_count_from_header, "AutoSet"}}) {
       SCOPED_TRACE(std::string(m.key) + "=" + c.stored);
       Program program;
       program.WriteIni(CrLf({"[System]", std::string(m.key) + "=" + c.stored}));
       MainWindow& window = program.Start();
-      EXPECT_EQ(window.control(m.control).check(), c.shown);
+      EXPECT_EQ((window.controls().*m.control).check(), c.shown);
       EXPECT_EQ(program.Setting(m.key), std::to_string(c.shown));
     }
   }
@@ -197,10 +207,10 @@ TEST(MainWindowSettings, EveryKeystrokeIsWrittenAtOnce) {
   Program program;
   MainWindow& window = program.Start();
   std::vector<std::string> written;
-  window.control("size_threshold").Subscribe([&](UiControl&, Change change) {
+  window.controls().size_threshold.Subscribe([&](UiControl&, Change change) {
     if (change == Change::kText) written.push_back(program.Setting("RazmObj"));
   });
-  for (const char* typed : {"2", "2.", "2.5"}) window.control("size_threshold").SetText(typed);
+  for (const char* typed : {"2", "2.", "2.5"}) window.controls().size_threshold.SetText(typed);
   EXPECT_EQ(written, (std::vector<std::string>{"2", "2.", "2.5"}));
 }
 
@@ -216,9 +226,9 @@ TEST(MainWindowSettings, TemplateIsStoredWithOneMoreLineEndAndComesBackAfterRest
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     Program program;
-    program.Start().control("header_template").SetText(c.typed);
+    program.Start().controls().header_template.SetText(c.typed);
     EXPECT_EQ(ReadFile(program.dir.path() / "config.ini"), c.file);
-    EXPECT_EQ(program.Start().control("header_template").text(), c.shown_after_restart);
+    EXPECT_EQ(program.Start().controls().header_template.text(), c.shown_after_restart);
   }
 }
 
@@ -228,20 +238,20 @@ TEST(MainWindowSettings, FailedTemplateWriteIsReportedOnceAndTheTextStays) {
   fs::path config = program.dir.path() / "config.ini";
   fs::remove(config);
   fs::create_directory(config);
-  for (const char* typed : {"L", "Le", "Lev"}) window.control("header_template").SetText(typed);
+  for (const char* typed : {"L", "Le", "Lev"}) window.controls().header_template.SetText(typed);
   ASSERT_EQ(program.host.messages.size(), 1u);
   EXPECT_NE(program.MessageText(0).find("config.ini"), std::string::npos);
-  EXPECT_EQ(window.control("header_template").text(), "Lev");
+  EXPECT_EQ(window.controls().header_template.text(), "Lev");
   EXPECT_EQ(std::distance(fs::directory_iterator(program.dir.path()), fs::directory_iterator()), 2)
       << "a temporary file was left beside config.ini";
 
   // Once a write succeeds again, a later failure is worth a new message.
   fs::remove(config);
-  window.control("header_template").SetText("Levels");
+  window.controls().header_template.SetText("Levels");
   EXPECT_EQ(ReadFile(config), "Levels\r\n");
   fs::remove(config);
   fs::create_directory(config);
-  window.control("header_template").SetText("Levels=");
+  window.controls().header_template.SetText("Levels=");
   EXPECT_EQ(program.host.messages.size(), 2u);
 }
 
@@ -250,11 +260,11 @@ TEST(MainWindowSettings, ReadOnlyWindowWritesNothing) {
   const std::string ini = CrLf({"[System]", "RusTransl=abc", "KolSt=4", "PathCount=1", "[Path1]", "p1=x.MIF"});
   program.WriteIni(ini);
   MainWindow& window = program.Start(/*read_only=*/true);
-  EXPECT_EQ(window.control("column_count").text(), "4");
-  window.control("column_count").SetText("5");
-  window.control("no_labels").SetCheck(1);
-  window.control("header_template").SetText("X");
-  window.control("result_path").SetText("r.txt");
+  EXPECT_EQ(window.controls().column_count.text(), "4");
+  window.controls().column_count.SetText("5");
+  window.controls().no_labels.SetCheck(1);
+  window.controls().header_template.SetText("X");
+  window.controls().result_path.SetText("r.txt");
   window.OnSavePathsClicked();
   window.OnCopyResultClicked();
   window.OnDeletePathsClicked();
@@ -325,9 +335,9 @@ TEST(MainWindowIni, NamesMatchWithoutRegardToCase) {
   program.WriteIni(CrLf({"[sYsTeM]", "kolst=7", "PATHCOUNT=1", "[path1]", "P1=x.MIF", "[PATH2]", "p1=x.MID",
                          "[Path3]", "P1=x.txt"}));
   MainWindow& window = program.Start();
-  EXPECT_EQ(window.control("column_count").text(), "7");
-  EXPECT_EQ(window.control("result_path").items(), std::vector<std::string>{"x.txt"});
-  window.control("column_count").SetText("8");
+  EXPECT_EQ(window.controls().column_count.text(), "7");
+  EXPECT_EQ(window.controls().result_path.items(), std::vector<std::string>{"x.txt"});
+  window.controls().column_count.SetText("8");
   std::string ini = Cp1251ToUtf8(program.Ini());
   for (char& c : ini) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   EXPECT_EQ(ini.find("[system]"), ini.rfind("[system]"));
@@ -342,7 +352,7 @@ TEST(MainWindowIni, WritingAKeyKeepsEveryOtherLineByteForByte) {
   const std::string before = "; kept by hand\r\n[Before]\r\nx = 1 ; not a comment\r\n\r\n";
   const std::string after = "\r\n[After]\r\n;c\r\n  y=\"q\"\r\n";
   program.WriteIni(before + system + after);
-  program.window->control("column_count").SetText("9");
+  program.window->controls().column_count.SetText("9");
   std::size_t at = system.find("KolSt=\r\n");
   ASSERT_NE(at, std::string::npos);
   system.replace(at, 8, "KolSt=9\r\n");
@@ -355,9 +365,9 @@ TEST(MainWindowIni, ValuesAreReadWholeUpTo254Characters) {
   for (const auto& [stored, shown] : cases) {
     Program program;
     program.WriteIni(CrLf({"[System]", "PathEdit1=" + stored}));
-    EXPECT_EQ(program.Start().control("crop_map_path").text(), shown);
-    program.window->control("crop_result_path").SetText(shown);
-    EXPECT_EQ(program.Start().control("crop_result_path").text(), shown);
+    EXPECT_EQ(program.Start().controls().crop_map_path.text(), shown);
+    program.window->controls().crop_result_path.SetText(shown);
+    EXPECT_EQ(program.Start().controls().crop_result_path.text(), shown);
   }
 }
 
@@ -380,10 +390,10 @@ std::string Triples(int count) {
 }
 
 // The MIF, MID and result path boxes, in the order of their sections Path1..Path3.
-constexpr const char* kPathControls[] = {"mif_path", "mid_path", "result_path"};
+MainControl kPathControls[] = {&C::mif_path, &C::mid_path, &C::result_path};
 
 std::vector<std::string> Texts(MainWindow& window) {
-  return {window.control("mif_path").text(), window.control("mid_path").text(), window.control("result_path").text()};
+  return {window.controls().mif_path.text(), window.controls().mid_path.text(), window.controls().result_path.text()};
 }
 
 TEST(MainWindowPaths, SavedTriplesShowTheLastAndChoosingAMifShowsItsPartners) {
@@ -391,14 +401,14 @@ TEST(MainWindowPaths, SavedTriplesShowTheLastAndChoosingAMifShowsItsPartners) {
   program.WriteIni(Triples(2));
   MainWindow& window = program.Start();
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"b.MIF", "b.MID", "b.txt"}));
-  window.control("mif_path").SetListIndex(0);
+  window.controls().mif_path.SetListIndex(0);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "a.MID", "a.txt"}));
-  window.control("mid_path").SetListIndex(1);
+  window.controls().mid_path.SetListIndex(1);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "b.MID", "a.txt"}));
 
   // A path typed over the chosen one is replaced when that entry is chosen again.
-  window.control("mif_path").SetText("typed.MIF");
-  window.control("mif_path").SetListIndex(0);
+  window.controls().mif_path.SetText("typed.MIF");
+  window.controls().mif_path.SetListIndex(0);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"a.MIF", "a.MID", "a.txt"}));
 }
 
@@ -406,9 +416,9 @@ TEST(MainWindowPaths, SaveAppendsTheTripleAfterTheCount) {
   Program program;
   program.WriteIni(Triples(2));
   MainWindow& window = program.Start();
-  window.control("mif_path").SetText("z.MIF");
-  window.control("mid_path").SetText("z.MID");
-  window.control("result_path").SetText("z.txt");
+  window.controls().mif_path.SetText("z.MIF");
+  window.controls().mid_path.SetText("z.MID");
+  window.controls().result_path.SetText("z.txt");
   window.OnSavePathsClicked();
   EXPECT_EQ(program.Setting("PathCount"), "3");
   for (int list = 0; list < 3; ++list) {
@@ -416,15 +426,15 @@ TEST(MainWindowPaths, SaveAppendsTheTripleAfterTheCount) {
     EXPECT_EQ(program.Setting("p2", section.c_str()), Entry('b', list));
     EXPECT_EQ(program.Setting("p3", section.c_str()), Entry('z', list));
   }
-  EXPECT_EQ(window.control("mid_path").items(), (std::vector<std::string>{"a.MID", "b.MID", "z.MID"}));
-  EXPECT_EQ(program.Start().control("result_path").text(), "z.txt");
+  EXPECT_EQ(window.controls().mid_path.items(), (std::vector<std::string>{"a.MID", "b.MID", "z.MID"}));
+  EXPECT_EQ(program.Start().controls().result_path.text(), "z.txt");
 }
 
 TEST(MainWindowPaths, DeleteMovesLaterEntriesDownAndEmptiesTheTexts) {
   Program program;
   program.WriteIni(Triples(3));
   MainWindow& window = program.Start();
-  window.control("mif_path").SetListIndex(1);
+  window.controls().mif_path.SetListIndex(1);
   window.OnDeletePathsClicked();
   EXPECT_EQ(program.Setting("PathCount"), "2");
   for (int list = 0; list < 3; ++list) {
@@ -432,7 +442,7 @@ TEST(MainWindowPaths, DeleteMovesLaterEntriesDownAndEmptiesTheTexts) {
     EXPECT_EQ(program.Setting("p1", section.c_str()), Entry('a', list));
     EXPECT_EQ(program.Setting("p2", section.c_str()), Entry('c', list));
     EXPECT_EQ(program.Setting("p3", section.c_str()), Entry('c', list));
-    EXPECT_EQ(window.control(kPathControls[list]).items(),
+    EXPECT_EQ((window.controls().*kPathControls[list]).items(),
               (std::vector<std::string>{Entry('a', list), Entry('c', list)}));
   }
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"", "", ""}));
@@ -444,11 +454,11 @@ TEST(MainWindowPaths, DeleteWithoutAMatchChangesNoFileButEmptiesTheTexts) {
   program.WriteIni(Triples(3));
   MainWindow& window = program.Start();
   const std::string ini = program.Ini();
-  window.control("mif_path").SetListIndex(0);
-  window.control("result_path").SetText("other.txt");
+  window.controls().mif_path.SetListIndex(0);
+  window.controls().result_path.SetText("other.txt");
   window.OnDeletePathsClicked();
   EXPECT_EQ(program.Ini(), ini);
-  EXPECT_EQ(window.control("mif_path").items().size(), 3u);
+  EXPECT_EQ(window.controls().mif_path.items().size(), 3u);
   EXPECT_EQ(Texts(window), (std::vector<std::string>{"", "", ""}));
 }
 
@@ -457,9 +467,9 @@ TEST(MainWindowPaths, CopyResultPathIntoTheMapToCrop) {
     Program program;
     program.WriteIni(CrLf({"[System]", "PathEdit1=old.txt"}));
     MainWindow& window = program.Start();
-    window.control("result_path").SetText(result);
+    window.controls().result_path.SetText(result);
     window.OnCopyResultClicked();
-    EXPECT_EQ(window.control("crop_map_path").text(), result);
+    EXPECT_EQ(window.controls().crop_map_path.text(), result);
     EXPECT_TRUE(HasLine(program.Ini(), std::string("PathEdit1=") + result));
   }
 }
@@ -467,8 +477,8 @@ TEST(MainWindowPaths, CopyResultPathIntoTheMapToCrop) {
 // Which of the four panels is visible.
 std::string VisiblePanel(MainWindow& window) {
   std::string shown;
-  for (const char* panel : {"welcome_panel", "conversion_panel", "crop_panel", "test_map_panel"}) {
-    if (window.control(panel).visible()) shown += panel;
+  for (MainControl panel : {&C::welcome_panel, &C::conversion_panel, &C::crop_panel, &C::test_map_panel}) {
+    if ((window.controls().*panel).visible()) shown += Name(panel);
   }
   return shown;
 }
@@ -487,9 +497,9 @@ TEST(MainWindowPanels, FirstPressOpensThePanelAndTheSecondRunsTheOperation) {
   };
   Program program;
   MainWindow& window = program.Start();
-  window.control("test_map_path").SetText(program.dir.File("test.txt"));
+  window.controls().test_map_path.SetText(program.dir.File("test.txt"));
   EXPECT_EQ(VisiblePanel(window), "welcome_panel");
-  EXPECT_FALSE(window.control("georeference_frame").visible());
+  EXPECT_FALSE(window.controls().georeference_frame.visible());
   int step = 0;
   for (const Press& press : presses) {
     SCOPED_TRACE(step++);
@@ -510,13 +520,13 @@ TEST(MainWindowPanels, SecondPressOfConvertWritesTheMap) {
                   "Point 65.5 57.25", "    Symbol (35,0,12)"}));
   WriteFile(program.dir.path() / "a.mid", CrLf({"\"x\",\"Shkola\""}));
   MainWindow& window = program.Start();
-  window.control("mif_path").SetText(program.dir.File("a.mif"));
-  window.control("mid_path").SetText(program.dir.File("a.mid"));
-  window.control("result_path").SetText(program.dir.File("a.mp"));
-  window.control("column_count_from_header").SetCheck(1);
-  window.control("type_column").SetText("1");
-  window.control("label_column").SetText("2");
-  window.control("header_template").SetText("[IMG ID]\r\n[END-IMG ID]");
+  window.controls().mif_path.SetText(program.dir.File("a.mif"));
+  window.controls().mid_path.SetText(program.dir.File("a.mid"));
+  window.controls().result_path.SetText(program.dir.File("a.mp"));
+  window.controls().column_count_from_header.SetCheck(1);
+  window.controls().type_column.SetText("1");
+  window.controls().label_column.SetText("2");
+  window.controls().header_template.SetText("[IMG ID]\r\n[END-IMG ID]");
   window.OnConvertClicked();
   EXPECT_FALSE(fs::exists(program.dir.path() / "a.mp"));
   EXPECT_TRUE(program.host.messages.empty());
@@ -525,33 +535,35 @@ TEST(MainWindowPanels, SecondPressOfConvertWritesTheMap) {
   EXPECT_TRUE(ReadFile(program.dir.path() / "a.mp").starts_with("[IMG ID]\r\n[END-IMG ID]\r\n\r\n[RGN10]"));
   ASSERT_FALSE(program.host.messages.empty());
   EXPECT_EQ(program.host.messages.back().text, Ru("               Конвертация завершена"));
-  EXPECT_EQ(window.control("progress_percent").text(), "100");
+  EXPECT_EQ(window.controls().progress_percent.text(), "100");
   // The status line under the buttons keeps where the map went and what it holds; the
   // crop says the same of its result.
-  EXPECT_EQ(window.control("result_status").text(), program.dir.File("a.mp") + "\r\n[RGN10] 1, [RGN40] 0, [RGN80] 0");
-  window.control("crop_map_path").SetText(program.dir.File("a.mp"));
-  window.control("crop_result_path").SetText(program.dir.File("cut.mp"));
-  for (auto [bound, text] : {std::pair{"crop_west", "65"}, {"crop_north", "58"}, {"crop_east", "66"}, {"crop_south", "57"}}) {
-    window.control(bound).SetText(text);
+  EXPECT_EQ(window.controls().result_status.text(), program.dir.File("a.mp") + "\r\n[RGN10] 1, [RGN40] 0, [RGN80] 0");
+  window.controls().crop_map_path.SetText(program.dir.File("a.mp"));
+  window.controls().crop_result_path.SetText(program.dir.File("cut.mp"));
+  for (auto [bound, text] :
+       {std::pair{&C::crop_west, "65"}, {&C::crop_north, "58"}, {&C::crop_east, "66"}, {&C::crop_south, "57"}}) {
+    (window.controls().*bound).SetText(text);
   }
   window.OnCropClicked();
   window.OnCropClicked();
   ASSERT_EQ(window.last_status(), OperationStatus::kCompleted);
-  EXPECT_EQ(window.control("result_status").text(), program.dir.File("cut.mp") + "\r\n[RGN10] 1, [RGN40] 0, [RGN80] 0");
+  EXPECT_EQ(window.controls().result_status.text(), program.dir.File("cut.mp") + "\r\n[RGN10] 1, [RGN40] 0, [RGN80] 0");
 }
 
 TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
   Program program;
   MainWindow& window = program.Start();
-  const char* buttons[] = {"convert_button",    "crop_button",         "test_map_button",        "edit_objects_button",
-                           "save_paths_button", "delete_paths_button", "header_template_button", "georeference_button"};
+  MainControl buttons[] = {&C::convert_button,         &C::crop_button,        &C::test_map_button,
+                           &C::edit_objects_button,    &C::save_paths_button,  &C::delete_paths_button,
+                           &C::header_template_button, &C::georeference_button};
   std::vector<bool> convert_enabled;
-  window.control("convert_button").Subscribe([&](UiControl& button, Change change) {
+  window.controls().convert_button.Subscribe([&](UiControl& button, Change change) {
     if (change == Change::kEnabled) convert_enabled.push_back(button.enabled());
   });
   int disabled_during = 0;
   program.host.on_message = [&] {
-    for (const char* button : buttons) disabled_during += window.control(button).enabled() ? 0 : 1;
+    for (MainControl button : buttons) disabled_during += (window.controls().*button).enabled() ? 0 : 1;
     EXPECT_TRUE(window.operation_running());
     // A click handled while the operation waits starts nothing and switches no panel.
     window.OnCropClicked();
@@ -563,7 +575,7 @@ TEST(MainWindowPanels, OperationButtonsAreDisabledWhileAnOperationRuns) {
   EXPECT_EQ(program.host.messages.size(), 1u);
   EXPECT_EQ(VisiblePanel(window), "conversion_panel");
   EXPECT_EQ(convert_enabled, (std::vector<bool>{false, true}));
-  for (const char* button : buttons) EXPECT_TRUE(window.control(button).enabled()) << button;
+  for (MainControl button : buttons) EXPECT_TRUE((window.controls().*button).enabled()) << Name(button);
   EXPECT_FALSE(window.operation_running());
   EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
 }
@@ -582,14 +594,15 @@ void PrepareLongRun(Program& program, MainWindow& window, bool crop) {
   WriteFile(program.dir.path() / "a.mp", map);
   WriteFile(program.dir.path() / "result.mp", "earlier result\r\n");
   WriteFile(program.dir.path() / "object.txt", RecordBytes(Ru("Неопределенный тип объекта"), "0x10", "0x2f00", 0));
-  window.control("mif_path").SetText(program.dir.File("a.mif"));
-  window.control("mid_path").SetText(program.dir.File("a.mid"));
-  window.control("result_path").SetText(program.dir.File("result.mp"));
-  window.control("section_from_mif").SetCheck(1);
-  window.control("crop_map_path").SetText(program.dir.File("a.mp"));
-  window.control("crop_result_path").SetText(program.dir.File("result.mp"));
-  for (auto [bound, text] : {std::pair{"crop_west", "65"}, {"crop_north", "57"}, {"crop_east", "70"}, {"crop_south", "55"}}) {
-    window.control(bound).SetText(text);
+  window.controls().mif_path.SetText(program.dir.File("a.mif"));
+  window.controls().mid_path.SetText(program.dir.File("a.mid"));
+  window.controls().result_path.SetText(program.dir.File("result.mp"));
+  window.controls().section_from_mif.SetCheck(1);
+  window.controls().crop_map_path.SetText(program.dir.File("a.mp"));
+  window.controls().crop_result_path.SetText(program.dir.File("result.mp"));
+  for (auto [bound, text] :
+       {std::pair{&C::crop_west, "65"}, {&C::crop_north, "57"}, {&C::crop_east, "70"}, {&C::crop_south, "55"}}) {
+    (window.controls().*bound).SetText(text);
   }
   crop ? window.OnCropClicked() : window.OnConvertClicked();  // the panel
 }
@@ -603,7 +616,7 @@ TEST(MainWindowStop, CancelStopsTheRunKeepsTheEarlierResultAndGivesTheWindowBack
     const auto before = std::distance(fs::directory_iterator(program.dir.path()), fs::directory_iterator());
     bool cancel_shown = false;
     program.host.on_run_started = [&] {
-      cancel_shown = window.control("cancel_button").visible();
+      cancel_shown = window.controls().cancel_button.visible();
       window.OnCancelClicked();
     };
     crop ? window.OnCropClicked() : window.OnConvertClicked();
@@ -614,12 +627,12 @@ TEST(MainWindowStop, CancelStopsTheRunKeepsTheEarlierResultAndGivesTheWindowBack
     ASSERT_EQ(program.host.messages.size(), 1u);
     EXPECT_EQ(program.MessageText(0), "Операция прервана");
     EXPECT_EQ(program.host.beeps, 0);
-    EXPECT_FALSE(window.control("cancel_button").visible());
+    EXPECT_FALSE(window.controls().cancel_button.visible());
     EXPECT_FALSE(window.operation_running());
-    for (const char* button : {"convert_button", "crop_button", "test_map_button", "exit_button"}) {
-      EXPECT_TRUE(window.control(button).enabled()) << button;
+    for (MainControl button : {&C::convert_button, &C::crop_button, &C::test_map_button, &C::exit_button}) {
+      EXPECT_TRUE((window.controls().*button).enabled()) << Name(button);
     }
-    EXPECT_FALSE(window.control("crop_running").visible());
+    EXPECT_FALSE(window.controls().crop_running.visible());
     // The next run is not stopped by the request of the last one.
     program.host.on_run_started = nullptr;
     crop ? window.OnCropClicked() : window.OnConvertClicked();
@@ -659,61 +672,62 @@ TEST(MainWindowStop, ExitDuringARunAsksAndEndsTheProgramOnceTheRunHasStopped) {
 TEST(MainWindowEditing, LevelButtonSaysTheLevelHoweverTheSliderMoved) {
   Program program;
   MainWindow& window = program.Start();
-  window.control("level_slider").SetValue(4);  // a click on the groove, a key, the wheel
-  EXPECT_EQ(Cp1251ToUtf8(window.control("level_button").text()), "Уровень 4");
+  window.controls().level_slider.SetValue(4);  // a click on the groove, a key, the wheel
+  EXPECT_EQ(Cp1251ToUtf8(window.controls().level_button.text()), "Уровень 4");
   window.OnLevelSliderMoved(6);  // dragging
-  EXPECT_EQ(Cp1251ToUtf8(window.control("level_button").text()), "Уровень 6");
+  EXPECT_EQ(Cp1251ToUtf8(window.controls().level_button.text()), "Уровень 6");
 }
 
 TEST(MainWindowLayout, ResetEditingControlsHidesAndDisablesThem) {
   Program program;
   MainWindow& window = program.Start();
-  window.control("object_list").AddItem("object");
-  window.control("type_list").AddItem("type");
-  window.control("column_view").SetText("Name");
-  window.control("header_template").SetVisible(true);
-  window.control("georeference_frame").SetVisible(true);
+  window.controls().object_list.AddItem("object");
+  window.controls().type_list.AddItem("type");
+  window.controls().column_view.SetText("Name");
+  window.controls().header_template.SetVisible(true);
+  window.controls().georeference_frame.SetVisible(true);
   window.ResetEditingControls();
-  for (const char* name :
-       {"next_rows_button", "previous_rows_button", "row_range", "columns_frame", "column_view", "transliterate_labels",
-        "section_from_mif", "raise_large_objects", "size_threshold", "georeference_frame", "header_template"}) {
-    EXPECT_FALSE(window.control(name).visible()) << name;
+  for (MainControl name : {&C::next_rows_button, &C::previous_rows_button, &C::row_range, &C::columns_frame,
+                           &C::column_view, &C::transliterate_labels, &C::section_from_mif, &C::raise_large_objects,
+                           &C::size_threshold, &C::georeference_frame, &C::header_template}) {
+    EXPECT_FALSE((window.controls().*name).visible()) << Name(name);
   }
-  for (const char* name : {"default_type", "assign_default_type_button", "assign_type_button", "delete_objects_button",
-                           "level_button", "level_slider", "point_types_button", "line_types_button",
-                           "polygon_types_button", "transliterate_labels", "section_from_mif", "raise_large_objects"}) {
-    EXPECT_FALSE(window.control(name).enabled()) << name;
+  for (MainControl name :
+       {&C::default_type, &C::assign_default_type_button, &C::assign_type_button, &C::delete_objects_button,
+        &C::level_button, &C::level_slider, &C::point_types_button, &C::line_types_button, &C::polygon_types_button,
+        &C::transliterate_labels, &C::section_from_mif, &C::raise_large_objects}) {
+    EXPECT_FALSE((window.controls().*name).enabled()) << Name(name);
   }
-  EXPECT_EQ(window.control("column_view").text(), "");
-  EXPECT_TRUE(window.control("object_list").items().empty());
-  EXPECT_TRUE(window.control("type_list").items().empty());
+  EXPECT_EQ(window.controls().column_view.text(), "");
+  EXPECT_TRUE(window.controls().object_list.items().empty());
+  EXPECT_TRUE(window.controls().type_list.items().empty());
 }
 
 TEST(MainWindowLayout, TemplateAndBindingButtonsShowTheirOwnArea) {
   Program program;
   MainWindow& window = program.Start();
   window.OnGeoreferenceClicked();
-  for (const char* name :
-       {"georeference_frame", "transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold"}) {
-    EXPECT_TRUE(window.control(name).visible()) << name;
+  for (MainControl name : {&C::georeference_frame, &C::transliterate_labels, &C::section_from_mif,
+                           &C::raise_large_objects, &C::size_threshold}) {
+    EXPECT_TRUE((window.controls().*name).visible()) << Name(name);
   }
-  EXPECT_FALSE(window.control("row_range").visible());
-  EXPECT_FALSE(window.control("header_template").visible());
+  EXPECT_FALSE(window.controls().row_range.visible());
+  EXPECT_FALSE(window.controls().header_template.visible());
   window.OnHeaderTemplateClicked();
-  EXPECT_TRUE(window.control("header_template").visible());
-  for (const char* name : {"georeference_frame", "transliterate_labels", "section_from_mif", "raise_large_objects",
-                           "size_threshold", "columns_frame"}) {
-    EXPECT_FALSE(window.control(name).visible()) << name;
+  EXPECT_TRUE(window.controls().header_template.visible());
+  for (MainControl name : {&C::georeference_frame, &C::transliterate_labels, &C::section_from_mif,
+                           &C::raise_large_objects, &C::size_threshold, &C::columns_frame}) {
+    EXPECT_FALSE((window.controls().*name).visible()) << Name(name);
   }
 }
 
 TEST(MainWindowLayout, SplitterDragKeepsBothListsAtLeastTheirLeastWidth) {
   Program program;
   MainWindow& window = program.Start();
-  UiControl& splitter = window.control("list_splitter");
-  UiControl& object_list = window.control("object_list");
-  UiControl& type_list = window.control("type_list");
-  const int form = window.control("main_window").width();
+  UiControl& splitter = window.controls().list_splitter;
+  UiControl& object_list = window.controls().object_list;
+  UiControl& type_list = window.controls().type_list;
+  const int form = window.controls().main_window.width();
   auto check_lists = [&] {
     EXPECT_EQ(object_list.width(), splitter.left() - kObjectListLeft);
     EXPECT_EQ(type_list.left(), splitter.left() + kTypeListGap);
@@ -749,8 +763,8 @@ TEST(MainWindowLayout, WiderWindowIsFilledByTheTypeListAfterASplitterNudge) {
   window.OnSplitterPressed(10);
   window.OnSplitterMoved(11);
   window.OnSplitterReleased();
-  const UiControl& type_list = window.control("type_list");
-  EXPECT_EQ(type_list.left(), window.control("list_splitter").left() + kTypeListGap);
+  const UiControl& type_list = window.controls().type_list;
+  EXPECT_EQ(type_list.left(), window.controls().list_splitter.left() + kTypeListGap);
   EXPECT_EQ(type_list.width(), 20000 - type_list.left() - kTypeListRightMargin);
 }
 
@@ -776,14 +790,13 @@ TEST(MainWindowLayout, PlacedSplitterKeepsBothListsAndTheTypeListFillsTheWindow)
     MainWindow& window = program.Start();
     window.OnWindowResized(c.window_width);
     window.PlaceSplitter(c.requested);
-    const UiControl& splitter = window.control("list_splitter");
-    const UiControl& type_list = window.control("type_list");
+    const UiControl& splitter = window.controls().list_splitter;
+    const UiControl& type_list = window.controls().type_list;
     EXPECT_EQ(splitter.left(), c.expected);
-    EXPECT_EQ(window.control("object_list").width(), c.expected - kObjectListLeft);
+    EXPECT_EQ(window.controls().object_list.width(), c.expected - kObjectListLeft);
     EXPECT_EQ(type_list.left(), c.expected + kTypeListGap);
     EXPECT_EQ(type_list.left() + type_list.width(), c.window_width - kTypeListRightMargin);
-    EXPECT_NEAR(window.control("object_list").width(), type_list.width(),
-                c.window_width < both ? 1 : 1000000);
+    EXPECT_NEAR(window.controls().object_list.width(), type_list.width(), c.window_width < both ? 1 : 1000000);
   }
 }
 
@@ -801,8 +814,41 @@ TEST(MainWindowLayout, SplitterShareIsKeptAtAnyWidth) {
     window.OnWindowResized(width);
     window.PlaceSplitterAtShare(share);
     int room = width - kObjectListLeft - kTypeListRightMargin;
-    EXPECT_NEAR(window.control("object_list").width(), std::max(room / 4, kListMinimumWidth), 1);
-    EXPECT_GE(window.control("type_list").width(), kListMinimumWidth);
+    EXPECT_NEAR(window.controls().object_list.width(), std::max(room / 4, kListMinimumWidth), 1);
+    EXPECT_GE(window.controls().type_list.width(), kListMinimumWidth);
+  }
+}
+
+// The bindings tell the model how wide the lists' area is; a stored share waits until the
+// area has its real width (the window shows), is put in place once, and after that a
+// resize keeps the splitter where it is, within its stops.
+TEST(MainWindowLayout, ListsAreaFitsTheWindowAndTakesTheStoredShareOnceShown) {
+  Program program;
+  MainWindow& window = program.Start();
+  const UiControl& splitter = window.controls().list_splitter;
+  const UiControl& type_list = window.controls().type_list;
+  window.PlaceSplitterAtShareOnShow(500);
+  struct Step {
+    const char* what;
+    int area;
+    bool shown;
+    int splitter_left;
+  };
+  const int half = kObjectListLeft + 10000 / 2;
+  const Step steps[] = {
+      {"placeholder width before the window shows: no share yet", 4000, false,
+       kObjectListLeft + 4000 - kTypeListGap - kListMinimumWidth},
+      {"shown: the stored share", 10000, true, half},
+      {"wider: the splitter stays", 14000, true, half},
+      {"narrower than the splitter: kept within the stops", 5000, true,
+       kObjectListLeft + 5000 - kTypeListGap - kListMinimumWidth},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    window.OnListsAreaResized(step.area, step.shown);
+    EXPECT_EQ(window.controls().main_window.width(), kObjectListLeft + step.area + kTypeListRightMargin);
+    EXPECT_EQ(splitter.left(), step.splitter_left);
+    EXPECT_EQ(type_list.left() + type_list.width(), kObjectListLeft + step.area);
   }
 }
 
@@ -891,14 +937,14 @@ void PrepareConversion(Program& program, MainWindow& window) {
   fs::copy_file(MIRVEX_SOURCE_DATA "/object.txt", program.dir.path() / "object.txt");
   WriteFile(program.dir.path() / "a.mif", CrLf({"Columns 2", "Data", "", "Point 65.5 57.25", "    Symbol (35,0,12)"}));
   WriteFile(program.dir.path() / "a.mid", CrLf({"\"x\",\"Shkola\""}));
-  window.control("mif_path").SetText(program.dir.File("a.mif"));
-  window.control("mid_path").SetText(program.dir.File("a.mid"));
-  window.control("result_path").SetText(program.dir.File("a.mp"));
-  window.control("column_count").SetText("2");
-  window.control("type_column").SetText("1");
-  window.control("label_column").SetText("2");
-  window.control("section_from_mif").SetCheck(1);
-  window.control("header_template").SetText("[IMG ID]\r\nCodePage=1251\r\n[END-IMG ID]");
+  window.controls().mif_path.SetText(program.dir.File("a.mif"));
+  window.controls().mid_path.SetText(program.dir.File("a.mid"));
+  window.controls().result_path.SetText(program.dir.File("a.mp"));
+  window.controls().column_count.SetText("2");
+  window.controls().type_column.SetText("1");
+  window.controls().label_column.SetText("2");
+  window.controls().section_from_mif.SetCheck(1);
+  window.controls().header_template.SetText("[IMG ID]\r\nCodePage=1251\r\n[END-IMG ID]");
   window.OnConvertClicked();  // the panel
 }
 
@@ -907,32 +953,33 @@ void PrepareConversion(Program& program, MainWindow& window) {
 TEST(MainWindowCompile, CompileButtonFollowsTheLastCompletedResult) {
   Program program;
   MainWindow& window = program.Start();
-  EXPECT_FALSE(window.control("compile_button").enabled());
-  EXPECT_EQ(Cp1251ToUtf8(window.control("compile_button").text()), "Собрать IMG");
+  EXPECT_FALSE(window.controls().compile_button.enabled());
+  EXPECT_EQ(Cp1251ToUtf8(window.controls().compile_button.text()), "Собрать IMG");
   PrepareConversion(program, window);
-  EXPECT_FALSE(window.control("compile_button").enabled());  // only the panel was shown
+  EXPECT_FALSE(window.controls().compile_button.enabled());  // only the panel was shown
   window.OnConvertClicked();
   ASSERT_EQ(window.last_status(), OperationStatus::kCompleted);
   EXPECT_EQ(window.compile_target(), program.dir.File("a.mp"));
-  EXPECT_TRUE(window.control("compile_button").enabled());
+  EXPECT_TRUE(window.controls().compile_button.enabled());
 
   // Disabled while the next run goes on, and given back after it; a failed run keeps
   // the target.
   bool disabled_during = false;
-  program.host.on_message = [&] { disabled_during = !window.control("compile_button").enabled(); };
-  window.control("mid_path").SetText(program.dir.File("absent.mid"));
-  window.control("result_path").SetText(program.dir.File("b.mp"));
+  program.host.on_message = [&] { disabled_during = !window.controls().compile_button.enabled(); };
+  window.controls().mid_path.SetText(program.dir.File("absent.mid"));
+  window.controls().result_path.SetText(program.dir.File("b.mp"));
   window.OnConvertClicked();
   EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
   EXPECT_TRUE(disabled_during);
   program.host.on_message = nullptr;
   EXPECT_EQ(window.compile_target(), program.dir.File("a.mp"));
-  EXPECT_TRUE(window.control("compile_button").enabled());
+  EXPECT_TRUE(window.controls().compile_button.enabled());
 
-  window.control("crop_map_path").SetText(program.dir.File("a.mp"));
-  window.control("crop_result_path").SetText(program.dir.File("cut.mp"));
-  for (auto [bound, text] : {std::pair{"crop_west", "65"}, {"crop_north", "58"}, {"crop_east", "66"}, {"crop_south", "57"}}) {
-    window.control(bound).SetText(text);
+  window.controls().crop_map_path.SetText(program.dir.File("a.mp"));
+  window.controls().crop_result_path.SetText(program.dir.File("cut.mp"));
+  for (auto [bound, text] :
+       {std::pair{&C::crop_west, "65"}, {&C::crop_north, "58"}, {&C::crop_east, "66"}, {&C::crop_south, "57"}}) {
+    (window.controls().*bound).SetText(text);
   }
   window.OnCropClicked();
   window.OnCropClicked();
@@ -953,16 +1000,16 @@ TEST(MainWindowCompile, CompileButtonAfterConvertAllAndAfterARestart) {
   Program program;
   MainWindow& window = program.Start();
   PrepareConversion(program, window);
-  window.control("result_path").SetText(program.dir.File("first.mp"));
+  window.controls().result_path.SetText(program.dir.File("first.mp"));
   window.OnSavePathsClicked();
-  window.control("result_path").SetText(program.dir.File("second.mp"));
+  window.controls().result_path.SetText(program.dir.File("second.mp"));
   window.OnSavePathsClicked();
-  window.control("result_path").SetText(program.dir.File("first.mp"));
+  window.controls().result_path.SetText(program.dir.File("first.mp"));
   window.OnConvertAllClicked();
   ASSERT_EQ(window.last_batch().entries.size(), 2u);
   EXPECT_EQ(window.compile_target(), program.dir.File("first.mp"));
-  EXPECT_TRUE(window.control("compile_button").enabled());
-  window.control("result_path").SetText(program.dir.File("elsewhere.mp"));
+  EXPECT_TRUE(window.controls().compile_button.enabled());
+  window.controls().result_path.SetText(program.dir.File("elsewhere.mp"));
   window.OnConvertAllClicked();
   EXPECT_EQ(window.compile_target(), program.dir.File("second.mp"));
 
@@ -971,8 +1018,8 @@ TEST(MainWindowCompile, CompileButtonAfterConvertAllAndAfterARestart) {
     SCOPED_TRACE(exists ? "the result exists" : "no result");
     if (!exists) fs::remove(program.dir.path() / "second.mp");
     MainWindow& restarted = program.Start();
-    EXPECT_EQ(restarted.control("result_path").text(), program.dir.File("second.mp"));
-    EXPECT_EQ(restarted.control("compile_button").enabled(), exists);
+    EXPECT_EQ(restarted.controls().result_path.text(), program.dir.File("second.mp"));
+    EXPECT_EQ(restarted.controls().compile_button.enabled(), exists);
     EXPECT_EQ(restarted.compile_target(), exists ? program.dir.File("second.mp") : "");
   }
 }
@@ -981,27 +1028,27 @@ TEST(MainWindowCompile, CompilerSettingsHaveTheirOwnSectionWrittenOnlyWhenChange
   Program program;
   MainWindow& window = program.Start();
   EXPECT_EQ(program.Ini().find("[Mkgmap]"), std::string::npos);
-  window.control("mkgmap_path").SetText("/opt/mkgmap/mkgmap.jar");
-  window.control("mkgmap_options").SetText("--max-jobs=1 \"--description=Моя карта\"");
+  window.controls().mkgmap_path.SetText("/opt/mkgmap/mkgmap.jar");
+  window.controls().mkgmap_options.SetText("--max-jobs=1 \"--description=Моя карта\"");
   EXPECT_EQ(program.Setting("Path", "Mkgmap"), "/opt/mkgmap/mkgmap.jar");
   MainWindow& again = program.Start();
-  EXPECT_EQ(again.control("mkgmap_path").text(), "/opt/mkgmap/mkgmap.jar");
+  EXPECT_EQ(again.controls().mkgmap_path.text(), "/opt/mkgmap/mkgmap.jar");
   CompileOptions options = again.compile_options();
   EXPECT_EQ(options.mkgmap, "/opt/mkgmap/mkgmap.jar");
   EXPECT_EQ(SplitOptions(options.extra_options).size(), 2u);
   EXPECT_EQ(options.output_folder, "");
   std::string ini = program.Ini();
   MainWindow& read_only = program.Start(/*read_only=*/true);
-  read_only.control("mkgmap_path").SetText("other");
+  read_only.controls().mkgmap_path.SetText("other");
   EXPECT_EQ(program.Ini(), ini);
 
   // Shown by its button like the other settings of the panel, hidden by theirs.
   MainWindow& shown = program.Start();
-  EXPECT_FALSE(shown.control("compiler_frame").visible());
+  EXPECT_FALSE(shown.controls().compiler_frame.visible());
   shown.OnCompilerSettingsClicked();
-  EXPECT_TRUE(shown.control("compiler_frame").visible());
+  EXPECT_TRUE(shown.controls().compiler_frame.visible());
   shown.OnGeoreferenceClicked();
-  EXPECT_FALSE(shown.control("compiler_frame").visible());
+  EXPECT_FALSE(shown.controls().compiler_frame.visible());
 }
 
 TEST(MainWindowCompile, WithoutMkgmapTheWindowSaysWhatToInstall) {
@@ -1010,7 +1057,7 @@ TEST(MainWindowCompile, WithoutMkgmapTheWindowSaysWhatToInstall) {
   PrepareConversion(program, window);
   window.OnConvertClicked();
   program.host.messages.clear();
-  window.control("mkgmap_path").SetText("mkgmap-not-installed");
+  window.controls().mkgmap_path.SetText("mkgmap-not-installed");
   window.OnCompileClicked();
   EXPECT_EQ(window.last_status(), OperationStatus::kFailed);
   ASSERT_EQ(program.host.messages.size(), 1u);
@@ -1020,8 +1067,8 @@ TEST(MainWindowCompile, WithoutMkgmapTheWindowSaysWhatToInstall) {
   EXPECT_NE(program.MessageText(0).find("sudo apt install mkgmap"), std::string::npos) << program.MessageText(0);
 #endif
   EXPECT_FALSE(window.operation_running());
-  EXPECT_TRUE(window.control("compile_button").enabled());
-  EXPECT_TRUE(window.control("convert_all_button").enabled());
+  EXPECT_TRUE(window.controls().compile_button.enabled());
+  EXPECT_TRUE(window.controls().convert_all_button.enabled());
 }
 
 TEST(MainWindowCompile, ConvertAllRunsTheSavedTriplesAndShowsTheTable) {
@@ -1029,8 +1076,8 @@ TEST(MainWindowCompile, ConvertAllRunsTheSavedTriplesAndShowsTheTable) {
   MainWindow& window = program.Start();
   PrepareConversion(program, window);
   window.OnSavePathsClicked();
-  window.control("mif_path").SetText(program.dir.File("absent.mif"));
-  window.control("result_path").SetText(program.dir.File("b.mp"));
+  window.controls().mif_path.SetText(program.dir.File("absent.mif"));
+  window.controls().result_path.SetText(program.dir.File("b.mp"));
   window.OnSavePathsClicked();
   EXPECT_EQ(window.saved_triples().size(), 2u);
   bool running = false;
@@ -1042,7 +1089,7 @@ TEST(MainWindowCompile, ConvertAllRunsTheSavedTriplesAndShowsTheTable) {
   EXPECT_NE(program.MessageText(0).find("Конвертировано карт: 1 из 2"), std::string::npos) << program.MessageText(0);
   EXPECT_EQ(window.last_batch().entries.size(), 2u);
   EXPECT_TRUE(fs::exists(program.dir.path() / "a.mp"));
-  EXPECT_TRUE(Cp1251ToUtf8(window.control("progress_percent").text()).starts_with("карта 1 из 2"));
+  EXPECT_TRUE(Cp1251ToUtf8(window.controls().progress_percent.text()).starts_with("карта 1 из 2"));
 }
 
 // File dialogs start where the user works, and a chosen MIF fills the boxes it implies.
@@ -1056,14 +1103,14 @@ TEST(MainWindowFiles, DialogsStartInTheBoxFolderOrTheMifFolderAndAChosenMifFills
   WriteFile(dir.path() / "maps" / "river.mif", "Version 300\r\n");
   const std::string maps = dir.File("maps") + std::string(1, kPathSeparator);
 
-  window.control("mif_path").SetText(maps + "town.mif");
-  window.control("mid_path").SetText(dir.File("nowhere") + std::string(1, kPathSeparator) + "a.mid");
-  window.control("result_path").SetText("");
-  EXPECT_EQ(window.FileDialogStart("mif_path"), maps + "town.mif");  // its own folder, its name offered
-  EXPECT_EQ(window.FileDialogStart("mid_path"), maps);               // a folder that is not: the MIF's
-  EXPECT_EQ(window.FileDialogStart("result_path"), maps);
-  window.control("mif_path").SetText("town.mif");
-  EXPECT_EQ(window.FileDialogStart("result_path"), "");  // no folder anywhere: the dialog's own
+  window.controls().mif_path.SetText(maps + "town.mif");
+  window.controls().mid_path.SetText(dir.File("nowhere") + std::string(1, kPathSeparator) + "a.mid");
+  window.controls().result_path.SetText("");
+  EXPECT_EQ(window.FileDialogStart(window.controls().mif_path), maps + "town.mif");  // its own folder, its name offered
+  EXPECT_EQ(window.FileDialogStart(window.controls().mid_path), maps);               // a folder that is not: the MIF's
+  EXPECT_EQ(window.FileDialogStart(window.controls().result_path), maps);
+  window.controls().mif_path.SetText("town.mif");
+  EXPECT_EQ(window.FileDialogStart(window.controls().result_path), "");  // no folder anywhere: the dialog's own
 
   struct Case {
     const char* what;
@@ -1084,20 +1131,49 @@ TEST(MainWindowFiles, DialogsStartInTheBoxFolderOrTheMifFolderAndAChosenMifFills
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    window.control("mid_path").SetText(c.mid_before);
-    window.control("result_path").SetText(c.result_before);
-    window.OnFileChosen("mif_path", maps + c.mif);
-    EXPECT_EQ(window.control("mif_path").text(), maps + c.mif);
-    EXPECT_EQ(window.control("mid_path").text(), c.mid_after);
-    EXPECT_EQ(window.control("result_path").text(), c.result_after);
+    window.controls().mid_path.SetText(c.mid_before);
+    window.controls().result_path.SetText(c.result_before);
+    window.OnFileChosen(window.controls().mif_path, maps + c.mif, true);
+    EXPECT_EQ(window.controls().mif_path.text(), maps + c.mif);
+    EXPECT_EQ(window.controls().mid_path.text(), c.mid_after);
+    EXPECT_EQ(window.controls().result_path.text(), c.result_after);
   }
   // A result named without an extension is a text map.
-  window.OnFileChosen("result_path", maps + "out");
-  EXPECT_EQ(window.control("result_path").text(), maps + "out.mp");
-  window.OnFileChosen("result_path", maps + "out.txt");
-  EXPECT_EQ(window.control("result_path").text(), maps + "out.txt");
-  window.OnFileChosen("mid_path", maps + "other");
-  EXPECT_EQ(window.control("mid_path").text(), maps + "other");
+  window.OnFileChosen(window.controls().result_path, maps + "out", true);
+  EXPECT_EQ(window.controls().result_path.text(), maps + "out.mp");
+  window.OnFileChosen(window.controls().result_path, maps + "out.txt", true);
+  EXPECT_EQ(window.controls().result_path.text(), maps + "out.txt");
+  window.OnFileChosen(window.controls().mid_path, maps + "other", true);
+  EXPECT_EQ(window.controls().mid_path.text(), maps + "other");
+  EXPECT_TRUE(program.host.messages.empty());
+}
+
+// A chosen name that cp1251 cannot hold would name another file once converted: every
+// path box refuses it with the same message, and nothing changes.
+TEST(MainWindowPaths, AChosenPathOutsideCp1251IsRefused) {
+  Program program;
+  MainWindow& window = program.Start();
+  MainWindowControls& c = window.controls();
+  for (UiControl* box : {&c.mif_path, &c.mid_path, &c.result_path, &c.test_map_path, &c.mkgmap_path}) {
+    SCOPED_TRACE(box->name());
+    program.host.messages.clear();
+    box->SetText("before");
+    c.mid_path.SetText(box == &c.mid_path ? "before" : "");
+    c.result_path.SetText(box == &c.result_path ? "before" : "");
+    window.OnFileChosen(*box, "C:\\maps\\?.mif", false);
+    EXPECT_EQ(box->text(), "before");
+    if (box == &c.mif_path) {
+      EXPECT_EQ(c.mid_path.text(), "");
+      EXPECT_EQ(c.result_path.text(), "");
+    }
+    ASSERT_EQ(program.host.messages.size(), 1u);
+    EXPECT_EQ(program.MessageText(0),
+              "В пути есть символы, которых нет в кодировке cp1251; выберите файл с другим именем или в "
+              "другой папке:\r\nC:\\maps\\?.mif");
+  }
+  // The same path that fits is taken.
+  window.OnFileChosen(c.mkgmap_path, "C:\\mkgmap\\mkgmap.jar", true);
+  EXPECT_EQ(c.mkgmap_path.text(), "C:\\mkgmap\\mkgmap.jar");
 }
 
 TEST(MainWindowExit, ExitQuits) {

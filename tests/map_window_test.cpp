@@ -74,12 +74,12 @@ struct Program {
     WriteFile(dir.path() / "a.mid", "\"x\"\r\n");
     window = std::make_unique<MainWindow>(host, PathText(dir.path()));
     window->Load();
-    window->control("mif_path").SetText(dir.File("a.mif"));
-    window->control("mid_path").SetText(dir.File("a.mid"));
-    window->control("result_path").SetText(dir.File("result.mp"));
-    window->control("crop_map_path").SetText(dir.File("map.mp"));
-    window->control("crop_result_path").SetText(dir.File("cut.mp"));
-    window->control("test_map_path").SetText(dir.File("test.mp"));
+    window->controls().mif_path.SetText(dir.File("a.mif"));
+    window->controls().mid_path.SetText(dir.File("a.mid"));
+    window->controls().result_path.SetText(dir.File("result.mp"));
+    window->controls().crop_map_path.SetText(dir.File("map.mp"));
+    window->controls().crop_result_path.SetText(dir.File("cut.mp"));
+    window->controls().test_map_path.SetText(dir.File("test.mp"));
   }
   MapWindow& map() { return window->map_window(); }
   // Opens the map window on a panel and lets it load; the canvas is 800x600.
@@ -91,10 +91,10 @@ struct Program {
     return map();
   }
   void SetBoxes(const char* west, const char* north, const char* east, const char* south) {
-    window->control("crop_west").SetText(west);
-    window->control("crop_north").SetText(north);
-    window->control("crop_east").SetText(east);
-    window->control("crop_south").SetText(south);
+    window->controls().crop_west.SetText(west);
+    window->controls().crop_north.SetText(north);
+    window->controls().crop_east.SetText(east);
+    window->controls().crop_south.SetText(south);
   }
   // The bounds the crop would read from the boxes now.
   CropBounds Boxes() const {
@@ -157,7 +157,7 @@ TEST(MapWindowSource, EachPanelShowsItsMapAndTheSwitchItsResult) {
   program.map().OnSwitchClicked();
   program.host.RunQueued();
   EXPECT_TRUE(program.map().view().empty());
-  EXPECT_NE(Cp1251ToUtf8(program.map().control("map_status").text()).find("Файл не найден"), std::string::npos);
+  EXPECT_NE(Cp1251ToUtf8(program.map().controls().map_status.text()).find("Файл не найден"), std::string::npos);
 }
 
 TEST(MapWindowSource, ARunShowsItsResultAndAChangedFileIsReadAgain) {
@@ -169,7 +169,7 @@ TEST(MapWindowSource, ARunShowsItsResultAndAChangedFileIsReadAgain) {
   ASSERT_EQ(program.window->last_status(), OperationStatus::kCompleted);
   program.host.RunQueued();
   EXPECT_EQ(map.shown_source().path, program.dir.File("cut.mp"));
-  EXPECT_EQ(Cp1251ToUtf8(map.control("map_switch_button").text()), "Показать исходную карту");
+  EXPECT_EQ(Cp1251ToUtf8(map.controls().map_switch_button.text()), "Показать исходную карту");
 
   // The same map rewritten is read again; unchanged, it is not.
   map.OnSwitchClicked();
@@ -181,7 +181,7 @@ TEST(MapWindowSource, ARunShowsItsResultAndAChangedFileIsReadAgain) {
   EXPECT_EQ(map.view().objects_read(), 21u);
   // Requests made in one event load once.
   int loads = 0;
-  map.control("map_stop_button").Subscribe([&](UiControl& stop, Change) { loads += stop.visible(); });
+  map.controls().map_stop_button.Subscribe([&](UiControl& stop, Change) { loads += stop.visible(); });
   map.Refresh();
   map.OnReloadClicked();
   map.Refresh();
@@ -195,7 +195,7 @@ TEST(MapWindowLoad, NothingIsReadWhileARunWritesAndItsResultIsShownAfterwards) {
   MapWindow& map = program.OpenOn(&MainWindow::OnConvertClicked);
   ASSERT_EQ(map.shown_source().kind, MapSource::Kind::kMif);
   int loads = 0;
-  map.control("map_stop_button").Subscribe([&](UiControl& stop, Change) { loads += stop.visible(); });
+  map.controls().map_stop_button.Subscribe([&](UiControl& stop, Change) { loads += stop.visible(); });
   int loads_during_run = -1;
   program.host.on_run_started = [&] {
     map.OnReloadClicked();
@@ -214,14 +214,14 @@ TEST(MapWindowLoad, NothingIsReadWhileARunWritesAndItsResultIsShownAfterwards) {
 TEST(MapWindowLoad, ANewerRequestStopsTheRunningLoadAndClosingStopsIt) {
   Program program;
   WriteFile(program.dir.path() / "big.mp", TextMap(5000));
-  program.window->control("crop_map_path").SetText(program.dir.File("big.mp"));
+  program.window->controls().crop_map_path.SetText(program.dir.File("big.mp"));
   MapWindow& map = program.OpenOn(&MainWindow::OnCropClicked);
   EXPECT_EQ(map.view().objects_read(), 5001u);
 
   // Whatever happens while a map is read happens as its read starts here: a load
   // looks for a stop request every few hundred lines.
   std::function<void()> while_loading;
-  map.control("map_stop_button").Subscribe([&](UiControl& stop, Change) {
+  map.controls().map_stop_button.Subscribe([&](UiControl& stop, Change) {
     if (stop.visible() && while_loading) while_loading();
   });
 
@@ -231,22 +231,22 @@ TEST(MapWindowLoad, ANewerRequestStopsTheRunningLoadAndClosingStopsIt) {
   while_loading = [&] {
     if (asked) return;
     asked = true;
-    program.window->control("crop_map_path").SetText(program.dir.File("map.mp"));
+    program.window->controls().crop_map_path.SetText(program.dir.File("map.mp"));
   };
   map.OnReloadClicked();
   program.host.RunQueued();
   ASSERT_TRUE(asked);
   EXPECT_EQ(map.shown_source().path, program.dir.File("map.mp"));
   EXPECT_EQ(map.view().objects_read(), 11u);
-  EXPECT_FALSE(map.control("map_stop_button").visible());
-  EXPECT_EQ(Cp1251ToUtf8(map.control("map_status").text()).find("остановлено"), std::string::npos);
+  EXPECT_FALSE(map.controls().map_stop_button.visible());
+  EXPECT_EQ(Cp1251ToUtf8(map.controls().map_status.text()).find("остановлено"), std::string::npos);
 
   // "Остановить" keeps what was read and says so; the same map is read whole next time.
   while_loading = [&] { map.OnStopClicked(); };
-  program.window->control("crop_map_path").SetText(program.dir.File("big.mp"));
+  program.window->controls().crop_map_path.SetText(program.dir.File("big.mp"));
   program.host.RunQueued();
   EXPECT_LT(map.view().objects_read(), 5001u);
-  EXPECT_NE(Cp1251ToUtf8(map.control("map_status").text()).find("чтение остановлено"), std::string::npos);
+  EXPECT_NE(Cp1251ToUtf8(map.controls().map_status.text()).find("чтение остановлено"), std::string::npos);
   while_loading = nullptr;
   map.Refresh();
   program.host.RunQueued();
@@ -258,7 +258,7 @@ TEST(MapWindowLoad, ANewerRequestStopsTheRunningLoadAndClosingStopsIt) {
   program.host.RunQueued();
   EXPECT_FALSE(map.open());
   EXPECT_TRUE(map.view().empty());
-  program.window->control("crop_map_path").SetText(program.dir.File("map.mp"));
+  program.window->controls().crop_map_path.SetText(program.dir.File("map.mp"));
   EXPECT_EQ(program.host.RunQueued(), 0);
   EXPECT_EQ(program.host.messages, 0);
 }
@@ -284,16 +284,16 @@ TEST(MapWindowLoad, RequestsThatReplaceEachOtherEndWithTheWholeLastMap) {
     Program program;
     WriteFile(program.dir.path() / "big.mp", TextMap(5000));
     WriteFile(program.dir.path() / "big2.mp", TextMap(4000));
-    program.window->control("crop_map_path").SetText(program.dir.File("big.mp"));
+    program.window->controls().crop_map_path.SetText(program.dir.File("big.mp"));
     MapWindow& map = program.OpenOn(&MainWindow::OnCropClicked);
     ASSERT_EQ(map.view().objects_read(), 5001u);
     std::size_t read = 0;
     int reads = 0;
-    map.control("map_stop_button").Subscribe([&](UiControl& stop, Change) {
+    map.controls().map_stop_button.Subscribe([&](UiControl& stop, Change) {
       if (!stop.visible()) return;
       ++reads;
       if (read >= c.typed.size()) return;
-      for (const char* path : c.typed[read]) program.window->control("crop_map_path").SetText(program.dir.File(path));
+      for (const char* path : c.typed[read]) program.window->controls().crop_map_path.SetText(program.dir.File(path));
       ++read;
     });
     map.OnReloadClicked();
@@ -301,7 +301,7 @@ TEST(MapWindowLoad, RequestsThatReplaceEachOtherEndWithTheWholeLastMap) {
     EXPECT_EQ(reads, c.reads);
     EXPECT_EQ(map.shown_source().path, program.dir.File(c.last));
     EXPECT_EQ(map.view().objects_read(), std::string(c.last) == "big.mp" ? 5001u : 4001u);
-    std::string status = Cp1251ToUtf8(map.control("map_status").text());
+    std::string status = Cp1251ToUtf8(map.controls().map_status.text());
     EXPECT_EQ(status.find("остановлен"), std::string::npos) << status;
     EXPECT_NE(status.find("объект"), std::string::npos) << status;
   }
@@ -334,7 +334,7 @@ TEST(MapWindowCrop, ADrawnRectangleFillsTheBoxesThatTheCropReadsToTheSameRectang
     EXPECT_NEAR(program.Boxes().south, corner2.y, 0.01 / 60);
     // The boxes were stored as typed ones are.
     EXPECT_EQ(ReadSetting(PathText(program.dir.path()), "System", "Koord2"),
-              program.window->control("crop_west").text());
+              program.window->controls().crop_west.text());
   }
 }
 
@@ -381,9 +381,9 @@ TEST(MapWindowCrop, TheRectangleMovesResizesAndFollowsTheBoxes) {
   ExpectSameBounds(program.Boxes(), pulled);
 
   // A box emptied takes the rectangle away; the conversion panel never shows one.
-  program.window->control("crop_south").SetText("");
+  program.window->controls().crop_south.SetText("");
   EXPECT_FALSE(map.view().crop_rectangle());
-  program.window->control("crop_south").SetText("55.15");
+  program.window->controls().crop_south.SetText("55.15");
   EXPECT_TRUE(map.view().crop_rectangle());
   program.window->OnConvertClicked();
   program.host.RunQueued();
@@ -408,7 +408,7 @@ TEST(MapWindowView, WheelZoomsAtTheCursorAndFitShowsTheWholeMap) {
 
   // The place under the mouse in degrees.minutes; a tooltip over the region.
   map.OnMouseMoved(400, 300);
-  EXPECT_EQ(Cp1251ToUtf8(map.control("map_position").text()).rfind("Широта ", 0), 0u);
+  EXPECT_EQ(Cp1251ToUtf8(map.controls().map_position.text()).rfind("Широта ", 0), 0u);
   mapview::ScreenPoint inside = map.view().ToScreen({37.9, 55.1});
   EXPECT_NE(map.TooltipAt(inside.x, inside.y).find("0x4e"), std::string::npos);
   EXPECT_EQ(map.TooltipAt(-500, -500), "");

@@ -29,20 +29,21 @@ inline void ScreenshotTour(ui::MainWindow& model, const std::function<void(const
   shoot("conversion");
   // A conversion part way, as the window shows it while it runs: the operation buttons
   // greyed, the percentage, and "Отмена" to stop it.
-  const char* buttons[] = {"convert_button",      "crop_button",         "test_map_button",
-                           "header_template_button", "georeference_button", "compiler_settings_button",
-                           "column_view_button",  "edit_objects_button", "save_paths_button",
-                           "delete_paths_button", "convert_all_button"};
-  for (const char* button : buttons) model.control(button).SetEnabled(false);
-  model.control("progress_bar").SetRange(1, 100);
-  model.control("progress_bar").SetValue(42);
-  model.control("progress_percent").SetText("42");
-  model.control("cancel_button").SetVisible(true);
+  ui::MainWindowControls& c = model.controls();
+  ui::UiControl* const buttons[] = {&c.convert_button,         &c.crop_button,         &c.test_map_button,
+                                    &c.header_template_button, &c.georeference_button, &c.compiler_settings_button,
+                                    &c.column_view_button,     &c.edit_objects_button, &c.save_paths_button,
+                                    &c.delete_paths_button,    &c.convert_all_button};
+  for (ui::UiControl* button : buttons) button->SetEnabled(false);
+  model.controls().progress_bar.SetRange(1, 100);
+  model.controls().progress_bar.SetValue(42);
+  model.controls().progress_percent.SetText("42");
+  model.controls().cancel_button.SetVisible(true);
   shoot("stopping");
-  model.control("cancel_button").SetVisible(false);
-  model.control("progress_percent").SetText("");
-  model.control("progress_bar").SetValue(1);
-  for (const char* button : buttons) model.control(button).SetEnabled(true);
+  model.controls().cancel_button.SetVisible(false);
+  model.controls().progress_percent.SetText("");
+  model.controls().progress_bar.SetValue(1);
+  for (ui::UiControl* button : buttons) button->SetEnabled(true);
   model.OnGeoreferenceClicked();
   shoot("georeferencing");
   model.OnHeaderTemplateClicked();
@@ -62,9 +63,9 @@ inline void ScreenshotTour(ui::MainWindow& model, const std::function<void(const
   shoot("column-view");
   model.OnEditObjectsClicked();
   model.OnTypeCatalogueClicked(ui::TypeCatalogue::kPolygons);
-  model.control("object_list").SetSelected(1, true);
-  model.control("object_list").SetListIndex(1);
-  model.control("type_list").SetListIndex(0);
+  model.controls().object_list.SetSelected(1, true);
+  model.controls().object_list.SetListIndex(1);
+  model.controls().type_list.SetListIndex(0);
   shoot("editing-mode");
 }
 

@@ -50,6 +50,36 @@ TEST(WindowPlace, TheScreenHoldingMostOfAPlaceIsChosenAndOneOnNoScreenIsRefused)
   EXPECT_EQ(AreaHolding({100, 100, 800, 600}, {}), -1);
 }
 
+// Both bindings open the main window by this rule: the stored place on the screen that
+// holds most of it, else the default size in the middle of the primary screen.
+TEST(WindowPlace, TheMainWindowOpensAtItsStoredPlaceOrInTheMiddleOfThePrimaryScreen) {
+  const std::vector<ScreenRect> areas = {kScreen, {1920, 0, 1280, 984}};
+  struct Case {
+    const char* what;
+    std::optional<ScreenRect> stored;
+    bool taken;
+    ScreenRect expected;
+  };
+  const Case cases[] = {
+      {"nothing stored", std::nullopt, false, {560, 220, 800, 600}},
+      {"on the primary screen", ScreenRect{100, 100, 1200, 760}, true, {100, 100, 1200, 760}},
+      {"mostly on the second screen: fitted there", ScreenRect{2600, 100, 800, 600}, true, {2396, 100, 800, 600}},
+      {"larger than its screen", ScreenRect{50, 50, 2600, 1500}, true, {4, 30, 1912, 1006}},
+      {"on no screen now", ScreenRect{-5000, -5000, 800, 600}, false, {560, 220, 800, 600}},
+      {"a sliver that cannot be taken", ScreenRect{3150, 100, 800, 600}, false, {560, 220, 800, 600}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::optional<OpeningPlace> opening = PlaceToOpen(c.stored, 800, 600, kFrame, areas);
+    ASSERT_TRUE(opening.has_value());
+    EXPECT_EQ(opening->stored, c.taken);
+    EXPECT_EQ(opening->inside, c.expected);
+  }
+  // A default larger than the screen shrinks to it as well.
+  EXPECT_EQ(PlaceToOpen(std::nullopt, 4000, 3000, kFrame, areas)->inside, (ScreenRect{4, 30, 1912, 1006}));
+  EXPECT_FALSE(PlaceToOpen(ScreenRect{100, 100, 800, 600}, 800, 600, kFrame, {}).has_value());
+}
+
 TEST(WindowPlace, ASecondWindowOpensBesideTheMainOneAndInsideTheScreen) {
   struct Case {
     const char* what;

@@ -23,137 +23,139 @@ namespace mirvex::ui {
 
 namespace {
 
-constexpr const char* kPathCombos[] = {"mif_path", "mid_path", "result_path"};
+constexpr MainControl kPathCombos[] = {&MainWindowControls::mif_path, &MainWindowControls::mid_path,
+                                       &MainWindowControls::result_path};
 
 // Controls and their state when the window is created, before the settings are read.
 struct InitialControl {
-  const char* name;
+  MainControl control;
   const char* text;  // UTF-8
   bool visible;
   bool enabled;
 };
 
 constexpr InitialControl kInitialControls[] = {
-    {"main_window", "Mirvex — перевод и редактирование карт в форматах MapInfo и Garmin, версия 1.0 от 08.12.2026",
-     true, true},
-    {"convert_button", "Конвертировать карту", true, true},
-    {"crop_button", "Редактировать карту", true, true},
-    {"test_map_button", "Тестовая карта", true, true},
-    {"exit_button", "ВЫХОД", true, true},
-    {"compile_button", "Собрать IMG", true, false},
-    {"map_button", "Карта", true, true},
-    {"cancel_button", "Отмена", false, true},
-    {"progress_bar", "", true, true},
-    {"progress_frame", "", true, true},
-    {"progress_percent", "", true, true},
-    {"result_status", "", true, true},
-    {"object_list", "", true, true},
-    {"list_splitter", "", true, true},
-    {"type_list", "", true, true},
-    {"transliterate_labels", "Русские буквы в транслите (Дорога=Doroga)", true, true},
-    {"section_from_mif", "Автоматически определять тип региона", true, true},
-    {"raise_large_objects", "Повысить уровень обекта (Полигоны) при площади больше чем:", true, true},
-    {"size_threshold", "2.033", true, false},
-    {"header_template", "", false, true},
-    {"point_types_button", "Точки", true, false},
-    {"line_types_button", "Линии", true, false},
-    {"polygon_types_button", "Полигоны", true, false},
-    {"assign_type_button", "Назначить", true, false},
-    {"assign_default_type_button", "Назначить", true, false},
-    {"delete_objects_button", "Удалить", true, false},
-    {"level_button", "Уровень", true, false},
-    {"level_slider", "", true, false},
-    {"default_type", "Неопределенный тип объекта", true, false},
-    {"previous_rows_button", "Предыдущие 100", true, true},
-    {"next_rows_button", "Следующие 100", true, true},
-    {"column_view", "", true, true},
-    {"row_range", "1 >> 100", true, true},
-    {"welcome_panel", "", true, true},
-    {"welcome_functions",
+    {&MainWindowControls::main_window,
+     "Mirvex — перевод и редактирование карт в форматах MapInfo и Garmin, версия 1.0 от 08.12.2026", true, true},
+    {&MainWindowControls::convert_button, "Конвертировать карту", true, true},
+    {&MainWindowControls::crop_button, "Редактировать карту", true, true},
+    {&MainWindowControls::test_map_button, "Тестовая карта", true, true},
+    {&MainWindowControls::exit_button, "ВЫХОД", true, true},
+    {&MainWindowControls::compile_button, "Собрать IMG", true, false},
+    {&MainWindowControls::map_button, "Карта", true, true},
+    {&MainWindowControls::cancel_button, "Отмена", false, true},
+    {&MainWindowControls::progress_bar, "", true, true},
+    {&MainWindowControls::progress_frame, "", true, true},
+    {&MainWindowControls::progress_percent, "", true, true},
+    {&MainWindowControls::result_status, "", true, true},
+    {&MainWindowControls::object_list, "", true, true},
+    {&MainWindowControls::list_splitter, "", true, true},
+    {&MainWindowControls::type_list, "", true, true},
+    {&MainWindowControls::transliterate_labels, "Русские буквы в транслите (Дорога=Doroga)", true, true},
+    {&MainWindowControls::section_from_mif, "Автоматически определять тип региона", true, true},
+    {&MainWindowControls::raise_large_objects, "Повысить уровень обекта (Полигоны) при площади больше чем:", true,
+     true},
+    {&MainWindowControls::size_threshold, "2.033", true, false},
+    {&MainWindowControls::header_template, "", false, true},
+    {&MainWindowControls::point_types_button, "Точки", true, false},
+    {&MainWindowControls::line_types_button, "Линии", true, false},
+    {&MainWindowControls::polygon_types_button, "Полигоны", true, false},
+    {&MainWindowControls::assign_type_button, "Назначить", true, false},
+    {&MainWindowControls::assign_default_type_button, "Назначить", true, false},
+    {&MainWindowControls::delete_objects_button, "Удалить", true, false},
+    {&MainWindowControls::level_button, "Уровень", true, false},
+    {&MainWindowControls::level_slider, "", true, false},
+    {&MainWindowControls::default_type, "Неопределенный тип объекта", true, false},
+    {&MainWindowControls::previous_rows_button, "Предыдущие 100", true, true},
+    {&MainWindowControls::next_rows_button, "Следующие 100", true, true},
+    {&MainWindowControls::column_view, "", true, true},
+    {&MainWindowControls::row_range, "1 >> 100", true, true},
+    {&MainWindowControls::welcome_panel, "", true, true},
+    {&MainWindowControls::welcome_functions,
      "1. Конвертация карты MapInfo (MIF/MID) в текстовый формат Garmin.\r\n"
      "2. Обрезка карты по заданным координатам.\r\n"
      "3. Тестовая карта: как выглядит на приёмнике каждый тип объекта.\r\n"
      "4. Привязка карты MapInfo к реальным координатам.",
      true, true},
-    {"help_link", "", true, true},
-    {"conversion_panel", "", false, true},
-    {"conversion_files_frame", "Файлы карт", true, true},
-    {"mif_path", "", true, true},
-    {"mid_path", "", true, true},
-    {"result_path", "", true, true},
-    {"save_paths_button", "Сохранить путь", true, true},
-    {"delete_paths_button", "Удалить путь", true, true},
-    {"convert_all_button", "Конвертировать все", true, true},
-    {"columns_frame", "Подписи к объектам", true, true},
-    {"column_count_from_header", "Определять автоматически", true, true},
-    {"no_labels", "Отключить подписи", true, true},
-    {"column_count", "2", true, false},
-    {"label_column", "2", true, true},
-    {"type_column", "1", true, true},
-    {"column_view_button", "Выбрать столбец", true, true},
-    {"edit_objects_button", "Редактировать объекты", true, true},
-    {"header_template_button", "Масштаб", true, true},
-    {"georeference_button", "Привязка", true, true},
-    {"compiler_settings_button", "mkgmap", true, true},
-    {"compiler_frame", "Сборка IMG (mkgmap)", false, true},
-    {"mkgmap_path", "", true, true},
-    {"mkgmap_options", "", true, true},
-    {"georeference_frame", "Система координат", false, true},
-    {"georeference", "Привязывать карту к системе координат", true, true},
-    {"lower_left_longitude", "60.00", true, true},
-    {"lower_left_latitude", "60.00", true, true},
-    {"upper_right_longitude", "84.00", true, true},
-    {"upper_right_latitude", "54.00", true, true},
-    {"rotation_angle", "-0.8", true, true},
-    {"crop_panel", "", false, true},
-    {"crop_bounds_frame", "Параметры", true, true},
-    {"crop_west", "60.00", true, true},
-    {"crop_north", "60.00", true, true},
-    {"crop_east", "84.00", true, true},
-    {"crop_south", "54.00", true, true},
-    {"crop_files_frame", "Файлы карт", true, true},
-    {"crop_map_path", "c:\\map\\map.txt", true, true},
-    {"crop_result_path", "c:\\map\\result.txt", true, true},
-    {"copy_result_button", "Скопировать результат конвертирования в путь к карте", true, true},
-    {"crop_prompt", "Введите параметры редактирования:", true, true},
-    {"crop_running", "Идет редактирование карты. Ждите...", false, true},
-    {"test_map_panel", "Тестовая шаблонная карта", false, true},
-    {"test_map_path", "c:\\map\\test.txt", true, true},
+    {&MainWindowControls::help_link, "", true, true},
+    {&MainWindowControls::conversion_panel, "", false, true},
+    {&MainWindowControls::conversion_files_frame, "Файлы карт", true, true},
+    {&MainWindowControls::mif_path, "", true, true},
+    {&MainWindowControls::mid_path, "", true, true},
+    {&MainWindowControls::result_path, "", true, true},
+    {&MainWindowControls::save_paths_button, "Сохранить путь", true, true},
+    {&MainWindowControls::delete_paths_button, "Удалить путь", true, true},
+    {&MainWindowControls::convert_all_button, "Конвертировать все", true, true},
+    {&MainWindowControls::columns_frame, "Подписи к объектам", true, true},
+    {&MainWindowControls::column_count_from_header, "Определять автоматически", true, true},
+    {&MainWindowControls::no_labels, "Отключить подписи", true, true},
+    {&MainWindowControls::column_count, "2", true, false},
+    {&MainWindowControls::label_column, "2", true, true},
+    {&MainWindowControls::type_column, "1", true, true},
+    {&MainWindowControls::column_view_button, "Выбрать столбец", true, true},
+    {&MainWindowControls::edit_objects_button, "Редактировать объекты", true, true},
+    {&MainWindowControls::header_template_button, "Масштаб", true, true},
+    {&MainWindowControls::georeference_button, "Привязка", true, true},
+    {&MainWindowControls::compiler_settings_button, "mkgmap", true, true},
+    {&MainWindowControls::compiler_frame, "Сборка IMG (mkgmap)", false, true},
+    {&MainWindowControls::mkgmap_path, "", true, true},
+    {&MainWindowControls::mkgmap_options, "", true, true},
+    {&MainWindowControls::georeference_frame, "Система координат", false, true},
+    {&MainWindowControls::georeference, "Привязывать карту к системе координат", true, true},
+    {&MainWindowControls::lower_left_longitude, "60.00", true, true},
+    {&MainWindowControls::lower_left_latitude, "60.00", true, true},
+    {&MainWindowControls::upper_right_longitude, "84.00", true, true},
+    {&MainWindowControls::upper_right_latitude, "54.00", true, true},
+    {&MainWindowControls::rotation_angle, "-0.8", true, true},
+    {&MainWindowControls::crop_panel, "", false, true},
+    {&MainWindowControls::crop_bounds_frame, "Параметры", true, true},
+    {&MainWindowControls::crop_west, "60.00", true, true},
+    {&MainWindowControls::crop_north, "60.00", true, true},
+    {&MainWindowControls::crop_east, "84.00", true, true},
+    {&MainWindowControls::crop_south, "54.00", true, true},
+    {&MainWindowControls::crop_files_frame, "Файлы карт", true, true},
+    {&MainWindowControls::crop_map_path, "c:\\map\\map.txt", true, true},
+    {&MainWindowControls::crop_result_path, "c:\\map\\result.txt", true, true},
+    {&MainWindowControls::copy_result_button, "Скопировать результат конвертирования в путь к карте", true, true},
+    {&MainWindowControls::crop_prompt, "Введите параметры редактирования:", true, true},
+    {&MainWindowControls::crop_running, "Идет редактирование карты. Ждите...", false, true},
+    {&MainWindowControls::test_map_panel, "Тестовая шаблонная карта", false, true},
+    {&MainWindowControls::test_map_path, "c:\\map\\test.txt", true, true},
 };
 
 // The control each System key of mirvex.ini mirrors.
-constexpr std::pair<std::string_view, const char*> kSettingControls[] = {
-    {"UgolPovorot", "rotation_angle"},
-    {"TestMap", "test_map_path"},
-    {"PrivazkaMap", "georeference"},
-    {"PrK1", "lower_left_longitude"},
-    {"PrK2", "lower_left_latitude"},
-    {"PrK3", "upper_right_longitude"},
-    {"PrK4", "upper_right_latitude"},
-    {"Koord2", "crop_west"},
-    {"Koord3", "crop_north"},
-    {"Koord4", "crop_east"},
-    {"Koord5", "crop_south"},
-    {"PathEdit1", "crop_map_path"},
-    {"PathEdit2", "crop_result_path"},
-    {"RazmObj", "size_threshold"},
-    {"PovObj", "raise_large_objects"},
-    {"TypeObj", "section_from_mif"},
-    {"RusTransl", "transliterate_labels"},
-    {"AutoSet", "column_count_from_header"},
-    {"KolSt", "column_count"},
-    {"TypeSt", "type_column"},
-    {"PodpSt", "label_column"},
-    {"Podpis", "no_labels"},
+constexpr std::pair<std::string_view, MainControl> kSettingControls[] = {
+    {"UgolPovorot", &MainWindowControls::rotation_angle},
+    {"TestMap", &MainWindowControls::test_map_path},
+    {"PrivazkaMap", &MainWindowControls::georeference},
+    {"PrK1", &MainWindowControls::lower_left_longitude},
+    {"PrK2", &MainWindowControls::lower_left_latitude},
+    {"PrK3", &MainWindowControls::upper_right_longitude},
+    {"PrK4", &MainWindowControls::upper_right_latitude},
+    {"Koord2", &MainWindowControls::crop_west},
+    {"Koord3", &MainWindowControls::crop_north},
+    {"Koord4", &MainWindowControls::crop_east},
+    {"Koord5", &MainWindowControls::crop_south},
+    {"PathEdit1", &MainWindowControls::crop_map_path},
+    {"PathEdit2", &MainWindowControls::crop_result_path},
+    {"RazmObj", &MainWindowControls::size_threshold},
+    {"PovObj", &MainWindowControls::raise_large_objects},
+    {"TypeObj", &MainWindowControls::section_from_mif},
+    {"RusTransl", &MainWindowControls::transliterate_labels},
+    {"AutoSet", &MainWindowControls::column_count_from_header},
+    {"KolSt", &MainWindowControls::column_count},
+    {"TypeSt", &MainWindowControls::type_column},
+    {"PodpSt", &MainWindowControls::label_column},
+    {"Podpis", &MainWindowControls::no_labels},
 };
 
 // The controls of the compiler settings and their keys in section Mkgmap.
-constexpr std::pair<const char*, const char*> kCompilerControls[] = {
-    {"mkgmap_path", "Path"},
-    {"mkgmap_options", "Options"},
+constexpr std::pair<MainControl, const char*> kCompilerControls[] = {
+    {&MainWindowControls::mkgmap_path, "Path"},
+    {&MainWindowControls::mkgmap_options, "Options"},
 };
 
-const char* SettingControl(std::string_view key) {
+MainControl SettingControl(std::string_view key) {
   for (const auto& [name, control] : kSettingControls) {
     if (EqualsIgnoreAsciiCase(name, key)) return control;
   }
@@ -173,110 +175,98 @@ MainWindow::MainWindow(WindowHost& host, std::string program_folder, bool read_o
   program_prefix_ = program_folder_ + kPathSeparator;
   CreateControls();
   WireSettings();
-  map_window_ = std::make_unique<MapWindow>(*this, host_);
-}
-
-UiControl& MainWindow::Add(const char* name) {
-  auto [entry, added] = controls_.emplace(name, std::make_unique<UiControl>(name));
-  return *entry->second;
+  MainWindowControls& c = controls_;
+  map_window_ = std::make_unique<MapWindow>(
+      MainWindowLink{c.welcome_panel, c.conversion_panel, c.crop_panel, c.test_map_panel, c.mif_path, c.mid_path,
+                     c.result_path, c.crop_map_path, c.crop_result_path, c.test_map_path, c.crop_west, c.crop_north,
+                     c.crop_east, c.crop_south, [this] { return operation_running_; },
+                     [this] { return conversion_options(); }, program_prefix_},
+      host_);
 }
 
 void MainWindow::CreateControls() {
   for (const InitialControl& initial : kInitialControls) {
-    UiControl& c = Add(initial.name);
+    UiControl& c = controls_.*initial.control;
     c.SetText(Ru(initial.text));
     c.SetVisible(initial.visible);
     c.SetEnabled(initial.enabled);
   }
   // The window starts with transliteration and the column count from the header ticked,
   // their dependents as they match.
-  control("transliterate_labels").SetCheck(1);
-  control("column_count_from_header").SetCheck(1);
-  control("column_count").SetBackground(Background::kGrey);
-  control("size_threshold").SetBackground(Background::kGrey);
-  control("level_slider").SetRange(0, 9);
-  control("main_window").SetGeometry(0, kWindowWidth);
-  control("object_list").SetGeometry(kObjectListLeft, kObjectListWidth);
-  control("list_splitter").SetGeometry(kObjectListLeft + kObjectListWidth, kSplitterWidth);
+  controls_.transliterate_labels.SetCheck(1);
+  controls_.column_count_from_header.SetCheck(1);
+  controls_.column_count.SetBackground(Background::kGrey);
+  controls_.size_threshold.SetBackground(Background::kGrey);
+  controls_.level_slider.SetRange(0, 9);
+  controls_.main_window.SetGeometry(0, kWindowWidth);
+  controls_.object_list.SetGeometry(kObjectListLeft, kObjectListWidth);
+  controls_.list_splitter.SetGeometry(kObjectListLeft + kObjectListWidth, kSplitterWidth);
   int type_list_left = kObjectListLeft + kObjectListWidth + kTypeListGap;
-  control("type_list").SetGeometry(type_list_left, kWindowWidth - type_list_left - kTypeListRightMargin);
+  controls_.type_list.SetGeometry(type_list_left, kWindowWidth - type_list_left - kTypeListRightMargin);
 }
 
 void MainWindow::WireSettings() {
   for (const SystemKey& key : SystemKeys()) {
-    const char* name = SettingControl(key.key);
-    system_keys_[name] = key.key;
+    UiControl& control = controls_.*SettingControl(key.key);
     if (key.is_check) {
-      control(name).Subscribe([this](UiControl& box, Change change) {
-        if (change == Change::kCheck) OnCheckBox(box);
+      control.Subscribe([this, key = std::string(key.key)](UiControl& box, Change change) {
+        if (change == Change::kCheck) OnCheckBox(box, key);
       });
     } else {
-      control(name).Subscribe([this, key = std::string(key.key)](UiControl& box, Change change) {
+      control.Subscribe([this, key = std::string(key.key)](UiControl& box, Change change) {
         if (change == Change::kText) WriteSystem(key, box.text());
       });
     }
   }
-  control("header_template").Subscribe([this](UiControl&, Change change) {
+  controls_.header_template.Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText) OnTemplateChanged();
   });
   // The compiler settings are stored as they change; the start-up reads them without
   // writing them back, so they stay out of mirvex.ini until the user sets them.
-  for (const auto& [name, key] : kCompilerControls) {
-    control(name).Subscribe([this, key = key](UiControl& box, Change change) {
+  for (const auto& [control, key] : kCompilerControls) {
+    (controls_.*control).Subscribe([this, key = key](UiControl& box, Change change) {
       if (change == Change::kText && !loading_) Store(kCompilerSection, key, box.text());
     });
   }
   // Letting go of the slider gives the selected lines its level.
-  control("level_slider").Subscribe([this](UiControl& slider, Change change) {
+  controls_.level_slider.Subscribe([this](UiControl& slider, Change change) {
     if (change != Change::kValue) return;
     // However the level was chosen (drag, click, keys, wheel), the button says which.
     OnLevelSliderMoved(static_cast<int>(slider.value()));
     SetSelectedLevel();
   });
   // Choosing a saved MIF path shows its partner MID and result paths.
-  control("mif_path").Subscribe([this](UiControl& combo, Change change) {
+  controls_.mif_path.Subscribe([this](UiControl& combo, Change change) {
     // Typing a path chooses no entry; that moves nothing in the partner boxes.
     if (change != Change::kListIndex || combo.list_index() < 0) return;
-    control("mid_path").SetListIndex(combo.list_index());
-    control("result_path").SetListIndex(combo.list_index());
+    controls_.mid_path.SetListIndex(combo.list_index());
+    controls_.result_path.SetListIndex(combo.list_index());
   });
-}
-
-UiControl& MainWindow::control(std::string_view name) {
-  auto entry = controls_.find(name);
-  if (entry == controls_.end()) std::abort();
-  return *entry->second;
-}
-
-const UiControl& MainWindow::control(std::string_view name) const {
-  auto entry = controls_.find(name);
-  if (entry == controls_.end()) std::abort();
-  return *entry->second;
 }
 
 std::string MainWindow::SettingValue(std::string_view key) const {
   const SystemKey* system_key = FindSystemKey(key);
-  const char* name = SettingControl(key);
-  if (!system_key || !name) return {};
-  const UiControl& box = control(name);
+  MainControl control = SettingControl(key);
+  if (!system_key || !control) return {};
+  const UiControl& box = controls_.*control;
   return system_key->is_check ? std::to_string(box.check()) : box.text();
 }
 
 bool MainWindow::ApplySetting(std::string_view key, std::string_view value) {
   const SystemKey* system_key = FindSystemKey(key);
-  const char* name = SettingControl(key);
-  if (!system_key || !name) return false;
+  MainControl control = SettingControl(key);
+  if (!system_key || !control) return false;
   if (system_key->is_check) {
-    control(name).SetCheck(CheckBoxValue(value));
+    (controls_.*control).SetCheck(CheckBoxValue(value));
   } else {
-    control(name).SetText(std::string(value));
+    (controls_.*control).SetText(std::string(value));
   }
   return true;
 }
 
 ConversionOptions MainWindow::conversion_options() const {
   return ConversionOptionsFrom([this](std::string_view key) { return SettingValue(key); },
-                               control("header_template").text());
+                               controls_.header_template.text());
 }
 
 CropOptions MainWindow::crop_options() const {
@@ -285,17 +275,17 @@ CropOptions MainWindow::crop_options() const {
 
 CompileOptions MainWindow::compile_options() const {
   return CompileOptionsFrom([this](std::string_view key) {
-    for (const auto& [name, compiler_key] : kCompilerControls) {
-      if (key == compiler_key) return control(name).text();
+    for (const auto& [control, compiler_key] : kCompilerControls) {
+      if (key == compiler_key) return (controls_.*control).text();
     }
     return std::string();
   });
 }
 
 std::vector<ConversionPaths> MainWindow::saved_triples() const {
-  const auto& mif = control("mif_path").items();
-  const auto& mid = control("mid_path").items();
-  const auto& result = control("result_path").items();
+  const auto& mif = controls_.mif_path.items();
+  const auto& mid = controls_.mid_path.items();
+  const auto& result = controls_.result_path.items();
   std::vector<ConversionPaths> triples;
   for (std::size_t i = 0; i < mif.size() && i < mid.size() && i < result.size(); ++i) {
     triples.push_back({mif[i], mid[i], result[i]});
@@ -308,24 +298,24 @@ void MainWindow::Store(std::string_view section, std::string_view key, const std
 }
 
 // A check box updates the box that depends on it, then stores its value.
-void MainWindow::OnCheckBox(UiControl& box) {
+void MainWindow::OnCheckBox(UiControl& box, std::string_view key) {
   bool ticked = box.check() == 1;
-  auto grey_when_ticked = [&](const char* dependent) {
-    control(dependent).SetEnabled(!ticked);
-    control(dependent).SetBackground(ticked ? Background::kGrey : Background::kWhite);
+  auto grey_when_ticked = [&](UiControl& dependent) {
+    dependent.SetEnabled(!ticked);
+    dependent.SetBackground(ticked ? Background::kGrey : Background::kWhite);
   };
-  if (box.name() == "column_count_from_header") grey_when_ticked("column_count");
-  if (box.name() == "no_labels") grey_when_ticked("label_column");
-  if (box.name() == "raise_large_objects") {
-    control("size_threshold").SetEnabled(ticked);
-    control("size_threshold").SetBackground(ticked ? Background::kToolTip : Background::kGrey);
+  if (&box == &controls_.column_count_from_header) grey_when_ticked(controls_.column_count);
+  if (&box == &controls_.no_labels) grey_when_ticked(controls_.label_column);
+  if (&box == &controls_.raise_large_objects) {
+    controls_.size_threshold.SetEnabled(ticked);
+    controls_.size_threshold.SetBackground(ticked ? Background::kToolTip : Background::kGrey);
   }
-  WriteSystem(system_keys_[box.name()], std::to_string(box.check()));
+  WriteSystem(key, std::to_string(box.check()));
 }
 
 void MainWindow::OnTemplateChanged() {
   if (loading_ || read_only_) return;
-  if (WriteTemplate(TemplatePath(program_folder_), control("header_template").text())) {
+  if (WriteTemplate(TemplatePath(program_folder_), controls_.header_template.text())) {
     template_failure_reported_ = false;
     return;
   }
@@ -339,7 +329,7 @@ void MainWindow::OnTemplateChanged() {
 void MainWindow::Load() {
   loading_ = true;
   ProgramSettings stored = ReadProgramSettings(program_folder_);
-  control("header_template").SetText(stored.header_template);
+  controls_.header_template.SetText(stored.header_template);
 
   for (const SystemKey& key : SystemKeys()) {
     const std::string& value = stored.system[key.key];
@@ -353,27 +343,29 @@ void MainWindow::Load() {
   }
 
   for (const ConversionPaths& triple : stored.saved_triples) {
-    control("mif_path").AddItem(triple.mif);
-    control("mid_path").AddItem(triple.mid);
-    control("result_path").AddItem(triple.result);
+    controls_.mif_path.AddItem(triple.mif);
+    controls_.mid_path.AddItem(triple.mid);
+    controls_.result_path.AddItem(triple.result);
   }
-  for (const char* combo : kPathCombos) {
-    control(combo).SetListIndex(static_cast<int>(control(combo).items().size()) - 1);
+  for (MainControl combo : kPathCombos) {
+    UiControl& box = controls_.*combo;
+    box.SetListIndex(static_cast<int>(box.items().size()) - 1);
   }
-  for (const auto& [name, key] : kCompilerControls) control(name).SetText(stored.compiler[key]);
+  for (const auto& [control, key] : kCompilerControls) (controls_.*control).SetText(stored.compiler[key]);
   loading_ = false;
   // The result of the last conversion, still there from an earlier session, can be
   // compiled at once.
-  if (const std::string& result = control("result_path").text(); !result.empty() && FileExists(result)) {
+  if (const std::string& result = controls_.result_path.text(); !result.empty() && FileExists(result)) {
     SetCompileTarget(result);
   }
   // A first start gets the built-in template as a file the user can edit.
   if (stored.template_missing) OnTemplateChanged();
 }
 
-void MainWindow::ShowOnly(const char* panel) {
-  for (const char* other : {"welcome_panel", "conversion_panel", "crop_panel", "test_map_panel"}) {
-    if (std::string_view(other) != panel) control(other).SetVisible(false);
+void MainWindow::ShowOnly(const UiControl& panel) {
+  for (UiControl* other :
+       {&controls_.welcome_panel, &controls_.conversion_panel, &controls_.crop_panel, &controls_.test_map_panel}) {
+    if (other != &panel) other->SetVisible(false);
   }
 }
 
@@ -382,11 +374,11 @@ void MainWindow::ShowOnly(const char* panel) {
 // operation buttons and the editing actions disabled so no second one starts while
 // the first lets the window repaint.
 template <typename Operation>
-bool MainWindow::RunOperation(const char* panel, Operation operation) {
+bool MainWindow::RunOperation(UiControl& panel, Operation operation) {
   if (operation_running_) return false;
   ShowOnly(panel);
-  if (!control(panel).visible()) {
-    control(panel).SetVisible(true);
+  if (!panel.visible()) {
+    panel.SetVisible(true);
     return false;
   }
   RunGuarded(operation);
@@ -400,40 +392,29 @@ void MainWindow::RunGuarded(Operation operation) {
   if (operation_running_) return;
   operation_running_ = true;
   // Each control gets its own state back afterwards.
-  const char* buttons[] = {"convert_button",
-                           "crop_button",
-                           "test_map_button",
-                           "compile_button",
-                           "convert_all_button",
-                           "save_paths_button",
-                           "delete_paths_button",
-                           "column_view_button",
-                           "edit_objects_button",
-                           "previous_rows_button",
-                           "next_rows_button",
-                           "point_types_button",
-                           "line_types_button",
-                           "polygon_types_button",
-                           "assign_type_button",
-                           "assign_default_type_button",
-                           "delete_objects_button",
-                           "level_button",
-                           "level_slider",
-                           "header_template_button",
-                           "georeference_button",
-                           "compiler_settings_button"};
+  UiControl* const buttons[] = {&controls_.convert_button,        &controls_.crop_button,
+                                &controls_.test_map_button,       &controls_.compile_button,
+                                &controls_.convert_all_button,    &controls_.save_paths_button,
+                                &controls_.delete_paths_button,   &controls_.column_view_button,
+                                &controls_.edit_objects_button,   &controls_.previous_rows_button,
+                                &controls_.next_rows_button,      &controls_.point_types_button,
+                                &controls_.line_types_button,     &controls_.polygon_types_button,
+                                &controls_.assign_type_button,    &controls_.assign_default_type_button,
+                                &controls_.delete_objects_button, &controls_.level_button,
+                                &controls_.level_slider,          &controls_.header_template_button,
+                                &controls_.georeference_button,   &controls_.compiler_settings_button};
   bool enabled[std::size(buttons)];
   for (std::size_t i = 0; i < std::size(buttons); ++i) {
-    enabled[i] = control(buttons[i]).enabled();
-    control(buttons[i]).SetEnabled(false);
+    enabled[i] = buttons[i]->enabled();
+    buttons[i]->SetEnabled(false);
   }
   // "Отмена" (and "ВЫХОД", after asking) stop the run: the operation sees the request
   // while it lets the window repaint.
   stop_requested_ = false;
-  control("cancel_button").SetVisible(true);
+  controls_.cancel_button.SetVisible(true);
   last_status_ = operation();
-  control("cancel_button").SetVisible(false);
-  for (std::size_t i = 0; i < std::size(buttons); ++i) control(buttons[i]).SetEnabled(enabled[i]);
+  controls_.cancel_button.SetVisible(false);
+  for (std::size_t i = 0; i < std::size(buttons); ++i) buttons[i]->SetEnabled(enabled[i]);
   operation_running_ = false;
   // The map window waits with its loads while a run writes files.
   map_window_->Refresh();
@@ -448,7 +429,7 @@ void MainWindow::RunGuarded(Operation operation) {
 
 void MainWindow::SetCompileTarget(const std::string& map) {
   compile_target_ = map;
-  control("compile_button").SetEnabled(!map.empty());
+  controls_.compile_button.SetEnabled(!map.empty());
 }
 
 void MainWindow::OnCancelClicked() {
@@ -456,11 +437,11 @@ void MainWindow::OnCancelClicked() {
 }
 
 void MainWindow::OnConvertClicked() {
-  std::string result_path = control("result_path").text();
-  bool ran = RunOperation("conversion_panel", [this, &result_path] {
-    ConversionPaths paths{control("mif_path").text(), control("mid_path").text(), result_path};
+  std::string result_path = controls_.result_path.text();
+  bool ran = RunOperation(controls_.conversion_panel, [this, &result_path] {
+    ConversionPaths paths{controls_.mif_path.text(), controls_.mid_path.text(), result_path};
     ConversionResult result = Convert(paths, conversion_options(), program_prefix_, *this);
-    if (result.header_column_count) control("column_count").SetText(*result.header_column_count);
+    if (result.header_column_count) controls_.column_count.SetText(*result.header_column_count);
     last_counts_ = result.counts;
     return result.status;
   });
@@ -468,9 +449,9 @@ void MainWindow::OnConvertClicked() {
 }
 
 void MainWindow::OnCropClicked() {
-  std::string result_path = control("crop_result_path").text();
-  bool ran = RunOperation("crop_panel", [this, &result_path] {
-    return CropMap(CropPaths{control("crop_map_path").text(), result_path}, crop_options(), program_prefix_, *this,
+  std::string result_path = controls_.crop_result_path.text();
+  bool ran = RunOperation(controls_.crop_panel, [this, &result_path] {
+    return CropMap(CropPaths{controls_.crop_map_path.text(), result_path}, crop_options(), program_prefix_, *this,
                    &last_counts_);
   });
   if (ran && last_status_ == OperationStatus::kCompleted) ShowNewResult(result_path);
@@ -479,20 +460,20 @@ void MainWindow::OnCropClicked() {
 // The status line under the buttons keeps what the last run wrote and where, after its
 // message box is gone.
 void MainWindow::ShowNewResult(const std::string& result_path) {
-  control("result_status").SetText(result_path + std::string(kLineBreak) + SectionSummary(last_counts_));
+  controls_.result_status.SetText(result_path + std::string(kLineBreak) + SectionSummary(last_counts_));
   SetCompileTarget(result_path);
   map_window_->ShowResult();
 }
 
 void MainWindow::OnConvertAllClicked() {
-  bool ran = RunOperation("conversion_panel", [this] {
+  bool ran = RunOperation(controls_.conversion_panel, [this] {
     last_batch_ = ConvertAll(saved_triples(), conversion_options(), program_prefix_, *this);
     return last_batch_.status;
   });
   if (!ran) return;
   // "Собрать IMG" compiles one map: that of the triple the window shows when it was
   // converted, else the last one converted; a run that converted none keeps the target.
-  const std::string& shown = control("result_path").text();
+  const std::string& shown = controls_.result_path.text();
   std::string target;
   for (const BatchEntry& entry : last_batch_.entries) {
     if (entry.status != OperationStatus::kCompleted) continue;
@@ -517,8 +498,8 @@ void MainWindow::CompileMapFile(const std::string& map, const std::string& outpu
 }
 
 void MainWindow::OnTestMapClicked() {
-  RunOperation("test_map_panel",
-               [this] { return WriteTestMap(control("test_map_path").text(), program_prefix_, *this); });
+  RunOperation(controls_.test_map_panel,
+               [this] { return WriteTestMap(controls_.test_map_path.text(), program_prefix_, *this); });
 }
 
 void MainWindow::OnMapClicked() {
@@ -539,15 +520,15 @@ void MainWindow::OnExitClicked() {
   quit_after_run_ = true;
 }
 
-void MainWindow::OnCopyResultClicked() { control("crop_map_path").SetText(control("result_path").text()); }
+void MainWindow::OnCopyResultClicked() { controls_.crop_map_path.SetText(controls_.result_path.text()); }
 
 void MainWindow::OnSavePathsClicked() {
   int n = PathCount(program_folder_) + 1;
   WriteSystem("PathCount", std::to_string(n));
   for (int list = 0; list < 3; ++list) {
-    Store(kPathSections[list], PathKey(n), control(kPathCombos[list]).text());
+    Store(kPathSections[list], PathKey(n), (controls_.*kPathCombos[list]).text());
   }
-  for (const char* combo : kPathCombos) control(combo).AddItem(control(combo).text());
+  for (MainControl combo : kPathCombos) (controls_.*combo).AddItem((controls_.*combo).text());
 }
 
 void MainWindow::OnDeletePathsClicked() {
@@ -557,14 +538,14 @@ void MainWindow::OnDeletePathsClicked() {
     if (!found) {
       bool same = true;
       for (int list = 0; list < 3; ++list) {
-        same = same && ReadSetting(program_folder_, kPathSections[list], PathKey(i)) ==
-                           control(kPathCombos[list]).text();
+        same = same &&
+               ReadSetting(program_folder_, kPathSections[list], PathKey(i)) == (controls_.*kPathCombos[list]).text();
       }
       if (!same) continue;
       for (const char* section : kPathSections) Store(section, PathKey(i), "");
       found = true;
       WriteSystem("PathCount", std::to_string(count - 1));
-      for (const char* combo : kPathCombos) control(combo).RemoveItem(i - 1);
+      for (MainControl combo : kPathCombos) (controls_.*combo).RemoveItem(i - 1);
     } else {
       // The entries after the deleted one move down by one.
       for (const char* section : kPathSections) {
@@ -572,50 +553,55 @@ void MainWindow::OnDeletePathsClicked() {
       }
     }
   }
-  for (const char* combo : kPathCombos) {
-    control(combo).SetListIndex(-1);
-    control(combo).SetText("");
+  for (MainControl combo : kPathCombos) {
+    (controls_.*combo).SetListIndex(-1);
+    (controls_.*combo).SetText("");
   }
 }
 
 void MainWindow::ResetEditingControls() {
-  for (const char* name : {"default_type", "assign_default_type_button"}) control(name).SetEnabled(false);
-  control("column_view").SetText("");
-  control("object_list").ClearItems();
-  control("type_list").ClearItems();
-  for (const char* name : {"next_rows_button", "previous_rows_button", "row_range", "columns_frame", "column_view"}) {
-    control(name).SetVisible(false);
+  controls_.default_type.SetEnabled(false);
+  controls_.assign_default_type_button.SetEnabled(false);
+  controls_.column_view.SetText("");
+  controls_.object_list.ClearItems();
+  controls_.type_list.ClearItems();
+  for (UiControl* control : {&controls_.next_rows_button, &controls_.previous_rows_button, &controls_.row_range,
+                             &controls_.columns_frame, &controls_.column_view}) {
+    control->SetVisible(false);
   }
-  for (const char* name : {"assign_type_button", "delete_objects_button", "level_button", "level_slider",
-                           "point_types_button", "line_types_button", "polygon_types_button"}) {
-    control(name).SetEnabled(false);
+  for (UiControl* control : {&controls_.assign_type_button, &controls_.delete_objects_button, &controls_.level_button,
+                             &controls_.level_slider, &controls_.point_types_button, &controls_.line_types_button,
+                             &controls_.polygon_types_button}) {
+    control->SetEnabled(false);
   }
-  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold",
-                           "georeference_frame", "header_template", "compiler_frame"}) {
-    control(name).SetVisible(false);
+  for (UiControl* control : {&controls_.transliterate_labels, &controls_.section_from_mif,
+                             &controls_.raise_large_objects, &controls_.size_threshold, &controls_.georeference_frame,
+                             &controls_.header_template, &controls_.compiler_frame}) {
+    control->SetVisible(false);
   }
-  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects"}) {
-    control(name).SetEnabled(false);
+  for (UiControl* control :
+       {&controls_.transliterate_labels, &controls_.section_from_mif, &controls_.raise_large_objects}) {
+    control->SetEnabled(false);
   }
 }
 
 void MainWindow::OnHeaderTemplateClicked() {
   ResetEditingControls();
-  control("header_template").SetVisible(true);
+  controls_.header_template.SetVisible(true);
 }
 
 void MainWindow::OnCompilerSettingsClicked() {
   ResetEditingControls();
-  control("compiler_frame").SetVisible(true);
+  controls_.compiler_frame.SetVisible(true);
 }
 
 void MainWindow::OnGeoreferenceClicked() {
   ResetEditingControls();
-  for (const char* name :
-       {"georeference_frame", "transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold"}) {
-    control(name).SetVisible(true);
+  for (UiControl* control : {&controls_.georeference_frame, &controls_.transliterate_labels,
+                             &controls_.section_from_mif, &controls_.raise_large_objects, &controls_.size_threshold}) {
+    control->SetVisible(true);
   }
-  control("row_range").SetVisible(false);
+  controls_.row_range.SetVisible(false);
 }
 
 void MainWindow::OnHelpClicked() {
@@ -656,30 +642,36 @@ bool FolderExists(std::string_view folder) {
 
 }  // namespace
 
-std::string MainWindow::FileDialogStart(std::string_view box) const {
-  const std::string& own = control(std::string(box)).text();
+std::string MainWindow::FileDialogStart(const UiControl& box) const {
+  const std::string& own = box.text();
   if (FolderExists(FolderOf(own))) return own;
-  std::string_view mif_folder = FolderOf(control("mif_path").text());
+  std::string_view mif_folder = FolderOf(controls_.mif_path.text());
   return FolderExists(mif_folder) ? std::string(mif_folder) : std::string();
 }
 
-void MainWindow::OnFileChosen(std::string_view box, std::string path) {
+void MainWindow::OnFileChosen(UiControl& box, std::string path, bool fits) {
+  if (!fits) {
+    ShowInformation(*this, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
+                              "с другим именем или в другой папке:") +
+                               std::string(kLineBreak) + path);
+    return;
+  }
   // The test map replaces a file that exists: its name is taken as chosen.
-  bool result_box = box == "result_path" || box == "crop_result_path";
+  bool result_box = &box == &controls_.result_path || &box == &controls_.crop_result_path;
   if (result_box && WithoutExtension(path).size() == path.size()) path += ".mp";
-  control(std::string(box)).SetText(path);
-  if (box != "mif_path") return;
+  box.SetText(path);
+  if (&box != &controls_.mif_path) return;
   std::string_view stem = WithoutExtension(path);
-  if (control("mid_path").text().empty()) {
+  if (controls_.mid_path.text().empty()) {
     for (const char* extension : {".mid", ".MID"}) {
       std::string mid = std::string(stem) + extension;
       if (FileExists(mid)) {
-        control("mid_path").SetText(mid);
+        controls_.mid_path.SetText(mid);
         break;
       }
     }
   }
-  if (control("result_path").text().empty()) control("result_path").SetText(std::string(stem) + ".mp");
+  if (controls_.result_path.text().empty()) controls_.result_path.SetText(std::string(stem) + ".mp");
 }
 
 void MainWindow::OnSplitterPressed(double x) {
@@ -689,14 +681,14 @@ void MainWindow::OnSplitterPressed(double x) {
 
 void MainWindow::OnSplitterMoved(double x) {
   if (!dragging_) return;
-  PlaceSplitter(control("list_splitter").left() + static_cast<int>(RoundHalfEven(x)) - drag_x_);
+  PlaceSplitter(controls_.list_splitter.left() + static_cast<int>(RoundHalfEven(x)) - drag_x_);
 }
 
 int MinimumListsAreaWidth() { return 2 * kListMinimumWidth + kTypeListGap; }
 
 void MainWindow::PlaceSplitter(int left) {
-  UiControl& splitter = control("list_splitter");
-  const int form_width = control("main_window").width();
+  UiControl& splitter = controls_.list_splitter;
+  const int form_width = controls_.main_window.width();
   // The type list ends at the window's right margin; the object list starts at
   // kObjectListLeft. Each keeps its least width, so neither can vanish behind the other
   // or past the window's edge; a window too narrow for both splits the room in two.
@@ -708,10 +700,10 @@ void MainWindow::PlaceSplitter(int left) {
     left = std::clamp(left, lowest, highest);
   }
   splitter.SetGeometry(left, splitter.width());
-  UiControl& object_list = control("object_list");
+  UiControl& object_list = controls_.object_list;
   object_list.SetGeometry(object_list.left(), splitter.left() - object_list.left());
   int type_list_left = splitter.left() + kTypeListGap;
-  control("type_list").SetGeometry(type_list_left, std::max(0, form_width - type_list_left - kTypeListRightMargin));
+  controls_.type_list.SetGeometry(type_list_left, std::max(0, form_width - type_list_left - kTypeListRightMargin));
 }
 
 namespace {
@@ -723,21 +715,34 @@ int ListsRoom(int form_width) { return std::max(1, form_width - kObjectListLeft 
 }  // namespace
 
 int MainWindow::SplitterShare() const {
-  int offset = control("list_splitter").left() - kObjectListLeft;
-  return static_cast<int>(std::lround(1000.0 * offset / ListsRoom(control("main_window").width())));
+  int offset = controls_.list_splitter.left() - kObjectListLeft;
+  return static_cast<int>(std::lround(1000.0 * offset / ListsRoom(controls_.main_window.width())));
 }
 
 void MainWindow::PlaceSplitterAtShare(int share) {
   share = std::clamp(share, 0, 1000);
   PlaceSplitter(kObjectListLeft +
-                static_cast<int>(std::lround(ListsRoom(control("main_window").width()) * share / 1000.0)));
+                static_cast<int>(std::lround(ListsRoom(controls_.main_window.width()) * share / 1000.0)));
 }
 
 void MainWindow::OnSplitterReleased() { dragging_ = false; }
 
 void MainWindow::OnWindowResized(int width) {
-  UiControl& form = control("main_window");
+  UiControl& form = controls_.main_window;
   form.SetGeometry(form.left(), width);
+}
+
+// The model measures the window from the left edge of its lists' area at kObjectListLeft
+// twips, however wide the panels beside it are on the screen; the type list ends at the
+// area's right edge.
+void MainWindow::OnListsAreaResized(int width, bool shown) {
+  OnWindowResized(kObjectListLeft + width + kTypeListRightMargin);
+  if (shown && pending_splitter_share_ >= 0) {
+    PlaceSplitterAtShare(pending_splitter_share_);
+    pending_splitter_share_ = -1;
+  } else {
+    PlaceSplitter(controls_.list_splitter.left());
+  }
 }
 
 namespace {
@@ -787,17 +792,17 @@ void MainWindow::ShowMessage(const std::string& text, const std::string& title, 
 void MainWindow::Beep() { host_.Beep(); }
 
 void MainWindow::SetProgressRange(std::int64_t minimum, std::int64_t maximum) {
-  control("progress_bar").SetRange(minimum, maximum);
+  controls_.progress_bar.SetRange(minimum, maximum);
   host_.SetProgressRange(minimum, maximum);
 }
 
 void MainWindow::SetProgressValue(std::int64_t value) {
-  control("progress_bar").SetValue(value);
+  controls_.progress_bar.SetValue(value);
   host_.SetProgressValue(value);
 }
 
 void MainWindow::SetPercentCaption(const std::string& caption) {
-  control("progress_percent").SetText(caption);
+  controls_.progress_percent.SetText(caption);
   host_.SetPercentCaption(caption);
 }
 
@@ -807,8 +812,8 @@ void MainWindow::ProcessEvents() { host_.ProcessEvents(); }
 bool MainWindow::StopRequested() { return stop_requested_ || host_.StopRequested(); }
 
 void MainWindow::SetCropRunning(bool running) {
-  control("crop_running").SetVisible(running);
-  control("crop_prompt").SetVisible(!running);
+  controls_.crop_running.SetVisible(running);
+  controls_.crop_prompt.SetVisible(!running);
   host_.SetCropRunning(running);
 }
 

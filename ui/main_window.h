@@ -1,11 +1,10 @@
-// The main window as a headless model: every control is a named value, every event
+// The main window as a headless model: every control is a member value, every event
 // handler a plain function. The Qt window binds its widgets to these controls; the
 // tests and the command line drive the model directly.
 #pragma once
 
 #include <array>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,33 +17,13 @@
 #include "operations/convert.h"
 #include "operations/convert_all.h"
 #include "settings/program_settings.h"
+#include "ui/main_window_controls.h"
 #include "ui/map_window.h"
 #include "ui/object_window.h"
 #include "ui/ui_control.h"
+#include "ui/window_host.h"
 
 namespace mirvex::ui {
-
-// What the window needs from the platform beyond the operations' host.
-class WindowHost : public Host {
- public:
-  // Opens a document with the desktop's viewer without waiting; false when the
-  // launch failed.
-  virtual bool OpenDocument(const std::string& path) = 0;
-  // Ends the program.
-  virtual void Quit() = 0;
-  // Asks a yes/no question; true for yes. Texts are cp1251.
-  virtual bool Confirm(const std::string& text, const std::string& title) {
-    (void)text;
-    (void)title;
-    return true;
-  }
-  // The width of a text in the window's font, in twips (the column view aligns its
-  // columns with it). By default every character is 90 twips wide.
-  virtual int TextWidth(const std::string& text) { return static_cast<int>(text.size()) * 90; }
-  // Runs `task` once the event being handled is done (the map window starts its loads
-  // so). By default at once.
-  virtual void RunSoon(std::function<void()> task) { task(); }
-};
 
 // Positions of the splitter area, in twips.
 inline constexpr int kObjectListLeft = 6540;
@@ -82,10 +61,9 @@ class MainWindow : private Host {
   // writes them back (the command line).
   MainWindow(WindowHost& host, std::string program_folder, bool read_only = false);
 
-  // The control of that name ("type_column", "point_types_button"); aborts on an unknown name.
-  UiControl& control(std::string_view name);
-  const UiControl& control(std::string_view name) const;
-  bool HasControl(std::string_view name) const { return controls_.find(name) != controls_.end(); }
+  // The window's controls.
+  MainWindowControls& controls() { return controls_; }
+  const MainWindowControls& controls() const { return controls_; }
   // The value of a System key as the window holds it: the text of its text box, or
   // "1"/"0" for its check box.
   std::string SettingValue(std::string_view key) const;
@@ -132,16 +110,26 @@ class MainWindow : private Host {
   void OnHelpClicked();
   // Where a file dialog for the path box `box` starts: the box's path when its folder
   // exists, else the MIF's folder when that exists, else empty (the dialog's own choice).
-  std::string FileDialogStart(std::string_view box) const;
-  // A file chosen in the dialog of `box` goes into it. A result path without an
-  // extension gets ".mp"; a chosen MIF fills an empty MID box with its MID (".mid" or
-  // ".MID", whichever exists) and an empty result box with its name and ".mp".
-  void OnFileChosen(std::string_view box, std::string path);
+  std::string FileDialogStart(const UiControl& box) const;
+  // A file chosen in the dialog of `box` goes into it. `path` is cp1251; `fits` is false
+  // when some character of the chosen name has no cp1251 byte: such a path would name
+  // another file, so it is refused with a message and nothing changes. A result path
+  // without an extension gets ".mp"; a chosen MIF fills an empty MID box with its MID
+  // (".mid" or ".MID", whichever exists) and an empty result box with its name and ".mp".
+  void OnFileChosen(UiControl& box, std::string path, bool fits);
   void OnSplitterPressed(double x);
   void OnSplitterMoved(double x);
   void OnSplitterReleased();
   // The window's width changed (twips).
   void OnWindowResized(int width);
+  // The lists' area, as a binding lays it out, is `width` twips wide (from the object
+  // list's left edge to the type list's right margin): the window takes the width that
+  // holds it there, and the splitter stays within its stops. Once `shown` (the area has
+  // its real width, not a placeholder's before the window shows), a share waiting from
+  // PlaceSplitterAtShareOnShow puts the splitter instead, once.
+  void OnListsAreaResized(int width, bool shown);
+  // The splitter goes to `share` (thousandths; -1 none) when the shown area is fitted.
+  void PlaceSplitterAtShareOnShow(int share) { pending_splitter_share_ = share; }
   // Puts the splitter's left edge at `left` (twips) with the stops of a drag, and the two
   // lists beside it; the type list reaches the window's right margin. Each list keeps
   // kListMinimumWidth; in a window too narrow for both the two share the room.
@@ -219,19 +207,19 @@ class MainWindow : private Host {
   bool StopRequested() override;
   void SetCropRunning(bool running) override;
 
-  UiControl& Add(const char* name);
   void CreateControls();
   void WireSettings();
-  void OnCheckBox(UiControl& box);
+  // A check box of the System key `key` changed.
+  void OnCheckBox(UiControl& box, std::string_view key);
   // Stores a setting unless the window is read-only.
   void Store(std::string_view section, std::string_view key, const std::string& value);
   void WriteSystem(std::string_view key, const std::string& value) { Store(kSystemSection, key, value); }
   void OnTemplateChanged();
-  void ShowOnly(const char* panel);
+  void ShowOnly(const UiControl& panel);
   // The two presses of an operation button: show its panel, or run the operation;
   // true when it ran.
   template <typename Operation>
-  bool RunOperation(const char* panel, Operation operation);
+  bool RunOperation(UiControl& panel, Operation operation);
   // Runs an operation with the other operations' buttons disabled and "Отмена" shown.
   template <typename Operation>
   void RunGuarded(Operation operation);
@@ -252,8 +240,8 @@ class MainWindow : private Host {
   bool template_failure_reported_ = false;
   bool dragging_ = false;
   int drag_x_ = 0;
-  std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
-  std::map<std::string, std::string, std::less<>> system_keys_;  // control name -> key
+  int pending_splitter_share_ = -1;
+  MainWindowControls controls_;
   // The MID browser and the dictionary editing.
   bool ColumnsUsable();
   // Shows the page `step` rows on from the one shown, and moves there if it could be shown.

@@ -77,18 +77,18 @@ int WholeNumber(const std::string& text) { return static_cast<int>(RoundHalfEven
 std::string MainWindow::DictionaryFile() const { return DictionaryPath(program_prefix_); }
 
 void MainWindow::ReadColumnCountFromHeader() {
-  const std::string mif_path = control("mif_path").text();
+  const std::string mif_path = controls_.mif_path.text();
   if (!FileExists(mif_path)) {
     ShowMissingFile(*this, mif_path);
     return;
   }
-  if (auto text = FindColumnCountText(mif_path)) control("column_count").SetText(*text);
+  if (auto text = FindColumnCountText(mif_path)) controls_.column_count.SetText(*text);
 }
 
 // MidFields holds 50 columns: a count or a type column outside 0..50 is refused.
 bool MainWindow::ColumnsUsable() {
-  double count = RoundHalfEven(Value(control("column_count").text()));
-  double type_column = RoundHalfEven(Value(control("type_column").text()));
+  double count = RoundHalfEven(Value(controls_.column_count.text()));
+  double type_column = RoundHalfEven(Value(controls_.type_column.text()));
   if (count >= 0 && count <= 50 && type_column >= 0 && type_column <= 50) return true;
   ShowInformation(*this, Ru("Количество столбцов и номер столбца \"Тип объекта\" должны быть от 0 до 50: "
                             "в записи MID читается не больше 50 столбцов."));
@@ -96,7 +96,7 @@ bool MainWindow::ColumnsUsable() {
 }
 
 void MainWindow::UpdateObjectLine(const ObjectRecord& record) {
-  UiControl& list = control("object_list");
+  UiControl& list = controls_.object_list;
   for (std::size_t i = 0; i < list.items().size(); ++i) {
     if (list.items()[i] == edited_line_) {
       list.SetItem(static_cast<int>(i), DisplayLine(record));
@@ -106,10 +106,11 @@ void MainWindow::UpdateObjectLine(const ObjectRecord& record) {
 }
 
 void MainWindow::OnColumnViewClicked() {
-  if (!control("columns_frame").visible()) {
+  if (!controls_.columns_frame.visible()) {
     ResetEditingControls();
-    for (const char* name : {"next_rows_button", "previous_rows_button", "row_range", "columns_frame", "column_view"}) {
-      control(name).SetVisible(true);
+    for (UiControl* control : {&controls_.next_rows_button, &controls_.previous_rows_button, &controls_.row_range,
+                               &controls_.columns_frame, &controls_.column_view}) {
+      control->SetVisible(true);
     }
   }
   page_start_ = 1;
@@ -134,16 +135,16 @@ void MainWindow::TurnColumnPage(int step) {
 }
 
 bool MainWindow::ShowColumnPage(int first_row, int last_row) {
-  const std::string mid_path = control("mid_path").text();
+  const std::string mid_path = controls_.mid_path.text();
   if (!FileExists(mid_path)) {
     ShowMissingFile(*this, mid_path);
     return false;
   }
-  if (control("column_count_from_header").check() == 1) ReadColumnCountFromHeader();
+  if (controls_.column_count_from_header.check() == 1) ReadColumnCountFromHeader();
   if (!ColumnsUsable()) return false;
-  int columns = WholeNumber(control("column_count").text());
-  std::int64_t column_count = ColumnCount(control("column_count").text());
-  MifHeaderInfo header = ReadMifHeader(control("mif_path").text());
+  int columns = WholeNumber(controls_.column_count.text());
+  std::int64_t column_count = ColumnCount(controls_.column_count.text());
+  MifHeaderInfo header = ReadMifHeader(controls_.mif_path.text());
 
   // The widths of the columns over the rows of the page, in twips.
   std::array<int, kMidFieldSlots> width;
@@ -185,28 +186,31 @@ bool MainWindow::ShowColumnPage(int first_row, int last_row) {
     }
     page += kLineBreak;
   });
-  control("column_view").SetText(page);
-  control("row_range").SetText(std::to_string(first_row) + " >> " + std::to_string(last_row));
+  controls_.column_view.SetText(page);
+  controls_.row_range.SetText(std::to_string(first_row) + " >> " + std::to_string(last_row));
   return true;
 }
 
 void MainWindow::OnEditObjectsClicked() {
   ResetEditingControls();
-  for (const char* name :
-       {"default_type", "assign_default_type_button", "assign_type_button", "delete_objects_button", "level_button",
-        "level_slider", "point_types_button", "line_types_button", "polygon_types_button"}) {
-    control(name).SetEnabled(true);
+  for (UiControl* control :
+       {&controls_.default_type, &controls_.assign_default_type_button, &controls_.assign_type_button,
+        &controls_.delete_objects_button, &controls_.level_button, &controls_.level_slider,
+        &controls_.point_types_button, &controls_.line_types_button, &controls_.polygon_types_button}) {
+    control->SetEnabled(true);
   }
-  control("georeference_frame").SetVisible(false);
-  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects", "size_threshold"}) {
-    control(name).SetVisible(true);
+  controls_.georeference_frame.SetVisible(false);
+  for (UiControl* control : {&controls_.transliterate_labels, &controls_.section_from_mif,
+                             &controls_.raise_large_objects, &controls_.size_threshold}) {
+    control->SetVisible(true);
   }
-  for (const char* name : {"transliterate_labels", "section_from_mif", "raise_large_objects"}) {
-    control(name).SetEnabled(true);
+  for (UiControl* control :
+       {&controls_.transliterate_labels, &controls_.section_from_mif, &controls_.raise_large_objects}) {
+    control->SetEnabled(true);
   }
-  control("object_list").ClearItems();
-  if (control("column_count_from_header").check() == 1) ReadColumnCountFromHeader();
-  const std::string mid_path = control("mid_path").text();
+  controls_.object_list.ClearItems();
+  if (controls_.column_count_from_header.check() == 1) ReadColumnCountFromHeader();
+  const std::string mid_path = controls_.mid_path.text();
   if (!FileExists(mid_path)) {
     ShowMissingFile(*this, mid_path);
     return;
@@ -214,8 +218,8 @@ void MainWindow::OnEditObjectsClicked() {
   if (!ColumnsUsable()) return;
 
   // The distinct non-empty values of the type column, in the order they come.
-  std::int64_t column_count = ColumnCount(control("column_count").text());
-  MifHeaderInfo header = ReadMifHeader(control("mif_path").text());
+  std::int64_t column_count = ColumnCount(controls_.column_count.text());
+  MifHeaderInfo header = ReadMifHeader(controls_.mif_path.text());
   MidReader mid;
   std::vector<std::string> lines;
   std::unordered_map<std::string, std::size_t> first_line;  // text -> first line holding it
@@ -223,7 +227,7 @@ void MainWindow::OnEditObjectsClicked() {
     ClearRecord(mid_record_);
     mid.SetDelimiter(header.delimiter);
     mid.SetUtf8(header.utf8);
-    int type_column = WholeNumber(control("type_column").text());
+    int type_column = WholeNumber(controls_.type_column.text());
     while (!mid.AtEnd()) {
       mid.ReadRecord(column_count, mid_record_);
       const std::string& value = mid_record_[type_column];
@@ -249,12 +253,12 @@ void MainWindow::OnEditObjectsClicked() {
     }
     edited_line_ = old_text;
   }
-  control("object_list").SetItems(std::move(lines));
-  control("default_type").SetText(DisplayLineWithoutLevel(FindObjectRecord(once, dictionary, DefaultTypeName())));
+  controls_.object_list.SetItems(std::move(lines));
+  controls_.default_type.SetText(DisplayLineWithoutLevel(FindObjectRecord(once, dictionary, DefaultTypeName())));
 }
 
 void MainWindow::OnTypeCatalogueClicked(TypeCatalogue catalogue) {
-  control("type_list").ClearItems();
+  controls_.type_list.ClearItems();
   for (const char* file : {"point.dat", "line.dat", "poligon.dat"}) {
     if (!FileExists(program_prefix_ + file)) {
       ShowInformation(*this, Ru("Не найден один из файлов описания объектов") + std::string(kLineBreak) +
@@ -268,14 +272,14 @@ void MainWindow::OnTypeCatalogueClicked(TypeCatalogue catalogue) {
   std::vector<std::string> entries;
   std::string entry;
   while (ReadField(file, ',', entry)) entries.push_back(entry);
-  control("type_list").SetItems(AlignedEntries(std::move(entries)));
+  controls_.type_list.SetItems(AlignedEntries(std::move(entries)));
   loaded_catalogue_ = catalogue;
 }
 
 template <typename Edit>
 void MainWindow::EditSelectedLines(Edit edit) {
   OncePerAction once(*this);
-  UiControl& list = control("object_list");
+  UiControl& list = controls_.object_list;
   for (std::size_t i = 0; i < list.items().size(); ++i) {
     if (!list.selected(static_cast<int>(i))) continue;
     edited_line_ = list.items()[i];
@@ -288,7 +292,7 @@ void MainWindow::EditSelectedLines(Edit edit) {
 }
 
 void MainWindow::OnAssignTypeClicked() {
-  UiControl& catalogue = control("type_list");
+  UiControl& catalogue = controls_.type_list;
   if (catalogue.list_index() < 0) return;
   std::string type = TypeOfEntry(catalogue.items()[catalogue.list_index()]);
   EditSelectedLines([&](Host& once, const std::string& line) {
@@ -307,14 +311,14 @@ void MainWindow::AssignType(Host& host, const std::string& name, const std::stri
 }
 
 void MainWindow::OnAssignDefaultTypeClicked() {
-  UiControl& catalogue = control("type_list");
+  UiControl& catalogue = controls_.type_list;
   if (catalogue.list_index() < 0) return;
   OncePerAction once(*this);
-  edited_line_ = control("default_type").text();
+  edited_line_ = controls_.default_type.text();
   AssignType(once, DescriptionOfLine(edited_line_), TypeOfEntry(catalogue.items()[catalogue.list_index()]));
   StoreResult stored = StoreObjectRecord(once, DictionaryFile(), edited_record_);
   if (stored == StoreResult::kStored || stored == StoreResult::kMissing) {
-    control("default_type").SetText(DisplayLineWithoutLevel(edited_record_));
+    controls_.default_type.SetText(DisplayLineWithoutLevel(edited_record_));
   }
 }
 
@@ -339,7 +343,7 @@ void MainWindow::OnDeleteObjectsClicked() {
 }
 
 void MainWindow::SetSelectedLevel() {
-  auto level = static_cast<std::uint8_t>(std::clamp<std::int64_t>(control("level_slider").value(), 0, 9));
+  auto level = static_cast<std::uint8_t>(std::clamp<std::int64_t>(controls_.level_slider.value(), 0, 9));
   EditSelectedLines([&](Host& once, const std::string& line) {
     StartFromRecordOf(once, line);
     edited_record_.Level = level;
@@ -349,11 +353,11 @@ void MainWindow::SetSelectedLevel() {
 void MainWindow::OnLevelClicked() { SetSelectedLevel(); }
 
 void MainWindow::OnLevelSliderMoved(int value) {
-  control("level_button").SetText(Ru("Уровень ") + std::to_string(value));
+  controls_.level_button.SetText(Ru("Уровень ") + std::to_string(value));
 }
 
 void MainWindow::OnObjectListDoubleClicked(int index) {
-  UiControl& list = control("object_list");
+  UiControl& list = controls_.object_list;
   if (index < 0 || index >= static_cast<int>(list.items().size())) return;
   edited_line_ = list.items()[index];
   StartFromRecordOf(*this, edited_line_);

@@ -7,7 +7,7 @@
 #include "base/cp1251.h"
 #include "base/text.h"
 #include "dictionary/object_dictionary.h"
-#include "ui/main_window.h"
+#include "ui/window_host.h"
 
 namespace mirvex::ui {
 
@@ -27,20 +27,18 @@ std::string PlaneNumber(double value) {
 
 }  // namespace
 
-MapWindow::MapWindow(MainWindow& main_window, WindowHost& host) : main_(main_window), host_(host) {
-  Add("map_window", "Карта");
-  Add("map_canvas", "");
-  Add("map_status", "");
-  Add("map_position", "");
-  Add("map_progress", "", false);
-  Add("map_stop_button", "Остановить", false);
-  Add("map_fit_button", "Вся карта");
-  Add("map_switch_button", "Показать результат");
-  Add("map_reload_button", "Обновить");
+MapWindow::MapWindow(MainWindowLink main_window, WindowHost& host) : main_(std::move(main_window)), host_(host) {
+  controls_.map_window.SetText(Ru("Карта"));
+  controls_.map_progress.SetVisible(false);
+  controls_.map_stop_button.SetText(Ru("Остановить"));
+  controls_.map_stop_button.SetVisible(false);
+  controls_.map_fit_button.SetText(Ru("Вся карта"));
+  controls_.map_switch_button.SetText(Ru("Показать результат"));
+  controls_.map_reload_button.SetText(Ru("Обновить"));
 
   // The rectangle follows the four crop boxes however they change.
-  for (const char* name : {"crop_west", "crop_north", "crop_east", "crop_south"}) {
-    main_.control(name).Subscribe([this](UiControl&, Change change) {
+  for (UiControl* box : {&main_.crop_west, &main_.crop_north, &main_.crop_east, &main_.crop_south}) {
+    box->Subscribe([this](UiControl&, Change change) {
       if (change == Change::kText && !putting_boxes_ && open_) {
         TakeCropBoxes();
         Repaint();
@@ -48,16 +46,16 @@ MapWindow::MapWindow(MainWindow& main_window, WindowHost& host) : main_(main_win
     });
   }
   // What the panels show, and the paths they read, choose the map.
-  for (const char* name : {"conversion_panel", "crop_panel", "test_map_panel", "welcome_panel"}) {
-    main_.control(name).Subscribe([this](UiControl&, Change change) {
+  for (UiControl* panel : {&main_.conversion_panel, &main_.crop_panel, &main_.test_map_panel, &main_.welcome_panel}) {
+    panel->Subscribe([this](UiControl&, Change change) {
       if (change != Change::kVisible || !open_) return;
       show_result_ = false;
       Refresh();
     });
   }
-  for (const char* name : {"mif_path", "mid_path", "result_path", "crop_map_path", "crop_result_path",
-                           "test_map_path"}) {
-    main_.control(name).Subscribe([this](UiControl&, Change change) {
+  for (UiControl* path : {&main_.mif_path, &main_.mid_path, &main_.result_path, &main_.crop_map_path,
+                          &main_.crop_result_path, &main_.test_map_path}) {
+    path->Subscribe([this](UiControl&, Change change) {
       if (change == Change::kText && open_) Refresh();
     });
   }
@@ -65,33 +63,12 @@ MapWindow::MapWindow(MainWindow& main_window, WindowHost& host) : main_(main_win
 
 MapWindow::~MapWindow() = default;
 
-UiControl& MapWindow::Add(const char* name, const char* utf8_text, bool visible) {
-  auto control = std::make_unique<UiControl>(name);
-  control->SetText(Ru(utf8_text));
-  control->SetVisible(visible);
-  UiControl& added = *control;
-  controls_.emplace(name, std::move(control));
-  return added;
-}
-
-UiControl& MapWindow::control(std::string_view name) {
-  auto entry = controls_.find(name);
-  if (entry == controls_.end()) std::abort();
-  return *entry->second;
-}
-
-const UiControl& MapWindow::control(std::string_view name) const {
-  auto entry = controls_.find(name);
-  if (entry == controls_.end()) std::abort();
-  return *entry->second;
-}
-
 void MapWindow::Repaint() {
-  UiControl& canvas = control("map_canvas");
+  UiControl& canvas = controls_.map_canvas;
   canvas.SetValue(canvas.value() + 1);
 }
 
-bool MapWindow::crop_mode() const { return main_.control("crop_panel").visible(); }
+bool MapWindow::crop_mode() const { return main_.crop_panel.visible(); }
 
 MapSource MapWindow::WantedSource() const {
   MapSource source;
@@ -99,18 +76,18 @@ MapSource MapWindow::WantedSource() const {
     source.kind = MapSource::Kind::kTextMap;
     source.path = path;
   };
-  if (main_.control("conversion_panel").visible()) {
+  if (main_.conversion_panel.visible()) {
     if (show_result_) {
-      text_map(main_.control("result_path").text());
+      text_map(main_.result_path.text());
     } else {
       source.kind = MapSource::Kind::kMif;
-      source.path = main_.control("mif_path").text();
-      source.mid_path = main_.control("mid_path").text();
+      source.path = main_.mif_path.text();
+      source.mid_path = main_.mid_path.text();
     }
-  } else if (main_.control("crop_panel").visible()) {
-    text_map(main_.control(show_result_ ? "crop_result_path" : "crop_map_path").text());
-  } else if (main_.control("test_map_panel").visible()) {
-    text_map(main_.control("test_map_path").text());
+  } else if (main_.crop_panel.visible()) {
+    text_map((show_result_ ? main_.crop_result_path : main_.crop_map_path).text());
+  } else if (main_.test_map_panel.visible()) {
+    text_map(main_.test_map_path.text());
   }
   if (source.kind != MapSource::Kind::kNone && source.path.empty()) source = MapSource();
   return source;
@@ -143,8 +120,8 @@ void MapWindow::Refresh() { RequestLoad(false); }
 
 void MapWindow::ShowResult() {
   if (!open_) return;
-  show_result_ = WantedSource().kind != MapSource::Kind::kNone &&
-                 (main_.control("conversion_panel").visible() || main_.control("crop_panel").visible());
+  show_result_ =
+      WantedSource().kind != MapSource::Kind::kNone && (main_.conversion_panel.visible() || main_.crop_panel.visible());
   RequestLoad(false);
 }
 
@@ -191,7 +168,8 @@ void MapWindow::RunLoads() {
     MapSource wanted = WantedSource();
     UpdateSwitchButton();
     std::optional<FileStamp> dictionary;
-    if (wanted.kind == MapSource::Kind::kMif) dictionary = StampOf(std::string_view(DictionaryPath(main_.program_prefix())));
+    if (wanted.kind == MapSource::Kind::kMif)
+      dictionary = StampOf(std::string_view(DictionaryPath(main_.program_prefix)));
     if (!force && !shown_partly_ && wanted == shown_ && StampsOf(wanted) == shown_stamp_ &&
         dictionary == shown_dictionary_stamp_) {
       continue;
@@ -223,9 +201,8 @@ void MapWindow::Load(const MapSource& source) {
   shown_ = source;
   shown_stamp_ = StampsOf(source);
   shown_partly_ = false;
-  control("map_window").SetText(source.kind == MapSource::Kind::kNone
-                                    ? Ru("Карта")
-                                    : Ru("Карта — ") + FileNameOf(source.path));
+  controls_.map_window.SetText(source.kind == MapSource::Kind::kNone ? Ru("Карта")
+                                                                     : Ru("Карта — ") + FileNameOf(source.path));
   if (source.kind == MapSource::Kind::kNone) {
     view_.Clear();
     status_ = Ru("Откройте панель конвертирования или редактирования карты: здесь будет показана ее карта.");
@@ -239,17 +216,17 @@ void MapWindow::Load(const MapSource& source) {
   stopped_by_user_ = false;
   status_ = Ru("Чтение карты ") + FileNameOf(source.path) + "...";
   ShowStatus();
-  control("map_progress").SetValue(0);
-  control("map_progress").SetVisible(true);
-  control("map_stop_button").SetVisible(true);
+  controls_.map_progress.SetValue(0);
+  controls_.map_progress.SetVisible(true);
+  controls_.map_stop_button.SetVisible(true);
   Repaint();
-  mapview::LoadResult result = source.kind == MapSource::Kind::kMif
-                          ? view_.LoadMif(source.path, source.mid_path, main_.conversion_options(),
-                                          main_.program_prefix(), *this)
-                          : view_.LoadTextMap(source.path, *this);
+  mapview::LoadResult result =
+      source.kind == MapSource::Kind::kMif
+          ? view_.LoadMif(source.path, source.mid_path, main_.conversion_options(), main_.program_prefix, *this)
+          : view_.LoadTextMap(source.path, *this);
   loading_ = false;
-  control("map_progress").SetVisible(false);
-  control("map_stop_button").SetVisible(false);
+  controls_.map_progress.SetVisible(false);
+  controls_.map_stop_button.SetVisible(false);
 
   if (crop_mode()) TakeCropBoxes();
   else view_.ClearCrop();
@@ -282,13 +259,13 @@ void MapWindow::ShowStatus() {
             Ru("Левая кнопка мыши: нарисовать прямоугольник обрезки, передвинуть его или потянуть за край; "
                "правая: сдвинуть карту; колесо: масштаб.");
   }
-  control("map_status").SetText(text);
+  controls_.map_status.SetText(text);
 }
 
 void MapWindow::UpdateSwitchButton() {
-  bool has_result = main_.control("conversion_panel").visible() || main_.control("crop_panel").visible();
-  control("map_switch_button").SetVisible(has_result);
-  control("map_switch_button").SetText(show_result_ ? Ru("Показать исходную карту") : Ru("Показать результат"));
+  bool has_result = main_.conversion_panel.visible() || main_.crop_panel.visible();
+  controls_.map_switch_button.SetVisible(has_result);
+  controls_.map_switch_button.SetText(show_result_ ? Ru("Показать исходную карту") : Ru("Показать результат"));
 }
 
 // --- Host ------------------------------------------------------------------------
@@ -298,9 +275,9 @@ void MapWindow::ShowMessage(const std::string& text, const std::string& title, M
 }
 void MapWindow::Beep() {}
 void MapWindow::SetProgressRange(std::int64_t minimum, std::int64_t maximum) {
-  control("map_progress").SetRange(minimum, maximum);
+  controls_.map_progress.SetRange(minimum, maximum);
 }
-void MapWindow::SetProgressValue(std::int64_t value) { control("map_progress").SetValue(value); }
+void MapWindow::SetProgressValue(std::int64_t value) { controls_.map_progress.SetValue(value); }
 void MapWindow::SetPercentCaption(const std::string&) {}
 void MapWindow::ProcessEvents() { host_.ProcessEvents(); }
 bool MapWindow::StopRequested() { return stop_requested_; }
@@ -312,18 +289,18 @@ void MapWindow::TakeCropBoxes() {
     view_.ClearCrop();
     return;
   }
-  CropBoundTexts texts{main_.control("crop_west").text(), main_.control("crop_north").text(),
-                       main_.control("crop_east").text(), main_.control("crop_south").text()};
+  CropBoundTexts texts{main_.crop_west.text(), main_.crop_north.text(), main_.crop_east.text(),
+                       main_.crop_south.text()};
   if (!crop_.SetTexts(texts)) view_.ClearCrop();
 }
 
 void MapWindow::PutCropBoxes(const CropBoundTexts& texts) {
   // The boxes store themselves in mirvex.ini; the rectangle already stands where they say.
   putting_boxes_ = true;
-  main_.control("crop_west").SetText(texts.west);
-  main_.control("crop_north").SetText(texts.north);
-  main_.control("crop_east").SetText(texts.east);
-  main_.control("crop_south").SetText(texts.south);
+  main_.crop_west.SetText(texts.west);
+  main_.crop_north.SetText(texts.north);
+  main_.crop_east.SetText(texts.east);
+  main_.crop_south.SetText(texts.south);
   putting_boxes_ = false;
 }
 
@@ -351,10 +328,9 @@ void MapWindow::OnMousePressed(double x, double y, MouseButton button) {
 void MapWindow::OnMouseMoved(double x, double y) {
   if (!view_.empty()) {
     mapview::MapPoint place = view_.ToMap(x, y);
-    control("map_position").SetText(
-        view_.geographic()
-            ? Ru("Широта ") + DegreesMinutesText(place.y) + Ru("   Долгота ") + DegreesMinutesText(place.x)
-            : "X " + PlaneNumber(place.x) + "   Y " + PlaneNumber(place.y));
+    controls_.map_position.SetText(view_.geographic() ? Ru("Широта ") + DegreesMinutesText(place.y) +
+                                                            Ru("   Долгота ") + DegreesMinutesText(place.x)
+                                                      : "X " + PlaneNumber(place.x) + "   Y " + PlaneNumber(place.y));
   }
   switch (drag_) {
     case Drag::kNone:

@@ -5,7 +5,7 @@
 // forward mouse events, paint Draw() and show the controls.
 #pragma once
 
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,8 +19,48 @@
 
 namespace mirvex::ui {
 
-class MainWindow;
 class WindowHost;
+
+// The main window as the map window sees it: the panels (the one shown chooses the
+// map), the paths they name, the four crop boxes the rectangle keeps in step with, and
+// what a load needs to know.
+struct MainWindowLink {
+  UiControl& welcome_panel;
+  UiControl& conversion_panel;
+  UiControl& crop_panel;
+  UiControl& test_map_panel;
+  UiControl& mif_path;
+  UiControl& mid_path;
+  UiControl& result_path;
+  UiControl& crop_map_path;
+  UiControl& crop_result_path;
+  UiControl& test_map_path;
+  UiControl& crop_west;
+  UiControl& crop_north;
+  UiControl& crop_east;
+  UiControl& crop_south;
+  // A run writes files: the map waits with its loads.
+  std::function<bool()> operation_running;
+  // The options a MIF is read with, as the conversion would take them.
+  std::function<ConversionOptions()> conversion_options;
+  // The program folder with a trailing separator (the dictionary and catalogues).
+  std::string program_prefix;
+};
+
+// The map window's controls.
+struct MapWindowControls {
+  UiControl map_window{"map_window"};  // the caption
+  // Its value changes whenever the map must be painted again.
+  UiControl map_canvas{"map_canvas"};
+  // What is shown, how many objects, what could not be read.
+  UiControl map_status{"map_status"};
+  UiControl map_position{"map_position"};  // the place under the mouse
+  UiControl map_progress{"map_progress"};
+  UiControl map_stop_button{"map_stop_button"};
+  UiControl map_fit_button{"map_fit_button"};
+  UiControl map_switch_button{"map_switch_button"};
+  UiControl map_reload_button{"map_reload_button"};
+};
 
 enum class MouseButton { kLeft, kRight, kMiddle };
 
@@ -52,15 +92,11 @@ class MapWindow : private Host {
   // A rectangle drawn smaller than this many pixels across is taken for a click.
   static constexpr double kSmallestRectangle = 4;
 
-  MapWindow(MainWindow& main_window, WindowHost& host);
+  MapWindow(MainWindowLink main_window, WindowHost& host);
   ~MapWindow() override;
 
-  // "map_window" (the caption), "map_canvas" (its value changes whenever the map must be
-  // painted again), "map_status" (what is shown, how many objects, what could not be
-  // read), "map_position" (the place under the mouse), "map_progress",
-  // "map_stop_button", "map_fit_button", "map_switch_button", "map_reload_button".
-  UiControl& control(std::string_view name);
-  const UiControl& control(std::string_view name) const;
+  MapWindowControls& controls() { return controls_; }
+  const MapWindowControls& controls() const { return controls_; }
 
   mapview::MapView& view() { return view_; }
   const mapview::MapView& view() const { return view_; }
@@ -120,7 +156,6 @@ class MapWindow : private Host {
   void ProcessEvents() override;
   bool StopRequested() override;
 
-  UiControl& Add(const char* name, const char* utf8_text, bool visible = true);
   void Repaint();
   // Starts the loads the window needs once the current event is handled; one load at a
   // time, a newer request stopping the one that runs.
@@ -133,9 +168,9 @@ class MapWindow : private Host {
   void PutCropBoxes(const CropBoundTexts& texts);
   std::optional<FileStamp> StampsOf(const MapSource& source) const;
 
-  MainWindow& main_;
+  MainWindowLink main_;
   WindowHost& host_;
-  std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
+  MapWindowControls controls_;
   mapview::MapView view_;
   // The rectangle of view_, as the mouse and the crop boxes set it.
   CropRectangle crop_{view_};

@@ -1,7 +1,5 @@
 #include "ui/object_window.h"
 
-#include <cstdlib>
-
 #include "base/cp1251.h"
 #include "base/text.h"
 #include "dictionary/object_record.h"
@@ -24,44 +22,35 @@ std::string Editable(std::string_view field) {
 }  // namespace
 
 ObjectWindow::ObjectWindow() {
-  for (const char* name : {"object_window", "object_name", "object_region", "object_type"}) {
-    controls_.emplace(name, std::make_unique<UiControl>(name));
-  }
-  control("object_window").SetText(Ru("Информация об объекте"));
-  for (std::string_view region : kRegions) control("object_region").AddItem(std::string(region));
-  control("object_region").Subscribe([this](UiControl&, Change change) {
+  controls_.object_window.SetText(Ru("Информация об объекте"));
+  for (std::string_view region : kRegions) controls_.object_region.AddItem(std::string(region));
+  controls_.object_region.Subscribe([this](UiControl&, Change change) {
     if (!loading_ && (change == Change::kListIndex || change == Change::kText)) region_picked_ = true;
   });
-}
-
-UiControl& ObjectWindow::control(std::string_view name) {
-  auto entry = controls_.find(name);
-  if (entry == controls_.end()) std::abort();
-  return *entry->second;
 }
 
 void ObjectWindow::Load(const ObjectRecord& record) {
   loading_ = true;
   region_picked_ = false;
-  UiControl& region = control("object_region");
+  UiControl& region = controls_.object_region;
   region.SetListIndex(kDefaultRegion);
-  control("object_name").SetText(Editable(FieldText(record.ObjectName)));
+  controls_.object_name.SetText(Editable(FieldText(record.ObjectName)));
   std::string_view own = TrimBlanks(FieldText(record.RegionCode));
   for (int i = 0; i < 4; ++i) {
     if (own == kRegions[i]) region.SetListIndex(i);
   }
-  control("object_type").SetText(Editable(FieldText(record.ObjectType)));
+  controls_.object_type.SetText(Editable(FieldText(record.ObjectType)));
   loading_ = false;
 }
 
-int ObjectWindow::MaxLength(std::string_view name) {
-  if (name == "object_name") return static_cast<int>(ObjectRecord{}.ObjectName.size());
-  if (name == "object_type") return static_cast<int>(ObjectRecord{}.ObjectType.size());
+int ObjectWindow::MaxLength(const UiControl& box) const {
+  if (&box == &controls_.object_name) return static_cast<int>(ObjectRecord{}.ObjectName.size());
+  if (&box == &controls_.object_type) return static_cast<int>(ObjectRecord{}.ObjectType.size());
   return 0;
 }
 
 std::string ObjectWindow::TypeProblem() const {
-  const std::string& typed = controls_.find("object_type")->second->text();
+  const std::string& typed = controls_.object_type.text();
   std::string_view type = TrimBlanks(typed);
   if (type.empty() || type == NoneCode() || IsTypeNumber(type)) return {};
   return Ru("Тип объекта \"") + typed +
@@ -70,13 +59,12 @@ std::string ObjectWindow::TypeProblem() const {
 }
 
 void ObjectWindow::Apply(ObjectRecord& record) const {
-  auto text = [this](const char* name) { return controls_.find(name)->second->text(); };
-  SetField(record.ObjectName, text("object_name"));
+  SetField(record.ObjectName, controls_.object_name.text());
   std::string_view own = TrimBlanks(FieldText(record.RegionCode));
   bool listed = own.empty() || own[0] == '\0';
   for (std::string_view region : kRegions) listed = listed || own == region;
-  if (listed || region_picked_) SetField(record.RegionCode, text("object_region"));
-  SetField(record.ObjectType, text("object_type"));
+  if (listed || region_picked_) SetField(record.RegionCode, controls_.object_region.text());
+  SetField(record.ObjectType, controls_.object_type.text());
 }
 
 }  // namespace mirvex::ui

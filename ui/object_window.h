@@ -3,23 +3,27 @@
 // main window.
 #pragma once
 
-#include <map>
-#include <memory>
 #include <string>
-#include <string_view>
 
 #include "dictionary/object_record.h"
 #include "ui/ui_control.h"
 
 namespace mirvex::ui {
 
+// The object window's controls.
+struct ObjectWindowControls {
+  UiControl object_window{"object_window"};  // the caption
+  UiControl object_name{"object_name"};
+  UiControl object_region{"object_region"};
+  UiControl object_type{"object_type"};
+};
+
 class ObjectWindow {
  public:
   ObjectWindow();
 
-  // `object_name`, `object_region`, `object_type`, and `object_window` (the window's
-  // caption).
-  UiControl& control(std::string_view name);
+  ObjectWindowControls& controls() { return controls_; }
+  const ObjectWindowControls& controls() const { return controls_; }
 
   // Fills the controls from the record: the name and the type as far as they were
   // written (padding and NUL bytes left out; closing pads them again), the region's
@@ -27,7 +31,7 @@ class ObjectWindow {
   void Load(const ObjectRecord& record);
   // The most characters a text box may hold: its record field's length (0 for the
   // region's list, whose entries fit).
-  static int MaxLength(std::string_view name);
+  int MaxLength(const UiControl& box) const;
   // Empty when the type box holds something a record can keep as a type: a number
   // (0x… or decimal), "Нет" of a deleted object, or nothing; else the message that
   // refuses it.
@@ -38,7 +42,7 @@ class ObjectWindow {
   void Apply(ObjectRecord& record) const;
 
  private:
-  std::map<std::string, std::unique_ptr<UiControl>, std::less<>> controls_;
+  ObjectWindowControls controls_;
   bool region_picked_ = false;
   bool loading_ = false;
 };

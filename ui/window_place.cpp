@@ -50,6 +50,20 @@ ScreenRect FitIntoArea(const ScreenRect& inside, const FrameMargins& frame, cons
   return fitted;
 }
 
+std::optional<OpeningPlace> PlaceToOpen(const std::optional<ScreenRect>& stored, int width, int height,
+                                        const FrameMargins& frame, const std::vector<ScreenRect>& areas) {
+  if (areas.empty()) return std::nullopt;
+  if (stored) {
+    if (int index = AreaHolding(*stored, areas); index >= 0) {
+      return OpeningPlace{FitIntoArea(*stored, frame, areas[static_cast<std::size_t>(index)]), true};
+    }
+  }
+  const ScreenRect& primary = areas.front();
+  ScreenRect centred{primary.left + (primary.width - width) / 2, primary.top + (primary.height - height) / 2, width,
+                     height};
+  return OpeningPlace{FitIntoArea(centred, frame, primary), false};
+}
+
 ScreenRect PlaceBeside(int width, int height, const ScreenRect& beside, const FrameMargins& frame,
                        const ScreenRect& area) {
   int outer_width = width + frame.left + frame.right;

@@ -3,6 +3,7 @@
 // scale the screen now has. Both window bindings place their windows through these.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 namespace mirvex::ui {
@@ -31,6 +32,18 @@ int AreaHolding(const ScreenRect& rect, const std::vector<ScreenRect>& areas);
 // The inside rectangle of a window fitted into `area` with its frame: a size larger than
 // the area shrinks to it, and the window moves the least that puts it wholly inside.
 ScreenRect FitIntoArea(const ScreenRect& inside, const FrameMargins& frame, const ScreenRect& area);
+
+// Where a main window opens: at `stored` (its inside rectangle when it was last closed)
+// when one of `areas` holds enough of it to take it by its title, in the area holding the
+// most of it; else `width` x `height` in the middle of the first area (the primary screen).
+// Either way fitted into that area with `frame`, so a place larger than the screen opens
+// inside it. Empty when there is no area.
+struct OpeningPlace {
+  ScreenRect inside;
+  bool stored = false;  // the stored place was taken, with what was stored beside it
+};
+std::optional<OpeningPlace> PlaceToOpen(const std::optional<ScreenRect>& stored, int width, int height,
+                                        const FrameMargins& frame, const std::vector<ScreenRect>& areas);
 
 // The inside rectangle of a window of `width` x `height` opened beside the window whose
 // outer rectangle is `beside`: to its right where it fits, else to its left, else over

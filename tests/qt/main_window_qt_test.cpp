@@ -329,7 +329,7 @@ void MainWindowQtTest::ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt(
   Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
   Click(window.widget("edit_objects_button"));
   auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
-  mirvex::ui::UiControl& model = window.model().control("object_list");
+  mirvex::ui::UiControl& model = window.model().controls().object_list;
   QCOMPARE(objects->count(), 7);
 
   struct Gesture {
@@ -380,7 +380,7 @@ void MainWindowQtTest::ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt(
   for (int row : {1, 3, park_type, 0, park_type}) {
     ClickRow(types, row);
     QCOMPARE(WidgetRows(types), QList<int>{row});
-    QCOMPARE(window.model().control("type_list").list_index(), row);
+    QCOMPARE(window.model().controls().type_list.list_index(), row);
   }
 
   // "Назначить" gives the type to Парк, the one selected line, and to nothing else.
@@ -509,7 +509,7 @@ void MainWindowQtTest::SplitterDragStopsAtTheListsLeastWidth() {
   // The object list keeps its least width, 120 pixels at 96 DPI.
   const int least = qRound(mirvex::ui::kListMinimumWidth / window.twips_per_pixel());
   QCOMPARE(object_list->width(), least);
-  QCOMPARE(window.model().control("list_splitter").left(), mirvex::ui::kObjectListLeft + mirvex::ui::kListMinimumWidth);
+  QCOMPARE(window.model().controls().list_splitter.left(), mirvex::ui::kObjectListLeft + mirvex::ui::kListMinimumWidth);
   SendMouse(splitter, QEvent::MouseMove, 2 + 100);
   SendMouse(splitter, QEvent::MouseButtonRelease, 2 + 100);
   QVERIFY(object_list->width() >= least + 99 && object_list->width() <= least + 101);
@@ -778,7 +778,7 @@ void MainWindowQtTest::WindowOpensWhereItWasClosed() {
     // Far enough that a splitter placed before the lists' area has its width would be
     // pushed back.
     Drag(window.widget("list_splitter"), 300);
-    splitter = window.model().control("list_splitter").left();
+    splitter = window.model().controls().list_splitter.left();
     window_share = window.model().SplitterShare();
     QVERIFY(window.close());
   }
@@ -793,7 +793,7 @@ void MainWindowQtTest::WindowOpensWhereItWasClosed() {
   QCOMPARE(window.size(), QSize(1100, 720));
   QCOMPARE(window.geometry().topLeft(), QPoint(std::stoi(mirvex::ReadSetting(folder.text(), "Window", "Left")),
                                 std::stoi(mirvex::ReadSetting(folder.text(), "Window", "Top"))));
-  QVERIFY(qAbs(window.model().control("list_splitter").left() - splitter) <= 20);
+  QVERIFY(qAbs(window.model().controls().list_splitter.left() - splitter) <= 20);
   CheckLayout(window, "restored");
 }
 

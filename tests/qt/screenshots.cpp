@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
   host.set_parent(&window);
   mirvex::ui::MainWindow& model = window.model();
   std::string sample = mirvex::PathText(data / "sample" / "sample");
-  model.control("mif_path").SetText(sample + ".mif");
-  model.control("mid_path").SetText(sample + ".mid");
-  model.control("result_path").SetText(mirvex::PathText(home / "sample.mp"));
+  model.controls().mif_path.SetText(sample + ".mif");
+  model.controls().mid_path.SetText(sample + ".mid");
+  model.controls().result_path.SetText(mirvex::PathText(home / "sample.mp"));
   model.OnSavePathsClicked();
   window.show();
 
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
   model.OnMapClicked();
   window.map_window()->resize(960, 640);
   shoot_map("map-conversion");
-  model.control("crop_map_path").SetText(mirvex::PathText(home / "sample.mp"));
+  model.controls().crop_map_path.SetText(mirvex::PathText(home / "sample.mp"));
   model.OnCropClicked();
   shoot_map("map-crop");
   window.map_window()->close();

@@ -230,7 +230,7 @@ TEST_F(Win32Window, TypedCharacterOutsideCp1251IsRefused) {
   SetWindowTextW(window["crop_result_path"], L"C:\\map\\\u0109.mp");
   window.Pump();
   EXPECT_EQ(window.Text("crop_result_path"), before);
-  EXPECT_EQ(window.window.model().control("crop_result_path").text(), before);
+  EXPECT_EQ(window.window.model().controls().crop_result_path.text(), before);
   ASSERT_EQ(window.host.messages.size(), 1u);
   EXPECT_NE(Utf8(window.host.messages[0].text).find("cp1251"), std::string::npos);
   EXPECT_EQ(folder.Setting("System", "PathEdit2"), before);
@@ -254,7 +254,7 @@ TEST_F(Win32Window, SplitterDragStopsAtTheListsLeastWidth) {
   // The object list keeps its least width, 120 pixels at 96 DPI.
   const int least = static_cast<int>(ui::kListMinimumWidth / window.window.twips_per_pixel() + 0.5);
   EXPECT_NEAR(window.Place("object_list").right - window.Place("object_list").left, least, 1);
-  EXPECT_EQ(window.window.model().control("list_splitter").left(), ui::kObjectListLeft + ui::kListMinimumWidth);
+  EXPECT_EQ(window.window.model().controls().list_splitter.left(), ui::kObjectListLeft + ui::kListMinimumWidth);
   mouse(WM_MOUSEMOVE, 2 + 100);
   mouse(WM_LBUTTONUP, 2 + 100);
   int width = window.Place("object_list").right - window.Place("object_list").left;
@@ -300,7 +300,7 @@ TEST_F(Win32Window, ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt) {
   window.Click("edit_objects_button");
   HWND objects = window["object_list"];
   ASSERT_EQ(window.ListCount("object_list"), 7);
-  ui::UiControl& model = window.window.model().control("object_list");
+  ui::UiControl& model = window.window.model().controls().object_list;
 
   auto click = [&](HWND list, int row, WPARAM keys = 0) {
     RECT item{};
@@ -360,7 +360,7 @@ TEST_F(Win32Window, ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt) {
     SendMessageW(types, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
     click(types, row);
     EXPECT_EQ(SendMessageW(types, LB_GETCURSEL, 0, 0), row);
-    EXPECT_EQ(window.window.model().control("type_list").list_index(), row);
+    EXPECT_EQ(window.window.model().controls().type_list.list_index(), row);
   }
   window.Click("assign_type_button");
   EXPECT_EQ(window.ListLine("object_list", 2), "[0x80] Парк (0x17)");
@@ -467,9 +467,9 @@ TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
   window.Show();
   ui::MainWindow& model = window.model();
   window.model().OnConvertClicked();
-  model.control("mif_path").SetText(PathText(folder.path / "big.mif"));
-  model.control("mid_path").SetText(PathText(folder.path / "big.mid"));
-  model.control("result_path").SetText(PathText(folder.path / "map.mp"));
+  model.controls().mif_path.SetText(PathText(folder.path / "big.mif"));
+  model.controls().mid_path.SetText(PathText(folder.path / "big.mid"));
+  model.controls().result_path.SetText(PathText(folder.path / "map.mp"));
   host.cancel = window.widget("cancel_button");
   SendMessageW(window.widget("convert_button"), BM_CLICK, 0, 0);
   EXPECT_TRUE(host.cancel_shown);
@@ -530,9 +530,9 @@ TEST_F(Win32Window, EscapeStopsARunWhereverTheFocusIs) {
     window.Show();
     ui::MainWindow& model = window.model();
     model.OnConvertClicked();
-    model.control("mif_path").SetText(PathText(folder.path / "big.mif"));
-    model.control("mid_path").SetText(PathText(folder.path / "big.mid"));
-    model.control("result_path").SetText(PathText(folder.path / "map.mp"));
+    model.controls().mif_path.SetText(PathText(folder.path / "big.mif"));
+    model.controls().mid_path.SetText(PathText(folder.path / "big.mid"));
+    model.controls().result_path.SetText(PathText(folder.path / "map.mp"));
     SetForegroundWindow(window.hwnd());
     HWND convert = window.widget("convert_button");
     SetFocus(convert);
@@ -694,7 +694,7 @@ TEST_F(Win32Window, EveryCaptionShowsWhole) {
       std::vector<std::string> cut = CutCaptions(window.window.hwnd());
       EXPECT_TRUE(cut.empty()) << testing::PrintToString(cut);
     }
-    window.window.model().control("progress_percent").SetText(Ru("карта 2 из 2: 100"));
+    window.window.model().controls().progress_percent.SetText(Ru("карта 2 из 2: 100"));
     window.Pump();
     EXPECT_TRUE(CutCaptions(window["progress_frame"]).empty())
         << testing::PrintToString(CutCaptions(window["progress_frame"]));
@@ -746,13 +746,13 @@ TEST_F(Win32Window, TabPassesOverGreyedBoxes) {
     window.Pump();
     return GetFocus();
   };
-  window.window.model().control("column_count_from_header").SetCheck(1);
+  window.window.model().controls().column_count_from_header.SetCheck(1);
   window.Pump();
-  ASSERT_FALSE(window.window.model().control("column_count").enabled());
+  ASSERT_FALSE(window.window.model().controls().column_count.enabled());
   EXPECT_EQ(tab_from("convert_all_button"), window["column_count_from_header"]);
-  window.window.model().control("column_count_from_header").SetCheck(0);
+  window.window.model().controls().column_count_from_header.SetCheck(0);
   window.Pump();
-  ASSERT_TRUE(window.window.model().control("column_count").enabled());
+  ASSERT_TRUE(window.window.model().controls().column_count.enabled());
   EXPECT_EQ(tab_from("convert_all_button"), window["column_count"]);
 }
 

@@ -360,7 +360,7 @@ TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
   }
 
   const std::string longest = Ru("Широта -89.5959   Долгота -179.5959");
-  model.control("map_position").SetText(longest);
+  model.controls().map_position.SetText(longest);
   window.Pump();
   RECT client{};
   GetClientRect(status, &client);

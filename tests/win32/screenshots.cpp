@@ -80,9 +80,9 @@ int wmain(int argc, wchar_t** argv) {
   host.set_owner(window.hwnd());
   mirvex::ui::MainWindow& model = window.model();
   std::string sample = mirvex::PathText(data / "sample" / "sample");
-  model.control("mif_path").SetText(sample + ".mif");
-  model.control("mid_path").SetText(sample + ".mid");
-  model.control("result_path").SetText(mirvex::PathText(home / "sample.mp"));
+  model.controls().mif_path.SetText(sample + ".mif");
+  model.controls().mid_path.SetText(sample + ".mid");
+  model.controls().result_path.SetText(mirvex::PathText(home / "sample.mp"));
   model.OnSavePathsClicked();
   window.Show();
   SetWindowPos(window.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
@@ -119,7 +119,11 @@ int wmain(int argc, wchar_t** argv) {
   model.OnConvertClicked();
   model.OnCropClicked();
   model.OnCopyResultClicked();
-  for (const char* box : {"crop_west", "crop_north", "crop_east", "crop_south"}) model.control(box).SetText("");
+  mirvex::ui::MainWindowControls& controls = model.controls();
+  for (mirvex::ui::UiControl* box :
+       {&controls.crop_west, &controls.crop_north, &controls.crop_east, &controls.crop_south}) {
+    box->SetText("");
+  }
   mirvex::ui::win32::PumpMessages(window.hwnd());
   GetClientRect(canvas, &area);
   auto mouse = [&](UINT message, WPARAM keys, int x, int y) {

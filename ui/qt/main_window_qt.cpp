@@ -72,7 +72,7 @@ class LeftColumn : public QScrollArea {
 QtMainWindow::QtMainWindow(WindowHost& host, std::string program_folder, QWidget* parent)
     : QMainWindow(parent), host_(host), model_(std::make_unique<MainWindow>(host, std::move(program_folder))) {
   twips_per_pixel_ = 1440.0 / logicalDpiX();
-  setWindowTitle(ToQt(model_->control("main_window").text()));
+  setWindowTitle(ToQt(model_->controls().main_window.text()));
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
@@ -130,48 +130,48 @@ int QtMainWindow::Pixels(int twips) const { return static_cast<int>(twips / twip
 
 QWidget* QtMainWindow::widget(const char* name) const { return findChild<QWidget*>(QString::fromLatin1(name)); }
 
-QGroupBox* QtMainWindow::Frame(const char* name) {
+QGroupBox* QtMainWindow::Frame(UiControl& control) {
   auto* frame = new QGroupBox;
-  BindWidget(frame, model_->control(name));
-  frame->setTitle(ToQt(model_->control(name).text()));
+  BindWidget(frame, control);
+  frame->setTitle(ToQt(control.text()));
   return frame;
 }
 
 // A corner of a rectangle: its caption, then "Широта:" and "Долгота:" with their boxes.
-void QtMainWindow::AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
-                             const char* longitude_name) {
+void QtMainWindow::AddCorner(QGridLayout* grid, int& row, const char* caption, UiControl& latitude_box,
+                             UiControl& longitude_box) {
   grid->addWidget(Caption(caption), row++, 0, 1, 4);
   auto* latitude = new QLineEdit;
-  BindLineEdit(latitude, model_->control(latitude_name));
+  BindLineEdit(latitude, latitude_box);
   auto* longitude = new QLineEdit;
-  BindLineEdit(longitude, model_->control(longitude_name));
-  grid->addWidget(Caption("Широта:", latitude), row, 0);
+  BindLineEdit(longitude, longitude_box);
+  grid->addWidget(Caption(kLatitudeCaption, latitude), row, 0);
   grid->addWidget(latitude, row, 1);
-  grid->addWidget(Caption("Долгота:", longitude), row, 2);
+  grid->addWidget(Caption(kLongitudeCaption, longitude), row, 2);
   grid->addWidget(longitude, row++, 3);
 }
 
 QWidget* QtMainWindow::BuildWelcome() {
   auto* panel = new QWidget;
-  BindWidget(panel, model_->control("welcome_panel"));
+  BindWidget(panel, model_->controls().welcome_panel);
   auto* layout = new QVBoxLayout(panel);
-  auto* title = new QLabel(QString::fromUtf8("Mirvex"));
+  auto* title = new QLabel(QString::fromUtf8(kWelcomeTitle));
   QFont title_font = title->font();
   title_font.setPointSizeF(title_font.pointSizeF() * 2);
   title_font.setBold(true);
   title->setFont(title_font);
   layout->addWidget(title);
-  layout->addWidget(Caption("Перевод карт из формата MapInfo (MIF/MID) в текстовый формат Garmin"));
+  layout->addWidget(Caption(kWelcomeSubtitle));
   layout->addSpacing(8);
-  layout->addWidget(Caption("Программа умеет:"));
+  layout->addWidget(Caption(kWelcomeAbilities));
   auto* functions = new QPlainTextEdit;
   functions->setReadOnly(true);
   functions->setMaximumHeight(110);
-  BindPlainText(functions, model_->control("welcome_functions"));
+  BindPlainText(functions, model_->controls().welcome_functions);
   layout->addWidget(functions);
   auto* help = new QLabel;
-  BindLabel(help, model_->control("help_link"));
-  help->setText(QString::fromUtf8("<a href=\"help\">Перед началом работы прочитайте справку программы.</a>"));
+  BindLabel(help, model_->controls().help_link);
+  help->setText(QString::fromUtf8("<a href=\"help\">") + QString::fromUtf8(kHelpLinkText) + QString::fromUtf8("</a>"));
   help->setCursor(Qt::PointingHandCursor);
   help->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
   connect(help, &QLabel::linkActivated, this, [this] { model_->OnHelpClicked(); });
@@ -186,103 +186,103 @@ QWidget* QtMainWindow::BuildWelcome() {
 
 QWidget* QtMainWindow::BuildConversion() {
   auto* panel = new QWidget;
-  BindWidget(panel, model_->control("conversion_panel"));
+  BindWidget(panel, model_->controls().conversion_panel);
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(0, 0, 0, 0);
 
-  QGroupBox* files = Frame("conversion_files_frame");
+  QGroupBox* files = Frame(model_->controls().conversion_files_frame);
   auto* grid = new QGridLayout(files);
-  const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
-  const char* combos[] = {"mif_path", "mid_path", "result_path"};
+  UiControl* const combos[] = {&model_->controls().mif_path, &model_->controls().mid_path,
+                               &model_->controls().result_path};
   const char* filters[] = {"MapInfo MIF (*.mif *.MIF);;Все файлы (*)", "MapInfo MID (*.mid *.MID);;Все файлы (*)",
                            "Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)"};
   for (int row = 0; row < 3; ++row) {
     auto* combo = new QComboBox;
-    BindCombo(combo, model_->control(combos[row]));
+    BindCombo(combo, *combos[row]);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    grid->addWidget(Caption(captions[row], combo), row, 0);
+    grid->addWidget(Caption(kConversionPathCaptions[row], combo), row, 0);
     grid->addWidget(combo, row, 1);
     auto* browse = new QPushButton(QString::fromUtf8("…"));
     browse->setFixedWidth(Pixels(450));
     browse->setToolTip(QString::fromUtf8("Выбрать файл"));
-    const char* box = combos[row];
+    UiControl* box = combos[row];
     const char* filter = filters[row];
     bool save = row == 2;
     connect(browse, &QPushButton::clicked, this, [this, box, filter, save] {
-      if (auto path = ChooseFile(model_->FileDialogStart(box), filter, save)) model_->OnFileChosen(box, *path);
+      ChooseFile(*box, model_->FileDialogStart(*box), filter, save);
     });
     grid->addWidget(browse, row, 2);
   }
   auto* path_buttons = new QHBoxLayout;
   auto* save = new QPushButton;
-  BindButton(save, model_->control("save_paths_button"), [this] { model_->OnSavePathsClicked(); });
+  BindButton(save, model_->controls().save_paths_button, [this] { model_->OnSavePathsClicked(); });
   auto* remove = new QPushButton;
-  BindButton(remove, model_->control("delete_paths_button"), [this] { model_->OnDeletePathsClicked(); });
+  BindButton(remove, model_->controls().delete_paths_button, [this] { model_->OnDeletePathsClicked(); });
   // Converts every saved triple: it belongs with the buttons that save them.
   auto* convert_all = new QPushButton;
-  BindButton(convert_all, model_->control("convert_all_button"), [this] { model_->OnConvertAllClicked(); });
+  BindButton(convert_all, model_->controls().convert_all_button, [this] { model_->OnConvertAllClicked(); });
   path_buttons->addWidget(save);
   path_buttons->addWidget(remove);
   path_buttons->addWidget(convert_all);
   grid->addLayout(path_buttons, 3, 0, 1, 3);
   layout->addWidget(files);
 
-  QGroupBox* columns = Frame("columns_frame");
+  QGroupBox* columns = Frame(model_->controls().columns_frame);
   auto* column_grid = new QGridLayout(columns);
   auto* count = new QLineEdit;
-  BindLineEdit(count, model_->control("column_count"));
+  BindLineEdit(count, model_->controls().column_count);
   auto* automatic = new QCheckBox;
-  BindCheckBox(automatic, model_->control("column_count_from_header"));
+  BindCheckBox(automatic, model_->controls().column_count_from_header);
   auto* type_column = new QLineEdit;
-  BindLineEdit(type_column, model_->control("type_column"));
+  BindLineEdit(type_column, model_->controls().type_column);
   auto* label_column = new QLineEdit;
-  BindLineEdit(label_column, model_->control("label_column"));
+  BindLineEdit(label_column, model_->controls().label_column);
   auto* no_labels = new QCheckBox;
-  BindCheckBox(no_labels, model_->control("no_labels"));
+  BindCheckBox(no_labels, model_->controls().no_labels);
   for (QLineEdit* edit : {count, type_column, label_column}) edit->setMaximumWidth(Pixels(900));
-  column_grid->addWidget(Caption("Количество столбцов:", count), 0, 0);
+  column_grid->addWidget(Caption(kColumnCountCaption, count), 0, 0);
   column_grid->addWidget(count, 0, 1);
   column_grid->addWidget(automatic, 0, 2);
-  column_grid->addWidget(Caption("\"Тип объекта\" по стобцу:", type_column), 1, 0);
+  column_grid->addWidget(Caption(kTypeColumnCaption, type_column), 1, 0);
   column_grid->addWidget(type_column, 1, 1);
-  column_grid->addWidget(Caption("\"Подписи\" по стобцу:", label_column), 2, 0);
+  column_grid->addWidget(Caption(kLabelColumnCaption, label_column), 2, 0);
   column_grid->addWidget(label_column, 2, 1);
   column_grid->addWidget(no_labels, 2, 2);
   column_grid->setColumnStretch(2, 1);
   layout->addWidget(columns);
 
   auto* actions = new QGridLayout;
-  const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
-      {"header_template_button", &MainWindow::OnHeaderTemplateClicked},
-      {"georeference_button", &MainWindow::OnGeoreferenceClicked},
-      {"compiler_settings_button", &MainWindow::OnCompilerSettingsClicked},
+  const std::pair<MainControl, void (MainWindow::*)()> buttons[] = {
+      {&MainWindowControls::header_template_button, &MainWindow::OnHeaderTemplateClicked},
+      {&MainWindowControls::georeference_button, &MainWindow::OnGeoreferenceClicked},
+      {&MainWindowControls::compiler_settings_button, &MainWindow::OnCompilerSettingsClicked},
   };
-  const std::pair<const char*, void (MainWindow::*)()> browser[] = {
-      {"column_view_button", &MainWindow::OnColumnViewClicked},
-      {"edit_objects_button", &MainWindow::OnEditObjectsClicked},
+  const std::pair<MainControl, void (MainWindow::*)()> browser[] = {
+      {&MainWindowControls::column_view_button, &MainWindow::OnColumnViewClicked},
+      {&MainWindowControls::edit_objects_button, &MainWindow::OnEditObjectsClicked},
   };
   int column = 0;
-  for (const auto& [name, handler] : browser) {
+  for (const auto& [control, handler] : browser) {
     auto* button = new QPushButton;
-    BindButton(button, model_->control(name), [this, handler] { (model_.get()->*handler)(); });
+    BindButton(button, model_->controls().*control, [this, handler] { (model_.get()->*handler)(); });
     actions->addWidget(button, 0, column++);
   }
   column = 0;
-  for (const auto& [name, handler] : buttons) {
+  for (const auto& [control, handler] : buttons) {
     auto* button = new QPushButton;
-    BindButton(button, model_->control(name), [this, handler] { (model_.get()->*handler)(); });
+    BindButton(button, model_->controls().*control, [this, handler] { (model_.get()->*handler)(); });
     actions->addWidget(button, 1, column++);
   }
   layout->addLayout(actions);
 
   auto* transliterate = new QCheckBox;
-  BindCheckBox(transliterate, model_->control("transliterate_labels"));
+  BindCheckBox(transliterate, model_->controls().transliterate_labels);
   auto* region_type = new QCheckBox;
-  BindCheckBox(region_type, model_->control("section_from_mif"));
+  BindCheckBox(region_type, model_->controls().section_from_mif);
   auto* raise = new QCheckBox;
-  BindCheckBox(raise, model_->control("raise_large_objects"));
+  BindCheckBox(raise, model_->controls().raise_large_objects);
   auto* threshold = new QLineEdit;
-  BindLineEdit(threshold, model_->control("size_threshold"));
+  BindLineEdit(threshold, model_->controls().size_threshold);
   threshold->setMaximumWidth(Pixels(1100));
   layout->addWidget(transliterate);
   layout->addWidget(region_type);
@@ -293,17 +293,19 @@ QWidget* QtMainWindow::BuildConversion() {
   threshold_row->addStretch(1);
   layout->addLayout(threshold_row);
 
-  QGroupBox* georef = Frame("georeference_frame");
+  QGroupBox* georef = Frame(model_->controls().georeference_frame);
   auto* georef_layout = new QGridLayout(georef);
   auto* bind = new QCheckBox;
-  BindCheckBox(bind, model_->control("georeference"));
+  BindCheckBox(bind, model_->controls().georeference);
   georef_layout->addWidget(bind, 0, 0, 1, 4);
   int row = 1;
-  AddCorner(georef_layout, row, "Координата нижнего левого угла", "lower_left_latitude", "lower_left_longitude");
-  AddCorner(georef_layout, row, "Координата верхнего правого угла", "upper_right_latitude", "upper_right_longitude");
+  AddCorner(georef_layout, row, kLowerLeftCorner, model_->controls().lower_left_latitude,
+            model_->controls().lower_left_longitude);
+  AddCorner(georef_layout, row, kUpperRightCorner, model_->controls().upper_right_latitude,
+            model_->controls().upper_right_longitude);
   auto* angle = new QLineEdit;
-  BindLineEdit(angle, model_->control("rotation_angle"));
-  georef_layout->addWidget(Caption("Угол поворта:", angle), row, 0);
+  BindLineEdit(angle, model_->controls().rotation_angle);
+  georef_layout->addWidget(Caption(kRotationAngleCaption, angle), row, 0);
   georef_layout->addWidget(angle, row, 1);
   layout->addWidget(georef);
   layout->addWidget(BuildCompilerSettings());
@@ -312,53 +314,45 @@ QWidget* QtMainWindow::BuildConversion() {
   header->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   header->setMinimumHeight(Pixels(4000));
   header->setLineWrapMode(QPlainTextEdit::NoWrap);
-  BindPlainText(header, model_->control("header_template"));
+  BindPlainText(header, model_->controls().header_template);
   layout->addWidget(header);
   return panel;
 }
 
-// The system's file dialog from `start` (cp1251); the chosen path, or none when the
-// dialog was cancelled or the path has characters cp1251 lacks (which is said).
-std::optional<std::string> QtMainWindow::ChooseFile(const std::string& start, const char* filter, bool save) {
+// The system's file dialog from `start` (cp1251); the chosen path goes to the model for
+// `box`, which refuses one with characters cp1251 lacks. A cancelled dialog changes nothing.
+void QtMainWindow::ChooseFile(UiControl& box, const std::string& start, const char* filter, bool save) {
   QString path = save ? QFileDialog::getSaveFileName(this, QString(), ToQt(start), QString::fromUtf8(filter))
                       : QFileDialog::getOpenFileName(this, QString(), ToQt(start), QString::fromUtf8(filter));
-  if (path.isEmpty()) return std::nullopt;
-  if (!FitsCp1251(path.toStdString())) {
-    ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                "с другим именем или в другой папке:") +
-                               std::string(kLineBreak) + FromQt(path));
-    return std::nullopt;
-  }
-  return PathText(std::filesystem::path(path.toStdString()));
+  if (path.isEmpty()) return;
+  std::string utf8 = path.toStdString();
+  bool fits = FitsCp1251(utf8);
+  model_->OnFileChosen(box, fits ? PathText(std::filesystem::path(utf8)) : FromQt(path), fits);
 }
 
 // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
 QWidget* QtMainWindow::BuildCompilerSettings() {
-  QGroupBox* frame = Frame("compiler_frame");
+  QGroupBox* frame = Frame(model_->controls().compiler_frame);
   auto* grid = new QGridLayout(frame);
   auto* path = new QLineEdit;
-  BindLineEdit(path, model_->control("mkgmap_path"));
+  BindLineEdit(path, model_->controls().mkgmap_path);
   path->setPlaceholderText(QString::fromUtf8("mkgmap"));
   auto* browse = new QPushButton(QString::fromUtf8("…"));
   browse->setFixedWidth(Pixels(450));
   browse->setToolTip(QString::fromUtf8("Выбрать mkgmap.jar или программу mkgmap"));
-  UiControl& path_control = model_->control("mkgmap_path");
+  UiControl& path_control = model_->controls().mkgmap_path;
   connect(browse, &QPushButton::clicked, this, [this, &path_control] {
-    if (auto path = ChooseFile(path_control.text(), "mkgmap (*.jar mkgmap*);;Все файлы (*)", false)) {
-      path_control.SetText(*path);
-    }
+    ChooseFile(path_control, path_control.text(), "mkgmap (*.jar mkgmap*);;Все файлы (*)", false);
   });
   auto* options = new QLineEdit;
-  BindLineEdit(options, model_->control("mkgmap_options"));
+  BindLineEdit(options, model_->controls().mkgmap_options);
   options->setPlaceholderText(QString::fromUtf8("например: --max-jobs=1 --lower-case"));
-  grid->addWidget(Caption("Путь к mkgmap:", path), 0, 0);
+  grid->addWidget(Caption(kMkgmapPathCaption, path), 0, 0);
   grid->addWidget(path, 0, 1);
   grid->addWidget(browse, 0, 2);
-  grid->addWidget(Caption("Параметры mkgmap:", options), 1, 0);
+  grid->addWidget(Caption(kMkgmapOptionsCaption, options), 1, 0);
   grid->addWidget(options, 1, 1, 1, 2);
-  auto* hint = Caption(
-      "Пусто - команда mkgmap (пакет mkgmap в Debian и Ubuntu). В Windows укажите файл mkgmap.jar; "
-      "нужна Java. «Собрать IMG» собирает результат последней конвертации или обрезки.");
+  auto* hint = Caption(kMkgmapNoteLinux);
   hint->setWordWrap(true);
   grid->addWidget(hint, 2, 0, 1, 3);
   return frame;
@@ -366,33 +360,33 @@ QWidget* QtMainWindow::BuildCompilerSettings() {
 
 QWidget* QtMainWindow::BuildCrop() {
   auto* panel = new QWidget;
-  BindWidget(panel, model_->control("crop_panel"));
+  BindWidget(panel, model_->controls().crop_panel);
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* prompt = new QLabel;
-  BindLabel(prompt, model_->control("crop_prompt"));
+  BindLabel(prompt, model_->controls().crop_prompt);
   auto* working = new QLabel;
-  BindLabel(working, model_->control("crop_running"));
+  BindLabel(working, model_->controls().crop_running);
   layout->addWidget(prompt);
   layout->addWidget(working);
 
-  QGroupBox* parameters = Frame("crop_bounds_frame");
+  QGroupBox* parameters = Frame(model_->controls().crop_bounds_frame);
   auto* grid = new QGridLayout(parameters);
   int row = 0;
-  AddCorner(grid, row, "Координата верхнего левого угла", "crop_north", "crop_west");
-  AddCorner(grid, row, "Координата нижнего правого угла", "crop_south", "crop_east");
+  AddCorner(grid, row, kUpperLeftCorner, model_->controls().crop_north, model_->controls().crop_west);
+  AddCorner(grid, row, kLowerRightCorner, model_->controls().crop_south, model_->controls().crop_east);
   layout->addWidget(parameters);
 
-  QGroupBox* files = Frame("crop_files_frame");
+  QGroupBox* files = Frame(model_->controls().crop_files_frame);
   auto* form = new QFormLayout(files);
   auto* map = new QLineEdit;
-  BindLineEdit(map, model_->control("crop_map_path"));
+  BindLineEdit(map, model_->controls().crop_map_path);
   auto* result = new QLineEdit;
-  BindLineEdit(result, model_->control("crop_result_path"));
-  form->addRow(Caption("Карта:", map), map);
-  form->addRow(Caption("Результат:", result), result);
+  BindLineEdit(result, model_->controls().crop_result_path);
+  form->addRow(Caption(kCropMapCaption, map), map);
+  form->addRow(Caption(kCropResultCaption, result), result);
   auto* copy = new QPushButton;
-  BindButton(copy, model_->control("copy_result_button"), [this] { model_->OnCopyResultClicked(); });
+  BindButton(copy, model_->controls().copy_result_button, [this] { model_->OnCopyResultClicked(); });
   copy->setStyleSheet("text-align: left; padding: 4px;");
   form->addRow(copy);
   layout->addWidget(files);
@@ -400,10 +394,10 @@ QWidget* QtMainWindow::BuildCrop() {
 }
 
 QWidget* QtMainWindow::BuildTestMap() {
-  QGroupBox* panel = Frame("test_map_panel");
+  QGroupBox* panel = Frame(model_->controls().test_map_panel);
   auto* layout = new QVBoxLayout(panel);
   auto* path = new QComboBox;
-  BindCombo(path, model_->control("test_map_path"));
+  BindCombo(path, model_->controls().test_map_path);
   // "…" picks the file the test map replaces: it must exist already.
   auto* row = new QHBoxLayout;
   row->addWidget(path, 1);
@@ -413,13 +407,12 @@ QWidget* QtMainWindow::BuildTestMap() {
   browse->setToolTip(QString::fromUtf8("Выбрать файл"));
   connect(browse, &QPushButton::clicked, this, [this] {
     const char* filter = "Текстовая карта Garmin (*.mp *.txt);;Все файлы (*)";
-    if (auto path = ChooseFile(model_->FileDialogStart("test_map_path"), filter, false)) {
-      model_->OnFileChosen("test_map_path", *path);
-    }
+    UiControl& box = model_->controls().test_map_path;
+    ChooseFile(box, model_->FileDialogStart(box), filter, false);
   });
   row->addWidget(browse);
   layout->addLayout(row);
-  layout->addWidget(Caption("Файл должен уже существовать: он будет заменён тестовой картой."));
+  layout->addWidget(Caption(kTestMapNote));
   return panel;
 }
 
@@ -427,47 +420,47 @@ QWidget* QtMainWindow::BuildOperations() {
   auto* area = new QWidget;
   auto* grid = new QGridLayout(area);
   grid->setContentsMargins(0, 0, 0, 0);
-  const std::pair<const char*, void (MainWindow::*)()> buttons[] = {
-      {"convert_button", &MainWindow::OnConvertClicked},
-      {"crop_button", &MainWindow::OnCropClicked},
-      {"test_map_button", &MainWindow::OnTestMapClicked},
-      {"exit_button", &MainWindow::OnExitClicked},
+  const std::pair<MainControl, void (MainWindow::*)()> buttons[] = {
+      {&MainWindowControls::convert_button, &MainWindow::OnConvertClicked},
+      {&MainWindowControls::crop_button, &MainWindow::OnCropClicked},
+      {&MainWindowControls::test_map_button, &MainWindow::OnTestMapClicked},
+      {&MainWindowControls::exit_button, &MainWindow::OnExitClicked},
   };
   int index = 0;
-  for (const auto& [name, handler] : buttons) {
+  for (const auto& [control, handler] : buttons) {
     auto* button = new QPushButton;
     button->setMinimumHeight(Pixels(480));
-    BindButton(button, model_->control(name), [this, handler] { (model_.get()->*handler)(); });
+    BindButton(button, model_->controls().*control, [this, handler] { (model_.get()->*handler)(); });
     grid->addWidget(button, index / 2, index % 2);
     ++index;
   }
   // Compiles the last result into .img files; enabled once there is one.
   auto* compile = new QPushButton;
   compile->setMinimumHeight(Pixels(480));
-  BindButton(compile, model_->control("compile_button"), [this] { model_->OnCompileClicked(); });
+  BindButton(compile, model_->controls().compile_button, [this] { model_->OnCompileClicked(); });
   grid->addWidget(compile, 2, 0);
   // Opens the map window, or brings it to the front.
   auto* map = new QPushButton;
   map->setMinimumHeight(Pixels(480));
-  BindButton(map, model_->control("map_button"), [this] { model_->OnMapClicked(); });
+  BindButton(map, model_->controls().map_button, [this] { model_->OnMapClicked(); });
   grid->addWidget(map, 2, 1);
   model_->on_map_window_shown = [this](MapWindow& map_window) { ShowMapWindow(map_window); };
   auto* progress_frame = new QWidget;
-  BindWidget(progress_frame, model_->control("progress_frame"));
+  BindWidget(progress_frame, model_->controls().progress_frame);
   auto* progress = new QHBoxLayout(progress_frame);
   progress->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QProgressBar;
   bar->setTextVisible(false);
-  BindProgress(bar, model_->control("progress_bar"));
+  BindProgress(bar, model_->controls().progress_bar);
   auto* percent = new QLabel;
   percent->setMinimumWidth(Pixels(600));
   percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  BindLabel(percent, model_->control("progress_percent"));
+  BindLabel(percent, model_->controls().progress_percent);
   progress->addWidget(bar, 1);
   progress->addWidget(percent);
   // Shown while an operation runs; Esc does the same.
   auto* cancel = new QPushButton;
-  BindButton(cancel, model_->control("cancel_button"), [this] { model_->OnCancelClicked(); });
+  BindButton(cancel, model_->controls().cancel_button, [this] { model_->OnCancelClicked(); });
   progress->addWidget(cancel);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { model_->OnCancelClicked(); });
@@ -477,9 +470,9 @@ QWidget* QtMainWindow::BuildOperations() {
   result_status->setWordWrap(true);
   result_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
   result_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  result_status->setText(ToQtLines(model_->control("result_status").text()));
-  BindWidget(result_status, model_->control("result_status"));
-  model_->control("result_status").Subscribe([result_status](UiControl& c, Change change) {
+  result_status->setText(ToQtLines(model_->controls().result_status.text()));
+  BindWidget(result_status, model_->controls().result_status);
+  model_->controls().result_status.Subscribe([result_status](UiControl& c, Change change) {
     if (change == Change::kText) result_status->setText(ToQtLines(c.text()));
   });
   grid->addWidget(result_status, 4, 0, 1, 2);
@@ -494,17 +487,17 @@ QWidget* QtMainWindow::BuildObjects() {
   page->setReadOnly(true);
   page->setLineWrapMode(QPlainTextEdit::NoWrap);
   page->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  BindPlainText(page, model_->control("column_view"));
+  BindPlainText(page, model_->controls().column_view);
   layout->addWidget(page, 2);
   auto* paging = new QHBoxLayout;
   auto* previous = new QPushButton;
-  BindButton(previous, model_->control("previous_rows_button"), [this] { model_->OnPreviousRowsClicked(); });
+  BindButton(previous, model_->controls().previous_rows_button, [this] { model_->OnPreviousRowsClicked(); });
   auto* indicator = new QLineEdit;
   indicator->setReadOnly(true);
   indicator->setAlignment(Qt::AlignCenter);
-  BindLineEdit(indicator, model_->control("row_range"));
+  BindLineEdit(indicator, model_->controls().row_range);
   auto* next = new QPushButton;
-  BindButton(next, model_->control("next_rows_button"), [this] { model_->OnNextRowsClicked(); });
+  BindButton(next, model_->controls().next_rows_button, [this] { model_->OnNextRowsClicked(); });
   paging->addWidget(previous);
   paging->addWidget(indicator);
   paging->addWidget(next);
@@ -517,18 +510,19 @@ QWidget* QtMainWindow::BuildObjects() {
   lists_area_->installEventFilter(this);
   object_list_ = new QListWidget(lists_area_);
   object_list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  BindList(object_list_, model_->control("object_list"));
+  BindList(object_list_, model_->controls().object_list);
   splitter_ = new SplitterHandle(lists_area_);
-  BindWidget(splitter_, model_->control("list_splitter"));
+  BindWidget(splitter_, model_->controls().list_splitter);
   splitter_->on_press = [this](double x) { model_->OnSplitterPressed(x * twips_per_pixel_); };
   splitter_->on_move = [this](double x) { model_->OnSplitterMoved(x * twips_per_pixel_); };
   splitter_->on_release = [this] { model_->OnSplitterReleased(); };
   type_list_ = new QListWidget(lists_area_);
   // The codes are padded to one width: a fixed-pitch font puts the names in one column.
   type_list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  BindList(type_list_, model_->control("type_list"));
-  for (const char* name : {"object_list", "list_splitter", "type_list"}) {
-    model_->control(name).Subscribe([this](UiControl&, Change change) {
+  BindList(type_list_, model_->controls().type_list);
+  MainWindowControls& controls = model_->controls();
+  for (UiControl* list : {&controls.object_list, &controls.list_splitter, &controls.type_list}) {
+    list->Subscribe([this](UiControl&, Change change) {
       if (change == Change::kGeometry) LayoutLists();
     });
   }
@@ -540,39 +534,39 @@ QWidget* QtMainWindow::BuildObjects() {
 
   auto* editing = new QGridLayout;
   int column = 0;
-  const std::pair<const char*, TypeCatalogue> catalogues[] = {
-      {"point_types_button", TypeCatalogue::kPoints},
-      {"line_types_button", TypeCatalogue::kLines},
-      {"polygon_types_button", TypeCatalogue::kPolygons},
+  const std::pair<MainControl, TypeCatalogue> catalogues[] = {
+      {&MainWindowControls::point_types_button, TypeCatalogue::kPoints},
+      {&MainWindowControls::line_types_button, TypeCatalogue::kLines},
+      {&MainWindowControls::polygon_types_button, TypeCatalogue::kPolygons},
   };
-  for (const auto& [name, catalogue] : catalogues) {
+  for (const auto& [control, catalogue] : catalogues) {
     auto* button = new QPushButton;
-    BindButton(button, model_->control(name), [this, catalogue] { model_->OnTypeCatalogueClicked(catalogue); });
+    BindButton(button, model_->controls().*control, [this, catalogue] { model_->OnTypeCatalogueClicked(catalogue); });
     editing->addWidget(button, 0, column++);
   }
   auto* assign = new QPushButton;
-  BindButton(assign, model_->control("assign_type_button"), [this] { model_->OnAssignTypeClicked(); });
+  BindButton(assign, model_->controls().assign_type_button, [this] { model_->OnAssignTypeClicked(); });
   editing->addWidget(assign, 0, column++);
   auto* remove = new QPushButton;
-  BindButton(remove, model_->control("delete_objects_button"), [this] { model_->OnDeleteObjectsClicked(); });
+  BindButton(remove, model_->controls().delete_objects_button, [this] { model_->OnDeleteObjectsClicked(); });
   editing->addWidget(remove, 0, column++);
   // Editable: its "Назначить" takes whatever text stands in it.
   auto* default_type = new QLineEdit;
-  BindLineEdit(default_type, model_->control("default_type"));
+  BindLineEdit(default_type, model_->controls().default_type);
   editing->addWidget(default_type, 1, 0, 1, 4);
   auto* assign_default = new QPushButton;
-  BindButton(assign_default, model_->control("assign_default_type_button"),
+  BindButton(assign_default, model_->controls().assign_default_type_button,
              [this] { model_->OnAssignDefaultTypeClicked(); });
   editing->addWidget(assign_default, 1, 4);
   auto* level = new QPushButton;
-  BindButton(level, model_->control("level_button"), [this] { model_->OnLevelClicked(); });
+  BindButton(level, model_->controls().level_button, [this] { model_->OnLevelClicked(); });
   editing->addWidget(level, 2, 0);
   // The level applies when the slider is let go; while it moves only the caption follows.
   auto* slider = new QSlider(Qt::Horizontal);
   slider->setTracking(false);
   slider->setPageStep(1);
   slider->setTickPosition(QSlider::TicksBelow);
-  BindSlider(slider, model_->control("level_slider"));
+  BindSlider(slider, model_->controls().level_slider);
   connect(slider, &QSlider::sliderMoved, this, [this](int value) { model_->OnLevelSliderMoved(value); });
   editing->addWidget(slider, 2, 1, 1, 4);
   layout->addLayout(editing);
@@ -613,25 +607,15 @@ void QtMainWindow::LayoutLists() {
   auto place = [&](QWidget* widget, const UiControl& control) {
     widget->setGeometry(Pixels(control.left() - kObjectListLeft), 0, Pixels(control.width()), height);
   };
-  place(object_list_, model_->control("object_list"));
-  place(splitter_, model_->control("list_splitter"));
-  place(type_list_, model_->control("type_list"));
+  place(object_list_, model_->controls().object_list);
+  place(splitter_, model_->controls().list_splitter);
+  place(type_list_, model_->controls().type_list);
 }
 
-// The model measures the window from the left edge of its lists' area at kObjectListLeft
-// twips, however wide the panels beside it are on this screen; the type list ends at the
-// area's right edge.
 void QtMainWindow::FitListsToTheirArea() {
-  int area_twips = static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5);
-  model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
-  // The stored share waits for the area's real width: before the window shows, the
-  // area has a placeholder size.
-  if (pending_splitter_share_ >= 0 && lists_area_->isVisible()) {
-    model_->PlaceSplitterAtShare(pending_splitter_share_);
-    pending_splitter_share_ = -1;
-  } else {
-    model_->PlaceSplitter(model_->control("list_splitter").left());
-  }
+  // Before the window shows, the area has a placeholder size.
+  model_->OnListsAreaResized(static_cast<int>(lists_area_->width() * twips_per_pixel_ + 0.5),
+                             lists_area_->isVisible());
   LayoutLists();
 }
 
@@ -653,20 +637,16 @@ void QtMainWindow::resizeEvent(QResizeEvent* event) {
 // screen. Either way a window larger than the screen shrinks to it, so its title bar and
 // its buttons stay in reach.
 void QtMainWindow::RestorePlace() {
-  std::vector<ScreenRect> areas = AvailableAreas();
-  if (areas.empty()) return;
-  const ScreenRect& primary = areas.front();
-  ScreenRect inside{primary.left + (primary.width - width()) / 2, primary.top + (primary.height - height()) / 2,
-                    width(), height()};
-  if (std::optional<WindowPlace> place = model_->StoredWindowPlace()) {
-    ScreenRect stored{place->left, place->top, place->width, place->height};
-    if (AreaHolding(stored, areas) >= 0) {
-      inside = stored;
-      pending_splitter_share_ = place->splitter_share;
-      opens_maximized_ = place->maximized;
-    }
+  std::optional<WindowPlace> place = model_->StoredWindowPlace();
+  std::optional<ScreenRect> stored;
+  if (place) stored = ScreenRect{place->left, place->top, place->width, place->height};
+  std::optional<OpeningPlace> opening = PlaceToOpen(stored, width(), height(), FrameOf(this), AvailableAreas());
+  if (!opening) return;
+  if (opening->stored) {
+    model_->PlaceSplitterAtShareOnShow(place->splitter_share);
+    opens_maximized_ = place->maximized;
   }
-  PlaceInsideScreen(this, inside);
+  setGeometry(opening->inside.left, opening->inside.top, opening->inside.width, opening->inside.height);
 }
 
 void QtMainWindow::showEvent(QShowEvent* event) {

@@ -51,10 +51,9 @@ class QtMainWindow : public QMainWindow {
   QWidget* BuildTestMap();
   QWidget* BuildOperations();
   QWidget* BuildObjects();
-  QGroupBox* Frame(const char* name);
-  void AddCorner(QGridLayout* grid, int& row, const char* caption, const char* latitude_name,
-                 const char* longitude_name);
-  std::optional<std::string> ChooseFile(const std::string& start, const char* filter, bool save);
+  QGroupBox* Frame(UiControl& control);
+  void AddCorner(QGridLayout* grid, int& row, const char* caption, UiControl& latitude_box, UiControl& longitude_box);
+  void ChooseFile(UiControl& box, const std::string& start, const char* filter, bool save);
   void LayoutLists();
   // Tells the model the lists' area (its width, the splitter kept within its stops) and
   // lays the lists out there.
@@ -69,8 +68,6 @@ class QtMainWindow : public QMainWindow {
   double twips_per_pixel_ = 15;
   QWidget* left_area_ = nullptr;
   QScrollArea* left_scroll_ = nullptr;
-  // The stored splitter place, applied when the lists' area first has its width.
-  int pending_splitter_share_ = -1;
   bool placed_ = false;  // fitted to the screen with its real frame once shown
   bool opens_maximized_ = false;
   QWidget* lists_area_ = nullptr;

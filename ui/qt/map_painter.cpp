@@ -11,6 +11,7 @@
 
 #include "base/cp1251.h"
 #include "base/files.h"
+#include "base/null_host.h"
 #include "base/platform.h"
 #include "base/program_folder.h"
 #include "base/text.h"
@@ -48,16 +49,11 @@ QBrush Brush(const DrawStyle& style) { return style.fill.a == 0 ? QBrush(Qt::NoB
 QPointF At(const DrawList& list, std::uint32_t index) { return {list.points[index].x, list.points[index].y}; }
 
 // A host for drawing without a window: messages go to the error output.
-class PictureHost : public WindowHost {
+class PictureHost : public NullHostOf<WindowHost> {
  public:
   void ShowMessage(const std::string& text, const std::string& title, MessageIcon) override {
     WriteText(stderr, title + ": " + text + "\n");
   }
-  void Beep() override {}
-  void SetProgressRange(std::int64_t, std::int64_t) override {}
-  void SetProgressValue(std::int64_t) override {}
-  void SetPercentCaption(const std::string&) override {}
-  void ProcessEvents() override {}
   bool OpenDocument(const std::string&) override { return false; }
   void Quit() override {}
 };

@@ -53,7 +53,7 @@ MapCanvas::MapCanvas(MapWindow& model, QWidget* parent) : QWidget(parent), model
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   setFocusPolicy(Qt::StrongFocus);  // the keys move and zoom the map
   SetLabelFont(model_.view(), font());
-  model_.control("map_canvas").Subscribe([this](UiControl&, Change change) {
+  model_.controls().map_canvas.Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue) update();
   });
 }
@@ -65,7 +65,7 @@ void MapCanvas::paintEvent(QPaintEvent*) {
     // The status line says what is read or why nothing is shown; the canvas repeats it.
     painter.setPen(QColor(110, 110, 110));
     painter.drawText(rect().adjusted(24, 24, -24, -24), Qt::AlignCenter | Qt::TextWordWrap,
-                     ToQtLines(model_.control("map_status").text()));
+                     ToQtLines(model_.controls().map_status.text()));
     return;
   }
   PaintMap(painter, model_.Draw());
@@ -123,28 +123,28 @@ void MapLegend::paintEvent(QPaintEvent*) {
 
 MapWindowQt::MapWindowQt(MapWindow& model, QWidget* parent) : QWidget(parent, Qt::Window), model_(model) {
   setObjectName("map_window");
-  setWindowTitle(ToQt(model.control("map_window").text()));
-  model.control("map_window").Subscribe([this](UiControl& c, Change change) {
+  setWindowTitle(ToQt(model.controls().map_window.text()));
+  model.controls().map_window.Subscribe([this](UiControl& c, Change change) {
     if (change == Change::kText) setWindowTitle(ToQt(c.text()));
   });
 
   auto* column = new QVBoxLayout(this);
   auto* tools = new QHBoxLayout;
-  const std::pair<const char*, void (MapWindow::*)()> buttons[] = {
-      {"map_fit_button", &MapWindow::OnFitClicked},
-      {"map_switch_button", &MapWindow::OnSwitchClicked},
-      {"map_reload_button", &MapWindow::OnReloadClicked},
-      {"map_stop_button", &MapWindow::OnStopClicked},
+  const std::pair<UiControl MapWindowControls::*, void (MapWindow::*)()> buttons[] = {
+      {&MapWindowControls::map_fit_button, &MapWindow::OnFitClicked},
+      {&MapWindowControls::map_switch_button, &MapWindow::OnSwitchClicked},
+      {&MapWindowControls::map_reload_button, &MapWindow::OnReloadClicked},
+      {&MapWindowControls::map_stop_button, &MapWindow::OnStopClicked},
   };
-  for (const auto& [name, handler] : buttons) {
+  for (const auto& [control, handler] : buttons) {
     auto* button = new QPushButton;
     button->setAutoDefault(false);
-    BindButton(button, model.control(name), [this, handler = handler] { (model_.*handler)(); });
+    BindButton(button, model.controls().*control, [this, handler = handler] { (model_.*handler)(); });
     tools->addWidget(button);
   }
   auto* progress = new QProgressBar;
   progress->setTextVisible(false);
-  BindProgress(progress, model.control("map_progress"));
+  BindProgress(progress, model.controls().map_progress);
   tools->addWidget(progress, 1);
   tools->addStretch();
   column->addLayout(tools);
@@ -157,15 +157,15 @@ MapWindowQt::MapWindowQt(MapWindow& model, QWidget* parent) : QWidget(parent, Qt
   auto* status = new QLabel;
   status->setWordWrap(true);
   status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  BindWidget(status, model.control("map_status"));
+  BindWidget(status, model.controls().map_status);
   // The status may hold several lines (what could not be read).
-  status->setText(ToQtLines(model.control("map_status").text()));
-  model.control("map_status").Subscribe([status](UiControl& c, Change change) {
+  status->setText(ToQtLines(model.controls().map_status.text()));
+  model.controls().map_status.Subscribe([status](UiControl& c, Change change) {
     if (change == Change::kText) status->setText(ToQtLines(c.text()));
   });
   auto* position = new QLabel;
   position->setAlignment(Qt::AlignRight | Qt::AlignTop);
-  BindLabel(position, model.control("map_position"));
+  BindLabel(position, model.controls().map_position);
   status_row->addWidget(status, 1);
   status_row->addWidget(position);
   column->addLayout(status_row);

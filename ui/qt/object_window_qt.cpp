@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include "ui/qt/qt_binding.h"
+#include "ui/window_texts.h"
 
 namespace mirvex::ui::qt {
 
@@ -17,21 +18,21 @@ ObjectWindowQt::ObjectWindowQt(ObjectWindow& model, QWidget* parent, std::functi
     : QWidget(parent, Qt::Tool), closing_(std::move(closing)), cancelled_(std::move(cancelled)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName("object_window");
-  setWindowTitle(ToQt(model.control("object_window").text()));
+  setWindowTitle(ToQt(model.controls().object_window.text()));
   auto* form = new QFormLayout(this);
   auto* name = new QLineEdit;
-  BindLineEdit(name, model.control("object_name"));
+  BindLineEdit(name, model.controls().object_name);
   name->setMinimumWidth(320);
   auto* region = new QComboBox;
-  BindCombo(region, model.control("object_region"));
+  BindCombo(region, model.controls().object_region);
   auto* type = new QLineEdit;
-  BindLineEdit(type, model.control("object_type"));
+  BindLineEdit(type, model.controls().object_type);
   // A box takes no more than its record field holds, so nothing is cut when stored.
-  name->setMaxLength(ObjectWindow::MaxLength("object_name"));
-  type->setMaxLength(ObjectWindow::MaxLength("object_type"));
-  form->addRow(new QLabel(QString::fromUtf8("Имя объекта:")), name);
-  form->addRow(new QLabel(QString::fromUtf8("Регион:")), region);
-  form->addRow(new QLabel(QString::fromUtf8("Тип объекта:")), type);
+  name->setMaxLength(model.MaxLength(model.controls().object_name));
+  type->setMaxLength(model.MaxLength(model.controls().object_type));
+  form->addRow(new QLabel(QString::fromUtf8(kObjectWindowCaptions[0])), name);
+  form->addRow(new QLabel(QString::fromUtf8(kObjectWindowCaptions[1])), region);
+  form->addRow(new QLabel(QString::fromUtf8(kObjectWindowCaptions[2])), type);
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 

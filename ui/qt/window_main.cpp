@@ -23,7 +23,6 @@ int main(int argc, char** argv) {
     case WindowStart::kUnknown:
       break;
   }
-  WriteUtf8(stderr, "mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" +
-                        WindowUsage(/*draws=*/true));
+  WriteUtf8(stderr, UnknownWindowArgument(arguments[0].typed, /*draws=*/true));
   return kWindowUsageError;
 }

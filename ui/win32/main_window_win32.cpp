@@ -22,6 +22,25 @@ namespace mirvex::ui::win32 {
 
 namespace {
 
+// The work areas of the monitors, the primary one first.
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& work = info.rcWork;
+  auto& list = *reinterpret_cast<std::vector<ScreenRect>*>(areas);
+  ScreenRect area{work.left, work.top, work.right - work.left, work.bottom - work.top};
+  if (info.dwFlags & MONITORINFOF_PRIMARY) list.insert(list.begin(), area);
+  else list.push_back(area);
+  return TRUE;
+}
+
+std::vector<ScreenRect> MonitorWorkAreas() {
+  std::vector<ScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
 constexpr wchar_t kMainClass[] = L"MirvexMainWindow";
 constexpr wchar_t kBoxClass[] = L"MirvexBox";
 constexpr wchar_t kSplitterClass[] = L"MirvexSplitter";
@@ -146,7 +165,7 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
     window.lpszClassName = kSplitterClass;
     RegisterClassExW(&window);
   }
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, WideText(model_->control("main_window").text()).c_str(),
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, WideText(model_->controls().main_window.text()).c_str(),
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr,
                           nullptr, instance, this);
   dpi_ = WindowDpi(hwnd_);
@@ -202,7 +221,7 @@ HWND Win32MainWindow::Child(HWND parent, const wchar_t* window_class, DWORD styl
   return child;
 }
 
-HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool framed) {
+HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool framed, UiControl* control) {
   // A container never paints over its children: without clipping, a container
   // repainted after a move blanked the controls on it.
   HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box, nullptr, WS_EX_CONTROLPARENT);
@@ -210,9 +229,9 @@ HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool fra
   if (framed) {
     // The frame's caption is the model control's text; the frame fills its container.
     HWND frame = Child(container, L"BUTTON", BS_GROUPBOX, {0, 0, box.width, box.height});
-    SetControlText(frame, model_->control(name).text());
+    SetControlText(frame, control ? control->text() : "");
   }
-  if (model_->HasControl(name)) binder_.BindWindow(container, model_->control(name));
+  if (control) binder_.BindWindow(container, *control);
   return container;
 }
 
@@ -222,36 +241,36 @@ HWND Win32MainWindow::Label(HWND parent, const char* utf8, Box box, DWORD style)
   return label;
 }
 
-HWND Win32MainWindow::Button(HWND parent, const char* name, Box box, std::function<void()> on_click) {
-  HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box, name);
-  binder_.BindButton(button, model_->control(name), std::move(on_click));
+HWND Win32MainWindow::Button(HWND parent, UiControl& control, Box box, std::function<void()> on_click) {
+  HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box, control.name().c_str());
+  binder_.BindButton(button, control, std::move(on_click));
   return button;
 }
 
-HWND Win32MainWindow::CheckBox(HWND parent, const char* name, Box box) {
-  HWND check = Child(parent, L"BUTTON", BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP, box, name);
-  binder_.BindCheckBox(check, model_->control(name));
+HWND Win32MainWindow::CheckBox(HWND parent, UiControl& control, Box box) {
+  HWND check = Child(parent, L"BUTTON", BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP, box, control.name().c_str());
+  binder_.BindCheckBox(check, control);
   return check;
 }
 
-HWND Win32MainWindow::Edit(HWND parent, const char* name, Box box, DWORD style) {
-  HWND edit = Child(parent, L"EDIT", style | WS_TABSTOP, box, name, WS_EX_CLIENTEDGE);
-  binder_.BindEdit(edit, model_->control(name));
+HWND Win32MainWindow::Edit(HWND parent, UiControl& control, Box box, DWORD style) {
+  HWND edit = Child(parent, L"EDIT", style | WS_TABSTOP, box, control.name().c_str(), WS_EX_CLIENTEDGE);
+  binder_.BindEdit(edit, control);
   return edit;
 }
 
-HWND Win32MainWindow::Combo(HWND parent, const char* name, Box box) {
+HWND Win32MainWindow::Combo(HWND parent, UiControl& control, Box box) {
   // The drop-down's height includes its list.
   HWND combo = Child(parent, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
-                     {box.x, box.y, box.width, box.height + 90}, name);
-  binder_.BindCombo(combo, model_->control(name));
+                     {box.x, box.y, box.width, box.height + 90}, control.name().c_str());
+  binder_.BindCombo(combo, control);
   return combo;
 }
 
 // "…" beside a path: the system's file dialog; a chosen path outside cp1251 is refused.
-void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) {
+void Win32MainWindow::Browse(HWND parent, UiControl& path_box, Box box, bool save) {
   HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box);
-  browse_buttons_[name] = button;
+  browse_buttons_[path_box.name()] = button;
   SetWindowTextW(button, L"\u2026");
   static const wchar_t* const kFilters[] = {
       L"MapInfo MIF (*.mif)\0*.mif\0Все файлы (*.*)\0*.*\0",
@@ -259,13 +278,12 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
       L"Текстовая карта Garmin (*.mp;*.txt)\0*.mp;*.txt\0Все файлы (*.*)\0*.*\0",
       L"mkgmap (*.jar)\0*.jar\0Все файлы (*.*)\0*.*\0",
   };
-  std::string_view which = name;
-  int filter = which == "mif_path" ? 0 : which == "mid_path" ? 1 : which == "mkgmap_path" ? 3 : 2;
-  UiControl& control = model_->control(name);
-  std::string path_box = name;
-  binder_.BindClick(button, [this, &control, path_box, filter, save] {
+  const MainWindowControls& c = controls();
+  bool mkgmap = &path_box == &c.mkgmap_path;
+  int filter = &path_box == &c.mif_path ? 0 : &path_box == &c.mid_path ? 1 : mkgmap ? 3 : 2;
+  binder_.BindClick(button, [this, &path_box, mkgmap, filter, save] {
     // The dialog opens in the folder of the start path and offers its file name.
-    std::string start = path_box == "mkgmap_path" ? control.text() : model_->FileDialogStart(path_box);
+    std::string start = mkgmap ? path_box.text() : model_->FileDialogStart(path_box);
     std::wstring file = WideText(start.empty() || start.back() == '\\' || start.back() == '/' ? "" : start);
     std::wstring folder = WideText(start);
     file.resize(32768, L'\0');
@@ -283,36 +301,29 @@ void Win32MainWindow::Browse(HWND parent, const char* name, Box box, bool save) 
     file.resize(wcslen(file.c_str()));
     bool fits = true;
     std::string path = TextFromWide(file, &fits);
-    if (!fits) {
-      ShowInformation(host_, Ru("В пути есть символы, которых нет в кодировке cp1251; выберите файл "
-                                "с другим именем или в другой папке:") +
-                                 std::string(kLineBreak) + path);
-      return;
-    }
-    if (path_box == "mkgmap_path") control.SetText(path);
-    else model_->OnFileChosen(path_box, path);
+    model_->OnFileChosen(path_box, path, fits);
   });
 }
 
 // A corner of a rectangle: its caption, then "Широта:" and "Долгота:" with their boxes.
-void Win32MainWindow::Corner(HWND parent, int y, const char* caption, const char* latitude, const char* longitude) {
+void Win32MainWindow::Corner(HWND parent, int y, const char* caption, UiControl& latitude, UiControl& longitude) {
   Label(parent, caption, {8, y, 220, 9});
-  Label(parent, "Широта:", {8, y + 13, 34, 9});
+  Label(parent, kLatitudeCaption, {8, y + 13, 34, 9});
   Edit(parent, latitude, {44, y + 11, 60, 12});
-  Label(parent, "Долгота:", {112, y + 13, 38, 9});
+  Label(parent, kLongitudeCaption, {112, y + 13, 38, 9});
   Edit(parent, longitude, {152, y + 11, 60, 12});
 }
 
 void Win32MainWindow::BuildWelcome() {
-  HWND panel = Container(left_column_, "welcome_panel", {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
-  HWND title = Label(panel, "Mirvex", {7, 6, 200, 22});
+  HWND panel = Container(left_column_, controls().welcome_panel, {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
+  HWND title = Label(panel, kWelcomeTitle, {7, 6, 200, 22});
   SetWindowLongPtrW(title, GWLP_USERDATA, 1);  // takes the title font
-  Label(panel, "Перевод карт из формата MapInfo (MIF/MID) в текстовый формат Garmin", {7, 30, 238, 18});
-  Label(panel, "Программа умеет:", {7, 52, 238, 9});
-  Edit(panel, "welcome_functions", {7, 63, 238, 62}, ES_MULTILINE | ES_READONLY | WS_VSCROLL);
-  HWND link = Child(panel, WC_LINK, WS_TABSTOP, {7, 130, 238, 10}, "help_link");
-  SetWindowTextW(link, Wide("<a>Перед началом работы прочитайте справку программы.</a>").c_str());
-  binder_.BindWindow(link, model_->control("help_link"));
+  Label(panel, kWelcomeSubtitle, {7, 30, 238, 18});
+  Label(panel, kWelcomeAbilities, {7, 52, 238, 9});
+  Edit(panel, controls().welcome_functions, {7, 63, 238, 62}, ES_MULTILINE | ES_READONLY | WS_VSCROLL);
+  HWND link = Child(panel, WC_LINK, WS_TABSTOP, {7, 130, 238, 10}, controls().help_link);
+  SetWindowTextW(link, Wide((std::string("<a>") + kHelpLinkText + "</a>").c_str()).c_str());
+  binder_.BindWindow(link, model_->controls().help_link);
   int y = 146;
   for (const char* note : kWelcomeNotes) {
     Label(panel, note, {7, y, 238, 26});
@@ -321,157 +332,159 @@ void Win32MainWindow::BuildWelcome() {
 }
 
 void Win32MainWindow::BuildConversion() {
-  HWND panel = Container(left_column_, "conversion_panel", {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
-  HWND files = Container(panel, "conversion_files_frame", {4, 2, 244, 84}, true);
-  const char* captions[] = {"Карта:", "Текстовый файл:", "Результат:"};
-  const char* combos[] = {"mif_path", "mid_path", "result_path"};
+  HWND panel =
+      Container(left_column_, controls().conversion_panel, {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
+  HWND files = Container(panel, controls().conversion_files_frame, {4, 2, 244, 84}, true);
+  UiControl* const combos[] = {&controls().mif_path, &controls().mid_path, &controls().result_path};
   for (int row = 0; row < 3; ++row) {
     int y = 12 + row * 16;
-    Label(files, captions[row], {6, y + 2, 58, 9});
-    Combo(files, combos[row], {64, y, 152, 12});
-    Browse(files, combos[row], {218, y, 18, 12}, row == 2);
+    Label(files, kConversionPathCaptions[row], {6, y + 2, 58, 9});
+    Combo(files, *combos[row], {64, y, 152, 12});
+    Browse(files, *combos[row], {218, y, 18, 12}, row == 2);
   }
-  Button(files, "save_paths_button", {6, 62, 74, 15}, [this] { model_->OnSavePathsClicked(); });
-  Button(files, "delete_paths_button", {84, 62, 74, 15}, [this] { model_->OnDeletePathsClicked(); });
-  Button(files, "convert_all_button", {162, 62, 74, 15}, [this] { model_->OnConvertAllClicked(); });
+  Button(files, controls().save_paths_button, {6, 62, 74, 15}, [this] { model_->OnSavePathsClicked(); });
+  Button(files, controls().delete_paths_button, {84, 62, 74, 15}, [this] { model_->OnDeletePathsClicked(); });
+  Button(files, controls().convert_all_button, {162, 62, 74, 15}, [this] { model_->OnConvertAllClicked(); });
 
-  HWND columns = Container(panel, "columns_frame", {4, 90, 244, 60}, true);
-  Label(columns, "Количество столбцов:", {6, 14, 96, 9});
-  Edit(columns, "column_count", {104, 12, 28, 12});
-  CheckBox(columns, "column_count_from_header", {138, 12, 102, 12});
-  Label(columns, "\"Тип объекта\" по стобцу:", {6, 30, 96, 9});
-  Edit(columns, "type_column", {104, 28, 28, 12});
-  Label(columns, "\"Подписи\" по стобцу:", {6, 46, 96, 9});
-  Edit(columns, "label_column", {104, 44, 28, 12});
-  CheckBox(columns, "no_labels", {138, 44, 102, 12});
+  HWND columns = Container(panel, controls().columns_frame, {4, 90, 244, 60}, true);
+  Label(columns, kColumnCountCaption, {6, 14, 96, 9});
+  Edit(columns, controls().column_count, {104, 12, 28, 12});
+  CheckBox(columns, controls().column_count_from_header, {138, 12, 102, 12});
+  Label(columns, kTypeColumnCaption, {6, 30, 96, 9});
+  Edit(columns, controls().type_column, {104, 28, 28, 12});
+  Label(columns, kLabelColumnCaption, {6, 46, 96, 9});
+  Edit(columns, controls().label_column, {104, 44, 28, 12});
+  CheckBox(columns, controls().no_labels, {138, 44, 102, 12});
 
-  Button(panel, "column_view_button", {4, 154, 120, 15}, [this] { model_->OnColumnViewClicked(); });
-  Button(panel, "edit_objects_button", {128, 154, 120, 15}, [this] { model_->OnEditObjectsClicked(); });
-  Button(panel, "header_template_button", {4, 172, 79, 15}, [this] { model_->OnHeaderTemplateClicked(); });
-  Button(panel, "georeference_button", {86, 172, 79, 15}, [this] { model_->OnGeoreferenceClicked(); });
-  Button(panel, "compiler_settings_button", {168, 172, 80, 15}, [this] { model_->OnCompilerSettingsClicked(); });
-  CheckBox(panel, "transliterate_labels", {6, 191, 240, 11});
-  CheckBox(panel, "section_from_mif", {6, 203, 240, 11});
-  CheckBox(panel, "raise_large_objects", {6, 215, 240, 20});
-  Edit(panel, "size_threshold", {18, 237, 50, 12});
+  Button(panel, controls().column_view_button, {4, 154, 120, 15}, [this] { model_->OnColumnViewClicked(); });
+  Button(panel, controls().edit_objects_button, {128, 154, 120, 15}, [this] { model_->OnEditObjectsClicked(); });
+  Button(panel, controls().header_template_button, {4, 172, 79, 15}, [this] { model_->OnHeaderTemplateClicked(); });
+  Button(panel, controls().georeference_button, {86, 172, 79, 15}, [this] { model_->OnGeoreferenceClicked(); });
+  Button(panel, controls().compiler_settings_button, {168, 172, 80, 15},
+         [this] { model_->OnCompilerSettingsClicked(); });
+  CheckBox(panel, controls().transliterate_labels, {6, 191, 240, 11});
+  CheckBox(panel, controls().section_from_mif, {6, 203, 240, 11});
+  CheckBox(panel, controls().raise_large_objects, {6, 215, 240, 20});
+  Edit(panel, controls().size_threshold, {18, 237, 50, 12});
 
-  HWND georef = Container(panel, "georeference_frame", {4, 254, 244, 104}, true);
-  CheckBox(georef, "georeference", {6, 12, 232, 11});
-  Corner(georef, 26, "Координата нижнего левого угла", "lower_left_latitude", "lower_left_longitude");
-  Corner(georef, 52, "Координата верхнего правого угла", "upper_right_latitude", "upper_right_longitude");
-  Label(georef, "Угол поворта:", {8, 86, 60, 9});
-  Edit(georef, "rotation_angle", {70, 84, 60, 12});
+  HWND georef = Container(panel, controls().georeference_frame, {4, 254, 244, 104}, true);
+  CheckBox(georef, controls().georeference, {6, 12, 232, 11});
+  Corner(georef, 26, kLowerLeftCorner, controls().lower_left_latitude, controls().lower_left_longitude);
+  Corner(georef, 52, kUpperRightCorner, controls().upper_right_latitude,
+         controls().upper_right_longitude);
+  Label(georef, kRotationAngleCaption, {8, 86, 60, 9});
+  Edit(georef, controls().rotation_angle, {70, 84, 60, 12});
 
   // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
-  HWND compiler = Container(panel, "compiler_frame", {4, 254, 244, 92}, true);
-  Label(compiler, "Путь к mkgmap:", {6, 14, 76, 9});
-  Edit(compiler, "mkgmap_path", {84, 12, 132, 12});
-  Browse(compiler, "mkgmap_path", {218, 12, 18, 12}, false);
-  Label(compiler, "Параметры mkgmap:", {6, 30, 76, 9});
-  Edit(compiler, "mkgmap_options", {84, 28, 152, 12});
-  Label(compiler,
-        "Пусто - команда mkgmap. В Windows укажите файл mkgmap.jar; нужна Java. «Собрать IMG» собирает "
-        "результат последней конвертации или обрезки.",
-        {6, 46, 230, 40});
+  HWND compiler = Container(panel, controls().compiler_frame, {4, 254, 244, 92}, true);
+  Label(compiler, kMkgmapPathCaption, {6, 14, 76, 9});
+  Edit(compiler, controls().mkgmap_path, {84, 12, 132, 12});
+  Browse(compiler, controls().mkgmap_path, {218, 12, 18, 12}, false);
+  Label(compiler, kMkgmapOptionsCaption, {6, 30, 76, 9});
+  Edit(compiler, controls().mkgmap_options, {84, 28, 152, 12});
+  Label(compiler, kMkgmapNoteWindows, {6, 46, 230, 40});
 
-  Edit(panel, "header_template", {4, 254, 244, 108},
+  Edit(panel, controls().header_template, {4, 254, 244, 108},
        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL);
 }
 
 void Win32MainWindow::BuildCrop() {
-  HWND panel = Container(left_column_, "crop_panel", {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
-  binder_.BindLabel(Label(panel, "", {6, 4, 240, 9}), model_->control("crop_prompt"));
-  binder_.BindLabel(Label(panel, "", {6, 16, 240, 9}), model_->control("crop_running"));
-  HWND bounds = Container(panel, "crop_bounds_frame", {4, 28, 244, 64}, true);
-  Corner(bounds, 10, "Координата верхнего левого угла", "crop_north", "crop_west");
-  Corner(bounds, 36, "Координата нижнего правого угла", "crop_south", "crop_east");
-  HWND files = Container(panel, "crop_files_frame", {4, 96, 244, 72}, true);
-  Label(files, "Карта:", {6, 14, 40, 9});
-  Edit(files, "crop_map_path", {48, 12, 188, 12});
-  Label(files, "Результат:", {6, 30, 40, 9});
-  Edit(files, "crop_result_path", {48, 28, 188, 12});
-  Button(files, "copy_result_button", {6, 46, 230, 18}, [this] { model_->OnCopyResultClicked(); });
+  HWND panel = Container(left_column_, controls().crop_panel, {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
+  binder_.BindLabel(Label(panel, "", {6, 4, 240, 9}), model_->controls().crop_prompt);
+  binder_.BindLabel(Label(panel, "", {6, 16, 240, 9}), model_->controls().crop_running);
+  HWND bounds = Container(panel, controls().crop_bounds_frame, {4, 28, 244, 64}, true);
+  Corner(bounds, 10, kUpperLeftCorner, controls().crop_north, controls().crop_west);
+  Corner(bounds, 36, kLowerRightCorner, controls().crop_south, controls().crop_east);
+  HWND files = Container(panel, controls().crop_files_frame, {4, 96, 244, 72}, true);
+  Label(files, kCropMapCaption, {6, 14, 40, 9});
+  Edit(files, controls().crop_map_path, {48, 12, 188, 12});
+  Label(files, kCropResultCaption, {6, 30, 40, 9});
+  Edit(files, controls().crop_result_path, {48, 28, 188, 12});
+  Button(files, controls().copy_result_button, {6, 46, 230, 18}, [this] { model_->OnCopyResultClicked(); });
 }
 
 void Win32MainWindow::BuildTestMap() {
-  HWND panel = Container(left_column_, "test_map_panel", {4, 2, 244, 52}, true);
-  Combo(panel, "test_map_path", {8, 14, 208, 12});
-  Browse(panel, "test_map_path", {218, 14, 18, 12}, false);
-  Label(panel, "Файл должен уже существовать: он будет заменён тестовой картой.", {8, 32, 228, 18});
+  HWND panel = Container(left_column_, controls().test_map_panel, {4, 2, 244, 52}, true);
+  Combo(panel, controls().test_map_path, {8, 14, 208, 12});
+  Browse(panel, controls().test_map_path, {218, 14, 18, 12}, false);
+  Label(panel, kTestMapNote, {8, 32, 228, 18});
 }
 
 void Win32MainWindow::BuildOperations() {
   operations_ = Container(left_column_, "operations", {0, 0, kLeftColumnUnits, kOperationsUnits}, false);
-  Button(operations_, "convert_button", {4, 2, 120, 20}, [this] { model_->OnConvertClicked(); });
-  Button(operations_, "crop_button", {128, 2, 120, 20}, [this] { model_->OnCropClicked(); });
-  Button(operations_, "test_map_button", {4, 25, 120, 20}, [this] { model_->OnTestMapClicked(); });
-  Button(operations_, "exit_button", {128, 25, 120, 20}, [this] { model_->OnExitClicked(); });
-  Button(operations_, "compile_button", {4, 48, 120, 20}, [this] { model_->OnCompileClicked(); });
-  Button(operations_, "map_button", {128, 48, 120, 20}, [this] { model_->OnMapClicked(); });
+  Button(operations_, controls().convert_button, {4, 2, 120, 20}, [this] { model_->OnConvertClicked(); });
+  Button(operations_, controls().crop_button, {128, 2, 120, 20}, [this] { model_->OnCropClicked(); });
+  Button(operations_, controls().test_map_button, {4, 25, 120, 20}, [this] { model_->OnTestMapClicked(); });
+  Button(operations_, controls().exit_button, {128, 25, 120, 20}, [this] { model_->OnExitClicked(); });
+  Button(operations_, controls().compile_button, {4, 48, 120, 20}, [this] { model_->OnCompileClicked(); });
+  Button(operations_, controls().map_button, {128, 48, 120, 20}, [this] { model_->OnMapClicked(); });
   model_->on_map_window_shown = [this](MapWindow& map) {
     if (!map_window_) map_window_ = std::make_unique<Win32MapWindow>(map, host_, hwnd_);
     map_window_->Show();
   };
-  HWND progress = Container(operations_, "progress_frame", {4, 71, 244, 14}, false);
-  HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, "progress_bar");
-  binder_.BindProgress(bar, model_->control("progress_bar"));
+  HWND progress = Container(operations_, controls().progress_frame, {4, 71, 244, 14}, false);
+  HWND bar = Child(progress, PROGRESS_CLASSW, 0, {0, 1, 150, 11}, controls().progress_bar);
+  binder_.BindProgress(bar, model_->controls().progress_bar);
   progress_text_ = Label(progress, "", {152, 2, 30, 9}, SS_RIGHT);
-  binder_.BindLabel(progress_text_, model_->control("progress_percent"));
-  Button(progress, "cancel_button", {186, 0, 58, 13}, [this] { model_->OnCancelClicked(); });
+  binder_.BindLabel(progress_text_, model_->controls().progress_percent);
+  Button(progress, controls().cancel_button, {186, 0, 58, 13}, [this] { model_->OnCancelClicked(); });
   // A longer progress text ("карта 2 из 2: 100") takes its room from the bar.
-  model_->control("progress_percent").Subscribe([this](UiControl&, Change change) {
+  model_->controls().progress_percent.Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText) LayoutProgress();
   });
 }
 
 void Win32MainWindow::BuildObjects() {
   objects_ = Container(hwnd_, "objects", {0, 0, 0, 0}, false);
-  Edit(objects_, "column_view", {0, 0, 0, 0},
+  Edit(objects_, controls().column_view, {0, 0, 0, 0},
        ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL);
-  Button(objects_, "previous_rows_button", {0, 0, 0, 0}, [this] { model_->OnPreviousRowsClicked(); });
-  Edit(objects_, "row_range", {0, 0, 0, 0}, ES_READONLY | ES_CENTER);
-  Button(objects_, "next_rows_button", {0, 0, 0, 0}, [this] { model_->OnNextRowsClicked(); });
+  Button(objects_, controls().previous_rows_button, {0, 0, 0, 0}, [this] { model_->OnPreviousRowsClicked(); });
+  Edit(objects_, controls().row_range, {0, 0, 0, 0}, ES_READONLY | ES_CENTER);
+  Button(objects_, controls().next_rows_button, {0, 0, 0, 0}, [this] { model_->OnNextRowsClicked(); });
 
   // The object list, the splitter and the type list stand where the model puts them (twips).
   lists_area_ = Container(objects_, "lists_area", {0, 0, 0, 0}, false);
   HWND object_list = Child(lists_area_, L"LISTBOX",
                            LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                           {0, 0, 0, 0}, "object_list", WS_EX_CLIENTEDGE);
-  binder_.BindList(object_list, model_->control("object_list"),
+                           {0, 0, 0, 0}, controls().object_list, WS_EX_CLIENTEDGE);
+  binder_.BindList(object_list, model_->controls().object_list,
                    [this](int index) { model_->OnObjectListDoubleClicked(index); });
-  HWND splitter = Child(lists_area_, kSplitterClass, 0, {0, 0, 0, 0}, "list_splitter");
+  HWND splitter = Child(lists_area_, kSplitterClass, 0, {0, 0, 0, 0}, controls().list_splitter);
   SetWindowLongPtrW(splitter, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  binder_.BindWindow(splitter, model_->control("list_splitter"));
+  binder_.BindWindow(splitter, model_->controls().list_splitter);
   HWND type_list =
       Child(lists_area_, L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-            {0, 0, 0, 0}, "type_list", WS_EX_CLIENTEDGE);
-  binder_.BindList(type_list, model_->control("type_list"), [this](int) { model_->OnTypeListDoubleClicked(); });
-  for (const char* name : {"object_list", "list_splitter", "type_list"}) {
-    model_->control(name).Subscribe([this](UiControl&, Change change) {
+            {0, 0, 0, 0}, controls().type_list, WS_EX_CLIENTEDGE);
+  binder_.BindList(type_list, model_->controls().type_list, [this](int) { model_->OnTypeListDoubleClicked(); });
+  for (UiControl* list : {&controls().object_list, &controls().list_splitter, &controls().type_list}) {
+    list->Subscribe([this](UiControl&, Change change) {
       if (change == Change::kGeometry) LayoutLists();
     });
   }
-  model_->control("column_view").Subscribe([this](UiControl&, Change change) {
+  model_->controls().column_view.Subscribe([this](UiControl&, Change change) {
     if (change == Change::kVisible) Layout();
   });
 
-  const std::pair<const char*, TypeCatalogue> catalogues[] = {
-      {"point_types_button", TypeCatalogue::kPoints},
-      {"line_types_button", TypeCatalogue::kLines},
-      {"polygon_types_button", TypeCatalogue::kPolygons},
+  const std::pair<UiControl*, TypeCatalogue> catalogues[] = {
+      {&controls().point_types_button, TypeCatalogue::kPoints},
+      {&controls().line_types_button, TypeCatalogue::kLines},
+      {&controls().polygon_types_button, TypeCatalogue::kPolygons},
   };
-  for (const auto& [name, catalogue] : catalogues) {
+  for (const auto& [button, catalogue] : catalogues) {
     TypeCatalogue chosen = catalogue;
-    Button(objects_, name, {0, 0, 0, 0}, [this, chosen] { model_->OnTypeCatalogueClicked(chosen); });
+    Button(objects_, *button, {0, 0, 0, 0}, [this, chosen] { model_->OnTypeCatalogueClicked(chosen); });
   }
-  Button(objects_, "assign_type_button", {0, 0, 0, 0}, [this] { model_->OnAssignTypeClicked(); });
-  Button(objects_, "delete_objects_button", {0, 0, 0, 0}, [this] { model_->OnDeleteObjectsClicked(); });
-  Edit(objects_, "default_type", {0, 0, 0, 0});
-  Button(objects_, "assign_default_type_button", {0, 0, 0, 0}, [this] { model_->OnAssignDefaultTypeClicked(); });
-  Button(objects_, "level_button", {0, 0, 0, 0}, [this] { model_->OnLevelClicked(); });
-  HWND slider = Child(objects_, TRACKBAR_CLASSW, TBS_AUTOTICKS | TBS_BOTTOM | WS_TABSTOP, {0, 0, 0, 0}, "level_slider");
+  Button(objects_, controls().assign_type_button, {0, 0, 0, 0}, [this] { model_->OnAssignTypeClicked(); });
+  Button(objects_, controls().delete_objects_button, {0, 0, 0, 0}, [this] { model_->OnDeleteObjectsClicked(); });
+  Edit(objects_, controls().default_type, {0, 0, 0, 0});
+  Button(objects_, controls().assign_default_type_button, {0, 0, 0, 0},
+         [this] { model_->OnAssignDefaultTypeClicked(); });
+  Button(objects_, controls().level_button, {0, 0, 0, 0}, [this] { model_->OnLevelClicked(); });
+  HWND slider =
+      Child(objects_, TRACKBAR_CLASSW, TBS_AUTOTICKS | TBS_BOTTOM | WS_TABSTOP, {0, 0, 0, 0}, controls().level_slider);
   SendMessageW(slider, TBM_SETPAGESIZE, 0, 1);
-  binder_.BindTrackbar(slider, model_->control("level_slider"), [this](int value) { model_->OnLevelSliderMoved(value); });
+  binder_.BindTrackbar(slider, model_->controls().level_slider,
+                       [this](int value) { model_->OnLevelSliderMoved(value); });
 
   model_->on_object_window_shown = [this](ObjectWindow& object_window) { ShowObjectWindow(object_window); };
 }
@@ -486,31 +499,32 @@ void Win32MainWindow::ShowObjectWindow(ObjectWindow& object_window) {
   AdjustWindowRectEx(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW);
   ScreenRect place = BesideThisWindow(frame.right - frame.left, frame.bottom - frame.top);
   object_window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kObjectClass,
-                                   WideText(object_window.control("object_window").text()).c_str(),
-                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, place.left, place.top, place.width,
-                                   place.height, hwnd_, nullptr, GetModuleHandleW(nullptr), this);
-  auto add = [&](const wchar_t* window_class, DWORD style, Box box, const char* name, DWORD ex_style) {
+                                   WideText(object_window.controls().object_window.text()).c_str(),
+                                   WS_CAPTION | WS_SYSMENU | WS_POPUP, place.left, place.top, place.width, place.height,
+                                   hwnd_, nullptr, GetModuleHandleW(nullptr), this);
+  auto add = [&](const wchar_t* window_class, DWORD style, Box box, const UiControl* control, DWORD ex_style) {
+    int id = control ? ControlId(control->name()) : 0;
     HWND child = CreateWindowExW(ex_style, window_class, L"", WS_CHILD | WS_VISIBLE | style, X(box.x), Y(box.y),
                                  X(box.width), Y(box.height), object_window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(name ? ControlId(name) : 0)),
-                                 GetModuleHandleW(nullptr), nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // A box takes no more than its record field holds, so nothing is cut when stored.
-    if (int length = name ? ObjectWindow::MaxLength(name) : 0) SendMessageW(child, EM_LIMITTEXT, length, 0);
+    if (int length = control ? object_window.MaxLength(*control) : 0) SendMessageW(child, EM_LIMITTEXT, length, 0);
     return child;
   };
-  const char* captions[] = {"Имя объекта:", "Регион:", "Тип объекта:"};
   for (int row = 0; row < 3; ++row) {
     HWND label = add(L"STATIC", SS_LEFT, {6, 8 + row * 18, 56, 9}, nullptr, 0);
-    SetWindowTextW(label, Wide(captions[row]).c_str());
+    SetWindowTextW(label, Wide(kObjectWindowCaptions[row]).c_str());
   }
-  object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 6, 160, 12}, "object_name", WS_EX_CLIENTEDGE),
-                           object_window.control("object_name"));
-  object_binder_->BindCombo(
-      add(L"COMBOBOX", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, {64, 24, 160, 80}, "object_region", 0),
-      object_window.control("object_region"));
-  object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 42, 160, 12}, "object_type", WS_EX_CLIENTEDGE),
-                           object_window.control("object_type"));
+  object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 6, 160, 12},
+                               &object_window.controls().object_name, WS_EX_CLIENTEDGE),
+                           object_window.controls().object_name);
+  object_binder_->BindCombo(add(L"COMBOBOX", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, {64, 24, 160, 80},
+                                &object_window.controls().object_region, 0),
+                            object_window.controls().object_region);
+  object_binder_->BindEdit(add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, {64, 42, 160, 12},
+                               &object_window.controls().object_type, WS_EX_CLIENTEDGE),
+                           object_window.controls().object_type);
   ShowWindow(object_window_, SW_SHOWNORMAL);
 }
 
@@ -597,8 +611,8 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
     if (GetWindowLongPtrW(child, GWLP_USERDATA) == 1) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_), TRUE);
   }
   WidenForCaptions();
-  for (const char* name : {"column_view", "header_template"}) {
-    SendMessageW(binder_.Find(name), WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), TRUE);
+  for (const UiControl* text : {&controls().column_view, &controls().header_template}) {
+    SendMessageW(binder_.Find(*text), WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), TRUE);
   }
   for (const auto& [child, box] : boxes_) {
     if (box.width > 0 && box.height > 0) Place(child, box);
@@ -668,7 +682,7 @@ int Win32MainWindow::CaptionWidth(HDC dc, HWND control, int box_height) const {
 // the bar's width, so "карта 2 из 2: 100" shows whole.
 void Win32MainWindow::LayoutProgress() {
   if (!progress_text_) return;
-  HWND bar = binder_.Find("progress_bar");
+  HWND bar = binder_.Find(controls().progress_bar);
   HDC dc = GetDC(progress_text_);
   int needed = CaptionWidth(dc, progress_text_, 9);
   ReleaseDC(progress_text_, dc);
@@ -719,29 +733,30 @@ void Win32MainWindow::Layout() {
   // view is hidden (the editing mode) the lists take it all.
   int y = Y(4);
   int lists_height = flexible + row + Y(4);
-  if (model_->control("column_view").visible()) {
+  if (model_->controls().column_view.visible()) {
     int view_height = flexible * 2 / 5;
-    MoveWindow(binder_.Find("column_view"), gap, y, inner, view_height, TRUE);
+    MoveWindow(binder_.Find(controls().column_view), gap, y, inner, view_height, TRUE);
     y += view_height + Y(2);
     int third = inner / 3;
-    MoveWindow(binder_.Find("previous_rows_button"), gap, y, third - X(2), row, TRUE);
-    MoveWindow(binder_.Find("row_range"), gap + third, y, third - X(2), row, TRUE);
-    MoveWindow(binder_.Find("next_rows_button"), gap + 2 * third, y, inner - 2 * third, row, TRUE);
+    MoveWindow(binder_.Find(controls().previous_rows_button), gap, y, third - X(2), row, TRUE);
+    MoveWindow(binder_.Find(controls().row_range), gap + third, y, third - X(2), row, TRUE);
+    MoveWindow(binder_.Find(controls().next_rows_button), gap + 2 * third, y, inner - 2 * third, row, TRUE);
     y += row + Y(4);
     lists_height = flexible - view_height;
   }
   MoveWindow(lists_area_, gap, y, inner, lists_height, TRUE);
   y += lists_height + Y(4);
   int fifth = inner / 5;
-  const char* first_row[] = {"point_types_button", "line_types_button", "polygon_types_button", "assign_type_button",
-                             "delete_objects_button"};
-  for (int i = 0; i < 5; ++i) MoveWindow(binder_.Find(first_row[i]), gap + i * fifth, y, fifth - X(2), row, TRUE);
+  const MainWindowControls& c = controls();
+  const UiControl* first_row[] = {&c.point_types_button, &c.line_types_button, &c.polygon_types_button,
+                                  &c.assign_type_button, &c.delete_objects_button};
+  for (int i = 0; i < 5; ++i) MoveWindow(binder_.Find(*first_row[i]), gap + i * fifth, y, fifth - X(2), row, TRUE);
   y += row + Y(3);
-  MoveWindow(binder_.Find("default_type"), gap, y, 4 * fifth - X(2), row, TRUE);
-  MoveWindow(binder_.Find("assign_default_type_button"), gap + 4 * fifth, y, fifth - X(2), row, TRUE);
+  MoveWindow(binder_.Find(controls().default_type), gap, y, 4 * fifth - X(2), row, TRUE);
+  MoveWindow(binder_.Find(controls().assign_default_type_button), gap + 4 * fifth, y, fifth - X(2), row, TRUE);
   y += row + Y(3);
-  MoveWindow(binder_.Find("level_button"), gap, y, fifth - X(2), row, TRUE);
-  MoveWindow(binder_.Find("level_slider"), gap + fifth, y, 4 * fifth - X(2), row + Y(4), TRUE);
+  MoveWindow(binder_.Find(controls().level_button), gap, y, fifth - X(2), row, TRUE);
+  MoveWindow(binder_.Find(controls().level_slider), gap + fifth, y, 4 * fifth - X(2), row + Y(4), TRUE);
   FitListsToTheirArea();
   LayoutProgress();
   // What the layout moved is drawn again at its new place, the parts that only
@@ -753,30 +768,20 @@ void Win32MainWindow::LayoutLists() {
   if (!lists_area_) return;
   RECT area{};
   GetClientRect(lists_area_, &area);
-  auto place = [&](const char* name) {
-    const UiControl& control = model_->control(name);
-    MoveWindow(binder_.Find(name), Pixels(control.left() - kObjectListLeft), 0, std::max(Pixels(control.width()), 1),
+  auto place = [&](const UiControl& control) {
+    MoveWindow(binder_.Find(control), Pixels(control.left() - kObjectListLeft), 0, std::max(Pixels(control.width()), 1),
                area.bottom, TRUE);
   };
-  place("object_list");
-  place("list_splitter");
-  place("type_list");
+  place(controls().object_list);
+  place(controls().list_splitter);
+  place(controls().type_list);
 }
 
-// The model measures the window from the left edge of its lists' area at kObjectListLeft
-// twips; the type list ends at the area's right edge.
 void Win32MainWindow::FitListsToTheirArea() {
   RECT area{};
   GetClientRect(lists_area_, &area);
-  int area_twips = static_cast<int>(area.right * twips_per_pixel() + 0.5);
-  model_->OnWindowResized(kObjectListLeft + area_twips + kTypeListRightMargin);
-  // The stored share waits for the area's real width, once the window shows.
-  if (pending_splitter_share_ >= 0 && IsWindowVisible(hwnd_)) {
-    model_->PlaceSplitterAtShare(pending_splitter_share_);
-    pending_splitter_share_ = -1;
-  } else {
-    model_->PlaceSplitter(model_->control("list_splitter").left());
-  }
+  // The area has its real width once the window shows.
+  model_->OnListsAreaResized(static_cast<int>(area.right * twips_per_pixel() + 0.5), IsWindowVisible(hwnd_));
   LayoutLists();
 }
 
@@ -790,30 +795,23 @@ void Win32MainWindow::RestorePlace() {
   RECT frame_rect{0, 0, 100, 100};
   AdjustWindowRectEx(&frame_rect, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
   FrameMargins frame{-frame_rect.left, -frame_rect.top, frame_rect.right - 100, frame_rect.bottom - 100};
-  auto work_area = [](HMONITOR monitor) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    GetMonitorInfoW(monitor, &info);
-    const RECT& work = info.rcWork;
-    return ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top};
-  };
-  ScreenRect area = work_area(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
-  ScreenRect inside{area.left + (area.width - width) / 2, area.top + (area.height - height) / 2, width, height};
-  if (std::optional<WindowPlace> place = model_->StoredWindowPlace()) {
-    ScreenRect stored{MulDiv(place->left, static_cast<int>(dpi_), 96), MulDiv(place->top, static_cast<int>(dpi_), 96),
-                      MulDiv(place->width, static_cast<int>(dpi_), 96), MulDiv(place->height, static_cast<int>(dpi_), 96)};
-    RECT stored_rect{stored.left, stored.top, stored.left + stored.width, stored.top + stored.height};
-    HMONITOR monitor = MonitorFromRect(&stored_rect, MONITOR_DEFAULTTONULL);
-    if (monitor && AreaHolding(stored, {work_area(monitor)}) == 0) {
-      // The stored place is the outer rectangle, frame included.
-      inside = {stored.left + frame.left, stored.top + frame.top, stored.width - frame.left - frame.right,
-                stored.height - frame.top - frame.bottom};
-      area = work_area(monitor);
-      pending_splitter_share_ = place->splitter_share;
-      opens_maximized_ = place->maximized;
-    }
+  std::optional<WindowPlace> place = model_->StoredWindowPlace();
+  std::optional<ScreenRect> stored;
+  if (place) {
+    // The stored place is the outer rectangle, frame included, in pixels at 96 DPI.
+    int dpi = static_cast<int>(dpi_);
+    ScreenRect outer{MulDiv(place->left, dpi, 96), MulDiv(place->top, dpi, 96), MulDiv(place->width, dpi, 96),
+                     MulDiv(place->height, dpi, 96)};
+    stored = ScreenRect{outer.left + frame.left, outer.top + frame.top, outer.width - frame.left - frame.right,
+                        outer.height - frame.top - frame.bottom};
   }
-  ScreenRect fitted = FitIntoArea(inside, frame, area);
+  std::optional<OpeningPlace> opening = PlaceToOpen(stored, width, height, frame, MonitorWorkAreas());
+  if (!opening) return;
+  if (opening->stored) {
+    model_->PlaceSplitterAtShareOnShow(place->splitter_share);
+    opens_maximized_ = place->maximized;
+  }
+  const ScreenRect& fitted = opening->inside;
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
   GetWindowPlacement(hwnd_, &placement);
@@ -906,7 +904,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lparam);
-      if (header->hwndFrom == binder_.Find("help_link") && (header->code == NM_CLICK || header->code == NM_RETURN)) {
+      if (header->hwndFrom == binder_.Find(controls().help_link) &&
+          (header->code == NM_CLICK || header->code == NM_RETURN)) {
         model_->OnHelpClicked();
         return 0;
       }

@@ -58,16 +58,26 @@ class Win32MainWindow {
   struct Box {
     int x, y, width, height;
   };
-  HWND Container(HWND parent, const char* name, Box box, bool framed);
+  // A container of the binding's own, and one that shows and hides with its model
+  // control (a panel, or a frame captioned with the control's text).
+  HWND Container(HWND parent, const char* name, Box box, bool framed = false, UiControl* control = nullptr);
+  HWND Container(HWND parent, UiControl& control, Box box, bool framed) {
+    return Container(parent, control.name().c_str(), box, framed, &control);
+  }
   HWND Child(HWND parent, const wchar_t* window_class, DWORD style, Box box, const char* name = nullptr,
              DWORD ex_style = 0);
+  HWND Child(HWND parent, const wchar_t* window_class, DWORD style, Box box, const UiControl& control,
+             DWORD ex_style = 0) {
+    return Child(parent, window_class, style, box, control.name().c_str(), ex_style);
+  }
   HWND Label(HWND parent, const char* utf8, Box box, DWORD style = SS_LEFT);
-  HWND Button(HWND parent, const char* name, Box box, std::function<void()> on_click);
-  HWND CheckBox(HWND parent, const char* name, Box box);
-  HWND Edit(HWND parent, const char* name, Box box, DWORD style = ES_AUTOHSCROLL);
-  HWND Combo(HWND parent, const char* name, Box box);
-  void Browse(HWND parent, const char* name, Box box, bool save);
-  void Corner(HWND parent, int y, const char* caption, const char* latitude, const char* longitude);
+  HWND Button(HWND parent, UiControl& control, Box box, std::function<void()> on_click);
+  HWND CheckBox(HWND parent, UiControl& control, Box box);
+  HWND Edit(HWND parent, UiControl& control, Box box, DWORD style = ES_AUTOHSCROLL);
+  HWND Combo(HWND parent, UiControl& control, Box box);
+  void Browse(HWND parent, UiControl& path_box, Box box, bool save);
+  void Corner(HWND parent, int y, const char* caption, UiControl& latitude, UiControl& longitude);
+  MainWindowControls& controls() const { return model_->controls(); }
   void BuildWelcome();
   void BuildConversion();
   void BuildCrop();
@@ -122,7 +132,6 @@ class Win32MainWindow {
   HFONT font_ = nullptr;
   HFONT title_font_ = nullptr;
   HFONT fixed_font_ = nullptr;
-  int pending_splitter_share_ = -1;
   bool opens_maximized_ = false;
   // Destroyed before the model it binds.
   std::unique_ptr<Win32MapWindow> map_window_;

@@ -26,7 +26,13 @@ constexpr int kOpenWidth = 900;
 constexpr int kOpenHeight = 650;
 
 // The toolbar's buttons, in their order from the left.
-constexpr const char* kToolbar[] = {"map_fit_button", "map_switch_button", "map_reload_button", "map_stop_button"};
+// The toolbar's buttons, left to right, and what each does.
+constexpr std::pair<UiControl MapWindowControls::*, void (MapWindow::*)()> kToolbar[] = {
+    {&MapWindowControls::map_fit_button, &MapWindow::OnFitClicked},
+    {&MapWindowControls::map_switch_button, &MapWindow::OnSwitchClicked},
+    {&MapWindowControls::map_reload_button, &MapWindow::OnReloadClicked},
+    {&MapWindowControls::map_stop_button, &MapWindow::OnStopClicked},
+};
 
 const wchar_t* CursorFor(MapCursor cursor) {
   switch (cursor) {
@@ -79,44 +85,43 @@ Win32MapWindow::Win32MapWindow(MapWindow& model, WindowHost& host, HWND owner)
     window.lpszClassName = kLegendClass;
     RegisterClassExW(&window);
   }
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMapClass, WideText(model_.control("map_window").text()).c_str(),
-                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, kOpenWidth,
-                          kOpenHeight, owner, nullptr, instance, this);
-  model_.control("map_window").Subscribe([this](UiControl& c, Change change) {
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMapClass, WideText(model_.controls().map_window.text()).c_str(),
+                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, kOpenWidth, kOpenHeight,
+                          owner, nullptr, instance, this);
+  model_.controls().map_window.Subscribe([this](UiControl& c, Change change) {
     if (change == Change::kText && hwnd_) SetWindowTextW(hwnd_, WideText(c.text()).c_str());
   });
 
-  for (const char* name : kToolbar) {
-    HWND button = Child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, name);
-    std::string_view which = name;
-    binder_.BindButton(button, model_.control(name), [this, which] {
-      if (which == "map_fit_button") model_.OnFitClicked();
-      else if (which == "map_switch_button") model_.OnSwitchClicked();
-      else if (which == "map_reload_button") model_.OnReloadClicked();
-      else model_.OnStopClicked();
-    });
+  for (const auto& [member, handler] : kToolbar) {
+    UiControl& control = model_.controls().*member;
+    HWND button = Child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, control.name().c_str());
+    binder_.BindButton(button, control, [this, handler = handler] { (model_.*handler)(); });
     // A button that appears or changes its caption moves the ones after it.
-    model_.control(name).Subscribe([this](UiControl&, Change change) {
+    control.Subscribe([this](UiControl&, Change change) {
       if (change == Change::kVisible || change == Change::kText) Layout();
     });
   }
-  binder_.BindProgress(Child(PROGRESS_CLASSW, 0, "map_progress"), model_.control("map_progress"));
-  canvas_ = Child(kCanvasClass, WS_CLIPSIBLINGS | WS_TABSTOP, "map_canvas", WS_EX_CLIENTEDGE);
+  binder_.BindProgress(Child(PROGRESS_CLASSW, 0, model_.controls().map_progress.name().c_str()),
+                       model_.controls().map_progress);
+  canvas_ =
+      Child(kCanvasClass, WS_CLIPSIBLINGS | WS_TABSTOP, model_.controls().map_canvas.name().c_str(), WS_EX_CLIENTEDGE);
   SetWindowLongPtrW(canvas_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  model_.control("map_canvas").Subscribe([this](UiControl&, Change change) {
+  model_.controls().map_canvas.Subscribe([this](UiControl&, Change change) {
     if (change == Change::kValue && canvas_) InvalidateRect(canvas_, nullptr, FALSE);
   });
   legend_ = Child(kLegendClass, WS_CLIPSIBLINGS, "map_legend");
   SetWindowLongPtrW(legend_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   // While a map loads the canvas shows the status.
-  model_.control("map_status").Subscribe([this](UiControl&, Change change) {
+  model_.controls().map_status.Subscribe([this](UiControl&, Change change) {
     if (change == Change::kText && canvas_ && (model_.loading() || model_.view().empty())) {
       InvalidateRect(canvas_, nullptr, FALSE);
     }
   });
-  binder_.BindLabel(Child(L"STATIC", SS_LEFT | SS_NOPREFIX, "map_status"), model_.control("map_status"));
-  binder_.BindLabel(Child(L"STATIC", SS_RIGHT | SS_NOPREFIX, "map_position"), model_.control("map_position"));
-  model_.control("map_position").Subscribe([this](UiControl& c, Change change) {
+  binder_.BindLabel(Child(L"STATIC", SS_LEFT | SS_NOPREFIX, model_.controls().map_status.name().c_str()),
+                    model_.controls().map_status);
+  binder_.BindLabel(Child(L"STATIC", SS_RIGHT | SS_NOPREFIX, model_.controls().map_position.name().c_str()),
+                    model_.controls().map_position);
+  model_.controls().map_position.Subscribe([this](UiControl& c, Change change) {
     if (change == Change::kText && TextWidth(c.text()) + units_.X(6) > position_width_) Layout();
   });
 
@@ -252,15 +257,17 @@ void Win32MapWindow::Layout() {
   int margin = units_.X(4);
   int row = units_.Y(14);
   int x = margin, y = units_.Y(4);
-  for (const char* name : kToolbar) {
-    if (!model_.control(name).visible()) continue;
-    int width = std::max(TextWidth(model_.control(name).text()) + units_.X(14), units_.X(50));
-    MoveWindow(binder_.Find(name), x, y, width, row, TRUE);
+  for (const auto& [member, handler] : kToolbar) {
+    const UiControl& control = model_.controls().*member;
+    if (!control.visible()) continue;
+    int width = std::max(TextWidth(control.text()) + units_.X(14), units_.X(50));
+    MoveWindow(binder_.Find(control), x, y, width, row, TRUE);
     x += width + units_.X(3);
   }
   int bar_left = x + units_.X(4);
   int bar_width = std::clamp(static_cast<int>(client.right) - margin - bar_left, 0, units_.X(160));
-  MoveWindow(binder_.Find("map_progress"), bar_left, y + units_.Y(2), bar_width, row - units_.Y(4), TRUE);
+  MoveWindow(binder_.Find(model_.controls().map_progress), bar_left, y + units_.Y(2), bar_width, row - units_.Y(4),
+             TRUE);
 
   int status_height = units_.Y(24);
   int canvas_top = y + row + units_.Y(4);
@@ -274,13 +281,13 @@ void Win32MapWindow::Layout() {
   // The place under the mouse takes the width its longest text needs, so no digit
   // is cut.
   int position_width = std::max({units_.X(150), TextWidth(Ru("Широта -00.0000   Долгота -000.0000")) + units_.X(6),
-                                 TextWidth(model_.control("map_position").text()) + units_.X(6)});
+                                 TextWidth(model_.controls().map_position.text()) + units_.X(6)});
   position_width_ = position_width;
   int status_top = legend_top + legend_height_ + units_.Y(3);
   int status_width = std::max(1, static_cast<int>(client.right) - 2 * margin - position_width - units_.X(6));
-  MoveWindow(binder_.Find("map_status"), margin, status_top, status_width, status_height, TRUE);
-  MoveWindow(binder_.Find("map_position"), static_cast<int>(client.right) - margin - position_width, status_top,
-             position_width, units_.Y(10), TRUE);
+  MoveWindow(binder_.Find(model_.controls().map_status), margin, status_top, status_width, status_height, TRUE);
+  MoveWindow(binder_.Find(model_.controls().map_position), static_cast<int>(client.right) - margin - position_width,
+             status_top, position_width, units_.Y(10), TRUE);
 }
 
 // The map is drawn into the back buffer and copied to the screen in one piece: no
@@ -318,7 +325,7 @@ void Win32MapWindow::Paint() {
     PaintDrawList(buffer_dc_, list, font_, width, height);
   } else if (model_.loading() || model_.view().empty()) {
     // Nothing to draw yet: what the window is doing, in the middle.
-    std::wstring status = WideText(model_.control("map_status").text());
+    std::wstring status = WideText(model_.controls().map_status.text());
     RECT text = all;
     InflateRect(&text, -units_.X(8), 0);
     HGDIOBJ old = SelectObject(buffer_dc_, font_);

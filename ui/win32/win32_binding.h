@@ -55,7 +55,9 @@ class Binder {
   // when the control is not a bound edit box.
   HBRUSH EditColours(HWND control, HDC dc);
 
+  // The native control bound to a model control, by the control's name.
   HWND Find(const std::string& name) const;
+  HWND Find(const UiControl& control) const { return Find(control.name()); }
 
  private:
   struct Binding {

@@ -55,7 +55,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     case WindowStart::kUnknown:
       break;
   }
-  ShowUsage("mirvex-window: неизвестный параметр: " + arguments[0].typed + "\n\n" + WindowUsage(/*draws=*/false),
-            /*error=*/true);
+  ShowUsage(UnknownWindowArgument(arguments[0].typed, /*draws=*/false), /*error=*/true);
   return kWindowUsageError;
 }
