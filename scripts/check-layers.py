@@ -10,8 +10,12 @@ other:
     settings
     ui (the headless window model)
     ui/qt, ui/win32 (window bindings), cli (the command line)
-Tests, benchmarks and fuzz harnesses sit on top and may include anything. Prints each
-upward or sideways include and exits with 1 when there is one.
+Tests, benchmarks and fuzz harnesses sit on top and may include anything.
+
+It also checks that only platform code asks which system it is built for: an #if on
+_WIN32 (or __linux__, __APPLE__) stands only in base/platform*, ui/qt and ui/win32;
+everything else calls a function of base/platform.h instead. Prints each upward or
+sideways include and each such #if, and exits with 1 when there is one.
 """
 import os
 import re
@@ -22,6 +26,8 @@ LAYERS = [["base"], ["mapinfo", "garmin"], ["dictionary"], ["operations"], ["set
 RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+PLATFORM_IF = re.compile(r"^\s*#\s*(if|ifdef|ifndef|elif)\b.*\b(_WIN32|__linux__|__APPLE__)\b")
+PLATFORM_CODE = ("base/platform", "ui/qt/", "ui/win32/")
 
 
 def folder_of(path):
@@ -44,6 +50,9 @@ def main():
             source = f"{folder}/{name}"
             with open(os.path.join(directory, name), encoding="utf-8") as file:
                 for number, line in enumerate(file, 1):
+                    if PLATFORM_IF.match(line) and not source.startswith(PLATFORM_CODE):
+                        faults.append(f"{source}:{number}: asks for the platform with #if; "
+                                      f"call a function of base/platform.h instead")
                     match = INCLUDE.match(line)
                     if not match:
                         continue
@@ -56,7 +65,7 @@ def main():
     for fault in faults:
         print(fault)
     if not faults:
-        print("layers: every include points downward")
+        print("layers: every include points downward; only platform code asks for the platform")
     return 1 if faults else 0
 
 
