@@ -199,4 +199,14 @@ std::string JavaProgram();
 std::string MkgmapInstallAdvice();
 std::string JavaInstallAdvice();
 
+// The lines of the command line's help that tell where the program folder is when
+// --home does not say (cp1251, each indented under the option's text, ending with a
+// line break).
+std::string ProgramFolderUsage();
+
+// The help the window opens (cp1251): in the program folder `program_prefix` (which
+// ends with a separator), help/index.html; on Windows the compiled help.chm instead
+// when it is there.
+std::string HelpFile(std::string_view program_prefix);
+
 }  // namespace mirvex

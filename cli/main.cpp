@@ -27,14 +27,8 @@ void PrintHelp() {
       "  --home DIR       папка программы (mirvex.ini, config.ini, object.txt);\n"
       "                   по умолчанию: " +
       mirvex::Cp1251ToUtf8(mirvex::ProgramFolder()) +
-      "\n"
-#ifdef _WIN32
-      "                   (папка программы, если туда можно писать, иначе\n"
-      "                   папка данных пользователя %APPDATA%\\Mirvex)\n"
-#else
-      "                   (рядом с программой, если туда можно писать; у установленной\n"
-      "                   программы - папка данных пользователя ~/.local/share/mirvex)\n"
-#endif
+      "\n" +
+      mirvex::Cp1251ToUtf8(mirvex::ProgramFolderUsage()) +
       "  --set KEY=VALUE  заменяет значение ключа раздела System файла mirvex.ini\n"
       "                   на время этого запуска (файл не изменяется); ключи ниже\n"
       "  --quiet          не показывать процент выполнения\n"

@@ -13,7 +13,12 @@ other:
     ui/qt, ui/win32 (window bindings), cli (the command line)
 The command line runs the operations without a window: it includes nothing of ui,
 ui/qt or ui/win32. Tests, benchmarks and fuzz harnesses sit on top and may include
-anything. Prints each upward or sideways include and exits with 1 when there is one.
+anything.
+
+It also checks that only platform code asks which system it is built for: an #if on
+_WIN32 (or __linux__, __APPLE__) stands only in base/platform*, ui/qt and ui/win32;
+everything else calls a function of base/platform.h instead. Prints each upward or
+sideways include and each such #if, and exits with 1 when there is one.
 """
 import os
 import re
@@ -26,6 +31,8 @@ RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folder
 FORBIDDEN = {"cli": {"ui", "ui/qt", "ui/win32"}}
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+PLATFORM_IF = re.compile(r"^\s*#\s*(if|ifdef|ifndef|elif)\b.*\b(_WIN32|__linux__|__APPLE__)\b")
+PLATFORM_CODE = ("base/platform", "ui/qt/", "ui/win32/")
 
 
 def folder_of(path):
@@ -48,6 +55,9 @@ def main():
             source = f"{folder}/{name}"
             with open(os.path.join(directory, name), encoding="utf-8") as file:
                 for number, line in enumerate(file, 1):
+                    if PLATFORM_IF.match(line) and not source.startswith(PLATFORM_CODE):
+                        faults.append(f"{source}:{number}: asks for the platform with #if; "
+                                      f"call a function of base/platform.h instead")
                     match = INCLUDE.match(line)
                     if not match:
                         continue
@@ -63,7 +73,7 @@ def main():
     for fault in faults:
         print(fault)
     if not faults:
-        print("layers: every include points downward")
+        print("layers: every include points downward; only platform code asks for the platform")
     return 1 if faults else 0
 
 

@@ -8,16 +8,20 @@ empty_data.plain.log is mkgmap's output without the program's logging settings. 
 map is the converted sample (tests/data/sample.expected.mp) with one fault. The
 tests read the logs as data, so the mapping from mkgmap's messages to sections and
 lines is tested without Java; run this again after a new mkgmap to refresh them.
+
+The maps are compiled from copies in a folder of a fixed, neutral name (WORK), so the
+paths the logs quote are the same on every machine and name no one's folders.
 """
 import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SAMPLE = os.path.join(ROOT, "tests", "data", "sample.expected.mp")
 OUT = os.path.join(ROOT, "tests", "data", "mkgmap")
+# The script's own folder, made afresh for each run and removed after it.
+WORK = "/tmp/mirvex-map"
 
 
 def sections(lines):
@@ -57,32 +61,36 @@ def plant(lines, name):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build")
+    build = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else os.path.join(ROOT, "build")
     mirvex = os.path.join(build, "mirvex")
     with open(SAMPLE, "rb") as file:
         lines = file.read().decode("cp1251").split("\r\n")
     os.makedirs(OUT, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="mirvex-logs-")
+    shutil.rmtree(WORK, ignore_errors=True)
+    os.makedirs(WORK)
+    work = WORK
     try:
         home = os.path.join(work, "home")
         os.makedirs(home)
         for name in ("sample", "empty_data", "type_not_number", "type_out_of_range", "letter_in_coordinate",
                      "point_without_data", "unknown_code_page"):
-            map_path = os.path.join(OUT, name + ".mp")
             if name != "sample":
-                with open(map_path, "wb") as file:
+                with open(os.path.join(OUT, name + ".mp"), "wb") as file:
                     file.write("\r\n".join(plant(lines, name)).encode("cp1251"))
+                map_path = os.path.join(work, name + ".mp")
+                shutil.copyfile(os.path.join(OUT, name + ".mp"), map_path)
             else:
-                map_path = SAMPLE
+                map_path = os.path.join(work, os.path.basename(SAMPLE))
+                shutil.copyfile(SAMPLE, map_path)
             output = os.path.join(work, name)
             subprocess.run([mirvex, "compile", map_path, "--output", output, "--home", home, "--quiet"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False, cwd=work)
             shutil.copyfile(os.path.join(output, "mkgmap.log"), os.path.join(OUT, name + ".log"))
             print(name)
         # mkgmap's own format, as it writes without the program's logging settings.
         result = subprocess.run(["mkgmap", "--output-dir=" + os.path.join(work, "plain"),
-                                 os.path.join(OUT, "empty_data.mp")],
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+                                 os.path.join(work, "empty_data.mp")],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False, cwd=work)
         with open(os.path.join(OUT, "empty_data.plain.log"), "wb") as file:
             file.write(result.stdout.replace(b"\n", b"\r\n"))
         print("empty_data.plain")

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "base/cp1251.h"
+#include "base/platform.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -168,16 +169,12 @@ TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {
     std::vector<const char*> says;
   };
   WriteFile(dir_.path() / "mkgmap.jar", "not run");
+  // The advice fits the system (the platform's tests check what it says).
+  const std::string advice = Cp1251ToUtf8(MkgmapInstallAdvice());
   std::vector<Case> cases = {
-#ifdef _WIN32
-      // Windows has no package: where to get the jar and where to put its path.
-      {"no command", "mkgmap-not-installed", "", {"Не найден компилятор карт mkgmap", "www.mkgmap.org.uk",
-                                                  "mkgmap.jar", "[Mkgmap]", "Java"}},
-#else
-      {"no command", "mkgmap-not-installed", "", {"Не найден компилятор карт mkgmap", "sudo apt install mkgmap",
-                                                  "mkgmap.jar", "[Mkgmap]"}},
-#endif
-      {"no jar", (dir_.path() / "absent" / "mkgmap.jar").string(), "", {"Не найден файл mkgmap.jar", "mkgmap.jar"}},
+      {"no command", "mkgmap-not-installed", "", {"Не найден компилятор карт mkgmap", advice.c_str()}},
+      {"no jar", (dir_.path() / "absent" / "mkgmap.jar").string(), "",
+       {"Не найден файл mkgmap.jar", "mkgmap.jar", advice.c_str()}},
   };
 #ifndef _WIN32
   // The jar runs with java, which is not found on this PATH.

@@ -147,6 +147,52 @@ TEST(Platform, JavaIsFoundThroughJavaHomeThenPath) {
     ScopedVariable search("PATH", c.path);
     EXPECT_EQ(JavaProgram(), c.expected) << c.what;
   }
+#ifdef _WIN32
+  // A folder in PATH may be quoted.
+  ScopedVariable java_home("JAVA_HOME", "");
+  ScopedVariable search("PATH", "\"" + listed.string() + "\"");
+  EXPECT_EQ(JavaProgram(), PathText(listed / java));
+#endif
+}
+
+// What a message about a missing mkgmap or Java advises, and where --help says the
+// program folder is, fit the system: Debian's packages and the XDG data folder on
+// Linux; on Windows where to download mkgmap, that it needs Java, and %APPDATA%.
+TEST(Platform, AdviceAndUsageFitTheSystem) {
+  struct Case {
+    const char* what;
+    std::string text;  // cp1251
+    std::vector<const char*> says;
+  };
+  const Case cases[] = {
+#ifdef _WIN32
+      {"mkgmap", MkgmapInstallAdvice(), {"www.mkgmap.org.uk", "mkgmap.jar", "[Mkgmap]", "Java 11"}},
+      {"Java", JavaInstallAdvice(), {"Java 11", "JAVA_HOME"}},
+      {"program folder", ProgramFolderUsage(), {"%APPDATA%\\Mirvex"}},
+#else
+      {"mkgmap", MkgmapInstallAdvice(), {"sudo apt install mkgmap", "mkgmap.jar", "[Mkgmap]"}},
+      {"Java", JavaInstallAdvice(), {"sudo apt install default-jre", "JAVA_HOME"}},
+      {"program folder", ProgramFolderUsage(), {"~/.local/share/mirvex"}},
+#endif
+  };
+  for (const Case& c : cases) {
+    for (const char* part : c.says) EXPECT_NE(Cp1251ToUtf8(c.text).find(part), std::string::npos) << c.what;
+  }
+}
+
+// The window's help is the HTML help in the program folder; on Windows the compiled
+// help beside it instead, when it is there.
+TEST(Platform, HelpFileIsTheCompiledHelpOnlyOnWindows) {
+  ScratchDir dir;
+  const std::string prefix = PathText(dir.path()) + kPathSeparator;
+  const std::string pages = prefix + "help" + kPathSeparator + "index.html";
+  EXPECT_EQ(HelpFile(prefix), pages);
+  WriteFile(dir.path() / "help.chm", "compiled");
+#ifdef _WIN32
+  EXPECT_EQ(HelpFile(prefix), prefix + "help.chm");
+#else
+  EXPECT_EQ(HelpFile(prefix), pages);
+#endif
 }
 
 #ifdef _WIN32

@@ -606,12 +606,7 @@ void MainWindow::OnGeoreferenceClicked() {
 
 void MainWindow::OnHelpClicked() {
   // The compiled help beside the program when it is there (Windows), else the HTML help.
-  std::string help = program_prefix_ + "help.chm";
-#ifdef _WIN32
-  if (!FileExists(help)) help = program_prefix_ + "help" + kPathSeparator + "index.html";
-#else
-  help = program_prefix_ + "help" + kPathSeparator + "index.html";
-#endif
+  std::string help = HelpFile(program_prefix_);
   if (!FileExists(help)) {
     ShowMissingFile(*this, help);
     return;
