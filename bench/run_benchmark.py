@@ -36,6 +36,7 @@ import datetime
 import os
 import platform
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -145,6 +146,15 @@ def measure_layout(args, mirvex, layout):
         seconds, rss = best([mirvex, "convert", mif, mid, converted, "--home", os.path.join(work, home), "--quiet"],
                             args.repeat, prepare=prepare)
         rows.append((f"mirvex convert, {name}", mb(mif, mid), seconds, rss))
+    # The convert against wc -w in pairs run one right after the other, so that a busy
+    # moment of the machine slows both of a pair: the median of the pairs' ratios.
+    convert_full = [mirvex, "convert", mif, mid, converted, "--home", os.path.join(work, "home-full"), "--quiet"]
+    ratios = []
+    for _ in range(max(args.repeat, 5)):
+        wc_seconds, _ = run(["wc", "-w", mif])
+        convert_seconds, _ = run(convert_full)
+        ratios.append(wc_seconds / convert_seconds)
+    view_paired = {"convert_wc_paired": statistics.median(ratios)}
     view_bench = os.path.join(args.build, "mirvex_bench_map_view")
     home_full = os.path.join(work, "home-full")
     seconds, rss = best([view_bench, "--mif", mif, mid, home_full, "--load-only"], args.repeat)
@@ -155,6 +165,7 @@ def measure_layout(args, mirvex, layout):
             seconds, rss = run([view_bench, "--mif", mif, mid, home_full], stdout=out)
         view = dict(line.strip().split("=", 1) for line in out_file if "=" in line)
     view = {key: float(value) for key, value in view.items()}
+    view.update(view_paired)
     view["rss"] = rss
     rows.append(("map view load + 100 redraws at 1280x800", mb(mif, mid), seconds, rss))
     paint_bench = os.path.join(args.build, "mirvex_bench_map_paint")
@@ -217,7 +228,8 @@ def report(rows, view):
         sign = "≥" if at_least else "≤"
         return f"{label} {sign} {bound:g}{unit}: {value:.2f}{unit} ({'met' if met else 'MISSED'})"
 
-    targets = [check("convert (10,000 records) × wc -w", wc_mif / full[2], TARGET_CONVERT_WC, True)]
+    targets = [check("convert (10,000 records) × wc -w, median of paired runs", view["convert_wc_paired"],
+                     TARGET_CONVERT_WC, True)]
     if ogr:
         targets.append(check("convert (10,000 records) × ogr2ogr", ogr / full[2], TARGET_CONVERT_OGR, True))
     targets.append(check("crop × wc -w", wc_map / crop[2], TARGET_CROP_WC, True))
