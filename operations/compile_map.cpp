@@ -15,6 +15,7 @@
 #include "base/text.h"
 #include "base/text_reader.h"
 #include "garmin/map_locator.h"
+#include "garmin/text_map_reader.h"
 
 namespace mirvex {
 
@@ -91,6 +92,12 @@ class WorkFolder {
 // Copies the map with "CodePage=1251" added after its [IMG ID] line (mkgmap reads the
 // map's text in the header's code page, and without one loses every Cyrillic label).
 // `inserted_line` is the line the added one takes (0 when the map has no [IMG ID]).
+// True for the line that opens the map's header, "[IMG ID]".
+bool IsHeaderSectionLine(std::string_view text) {
+  TextMapLine line = ReadTextMapLine(text);
+  return line.kind == TextMapLineKind::kSection && EqualsIgnoreAsciiCase(line.name, "IMG ID");
+}
+
 bool CopyWithCodePage(std::string_view map, const fs::path& copy, std::int64_t& inserted_line) {
   TextReader reader;
   if (!reader.Open(map)) return false;
@@ -102,7 +109,7 @@ bool CopyWithCodePage(std::string_view map, const fs::path& copy, std::int64_t& 
   while (reader.ReadLine(line)) {
     ++number;
     out.WriteLine(line);
-    if (inserted_line == 0 && EqualsIgnoreAsciiCase(TrimBlanks(line), "[IMG ID]")) {
+    if (inserted_line == 0 && IsHeaderSectionLine(line)) {
       out.WriteLine(std::string("CodePage=") + kDefaultCodePage);
       inserted_line = number + 1;
       ++number;

@@ -2,6 +2,7 @@
 
 #include "base/cp1251.h"
 #include "base/text.h"
+#include "garmin/text_map_writer.h"
 
 namespace mirvex {
 
@@ -92,9 +93,7 @@ std::string BatchTable(const BatchResult& result) {
     table += std::to_string(i + 1) + ". " + entry.paths.result + br + "   ";
     switch (entry.status) {
       case OperationStatus::kCompleted:
-        table += "[RGN10] " + std::to_string(entry.counts.points) + ", [RGN40] " +
-                 std::to_string(entry.counts.polylines) + ", [RGN80] " + std::to_string(entry.counts.regions) +
-                 Ru(" - готово");
+        table += SectionSummary(entry.counts) + Ru(" - готово");
         break;
       case OperationStatus::kFailed:
         table += Ru("не конвертирована");
