@@ -17,6 +17,9 @@
 #include "base/platform.h"
 #include "settings/ini_file.h"
 
+// The cases are defined in the files of their subjects: main_window_qt_test.cpp (the
+// panels, the settings, the editing), main_window_qt_layout_test.cpp (the layout and the
+// window's place) and map_window_qt_test.cpp (the map window).
 class MainWindowQtTest : public QObject {
   Q_OBJECT
 
@@ -58,7 +61,8 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 // A program folder with the shipped files, removed afterwards.
 struct ProgramFolder {
   ProgramFolder() {
-    path = std::filesystem::temp_directory_path() / ("mirvex-qt-" + std::to_string(QRandomGenerator::global()->generate()));
+    path = std::filesystem::temp_directory_path() /
+           ("mirvex-qt-" + std::to_string(QRandomGenerator::global()->generate()));
     std::filesystem::create_directories(path);
     std::filesystem::path data = MIRVEX_SOURCE_DATA;
     for (const char* file : {"config.ini", "object.txt", "point.dat", "line.dat", "poligon.dat"}) {
