@@ -112,4 +112,9 @@ struct MainWindowControls {
 // A control of the main window named by its member, for tables of controls.
 using MainControl = UiControl MainWindowControls::*;
 
+// The path boxes of a saved triple (MIF, MID, result), in the order of their sections
+// in mirvex.ini (kPathSections).
+inline constexpr MainControl kPathCombos[] = {&MainWindowControls::mif_path, &MainWindowControls::mid_path,
+                                              &MainWindowControls::result_path};
+
 }  // namespace mirvex::ui
