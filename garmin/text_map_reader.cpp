@@ -53,7 +53,7 @@ void ClassifyKey(TextMapLine& line) {
 }  // namespace
 
 bool IsObjectSectionName(std::string_view name) {
-  return name.size() >= 5 && StartsWithIgnoreCase(name, "RGN") && AllDigits(name.substr(3, 2));
+  return StartsWithIgnoreCase(name, "RGN");
 }
 
 TextMapLine ReadTextMapLine(std::string_view raw) {
@@ -76,7 +76,9 @@ TextMapLine ReadTextMapLine(std::string_view raw) {
     }
     line.kind = TextMapLineKind::kSection;
     if (IsObjectSectionName(line.name)) {
-      int number = (line.name[3] - '0') * 10 + (line.name[4] - '0');
+      int number = line.name.size() >= 5 && AllDigits(line.name.substr(3, 2))
+                       ? (line.name[3] - '0') * 10 + (line.name[4] - '0')
+                       : -1;
       line.object_section = number == 10 || number == 20 || number == 40 || number == 80 ? number : -1;
     }
     return line;

@@ -43,8 +43,10 @@ struct TextMapLine {
 
 TextMapLine ReadTextMapLine(std::string_view line);
 
-// True for the name of an object section: "RGN" and two digits, in any letter case
-// (what follows them in a damaged line does not count).
+// True for the name of an object section: it begins with "RGN", in any letter case.
+// Only [RGN10], [RGN20], [RGN40] and [RGN80] hold objects a reader takes (what follows
+// the two digits in a damaged line does not count); another "RGN" name still opens a
+// section, so a damaged one ends the header as a whole one would.
 bool IsObjectSectionName(std::string_view name);
 
 enum class PairStep : unsigned char { kPair, kEnd, kBroken };

@@ -74,11 +74,10 @@ class MifViewObjects {
     vertex.Values(x, y);
     if (options_.raise_large_objects && !vertex.computed) size_.Add(x, y);
     if (georef_) georef_->Transform(x, y, x, y);
-    if (builder_.Vertex(x, y)) {
-      has_vertices_ = true;
-    } else {
-      ++unreadable_;
-    }
+    // The conversion writes the object once it has a vertex, even one the view cannot
+    // place (a latitude of 1e30): the view counts it read all the same.
+    has_vertices_ = true;
+    if (!builder_.Vertex(x, y)) ++unreadable_;
   }
   void TextString(std::string_view text) {
     text_label_ = text;
