@@ -1,6 +1,5 @@
 #include "mapview/map_readers.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 

@@ -1,6 +1,7 @@
-// The two readers of the map view: the MIF object loop (with its MID records and the
-// dictionary's sections) and the Garmin text-map loop. Each reads its file line by
-// line from where the caller left it and hands every object to a MapSummaryBuilder.
+// How the map view reads its two formats: a MIF through the MIF object reader, each
+// object decided as the conversion decides it, and a Garmin text map through the
+// text-map reader. Each reads its file line by line from where the caller left it and
+// hands every object to a MapSummaryBuilder.
 // Internal to mapview/.
 #pragma once
 
