@@ -67,7 +67,7 @@ inline void CheckCut(std::string_view input, const BoundTexts& texts, std::strin
   std::string header = "\r\n";
   std::vector<std::string_view> lines = Lines(input);
   std::size_t first_object = 0;
-  while (first_object < lines.size() && !StartsWith(WithoutLeadingBlanks(lines[first_object]), "[RGN")) {
+  while (first_object < lines.size() && !StartsWithIgnoringCase(WithoutLeadingBlanks(lines[first_object]), "[RGN")) {
     header += WithoutLeadingBlanks(lines[first_object++]);
     header += "\r\n";
   }
@@ -80,7 +80,7 @@ inline void CheckCut(std::string_view input, const BoundTexts& texts, std::strin
   for (std::size_t i = first_object; i < lines.size(); ++i) {
     std::string_view line = WithoutLeadingBlanks(lines[i]);
     for (std::string_view opening : {"[RGN10", "[RGN20", "[RGN40", "[RGN80"}) {
-      if (StartsWith(line, opening)) ++objects;
+      if (StartsWithIgnoringCase(line, opening)) ++objects;
     }
     std::string_view pairs;
     if (IsCoordinateLine(line, nullptr, &pairs) && !IsPairList(pairs)) well_formed = false;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/null_host.h"
+#include "base/text.h"
 
 namespace mirvex::fuzz {
 
@@ -160,6 +161,11 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
+// The same in any letter case, as readers of text maps take section names and keys.
+inline bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
 // "(a,b)" pairs joined by commas, where no part holds a bracket or a comma:
 // ^\(([^(),]*),([^(),]*)\)(,\(([^(),]*),([^(),]*)\))*$
 inline bool IsPairList(std::string_view text) {
@@ -199,7 +205,7 @@ inline bool IsCoordinateLine(std::string_view line, std::string_view* key = null
   std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return false;
   std::string_view name = line.substr(0, equals);
-  if (!StartsWith(name, "Data") && !StartsWith(name, "Origin")) return false;
+  if (!StartsWithIgnoringCase(name, "Data") && !StartsWithIgnoringCase(name, "Origin")) return false;
   if (key) *key = name;
   if (pairs) *pairs = line.substr(equals + 1);
   return true;

@@ -69,7 +69,9 @@ TextMapLine ReadTextMapLine(std::string_view raw) {
   }
   if (trimmed.front() == '[') {
     std::size_t close = trimmed.find(']');
-    line.name = TrimSpace(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    // The name as written up to "]": "[ RGN10]" names no object section.
+    line.name = trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    while (!line.name.empty() && IsBlank(line.name.back())) line.name.remove_suffix(1);
     if (StartsWithIgnoreCase(line.name, "END")) {
       line.kind = TextMapLineKind::kSectionEnd;
       return line;
