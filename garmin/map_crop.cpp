@@ -21,7 +21,8 @@ void Cropper::Line(std::string_view raw) {
   bool object_section = line.kind == TextMapLineKind::kSection && line.object_section != 0;
   if (in_header_) {
     if (!object_section) {
-      header_ += line.text;
+      // Header lines are carried as they stand, without the spaces before them.
+      header_ += WithoutLeadingBlanks(raw);
       header_ += kLineBreak;
       return;
     }
