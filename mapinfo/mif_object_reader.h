@@ -187,15 +187,10 @@ class MifObjectReader {
       }
       case MifKeyword::kLine: {
         Begin(MifShape::kPolyline, Stage::kComplete);
-        std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
-        std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
-        if (!LooksNumeric(x1) || !LooksNumeric(y1) || !LooksNumeric(x2) || !LooksNumeric(y2)) break;
-        if (!NumbersUsable(x1, y1, false) || !NumbersUsable(x2, y2, false)) {
-          numbers_usable_ = false;
-          break;
-        }
-        consumer_.Vertex(Written(x1, y1));
-        consumer_.Vertex(Written(x2, y2));
+        std::string_view c[4];
+        if (!TwoCorners(rest, c)) break;
+        consumer_.Vertex(Written(c[0], c[1]));
+        consumer_.Vertex(Written(c[2], c[3]));
         break;
       }
       case MifKeyword::kEllipse:
@@ -204,14 +199,9 @@ class MifObjectReader {
       case MifKeyword::kArc: {
         // Drawn as a point at the centre of the box.
         Begin(MifShape::kPoint, Stage::kComplete);
-        std::string_view x1 = NextToken(rest), y1 = NextToken(rest);
-        std::string_view x2 = NextToken(rest), y2 = NextToken(rest);
-        if (!LooksNumeric(x1) || !LooksNumeric(y1) || !LooksNumeric(x2) || !LooksNumeric(y2)) break;
-        if (!NumbersUsable(x1, y1, false) || !NumbersUsable(x2, y2, false)) {
-          numbers_usable_ = false;
-          break;
-        }
-        consumer_.Vertex(Computed((Value(x1) + Value(x2)) / 2, (Value(y1) + Value(y2)) / 2));
+        std::string_view c[4];
+        if (!TwoCorners(rest, c)) break;
+        consumer_.Vertex(Computed((Value(c[0]) + Value(c[2])) / 2, (Value(c[1]) + Value(c[3])) / 2));
         break;
       }
       case MifKeyword::kText:
@@ -234,6 +224,20 @@ class MifObjectReader {
       default:  // "none": the record is taken, nothing is drawn
         break;
     }
+  }
+
+  // The two corners on a keyword line (Line, Rect and the like), x1 y1 x2 y2: false when
+  // they are missing, or (the object then left out) when one is no usable number.
+  bool TwoCorners(std::string_view rest, std::string_view (&corner)[4]) {
+    for (std::string_view& token : corner) token = NextToken(rest);
+    for (std::string_view token : corner) {
+      if (!LooksNumeric(token)) return false;
+    }
+    if (!NumbersUsable(corner[0], corner[1], false) || !NumbersUsable(corner[2], corner[3], false)) {
+      numbers_usable_ = false;
+      return false;
+    }
+    return true;
   }
 
   void Begin(MifShape shape, Stage stage) {
