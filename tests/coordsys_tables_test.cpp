@@ -32,6 +32,8 @@ TEST(CoordSysTables, DatumsThatMatterCarryTheirParameters) {
       // The two whose prime meridian is not Greenwich: Paris and Ferro.
       {1002, 30, -168, -60, 320, 0, 0, 0, 0, 2.337229166667},
       {1020, 10, 589, 76, 480, 0, 0, 0, 0, -17.666666666667},
+      // PRS92 on Clarke 1866, rotated as its published transformation is.
+      {1031, 7, -127.62, -67.24, -47.04, 3.068, -4.903, -1.578, -1.06, 0},
   };
   for (const auto& c : cases) {
     const MapInfoDatum* datum = FindMapInfoDatum(c.number);
