@@ -1,5 +1,6 @@
 #include "base/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -365,6 +366,21 @@ std::string NumberText(double value) {
   std::string text;
   AppendNumberText(text, value);
   return text;
+}
+
+std::size_t WriteDegreesText(double value, char* out) {
+  char text[64];
+  auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 7);
+  const char* end = result.ptr;
+  while (end[-1] == '0') --end;
+  if (end[-1] == '.') --end;
+  std::size_t size = static_cast<std::size_t>(end - text);
+  if (size == 2 && text[0] == '-' && text[1] == '0') {
+    out[0] = '0';
+    return 1;
+  }
+  std::memcpy(out, text, std::min(size, kDegreesTextLimit));
+  return std::min(size, kDegreesTextLimit);
 }
 
 double RoundHalfEven(double value) {

@@ -18,6 +18,7 @@
 #include "mapinfo/mif_lines.h"
 #include "mapinfo/mif_object_reader.h"
 #include "operations/georef.h"
+#include "operations/map_coordinates.h"
 #include "operations/object_writer.h"
 
 namespace mirvex {
@@ -32,6 +33,8 @@ class PairText {
   void clear() { size_ = 0; }
   std::string_view view() const { return {data_.get(), size_}; }
   void pop_back() { --size_; }
+  // Gives back the last `n` bytes of an Extend the caller did not fill.
+  void Shrink(std::size_t n) { size_ -= n; }
   void Append(std::string_view text) { std::memcpy(Extend(text.size()), text.data(), text.size()); }
   // Room for `n` more bytes at the end, which the caller fills.
   char* Extend(std::size_t n) {
@@ -64,10 +67,11 @@ class ObjectAssembler {
   static constexpr bool kTakesValues = false;
 
   ObjectAssembler(const ConversionOptions& options, ObjectInProgress& object, ObjectWriter& writer,
-                  const Georef& georef)
-      : options_(options), object_(object), writer_(writer), georef_(georef) {}
+                  const Georef& georef, Wgs84Transform* to_wgs84)
+      : options_(options), object_(object), writer_(writer), georef_(georef), to_wgs84_(to_wgs84) {}
 
   void ObjectStarted(const MifObjectStart& start) {
+    object_number_ = start.number;
     kind_ = start.shape == MifShape::kRegion     ? kKindRegion
             : start.shape == MifShape::kPolyline ? kKindPolyline
                                                  : kKindPoint;
@@ -77,7 +81,9 @@ class ObjectAssembler {
   // A count line: the next vertex opens a part.
   void PartStarted() { new_part_ = true; }
   void Vertex(const MifVertex& vertex) {
-    if (vertex.computed) {
+    if (to_wgs84_ != nullptr) {
+      AddTransformedVertex(vertex);
+    } else if (vertex.computed) {
       AppendComputedPair(vertex.x, vertex.y);
     } else {
       AddVertex(vertex);
@@ -85,9 +91,11 @@ class ObjectAssembler {
   }
   void TextString(std::string_view text) { object_.text_label = text; }
   void ObjectFinished(bool numbers_usable) {
-    if (numbers_usable && !coords_.empty()) writer_.Write(kind_, coords_.view());
+    if (numbers_usable && untransformable_) untransformed_.Add(object_number_);
+    if (numbers_usable && !untransformable_ && !coords_.empty()) writer_.Write(kind_, coords_.view());
     coords_.clear();
     new_part_ = false;
+    untransformable_ = false;
     // Nothing of one object carries over to the next, written or not.
     object_.text_object = false;
     object_.text_label.clear();
@@ -96,9 +104,12 @@ class ObjectAssembler {
   void LineUnreadable() {}
 
   bool georef_failed() const { return georef_failed_; }
+  const UntransformedObjects& untransformed() const { return untransformed_; }
 
  private:
   void AddVertex(const MifVertex& vertex);
+  void AddTransformedVertex(const MifVertex& vertex);
+  void OpenPartIfAsked();
   void AppendPair(std::string_view xt, std::string_view yt, bool plain);
   void AppendComputedPair(double x, double y);
 
@@ -106,8 +117,12 @@ class ObjectAssembler {
   ObjectInProgress& object_;
   ObjectWriter& writer_;
   const Georef& georef_;
+  Wgs84Transform* to_wgs84_;  // null: the numbers are copied or georeferenced
 
   std::int16_t kind_ = kKindNothing;
+  std::uint64_t object_number_ = 0;
+  bool untransformable_ = false;  // a position of the object has no place in WGS 84
+  UntransformedObjects untransformed_;
   PairText coords_;
   bool new_part_ = false;  // a count line was met: the next vertex opens a part
   bool georef_failed_ = false;
@@ -151,18 +166,45 @@ void ObjectAssembler::AddVertex(const MifVertex& vertex) {
   double x = 0, y = 0;
   if (measure || georeference) vertex.Values(x, y);
   if (measure) object_.size.Add(x, y);
-  if (new_part_) {
-    if (!coords_.empty()) {
-      coords_.pop_back();
-      coords_.Append("\r\nData0=");
-    }
-    new_part_ = false;
-  }
+  OpenPartIfAsked();
   if (georeference) {
     AppendComputedPair(x, y);
   } else {
     AppendPair(vertex.x_text, vertex.y_text, vertex.plain);
   }
+}
+
+void ObjectAssembler::OpenPartIfAsked() {
+  if (!new_part_) return;
+  if (!coords_.empty()) {
+    coords_.pop_back();
+    coords_.Append("\r\nData0=");
+  }
+  new_part_ = false;
+}
+
+// A position in another coordinate system is written in WGS 84 degrees, and the size
+// measure taken on those degrees keeps the threshold's meaning. One position without
+// a place in WGS 84 leaves its whole object out.
+void ObjectAssembler::AddTransformedVertex(const MifVertex& vertex) {
+  if (untransformable_) return;
+  double x = 0, y = 0;
+  vertex.Values(x, y);
+  if (!to_wgs84_->Transform(x, y)) {
+    untransformable_ = true;
+    return;
+  }
+  if (options_.raise_large_objects && !vertex.computed) object_.size.Add(x, y);
+  OpenPartIfAsked();
+  char* p = coords_.Extend(2 * kDegreesTextLimit + 4);
+  char* start = p;
+  *p++ = '(';
+  p += WriteDegreesText(y, p);
+  *p++ = ',';
+  p += WriteDegreesText(x, p);
+  *p++ = ')';
+  *p++ = ',';
+  coords_.Shrink(static_cast<std::size_t>((start + 2 * kDegreesTextLimit + 4) - p));
 }
 
 // The descriptions whose type was no number, as the message after the run lists them.
@@ -266,12 +308,21 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                               std::string(kLineBreak) + mif_path);
     return result;
   }
+  std::string refusal;
+  std::optional<MapCoordinates> coordinates = ChooseMapCoordinates(header, options, mif_path, refusal);
+  if (!coordinates) {
+    map.Abandon();
+    ShowInformation(host, refusal);
+    return result;
+  }
+  result.coordinates_in_words = coordinates->InWords();
+  result.coordinates_transformed = coordinates->to_wgs84 != nullptr;
   mid.SetDelimiter(header.delimiter);
   mid.SetUtf8(header.utf8);
 
   ObjectInProgress object;
   ObjectWriter writer(options, object, lookup, map);
-  ObjectAssembler assembler(options, object, writer, georef);
+  ObjectAssembler assembler(options, object, writer, georef, coordinates->to_wgs84.get());
   MifObjectReader reader(assembler, mid, column_count, header.utf8, line_number);
   while (mif.ReadLine(line)) {
     reader.Line(line);
@@ -338,6 +389,8 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                               std::string(kLineBreak) + mif_path);
   }
   result.objects_without_numbers = reader.objects_without_numbers();
+  if (assembler.untransformed().count() > 0) ShowInformation(host, assembler.untransformed().Message(mif_path));
+  result.objects_untransformed = assembler.untransformed().count();
   host.Beep();
   host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
                    MessageIcon::kNone);
