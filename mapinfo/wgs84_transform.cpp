@@ -137,6 +137,9 @@ std::string ProjPipelineToWgs84(const MapInfoCoordSys& coordsys) {
 struct Wgs84Transform::Proj {
   PJ_CONTEXT* context = nullptr;
   PJ* pipeline = nullptr;
+  // The largest stored coordinate a projection can mean: 100,000 km in its units. An
+  // inverse projection answers even for 1e13 metres, with a place that means nothing.
+  double coordinate_limit = 0;
   ~Proj() {
     if (pipeline != nullptr) proj_destroy(pipeline);
     if (context != nullptr) proj_context_destroy(context);
@@ -159,6 +162,7 @@ std::unique_ptr<Wgs84Transform> Wgs84Transform::Create(const MapInfoCoordSys& co
   proj_context_set_enable_network(proj->context, 0);
   std::string pipeline = ProjPipelineToWgs84(coordsys);
   proj->pipeline = proj_create(proj->context, pipeline.c_str());
+  proj->coordinate_limit = coordsys.projection == 1 ? 1e300 : 1e8 / coordsys.metres_per_unit;
   if (proj->pipeline == nullptr) {
     problem = Ru("библиотека PROJ не принимает параметры проекции");
     return nullptr;
@@ -167,6 +171,7 @@ std::unique_ptr<Wgs84Transform> Wgs84Transform::Create(const MapInfoCoordSys& co
 }
 
 bool Wgs84Transform::Transform(double& x, double& y) {
+  if (!(std::fabs(x) <= proj_->coordinate_limit && std::fabs(y) <= proj_->coordinate_limit)) return false;
   PJ_COORD in = proj_coord(x, y, 0, 0);
   PJ_COORD out = proj_trans(proj_->pipeline, PJ_FWD, in);
   double lon = out.xy.x, lat = out.xy.y;
