@@ -61,8 +61,7 @@ std::vector<Mode> Modes() {
   return {
       {"welcome", [](QtMainWindow&) {}},
       {"conversion", [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::convert_button)); }},
-      {"georeferencing",
-       [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::georeference_button)); }},
+      {"georeferencing", [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::georeference_button)); }},
       {"header template",
        [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::header_template_button)); }},
       {"column view",

@@ -297,7 +297,8 @@ void MainWindowQtTest::EnterPressesTheFocusedButtonAndQtSpeaksRussian() {
   const Press presses[] = {
       {&MainWindowControls::convert_button, Qt::Key_Return, &MainWindowControls::conversion_panel},
       {&MainWindowControls::crop_button, Qt::Key_Enter, &MainWindowControls::crop_panel},
-      {&MainWindowControls::test_map_button, Qt::Key_Space, &MainWindowControls::test_map_panel}};
+      {&MainWindowControls::test_map_button, Qt::Key_Space, &MainWindowControls::test_map_panel},
+  };
   for (const Press& press : presses) {
     QWidget* button = window.widget(press.button);
     button->setFocus();
