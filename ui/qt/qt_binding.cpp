@@ -68,11 +68,6 @@ void SetItems(QListWidget* list, const UiControl& control) {
   list->setCurrentRow(control.list_index(), QItemSelectionModel::NoUpdate);
 }
 
-
-}  // namespace
-
-namespace {
-
 // The dynamic property that holds the address of a widget's control.
 constexpr char kControlProperty[] = "mirvex_control";
 
