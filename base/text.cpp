@@ -369,18 +369,35 @@ std::string NumberText(double value) {
 }
 
 std::size_t WriteDegreesText(double value, char* out) {
-  char text[64];
-  auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 7);
-  const char* end = result.ptr;
-  while (end[-1] == '0') --end;
-  if (end[-1] == '.') --end;
-  std::size_t size = static_cast<std::size_t>(end - text);
-  if (size == 2 && text[0] == '-' && text[1] == '0') {
-    out[0] = '0';
-    return 1;
+  // Whole units of 1e-7 degree, written as digits with the point put in: the text of
+  // every transformed vertex, so no general formatting.
+  constexpr long long kUnitsPerDegree = 10'000'000;
+  long long units = std::llround(std::fabs(value) * kUnitsPerDegree);
+  char* p = out;
+  if (units != 0 && value < 0) *p++ = '-';
+  long long whole = units / kUnitsPerDegree;
+  long long fraction = units % kUnitsPerDegree;
+  char digits[20];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole > 0);
+  while (count > 0) *p++ = digits[--count];
+  if (fraction != 0) {
+    *p++ = '.';
+    int places = 7;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --places;
+    }
+    for (int i = places - 1; i >= 0; --i) {
+      p[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    p += places;
   }
-  std::memcpy(out, text, std::min(size, kDegreesTextLimit));
-  return std::min(size, kDegreesTextLimit);
+  return static_cast<std::size_t>(p - out);
 }
 
 double RoundHalfEven(double value) {

@@ -130,7 +130,8 @@ std::string ProjPipelineToWgs84(const MapInfoCoordSys& coordsys) {
     }
     pipeline += " +step +inv +proj=cart +ellps=WGS84";
   }
-  pipeline += " +step +proj=unitconvert +xy_in=rad +xy_out=deg";
+  // The pipeline ends in radians: Transform turns them into degrees, a step less for
+  // PROJ on every position.
   return pipeline;
 }
 
@@ -174,7 +175,7 @@ bool Wgs84Transform::Transform(double& x, double& y) {
   if (!(std::fabs(x) <= proj_->coordinate_limit && std::fabs(y) <= proj_->coordinate_limit)) return false;
   PJ_COORD in = proj_coord(x, y, 0, 0);
   PJ_COORD out = proj_trans(proj_->pipeline, PJ_FWD, in);
-  double lon = out.xy.x, lat = out.xy.y;
+  double lon = proj_todeg(out.xy.x), lat = proj_todeg(out.xy.y);
   if (!std::isfinite(lon) || !std::isfinite(lat) || std::fabs(lon) > 180 || std::fabs(lat) > 90) {
     proj_errno_reset(proj_->pipeline);
     return false;

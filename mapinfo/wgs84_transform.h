@@ -12,7 +12,7 @@
 namespace mirvex {
 
 // The PROJ pipeline from the stored coordinates of `coordsys` (an Earth system as
-// ParseCoordSys gives it) to WGS 84 longitude and latitude in degrees.
+// ParseCoordSys gives it) to WGS 84 longitude and latitude in radians.
 std::string ProjPipelineToWgs84(const MapInfoCoordSys& coordsys);
 
 class Wgs84Transform {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/files.h"
@@ -20,6 +22,7 @@
 #include "operations/georef.h"
 #include "operations/map_coordinates.h"
 #include "operations/object_writer.h"
+#include "operations/transformed_objects.h"
 
 namespace mirvex {
 
@@ -33,8 +36,6 @@ class PairText {
   void clear() { size_ = 0; }
   std::string_view view() const { return {data_.get(), size_}; }
   void pop_back() { --size_; }
-  // Gives back the last `n` bytes of an Extend the caller did not fill.
-  void Shrink(std::size_t n) { size_ -= n; }
   void Append(std::string_view text) { std::memcpy(Extend(text.size()), text.data(), text.size()); }
   // Room for `n` more bytes at the end, which the caller fills.
   char* Extend(std::size_t n) {
@@ -67,11 +68,10 @@ class ObjectAssembler {
   static constexpr bool kTakesValues = false;
 
   ObjectAssembler(const ConversionOptions& options, ObjectInProgress& object, ObjectWriter& writer,
-                  const Georef& georef, Wgs84Transform* to_wgs84)
-      : options_(options), object_(object), writer_(writer), georef_(georef), to_wgs84_(to_wgs84) {}
+                  const Georef& georef)
+      : options_(options), object_(object), writer_(writer), georef_(georef) {}
 
   void ObjectStarted(const MifObjectStart& start) {
-    object_number_ = start.number;
     kind_ = start.shape == MifShape::kRegion     ? kKindRegion
             : start.shape == MifShape::kPolyline ? kKindPolyline
                                                  : kKindPoint;
@@ -81,9 +81,7 @@ class ObjectAssembler {
   // A count line: the next vertex opens a part.
   void PartStarted() { new_part_ = true; }
   void Vertex(const MifVertex& vertex) {
-    if (to_wgs84_ != nullptr) {
-      AddTransformedVertex(vertex);
-    } else if (vertex.computed) {
+    if (vertex.computed) {
       AppendComputedPair(vertex.x, vertex.y);
     } else {
       AddVertex(vertex);
@@ -91,11 +89,9 @@ class ObjectAssembler {
   }
   void TextString(std::string_view text) { object_.text_label = text; }
   void ObjectFinished(bool numbers_usable) {
-    if (numbers_usable && untransformable_) untransformed_.Add(object_number_);
-    if (numbers_usable && !untransformable_ && !coords_.empty()) writer_.Write(kind_, coords_.view());
+    if (numbers_usable && !coords_.empty()) writer_.Write(kind_, coords_.view());
     coords_.clear();
     new_part_ = false;
-    untransformable_ = false;
     // Nothing of one object carries over to the next, written or not.
     object_.text_object = false;
     object_.text_label.clear();
@@ -104,11 +100,9 @@ class ObjectAssembler {
   void LineUnreadable() {}
 
   bool georef_failed() const { return georef_failed_; }
-  const UntransformedObjects& untransformed() const { return untransformed_; }
 
  private:
   void AddVertex(const MifVertex& vertex);
-  void AddTransformedVertex(const MifVertex& vertex);
   void OpenPartIfAsked();
   void AppendPair(std::string_view xt, std::string_view yt, bool plain);
   void AppendComputedPair(double x, double y);
@@ -117,12 +111,8 @@ class ObjectAssembler {
   ObjectInProgress& object_;
   ObjectWriter& writer_;
   const Georef& georef_;
-  Wgs84Transform* to_wgs84_;  // null: the numbers are copied or georeferenced
 
   std::int16_t kind_ = kKindNothing;
-  std::uint64_t object_number_ = 0;
-  bool untransformable_ = false;  // a position of the object has no place in WGS 84
-  UntransformedObjects untransformed_;
   PairText coords_;
   bool new_part_ = false;  // a count line was met: the next vertex opens a part
   bool georef_failed_ = false;
@@ -183,30 +173,6 @@ void ObjectAssembler::OpenPartIfAsked() {
   new_part_ = false;
 }
 
-// A position in another coordinate system is written in WGS 84 degrees, and the size
-// measure taken on those degrees keeps the threshold's meaning. One position without
-// a place in WGS 84 leaves its whole object out.
-void ObjectAssembler::AddTransformedVertex(const MifVertex& vertex) {
-  if (untransformable_) return;
-  double x = 0, y = 0;
-  vertex.Values(x, y);
-  if (!to_wgs84_->Transform(x, y)) {
-    untransformable_ = true;
-    return;
-  }
-  if (options_.raise_large_objects && !vertex.computed) object_.size.Add(x, y);
-  OpenPartIfAsked();
-  char* p = coords_.Extend(2 * kDegreesTextLimit + 4);
-  char* start = p;
-  *p++ = '(';
-  p += WriteDegreesText(y, p);
-  *p++ = ',';
-  p += WriteDegreesText(x, p);
-  *p++ = ')';
-  *p++ = ',';
-  coords_.Shrink(static_cast<std::size_t>((start + 2 * kDegreesTextLimit + 4) - p));
-}
-
 // The descriptions whose type was no number, as the message after the run lists them.
 std::string RetypedList(const ObjectWriter& writer) {
   std::string list;
@@ -216,6 +182,53 @@ std::string RetypedList(const ObjectWriter& writer) {
   }
   if (writer.more_retyped()) list += Ru(" и другие");
   return list;
+}
+
+// What a pass over the objects found: whether the user stopped it, and the objects
+// the reader left out because a coordinate of theirs was no number.
+struct ObjectPass {
+  bool stopped = false;
+  std::uint64_t objects_without_numbers = 0;
+  std::int64_t first_line_without_numbers = 0;
+};
+
+// Reads the objects after the Data line into `consumer` until the end, the user's stop,
+// or `give_up` says the consumer cannot go on.
+template <typename Consumer, typename GiveUp>
+ObjectPass ReadObjects(TextReader& mif, MidReader& mid, Consumer& consumer, std::int64_t column_count, bool utf8,
+                       std::int64_t line_number, ProgressReporter& progress, GiveUp give_up) {
+  ObjectPass pass;
+  MifObjectReader reader(consumer, mid, column_count, utf8, line_number);
+  std::string_view line;
+  bool gave_up = false;
+  while (mif.ReadLine(line)) {
+    reader.Line(line);
+    if ((gave_up = give_up())) break;
+    progress.Update(mif.Offset());
+    if (progress.stopped()) {
+      pass.stopped = true;
+      return pass;
+    }
+  }
+  if (!gave_up) reader.End();
+  pass.objects_without_numbers = reader.objects_without_numbers();
+  pass.first_line_without_numbers = reader.first_line_without_numbers();
+  return pass;
+}
+
+// One transformation per core, so a batch is transformed on all of them while the next
+// is read.
+std::vector<std::unique_ptr<Wgs84Transform>> TransformsForWorkers(MapCoordinates& coordinates) {
+  std::vector<std::unique_ptr<Wgs84Transform>> transforms;
+  transforms.push_back(std::move(coordinates.to_wgs84));
+  unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  std::string problem;
+  while (transforms.size() < cores) {
+    std::unique_ptr<Wgs84Transform> another = Wgs84Transform::Create(coordinates.coordsys, problem);
+    if (!another) break;
+    transforms.push_back(std::move(another));
+  }
+  return transforms;
 }
 
 }  // namespace
@@ -322,21 +335,26 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
 
   ObjectInProgress object;
   ObjectWriter writer(options, object, lookup, map);
-  ObjectAssembler assembler(options, object, writer, georef, coordinates->to_wgs84.get());
-  MifObjectReader reader(assembler, mid, column_count, header.utf8, line_number);
-  while (mif.ReadLine(line)) {
-    reader.Line(line);
-    if (assembler.georef_failed()) break;
-    progress.Update(mif.Offset());
-    if (progress.stopped()) {
-      map.Abandon();
-      result.status = OperationStatus::kStopped;
-      return result;
-    }
+  ObjectPass pass;
+  bool georef_failed = false;
+  UntransformedObjects untransformed;
+  if (coordinates->to_wgs84) {
+    TransformedObjects transformed(options, object, writer, TransformsForWorkers(*coordinates));
+    pass = ReadObjects(mif, mid, transformed, column_count, header.utf8, line_number, progress, [] { return false; });
+    if (!pass.stopped) transformed.Flush();
+    untransformed = transformed.untransformed();
+  } else {
+    ObjectAssembler assembler(options, object, writer, georef);
+    pass = ReadObjects(mif, mid, assembler, column_count, header.utf8, line_number, progress,
+                       [&] { return assembler.georef_failed(); });
+    georef_failed = assembler.georef_failed();
   }
-  if (!assembler.georef_failed()) reader.End();
-
-  if (assembler.georef_failed()) {
+  if (pass.stopped) {
+    map.Abandon();
+    result.status = OperationStatus::kStopped;
+    return result;
+  }
+  if (georef_failed) {
     map.Abandon();
     ShowInformation(host, Ru("Границы карты (Bounds) не прочитаны, привязать карту к системе координат нельзя:") +
                               std::string(kLineBreak) + mif_path);
@@ -378,19 +396,19 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                                                      Ru("их собственный тип не найден. Компилятор карт такие "
                                                         "объекты не примет."))));
   }
-  if (std::uint64_t left_out = reader.objects_without_numbers(); left_out > 0) {
+  if (std::uint64_t left_out = pass.objects_without_numbers; left_out > 0) {
     auto count = static_cast<long long>(left_out);
     ShowInformation(host, ObjectCount(count) +
                               std::string(PluralForm(count, Ru(" не записан: в его"), Ru(" не записаны: в их"),
                                                      Ru(" не записаны: в их"))) +
                               Ru(" координатах есть текст, который не является числом (например, 1e, 1.2.3 или "
                                  "1e999), компилятор карт его не примет. Первый такой текст - в строке ") +
-                              std::to_string(reader.first_line_without_numbers()) + Ru(" файла") +
+                              std::to_string(pass.first_line_without_numbers) + Ru(" файла") +
                               std::string(kLineBreak) + mif_path);
   }
-  result.objects_without_numbers = reader.objects_without_numbers();
-  if (assembler.untransformed().count() > 0) ShowInformation(host, assembler.untransformed().Message(mif_path));
-  result.objects_untransformed = assembler.untransformed().count();
+  result.objects_without_numbers = pass.objects_without_numbers;
+  if (untransformed.count() > 0) ShowInformation(host, untransformed.Message(mif_path));
+  result.objects_untransformed = untransformed.count();
   host.Beep();
   host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
                    MessageIcon::kNone);

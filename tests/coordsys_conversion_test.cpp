@@ -9,6 +9,8 @@
 
 #include "base/cp1251.h"
 #include "base/text.h"
+#include "mapinfo/coordsys.h"
+#include "mapinfo/wgs84_transform.h"
 #include "operations/convert.h"
 #include "tests/conversion_fixture.h"
 #include "tests/test_support.h"
@@ -228,6 +230,62 @@ TEST(CoordSysConversionRuns, LargeObjectsAreMeasuredInDegrees) {
   ASSERT_NE(second, std::string::npos);
   EXPECT_NE(sections.substr(first, second - first).find("Levels=1"), std::string::npos) << sections;
   EXPECT_NE(sections.substr(second).find("Levels=0"), std::string::npos) << sections;
+}
+
+}  // namespace
+}  // namespace mirvex
+
+namespace mirvex {
+namespace {
+
+// A map of many batches: every object comes out in the MIF's order with each vertex
+// transformed as one transformation alone gives it, multi-part objects keep their
+// parts, and the objects left out are named by their numbers across batches.
+TEST(CoordSysConversionRuns, BatchesKeepTheOrderAndEveryVertex) {
+  std::string problem;
+  std::optional<MapInfoCoordSys> coordsys = ParseCoordSys(kGaussKrugerHeader, problem);
+  ASSERT_TRUE(coordsys);
+  std::unique_ptr<Wgs84Transform> transform = Wgs84Transform::Create(*coordsys, problem);
+  ASSERT_TRUE(transform);
+  auto data_of = [&](double x, double y) {
+    transform->Transform(x, y);
+    char text[2 * kDegreesTextLimit];
+    std::string pair = "(" + std::string(text, WriteDegreesText(y, text)) + ",";
+    return pair + std::string(text, WriteDegreesText(x, text)) + ")";
+  };
+  std::string objects, mid, expected;
+  std::vector<int> left_out;
+  for (int i = 1; i <= 9000; ++i) {
+    double x = 7400000 + (i % 97) * 731.5, y = 6100000 + (i % 89) * 913.25;
+    mid += "\"Дорога\"\r\n";
+    if (i % 1000 == 500) {
+      left_out.push_back(i);
+      objects += test::CrLf({"Pline 2", NumberText(x) + " " + NumberText(y), NumberText(x) + " 1e12"});
+    } else if (i % 3 == 0) {
+      // Two parts of 3 and 2 vertices.
+      objects += test::CrLf({"Pline Multiple 2", "  3", NumberText(x) + " " + NumberText(y),
+                             NumberText(x + 10) + " " + NumberText(y), NumberText(x + 20) + " " + NumberText(y + 5),
+                             "  2", NumberText(x) + " " + NumberText(y + 100), NumberText(x + 5) + " " + NumberText(y + 90)});
+      expected += "Data0=" + data_of(x, y) + "," + data_of(x + 10, y) + "," + data_of(x + 20, y + 5) + "\r\nData0=" +
+                  data_of(x, y + 100) + "," + data_of(x + 5, y + 90) + "\r\n";
+    } else {
+      objects += test::CrLf({"Point " + NumberText(x) + " " + NumberText(y)});
+      expected += "Data0=" + data_of(x, y) + "\r\n";
+    }
+  }
+  test::ConversionFixture run;
+  run.options.section_from_mif = true;
+  run.options.column_count = 1;
+  ASSERT_EQ(run.Run(GaussKrugerMif(objects), mid), OperationStatus::kCompleted);
+  std::string written;
+  std::string output = run.Output();
+  for (std::size_t at = output.find("Data0="); at != std::string::npos; at = output.find("Data0=", at + 1)) {
+    written += output.substr(at, output.find("\r\n", at) + 2 - at);
+  }
+  EXPECT_TRUE(written == expected) << "the written Data lines differ from one transformation's";
+  EXPECT_EQ(run.result.objects_untransformed, left_out.size());
+  std::string message = Cp1251ToUtf8(run.host.messages.at(0).text);
+  EXPECT_NE(message.find("500, 1500, 2500, 3500, 4500, 5500, 6500, 7500, 8500"), std::string::npos) << message;
 }
 
 }  // namespace
