@@ -215,7 +215,10 @@ std::vector<ClipPath> ClipPolyline(const ClipPath& line, const ClipBox& box) {
     }
     ClipPoint a = *previous, b = point;
     previous = &point;
-    SegmentPart part = ClipSegment(a, b, box);
+    // Both ends beyond one edge: most segments of a line lie in other tiles.
+    bool beyond = (a.x < box.west && b.x < box.west) || (a.x > box.east && b.x > box.east) ||
+                  (a.y < box.south && b.y < box.south) || (a.y > box.north && b.y > box.north);
+    SegmentPart part = beyond ? SegmentPart{} : ClipSegment(a, b, box);
     if (!part.inside) {
       finish_piece();
       continue;
@@ -280,7 +283,8 @@ ClipPath ClipRing(const ClipPath& ring, const ClipBox& box) {
 std::vector<ClippedPolygon> ClipRegion(const std::vector<ClipPath>& rings, const ClipBox& box) {
   if (!Usable(box) || box.west == box.east || box.south == box.north) return {};
   std::vector<BoostPolygon> polygons;
-  bool combinable = true;
+  BoostRegion clipped;
+  bool combinable = true, single_ring_inside = false;
   for (const ClipPath& ring : rings) {
     BoostPolygon polygon;
     double west = 0, east = 0, south = 0, north = 0;
@@ -300,14 +304,19 @@ std::vector<ClippedPolygon> ClipRegion(const std::vector<ClipPath>& rings, const
     for (ClipPoint point : kept) polygon.outer().push_back(BoostPoint(point.x, point.y));
     bg::correct(polygon);
     if (combinable && !bg::is_valid(polygon)) combinable = false;
+    single_ring_inside = west >= box.west && east <= box.east && south >= box.south && north <= box.north;
     polygons.push_back(std::move(polygon));
   }
   if (polygons.empty()) return {};
   if (!combinable) return ClipEachRing(rings, box);
 
+  // One ring inside the box is its own part.
+  if (polygons.size() == 1 && single_ring_inside) {
+    clipped.push_back(std::move(polygons.front()));
+  }
   const BoostBox boost_box(BoostPoint(box.west, box.south), BoostPoint(box.east, box.north));
-  BoostRegion clipped;
-  if (!Combine(polygons, boost_box, false, clipped) && !Combine(polygons, boost_box, true, clipped))
+  if (clipped.empty() &&
+      !Combine(polygons, boost_box, false, clipped) && !Combine(polygons, boost_box, true, clipped))
     return ClipEachRing(rings, box);
 
   std::vector<ClippedPolygon> parts;
