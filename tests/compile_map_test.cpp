@@ -11,6 +11,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "base/text.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -238,6 +239,39 @@ TEST(CompileMapStop, StoppedRunLeavesTheEarlierImages) {
   EXPECT_EQ(ReadFile(dir.path() / "gmapsupp.img"), "earlier");
   EXPECT_FALSE(fs::exists(dir.path() / "10000001.img"));
   EXPECT_FALSE(WorkFolderLeft(dir.path()));
+}
+
+
+// A map larger than a tile is compiled as tiles side by side: each tile's image, the
+// overview map and its .tdb, and one gmapsupp.img; the progress counts the tiles.
+TEST(CompileMapTiles, BigMapCompilesAsTilesIntoOneGmapsupp) {
+  SKIP_WITHOUT_MKGMAP();
+  ScratchDir dir;
+  std::string map = "[IMG ID]\r\nID=20260000\r\nName=Tiled\r\nCodePage=1251\r\nLevels=2\r\nLevel0=24\r\n"
+                    "Level1=18\r\n[END-IMG ID]\r\n";
+  for (int i = 0; i < 600; ++i) {
+    double x = 37 + (i % 30) * 0.01, y = 55 + (i / 30) * 0.01;
+    std::string a = "(" + NumberText(y) + "," + NumberText(x) + ")";
+    std::string b = "(" + NumberText(y + 0.004) + "," + NumberText(x + 0.25) + ")";  // crosses tile edges
+    map += "\r\n[RGN40]\r\nType=0x01\r\nLabel=Road " + std::to_string(i) + "\r\nLevels=1\r\nData0=" + a + "," + b +
+           "\r\n[END-RGN40]\r\n";
+  }
+  WriteFile(dir.path() / "map.mp", map);
+  WriteFile(dir.path() / "gmapsupp.img", "earlier");
+  RecordingHost host;
+  CompileOptions options;
+  options.tile_bytes = map.size() / 3;
+  CompileResult result = CompileMap(dir.File("map.mp"), options, host);
+  ASSERT_EQ(result.status, OperationStatus::kCompleted) << Cp1251ToUtf8(host.messages.at(0).text);
+  for (const char* file : {"20260001.img", "20260002.img", "20260003.img", "20260000.img", "20260000.tdb"}) {
+    EXPECT_TRUE(fs::exists(dir.path() / file)) << file;
+  }
+  EXPECT_GT(fs::file_size(dir.path() / "gmapsupp.img"), 1000u);
+  EXPECT_EQ(host.bar_value, 100);
+  EXPECT_FALSE(WorkFolderLeft(dir.path()));
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename().string().rfind("tile-", 0), std::string::npos) << entry.path();
+  }
 }
 
 }  // namespace
