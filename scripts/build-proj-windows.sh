@@ -6,8 +6,10 @@
 # CMake finds it (find_package(PROJ CONFIG)).
 #
 # The source packages come from Debian's pool (MIRVEX_DEBIAN_MIRROR, default
-# http://deb.debian.org/debian). Each .dsc must have the SHA-256 written below and each
-# file the SHA-256 its .dsc lists; anything else stops the script before it unpacks.
+# http://deb.debian.org/debian; the pool keeps only current versions, so once Debian
+# replaces one of these, a snapshot.debian.org archive URL serves it still). Each .dsc
+# must have the SHA-256 written below and each file the SHA-256 its .dsc lists;
+# anything else stops the script before it unpacks.
 #
 # A stamp in BUILD_DIR/deps holds the hash of this script and of the toolchain file:
 # while both are unchanged a second run does nothing; edit either (or remove
@@ -60,7 +62,10 @@ if command -v ccache >/dev/null 2>&1; then launcher=ccache; else launcher=; fi
 
 fetch() { # fetch POOL_FOLDER FILE: downloads FILE once into the downloads folder
   [ -f "$downloads/$2" ] && return 0
-  curl -fsSL --retry 3 -o "$downloads/$2.part" "$mirror/pool/$1/$2"
+  if ! curl -fsSL --retry 3 -o "$downloads/$2.part" "$mirror/pool/$1/$2"; then
+    echo "Не удалось скачать $mirror/pool/$1/$2" >&2
+    exit 1
+  fi
   mv "$downloads/$2.part" "$downloads/$2"
 }
 
@@ -105,9 +110,8 @@ cp "$work/sqlite3-native/sqlite3.h" "$work/src/sqlite3/src/sqlite3ext.h" "$deps/
 
 # PROJ: the library and its headers and CMake package. Its build also generates
 # proj.db with the native sqlite3; the programs never open it, and it is removed
-# after the install: the library would find it through the install path it keeps,
-# which Wine reaches through drive Z:, and tests would then see what a user's
-# machine does not have.
+# after the install: the library keeps its install path as a place to look, which
+# Wine can reach through drive Z:, and the tests must see what a user's machine has.
 run cmake -S "$work/src/proj" -B "$work/proj-windows" \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   ${launcher:+-DCMAKE_C_COMPILER_LAUNCHER=$launcher -DCMAKE_CXX_COMPILER_LAUNCHER=$launcher} \
