@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the build dependencies that are missing (Debian): a C++20 compiler, CMake,
-# make, GoogleTest, Qt 6 Widgets (with its test module) and its Russian translation, and
+# make, GoogleTest, PROJ, Qt 6 Widgets (with its test module) and its Russian translation, and
 # Xvfb for the window's screenshot test. Runs apt-get only when something is missing.
 set -e
 missing=""
@@ -8,6 +8,7 @@ command -v g++ >/dev/null 2>&1 || missing="$missing g++"
 command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
 command -v make >/dev/null 2>&1 || missing="$missing make"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
+[ -f /usr/include/proj.h ] || missing="$missing libproj-dev"
 [ -d /usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets ] || [ -n "$(find /usr/lib -maxdepth 3 -name Qt6WidgetsConfig.cmake 2>/dev/null)" ] ||
   missing="$missing qt6-base-dev"
 command -v xvfb-run >/dev/null 2>&1 || missing="$missing xvfb xauth"
