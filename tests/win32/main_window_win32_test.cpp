@@ -822,9 +822,12 @@ TEST_F(Win32Window, ConversionPanelKeepsItsControlsInsideAndApart) {
          font.lfHeight = font.lfHeight * 5 / 4;
        }},
   };
-  const ui::MainControl frames[] = {&ui::MainWindowControls::georeference_button,
-                                    &ui::MainWindowControls::compiler_settings_button,
-                                    &ui::MainWindowControls::header_template_button};
+  // The panel as it opens, then with each frame; the option boxes show with the
+  // georeferencing and give their place to the other frames.
+  const std::pair<ui::MainControl, bool> steps[] = {{nullptr, true},
+                                                    {&ui::MainWindowControls::georeference_button, true},
+                                                    {&ui::MainWindowControls::compiler_settings_button, false},
+                                                    {&ui::MainWindowControls::header_template_button, false}};
   for (const Font& font : fonts) {
     MessageFontChange change(font.change);
     for (UINT dpi : {96u, 144u, 192u}) {
@@ -841,10 +844,10 @@ TEST_F(Win32Window, ConversionPanelKeepsItsControlsInsideAndApart) {
         window.Pump();
       }
       window.Click(c.convert_button);
-      for (ui::MainControl frame : frames) {
-        window.Click(c.*frame);
-        SCOPED_TRACE((c.*frame).name());
-        ASSERT_TRUE(window.Visible(c.to_wgs84));
+      for (const auto& [frame, option_boxes] : steps) {
+        if (frame) window.Click(c.*frame);
+        SCOPED_TRACE(frame ? (c.*frame).name() : "as it opens");
+        EXPECT_EQ(window.Visible(c.to_wgs84), option_boxes);
         std::vector<std::string> crowded = CrowdedControls(window[c.conversion_panel]);
         EXPECT_TRUE(crowded.empty()) << testing::PrintToString(crowded);
         // The panel itself ends above the operation buttons.

@@ -171,7 +171,7 @@ void Win32MainWindow::BuildConversion() {
   Edit(panel, controls().size_threshold, {18, 249, 50, 12});
 
   // The georeferencing, the compiler settings and the header template take turns in
-  // the same place below the option boxes, within the panel's height.
+  // the same place below the option boxes, each ending 4 units above the panel's foot.
   HWND georef = Container(panel, controls().georeference_frame, {4, 266, 244, 100}, true);
   CheckBox(georef, controls().georeference, {6, 12, 232, 11});
   Corner(georef, 26, kLowerLeftCorner, controls().lower_left_latitude, controls().lower_left_longitude);
@@ -189,7 +189,7 @@ void Win32MainWindow::BuildConversion() {
   Edit(compiler, controls().mkgmap_options, {84, 28, 152, 12});
   Label(compiler, kMkgmapNoteWindows, {6, 46, 230, 40});
 
-  Edit(panel, controls().header_template, {4, 266, 244, 96},
+  Edit(panel, controls().header_template, {4, 266, 244, 100},
        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL);
 }
 
