@@ -1,5 +1,6 @@
 #include "base/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -365,6 +366,38 @@ std::string NumberText(double value) {
   std::string text;
   AppendNumberText(text, value);
   return text;
+}
+
+std::size_t WriteDegreesText(double value, char* out) {
+  // Whole units of 1e-7 degree, written as digits with the point put in: the text of
+  // every transformed vertex, so no general formatting.
+  constexpr long long kUnitsPerDegree = 10'000'000;
+  long long units = std::llround(std::fabs(value) * kUnitsPerDegree);
+  char* p = out;
+  if (units != 0 && value < 0) *p++ = '-';
+  long long whole = units / kUnitsPerDegree;
+  long long fraction = units % kUnitsPerDegree;
+  char digits[20];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole > 0);
+  while (count > 0) *p++ = digits[--count];
+  if (fraction != 0) {
+    *p++ = '.';
+    int places = 7;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --places;
+    }
+    for (int i = places - 1; i >= 0; --i) {
+      p[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    p += places;
+  }
+  return static_cast<std::size_t>(p - out);
 }
 
 double RoundHalfEven(double value) {

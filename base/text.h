@@ -1,6 +1,7 @@
 // Text and number helpers shared by every operation. Texts are cp1251 bytes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,13 @@ bool IsFiniteDecimal(std::string_view text);
 // "." as separator (65.5, 0.25, -3). Negative zero is written 0.
 std::string NumberText(double value);
 void AppendNumberText(std::string& out, double value);
+
+// A transformed coordinate in degrees, rounded to seven decimals (about 1 cm on the
+// ground) without trailing zeros or a trailing point ("37.6173", "-0.5", "55"); -0
+// is written 0. Writes at most kDegreesTextLimit bytes at `out` and returns their
+// count. `value` is finite and within ±180.
+inline constexpr std::size_t kDegreesTextLimit = 16;
+std::size_t WriteDegreesText(double value, char* out);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2).
 double RoundHalfEven(double value);

@@ -3,6 +3,7 @@
 // saved path triple.
 #include <string>
 
+#include "base/cp1251.h"
 #include "base/platform.h"
 #include "cli/commands.h"
 #include "cli/operation_setup.h"
@@ -32,7 +33,10 @@ int RunConvert(const CommandLine& command_line) {
   ConversionResult result = Convert(paths, settings.conversion_options(), settings.prefix(), *setup.host);
   ReportStop(result.status, *setup.host);
   if (result.status != OperationStatus::kCompleted) return kExitFailed;
-  PrintText(stdout, "  " + paths.result + "\n  " + SectionSummary(result.counts) + "\n");
+  PrintText(stdout, "  " + paths.result + "\n  " + SectionSummary(result.counts) + "\n  " +
+                        Ru("Координаты: ") + result.coordinates_in_words +
+                        (result.coordinates_transformed ? Ru(" (пересчитаны)") : Ru(" (скопированы как есть)")) +
+                        "\n");
   return kExitCompleted;
 }
 

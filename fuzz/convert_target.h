@@ -72,7 +72,8 @@ inline Outcome RunOnce(const ScratchFolder& folder, std::uint8_t options) {
   static const char* const kChecks[] = {"RusTransl", "TypeObj", "AutoSet", "PovObj", "Podpis", "PrivazkaMap"};
   std::map<std::string, std::string, std::less<>> settings = {
       {"KolSt", kColumnCounts[options >> 6]}, {"TypeSt", "1"}, {"PodpSt", "2"}, {"RazmObj", "2.033"},
-      {"PrK1", "60.00"}, {"PrK2", "60.00"}, {"PrK3", "84.00"}, {"PrK4", "54.00"}, {"UgolPovorot", "0"}};
+      {"PrK1", "60.00"}, {"PrK2", "60.00"}, {"PrK3", "84.00"}, {"PrK4", "54.00"}, {"UgolPovorot", "0"},
+      {"ToWgs84", "1"}};
   for (int bit = 0; bit < 6; ++bit) settings[kChecks[bit]] = (options >> bit) & 1 ? "1" : "0";
   SettingLookup setting = [&](std::string_view key) { return settings.find(key)->second; };
 

@@ -72,7 +72,17 @@ bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info) {
   std::string_view rest = line;
   std::string_view word = NextToken(rest);
   if (EqualsIgnoreAsciiCase(word, "Data")) return true;
-  if (EqualsIgnoreAsciiCase(word, "Delimiter")) {
+  bool continues_clause = info.coordsys_open && (EqualsIgnoreAsciiCase(word, "Affine") ||
+                                                  EqualsIgnoreAsciiCase(word, "Bounds"));
+  info.coordsys_open = false;
+  if (EqualsIgnoreAsciiCase(word, "CoordSys")) {
+    info.coordsys_clause = TrimBlanks(line);
+    info.coordsys_open = true;
+  } else if (continues_clause) {
+    info.coordsys_clause += ' ';
+    info.coordsys_clause += TrimBlanks(line);
+    info.coordsys_open = true;
+  } else if (EqualsIgnoreAsciiCase(word, "Delimiter")) {
     std::string_view delimiter = Quoted(rest);
     if (delimiter == "\\t") info.delimiter = '\t';
     else if (!delimiter.empty()) info.delimiter = delimiter[0];

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/text.h"
@@ -290,10 +291,14 @@ bool CoordinateTextUsable(std::string_view token);
 struct MifHeaderInfo {
   char delimiter = ',';  // of the MID fields
   bool utf8 = false;     // MID values and text strings are UTF-8
+  // The CoordSys clause as written, with an Affine or Bounds clause on the lines after
+  // it joined by a blank; empty when the header has none.
+  std::string coordsys_clause;
+  bool coordsys_open = false;  // the last header line read belongs to the clause
 };
 
-// Reads one header line: notes the Delimiter and Charset clauses; true when the line
-// is the "Data" line that ends the header.
+// Reads one header line: notes the Delimiter, Charset and CoordSys clauses; true when
+// the line is the "Data" line that ends the header.
 bool ScanHeaderLine(std::string_view line, MifHeaderInfo& info);
 
 // The Delimiter and Charset of a MIF's header; the defaults when the file cannot be read.

@@ -34,6 +34,7 @@ struct MifObjectStart {
   MifShape shape = MifShape::kPoint;
   bool text = false;         // a Text object: its string and then its position follow
   const MidRecord* record;   // the object's MID record (a collection's parts share one)
+  std::uint64_t number = 0;  // the object's place in the MIF, from 1 (a collection's parts share one)
 };
 
 // One vertex. A vertex written in the MIF carries its two number texts as they stand;
@@ -141,7 +142,7 @@ class MifObjectReader {
     if (multipoint_) {
       // Each vertex is a point of its own with the object's record: only that point
       // is left out when its numbers are unusable.
-      consumer_.ObjectStarted(MifObjectStart{MifShape::kPoint, false, &record_});
+      consumer_.ObjectStarted(MifObjectStart{MifShape::kPoint, false, &record_, object_number_});
       bool usable = NumbersUsable(xt, yt, plain);
       if (usable) consumer_.Vertex(vertex);
       EndObject(usable);
@@ -165,6 +166,7 @@ class MifObjectReader {
     } else {
       collection_parts_left_ = 0;
       mid_.ReadRecord(column_count_, record_);  // every object takes exactly one MID record
+      ++object_number_;
     }
     switch (keyword) {
       case MifKeyword::kRegion:
@@ -245,7 +247,7 @@ class MifObjectReader {
     started_ = true;
     shape_ = shape;
     stage_ = stage;
-    consumer_.ObjectStarted(MifObjectStart{shape, text_, &record_});
+    consumer_.ObjectStarted(MifObjectStart{shape, text_, &record_, object_number_});
   }
 
   void TakeTextString(std::string_view text) {
@@ -305,6 +307,7 @@ class MifObjectReader {
   bool text_ = false;
   bool numbers_usable_ = true;   // no coordinate of the object was unusable
   int collection_parts_left_ = 0;
+  std::uint64_t object_number_ = 0;
   std::uint64_t objects_without_numbers_ = 0;
   std::int64_t first_line_without_numbers_ = 0;
   std::int64_t unusable_line_ = 0;

@@ -18,6 +18,7 @@
 #include "mapview/map_summary.h"
 #include "mapview/map_view.h"
 #include "operations/georef.h"
+#include "operations/map_coordinates.h"
 
 namespace mirvex::mapview {
 
@@ -87,9 +88,21 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
 
   ProgressReporter progress(host, mif.Size(), mif.Size(), 0);
   MifHeaderInfo header;
-  bool plane = false;
-  bool data_found = ReadMifHeader(mif, header, plane);
-  geographic_ = georef.has_value() || !plane;
+  bool data_found = ReadMifHeader(mif, header);
+  std::string refusal;
+  std::optional<MapCoordinates> coordinates = ChooseMapCoordinates(header, options, mif_path, refusal);
+  if (!coordinates) {
+    // The conversion would refuse this map; the view shows its numbers as they stand.
+    result.notes.push_back(refusal);
+    ConversionOptions copied = options;
+    copied.to_wgs84 = false;
+    coordinates = ChooseMapCoordinates(header, copied, mif_path, refusal);
+  }
+  result.coordinates_in_words = coordinates->InWords();
+  const MapInfoCoordSys& coordsys = coordinates->coordsys;
+  // Degrees unless the numbers are a sheet's plane units or a projection's metres.
+  geographic_ = georef.has_value() || coordinates->to_wgs84 != nullptr || coordsys.kind == CoordSysKind::kAbsent ||
+                (coordsys.kind == CoordSysKind::kEarth && coordsys.projection == 1);
   if (!data_found) {
     result.notes.push_back(Ru("В файле MIF нет строки Data, за которой идут объекты карты:") + line_break +
                            mif_path);
@@ -101,7 +114,8 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
 
   MapSummaryBuilder builder(*this);
   ReadTrouble trouble =
-      ReadMifObjects(mif, mid, builder, options, dictionary, georef, header.utf8, column_count, progress, watcher_);
+      ReadMifObjects(mif, mid, builder, options, dictionary, georef, coordinates->to_wgs84.get(), header.utf8,
+                     column_count, progress, watcher_);
   NoteReaderTrouble(mif, mif_path, trouble.unreadable, progress.stopped(), result.notes);
   if (std::uint64_t left_out = trouble.objects_without_numbers; left_out > 0) {
     auto count = static_cast<long long>(left_out);
@@ -111,6 +125,7 @@ LoadResult MapView::LoadMif(const std::string& mif_path, const std::string& mid_
                               "не записывает):") +
                            line_break + mif_path);
   }
+  if (trouble.untransformed.count() > 0) result.notes.push_back(trouble.untransformed.Message(mif_path));
   if (mid_open && mid.ReadFailed()) {
     result.notes.push_back(Ru("Файл MID прочитан не до конца (ошибка чтения):") + line_break + mid_path);
   }

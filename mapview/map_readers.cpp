@@ -15,11 +15,6 @@ namespace mirvex::mapview {
 
 namespace {
 
-std::string_view WithoutLeadingBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  return text;
-}
-
 std::string_view WithoutTrailingBlanks(std::string_view text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
@@ -51,10 +46,17 @@ class MifViewObjects {
   static constexpr bool kTakesValues = true;
 
   MifViewObjects(MapSummaryBuilder& builder, const ConversionOptions& options, TypeLookup& lookup,
-                 const std::optional<Georef>& georef, const ObjectWatcher& watcher)
-      : builder_(builder), options_(options), decider_(options, lookup), georef_(georef), watcher_(watcher) {}
+                 const std::optional<Georef>& georef, Wgs84Transform* to_wgs84, const ObjectWatcher& watcher)
+      : builder_(builder),
+        options_(options),
+        decider_(options, lookup),
+        georef_(georef),
+        to_wgs84_(to_wgs84),
+        watcher_(watcher) {}
 
   void ObjectStarted(const MifObjectStart& start) {
+    number_ = start.number;
+    untransformable_ = false;
     shape_ = start.shape;
     record_ = start.record;
     text_ = start.text;
@@ -69,8 +71,15 @@ class MifViewObjects {
   void PartStarted() { builder_.NewPart(); }
   void Vertex(const MifVertex& vertex) {
     if (!decided_) Decide();
+    if (untransformable_) return;
     double x = 0, y = 0;
     vertex.Values(x, y);
+    // As the conversion writes it: in WGS 84 degrees, measured on them, and the whole
+    // object left out when one position has no place there.
+    if (to_wgs84_ != nullptr && !to_wgs84_->Transform(x, y)) {
+      untransformable_ = true;
+      return;
+    }
     if (options_.raise_large_objects && !vertex.computed) size_.Add(x, y);
     if (georef_) georef_->Transform(x, y, x, y);
     // The conversion writes the object once it has a vertex, even one the view cannot
@@ -84,6 +93,10 @@ class MifViewObjects {
   }
   void ObjectFinished(bool numbers_usable) {
     if (!decided_) Decide();
+    if (numbers_usable && untransformable_) {
+      untransformed_.Add(number_);
+      numbers_usable = false;
+    }
     PendingObject& object = builder_.object();
     if (!numbers_usable) object.ClearVertices();
     object.level = WrittenLevel(options_, object.level, size_.size());
@@ -96,6 +109,7 @@ class MifViewObjects {
   void LineUnreadable() { ++unreadable_; }
 
   std::uint64_t unreadable() const { return unreadable_; }
+  const UntransformedObjects& untransformed() const { return untransformed_; }
 
  private:
   void Decide() {
@@ -120,7 +134,11 @@ class MifViewObjects {
   const ConversionOptions& options_;
   ObjectDecider decider_;
   const std::optional<Georef>& georef_;
+  Wgs84Transform* to_wgs84_;  // null: the numbers are drawn as they stand
   const ObjectWatcher& watcher_;
+  std::uint64_t number_ = 0;
+  bool untransformable_ = false;
+  UntransformedObjects untransformed_;
   MifShape shape_ = MifShape::kPoint;
   const MidRecord* record_ = nullptr;
   bool text_ = false;
@@ -244,33 +262,21 @@ class TextMapViewReader {
   std::uint64_t unreadable_ = 0;
 };
 
-// True when the MIF's header names a plane (non-earth) coordinate system.
-bool ScanPlaneSheet(std::string_view line) {
-  std::string_view rest = line;
-  std::string_view word = NextToken(rest);
-  if (!EqualsIgnoreAsciiCase(word, "CoordSys")) return false;
-  return EqualsIgnoreAsciiCase(NextToken(rest), "NonEarth");
-}
-
 }  // namespace
 
-bool ReadMifHeader(TextReader& mif, MifHeaderInfo& header, bool& plane) {
-  plane = false;
+bool ReadMifHeader(TextReader& mif, MifHeaderInfo& header) {
   bool data_found = false;
   std::string_view line;
-  while (!data_found && mif.ReadLine(line)) {
-    plane = plane || ScanPlaneSheet(WithoutLeadingBlanks(line));
-    data_found = ScanHeaderLine(line, header);
-  }
+  while (!data_found && mif.ReadLine(line)) data_found = ScanHeaderLine(line, header);
   return data_found;
 }
 
 ReadTrouble ReadMifObjects(TextReader& mif, MidReader& mid, MapSummaryBuilder& builder,
                            const ConversionOptions& options, const DictionaryImage* dictionary,
-                           const std::optional<Georef>& georef, bool utf8, std::int64_t column_count,
-                           ProgressReporter& progress, const ObjectWatcher& watcher) {
+                           const std::optional<Georef>& georef, Wgs84Transform* to_wgs84, bool utf8,
+                           std::int64_t column_count, ProgressReporter& progress, const ObjectWatcher& watcher) {
   TypeLookup lookup(dictionary);
-  MifViewObjects objects(builder, options, lookup, georef, watcher);
+  MifViewObjects objects(builder, options, lookup, georef, to_wgs84, watcher);
   MifObjectReader reader(objects, mid, column_count, utf8, 0);
   std::string_view line;
   while (mif.ReadLine(line)) {
@@ -279,7 +285,7 @@ ReadTrouble ReadMifObjects(TextReader& mif, MidReader& mid, MapSummaryBuilder& b
     if (progress.stopped()) break;
   }
   reader.End();
-  return {objects.unreadable(), reader.objects_without_numbers()};
+  return {objects.unreadable(), reader.objects_without_numbers(), objects.untransformed()};
 }
 
 ReadTrouble ReadTextMapObjects(TextReader& map, MapSummaryBuilder& builder, ProgressReporter& progress,
@@ -292,7 +298,7 @@ ReadTrouble ReadTextMapObjects(TextReader& map, MapSummaryBuilder& builder, Prog
     if (progress.stopped()) break;
   }
   reader.End();
-  return {reader.unreadable(), 0};
+  return {reader.unreadable(), 0, {}};
 }
 
 }  // namespace mirvex::mapview

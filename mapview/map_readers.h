@@ -14,6 +14,7 @@
 #include "mapinfo/mid_reader.h"
 #include "mapinfo/mif_lines.h"
 #include "operations/georef.h"
+#include "operations/map_coordinates.h"
 #include "mapview/map_view.h"
 #include "operations/options.h"
 
@@ -26,19 +27,19 @@ class MapSummaryBuilder;
 struct ReadTrouble {
   std::uint64_t unreadable = 0;
   std::uint64_t objects_without_numbers = 0;
+  UntransformedObjects untransformed;  // MIF maps transformed into WGS 84 only
 };
 
 // Reads a MIF's header up to and including its Data line into `header`: false when
-// there is no Data line. `plane` becomes true when the header names a plane
-// (non-earth) coordinate system.
-bool ReadMifHeader(TextReader& mif, MifHeaderInfo& header, bool& plane);
+// there is no Data line.
+bool ReadMifHeader(TextReader& mif, MifHeaderInfo& header);
 
 // Reads the MIF's objects after its Data line, each with its MID record, as a
 // conversion with `options` would, until the end or until `progress` is stopped.
 ReadTrouble ReadMifObjects(TextReader& mif, MidReader& mid, MapSummaryBuilder& builder,
                            const ConversionOptions& options, const DictionaryImage* dictionary,
-                           const std::optional<Georef>& georef, bool utf8, std::int64_t column_count,
-                           ProgressReporter& progress, const ObjectWatcher& watcher);
+                           const std::optional<Georef>& georef, Wgs84Transform* to_wgs84, bool utf8,
+                           std::int64_t column_count, ProgressReporter& progress, const ObjectWatcher& watcher);
 
 // Reads a Garmin text map's objects until the end or until `progress` is stopped.
 ReadTrouble ReadTextMapObjects(TextReader& map, MapSummaryBuilder& builder, ProgressReporter& progress,

@@ -105,6 +105,9 @@ struct LoadResult {
   // Russian (cp1251), one per problem: what could not be read, what the view shows
   // instead. Empty for a map read whole.
   std::vector<std::string> notes;
+  // A MIF's coordinate system in words, with " -> WGS 84" when it was transformed;
+  // empty for a text map.
+  std::string coordinates_in_words;
 };
 
 // A place of the map: x the longitude (or the sheet's x), y the latitude (or y).

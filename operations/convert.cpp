@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "base/files.h"
@@ -18,7 +20,9 @@
 #include "mapinfo/mif_lines.h"
 #include "mapinfo/mif_object_reader.h"
 #include "operations/georef.h"
+#include "operations/map_coordinates.h"
 #include "operations/object_writer.h"
+#include "operations/transformed_objects.h"
 
 namespace mirvex {
 
@@ -99,6 +103,7 @@ class ObjectAssembler {
 
  private:
   void AddVertex(const MifVertex& vertex);
+  void OpenPartIfAsked();
   void AppendPair(std::string_view xt, std::string_view yt, bool plain);
   void AppendComputedPair(double x, double y);
 
@@ -151,18 +156,21 @@ void ObjectAssembler::AddVertex(const MifVertex& vertex) {
   double x = 0, y = 0;
   if (measure || georeference) vertex.Values(x, y);
   if (measure) object_.size.Add(x, y);
-  if (new_part_) {
-    if (!coords_.empty()) {
-      coords_.pop_back();
-      coords_.Append("\r\nData0=");
-    }
-    new_part_ = false;
-  }
+  OpenPartIfAsked();
   if (georeference) {
     AppendComputedPair(x, y);
   } else {
     AppendPair(vertex.x_text, vertex.y_text, vertex.plain);
   }
+}
+
+void ObjectAssembler::OpenPartIfAsked() {
+  if (!new_part_) return;
+  if (!coords_.empty()) {
+    coords_.pop_back();
+    coords_.Append("\r\nData0=");
+  }
+  new_part_ = false;
 }
 
 // The descriptions whose type was no number, as the message after the run lists them.
@@ -174,6 +182,53 @@ std::string RetypedList(const ObjectWriter& writer) {
   }
   if (writer.more_retyped()) list += Ru(" и другие");
   return list;
+}
+
+// What a pass over the objects found: whether the user stopped it, and the objects
+// the reader left out because a coordinate of theirs was no number.
+struct ObjectPass {
+  bool stopped = false;
+  std::uint64_t objects_without_numbers = 0;
+  std::int64_t first_line_without_numbers = 0;
+};
+
+// Reads the objects after the Data line into `consumer` until the end, the user's stop,
+// or `give_up` says the consumer cannot go on.
+template <typename Consumer, typename GiveUp>
+ObjectPass ReadObjects(TextReader& mif, MidReader& mid, Consumer& consumer, std::int64_t column_count, bool utf8,
+                       std::int64_t line_number, ProgressReporter& progress, GiveUp give_up) {
+  ObjectPass pass;
+  MifObjectReader reader(consumer, mid, column_count, utf8, line_number);
+  std::string_view line;
+  bool gave_up = false;
+  while (mif.ReadLine(line)) {
+    reader.Line(line);
+    if ((gave_up = give_up())) break;
+    progress.Update(mif.Offset());
+    if (progress.stopped()) {
+      pass.stopped = true;
+      return pass;
+    }
+  }
+  if (!gave_up) reader.End();
+  pass.objects_without_numbers = reader.objects_without_numbers();
+  pass.first_line_without_numbers = reader.first_line_without_numbers();
+  return pass;
+}
+
+// One transformation per core, so a batch is transformed on all of them while the next
+// is read.
+std::vector<std::unique_ptr<Wgs84Transform>> TransformsForWorkers(MapCoordinates& coordinates) {
+  std::vector<std::unique_ptr<Wgs84Transform>> transforms;
+  transforms.push_back(std::move(coordinates.to_wgs84));
+  unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  std::string problem;
+  while (transforms.size() < cores) {
+    std::unique_ptr<Wgs84Transform> another = Wgs84Transform::Create(coordinates.coordsys, problem);
+    if (!another) break;
+    transforms.push_back(std::move(another));
+  }
+  return transforms;
 }
 
 }  // namespace
@@ -266,26 +321,40 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                               std::string(kLineBreak) + mif_path);
     return result;
   }
+  std::string refusal;
+  std::optional<MapCoordinates> coordinates = ChooseMapCoordinates(header, options, mif_path, refusal);
+  if (!coordinates) {
+    map.Abandon();
+    ShowInformation(host, refusal);
+    return result;
+  }
+  result.coordinates_in_words = coordinates->InWords();
+  result.coordinates_transformed = coordinates->to_wgs84 != nullptr;
   mid.SetDelimiter(header.delimiter);
   mid.SetUtf8(header.utf8);
 
   ObjectInProgress object;
   ObjectWriter writer(options, object, lookup, map);
-  ObjectAssembler assembler(options, object, writer, georef);
-  MifObjectReader reader(assembler, mid, column_count, header.utf8, line_number);
-  while (mif.ReadLine(line)) {
-    reader.Line(line);
-    if (assembler.georef_failed()) break;
-    progress.Update(mif.Offset());
-    if (progress.stopped()) {
-      map.Abandon();
-      result.status = OperationStatus::kStopped;
-      return result;
-    }
+  ObjectPass pass;
+  bool georef_failed = false;
+  UntransformedObjects untransformed;
+  if (coordinates->to_wgs84) {
+    TransformedObjects transformed(options, object, writer, TransformsForWorkers(*coordinates));
+    pass = ReadObjects(mif, mid, transformed, column_count, header.utf8, line_number, progress, [] { return false; });
+    if (!pass.stopped) transformed.Flush();
+    untransformed = transformed.untransformed();
+  } else {
+    ObjectAssembler assembler(options, object, writer, georef);
+    pass = ReadObjects(mif, mid, assembler, column_count, header.utf8, line_number, progress,
+                       [&] { return assembler.georef_failed(); });
+    georef_failed = assembler.georef_failed();
   }
-  if (!assembler.georef_failed()) reader.End();
-
-  if (assembler.georef_failed()) {
+  if (pass.stopped) {
+    map.Abandon();
+    result.status = OperationStatus::kStopped;
+    return result;
+  }
+  if (georef_failed) {
     map.Abandon();
     ShowInformation(host, Ru("Границы карты (Bounds) не прочитаны, привязать карту к системе координат нельзя:") +
                               std::string(kLineBreak) + mif_path);
@@ -327,17 +396,19 @@ ConversionResult Convert(const ConversionPaths& paths, const ConversionOptions& 
                                                      Ru("их собственный тип не найден. Компилятор карт такие "
                                                         "объекты не примет."))));
   }
-  if (std::uint64_t left_out = reader.objects_without_numbers(); left_out > 0) {
+  if (std::uint64_t left_out = pass.objects_without_numbers; left_out > 0) {
     auto count = static_cast<long long>(left_out);
     ShowInformation(host, ObjectCount(count) +
                               std::string(PluralForm(count, Ru(" не записан: в его"), Ru(" не записаны: в их"),
                                                      Ru(" не записаны: в их"))) +
                               Ru(" координатах есть текст, который не является числом (например, 1e, 1.2.3 или "
                                  "1e999), компилятор карт его не примет. Первый такой текст - в строке ") +
-                              std::to_string(reader.first_line_without_numbers()) + Ru(" файла") +
+                              std::to_string(pass.first_line_without_numbers) + Ru(" файла") +
                               std::string(kLineBreak) + mif_path);
   }
-  result.objects_without_numbers = reader.objects_without_numbers();
+  result.objects_without_numbers = pass.objects_without_numbers;
+  if (untransformed.count() > 0) ShowInformation(host, untransformed.Message(mif_path));
+  result.objects_untransformed = untransformed.count();
   host.Beep();
   host.ShowMessage(Ru("               Конвертация завершена"), Ru("Конвертация карты из формата MIF"),
                    MessageIcon::kNone);

@@ -26,6 +26,11 @@ struct ConversionResult {
   // The column count text the MIF header gave, when the options asked for it (the
   // window shows it and stores it as the count).
   std::optional<std::string> header_column_count;
+  // The map's coordinate system in words, with " -> WGS 84" when it was transformed.
+  std::string coordinates_in_words;
+  bool coordinates_transformed = false;
+  // Objects left out because a position of theirs has no place in WGS 84.
+  std::uint64_t objects_untransformed = 0;
 };
 
 // Converts the MIF with its MID into the result map with the options. Every problem

@@ -51,6 +51,10 @@ struct ConversionOptions {
   bool raise_large_objects = false;
   double size_threshold = 0;
   GeoreferenceOptions georeference;
+  // A map in another Earth coordinate system than WGS 84 longitude/latitude is
+  // transformed into it; otherwise its numbers are copied as they stand. A
+  // georeferenced sheet is never transformed: its corners say where it lies.
+  bool to_wgs84 = true;
 };
 
 // The crop rectangle in degrees; a bound the user left empty is nullopt, and the crop

@@ -38,6 +38,7 @@ ConversionOptions ConversionOptionsFrom(const SettingLookup& setting, std::strin
   options.no_labels = ticked("Podpis");
   options.raise_large_objects = ticked("PovObj");
   options.size_threshold = number("RazmObj");
+  options.to_wgs84 = ticked("ToWgs84");
   GeoreferenceOptions& georeference = options.georeference;
   georeference.enabled = ticked("PrivazkaMap");
   georeference.lower_left_longitude = number("PrK1");

@@ -71,7 +71,8 @@ ProgramSettings ReadProgramSettings(std::string program_folder) {
   settings.template_missing = !FileExists(config);
   settings.header_template = LoadTemplate(config);
   for (const SystemKey& key : SystemKeys()) {
-    settings.system[key.key] = ReadSetting(settings.folder, kSystemSection, key.key);
+    std::string value = ReadSetting(settings.folder, kSystemSection, key.key);
+    settings.system[key.key] = value.empty() ? key.default_value : std::move(value);
   }
   int count = PathCount(settings.folder);
   for (int i = 1; i <= count; ++i) {

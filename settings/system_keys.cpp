@@ -32,6 +32,9 @@ constexpr SystemKey kSystemKeys[] = {
     {"TypeSt", false},
     {"PodpSt", false},
     {"Podpis", true},
+    // Added after the others: a mirvex.ini written before it has no such key, and its
+    // maps are transformed unless the user clears the box.
+    {"ToWgs84", true, "1"},
 };
 
 }  // namespace

@@ -10,6 +10,8 @@ namespace mirvex {
 struct SystemKey {
   const char* key;
   bool is_check;  // a check box: "1" ticked, "0" clear
+  // What a missing or empty key stands for; empty: the control's own empty state.
+  const char* default_value = "";
 };
 
 // Every key of section System that holds an option, in the window's load order.

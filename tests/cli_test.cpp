@@ -271,6 +271,30 @@ TEST_F(CliTest, TransliterationFromTheCommandLine) {
   EXPECT_NE(ReadFile(dir_.path() / "map.mp").find("Label=Shkola 1\r\n"), std::string::npos);
 }
 
+// The summary says which coordinate system the map was in and whether it was
+// transformed; --set ToWgs84=0 copies the numbers; a clause that cannot be transformed
+// ends with status 1 and leaves the earlier result.
+TEST_F(CliTest, CoordinateSystemFromTheCommandLine) {
+  WriteFile(dir_.path() / "map.mif", CrLf({"CoordSys Earth Projection 8, 1001, \"m\", 39, 0, 1, 7500000, 0",
+                                           "Columns 2", "Data", "", "Point 7412088.83566 6181724.275974"}));
+  ASSERT_EQ(Convert({"--quiet"}), 0) << err_;
+  EXPECT_NE(ReadFile(dir_.path() / "map.mp").find("Data0=(55.7500215,37.5982342)"), std::string::npos);
+  EXPECT_NE(out_.find("Координаты: Гаусс-Крюгер, зона 7, Пулково 1942 -> WGS 84 (пересчитаны)"), std::string::npos)
+      << out_;
+
+  ASSERT_EQ(Convert({"--quiet", "--set", "ToWgs84=0"}), 0) << err_;
+  EXPECT_NE(ReadFile(dir_.path() / "map.mp").find("Data0=(6181724.275974,7412088.83566)"), std::string::npos);
+  EXPECT_NE(out_.find("Координаты: Гаусс-Крюгер, зона 7, Пулково 1942 (скопированы как есть)"), std::string::npos)
+      << out_;
+
+  std::string earlier = ReadFile(dir_.path() / "map.mp");
+  WriteFile(dir_.path() / "map.mif", CrLf({"CoordSys Earth Projection 77, 1001, \"m\", 39", "Columns 2", "Data", "",
+                                           "Point 7412088.83566 6181724.275974"}));
+  EXPECT_EQ(Convert({"--quiet"}), 1);
+  EXPECT_NE(err_.find("неизвестный номер проекции 77"), std::string::npos) << err_;
+  EXPECT_EQ(ReadFile(dir_.path() / "map.mp"), earlier);
+}
+
 TEST_F(CliTest, MissingInputIsAFailureOnStandardError) {
   std::filesystem::remove(dir_.path() / "map.mid");
   EXPECT_EQ(Convert(), 1);

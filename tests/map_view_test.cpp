@@ -44,6 +44,32 @@ TEST(MapView, GeographicMapIsDrawnWithTheCosineOfItsMiddleLatitude) {
   EXPECT_NEAR(height, 600 * 0.95, 1);
 }
 
+// A map in a projection is drawn where the conversion writes it, in WGS 84 degrees;
+// with the transformation off its metres are drawn as a plane's units.
+TEST(MapView, ProjectedMapIsDrawnInWgs84Degrees) {
+  ScratchDir dir;
+  WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));
+  WriteFile(dir.File("gk.mif"), CrLf({"CoordSys Earth Projection 8, 1001, \"m\", 39, 0, 1, 7500000, 0", "Columns 1",
+                                      "  Name Char(10)", "Data", "", "Pline 2", "7412088.83566 6181724.275974",
+                                      "7413088 6182724"}));
+  WriteFile(dir.File("gk.mid"), "\"a\"\r\n");
+  MapView view;
+  RecordingHost host;
+  view.SetViewportSize(800, 400);
+  LoadResult result = view.LoadMif(dir.File("gk.mif"), dir.File("gk.mid"), ConversionOptions{}, dir.File(""), host);
+  EXPECT_TRUE(view.geographic());
+  EXPECT_NEAR(view.extent().min_x, 37.5982342, 1e-7);
+  EXPECT_NEAR(view.extent().min_y, 55.7500215, 1e-7);
+  EXPECT_EQ(Cp1251ToUtf8(result.coordinates_in_words), "Гаусс-Крюгер, зона 7, Пулково 1942 -> WGS 84");
+
+  ConversionOptions copied;
+  copied.to_wgs84 = false;
+  result = view.LoadMif(dir.File("gk.mif"), dir.File("gk.mid"), copied, dir.File(""), host);
+  EXPECT_FALSE(view.geographic());
+  EXPECT_NEAR(view.extent().min_x, 7412088.83566, 1e-3);
+  EXPECT_EQ(Cp1251ToUtf8(result.coordinates_in_words), "Гаусс-Крюгер, зона 7, Пулково 1942");
+}
+
 TEST(MapView, PlaneSheetKeepsItsUnits) {
   ScratchDir dir;
   WriteFile(dir.File("object.txt"), test::DictionaryBytes({}));

@@ -72,6 +72,20 @@ TEST(NumberText, WritesPlainDecimalWithFifteenSignificantDigits) {
   for (const auto& [value, expected] : cases) EXPECT_EQ(NumberText(value), expected) << value;
 }
 
+TEST(DegreesText, SevenDecimalsWithoutTrailingZeros) {
+  const std::vector<std::pair<double, std::string>> cases = {
+      {37.6173, "37.6173"},          {55.75002152, "55.7500215"}, {-0.5, "-0.5"},
+      {55, "55"},                    {0, "0"},                    {-0.0, "0"},
+      {-0.00000004, "0"},            {-0.00000006, "-0.0000001"}, {179.99999999, "180"},
+      {-179.9999999, "-179.9999999"}, {0.0000001, "0.0000001"},   {12.30000004, "12.3"},
+      {-90, "-90"},                  {1.00000005, "1.0000001"},
+  };
+  for (const auto& [value, text] : cases) {
+    char out[kDegreesTextLimit];
+    EXPECT_EQ(std::string(out, WriteDegreesText(value, out)), text) << value;
+  }
+}
+
 TEST(NumberText, AppendKeepsWhatTheTextHeld) {
   std::string text = "Data0=(";
   AppendNumberText(text, 55.75);

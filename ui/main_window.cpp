@@ -45,6 +45,7 @@ constexpr InitialControl kInitialControls[] = {
     {&MainWindowControls::type_list, "", true, true},
     {&MainWindowControls::transliterate_labels, "Русские буквы в транслите (Дорога=Doroga)", true, true},
     {&MainWindowControls::section_from_mif, "Автоматически определять тип региона", true, true},
+    {&MainWindowControls::to_wgs84, "Пересчитывать координаты в WGS 84", true, true},
     {&MainWindowControls::raise_large_objects, "Повысить уровень обекта (Полигоны) при площади больше чем:", true,
      true},
     {&MainWindowControls::size_threshold, "2.033", true, false},
@@ -134,6 +135,7 @@ constexpr std::pair<std::string_view, MainControl> kSettingControls[] = {
     {"PovObj", &MainWindowControls::raise_large_objects},
     {"TypeObj", &MainWindowControls::section_from_mif},
     {"RusTransl", &MainWindowControls::transliterate_labels},
+    {"ToWgs84", &MainWindowControls::to_wgs84},
     {"AutoSet", &MainWindowControls::column_count_from_header},
     {"KolSt", &MainWindowControls::column_count},
     {"TypeSt", &MainWindowControls::type_column},
@@ -183,9 +185,11 @@ void MainWindow::CreateControls() {
     c.SetVisible(initial.visible);
     c.SetEnabled(initial.enabled);
   }
-  // The window starts with transliteration and the column count from the header ticked,
+  // The window starts with transliteration, the transformation into WGS 84 and the
+  // column count from the header ticked,
   // their dependents as they match.
   controls_.transliterate_labels.SetCheck(1);
+  controls_.to_wgs84.SetCheck(1);
   controls_.column_count_from_header.SetCheck(1);
   controls_.column_count.SetBackground(Background::kGrey);
   controls_.size_threshold.SetBackground(Background::kGrey);
@@ -359,14 +363,13 @@ void MainWindow::ResetEditingControls() {
                              &controls_.polygon_types_button}) {
     control->SetEnabled(false);
   }
-  for (UiControl* control : {&controls_.transliterate_labels, &controls_.section_from_mif,
-                             &controls_.raise_large_objects, &controls_.size_threshold, &controls_.georeference_frame,
-                             &controls_.header_template, &controls_.compiler_frame}) {
+  for (UiControl* control : {&controls_.size_threshold, &controls_.georeference_frame, &controls_.header_template,
+                             &controls_.compiler_frame}) {
     control->SetVisible(false);
   }
-  for (UiControl* control :
-       {&controls_.transliterate_labels, &controls_.section_from_mif, &controls_.raise_large_objects}) {
-    control->SetEnabled(false);
+  for (MainControl box : kConversionOptionBoxes) {
+    (controls_.*box).SetVisible(false);
+    (controls_.*box).SetEnabled(false);
   }
 }
 
@@ -382,10 +385,9 @@ void MainWindow::OnCompilerSettingsClicked() {
 
 void MainWindow::OnGeoreferenceClicked() {
   ResetEditingControls();
-  for (UiControl* control : {&controls_.georeference_frame, &controls_.transliterate_labels,
-                             &controls_.section_from_mif, &controls_.raise_large_objects, &controls_.size_threshold}) {
-    control->SetVisible(true);
-  }
+  controls_.georeference_frame.SetVisible(true);
+  controls_.size_threshold.SetVisible(true);
+  for (MainControl box : kConversionOptionBoxes) (controls_.*box).SetVisible(true);
   controls_.row_range.SetVisible(false);
 }
 

@@ -29,6 +29,7 @@ struct MainWindowControls {
   // The options shown beside the lists, and the header template.
   UiControl transliterate_labels{"transliterate_labels"};
   UiControl section_from_mif{"section_from_mif"};
+  UiControl to_wgs84{"to_wgs84"};
   UiControl raise_large_objects{"raise_large_objects"};
   UiControl size_threshold{"size_threshold"};
   UiControl header_template{"header_template"};
@@ -111,6 +112,11 @@ struct MainWindowControls {
 
 // A control of the main window named by its member, for tables of controls.
 using MainControl = UiControl MainWindowControls::*;
+
+// The conversion's check boxes shown beside the lists; they show and grey together.
+inline constexpr MainControl kConversionOptionBoxes[] = {
+    &MainWindowControls::transliterate_labels, &MainWindowControls::section_from_mif, &MainWindowControls::to_wgs84,
+    &MainWindowControls::raise_large_objects};
 
 // The path boxes of a saved triple (MIF, MID, result), in the order of their sections
 // in mirvex.ini (kPathSections).

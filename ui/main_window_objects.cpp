@@ -200,13 +200,10 @@ void MainWindow::OnEditObjectsClicked() {
     control->SetEnabled(true);
   }
   controls_.georeference_frame.SetVisible(false);
-  for (UiControl* control : {&controls_.transliterate_labels, &controls_.section_from_mif,
-                             &controls_.raise_large_objects, &controls_.size_threshold}) {
-    control->SetVisible(true);
-  }
-  for (UiControl* control :
-       {&controls_.transliterate_labels, &controls_.section_from_mif, &controls_.raise_large_objects}) {
-    control->SetEnabled(true);
+  controls_.size_threshold.SetVisible(true);
+  for (MainControl box : kConversionOptionBoxes) {
+    (controls_.*box).SetVisible(true);
+    (controls_.*box).SetEnabled(true);
   }
   controls_.object_list.ClearItems();
   if (controls_.column_count_from_header.check() == 1) ReadColumnCountFromHeader();

@@ -246,6 +246,7 @@ void MapWindow::Load(const MapSource& source) {
     return;
   }
   status_ = FileNameOf(source.path) + ", " + ObjectCount(static_cast<long long>(view_.objects_read()));
+  if (!result.coordinates_in_words.empty()) status_ += ", " + result.coordinates_in_words;
   if (result.status == mapview::LoadStatus::kStopped) status_ += Ru(", чтение остановлено");
   for (const std::string& note : result.notes) status_ += std::string(kLineBreak) + note;
   ShowStatus();

@@ -39,6 +39,7 @@ using mirvex::test::kData;
 using mirvex::test::ProgramFolder;
 using mirvex::test::TopLevel;
 using mirvex::test::Type;
+using mirvex::ui::MainWindowControls;
 using mirvex::ui::qt::QtMainWindow;
 
 namespace {
@@ -59,31 +60,33 @@ struct Mode {
 std::vector<Mode> Modes() {
   return {
       {"welcome", [](QtMainWindow&) {}},
-      {"conversion", [](QtMainWindow& window) { Click(window.widget("convert_button")); }},
-      {"georeferencing", [](QtMainWindow& window) { Click(window.widget("georeference_button")); }},
-      {"header template", [](QtMainWindow& window) { Click(window.widget("header_template_button")); }},
+      {"conversion", [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::convert_button)); }},
+      {"georeferencing", [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::georeference_button)); }},
+      {"header template",
+       [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::header_template_button)); }},
       {"column view",
        [](QtMainWindow& window) {
-         Type(qobject_cast<QComboBox*>(window.widget("mif_path")), kData / "sample/sample.mif");
-         Type(qobject_cast<QComboBox*>(window.widget("mid_path")), kData / "sample/sample.mid");
-         Click(window.widget("column_view_button"));
+         Type(qobject_cast<QComboBox*>(window.widget(&MainWindowControls::mif_path)), kData / "sample/sample.mif");
+         Type(qobject_cast<QComboBox*>(window.widget(&MainWindowControls::mid_path)), kData / "sample/sample.mid");
+         Click(window.widget(&MainWindowControls::column_view_button));
        }},
       {"editing mode",
        [](QtMainWindow& window) {
-         Click(window.widget("edit_objects_button"));
-         Click(window.widget("polygon_types_button"));
+         Click(window.widget(&MainWindowControls::edit_objects_button));
+         Click(window.widget(&MainWindowControls::polygon_types_button));
        }},
-      {"crop", [](QtMainWindow& window) { Click(window.widget("crop_button")); }},
-      {"test map", [](QtMainWindow& window) { Click(window.widget("test_map_button")); }},
+      {"crop", [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::crop_button)); }},
+      {"test map", [](QtMainWindow& window) { Click(window.widget(&MainWindowControls::test_map_button)); }},
   };
 }
 
 // The lists' area: the parent of the object list, the splitter and the type list.
-QWidget* ListsArea(QtMainWindow& window) { return window.widget("object_list")->parentWidget(); }
+QWidget* ListsArea(QtMainWindow& window) { return window.widget(&MainWindowControls::object_list)->parentWidget(); }
 
 // The lists reach their area's right and bottom edges, the type list shows the whole of
 // its border, and every visible control lies inside its parent (so inside the window).
 void CheckLayout(QtMainWindow& window, const QString& where) {
+  MainWindowControls& c = window.model().controls();
   // A panel shown or hidden lays its column out again in posted events, one level at a
   // time: each round handles one level, however slowly a loaded machine runs them.
   for (int round = 0; round < 16; ++round) {
@@ -98,15 +101,15 @@ void CheckLayout(QtMainWindow& window, const QString& where) {
   QVERIFY2(content.width() >= needed.width() && content.height() >= needed.height(),
            qPrintable(where + " left column squeezed"));
   QWidget* area = ListsArea(window);
-  QWidget* type_list = window.widget("type_list");
-  QWidget* object_list = window.widget("object_list");
+  QWidget* type_list = window.widget(c.type_list);
+  QWidget* object_list = window.widget(c.object_list);
   QVERIFY2(area->isVisible(), qPrintable(where));
   QVERIFY2(qAbs(type_list->geometry().right() - (area->width() - 1)) <= 3, qPrintable(where));
   QVERIFY2(type_list->width() > 0, qPrintable(where));
   for (QWidget* list : {object_list, type_list}) {
     QVERIFY2(list->y() == 0 && list->height() == area->height(), qPrintable(where));
   }
-  QWidget* editing = window.widget("point_types_button");
+  QWidget* editing = window.widget(c.point_types_button);
   QVERIFY2(qAbs(area->geometry().bottom() - editing->y()) <= 20, qPrintable(where + " gap above the buttons"));
   for (QWidget* widget : window.findChildren<QWidget*>()) {
     if (!widget->isVisibleTo(&window) || widget->objectName().isEmpty() ||
@@ -132,10 +135,11 @@ void MainWindowQtTest::SplitterDragStopsAtTheListsLeastWidth() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.resize(1200, 700);
   window.show();
-  QWidget* splitter = window.widget("list_splitter");
-  QWidget* object_list = window.widget("object_list");
+  QWidget* splitter = window.widget(c.list_splitter);
+  QWidget* object_list = window.widget(c.object_list);
   int start = object_list->width();
   QVERIFY(start > 0);
   SendMouse(splitter, QEvent::MouseButtonPress, 2);
@@ -147,7 +151,7 @@ void MainWindowQtTest::SplitterDragStopsAtTheListsLeastWidth() {
   SendMouse(splitter, QEvent::MouseMove, 2 + 100);
   SendMouse(splitter, QEvent::MouseButtonRelease, 2 + 100);
   QVERIFY(object_list->width() >= least + 99 && object_list->width() <= least + 101);
-  QWidget* type_list = window.widget("type_list");
+  QWidget* type_list = window.widget(c.type_list);
   QCOMPARE(type_list->x(), splitter->x() + qRound(mirvex::ui::kTypeListGap / window.twips_per_pixel()));
 }
 
@@ -157,6 +161,7 @@ void MainWindowQtTest::ListsStayPutAndFillTheirAreaInEveryMode() {
   for (QSize size : {QSize(1000, 700), QSize(1280, 800), QSize(1600, 1000)}) {
     FakeWindowHost host;
     QtMainWindow window(host, folder.text());
+    MainWindowControls& c = window.model().controls();
     window.resize(size);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -167,7 +172,7 @@ void MainWindowQtTest::ListsStayPutAndFillTheirAreaInEveryMode() {
       int x = ListsArea(window)->mapTo(&window, QPoint(0, 0)).x();
       if (mode.name == std::string("editing mode")) {
         // A catalogue longer than the list: its scroll bar shows, whole, inside the area.
-        auto* types = qobject_cast<QListWidget*>(window.widget("type_list"));
+        auto* types = qobject_cast<QListWidget*>(window.widget(c.type_list));
         QScrollBar* bar = types->verticalScrollBar();
         QVERIFY2(bar->isVisible(), qPrintable(where));
         QRect seen(bar->mapTo(ListsArea(window), QPoint(0, 0)), bar->size());
@@ -184,16 +189,17 @@ void MainWindowQtTest::ListsFillTheirAreaAfterASplitterDragAndAModeSwitch() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   CheckLayout(window, "fresh start");
-  QWidget* object_list = window.widget("object_list");
+  QWidget* object_list = window.widget(c.object_list);
   int before = object_list->width();
   // A small drag moves the splitter by as much, not by the type list's surplus.
-  Drag(window.widget("list_splitter"), 4);
+  Drag(window.widget(c.list_splitter), 4);
   QVERIFY(qAbs(object_list->width() - (before + 4)) <= 1);
   CheckLayout(window, "after a drag");
-  Drag(window.widget("list_splitter"), 60);
+  Drag(window.widget(c.list_splitter), 60);
   for (const Mode& mode : Modes()) {
     mode.enter(window);
     CheckLayout(window, QString("after a drag, ") + mode.name);
@@ -207,9 +213,10 @@ void MainWindowQtTest::ShortWindowScrollsTheLeftColumn() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
-  Click(window.widget("convert_button"));
+  Click(window.widget(c.convert_button));
   window.resize(window.width(), 420);
   CheckLayout(window, "short window");
   auto* column = window.findChild<QScrollArea*>("left_column");
@@ -217,7 +224,7 @@ void MainWindowQtTest::ShortWindowScrollsTheLeftColumn() {
   QVERIFY(column->verticalScrollBar()->isVisible());
   QVERIFY(!column->horizontalScrollBar()->isVisible());
   // The operation buttons are reached by scrolling, whole.
-  QWidget* convert = window.widget("convert_button");
+  QWidget* convert = window.widget(c.convert_button);
   column->ensureWidgetVisible(convert);
   QApplication::processEvents();
   QRect seen(convert->mapTo(column->viewport(), QPoint(0, 0)), convert->size());
@@ -228,9 +235,10 @@ void MainWindowQtTest::NarrowWindowScrollsTheLeftColumnSideways() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
-  Click(window.widget("convert_button"));
+  Click(window.widget(c.convert_button));
   CheckLayout(window, "wide window");
   int wide_x = ListsArea(window)->mapTo(&window, QPoint(0, 0)).x();
   window.resize(wide_x + 300, window.height());
@@ -238,7 +246,7 @@ void MainWindowQtTest::NarrowWindowScrollsTheLeftColumnSideways() {
   auto* column = window.findChild<QScrollArea*>("left_column");
   QVERIFY(column->width() < wide_x);
   QVERIFY(column->horizontalScrollBar()->isVisible());
-  QVERIFY(window.widget("type_list")->width() > 0);
+  QVERIFY(window.widget(c.type_list)->width() > 0);
   // Wide again: the lists go back where they were.
   window.resize(wide_x + 700, window.height());
   CheckLayout(window, "wide again");
@@ -252,13 +260,14 @@ void MainWindowQtTest::WindowOpensWhereItWasClosed() {
   {
     FakeWindowHost host;
     QtMainWindow window(host, folder.text());
+    MainWindowControls& c = window.model().controls();
     window.move(30, 40);
     window.resize(1100, 720);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // Far enough that a splitter placed before the lists' area has its width would be
     // pushed back.
-    Drag(window.widget("list_splitter"), 300);
+    Drag(window.widget(c.list_splitter), 300);
     splitter = window.model().controls().list_splitter.left();
     window_share = window.model().SplitterShare();
     QVERIFY(window.close());
@@ -310,6 +319,7 @@ void MainWindowQtTest::WindowsOpenInsideTheScreen() {
   for (const auto& [key, value] : place) mirvex::WriteSetting(folder.text(), "Window", key, std::to_string(value));
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QCoreApplication::processEvents();
@@ -322,15 +332,15 @@ void MainWindowQtTest::WindowsOpenInsideTheScreen() {
   // Narrowed as far as the window lets it, the lists keep a usable width each.
   window.resize(window.minimumSizeHint().width(), window.height());
   QCoreApplication::processEvents();
-  for (const char* name : {"object_list", "type_list"}) {
-    QVERIFY2(window.widget(name)->width() >= 119, name);
+  for (const mirvex::ui::UiControl* list : {&c.object_list, &c.type_list}) {
+    QVERIFY2(window.widget(*list)->width() >= 119, list->name().c_str());
   }
-  Click(window.widget("edit_objects_button"));
-  Click(window.widget("line_types_button"));
-  QVERIFY(window.widget("type_list")->isVisible());
-  QVERIFY(window.widget("type_list")->width() >= 119);
+  Click(window.widget(c.edit_objects_button));
+  Click(window.widget(c.line_types_button));
+  QVERIFY(window.widget(c.type_list)->isVisible());
+  QVERIFY(window.widget(c.type_list)->width() >= 119);
 
-  Click(window.widget("map_button"));
+  Click(window.widget(c.map_button));
   QWidget* map = TopLevel("map_window");
   QVERIFY(map);
   QVERIFY(QTest::qWaitForWindowExposed(map));

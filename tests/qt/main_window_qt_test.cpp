@@ -42,6 +42,9 @@ using mirvex::test::ReadBytes;
 using mirvex::test::TopLevel;
 using mirvex::test::Type;
 using mirvex::test::WriteBytes;
+using mirvex::ui::MainWindowControls;
+using mirvex::ui::ObjectWindowControls;
+using mirvex::ui::UiControl;
 using mirvex::ui::qt::QtMainWindow;
 
 namespace {
@@ -67,58 +70,60 @@ void MainWindowQtTest::PanelsTakeTurnsAndSecondPressesRunTheOperations() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  auto visible = [&](const char* name) { return window.widget(name)->isVisibleTo(&window); };
-  QVERIFY(visible("welcome_panel"));
-  QVERIFY(!visible("conversion_panel"));
+  auto visible = [&](const UiControl& panel) { return window.widget(panel)->isVisibleTo(&window); };
+  QVERIFY(visible(c.welcome_panel));
+  QVERIFY(!visible(c.conversion_panel));
 
-  Click(window.widget("convert_button"));
-  QVERIFY(visible("conversion_panel"));
-  QVERIFY(!visible("welcome_panel"));
+  Click(window.widget(c.convert_button));
+  QVERIFY(visible(c.conversion_panel));
+  QVERIFY(!visible(c.welcome_panel));
   QVERIFY(host.messages.empty());
 
-  auto* mif = qobject_cast<QComboBox*>(window.widget("mif_path"));
+  auto* mif = qobject_cast<QComboBox*>(window.widget(c.mif_path));
   Type(mif, kData / "sample/sample.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), kData / "sample/sample.mid");
-  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "window.mp");
-  Click(window.widget("convert_button"));
+  Type(qobject_cast<QComboBox*>(window.widget(c.mid_path)), kData / "sample/sample.mid");
+  Type(qobject_cast<QComboBox*>(window.widget(c.result_path)), folder.path / "window.mp");
+  Click(window.widget(c.convert_button));
   QCOMPARE(ReadBytes(folder.path / "window.mp"), ReadBytes(kTestData / "sample.expected.mp"));
   QCOMPARE(QString::fromStdString(mirvex::Cp1251ToUtf8(host.messages.back().text)).trimmed(),
            QString::fromUtf8("Конвертация завершена"));
 
   // The crop panel replaces the conversion panel; its second press crops.
-  Click(window.widget("crop_button"));
-  QVERIFY(visible("crop_panel"));
-  QVERIFY(!visible("conversion_panel"));
-  Click(window.widget("copy_result_button"));
-  QCOMPARE(qobject_cast<QLineEdit*>(window.widget("crop_map_path"))->text(),
+  Click(window.widget(c.crop_button));
+  QVERIFY(visible(c.crop_panel));
+  QVERIFY(!visible(c.conversion_panel));
+  Click(window.widget(c.copy_result_button));
+  QCOMPARE(qobject_cast<QLineEdit*>(window.widget(c.crop_map_path))->text(),
            QString::fromStdString((folder.path / "window.mp").string()));
-  auto* result = qobject_cast<QLineEdit*>(window.widget("crop_result_path"));
+  auto* result = qobject_cast<QLineEdit*>(window.widget(c.crop_result_path));
   result->clear();
   QTest::keyClicks(result, QString::fromStdString((folder.path / "cut.mp").string()));
   QCOMPARE(folder.Setting("PathEdit2"), (folder.path / "cut.mp").string());
-  Click(window.widget("crop_button"));
+  Click(window.widget(c.crop_button));
   QCOMPARE(ReadBytes(folder.path / "cut.mp"), ReadBytes(kTestData / "sample.cut.expected.mp"));
 
-  Click(window.widget("test_map_button"));
-  QVERIFY(visible("test_map_panel"));
-  QVERIFY(!visible("crop_panel"));
-  auto* test_map = qobject_cast<QComboBox*>(window.widget("test_map_path"));
+  Click(window.widget(c.test_map_button));
+  QVERIFY(visible(c.test_map_panel));
+  QVERIFY(!visible(c.crop_panel));
+  auto* test_map = qobject_cast<QComboBox*>(window.widget(c.test_map_path));
   std::ofstream(folder.path / "test.mp").put('x');
   Type(test_map, folder.path / "test.mp");
-  Click(window.widget("test_map_button"));
+  Click(window.widget(c.test_map_button));
   QCOMPARE(fs::file_size(folder.path / "test.mp"), std::uintmax_t{4550123});
-  QVERIFY(!visible("welcome_panel"));
+  QVERIFY(!visible(c.welcome_panel));
 }
 
 void MainWindowQtTest::CheckBoxClickStoresItsKeyAndGreysItsBox() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
-  auto* automatic = qobject_cast<QCheckBox*>(window.widget("column_count_from_header"));
-  QWidget* count = window.widget("column_count");
+  Click(window.widget(c.convert_button));
+  auto* automatic = qobject_cast<QCheckBox*>(window.widget(c.column_count_from_header));
+  QWidget* count = window.widget(c.column_count);
   QVERIFY(automatic->isChecked());
   QVERIFY(!count->isEnabled());
   Click(automatic);
@@ -174,12 +179,13 @@ void MainWindowQtTest::ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt(
   WriteBytes(folder.path / "map.mid", mid);
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
-  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
-  Click(window.widget("edit_objects_button"));
-  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
+  Click(window.widget(c.convert_button));
+  Type(qobject_cast<QComboBox*>(window.widget(c.mif_path)), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget(c.mid_path)), folder.path / "map.mid");
+  Click(window.widget(c.edit_objects_button));
+  auto* objects = qobject_cast<QListWidget*>(window.widget(c.object_list));
   mirvex::ui::UiControl& model = window.model().controls().object_list;
   QCOMPARE(objects->count(), 7);
 
@@ -221,8 +227,8 @@ void MainWindowQtTest::ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt(
   }
 
   // The type list highlights the entry clicked, below or above the current one.
-  Click(window.widget("polygon_types_button"));
-  auto* types = qobject_cast<QListWidget*>(window.widget("type_list"));
+  Click(window.widget(c.polygon_types_button));
+  auto* types = qobject_cast<QListWidget*>(window.widget(c.type_list));
   int park_type = -1;
   for (int i = 0; i < types->count(); ++i) {
     if (types->item(i)->text().startsWith("0x17")) park_type = i;
@@ -235,7 +241,7 @@ void MainWindowQtTest::ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt(
   }
 
   // "Назначить" gives the type to Парк, the one selected line, and to nothing else.
-  Click(window.widget("assign_type_button"));
+  Click(window.widget(c.assign_type_button));
   QCOMPARE(objects->item(2)->text(), QString::fromUtf8("[0x80] Парк (0x17)"));
   FakeWindowHost quiet;
   const std::string dictionary = mirvex::PathText(folder.path / "object.txt");
@@ -251,10 +257,12 @@ void MainWindowQtTest::GreyedBoxesStayReadable() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
-  for (const char* name : {"column_count", "size_threshold"}) {
-    QWidget* box = window.widget(name);
+  Click(window.widget(c.convert_button));
+  for (const UiControl* control : {&c.column_count, &c.size_threshold}) {
+    const char* name = control->name().c_str();
+    QWidget* box = window.widget(*control);
     QVERIFY2(!box->isEnabled(), name);
     QPalette palette = box->palette();
     QCOMPARE(palette.color(QPalette::Disabled, QPalette::Base), QColor(192, 192, 192));
@@ -281,14 +289,22 @@ void MainWindowQtTest::EnterPressesTheFocusedButtonAndQtSpeaksRussian() {
   QtMainWindow window(host, folder.text());
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
-  const std::pair<const char*, Qt::Key> presses[] = {
-      {"conversion_panel", Qt::Key_Return}, {"crop_panel", Qt::Key_Enter}, {"test_map_panel", Qt::Key_Space}};
-  const char* buttons[] = {"convert_button", "crop_button", "test_map_button"};
-  for (std::size_t i = 0; i < 3; ++i) {
-    QWidget* button = window.widget(buttons[i]);
+  struct Press {
+    mirvex::ui::MainControl button;
+    Qt::Key key;
+    mirvex::ui::MainControl panel;
+  };
+  const Press presses[] = {
+      {&MainWindowControls::convert_button, Qt::Key_Return, &MainWindowControls::conversion_panel},
+      {&MainWindowControls::crop_button, Qt::Key_Enter, &MainWindowControls::crop_panel},
+      {&MainWindowControls::test_map_button, Qt::Key_Space, &MainWindowControls::test_map_panel},
+  };
+  for (const Press& press : presses) {
+    QWidget* button = window.widget(press.button);
     button->setFocus();
-    QTest::keyClick(button, presses[i].second, presses[i].second == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
-    QVERIFY2(window.widget(presses[i].first)->isVisibleTo(&window), presses[i].first);
+    QTest::keyClick(button, press.key, press.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    const UiControl& panel = window.model().controls().*press.panel;
+    QVERIFY2(window.widget(panel)->isVisibleTo(&window), panel.name().c_str());
   }
   QVERIFY(mirvex::ui::qt::InstallRussianTranslation(*QCoreApplication::instance()));
   QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
@@ -300,18 +316,19 @@ void MainWindowQtTest::LevelCaptionFollowsEveryChangeOfTheSlider() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
-  Click(window.widget("edit_objects_button"));
-  auto* slider = qobject_cast<QSlider*>(window.widget("level_slider"));
-  auto* level = qobject_cast<QPushButton*>(window.widget("level_button"));
+  Click(window.widget(c.convert_button));
+  Click(window.widget(c.edit_objects_button));
+  auto* slider = qobject_cast<QSlider*>(window.widget(c.level_slider));
+  auto* level = qobject_cast<QPushButton*>(window.widget(c.level_button));
   QVERIFY(slider->isEnabled());
   slider->setFocus();
   QTest::keyClick(slider, Qt::Key_Right);
   QCOMPARE(level->text(), QString::fromUtf8("Уровень 1"));
   QTest::keyClick(slider, Qt::Key_End);
   QCOMPARE(level->text(), QString::fromUtf8("Уровень 9"));
-  auto* default_type = qobject_cast<QLineEdit*>(window.widget("default_type"));
+  auto* default_type = qobject_cast<QLineEdit*>(window.widget(c.default_type));
   QVERIFY(default_type->isEnabled());
   QVERIFY(!default_type->isReadOnly());
 }
@@ -320,15 +337,16 @@ void MainWindowQtTest::SavedPathsThroughButtonsAndLists() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
-  auto combos = std::array{qobject_cast<QComboBox*>(window.widget("mif_path")),
-                           qobject_cast<QComboBox*>(window.widget("mid_path")),
-                           qobject_cast<QComboBox*>(window.widget("result_path"))};
+  Click(window.widget(c.convert_button));
+  auto combos = std::array{qobject_cast<QComboBox*>(window.widget(c.mif_path)),
+                           qobject_cast<QComboBox*>(window.widget(c.mid_path)),
+                           qobject_cast<QComboBox*>(window.widget(c.result_path))};
   for (const char* triple : {"a", "b"}) {
     int i = 0;
     for (const char* extension : {".MIF", ".MID", ".txt"}) Type(combos[i++], std::string(triple) + extension);
-    Click(window.widget("save_paths_button"));
+    Click(window.widget(c.save_paths_button));
   }
   QCOMPARE(folder.Setting("PathCount"), std::string("2"));
   QCOMPARE(combos[0]->count(), 2);
@@ -338,7 +356,7 @@ void MainWindowQtTest::SavedPathsThroughButtonsAndLists() {
   QCOMPARE(combos[1]->currentText(), QString("a.MID"));
   QCOMPARE(combos[2]->currentText(), QString("a.txt"));
 
-  Click(window.widget("delete_paths_button"));
+  Click(window.widget(c.delete_paths_button));
   QCOMPARE(folder.Setting("PathCount"), std::string("1"));
   QCOMPARE(mirvex::ReadSetting(folder.text(), "Path1", "p1"), std::string("b.MIF"));
   QCOMPARE(combos[0]->count(), 1);
@@ -349,20 +367,21 @@ void MainWindowQtTest::ButtonsAreDisabledWhileAnOperationRuns() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
+  Click(window.widget(c.convert_button));
   // A missing MIF: the message comes while the conversion is still on.
-  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "absent.mif");
+  Type(qobject_cast<QComboBox*>(window.widget(c.mif_path)), folder.path / "absent.mif");
   bool disabled_during_run = false;
   host.on_message = [&] {
-    disabled_during_run = !window.widget("convert_button")->isEnabled() && !window.widget("crop_button")->isEnabled() &&
-                          !window.widget("test_map_button")->isEnabled();
-    Click(window.widget("crop_button"));  // ignored: the crop panel does not open
+    disabled_during_run = !window.widget(c.convert_button)->isEnabled() && !window.widget(c.crop_button)->isEnabled() &&
+                          !window.widget(c.test_map_button)->isEnabled();
+    Click(window.widget(c.crop_button));  // ignored: the crop panel does not open
   };
-  Click(window.widget("convert_button"));
+  Click(window.widget(c.convert_button));
   QVERIFY(disabled_during_run);
-  QVERIFY(window.widget("convert_button")->isEnabled());
-  QVERIFY(window.widget("conversion_panel")->isVisibleTo(&window));
+  QVERIFY(window.widget(c.convert_button)->isEnabled());
+  QVERIFY(window.widget(c.conversion_panel)->isVisibleTo(&window));
   QCOMPARE(host.messages.size(), std::size_t{1});
 }
 
@@ -378,39 +397,40 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   WriteBytes(folder.path / "map.mid", mirvex::Ru("\"Тропинка\",\"Лесная тропа\"\r\n\"Просека\",\"Северная\"\r\n"));
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
 
-  Click(window.widget("convert_button"));
-  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
-  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "map.mp");
+  Click(window.widget(c.convert_button));
+  Type(qobject_cast<QComboBox*>(window.widget(c.mif_path)), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget(c.mid_path)), folder.path / "map.mid");
+  Type(qobject_cast<QComboBox*>(window.widget(c.result_path)), folder.path / "map.mp");
 
-  Click(window.widget("column_view_button"));
-  auto* page = qobject_cast<QPlainTextEdit*>(window.widget("column_view"));
+  Click(window.widget(c.column_view_button));
+  auto* page = qobject_cast<QPlainTextEdit*>(window.widget(c.column_view));
   QVERIFY(page->isVisibleTo(&window));
   QStringList rows = page->toPlainText().split('\n');
   QVERIFY(rows.size() >= 3);
   QVERIFY(rows[1].startsWith(QString::fromUtf8("Тропинка")));
   QVERIFY(rows[2].startsWith(QString::fromUtf8("Просека")));
 
-  Click(window.widget("edit_objects_button"));
-  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
-  auto* types = qobject_cast<QListWidget*>(window.widget("type_list"));
+  Click(window.widget(c.edit_objects_button));
+  auto* objects = qobject_cast<QListWidget*>(window.widget(c.object_list));
+  auto* types = qobject_cast<QListWidget*>(window.widget(c.type_list));
   QCOMPARE(objects->count(), 2);
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("Тропинка"));
   QVERIFY(!page->isVisibleTo(&window));
 
-  Click(window.widget("line_types_button"));
+  Click(window.widget(c.line_types_button));
   QVERIFY(types->count() > 10);
   QCOMPARE(types->item(9)->text().left(8), QString("0x0a    "));
   ClickItem(objects, 0);
   ClickItem(types, 9);
-  Click(window.widget("assign_type_button"));
+  Click(window.widget(c.assign_type_button));
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("[0x20] Тропинка (0x0a)"));
   QVERIFY(objects->item(0)->isSelected());
 
   // With tracking off a key press is a final value, so each one applies its level.
-  auto* slider = qobject_cast<QSlider*>(window.widget("level_slider"));
+  auto* slider = qobject_cast<QSlider*>(window.widget(c.level_slider));
   QVERIFY(slider->isEnabled());
   slider->setFocus();
   QTest::keyClick(slider, Qt::Key_Right);
@@ -422,11 +442,17 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   QWidget* object_window = TopLevel("object_window");
   QVERIFY(object_window);
   QCOMPARE(object_window->windowTitle(), QString::fromUtf8("Информация об объекте"));
-  auto* name = object_window->findChild<QLineEdit*>("object_name");
-  auto* type = object_window->findChild<QLineEdit*>("object_type");
-  QVERIFY(name && type);
+  QVERIFY(window.model().object_window());
+  ObjectWindowControls& o = window.model().object_window()->controls();
+  auto* name = qobject_cast<QLineEdit*>(window.widget(o.object_name));
+  auto* type = qobject_cast<QLineEdit*>(window.widget(o.object_type));
+  auto* region = qobject_cast<QComboBox*>(window.widget(o.object_region));
+  QVERIFY(name && type && region);
+  for (QWidget* box : {static_cast<QWidget*>(name), static_cast<QWidget*>(type), static_cast<QWidget*>(region)}) {
+    QCOMPARE(box->window(), object_window);
+  }
   QCOMPARE(name->text(), QString::fromUtf8("Тропинка"));
-  QCOMPARE(object_window->findChild<QComboBox*>("object_region")->currentText(), QString("0x20"));
+  QCOMPARE(region->currentText(), QString("0x20"));
   QCOMPARE(type->text(), QString("0x0a"));
   type->setFocus();
   type->end(false);
@@ -439,8 +465,8 @@ void MainWindowQtTest::EditedDictionaryReachesTheConvertedMap() {
   QCOMPARE(objects->item(0)->text(), QString::fromUtf8("L2--[0x20] Тропинка (0x16)"));
   QCOMPARE(objects->item(1)->text(), QString::fromUtf8("Просека"));
 
-  Click(window.widget("convert_button"));
-  Click(window.widget("convert_button"));
+  Click(window.widget(c.convert_button));
+  Click(window.widget(c.convert_button));
   QString map = Utf(ReadBytes(folder.path / "map.mp"));
   QVERIFY2(map.contains(QString::fromUtf8("[RGN40]\r\nLevels=2\r\nLabel=Лесная тропа\r\nType=0x16")),
            qPrintable(map));
@@ -460,13 +486,14 @@ void MainWindowQtTest::ObjectWindowRefusesABadTypeAndEscapeStoresNothing() {
   WriteBytes(folder.path / "map.mid", mirvex::Ru("\"Тропинка\",\"Лесная тропа\"\r\n"));
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   window.move(0, 60);
-  Click(window.widget("convert_button"));
-  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), folder.path / "map.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), folder.path / "map.mid");
-  Click(window.widget("edit_objects_button"));
-  auto* objects = qobject_cast<QListWidget*>(window.widget("object_list"));
+  Click(window.widget(c.convert_button));
+  Type(qobject_cast<QComboBox*>(window.widget(c.mif_path)), folder.path / "map.mif");
+  Type(qobject_cast<QComboBox*>(window.widget(c.mid_path)), folder.path / "map.mid");
+  Click(window.widget(c.edit_objects_button));
+  auto* objects = qobject_cast<QListWidget*>(window.widget(c.object_list));
   QCOMPARE(objects->count(), 1);
   std::string before = ReadBytes(folder.path / "object.txt");
 
@@ -478,7 +505,9 @@ void MainWindowQtTest::ObjectWindowRefusesABadTypeAndEscapeStoresNothing() {
   QVERIFY(qAbs(object_window->frameGeometry().top() - window.frameGeometry().top()) <= 32);
   QVERIFY2(object_window->frameGeometry().left() > window.frameGeometry().left(),
            qPrintable(QString("%1 %2").arg(object_window->frameGeometry().left()).arg(window.frameGeometry().left())));
-  auto* type = object_window->findChild<QLineEdit*>("object_type");
+  QVERIFY(window.model().object_window());
+  auto* type = qobject_cast<QLineEdit*>(window.widget(window.model().object_window()->controls().object_type));
+  QVERIFY(type && type->window() == object_window);
   QCOMPARE(type->maxLength(), 6);
   type->setFocus();
   type->selectAll();
@@ -504,38 +533,39 @@ void MainWindowQtTest::ConvertAllCompileAndTheCompilerSettings() {
   ProgramFolder folder;
   FakeWindowHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
-  Click(window.widget("convert_button"));
-  QCOMPARE(qobject_cast<QPushButton*>(window.widget("convert_all_button"))->text(),
+  Click(window.widget(c.convert_button));
+  QCOMPARE(qobject_cast<QPushButton*>(window.widget(c.convert_all_button))->text(),
            QString::fromUtf8("Конвертировать все"));
-  QVERIFY(!window.widget("compile_button")->isEnabled());
-  Type(qobject_cast<QComboBox*>(window.widget("mif_path")), kData / "sample/sample.mif");
-  Type(qobject_cast<QComboBox*>(window.widget("mid_path")), kData / "sample/sample.mid");
-  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "all.mp");
-  Click(window.widget("save_paths_button"));
-  Click(window.widget("convert_all_button"));
+  QVERIFY(!window.widget(c.compile_button)->isEnabled());
+  Type(qobject_cast<QComboBox*>(window.widget(c.mif_path)), kData / "sample/sample.mif");
+  Type(qobject_cast<QComboBox*>(window.widget(c.mid_path)), kData / "sample/sample.mid");
+  Type(qobject_cast<QComboBox*>(window.widget(c.result_path)), folder.path / "all.mp");
+  Click(window.widget(c.save_paths_button));
+  Click(window.widget(c.convert_all_button));
   QCOMPARE(host.messages.size(), std::size_t{1});
   QVERIFY(Utf(host.messages[0].text).contains(QString::fromUtf8("Конвертировано карт: 1 из 1")));
   QCOMPARE(ReadBytes(folder.path / "all.mp"), ReadBytes(kTestData / "sample.expected.mp"));
   // The converted map of the triple the window shows can be compiled.
-  QVERIFY(window.widget("compile_button")->isEnabled());
+  QVERIFY(window.widget(c.compile_button)->isEnabled());
   QCOMPARE(window.model().compile_target(), mirvex::PathText(folder.path / "all.mp"));
 
-  Type(qobject_cast<QComboBox*>(window.widget("result_path")), folder.path / "one.mp");
-  Click(window.widget("convert_button"));
-  QVERIFY(window.widget("compile_button")->isEnabled());
+  Type(qobject_cast<QComboBox*>(window.widget(c.result_path)), folder.path / "one.mp");
+  Click(window.widget(c.convert_button));
+  QVERIFY(window.widget(c.compile_button)->isEnabled());
 
-  QVERIFY(!window.widget("compiler_frame")->isVisibleTo(&window));
-  Click(window.widget("compiler_settings_button"));
-  QVERIFY(window.widget("compiler_frame")->isVisibleTo(&window));
-  auto* path = qobject_cast<QLineEdit*>(window.widget("mkgmap_path"));
+  QVERIFY(!window.widget(c.compiler_frame)->isVisibleTo(&window));
+  Click(window.widget(c.compiler_settings_button));
+  QVERIFY(window.widget(c.compiler_frame)->isVisibleTo(&window));
+  auto* path = qobject_cast<QLineEdit*>(window.widget(c.mkgmap_path));
   QTest::keyClicks(path, "mkgmap-not-installed");
   QCOMPARE(mirvex::ReadSetting(folder.text(), "Mkgmap", "Path"), std::string("mkgmap-not-installed"));
   host.messages.clear();
-  Click(window.widget("compile_button"));
+  Click(window.widget(c.compile_button));
   QCOMPARE(host.messages.size(), std::size_t{1});
   QVERIFY(Utf(host.messages[0].text).contains(QString::fromUtf8("sudo apt install mkgmap")));
-  QVERIFY(window.widget("compile_button")->isEnabled());
+  QVERIFY(window.widget(c.compile_button)->isEnabled());
 }
 
 QTEST_MAIN(MainWindowQtTest)

@@ -39,6 +39,7 @@ using mirvex::test::kTestData;
 using mirvex::test::ProgramFolder;
 using mirvex::test::ReadBytes;
 using mirvex::test::WriteBytes;
+using mirvex::ui::MainWindowControls;
 using mirvex::ui::qt::QtMainWindow;
 
 // A region's inner ring is a hole: the map's background shows through it, in a text
@@ -164,8 +165,9 @@ int InkedPixels(QWidget* widget) {
 
 // The crop panel, with `map` typed into its map box.
 void OpenCropPanelOn(QtMainWindow& window, const fs::path& map) {
-  Click(window.widget("crop_button"));
-  auto* map_path = qobject_cast<QLineEdit*>(window.widget("crop_map_path"));
+  MainWindowControls& c = window.model().controls();
+  Click(window.widget(c.crop_button));
+  auto* map_path = qobject_cast<QLineEdit*>(window.widget(c.crop_map_path));
   map_path->clear();
   QTest::keyClicks(map_path, QString::fromStdString(map.string()));
 }
@@ -176,13 +178,14 @@ void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
   ProgramFolder folder;
   EventLoopHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   OpenCropPanelOn(window, kTestData / "sample.expected.mp");
-  auto* result = qobject_cast<QLineEdit*>(window.widget("crop_result_path"));
+  auto* result = qobject_cast<QLineEdit*>(window.widget(c.crop_result_path));
   result->clear();
   QTest::keyClicks(result, QString::fromStdString((folder.path / "window-cut.mp").string()));
 
-  Click(window.widget("map_button"));
+  Click(window.widget(c.map_button));
   QVERIFY(window.map_window() && window.map_window()->isVisible());
   QVERIFY(QTest::qWaitForWindowExposed(window.map_window()));
   mirvex::ui::MapWindow& model = window.model().map_window();
@@ -200,15 +203,15 @@ void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
   QTest::mouseMove(canvas, to);
   QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, to);
   QStringList bounds;
-  for (const char* name : {"crop_west", "crop_north", "crop_east", "crop_south"}) {
-    QString text = qobject_cast<QLineEdit*>(window.widget(name))->text();
-    QVERIFY2(!text.isEmpty(), name);
+  for (const mirvex::ui::UiControl* bound : {&c.crop_west, &c.crop_north, &c.crop_east, &c.crop_south}) {
+    QString text = qobject_cast<QLineEdit*>(window.widget(*bound))->text();
+    QVERIFY2(!text.isEmpty(), bound->name().c_str());
     bounds << text;
   }
   QCOMPARE(QString::fromStdString(folder.Setting("Koord2")), bounds[0]);
   QVERIFY(InkedPixels(canvas) != blank);  // the rectangle shows
 
-  Click(window.widget("crop_button"));
+  Click(window.widget(c.crop_button));
   QCOMPARE(window.model().last_status(), mirvex::OperationStatus::kCompleted);
   // After the crop the map window shows its result.
   QTRY_COMPARE(model.shown_source().path, mirvex::PathText(folder.path / "window-cut.mp"));
@@ -238,13 +241,13 @@ void MainWindowQtTest::RectangleDrawnOnTheMapCropsAsTheCommandLineDoes() {
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(canvas, &wheel);
   QVERIFY(std::abs(model.view().scale() - 2 * fitted) < fitted * 1e-9);
-  Click(window.findChild<QWidget*>("map_fit_button"));
+  Click(window.widget(model.controls().map_fit_button));
   QCOMPARE(model.view().scale(), fitted);
 
   // Closing frees the map; "Карта" opens it again with the map.
   window.map_window()->close();
   QVERIFY(model.view().empty());
-  Click(window.widget("map_button"));
+  Click(window.widget(c.map_button));
   QTRY_VERIFY(!model.loading() && !model.view().empty());
   QVERIFY(host.messages.size() == 1);  // "Редактирование карты завершено" or the like, nothing else
 }
@@ -255,9 +258,10 @@ void MainWindowQtTest::KeysZoomAndMoveTheMap() {
   ProgramFolder folder;
   EventLoopHost host;
   QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
   window.show();
   OpenCropPanelOn(window, kTestData / "sample.expected.mp");
-  Click(window.widget("map_button"));
+  Click(window.widget(c.map_button));
   QVERIFY(QTest::qWaitForWindowExposed(window.map_window()));
   mirvex::ui::MapWindow& model = window.model().map_window();
   QTRY_VERIFY(!model.loading() && !model.view().empty());

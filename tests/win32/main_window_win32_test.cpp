@@ -44,44 +44,45 @@ std::string Bytes(const fs::path& path) {
 struct Window {
   explicit Window(const ProgramFolder& folder) : window(host, folder.text()) { window.Show(); }
   ~Window() { Pump(); }
-  HWND operator[](const char* name) const {
-    HWND control = window.widget(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
+  ui::MainWindowControls& controls() { return window.model().controls(); }
+  HWND operator[](const ui::UiControl& control) const {
+    HWND hwnd = window.widget(control);
+    EXPECT_NE(hwnd, nullptr) << control.name();
+    return hwnd;
   }
   void Pump() { ui::win32::PumpMessages(window.hwnd()); }
   // A control is seen when it and every container above it are shown.
-  bool Visible(const char* name) const { return IsWindowVisible((*this)[name]) != 0; }
-  std::string Text(const char* name) const { return ui::win32::ControlText((*this)[name]); }
+  bool Visible(const ui::UiControl& control) const { return IsWindowVisible((*this)[control]) != 0; }
+  std::string Text(const ui::UiControl& control) const { return ui::win32::ControlText((*this)[control]); }
 
   // What a click on a button does: BM_CLICK sends BN_CLICKED to the parent.
-  void Click(const char* name) {
-    SendMessageW((*this)[name], BM_CLICK, 0, 0);
+  void Click(const ui::UiControl& control) {
+    SendMessageW((*this)[control], BM_CLICK, 0, 0);
     Pump();
   }
   // Typing into an edit box: WM_SETTEXT, which sends EN_CHANGE itself.
-  void TypeInto(const char* name, const std::string& cp1251) {
-    SetWindowTextW((*this)[name], WideText(cp1251).c_str());
+  void TypeInto(const ui::UiControl& control, const std::string& cp1251) {
+    SetWindowTextW((*this)[control], WideText(cp1251).c_str());
     Pump();
   }
   // Typing into a combo box's edit part: the text, then CBN_EDITCHANGE as typing sends.
-  void TypeIntoCombo(const char* name, const std::string& cp1251) {
-    HWND combo = (*this)[name];
+  void TypeIntoCombo(const ui::UiControl& control, const std::string& cp1251) {
+    HWND combo = (*this)[control];
     SetWindowTextW(combo, WideText(cp1251).c_str());
     SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_EDITCHANGE),
                  reinterpret_cast<LPARAM>(combo));
     Pump();
   }
-  void ChooseInCombo(const char* name, int index) {
-    HWND combo = (*this)[name];
+  void ChooseInCombo(const ui::UiControl& control, int index) {
+    HWND combo = (*this)[control];
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
     Pump();
   }
   // A click on a list line (alone, as a click without Ctrl selects it), or a double click.
-  void ChooseInList(const char* name, int index, bool twice = false) {
-    HWND list = (*this)[name];
+  void ChooseInList(const ui::UiControl& control, int index, bool twice = false) {
+    HWND list = (*this)[control];
     if (GetWindowLongW(list, GWL_STYLE) & LBS_EXTENDEDSEL) {
       SendMessageW(list, LB_SETSEL, FALSE, -1);
       SendMessageW(list, LB_SETSEL, TRUE, index);
@@ -97,26 +98,29 @@ struct Window {
     }
     Pump();
   }
-  std::string ListLine(const char* name, int index) const {
-    HWND list = (*this)[name];
+  std::string ListLine(const ui::UiControl& control, int index) const {
+    HWND list = (*this)[control];
     std::wstring line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
     line.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line.data()))));
     return Cp1251ToUtf8(TextFromWide(line));
   }
-  int ListCount(const char* name) const { return static_cast<int>(SendMessageW((*this)[name], LB_GETCOUNT, 0, 0)); }
+  int ListCount(const ui::UiControl& control) const {
+    return static_cast<int>(SendMessageW((*this)[control], LB_GETCOUNT, 0, 0));
+  }
   // A move of the trackbar by the keyboard: the position, then the scroll messages.
-  void MoveTrackbar(const char* name, int position) {
-    HWND slider = (*this)[name];
+  void MoveTrackbar(const ui::UiControl& control, int position) {
+    HWND slider = (*this)[control];
     SendMessageW(slider, TBM_SETPOS, TRUE, position);
     SendMessageW(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_LINEDOWN, 0), reinterpret_cast<LPARAM>(slider));
     SendMessageW(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
     Pump();
   }
-  RECT Place(const char* name) const {
+  // Where a control or a container stands in its parent.
+  RECT Place(const ui::UiControl& control) const { return Place((*this)[control]); }
+  static RECT Place(HWND hwnd) {
     RECT place{};
-    HWND control = (*this)[name];
-    GetWindowRect(control, &place);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    GetWindowRect(hwnd, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
     return place;
   }
 
@@ -140,38 +144,39 @@ class Win32Window : public testing::Test {
 // the converted and cropped sample equal the reviewed maps (the command line's).
 TEST_F(Win32Window, PanelsTakeTurnsAndSecondPressesRunTheOperations) {
   Window window(folder);
-  EXPECT_TRUE(window.Visible("welcome_panel"));
-  EXPECT_FALSE(window.Visible("conversion_panel"));
+  ui::MainWindowControls& c = window.controls();
+  EXPECT_TRUE(window.Visible(c.welcome_panel));
+  EXPECT_FALSE(window.Visible(c.conversion_panel));
 
-  window.Click("convert_button");
-  EXPECT_TRUE(window.Visible("conversion_panel"));
-  EXPECT_FALSE(window.Visible("welcome_panel"));
+  window.Click(c.convert_button);
+  EXPECT_TRUE(window.Visible(c.conversion_panel));
+  EXPECT_FALSE(window.Visible(c.welcome_panel));
   EXPECT_TRUE(window.host.messages.empty());
 
-  window.TypeIntoCombo("mif_path", PathText(kData / "sample/sample.mif"));
-  window.TypeIntoCombo("mid_path", PathText(kData / "sample/sample.mid"));
-  window.TypeIntoCombo("result_path", PathText(folder.path / "window.mp"));
-  window.Click("convert_button");
+  window.TypeIntoCombo(c.mif_path, PathText(kData / "sample/sample.mif"));
+  window.TypeIntoCombo(c.mid_path, PathText(kData / "sample/sample.mid"));
+  window.TypeIntoCombo(c.result_path, PathText(folder.path / "window.mp"));
+  window.Click(c.convert_button);
   EXPECT_EQ(Bytes(folder.path / "window.mp"), Bytes(kTestData / "sample.expected.mp"));
   ASSERT_FALSE(window.host.messages.empty());
   EXPECT_NE(Utf8(window.host.messages.back().text).find("Конвертация завершена"), std::string::npos);
 
-  window.Click("crop_button");
-  EXPECT_TRUE(window.Visible("crop_panel"));
-  EXPECT_FALSE(window.Visible("conversion_panel"));
-  window.Click("copy_result_button");
-  EXPECT_EQ(window.Text("crop_map_path"), PathText(folder.path / "window.mp"));
-  window.TypeInto("crop_result_path", PathText(folder.path / "cut.mp"));
+  window.Click(c.crop_button);
+  EXPECT_TRUE(window.Visible(c.crop_panel));
+  EXPECT_FALSE(window.Visible(c.conversion_panel));
+  window.Click(c.copy_result_button);
+  EXPECT_EQ(window.Text(c.crop_map_path), PathText(folder.path / "window.mp"));
+  window.TypeInto(c.crop_result_path, PathText(folder.path / "cut.mp"));
   EXPECT_EQ(folder.Setting("System", "PathEdit2"), PathText(folder.path / "cut.mp"));
-  window.Click("crop_button");
+  window.Click(c.crop_button);
   EXPECT_EQ(Bytes(folder.path / "cut.mp"), Bytes(kTestData / "sample.cut.expected.mp"));
 
-  window.Click("test_map_button");
-  EXPECT_TRUE(window.Visible("test_map_panel"));
-  EXPECT_FALSE(window.Visible("crop_panel"));
+  window.Click(c.test_map_button);
+  EXPECT_TRUE(window.Visible(c.test_map_panel));
+  EXPECT_FALSE(window.Visible(c.crop_panel));
   std::ofstream(folder.path / "test.mp").put('x');
-  window.TypeIntoCombo("test_map_path", PathText(folder.path / "test.mp"));
-  window.Click("test_map_button");
+  window.TypeIntoCombo(c.test_map_path, PathText(folder.path / "test.mp"));
+  window.Click(c.test_map_button);
   EXPECT_EQ(fs::file_size(folder.path / "test.mp"), std::uintmax_t{4550123});
 }
 
@@ -179,15 +184,16 @@ TEST_F(Win32Window, PanelsTakeTurnsAndSecondPressesRunTheOperations) {
 // value still drawn dark on the light grey.
 TEST_F(Win32Window, CheckBoxClickStoresItsKeyAndGreysItsBox) {
   Window window(folder);
-  window.Click("convert_button");
-  HWND automatic = window["column_count_from_header"];
-  HWND count = window["column_count"];
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
+  HWND automatic = window[c.column_count_from_header];
+  HWND count = window[c.column_count];
   EXPECT_EQ(SendMessageW(automatic, BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_TRUE(GetWindowLongW(count, GWL_STYLE) & ES_READONLY);
-  window.Click("column_count_from_header");
+  window.Click(c.column_count_from_header);
   EXPECT_EQ(folder.Setting("System", "AutoSet"), "0");
   EXPECT_FALSE(GetWindowLongW(count, GWL_STYLE) & ES_READONLY);
-  window.Click("column_count_from_header");
+  window.Click(c.column_count_from_header);
   EXPECT_EQ(folder.Setting("System", "AutoSet"), "1");
 
   HDC dc = GetDC(count);
@@ -200,36 +206,38 @@ TEST_F(Win32Window, CheckBoxClickStoresItsKeyAndGreysItsBox) {
 // Save and delete of a path triple through the buttons and the combo lists.
 TEST_F(Win32Window, SavedPathsThroughButtonsAndLists) {
   Window window(folder);
-  window.Click("convert_button");
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
   for (const char* triple : {"a", "b"}) {
-    window.TypeIntoCombo("mif_path", std::string(triple) + ".MIF");
-    window.TypeIntoCombo("mid_path", std::string(triple) + ".MID");
-    window.TypeIntoCombo("result_path", std::string(triple) + ".txt");
-    window.Click("save_paths_button");
+    window.TypeIntoCombo(c.mif_path, std::string(triple) + ".MIF");
+    window.TypeIntoCombo(c.mid_path, std::string(triple) + ".MID");
+    window.TypeIntoCombo(c.result_path, std::string(triple) + ".txt");
+    window.Click(c.save_paths_button);
   }
   EXPECT_EQ(folder.Setting("System", "PathCount"), "2");
-  EXPECT_EQ(SendMessageW(window["mif_path"], CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(window[c.mif_path], CB_GETCOUNT, 0, 0), 2);
 
-  window.ChooseInCombo("mif_path", 0);
-  EXPECT_EQ(window.Text("mid_path"), "a.MID");
-  EXPECT_EQ(window.Text("result_path"), "a.txt");
+  window.ChooseInCombo(c.mif_path, 0);
+  EXPECT_EQ(window.Text(c.mid_path), "a.MID");
+  EXPECT_EQ(window.Text(c.result_path), "a.txt");
 
-  window.Click("delete_paths_button");
+  window.Click(c.delete_paths_button);
   EXPECT_EQ(folder.Setting("System", "PathCount"), "1");
   EXPECT_EQ(folder.Setting("Path1", "p1"), "b.MIF");
-  EXPECT_EQ(SendMessageW(window["mif_path"], CB_GETCOUNT, 0, 0), 1);
-  for (const char* combo : {"mif_path", "mid_path", "result_path"}) EXPECT_EQ(window.Text(combo), "") << combo;
+  EXPECT_EQ(SendMessageW(window[c.mif_path], CB_GETCOUNT, 0, 0), 1);
+  for (ui::MainControl combo : ui::kPathCombos) EXPECT_EQ(window.Text(c.*combo), "") << (c.*combo).name();
 }
 
 // A path typed with a character cp1251 cannot hold is refused with a message and the
 // box shows the stored text again: it never names another file.
 TEST_F(Win32Window, TypedCharacterOutsideCp1251IsRefused) {
   Window window(folder);
-  window.Click("crop_button");
-  std::string before = window.Text("crop_result_path");
-  SetWindowTextW(window["crop_result_path"], L"C:\\map\\\u0109.mp");
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.crop_button);
+  std::string before = window.Text(c.crop_result_path);
+  SetWindowTextW(window[c.crop_result_path], L"C:\\map\\\u0109.mp");
   window.Pump();
-  EXPECT_EQ(window.Text("crop_result_path"), before);
+  EXPECT_EQ(window.Text(c.crop_result_path), before);
   EXPECT_EQ(window.window.model().controls().crop_result_path.text(), before);
   ASSERT_EQ(window.host.messages.size(), 1u);
   EXPECT_NE(Utf8(window.host.messages[0].text).find("cp1251"), std::string::npos);
@@ -240,10 +248,11 @@ TEST_F(Win32Window, TypedCharacterOutsideCp1251IsRefused) {
 // width, and the type list follows it at its gap.
 TEST_F(Win32Window, SplitterDragStopsAtTheListsLeastWidth) {
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
   SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
   window.Pump();
-  HWND splitter = window["list_splitter"];
-  int start = window.Place("object_list").right - window.Place("object_list").left;
+  HWND splitter = window[c.list_splitter];
+  int start = window.Place(c.object_list).right - window.Place(c.object_list).left;
   EXPECT_GT(start, 0);
   auto mouse = [&](UINT message, int x) {
     SendMessageW(splitter, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, 5));
@@ -253,15 +262,15 @@ TEST_F(Win32Window, SplitterDragStopsAtTheListsLeastWidth) {
   mouse(WM_MOUSEMOVE, -5000);
   // The object list keeps its least width, 120 pixels at 96 DPI.
   const int least = static_cast<int>(ui::kListMinimumWidth / window.window.twips_per_pixel() + 0.5);
-  EXPECT_NEAR(window.Place("object_list").right - window.Place("object_list").left, least, 1);
+  EXPECT_NEAR(window.Place(c.object_list).right - window.Place(c.object_list).left, least, 1);
   EXPECT_EQ(window.window.model().controls().list_splitter.left(), ui::kObjectListLeft + ui::kListMinimumWidth);
   mouse(WM_MOUSEMOVE, 2 + 100);
   mouse(WM_LBUTTONUP, 2 + 100);
-  int width = window.Place("object_list").right - window.Place("object_list").left;
+  int width = window.Place(c.object_list).right - window.Place(c.object_list).left;
   EXPECT_GE(width, least + 99);
   EXPECT_LE(width, least + 101);
-  EXPECT_EQ(window.Place("type_list").left,
-            window.Place("list_splitter").left +
+  EXPECT_EQ(window.Place(c.type_list).left,
+            window.Place(c.list_splitter).left +
                 static_cast<int>(ui::kTypeListGap / window.window.twips_per_pixel() + 0.5));
 }
 
@@ -294,12 +303,13 @@ TEST_F(Win32Window, ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt) {
       << "Version 300\r\nColumns 2\r\n  Type Char(50)\r\n  Name Char(50)\r\nData\r\n";
   std::ofstream(folder.path / "map.mid", std::ios::binary) << mid;
   Window window(folder);
-  window.Click("convert_button");
-  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
-  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
-  window.Click("edit_objects_button");
-  HWND objects = window["object_list"];
-  ASSERT_EQ(window.ListCount("object_list"), 7);
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
+  window.TypeIntoCombo(c.mif_path, PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo(c.mid_path, PathText(folder.path / "map.mid"));
+  window.Click(c.edit_objects_button);
+  HWND objects = window[c.object_list];
+  ASSERT_EQ(window.ListCount(c.object_list), 7);
   ui::UiControl& model = window.window.model().controls().object_list;
 
   auto click = [&](HWND list, int row, WPARAM keys = 0) {
@@ -349,11 +359,11 @@ TEST_F(Win32Window, ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt) {
   }
 
   // The type list keeps the entry clicked, below or above the one before.
-  window.Click("polygon_types_button");
-  HWND types = window["type_list"];
+  window.Click(c.polygon_types_button);
+  HWND types = window[c.type_list];
   int park_type = -1;
-  for (int i = 0; i < window.ListCount("type_list") && park_type < 0; ++i) {
-    if (window.ListLine("type_list", i).starts_with("0x17")) park_type = i;
+  for (int i = 0; i < window.ListCount(c.type_list) && park_type < 0; ++i) {
+    if (window.ListLine(c.type_list, i).starts_with("0x17")) park_type = i;
   }
   ASSERT_GT(park_type, 3);
   for (int row : {1, 3, 0, park_type}) {
@@ -362,9 +372,9 @@ TEST_F(Win32Window, ListSelectionFollowsEveryGestureAndAssignStoresExactlyIt) {
     EXPECT_EQ(SendMessageW(types, LB_GETCURSEL, 0, 0), row);
     EXPECT_EQ(window.window.model().controls().type_list.list_index(), row);
   }
-  window.Click("assign_type_button");
-  EXPECT_EQ(window.ListLine("object_list", 2), "[0x80] Парк (0x17)");
-  for (int i : {0, 1, 3, 4, 5, 6}) EXPECT_EQ(window.ListLine("object_list", i).find("0x17"), std::string::npos) << i;
+  window.Click(c.assign_type_button);
+  EXPECT_EQ(window.ListLine(c.object_list, 2), "[0x80] Парк (0x17)");
+  for (int i : {0, 1, 3, 4, 5, 6}) EXPECT_EQ(window.ListLine(c.object_list, i).find("0x17"), std::string::npos) << i;
 }
 
 // The whole road of a dictionary edit: column view, editing mode, a type from the line
@@ -378,56 +388,59 @@ TEST_F(Win32Window, EditedDictionaryReachesTheConvertedMap) {
   std::ofstream(folder.path / "map.mid", std::ios::binary)
       << Ru("\"Тропинка\",\"Лесная тропа\"\r\n\"Просека\",\"Северная\"\r\n");
   Window window(folder);
-  window.Click("convert_button");
-  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
-  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
-  window.TypeIntoCombo("result_path", PathText(folder.path / "map.mp"));
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
+  window.TypeIntoCombo(c.mif_path, PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo(c.mid_path, PathText(folder.path / "map.mid"));
+  window.TypeIntoCombo(c.result_path, PathText(folder.path / "map.mp"));
 
-  window.Click("column_view_button");
-  EXPECT_TRUE(window.Visible("column_view"));
-  std::string page = Utf8(window.Text("column_view"));
+  window.Click(c.column_view_button);
+  EXPECT_TRUE(window.Visible(c.column_view));
+  std::string page = Utf8(window.Text(c.column_view));
   EXPECT_NE(page.find("\r\nТропинка"), std::string::npos) << page;
   EXPECT_NE(page.find("\r\nПросека"), std::string::npos) << page;
 
-  window.Click("edit_objects_button");
-  ASSERT_EQ(window.ListCount("object_list"), 2);
-  EXPECT_EQ(window.ListLine("object_list", 0), "Тропинка");
-  EXPECT_FALSE(window.Visible("column_view"));
+  window.Click(c.edit_objects_button);
+  ASSERT_EQ(window.ListCount(c.object_list), 2);
+  EXPECT_EQ(window.ListLine(c.object_list, 0), "Тропинка");
+  EXPECT_FALSE(window.Visible(c.column_view));
 
-  window.Click("line_types_button");
-  ASSERT_GT(window.ListCount("type_list"), 10);
-  EXPECT_EQ(window.ListLine("type_list", 9).substr(0, 8), "0x0a    ");
-  window.ChooseInList("object_list", 0);
-  window.ChooseInList("type_list", 9);
-  window.Click("assign_type_button");
-  EXPECT_EQ(window.ListLine("object_list", 0), "[0x20] Тропинка (0x0a)");
-  EXPECT_GT(SendMessageW(window["object_list"], LB_GETSEL, 0, 0), 0);
+  window.Click(c.line_types_button);
+  ASSERT_GT(window.ListCount(c.type_list), 10);
+  EXPECT_EQ(window.ListLine(c.type_list, 9).substr(0, 8), "0x0a    ");
+  window.ChooseInList(c.object_list, 0);
+  window.ChooseInList(c.type_list, 9);
+  window.Click(c.assign_type_button);
+  EXPECT_EQ(window.ListLine(c.object_list, 0), "[0x20] Тропинка (0x0a)");
+  EXPECT_GT(SendMessageW(window[c.object_list], LB_GETSEL, 0, 0), 0);
 
-  window.MoveTrackbar("level_slider", 2);
-  EXPECT_EQ(window.ListLine("object_list", 0), "L2--[0x20] Тропинка (0x0a)");
-  EXPECT_EQ(Utf8(window.Text("level_button")), "Уровень 2");
+  window.MoveTrackbar(c.level_slider, 2);
+  EXPECT_EQ(window.ListLine(c.object_list, 0), "L2--[0x20] Тропинка (0x0a)");
+  EXPECT_EQ(Utf8(window.Text(c.level_button)), "Уровень 2");
 
-  window.ChooseInList("object_list", 0, /*twice=*/true);
+  window.ChooseInList(c.object_list, 0, /*twice=*/true);
   HWND object_window = window.window.object_window();
   ASSERT_NE(object_window, nullptr);
+  ASSERT_NE(window.window.model().object_window(), nullptr);
+  ui::ObjectWindowControls& o = window.window.model().object_window()->controls();
   EXPECT_TRUE(IsWindowVisible(object_window));
   EXPECT_EQ(GetWindowLongW(object_window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
   EXPECT_EQ(Utf8(ui::win32::ControlText(object_window)), "Информация об объекте");
-  EXPECT_EQ(Utf8(window.Text("object_name")), "Тропинка");
-  EXPECT_EQ(window.Text("object_region"), "0x20");
-  EXPECT_EQ(window.Text("object_type"), "0x0a");
+  EXPECT_EQ(Utf8(window.Text(o.object_name)), "Тропинка");
+  EXPECT_EQ(window.Text(o.object_region), "0x20");
+  EXPECT_EQ(window.Text(o.object_type), "0x0a");
   // The main window stays usable while it is open.
   EXPECT_TRUE(IsWindowEnabled(window.window.hwnd()));
-  window.TypeInto("object_type", "0x16");
+  window.TypeInto(o.object_type, "0x16");
   SendMessageW(object_window, WM_CLOSE, 0, 0);
   window.Pump();
   EXPECT_EQ(window.window.object_window(), nullptr);
   EXPECT_EQ(window.window.model().object_window(), nullptr);
-  EXPECT_EQ(window.ListLine("object_list", 0), "L2--[0x20] Тропинка (0x16)");
-  EXPECT_EQ(window.ListLine("object_list", 1), "Просека");
+  EXPECT_EQ(window.ListLine(c.object_list, 0), "L2--[0x20] Тропинка (0x16)");
+  EXPECT_EQ(window.ListLine(c.object_list, 1), "Просека");
 
-  window.Click("convert_button");
-  window.Click("convert_button");
+  window.Click(c.convert_button);
+  window.Click(c.convert_button);
   std::string map = Utf8(Bytes(folder.path / "map.mp"));
   EXPECT_NE(map.find("[RGN40]\r\nLevels=2\r\nLabel=Лесная тропа\r\nType=0x16"), std::string::npos) << map;
 }
@@ -470,16 +483,16 @@ TEST_F(Win32Window, CancelStopsTheRunAndKeepsTheEarlierResult) {
   model.controls().mif_path.SetText(PathText(folder.path / "big.mif"));
   model.controls().mid_path.SetText(PathText(folder.path / "big.mid"));
   model.controls().result_path.SetText(PathText(folder.path / "map.mp"));
-  host.cancel = window.widget("cancel_button");
-  SendMessageW(window.widget("convert_button"), BM_CLICK, 0, 0);
+  host.cancel = window.widget(model.controls().cancel_button);
+  SendMessageW(window.widget(model.controls().convert_button), BM_CLICK, 0, 0);
   EXPECT_TRUE(host.cancel_shown);
   EXPECT_EQ(model.last_status(), OperationStatus::kStopped);
   EXPECT_TRUE(Bytes(folder.path / "map.mp") == "earlier result\r\n");
   for (const auto& entry : fs::directory_iterator(folder.path)) {
     EXPECT_EQ(entry.path().filename().string().find(".mirvex-"), std::string::npos) << entry.path();
   }
-  EXPECT_TRUE(IsWindowEnabled(window.widget("convert_button")));
-  EXPECT_FALSE(IsWindowVisible(window.widget("cancel_button")));
+  EXPECT_TRUE(IsWindowEnabled(window.widget(model.controls().convert_button)));
+  EXPECT_FALSE(IsWindowVisible(window.widget(model.controls().cancel_button)));
 }
 
 // A key as the system delivers it: through its input queue to the window with the
@@ -534,7 +547,7 @@ TEST_F(Win32Window, EscapeStopsARunWhereverTheFocusIs) {
     model.controls().mid_path.SetText(PathText(folder.path / "big.mid"));
     model.controls().result_path.SetText(PathText(folder.path / "map.mp"));
     SetForegroundWindow(window.hwnd());
-    HWND convert = window.widget("convert_button");
+    HWND convert = window.widget(model.controls().convert_button);
     SetFocus(convert);
     ui::win32::PumpMessages(window.hwnd());
     host.owner = window.hwnd();
@@ -563,26 +576,29 @@ TEST_F(Win32Window, ObjectWindowRefusesABadTypeAndEscapeStoresNothing) {
       << "Columns 2\r\nData\r\n\r\nPline 2\r\n36.50 50.60\r\n36.51 50.61\r\n    Pen (1,2,0)\r\n";
   std::ofstream(folder.path / "map.mid", std::ios::binary) << Ru("\"Тропинка\",\"Лесная тропа\"\r\n");
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
   SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
-  window.Click("convert_button");
-  window.TypeIntoCombo("mif_path", PathText(folder.path / "map.mif"));
-  window.TypeIntoCombo("mid_path", PathText(folder.path / "map.mid"));
-  window.Click("edit_objects_button");
-  ASSERT_EQ(window.ListCount("object_list"), 1);
+  window.Click(c.convert_button);
+  window.TypeIntoCombo(c.mif_path, PathText(folder.path / "map.mif"));
+  window.TypeIntoCombo(c.mid_path, PathText(folder.path / "map.mid"));
+  window.Click(c.edit_objects_button);
+  ASSERT_EQ(window.ListCount(c.object_list), 1);
   std::string before = Bytes(folder.path / "object.txt");
 
-  window.ChooseInList("object_list", 0, /*twice=*/true);
+  window.ChooseInList(c.object_list, 0, /*twice=*/true);
   HWND object_window = window.window.object_window();
   ASSERT_NE(object_window, nullptr);
+  ASSERT_NE(window.window.model().object_window(), nullptr);
+  ui::ObjectWindowControls& o = window.window.model().object_window()->controls();
   RECT main_place{}, object_place{}, overlap{};
   GetWindowRect(window.window.hwnd(), &main_place);
   GetWindowRect(object_window, &object_place);
   EXPECT_FALSE(IntersectRect(&overlap, &main_place, &object_place)) << object_place.left << "," << object_place.top;
   EXPECT_EQ(object_place.top, main_place.top);
-  EXPECT_EQ(SendMessageW(window["object_type"], EM_GETLIMITTEXT, 0, 0), 6);
-  EXPECT_EQ(SendMessageW(window["object_name"], EM_GETLIMITTEXT, 0, 0), 200);
+  EXPECT_EQ(SendMessageW(window[o.object_type], EM_GETLIMITTEXT, 0, 0), 6);
+  EXPECT_EQ(SendMessageW(window[o.object_name], EM_GETLIMITTEXT, 0, 0), 200);
 
-  window.TypeInto("object_type", "0x1f0x");
+  window.TypeInto(o.object_type, "0x1f0x");
   SendMessageW(object_window, WM_CLOSE, 0, 0);
   window.Pump();
   EXPECT_EQ(window.window.object_window(), object_window);
@@ -591,7 +607,7 @@ TEST_F(Win32Window, ObjectWindowRefusesABadTypeAndEscapeStoresNothing) {
   EXPECT_EQ(Bytes(folder.path / "object.txt"), before);
 
   SetForegroundWindow(object_window);
-  SetFocus(window["object_type"]);
+  SetFocus(window[o.object_type]);
   window.Pump();
   PressKey(VK_ESCAPE);
   for (int i = 0; i < 50 && window.window.object_window(); ++i) {
@@ -602,7 +618,7 @@ TEST_F(Win32Window, ObjectWindowRefusesABadTypeAndEscapeStoresNothing) {
   EXPECT_EQ(window.window.model().object_window(), nullptr);
   EXPECT_FALSE(IsWindow(object_window));
   EXPECT_EQ(Bytes(folder.path / "object.txt"), before);
-  EXPECT_EQ(window.ListLine("object_list", 0), "Тропинка");
+  EXPECT_EQ(window.ListLine(c.object_list, 0), "Тропинка");
 }
 
 // A caption that is cut: the control is narrower than its text in its own font (plus
@@ -686,18 +702,23 @@ TEST_F(Win32Window, EveryCaptionShowsWhole) {
     SCOPED_TRACE(font.what);
     MessageFontChange change(font.change);
     Window window(folder);
-    const char* const steps[] = {nullptr, "convert_button", "georeference_button", "compiler_settings_button",
-                                 "crop_button", "test_map_button"};
-    for (const char* step : steps) {
-      if (step) window.Click(step);
-      SCOPED_TRACE(step ? step : "welcome");
+    ui::MainWindowControls& c = window.controls();
+    const ui::MainControl steps[] = {nullptr,
+                                     &ui::MainWindowControls::convert_button,
+                                     &ui::MainWindowControls::georeference_button,
+                                     &ui::MainWindowControls::compiler_settings_button,
+                                     &ui::MainWindowControls::crop_button,
+                                     &ui::MainWindowControls::test_map_button};
+    for (ui::MainControl step : steps) {
+      if (step) window.Click(c.*step);
+      SCOPED_TRACE(step ? (c.*step).name() : "welcome");
       std::vector<std::string> cut = CutCaptions(window.window.hwnd());
       EXPECT_TRUE(cut.empty()) << testing::PrintToString(cut);
     }
     window.window.model().controls().progress_percent.SetText(Ru("карта 2 из 2: 100"));
     window.Pump();
-    EXPECT_TRUE(CutCaptions(window["progress_frame"]).empty())
-        << testing::PrintToString(CutCaptions(window["progress_frame"]));
+    EXPECT_TRUE(CutCaptions(window[c.progress_frame]).empty())
+        << testing::PrintToString(CutCaptions(window[c.progress_frame]));
   }
 }
 
@@ -705,6 +726,7 @@ TEST_F(Win32Window, EveryCaptionShowsWhole) {
 // button, Esc asks a run to stop, Alt+F4 closes the window as "ВЫХОД" does.
 TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
   auto key = [&](UINT virtual_key) {
     HWND focus = GetFocus();
     PostMessageW(focus, WM_KEYDOWN, virtual_key, 0);
@@ -712,17 +734,17 @@ TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
     window.Pump();
   };
   SetForegroundWindow(window.window.hwnd());
-  SetFocus(window["convert_button"]);
+  SetFocus(window[c.convert_button]);
   key(VK_TAB);
-  EXPECT_EQ(GetFocus(), window["crop_button"]);
+  EXPECT_EQ(GetFocus(), window[c.crop_button]);
   key(VK_TAB);
-  EXPECT_EQ(GetFocus(), window["test_map_button"]);
-  SetFocus(window["convert_button"]);
+  EXPECT_EQ(GetFocus(), window[c.test_map_button]);
+  SetFocus(window[c.convert_button]);
   key(VK_RETURN);
-  EXPECT_TRUE(window.Visible("conversion_panel"));
-  SetFocus(window["crop_button"]);
+  EXPECT_TRUE(window.Visible(c.conversion_panel));
+  SetFocus(window[c.crop_button]);
   key(VK_RETURN);
-  EXPECT_TRUE(window.Visible("crop_panel"));
+  EXPECT_TRUE(window.Visible(c.crop_panel));
   key(VK_ESCAPE);  // nothing runs: nothing to stop, the window stays
   EXPECT_FALSE(window.window.closed());
   SendMessageW(window.window.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -737,10 +759,11 @@ TEST_F(Win32Window, KeyboardMovesThroughTheControlsAndPressesButtons) {
 // and stops at it again once it can be typed into.
 TEST_F(Win32Window, TabPassesOverGreyedBoxes) {
   Window window(folder);
-  window.Click("convert_button");
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
   SetForegroundWindow(window.window.hwnd());
-  auto tab_from = [&](const char* name) {
-    SetFocus(window[name]);
+  auto tab_from = [&](const ui::UiControl& control) {
+    SetFocus(window[control]);
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC0000000);
     window.Pump();
@@ -749,18 +772,19 @@ TEST_F(Win32Window, TabPassesOverGreyedBoxes) {
   window.window.model().controls().column_count_from_header.SetCheck(1);
   window.Pump();
   ASSERT_FALSE(window.window.model().controls().column_count.enabled());
-  EXPECT_EQ(tab_from("convert_all_button"), window["column_count_from_header"]);
+  EXPECT_EQ(tab_from(c.convert_all_button), window[c.column_count_from_header]);
   window.window.model().controls().column_count_from_header.SetCheck(0);
   window.Pump();
   ASSERT_TRUE(window.window.model().controls().column_count.enabled());
-  EXPECT_EQ(tab_from("convert_all_button"), window["column_count"]);
+  EXPECT_EQ(tab_from(c.convert_all_button), window[c.column_count]);
 }
 
 // The test map's path has its "…" too; the open dialog offers no "read-only" box.
 TEST_F(Win32Window, OpenDialogOfTheTestMapHasNoReadOnlyBox) {
   Window window(folder);
-  window.Click("test_map_button");
-  HWND browse = window.window.browse_button("test_map_path");
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.test_map_button);
+  HWND browse = window.window.browse_button(c.test_map_path);
   ASSERT_NE(browse, nullptr);
   EXPECT_TRUE(IsWindowVisible(browse));
   // The dialog is modal inside the click: another thread looks at it and closes it.
@@ -793,8 +817,9 @@ TEST_F(Win32Window, OpenDialogOfTheTestMapHasNoReadOnlyBox) {
 // still fill the rest.
 TEST_F(Win32Window, DpiChangeScalesTheLayout) {
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
   HWND hwnd = window.window.hwnd();
-  int column_before = window.Place("convert_button").right;
+  int column_before = window.Place(c.convert_button).right;
   RECT frame{};
   GetWindowRect(hwnd, &frame);
   RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
@@ -804,12 +829,12 @@ TEST_F(Win32Window, DpiChangeScalesTheLayout) {
   RECT now{};
   GetWindowRect(hwnd, &now);
   EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
-  int column_after = window.Place("convert_button").right;
+  int column_after = window.Place(c.convert_button).right;
   EXPECT_NEAR(column_after, column_before * 3 / 2, column_before / 10);
   EXPECT_NEAR(window.window.twips_per_pixel(), 10.0, 0.01);
   RECT area{}, type_list{};
-  GetClientRect(GetParent(window["type_list"]), &area);
-  type_list = window.Place("type_list");
+  GetClientRect(GetParent(window[c.type_list]), &area);
+  type_list = window.Place(c.type_list);
   EXPECT_EQ(type_list.right, area.right);
   EXPECT_EQ(type_list.bottom, area.bottom);
 }
@@ -817,32 +842,33 @@ TEST_F(Win32Window, DpiChangeScalesTheLayout) {
 // A window shorter than the left column scrolls the column; the lists beside it stay.
 TEST_F(Win32Window, ShortWindowScrollsTheLeftColumn) {
   Window window(folder);
-  window.Click("convert_button");
-  int lists_left = window.Place("objects").left;
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
+  int lists_left = window.Place(window.window.objects_area()).left;
   SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1100, 420, SWP_NOMOVE | SWP_NOZORDER);
   window.Pump();
   RECT client{};
   GetClientRect(window.window.hwnd(), &client);
   EXPECT_LE(client.bottom, 420);
-  HWND viewport = window["left_scroll"];
+  HWND viewport = window.window.left_scroll();
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_ALL;
   ASSERT_TRUE(GetScrollInfo(viewport, SB_VERT, &info));
   EXPECT_GT(info.nMax + 1, static_cast<int>(info.nPage));  // something to scroll
-  EXPECT_EQ(window.Place("objects").left, lists_left);
-  RECT exit_before = window.Place("exit_button");
+  EXPECT_EQ(window.Place(window.window.objects_area()).left, lists_left);
+  RECT exit_before = window.Place(c.exit_button);
   SendMessageW(viewport, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
   window.Pump();
   RECT column{};
-  GetWindowRect(window["left_column"], &column);
+  GetWindowRect(window.window.left_column(), &column);
   RECT shown{};
   GetWindowRect(viewport, &shown);
   EXPECT_LT(column.top, shown.top);  // moved up
   RECT exit_button{};
-  GetWindowRect(window["exit_button"], &exit_button);
+  GetWindowRect(window[c.exit_button], &exit_button);
   EXPECT_LE(exit_button.bottom, shown.bottom);  // the operation buttons come into view
-  EXPECT_EQ(window.Place("exit_button").top, exit_before.top);  // within their column
+  EXPECT_EQ(window.Place(c.exit_button).top, exit_before.top);  // within their column
 }
 
 // What the screen shows of a control: the number of its pixels that differ from its
@@ -866,18 +892,19 @@ int InkOnScreen(HWND control) {
 // layout moved are drawn at once: the operation buttons show their captions.
 TEST_F(Win32Window, PartsMovedByALayoutAreDrawnAtOnce) {
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
   HWND hwnd = window.window.hwnd();
-  window.Click("convert_button");
+  window.Click(c.convert_button);
   SetWindowPos(hwnd, HWND_TOP, 0, 0, 1100, 420, SWP_NOZORDER);
   window.Pump();
-  SendMessageW(window["left_scroll"], WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  SendMessageW(window.window.left_scroll(), WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
   window.Pump();
   ShowWindow(hwnd, SW_MAXIMIZE);
   window.Pump();
   UpdateWindow(hwnd);
   window.Pump();
-  for (const char* name : {"convert_button", "exit_button", "map_button"}) {
-    EXPECT_GT(InkOnScreen(window[name]), 20) << name;
+  for (const ui::UiControl* button : {&c.convert_button, &c.exit_button, &c.map_button}) {
+    EXPECT_GT(InkOnScreen(window[*button]), 20) << button->name();
   }
   ShowWindow(hwnd, SW_RESTORE);
   window.Pump();

@@ -78,18 +78,20 @@ struct Window {
     }
   }
   void Pump() { ui::win32::PumpMessages(window.hwnd()); }
-  HWND operator[](const char* name) const {
-    HWND control = window.widget(name);
-    if (!control && window.map_window()) control = window.map_window()->widget(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
+  ui::MainWindowControls& controls() { return window.model().controls(); }
+  ui::MapWindowControls& map_controls() { return window.model().map_window().controls(); }
+  // A control of the main window or of the map window.
+  HWND operator[](const ui::UiControl& control) const {
+    HWND hwnd = window.widget(control);
+    EXPECT_NE(hwnd, nullptr) << control.name();
+    return hwnd;
   }
-  void Click(const char* name) {
-    SendMessageW((*this)[name], BM_CLICK, 0, 0);
+  void Click(const ui::UiControl& control) {
+    SendMessageW((*this)[control], BM_CLICK, 0, 0);
     Pump();
   }
-  void TypeInto(const char* name, const std::string& cp1251) {
-    HWND control = (*this)[name];
+  void TypeInto(const ui::UiControl& box, const std::string& cp1251) {
+    HWND control = (*this)[box];
     SetWindowTextW(control, WideText(cp1251).c_str());
     wchar_t class_name[16] = {};
     GetClassNameW(control, class_name, 16);
@@ -99,10 +101,10 @@ struct Window {
     }
     Pump();
   }
-  std::string Text(const char* name) const { return ui::win32::ControlText((*this)[name]); }
+  std::string Text(const ui::UiControl& control) const { return ui::win32::ControlText((*this)[control]); }
   // Opens the map window with "Карта" and lets its load run (it starts after the click).
   Win32MapWindow& OpenMap() {
-    Click("map_button");
+    Click(controls().map_button);
     Pump();
     Win32MapWindow* map = window.map_window();
     EXPECT_NE(map, nullptr);
@@ -192,11 +194,12 @@ class Win32MapWindowTest : public testing::Test {
 TEST_F(Win32MapWindowTest, RectangleDrawnWithTheMouseCropsAsTheCommandLineDoes) {
   fs::copy_file(kTestData / "sample.expected.mp", folder.path / "map.mp");
   Window window(folder);
-  window.Click("crop_button");
-  window.TypeInto("crop_map_path", folder.File("map.mp"));
-  window.TypeInto("crop_result_path", folder.File("cut.mp"));
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.crop_button);
+  window.TypeInto(c.crop_map_path, folder.File("map.mp"));
+  window.TypeInto(c.crop_result_path, folder.File("cut.mp"));
   // No rectangle yet: the press starts a new one wherever it is.
-  for (const char* box : {"crop_west", "crop_north", "crop_east", "crop_south"}) window.TypeInto(box, "");
+  for (ui::UiControl* box : {&c.crop_west, &c.crop_north, &c.crop_east, &c.crop_south}) window.TypeInto(*box, "");
   Win32MapWindow& map = window.OpenMap();
   ui::MapWindow& model = window.map_model();
   ASSERT_FALSE(model.loading());
@@ -215,14 +218,14 @@ TEST_F(Win32MapWindowTest, RectangleDrawnWithTheMouseCropsAsTheCommandLineDoes) 
   window.Mouse(WM_LBUTTONUP, 0, x2, y2);
   EXPECT_EQ(GetCapture(), nullptr);
 
-  std::string west = window.Text("crop_west"), north = window.Text("crop_north");
-  std::string east = window.Text("crop_east"), south = window.Text("crop_south");
+  std::string west = window.Text(c.crop_west), north = window.Text(c.crop_north);
+  std::string east = window.Text(c.crop_east), south = window.Text(c.crop_south);
   EXPECT_EQ(west, ui::DegreesMinutesText(upper_left.x));
   EXPECT_EQ(north, ui::DegreesMinutesText(upper_left.y));
   EXPECT_EQ(east, ui::DegreesMinutesText(lower_right.x));
   EXPECT_EQ(south, ui::DegreesMinutesText(lower_right.y));
 
-  window.Click("crop_button");
+  window.Click(c.crop_button);
   ASSERT_TRUE(fs::exists(folder.path / "cut.mp")) << (window.host.messages.empty() ? "" : window.host.messages.back());
   ScratchDir home;
   fs::copy_file(kData / "sample/mirvex.ini", home.path() / "mirvex.ini");
@@ -245,10 +248,11 @@ TEST_F(Win32MapWindowTest, RectangleDrawnWithTheMouseCropsAsTheCommandLineDoes) 
 // the canvas zooms in by the model's step at the point under the mouse, and back out.
 TEST_F(Win32MapWindowTest, CanvasPaintsTheMapAndTheWheelZoomsAtTheMouse) {
   Window window(folder);
-  window.Click("convert_button");
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
   std::string sample = PathText(kData / "sample" / "sample");
-  window.TypeInto("mif_path", sample + ".mif");
-  window.TypeInto("mid_path", sample + ".mid");
+  window.TypeInto(c.mif_path, sample + ".mif");
+  window.TypeInto(c.mid_path, sample + ".mid");
   Win32MapWindow& map = window.OpenMap();
   ui::MapWindow& model = window.map_model();
   ASSERT_FALSE(model.view().empty());
@@ -297,6 +301,8 @@ TEST_F(Win32MapWindowTest, CanvasPaintsTheMapAndTheWheelZoomsAtTheMouse) {
 // mouse shows its longest text whole; the window opens beside the main window.
 TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
+  ui::MapWindowControls& m = window.map_controls();
   SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 900, 700, SWP_NOZORDER);
   // A row of points whose labels are of wide letters: by an average letter they seem
   // to fit between their neighbours, in the font they do not.
@@ -309,9 +315,9 @@ TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
   mid += "\"\",\"\",\"\"\r\n\"\",\"\",\"\"\r\n";
   std::ofstream(folder.path / "wide.mif", std::ios::binary) << mif;
   std::ofstream(folder.path / "wide.mid", std::ios::binary) << mid;
-  window.Click("convert_button");
-  window.TypeInto("mif_path", PathText(folder.path / "wide.mif"));
-  window.TypeInto("mid_path", PathText(folder.path / "wide.mid"));
+  window.Click(c.convert_button);
+  window.TypeInto(c.mif_path, PathText(folder.path / "wide.mif"));
+  window.TypeInto(c.mid_path, PathText(folder.path / "wide.mid"));
   Win32MapWindow& map = window.OpenMap();
   ui::MapWindow& model = window.map_model();
   ASSERT_FALSE(model.view().empty());
@@ -331,7 +337,7 @@ TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
   EXPECT_EQ(map_place.left, beside.left);
   EXPECT_EQ(map_place.top, beside.top);
 
-  HWND status = window["map_position"];
+  HWND status = window[m.map_position];
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0));
   HDC dc = GetDC(status);
   HGDIOBJ old = SelectObject(dc, font);
@@ -373,10 +379,11 @@ TEST_F(Win32MapWindowTest, LabelsStandApartAndTheStatusShowsWhole) {
 // focused canvas, through the window's dialog keys.
 TEST_F(Win32MapWindowTest, KeysZoomAndMoveTheMap) {
   Window window(folder);
-  window.Click("convert_button");
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.convert_button);
   std::string sample = PathText(kData / "sample" / "sample");
-  window.TypeInto("mif_path", sample + ".mif");
-  window.TypeInto("mid_path", sample + ".mid");
+  window.TypeInto(c.mif_path, sample + ".mif");
+  window.TypeInto(c.mid_path, sample + ".mid");
   Win32MapWindow& map = window.OpenMap();
   ui::MapWindow& model = window.map_model();
   ASSERT_FALSE(model.view().empty());
@@ -416,10 +423,12 @@ TEST_F(Win32MapWindowTest, KeysZoomAndMoveTheMap) {
 // point, over empty map it hides.
 TEST_F(Win32MapWindowTest, TooltipShowsTheObjectUnderTheMouse) {
   Window window(folder);
-  window.Click("convert_button");
+  ui::MainWindowControls& c = window.controls();
+  ui::MapWindowControls& m = window.map_controls();
+  window.Click(c.convert_button);
   std::string sample = PathText(kData / "sample" / "sample");
-  window.TypeInto("mif_path", sample + ".mif");
-  window.TypeInto("mid_path", sample + ".mid");
+  window.TypeInto(c.mif_path, sample + ".mif");
+  window.TypeInto(c.mid_path, sample + ".mid");
   Win32MapWindow& map = window.OpenMap();
   ui::MapWindow& model = window.map_model();
   SIZE canvas = window.Canvas();
@@ -445,7 +454,7 @@ TEST_F(Win32MapWindowTest, TooltipShowsTheObjectUnderTheMouse) {
   EXPECT_EQ(shown, WideText(model.TooltipAt(over.x, over.y)));
   EXPECT_TRUE(IsWindowVisible(map.tooltip()));
   // The place under the mouse shows below the map.
-  EXPECT_FALSE(window.Text("map_position").empty());
+  EXPECT_FALSE(window.Text(m.map_position).empty());
   window.Mouse(WM_MOUSEMOVE, 0, empty.x, empty.y);
   EXPECT_FALSE(IsWindowVisible(map.tooltip()));
 }
@@ -457,10 +466,12 @@ TEST_F(Win32MapWindowTest, TooltipShowsTheObjectUnderTheMouse) {
 // out again (at 150 % it is taller and its samples larger).
 TEST_F(Win32MapWindowTest, LegendStandsBetweenTheCanvasAndTheStatusAndShowsTheColours) {
   Window window(folder);
-  window.Click("convert_button");
+  ui::MainWindowControls& c = window.controls();
+  ui::MapWindowControls& m = window.map_controls();
+  window.Click(c.convert_button);
   std::string sample = PathText(kData / "sample" / "sample");
-  window.TypeInto("mif_path", sample + ".mif");
-  window.TypeInto("mid_path", sample + ".mid");
+  window.TypeInto(c.mif_path, sample + ".mif");
+  window.TypeInto(c.mid_path, sample + ".mid");
   Win32MapWindow& map = window.OpenMap();
   ui::MapWindow& model = window.map_model();
   ASSERT_NE(map.legend(), nullptr);
@@ -476,7 +487,7 @@ TEST_F(Win32MapWindowTest, LegendStandsBetweenTheCanvasAndTheStatusAndShowsTheCo
     RECT canvas{}, band{}, status{}, overlap{};
     GetWindowRect(map.canvas(), &canvas);
     GetWindowRect(map.legend(), &band);
-    GetWindowRect(window["map_status"], &status);
+    GetWindowRect(window[m.map_status], &status);
     EXPECT_FALSE(IntersectRect(&overlap, &canvas, &band)) << when;
     EXPECT_LE(canvas.bottom, band.top) << when;
     EXPECT_LE(band.bottom, status.top) << when;
@@ -534,15 +545,17 @@ TEST_F(Win32MapWindowTest, EscapeStopsALoad) {
   }
   big.close();
   Window window(folder);
-  window.Click("crop_button");
-  window.TypeInto("crop_map_path", folder.File("big.mp"));
+  ui::MainWindowControls& c = window.controls();
+  ui::MapWindowControls& m = window.map_controls();
+  window.Click(c.crop_button);
+  window.TypeInto(c.crop_map_path, folder.File("big.mp"));
   bool pressed = false;
   window.host.during_load = [&] {
     Win32MapWindow* map = window.window.map_window();
     if (pressed || !map || !window.map_model().loading()) return;
     pressed = true;
-    EXPECT_TRUE(IsWindowVisible(window["map_stop_button"]));
-    EXPECT_TRUE(IsWindowVisible(window["map_progress"]));
+    EXPECT_TRUE(IsWindowVisible(window[m.map_stop_button]));
+    EXPECT_TRUE(IsWindowVisible(window[m.map_progress]));
     PostMessageW(map->canvas(), WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(map->canvas(), WM_KEYUP, VK_ESCAPE, 0xC0000000);
   };
@@ -552,10 +565,10 @@ TEST_F(Win32MapWindowTest, EscapeStopsALoad) {
   ui::MapWindow& model = window.map_model();
   EXPECT_FALSE(model.loading());
   EXPECT_LT(model.view().objects_read(), 300000u);
-  EXPECT_NE(Cp1251ToUtf8(window.Text("map_status")).find("чтение остановлено"), std::string::npos)
-      << Cp1251ToUtf8(window.Text("map_status"));
-  EXPECT_FALSE(IsWindowVisible(window["map_stop_button"]));
-  EXPECT_FALSE(IsWindowVisible(window["map_progress"]));
+  EXPECT_NE(Cp1251ToUtf8(window.Text(m.map_status)).find("чтение остановлено"), std::string::npos)
+      << Cp1251ToUtf8(window.Text(m.map_status));
+  EXPECT_FALSE(IsWindowVisible(window[m.map_stop_button]));
+  EXPECT_FALSE(IsWindowVisible(window[m.map_progress]));
 }
 
 // The map window is owned by the main window: a second "Карта" brings the same window
@@ -563,6 +576,7 @@ TEST_F(Win32MapWindowTest, EscapeStopsALoad) {
 // the main window closes it too.
 TEST_F(Win32MapWindowTest, OpensOwnedClosesAndGoesWithTheMainWindow) {
   Window window(folder);
+  ui::MainWindowControls& c = window.controls();
   Win32MapWindow& map = window.OpenMap();  // the welcome panel: no map to show
   ui::MapWindow& model = window.map_model();
   EXPECT_TRUE(IsWindowVisible(map.hwnd()));
@@ -578,10 +592,10 @@ TEST_F(Win32MapWindowTest, OpensOwnedClosesAndGoesWithTheMainWindow) {
   EXPECT_FALSE(IsWindowVisible(map.hwnd()));
   EXPECT_FALSE(model.open());
 
-  window.Click("convert_button");
+  window.Click(c.convert_button);
   std::string sample = PathText(kData / "sample" / "sample");
-  window.TypeInto("mif_path", sample + ".mif");
-  window.TypeInto("mid_path", sample + ".mid");
+  window.TypeInto(c.mif_path, sample + ".mif");
+  window.TypeInto(c.mid_path, sample + ".mid");
   EXPECT_EQ(&window.OpenMap(), &map);
   EXPECT_TRUE(IsWindowVisible(map.hwnd()));
   EXPECT_FALSE(model.view().empty());
@@ -607,9 +621,10 @@ TEST_F(Win32MapWindowTest, OpensOwnedClosesAndGoesWithTheMainWindow) {
 // out its toolbar and canvas in the larger font.
 TEST_F(Win32MapWindowTest, DpiChangeScalesTheMapWindow) {
   Window window(folder);
+  ui::MapWindowControls& m = window.map_controls();
   Win32MapWindow& map = window.OpenMap();
   RECT button{};
-  GetWindowRect(window["map_fit_button"], &button);
+  GetWindowRect(window[m.map_fit_button], &button);
   int height_before = button.bottom - button.top;
   RECT frame{};
   GetWindowRect(map.hwnd(), &frame);
@@ -619,7 +634,7 @@ TEST_F(Win32MapWindowTest, DpiChangeScalesTheMapWindow) {
   window.Pump();
   GetWindowRect(map.hwnd(), &frame);
   EXPECT_EQ(frame.right - frame.left, suggested.right - suggested.left);
-  GetWindowRect(window["map_fit_button"], &button);
+  GetWindowRect(window[m.map_fit_button], &button);
   EXPECT_NEAR(button.bottom - button.top, height_before * 3 / 2, height_before / 5 + 1);
   SIZE canvas = window.Canvas();
   EXPECT_EQ(window.map_model().view().viewport_width(), canvas.cx);

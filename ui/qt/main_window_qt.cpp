@@ -110,7 +110,7 @@ QtMainWindow::~QtMainWindow() {
 
 int QtMainWindow::Pixels(int twips) const { return static_cast<int>(twips / twips_per_pixel_ + 0.5); }
 
-QWidget* QtMainWindow::widget(const char* name) const { return findChild<QWidget*>(QString::fromLatin1(name)); }
+QWidget* QtMainWindow::widget(const UiControl& control) const { return BoundWidget(*this, control); }
 
 QWidget* QtMainWindow::BuildOperations() {
   auto* area = new QWidget;

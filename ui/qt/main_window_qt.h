@@ -30,8 +30,10 @@ class QtMainWindow : public QMainWindow {
   MainWindow& model() { return *model_; }
   // The map window once "Карта" has opened it.
   MapWindowQt* map_window() const { return map_window_; }
-  // The widget bound to a control ("convert_button", "mif_path").
-  QWidget* widget(const char* name) const;
+  // The widget bound to a control of this window, of its map window or of its open
+  // object window; a control of this window also by its member, for tables.
+  QWidget* widget(const UiControl& control) const;
+  QWidget* widget(MainControl control) const { return widget(model_->controls().*control); }
   // Twips per device-independent pixel of this screen.
   double twips_per_pixel() const { return twips_per_pixel_; }
   // The window was closed maximized: it opens so again (its normal place is restored too).

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QVariant>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -67,17 +68,30 @@ void SetItems(QListWidget* list, const UiControl& control) {
   list->setCurrentRow(control.list_index(), QItemSelectionModel::NoUpdate);
 }
 
+// The dynamic property that holds the address of a widget's control.
+constexpr char kControlProperty[] = "mirvex_control";
+
+QVariant ControlAddress(const UiControl& control) { return QVariant::fromValue(reinterpret_cast<quintptr>(&control)); }
 
 }  // namespace
 
 void BindWidget(QWidget* widget, UiControl& control) {
   widget->setObjectName(QString::fromStdString(control.name()));
+  widget->setProperty(kControlProperty, ControlAddress(control));
   widget->setVisible(control.visible());
   widget->setEnabled(control.enabled());
   control.Subscribe([widget](UiControl& c, Change change) {
     if (change == Change::kVisible) widget->setVisible(c.visible());
     if (change == Change::kEnabled) widget->setEnabled(c.enabled());
   });
+}
+
+QWidget* BoundWidget(const QObject& root, const UiControl& control) {
+  const QVariant address = ControlAddress(control);
+  for (QWidget* widget : root.findChildren<QWidget*>()) {
+    if (widget->property(kControlProperty) == address) return widget;
+  }
+  return nullptr;
 }
 
 namespace {

@@ -17,6 +17,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QObject;
 class QPlainTextEdit;
 class QProgressBar;
 class QSlider;
@@ -31,7 +32,8 @@ std::string FromQt(const QString& text);
 QString ToQtLines(const std::string& cp1251);
 std::string FromQtLines(const QString& text);
 
-// Visibility and enabled state; the widget takes the control's name.
+// Visibility and enabled state; the widget takes the control's name and remembers
+// its control, so that BoundWidget finds it.
 void BindWidget(QWidget* widget, UiControl& control);
 void BindButton(QAbstractButton* button, UiControl& control, std::function<void()> on_click);
 void BindCheckBox(QCheckBox* box, UiControl& control);
@@ -42,6 +44,10 @@ void BindList(QListWidget* list, UiControl& control);
 void BindLabel(QLabel* label, UiControl& control);
 void BindProgress(QProgressBar* bar, UiControl& control);
 void BindSlider(QSlider* slider, UiControl& control);
+
+// The widget bound to `control` among the children of `root` at any depth (the
+// windows it owns too), or null.
+QWidget* BoundWidget(const QObject& root, const UiControl& control);
 
 // The available areas of the screens (device-independent pixels), the primary first.
 std::vector<ScreenRect> AvailableAreas();

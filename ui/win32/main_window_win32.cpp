@@ -128,8 +128,7 @@ Win32MainWindow::Win32MainWindow(WindowHost& host, std::string program_folder)
   // The left column scrolls in its viewport when the window is too short for it.
   left_scroll_ = Child(hwnd_, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, {0, 0, 0, 0}, nullptr,
                        WS_EX_CONTROLPARENT);
-  containers_["left_scroll"] = left_scroll_;
-  left_column_ = Container(left_scroll_, "left_column", {0, 0, kLeftColumnUnits, 0}, false);
+  left_column_ = Container(left_scroll_, {0, 0, kLeftColumnUnits, 0});
   BuildWelcome();
   BuildConversion();
   BuildCrop();
@@ -154,11 +153,10 @@ Win32MainWindow::~Win32MainWindow() {
   }
 }
 
-HWND Win32MainWindow::widget(const std::string& name) const {
-  auto container = containers_.find(name);
-  if (container != containers_.end()) return container->second;
-  if (HWND found = binder_.Find(name)) return found;
-  return object_binder_ ? object_binder_->Find(name) : nullptr;
+HWND Win32MainWindow::widget(const UiControl& control) const {
+  if (HWND found = binder_.Find(control)) return found;
+  if (HWND found = object_binder_ ? object_binder_->Find(control) : nullptr) return found;
+  return map_window_ ? map_window_->widget(control) : nullptr;
 }
 
 // The thin bar between the two lists captures the mouse while dragged and reports

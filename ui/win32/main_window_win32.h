@@ -29,15 +29,22 @@ class Win32MainWindow {
   void Show();
   HWND hwnd() const { return hwnd_; }
   MainWindow& model() { return *model_; }
-  // The native control bound to a model control ("convert_button", "mif_path"), or a
-  // container ("conversion_panel"); the object window's controls once it is open.
-  HWND widget(const std::string& name) const;
+  // The native control bound to a control of this window (a panel or a frame is its
+  // container), of its map window or of its open object window; null when none is. A
+  // control of this window also by its member, for tables.
+  HWND widget(const UiControl& control) const;
+  HWND widget(MainControl control) const { return widget(model_->controls().*control); }
   HWND object_window() const { return object_window_; }
-  // The "…" button beside a path box ("mif_path", "test_map_path").
-  HWND browse_button(const std::string& path_name) const {
-    auto found = browse_buttons_.find(path_name);
+  // The "…" button beside a path box (the MIF path's, the test map's).
+  HWND browse_button(const UiControl& path_box) const {
+    auto found = browse_buttons_.find(&path_box);
     return found == browse_buttons_.end() ? nullptr : found->second;
   }
+  // The containers of the binding's own: the viewport that scrolls the left column, the
+  // column, and the side of the lists (the column view, the lists, the editing buttons).
+  HWND left_scroll() const { return left_scroll_; }
+  HWND left_column() const { return left_column_; }
+  HWND objects_area() const { return objects_; }
   // The map window once "Карта" opened it (it stays, hidden, after it is closed).
   Win32MapWindow* map_window() const { return map_window_.get(); }
   // Twips per pixel at the window's current DPI.
@@ -60,9 +67,9 @@ class Win32MainWindow {
   };
   // A container of the binding's own, and one that shows and hides with its model
   // control (a panel, or a frame captioned with the control's text).
-  HWND Container(HWND parent, const char* name, Box box, bool framed = false, UiControl* control = nullptr);
+  HWND Container(HWND parent, Box box, bool framed = false, UiControl* control = nullptr);
   HWND Container(HWND parent, UiControl& control, Box box, bool framed) {
-    return Container(parent, control.name().c_str(), box, framed, &control);
+    return Container(parent, box, framed, &control);
   }
   HWND Child(HWND parent, const wchar_t* window_class, DWORD style, Box box, const char* name = nullptr,
              DWORD ex_style = 0);
@@ -116,8 +123,7 @@ class Win32MainWindow {
   HWND hwnd_ = nullptr;
   HWND object_window_ = nullptr;
   std::unique_ptr<Binder> object_binder_;
-  std::map<std::string, HWND> containers_;
-  std::map<std::string, HWND> browse_buttons_;
+  std::map<const UiControl*, HWND> browse_buttons_;
   // Every child at a fixed place (dialog units), laid out again when the DPI changes.
   std::vector<std::pair<HWND, Box>> boxes_;
   HWND left_scroll_ = nullptr;  // the left column's viewport

@@ -24,11 +24,10 @@ HWND Win32MainWindow::Child(HWND parent, const wchar_t* window_class, DWORD styl
   return child;
 }
 
-HWND Win32MainWindow::Container(HWND parent, const char* name, Box box, bool framed, UiControl* control) {
+HWND Win32MainWindow::Container(HWND parent, Box box, bool framed, UiControl* control) {
   // A container never paints over its children: without clipping, a container
   // repainted after a move blanked the controls on it.
   HWND container = Child(parent, kBoxClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box, nullptr, WS_EX_CONTROLPARENT);
-  containers_[name] = container;
   if (framed) {
     // The frame's caption is the model control's text; the frame fills its container.
     HWND frame = Child(container, L"BUTTON", BS_GROUPBOX, {0, 0, box.width, box.height});
@@ -73,7 +72,7 @@ HWND Win32MainWindow::Combo(HWND parent, UiControl& control, Box box) {
 // "…" beside a path: the system's file dialog; a chosen path outside cp1251 is refused.
 void Win32MainWindow::Browse(HWND parent, UiControl& path_box, Box box, bool save) {
   HWND button = Child(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, box);
-  browse_buttons_[path_box.name()] = button;
+  browse_buttons_[&path_box] = button;
   SetWindowTextW(button, L"\u2026");
   static const wchar_t* const kFilters[] = {
       L"MapInfo MIF (*.mif)\0*.mif\0Все файлы (*.*)\0*.*\0",
@@ -214,7 +213,7 @@ void Win32MainWindow::BuildTestMap() {
 }
 
 void Win32MainWindow::BuildOperations() {
-  operations_ = Container(left_column_, "operations", {0, 0, kLeftColumnUnits, kOperationsUnits}, false);
+  operations_ = Container(left_column_, {0, 0, kLeftColumnUnits, kOperationsUnits});
   Button(operations_, controls().convert_button, {4, 2, 120, 20}, [this] { model_->OnConvertClicked(); });
   Button(operations_, controls().crop_button, {128, 2, 120, 20}, [this] { model_->OnCropClicked(); });
   Button(operations_, controls().test_map_button, {4, 25, 120, 20}, [this] { model_->OnTestMapClicked(); });
@@ -238,7 +237,7 @@ void Win32MainWindow::BuildOperations() {
 }
 
 void Win32MainWindow::BuildObjects() {
-  objects_ = Container(hwnd_, "objects", {0, 0, 0, 0}, false);
+  objects_ = Container(hwnd_, {0, 0, 0, 0});
   Edit(objects_, controls().column_view, {0, 0, 0, 0},
        ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL);
   Button(objects_, controls().previous_rows_button, {0, 0, 0, 0}, [this] { model_->OnPreviousRowsClicked(); });
@@ -246,7 +245,7 @@ void Win32MainWindow::BuildObjects() {
   Button(objects_, controls().next_rows_button, {0, 0, 0, 0}, [this] { model_->OnNextRowsClicked(); });
 
   // The object list, the splitter and the type list stand where the model puts them (twips).
-  lists_area_ = Container(objects_, "lists_area", {0, 0, 0, 0}, false);
+  lists_area_ = Container(objects_, {0, 0, 0, 0});
   HWND object_list = Child(lists_area_, L"LISTBOX",
                            LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                            {0, 0, 0, 0}, controls().object_list, WS_EX_CLIENTEDGE);

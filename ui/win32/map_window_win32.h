@@ -32,8 +32,8 @@ class Win32MapWindow {
   HWND tooltip() const { return tooltip_; }
   // The band under the canvas that holds the legend of the colours.
   HWND legend() const { return legend_; }
-  // The native control bound to a model control ("map_fit_button", "map_status").
-  HWND widget(const std::string& name) const { return binder_.Find(name); }
+  // The native control bound to a control of the model (its fit button, its status).
+  HWND widget(const UiControl& control) const { return binder_.Find(control); }
   // The colour of a canvas pixel as the last paint left it (black outside the canvas).
   COLORREF PaintedPixel(int x, int y) const;
 

@@ -96,7 +96,7 @@ void FillList(HWND list, const UiControl& control) {
 Binder::Binding& Binder::Add(HWND hwnd, UiControl& control, bool follows_enabled) {
   Binding& binding = bindings_[hwnd];
   binding.control = &control;
-  by_name_[control.name()] = hwnd;
+  by_control_[&control] = hwnd;
   ShowWindow(hwnd, control.visible() ? SW_SHOWNA : SW_HIDE);
   if (follows_enabled) EnableWindow(hwnd, control.enabled());
   control.Subscribe([hwnd, follows_enabled](UiControl& c, Change change) {
@@ -106,9 +106,9 @@ Binder::Binding& Binder::Add(HWND hwnd, UiControl& control, bool follows_enabled
   return binding;
 }
 
-HWND Binder::Find(const std::string& name) const {
-  auto found = by_name_.find(name);
-  return found == by_name_.end() ? nullptr : found->second;
+HWND Binder::Find(const UiControl& control) const {
+  auto found = by_control_.find(&control);
+  return found == by_control_.end() ? nullptr : found->second;
 }
 
 void Binder::BindWindow(HWND hwnd, UiControl& control) { Add(hwnd, control); }

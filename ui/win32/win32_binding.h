@@ -55,9 +55,8 @@ class Binder {
   // when the control is not a bound edit box.
   HBRUSH EditColours(HWND control, HDC dc);
 
-  // The native control bound to a model control, by the control's name.
-  HWND Find(const std::string& name) const;
-  HWND Find(const UiControl& control) const { return Find(control.name()); }
+  // The native control bound to a model control (the last one bound to it), or null.
+  HWND Find(const UiControl& control) const;
 
  private:
   struct Binding {
@@ -73,7 +72,7 @@ class Binder {
 
   Refuse refuse_;
   std::map<HWND, Binding> bindings_;
-  std::map<std::string, HWND> by_name_;
+  std::map<const UiControl*, HWND> by_control_;
   std::map<int, HBRUSH> brushes_;
 };
 
