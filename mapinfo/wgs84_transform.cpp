@@ -158,8 +158,12 @@ std::unique_ptr<Wgs84Transform> Wgs84Transform::Create(const MapInfoCoordSys& co
     return nullptr;
   }
   // The pipeline names every parameter itself: PROJ needs no database, no network,
-  // and has nothing to say on the program's error output.
+  // and has nothing to say on the program's error output. The log level alone does
+  // not keep PROJ quiet: creating a pipeline where no proj.db can be found (as on
+  // Windows, which ships none) logs "Cannot find proj.db" at debug level whatever the
+  // level is, so the context's logger drops every message.
   proj_log_level(proj->context, PJ_LOG_NONE);
+  proj_log_func(proj->context, nullptr, [](void*, int, const char*) {});
   proj_context_set_enable_network(proj->context, 0);
   std::string pipeline = ProjPipelineToWgs84(coordsys);
   proj->pipeline = proj_create(proj->context, pipeline.c_str());
