@@ -10,7 +10,6 @@ command -v g++ >/dev/null 2>&1 || missing="$missing g++"
 command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
 command -v make >/dev/null 2>&1 || missing="$missing make"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
-[ -f /usr/include/proj.h ] || missing="$missing libproj-dev"
 [ -d /usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets ] || [ -n "$(find /usr/lib -maxdepth 3 -name Qt6WidgetsConfig.cmake 2>/dev/null)" ] ||
   missing="$missing qt6-base-dev"
 command -v cs2cs >/dev/null 2>&1 || missing="$missing proj-bin"
