@@ -158,6 +158,18 @@ TEST_F(CompileCommand, LinesOfAMapWithoutCodePageAreTheMapsOwn) {
   EXPECT_FALSE(WorkFolderLeft(dir_.path()));
 }
 
+// mkgmap logs a coarser overview frame of a wide map as an error, yet the map is whole:
+// the compile ends as completed, the message listed as a note.
+TEST_F(CompileCommand, AMapWideEnoughForACoarserOverviewCompilesWithANote) {
+  SKIP_WITHOUT_MKGMAP();
+  std::string map = PlaceMap("mkgmap/wide_area.mp", "wide.mp");
+  ASSERT_EQ(Compile(map, {"--output", images_.string()}), 0) << out_ << err_;
+  EXPECT_NE(out_.find("Карта собрана: " + map), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Примечание: рамка карты на обзорной карте"), std::string::npos) << out_;
+  EXPECT_TRUE(fs::exists(images_ / "gmapsupp.img"));
+  EXPECT_EQ(err_, "");
+}
+
 // Without mkgmap (or its jar, or Java) the message says what to install; nothing is
 // made, not even the output folder.
 TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {
