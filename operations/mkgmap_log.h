@@ -52,7 +52,10 @@ struct CompileProblem {
 // ("2026/12/09 02:50:55 SEVERE (Class): file.mp: message", with or without the date)
 // and of its summary; an exception and its stack trace follow the record they belong to.
 // An exception that ends mkgmap outside every record ("Exception in thread ...") is an
-// error of its own, its stack trace read and not reported.
+// error of its own, its stack trace read and not reported. A record's level follows
+// what its message does to the map (a table of mkgmap's messages), else the level
+// mkgmap gave it; information is not reported. mkgmap's closing "Exiting ..." after a
+// reason it logged adds no problem of its own.
 class MkgmapLog {
  public:
   void Line(std::string_view line);
