@@ -55,12 +55,14 @@ std::vector<LocatedProblem> PlaceProblems(std::string_view map, const std::vecto
     if (problem.has_place) {
       std::optional<MapPlace> known;
       if (problem.place.query == PlaceQuery::kLine && origin) known = origin(problem.file, problem.place.line);
-      if (known) {
+      if (known && known->section != 0) {
         entry.places.push_back(*known);
       } else {
         PlaceRequest request = problem.place;
-        // Line numbers of the copy with the added line are those of the map.
-        if (request.query == PlaceQuery::kLine && inserted_line > 0 && request.line >= inserted_line) {
+        if (known) {
+          request.line = known->line;
+        } else if (request.query == PlaceQuery::kLine && inserted_line > 0 && request.line >= inserted_line) {
+          // Line numbers of the copy with the added line are those of the map.
           request.line = request.line == inserted_line ? inserted_line - 1 : request.line - 1;
         }
         index = static_cast<std::ptrdiff_t>(requests.size());

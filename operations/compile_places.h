@@ -25,8 +25,9 @@ struct LocatedProblem {
 
 // Where line `line` (from 1) of the file mkgmap names as `file` (as its log writes it,
 // cp1251) lies in the user's map: its section, the section's kind and the map's line.
-// nullopt when the file is the map itself (or its copy), whose line is then found by
-// reading the map.
+// A place with section 0 gives only the map's line, whose section is then found by
+// reading the map. nullopt when the file is the map itself (or its copy), whose line is
+// the map's own.
 using LineOrigin = std::function<std::optional<MapPlace>(std::string_view file, std::int64_t line)>;
 
 // A LineOrigin for maps cut into tiles: each tile's runs of lines and where they came

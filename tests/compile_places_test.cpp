@@ -114,6 +114,13 @@ TEST(PlaceProblems, ATilesLineIsShownAsTheOriginalMapsSectionAndLine) {
   // A mapping that does not know the file leaves the line to the map.
   located = PlaceProblems(PathText(map), ProblemsOf("point_without_data.log"), TileLineMap().Origin(), 0);
   EXPECT_EQ(located[0].places, (std::vector<MapPlace>{{25, "RGN10", 200}}));
+  // A mapping that knows only the map's line leaves its section to the map.
+  LineOrigin line_only = [](std::string_view file, std::int64_t line) -> std::optional<MapPlace> {
+    if (file.find("tile_0002.mp") == std::string_view::npos) return std::nullopt;
+    return MapPlace{0, "", line + 163};
+  };
+  located = PlaceProblems(PathText(map), problems, line_only, 0);
+  EXPECT_EQ(located[0].places, (std::vector<MapPlace>{{25, "RGN10", 200}}));
   // A line mkgmap counts in a copy with one line added at 5 is the map's line before it.
   std::vector<CompileProblem> shifted = ProblemsOf("point_without_data.log");
   shifted[0].place.line = 201;
