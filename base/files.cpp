@@ -10,7 +10,6 @@
 namespace mirvex {
 
 namespace {
-constexpr std::size_t kWriteBuffer = 1 << 20;
 }
 
 bool FileExists(std::string_view path) {
@@ -88,8 +87,9 @@ void ShowReadFailure(Host& host, std::string_view path) {
 
 ResultFile::~ResultFile() { Abandon(); }
 
-bool ResultFile::Open(std::string_view target) {
+bool ResultFile::Open(std::string_view target, std::size_t buffer_size) {
   Abandon();
+  buffer_size_ = buffer_size;
   target_ = std::string(target);
   failed_ = false;
   buffer_.clear();
@@ -100,7 +100,7 @@ bool ResultFile::Open(std::string_view target) {
     failed_ = true;
     return false;
   }
-  buffer_.reserve(kWriteBuffer);
+  buffer_.reserve(buffer_size_);
   // A target that is a link (a settings file kept elsewhere) is replaced where the
   // link points, so the link stays a link.
   written_ = LinkedFile(target);
@@ -121,7 +121,7 @@ bool ResultFile::Open(std::string_view target) {
 void ResultFile::Write(std::string_view bytes) {
   if (!file_ || failed_) return;
   buffer_.append(bytes);
-  if (buffer_.size() >= kWriteBuffer) Flush();
+  if (buffer_.size() >= buffer_size_) Flush();
 }
 
 void ResultFile::WriteLine(std::string_view text) {

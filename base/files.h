@@ -2,6 +2,7 @@
 // and the result file that only replaces its target when it was written completely.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -40,8 +41,9 @@ class ResultFile {
   ResultFile& operator=(const ResultFile&) = delete;
 
   // False when the target is empty or a folder, or the temporary file cannot be
-  // created.
-  bool Open(std::string_view target);
+  // created. Bytes are written out every `buffer_size` bytes (one of many results
+  // written side by side takes a smaller buffer).
+  bool Open(std::string_view target, std::size_t buffer_size = std::size_t{1} << 20);
   void Write(std::string_view bytes);
   // The text followed by CR LF.
   void WriteLine(std::string_view text);
@@ -56,6 +58,7 @@ class ResultFile {
   void Flush();
 
   std::FILE* file_ = nullptr;
+  std::size_t buffer_size_ = 0;
   std::string target_;
   std::string written_;  // the target, or the file it links to
   std::string temp_;

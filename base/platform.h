@@ -194,6 +194,11 @@ inline constexpr char kUserDataVariable[] = "XDG_DATA_HOME";
 // it then fails and the caller says that Java is missing.
 std::string JavaProgram();
 
+// The memory a new process could take without pushing others out, in bytes (on Linux
+// MemAvailable of /proc/meminfo, on Windows the available physical memory); 0 when it
+// cannot be told.
+std::uint64_t AvailableMemory();
+
 // How to get mkgmap on this system and make the program use it, and how to get Java:
 // the advice that ends the messages about a missing compiler or a missing Java (cp1251).
 std::string MkgmapInstallAdvice();

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -336,6 +337,26 @@ std::string ProgramFolderUsage() {
 
 std::string HelpFile(std::string_view program_prefix) {
   return std::string(program_prefix) + "help" + kPathSeparator + "index.html";
+}
+
+}  // namespace mirvex
+
+namespace mirvex {
+
+std::uint64_t AvailableMemory() {
+  std::FILE* meminfo = std::fopen("/proc/meminfo", "r");
+  if (meminfo == nullptr) return 0;
+  char line[256];
+  std::uint64_t kilobytes = 0;
+  while (std::fgets(line, sizeof line, meminfo) != nullptr) {
+    unsigned long long value = 0;
+    if (std::sscanf(line, "MemAvailable: %llu kB", &value) == 1) {
+      kilobytes = value;
+      break;
+    }
+  }
+  std::fclose(meminfo);
+  return kilobytes * 1024;
 }
 
 }  // namespace mirvex

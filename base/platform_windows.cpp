@@ -499,3 +499,14 @@ std::string HelpFile(std::string_view program_prefix) {
 }
 
 }  // namespace mirvex
+
+namespace mirvex {
+
+std::uint64_t AvailableMemory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return 0;
+  return status.ullAvailPhys;
+}
+
+}  // namespace mirvex

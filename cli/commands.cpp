@@ -20,6 +20,10 @@ const std::vector<Command>& Commands() {
        "Собирает из текстовой карты файлы IMG компилятором mkgmap, с gmapsupp.img для приёмника; "
        "по умолчанию в папку карты. mkgmap и его параметры: раздел [Mkgmap] файла mirvex.ini.",
        RunCompile},
+      {"build", "build MIF MID [--output DIR] [--home DIR] [--set KEY=VALUE]... [--quiet]",
+       "Конвертирует карту MIF/MID и сразу собирает из неё файлы IMG (большую карту - по частям, на всех "
+       "ядрах процессора); карта .mp и файлы IMG - в папке DIR, по умолчанию в папке MIF.",
+       RunBuild},
   };
   return commands;
 }

@@ -39,5 +39,6 @@ int RunConvert(const CommandLine& command_line);
 int RunCrop(const CommandLine& command_line);
 int RunTestMap(const CommandLine& command_line);
 int RunCompile(const CommandLine& command_line);
+int RunBuild(const CommandLine& command_line);
 
 }  // namespace mirvex

@@ -33,7 +33,7 @@ void PrintHelp() {
       "                   на время этого запуска (файл не изменяется); ключи ниже\n"
       "  --quiet          не показывать процент выполнения\n"
       "  --saved          (convert) все сохранённые тройки путей MIF, MID, результат\n"
-      "  --output DIR     (compile) папка для файлов IMG; по умолчанию папка карты\n"
+      "  --output DIR     (compile, build) папка для файлов IMG; по умолчанию папка карты\n"
       "\nКлючи --set (числа пишутся с точкой: 0.5):\n";
   for (const mirvex::OverridableKey& key : mirvex::OverridableKeys()) {
     std::string name = key.key;

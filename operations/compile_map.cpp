@@ -8,13 +8,16 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "base/cp1251.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/text.h"
 #include "base/text_reader.h"
+#include "operations/compile_tiles.h"
 #include "garmin/map_locator.h"
+#include "garmin/map_tiles.h"
 #include "garmin/text_map_reader.h"
 
 namespace mirvex {
@@ -248,6 +251,29 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     ShowWriteFailure(host, PathText(output));
     return result;
   }
+  // A big map becomes tiles compiled side by side; a small one is given whole.
+  std::error_code size_error;
+  std::uint64_t map_bytes = fs::file_size(map_path, size_error);
+  TilingChoice tiling = ChooseTiling(size_error ? 0 : map_bytes, std::thread::hardware_concurrency(),
+                                     AvailableMemory(), options.tile_bytes);
+  std::vector<TileFile> tiles;
+  if (tiling.tiles > 1) {
+    TilePlan plan;
+    std::string failed;
+    TileReadEnd end = PlanTiles(map, tiling.tiles, keep_going, plan);
+    if (end == TileReadEnd::kRead) {
+      end = WriteTiles(map, plan, PathText(work.path()), identity.code_page, keep_going, tiles, failed);
+    }
+    if (end == TileReadEnd::kStopped) {
+      result.status = OperationStatus::kStopped;
+      return result;
+    }
+    if (end == TileReadEnd::kUnreadable) {
+      if (failed.empty()) ShowReadFailure(host, map);
+      else ShowWriteFailure(host, failed);
+      return result;
+    }
+  }
   // mkgmap takes only maps named *.mp, and reads its arguments in the system's
   // encoding: any other name is given to it as a link (or a copy) with a plain one.
   std::string input = PathText(map_path);
@@ -257,7 +283,9 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     return input.size() > suffix.size() && input.compare(input.size() - suffix.size(), suffix.size(), suffix) == 0;
   };
   bool plain_name = (ends_with(".mp") || ends_with(".MP")) && PlainAscii(input);
-  if (header.code_page.empty()) {
+  if (!tiles.empty()) {
+    // The tiles carry the code page in their headers.
+  } else if (header.code_page.empty()) {
     if (!CopyWithCodePage(map, linked, inserted_line)) {
       ShowWriteFailure(host, PathText(linked));
       return result;
@@ -296,6 +324,9 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     }
     child.program = JavaProgram();
     child.arguments = {log_option, "-jar", PathText(fs::absolute(NativePath(mkgmap), error))};
+    if (tiling.heap_megabytes > 0) {
+      child.arguments.insert(child.arguments.begin(), "-Xmx" + std::to_string(tiling.heap_megabytes) + "m");
+    }
   } else {
     // A command given with its folder runs from the work folder too.
     bool has_folder = mkgmap.find('/') != std::string::npos || mkgmap.find(kPathSeparator) != std::string::npos;
@@ -303,6 +334,7 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     // mkgmap's own launcher takes no Java options; Java reads this variable itself.
     const char* existing = std::getenv("JAVA_TOOL_OPTIONS");
     std::string tool_options = existing && *existing ? std::string(existing) + " " + log_option : log_option;
+    if (tiling.heap_megabytes > 0) tool_options += " -Xmx" + std::to_string(tiling.heap_megabytes) + "m";
     child.environment.emplace_back("JAVA_TOOL_OPTIONS", tool_options);
   }
   for (std::string option : {std::string("--output-dir=."), "--code-page=" + identity.code_page,
@@ -312,7 +344,14 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     child.arguments.push_back(std::move(option));
   }
   for (std::string& option : SplitOptions(options.extra_options)) child.arguments.push_back(std::move(option));
-  child.arguments.push_back(input);
+  if (tiles.empty()) {
+    child.arguments.push_back(input);
+  } else {
+    child.arguments.push_back("--product-id=1");
+    for (std::string& argument : TileArguments(tiles, identity.map_number, tiling.jobs)) {
+      child.arguments.push_back(std::move(argument));
+    }
+  }
 
   host.SetProgressRange(0, 100);
   host.SetProgressValue(0);
@@ -321,14 +360,18 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
   std::string log_text;
   std::string last_line;
   int shown_percent = 0;
+  TileProgress tile_progress;
   ChildResult run = RunChild(
       child,
       [&](std::string_view line) {
         log_text.append(line).append(kLineBreak);
         if (!TrimBlanks(line).empty()) last_line = std::string(line);
         log.Line(Cp1251ToUtf8(line));
-        if (log.percent() > shown_percent) {
-          shown_percent = log.percent();
+        // Tiles count as the share of them finished; a whole map as mkgmap's stages.
+        int percent = tiles.empty() ? log.percent()
+                                    : (tile_progress.Line(line), tile_progress.done() * 100 / static_cast<int>(tiles.size()));
+        if (percent > shown_percent) {
+          shown_percent = percent;
           host.SetProgressValue(shown_percent);
           host.SetPercentCaption(std::to_string(shown_percent));
         }
@@ -358,8 +401,10 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     }
   }
 
-  // A single map is given to mkgmap whole: each line it names is the map's own.
-  result.problems = PlaceProblems(map, log.problems(), LineOrigin(), inserted_line, keep_going);
+  // A line of a tile is told as the map's line it came from; a map given whole names
+  // its own lines.
+  result.problems =
+      PlaceProblems(map, log.problems(), tiles.empty() ? LineOrigin() : TilesOrigin(tiles), inserted_line, keep_going);
   bool errors = false;
   for (const LocatedProblem& located : result.problems) {
     errors = errors || located.problem.level == ProblemLevel::kError;
@@ -378,7 +423,8 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     std::vector<fs::path> made;
     for (const auto& entry : fs::directory_iterator(work.path(), error)) {
       std::string name = PathText(entry.path().filename());
-      if (name == kLogConfigName || name == kLinkedMapName || !entry.is_regular_file(error)) continue;
+      bool tile = name.rfind("tile-", 0) == 0 && EndsWithIgnoreCase(name, ".mp");
+      if (name == kLogConfigName || name == kLinkedMapName || tile || !entry.is_regular_file(error)) continue;
       made.push_back(entry.path());
     }
     std::sort(made.begin(), made.end());

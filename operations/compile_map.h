@@ -1,6 +1,7 @@
 // Compiling a Garmin text map into the receiver's .img files with mkgmap.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,9 @@ struct CompileOptions {
   std::string extra_options;
   // Where the .img files go; empty for the map's own folder.
   std::string output_folder;
+  // 0: a map is tiled when it is big (compile_tiles.h); otherwise any map larger than
+  // this many bytes is tiled into tiles of about this size.
+  std::uint64_t tile_bytes = 0;
 };
 
 struct CompileResult {

@@ -41,6 +41,18 @@ LineOrigin TileLineMap::Origin() const {
   return [this](std::string_view file, std::int64_t line) { return Find(file, line); };
 }
 
+LineOrigin TilesOrigin(const std::vector<TileFile>& tiles) {
+  std::vector<std::pair<std::string, std::string>> paths;
+  for (const TileFile& tile : tiles) paths.emplace_back(TileKey(tile.path), tile.path);
+  return [paths](std::string_view file, std::int64_t line) -> std::optional<MapPlace> {
+    std::string key = TileKey(file);
+    for (const auto& [name, path] : paths) {
+      if (name == key) return MapPlace{0, "", OriginalLine(path, line)};
+    }
+    return std::nullopt;
+  };
+}
+
 std::vector<LocatedProblem> PlaceProblems(std::string_view map, const std::vector<CompileProblem>& problems,
                                           const LineOrigin& origin, std::int64_t inserted_line,
                                           const std::function<bool()>& keep_going) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "garmin/map_locator.h"
+#include "garmin/map_tiles.h"
 #include "operations/mkgmap_log.h"
 
 namespace mirvex {
@@ -51,6 +52,11 @@ class TileLineMap {
   // By tile name (lower case), then by the run's first line.
   std::map<std::string, std::map<std::int64_t, Run>> tiles_;
 };
+
+// A LineOrigin for the tiles WriteTiles wrote: a line of one of them is the map's line
+// its source marks name (the section found by reading the map); a line of a tile's
+// header is no place in the map (line 0). Each answer reads the tile up to the line.
+LineOrigin TilesOrigin(const std::vector<TileFile>& tiles);
 
 // The problems of a log with their places. A line reference goes through `origin`
 // first; one it does not answer is a line of the map, or of mkgmap's copy of it with one

@@ -11,6 +11,8 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "garmin/img_directory.h"
+#include "base/text.h"
 #include "tests/test_support.h"
 
 namespace mirvex::test {
@@ -170,6 +172,30 @@ TEST_F(CompileCommand, AMapWideEnoughForACoarserOverviewCompilesWithANote) {
   EXPECT_EQ(err_, "");
 }
 
+// mirvex build converts the MIF and compiles its result in one run: the text map and
+// the images in the output folder.
+TEST_F(CompileCommand, BuildConvertsAndCompilesInOneRun) {
+  SKIP_WITHOUT_MKGMAP();
+  fs::path sample = fs::path(MIRVEX_SOURCE_DATA) / "sample";
+  fs::path data = MIRVEX_SOURCE_DATA;
+  fs::copy_file(data / "object.txt", home_.path() / "object.txt");
+  fs::copy_file(data / "config.ini", home_.path() / "config.ini");
+  fs::copy_file(sample / "mirvex.ini", home_.path() / "mirvex.ini");
+  std::vector<std::string> arguments = {"build",  (sample / "sample.mif").string(), (sample / "sample.mid").string(),
+                                        "--output", images_.string(), "--home", home_.path().string(), "--quiet"};
+  ASSERT_EQ(RunMirvex(arguments, &out_, &err_, environment_), 0) << out_ << err_;
+  EXPECT_TRUE(fs::exists(images_ / "sample.mp"));
+  EXPECT_TRUE(fs::exists(images_ / "gmapsupp.img"));
+  EXPECT_NE(out_.find("Конвертация завершена"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Карта собрана"), std::string::npos) << out_;
+  // A missing MID stops the run before mkgmap.
+  EXPECT_EQ(RunMirvex({"build", (sample / "sample.mif").string(), (dir_.path() / "absent.mid").string(), "--output",
+                       (dir_.path() / "other").string(), "--home", home_.path().string(), "--quiet"},
+                      &out_, &err_, environment_),
+            1);
+  EXPECT_FALSE(fs::exists(dir_.path() / "other" / "gmapsupp.img"));
+}
+
 // Without mkgmap (or its jar, or Java) the message says what to install; nothing is
 // made, not even the output folder.
 TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {
@@ -250,6 +276,46 @@ TEST(CompileMapStop, StoppedRunLeavesTheEarlierImages) {
   EXPECT_EQ(ReadFile(dir.path() / "gmapsupp.img"), "earlier");
   EXPECT_FALSE(fs::exists(dir.path() / "10000001.img"));
   EXPECT_FALSE(WorkFolderLeft(dir.path()));
+}
+
+
+// A map larger than a tile is compiled as tiles side by side: each tile's image, the
+// overview map and its .tdb, and one gmapsupp.img; the progress counts the tiles.
+TEST(CompileMapTiles, BigMapCompilesAsTilesIntoOneGmapsupp) {
+  SKIP_WITHOUT_MKGMAP();
+  ScratchDir dir;
+  std::string map = "[IMG ID]\r\nID=20260000\r\nName=Tiled\r\nCodePage=1251\r\nLevels=2\r\nLevel0=24\r\n"
+                    "Level1=18\r\n[END-IMG ID]\r\n";
+  for (int i = 0; i < 600; ++i) {
+    double x = 37 + (i % 30) * 0.01, y = 55 + (i / 30) * 0.01;
+    std::string a = "(" + NumberText(y) + "," + NumberText(x) + ")";
+    std::string b = "(" + NumberText(y + 0.004) + "," + NumberText(x + 0.25) + ")";  // crosses tile edges
+    map += "\r\n[RGN40]\r\nType=0x01\r\nLabel=Road " + std::to_string(i) + "\r\nLevels=1\r\nData0=" + a + "," + b +
+           "\r\n[END-RGN40]\r\n";
+  }
+  WriteFile(dir.path() / "map.mp", map);
+  WriteFile(dir.path() / "gmapsupp.img", "earlier");
+  RecordingHost host;
+  CompileOptions options;
+  options.tile_bytes = map.size() / 3;
+  CompileResult result = CompileMap(dir.File("map.mp"), options, host);
+  ASSERT_EQ(result.status, OperationStatus::kCompleted) << Cp1251ToUtf8(host.messages.at(0).text);
+  for (const char* file : {"20260001.img", "20260002.img", "20260003.img", "20260000.img", "20260000.tdb"}) {
+    EXPECT_TRUE(fs::exists(dir.path() / file)) << file;
+  }
+  EXPECT_GT(fs::file_size(dir.path() / "gmapsupp.img"), 1000u);
+  // Every tile's map is in the gmapsupp.img.
+  ImgDirectory directory;
+  std::string error;
+  ASSERT_EQ(ReadImgDirectory(dir.File("gmapsupp.img"), directory, &error), ImgDirectoryEnd::kRead) << error;
+  for (const char* tile : {"20260001", "20260002", "20260003"}) {
+    for (const char* type : {"TRE", "RGN", "LBL"}) EXPECT_TRUE(HasSubfile(directory, tile, type)) << tile << type;
+  }
+  EXPECT_EQ(host.bar_value, 100);
+  EXPECT_FALSE(WorkFolderLeft(dir.path()));
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename().string().rfind("tile-", 0), std::string::npos) << entry.path();
+  }
 }
 
 }  // namespace
