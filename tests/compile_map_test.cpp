@@ -318,5 +318,43 @@ TEST(CompileMapTiles, BigMapCompilesAsTilesIntoOneGmapsupp) {
   }
 }
 
+// A point mkgmap skips in a tile is reported with the section and line of the map the
+// tile was cut from.
+TEST(CompileMapTiles, AProblemInATileNamesTheOriginalMapsSectionAndLine) {
+  SKIP_WITHOUT_MKGMAP();
+  ScratchDir dir;
+  std::string map = "[IMG ID]\r\nID=20260000\r\nName=Tiled\r\nCodePage=1251\r\nLevels=2\r\nLevel0=24\r\n"
+                    "Level1=18\r\n[END-IMG ID]\r\n";
+  for (int i = 0; i < 300; ++i) {
+    double x = 37 + (i % 20) * 0.01, y = 55 + (i / 20) * 0.01;
+    std::string a = "(" + NumberText(y) + "," + NumberText(x) + ")";
+    std::string b = "(" + NumberText(y + 0.004) + "," + NumberText(x + 0.005) + ")";
+    map += "\r\n[RGN40]\r\nType=0x01\r\nLabel=Road " + std::to_string(i) + "\r\nLevels=1\r\nData0=" + a + "," + b +
+           "\r\n[END-RGN40]\r\n";
+    if (i == 200) {
+      // Section 202: a point without coordinates, which mkgmap skips.
+      map += "\r\n[RGN10]\r\nType=0x2f00\r\nLabel=Lost\r\n[END-RGN10]\r\n";
+    }
+  }
+  WriteFile(dir.path() / "map.mp", map);
+  // The line of the point's section.
+  std::int64_t section_line = 1;
+  for (std::size_t at = 0; at < map.find("[RGN10]"); ++at) section_line += map[at] == '\n';
+  RecordingHost host;
+  CompileOptions options;
+  options.tile_bytes = map.size() / 3;
+  CompileResult result = CompileMap(dir.File("map.mp"), options, host);
+  ASSERT_EQ(host.messages.size(), 1u);
+  std::string report = Cp1251ToUtf8(host.messages[0].text);
+  bool named = false;
+  for (const LocatedProblem& located : result.problems) {
+    for (const MapPlace& place : located.places) {
+      bool in_section = place.line >= section_line && place.line <= section_line + 4;
+      named = named || (place.section == 202 && place.kind == "RGN10" && in_section);
+    }
+  }
+  EXPECT_TRUE(named) << report;
+}
+
 }  // namespace
 }  // namespace mirvex::test
