@@ -393,7 +393,6 @@ TileReadEnd WriteTiles(std::string_view map, const TilePlan& plan, std::string_v
       map, keep_going,
       [&](const ObjectBuffer& object) {
         write_headers();
-        if (object.extent().empty()) return;
         auto write = [&](std::size_t tile, std::string_view body, bool whole) {
           mark.assign(kTileSourceMark);
           mark += std::to_string(object.first_line());
@@ -402,6 +401,13 @@ TileReadEnd WriteTiles(std::string_view map, const TilePlan& plan, std::string_v
           out[tile]->Write(body);
           ++files[tile].objects;
         };
+        if (object.extent().empty()) {
+          // No position to place it by (no coordinates, or none that read): the first
+          // tile takes it as it stands, so the compiler reports it as it would in the
+          // whole map rather than the object vanishing without a word.
+          if (!out.empty()) write(0, object.text(), true);
+          return;
+        }
         if (object.kind() == ObjectKind::kPoint) {
           const ClipPoint* at = object.FirstPosition();
           for (std::size_t t = 0; t < plan.tiles.size(); ++t) {

@@ -401,32 +401,13 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
     }
   }
 
+  // A line of a tile is told as the map's line it came from; a map given whole names
+  // its own lines.
+  result.problems =
+      PlaceProblems(map, log.problems(), tiles.empty() ? LineOrigin() : TilesOrigin(tiles), inserted_line, keep_going);
   bool errors = false;
-  std::vector<PlaceRequest> requests;
-  for (const CompileProblem& problem : log.problems()) {
-    errors = errors || problem.level == ProblemLevel::kError;
-    LocatedProblem located;
-    located.problem = problem;
-    if (problem.has_place) {
-      PlaceRequest request = problem.place;
-      // Line numbers of the copy with the added CodePage line are those of the map.
-      if (request.query == PlaceQuery::kLine && inserted_line > 0 && request.line >= inserted_line) {
-        request.line = request.line == inserted_line ? inserted_line - 1 : request.line - 1;
-      }
-      requests.push_back(std::move(request));
-    }
-    result.problems.push_back(std::move(located));
-  }
-  if (!requests.empty()) {
-    // Stopped here, the report goes without places rather than not at all.
-    LocateInTextMap(map, requests, keep_going);
-    std::size_t next = 0;
-    for (LocatedProblem& located : result.problems) {
-      if (!located.problem.has_place) continue;
-      located.places = requests[next].found;
-      located.more_places = requests[next].more;
-      ++next;
-    }
+  for (const LocatedProblem& located : result.problems) {
+    errors = errors || located.problem.level == ProblemLevel::kError;
   }
   if (run.status != 0 && !errors) {
     // mkgmap failed without a message of its own format: its last words say why.
@@ -502,7 +483,9 @@ std::string CompileReport(std::string_view map, const CompileResult& result) {
   if (!result.problems.empty()) {
     for (const LocatedProblem& located : result.problems) {
       const CompileProblem& problem = located.problem;
-      std::string what = problem.level == ProblemLevel::kError ? Ru("Ошибка") : Ru("Предупреждение");
+      std::string what = problem.level == ProblemLevel::kError   ? Ru("Ошибка")
+                         : problem.level == ProblemLevel::kNote ? Ru("Примечание")
+                                                                : Ru("Предупреждение");
       std::string explanation = ProblemExplanation(problem);
       std::string said = problem.text.empty() ? std::string() : "mkgmap: " + problem.text;
       std::string details = explanation.empty() ? said : said.empty() ? explanation : explanation + " (" + said + ")";

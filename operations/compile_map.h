@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/host.h"
+#include "operations/compile_places.h"
 #include "operations/mkgmap_log.h"
 #include "operations/options.h"
 
@@ -24,13 +25,6 @@ struct CompileOptions {
   // 0: a map is tiled when it is big (compile_tiles.h); otherwise any map larger than
   // this many bytes is tiled into tiles of about this size.
   std::uint64_t tile_bytes = 0;
-};
-
-// A problem mkgmap reported, with the places of the map it concerns.
-struct LocatedProblem {
-  CompileProblem problem;
-  std::vector<MapPlace> places;
-  std::int64_t more_places = 0;
 };
 
 struct CompileResult {
@@ -68,8 +62,9 @@ inline constexpr char kMkgmapLogName[] = "mkgmap.log";
 // mkgmap may not read, or a header without CodePage). Coordinates beyond ±90/±180
 // degrees, on which mkgmap never finishes, are reported before it runs. The report
 // lists the files written or each problem with its section and line; mkgmap missing,
-// or Java missing, is reported with what to install. kCompleted only when the .img
-// files were written and mkgmap reported no error.
+// or Java missing, is reported with what to install. kCompleted when the .img files
+// were written and mkgmap reported no error: warnings and notes (messages after which
+// the map is whole) are listed in the report of a completed compile.
 CompileResult CompileMap(std::string_view map, const CompileOptions& options, Host& host);
 
 // The report of a finished compile as the message shows it.

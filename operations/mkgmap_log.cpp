@@ -36,8 +36,9 @@ bool SkipTimestamp(std::string_view& line) {
 
 enum class Level { kNone, kError, kWarning, kInfo };
 
-// A record's level and message: "SEVERE (Class): message" or "SEVERE: message".
-Level ParseRecord(std::string_view line, std::string_view& message) {
+// A record's level, the class that wrote it and its message: "SEVERE (Class): message"
+// or "SEVERE: message".
+Level ParseRecord(std::string_view line, std::string_view& source, std::string_view& message) {
   SkipTimestamp(line);
   struct Name {
     std::string_view word;
@@ -48,12 +49,14 @@ Level ParseRecord(std::string_view line, std::string_view& message) {
                               {"INFO", Level::kInfo},        {"OVERRIDE", Level::kInfo},
                               {"CONFIG", Level::kInfo},      {"FINE", Level::kInfo},
                               {"FINER", Level::kInfo},       {"FINEST", Level::kInfo}};
+  source = {};
   for (const Name& name : kLevels) {
     if (!StartsWith(line, name.word)) continue;
     std::string_view rest = line.substr(name.word.size());
     if (StartsWith(rest, " (")) {
       auto close = rest.find("): ");
       if (close == std::string_view::npos) return Level::kNone;
+      source = rest.substr(2, close - 2);
       message = rest.substr(close + 3);
       return name.level;
     }
@@ -65,13 +68,16 @@ Level ParseRecord(std::string_view line, std::string_view& message) {
   return Level::kNone;
 }
 
-// The input file's name that mkgmap puts before the messages of a map ("map.mp: ").
-std::string_view WithoutFileTag(std::string_view message) {
+// The input file's name that mkgmap puts before the messages of a map or a tile
+// ("map.mp: "): split off into `file`, the message returned without it.
+std::string_view SplitFileTag(std::string_view message, std::string_view& file) {
+  file = {};
   auto colon = message.find(": ");
   if (colon == std::string_view::npos) return message;
   std::string_view tag = message.substr(0, colon);
   for (std::string_view suffix : {".mp", ".MP", ".mp.gz"}) {
     if (tag.size() > suffix.size() && tag.substr(tag.size() - suffix.size()) == suffix) {
+      file = tag;
       return message.substr(colon + 2);
     }
   }
@@ -135,16 +141,49 @@ constexpr Stage kStages[] = {
     {"finished making map", 75}, {"Combining maps", 80},   {"overview-mapname", 90},
 };
 
+// What a message of mkgmap means for the map, by its words (all of `words`, and `also`
+// when given). A message no rule names keeps the level of its record: SEVERE an error,
+// WARNING a warning.
+struct MessageRule {
+  std::string_view words;
+  std::string_view also;
+  ProblemLevel level;
+  ProblemKind kind;
+};
+constexpr MessageRule kMessageRules[] = {
+    // Objects left out of the map.
+    {"skipping POI without coordinates", {}, ProblemLevel::kError, ProblemKind::kPointWithoutData},
+    {"type not numeric", {}, ProblemLevel::kError, ProblemKind::kTypeNotNumber},
+    {"invalid type", {}, ProblemLevel::kError, ProblemKind::kInvalidType},
+    {"is outside of the map area", {}, ProblemLevel::kError, ProblemKind::kObjectOutsideMap},
+    {"Too many POIs near location", {}, ProblemLevel::kError, ProblemKind::kObjectsDropped},
+    // The whole map lost: "The RGN section of the map or tile (map.mp) is too big."
+    {"section of the map or tile", "is too big", ProblemLevel::kError, ProblemKind::kMapTooBig},
+    {"The overview map is too big", {}, ProblemLevel::kError, ProblemKind::kMapTooBig},
+    // Logged as SEVERE, yet every object is in the map: only the overview map's frame
+    // of it is coarser. "Tile selection (0x4a) polygon for tile 10000001 cannot be
+    // written in level 0 resolution 20, using 18 instead"
+    {"Tile selection (0x4a) polygon", "instead", ProblemLevel::kNote, ProblemKind::kOverviewResolution},
+};
+
+// The class whose errors are the reason a map failed, logged as mkgmap gives it up.
+constexpr std::string_view kMapMakerSource = "MapMaker";
+
 }  // namespace
 
-void MkgmapLog::StartRecord(ProblemLevel level, std::string_view message) {
-  message = Trim(WithoutFileTag(message));
+void MkgmapLog::StartRecord(ProblemLevel level, std::string_view source, std::string_view message) {
+  std::string_view file;
+  message = Trim(SplitFileTag(message, file));
   CompileProblem problem;
   problem.level = level;
   problem.text = Utf8ToCp1251(message);
+  problem.file = Utf8ToCp1251(file);
   if (StartsWith(message, "Exiting - if you want to carry on regardless")) {
-    // A map mkgmap rejected (a MapFailedException); this version says no more.
+    // A map mkgmap gave up (a MapFailedException). When the reason was logged before,
+    // this line adds nothing to it; when none was, this version of mkgmap failed while
+    // reading the map, where a type it cannot use is the one reason it keeps silent about.
     map_failed_ = true;
+    if (map_failure_reported_) return;
     map_failure_reported_ = true;
     problem.kind = ProblemKind::kMapRejected;
     problem.has_place = true;
@@ -153,9 +192,17 @@ void MkgmapLog::StartRecord(ProblemLevel level, std::string_view message) {
     // Only the end of the "Unexpected error" record before it.
     if (!problems_.empty()) return;
   } else {
-    if (Contains(message, "skipping POI without coordinates")) problem.kind = ProblemKind::kPointWithoutData;
-    if (Contains(message, "type not numeric")) problem.kind = ProblemKind::kTypeNotNumber;
-    if (Contains(message, "invalid type")) problem.kind = ProblemKind::kInvalidType;
+    for (const MessageRule& rule : kMessageRules) {
+      if (Contains(message, rule.words) && (rule.also.empty() || Contains(message, rule.also))) {
+        problem.level = rule.level;
+        problem.kind = rule.kind;
+        break;
+      }
+    }
+    if (problem.level == ProblemLevel::kError &&
+        (problem.kind == ProblemKind::kMapTooBig || source == kMapMakerSource)) {
+      map_failure_reported_ = true;
+    }
     if (FindLineNumber(message, problem.place.line)) {
       problem.has_place = true;
       problem.place.query = PlaceQuery::kLine;
@@ -182,8 +229,8 @@ void MkgmapLog::CloseRecord() {
 void MkgmapLog::Line(std::string_view line) {
   line = Trim(line);
   if (line.empty()) return;
-  std::string_view message;
-  Level level = ParseRecord(line, message);
+  std::string_view source, message;
+  Level level = ParseRecord(line, source, message);
   if (level == Level::kNone && record_open_) {
     // The exception of an error record, its stack trace, and what caused it.
     if (StartsWith(line, "at ")) {
@@ -233,10 +280,10 @@ void MkgmapLog::Line(std::string_view line) {
   }
   switch (level) {
     case Level::kError:
-      StartRecord(ProblemLevel::kError, message);
+      StartRecord(ProblemLevel::kError, source, message);
       return;
     case Level::kWarning:
-      StartRecord(ProblemLevel::kWarning, message);
+      StartRecord(ProblemLevel::kWarning, source, message);
       return;
     case Level::kInfo:
       for (const Stage& stage : kStages) {
@@ -285,6 +332,16 @@ std::string ProblemExplanation(const CompileProblem& problem) {
     case ProblemKind::kMapRejected:
       return Ru("mkgmap отказался собирать карту; обычно причина - тип объекта (Type=), который не число "
                 "или не подходит к секции");
+    case ProblemKind::kMapFailed:
+      return Ru("mkgmap отказался собирать карту и не сказал почему; подробности в журнале mkgmap");
+    case ProblemKind::kMapTooBig:
+      return Ru("карта слишком велика для одного файла IMG: разделите её на части меньшего размера");
+    case ProblemKind::kObjectOutsideMap:
+      return Ru("объект лежит за пределами области карты, mkgmap его пропустил");
+    case ProblemKind::kObjectsDropped:
+      return Ru("слишком много точек в одном месте, mkgmap пропустил лишние");
+    case ProblemKind::kOverviewResolution:
+      return Ru("рамка карты на обзорной карте записана с более грубым разрешением; карта собрана полностью");
     case ProblemKind::kOutOfMemory:
       return Ru("mkgmap не хватило памяти Java: добавьте в параметры mkgmap --max-jobs=1");
     case ProblemKind::kCoordinateOutOfRange:

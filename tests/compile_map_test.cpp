@@ -11,6 +11,7 @@
 
 #include "base/cp1251.h"
 #include "base/platform.h"
+#include "garmin/img_directory.h"
 #include "base/text.h"
 #include "tests/test_support.h"
 
@@ -159,6 +160,18 @@ TEST_F(CompileCommand, LinesOfAMapWithoutCodePageAreTheMapsOwn) {
   EXPECT_FALSE(WorkFolderLeft(dir_.path()));
 }
 
+// mkgmap logs a coarser overview frame of a wide map as an error, yet the map is whole:
+// the compile ends as completed, the message listed as a note.
+TEST_F(CompileCommand, AMapWideEnoughForACoarserOverviewCompilesWithANote) {
+  SKIP_WITHOUT_MKGMAP();
+  std::string map = PlaceMap("mkgmap/wide_area.mp", "wide.mp");
+  ASSERT_EQ(Compile(map, {"--output", images_.string()}), 0) << out_ << err_;
+  EXPECT_NE(out_.find("Карта собрана: " + map), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Примечание: рамка карты на обзорной карте"), std::string::npos) << out_;
+  EXPECT_TRUE(fs::exists(images_ / "gmapsupp.img"));
+  EXPECT_EQ(err_, "");
+}
+
 // mirvex build converts the MIF and compiles its result in one run: the text map and
 // the images in the output folder.
 TEST_F(CompileCommand, BuildConvertsAndCompilesInOneRun) {
@@ -291,11 +304,56 @@ TEST(CompileMapTiles, BigMapCompilesAsTilesIntoOneGmapsupp) {
     EXPECT_TRUE(fs::exists(dir.path() / file)) << file;
   }
   EXPECT_GT(fs::file_size(dir.path() / "gmapsupp.img"), 1000u);
+  // Every tile's map is in the gmapsupp.img.
+  ImgDirectory directory;
+  std::string error;
+  ASSERT_EQ(ReadImgDirectory(dir.File("gmapsupp.img"), directory, &error), ImgDirectoryEnd::kRead) << error;
+  for (const char* tile : {"20260001", "20260002", "20260003"}) {
+    for (const char* type : {"TRE", "RGN", "LBL"}) EXPECT_TRUE(HasSubfile(directory, tile, type)) << tile << type;
+  }
   EXPECT_EQ(host.bar_value, 100);
   EXPECT_FALSE(WorkFolderLeft(dir.path()));
   for (const auto& entry : fs::directory_iterator(dir.path())) {
     EXPECT_EQ(entry.path().filename().string().rfind("tile-", 0), std::string::npos) << entry.path();
   }
+}
+
+// A point mkgmap skips in a tile is reported with the section and line of the map the
+// tile was cut from.
+TEST(CompileMapTiles, AProblemInATileNamesTheOriginalMapsSectionAndLine) {
+  SKIP_WITHOUT_MKGMAP();
+  ScratchDir dir;
+  std::string map = "[IMG ID]\r\nID=20260000\r\nName=Tiled\r\nCodePage=1251\r\nLevels=2\r\nLevel0=24\r\n"
+                    "Level1=18\r\n[END-IMG ID]\r\n";
+  for (int i = 0; i < 300; ++i) {
+    double x = 37 + (i % 20) * 0.01, y = 55 + (i / 20) * 0.01;
+    std::string a = "(" + NumberText(y) + "," + NumberText(x) + ")";
+    std::string b = "(" + NumberText(y + 0.004) + "," + NumberText(x + 0.005) + ")";
+    map += "\r\n[RGN40]\r\nType=0x01\r\nLabel=Road " + std::to_string(i) + "\r\nLevels=1\r\nData0=" + a + "," + b +
+           "\r\n[END-RGN40]\r\n";
+    if (i == 200) {
+      // Section 202: a point without coordinates, which mkgmap skips.
+      map += "\r\n[RGN10]\r\nType=0x2f00\r\nLabel=Lost\r\n[END-RGN10]\r\n";
+    }
+  }
+  WriteFile(dir.path() / "map.mp", map);
+  // The line of the point's section.
+  std::int64_t section_line = 1;
+  for (std::size_t at = 0; at < map.find("[RGN10]"); ++at) section_line += map[at] == '\n';
+  RecordingHost host;
+  CompileOptions options;
+  options.tile_bytes = map.size() / 3;
+  CompileResult result = CompileMap(dir.File("map.mp"), options, host);
+  ASSERT_EQ(host.messages.size(), 1u);
+  std::string report = Cp1251ToUtf8(host.messages[0].text);
+  bool named = false;
+  for (const LocatedProblem& located : result.problems) {
+    for (const MapPlace& place : located.places) {
+      bool in_section = place.line >= section_line && place.line <= section_line + 4;
+      named = named || (place.section == 202 && place.kind == "RGN10" && in_section);
+    }
+  }
+  EXPECT_TRUE(named) << report;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <map>
 #include <random>
@@ -204,6 +206,30 @@ TEST_F(MapTiles, TileLinesAreToldAsTheOriginals) {
     }
   }
   EXPECT_EQ(OriginalLine(files[0].path, 1), 0);  // the header
+}
+
+// An object with no position to place it by (no Data line, or one that does not read)
+// goes to the first tile as it stands, where the compiler reports it, marked with its
+// original line; it is not dropped without a word.
+TEST_F(MapTiles, AnObjectWithoutAPositionGoesToTheFirstTileAsItStands) {
+  const std::string no_data = "[RGN10]\r\nType=0x2f00\r\nLabel=Object 3\r\n[END]\r\n\r\n";
+  const std::string broken = "[RGN40]\r\nType=0x01\r\nLabel=Object 4\r\nData0=(5O.1,30)\r\n[END]\r\n\r\n";
+  std::string map = kHeader + Object("RGN40", 1, {{{30, 50}, {30.2, 50}}}) + no_data +
+                    Object("RGN40", 2, {{{32, 50}, {32.2, 50}}}) + broken;
+  TilePlan plan;
+  std::vector<TileFile> files;
+  Write(map, 2, plan, files);
+  ASSERT_EQ(files.size(), 2u);
+  std::string first = test::ReadFile(files[0].path);
+  // Each as it stands, without the blank line after it.
+  for (const std::string& object : {no_data.substr(0, no_data.size() - 2), broken.substr(0, broken.size() - 2)}) {
+    std::size_t at = first.find(object);
+    ASSERT_NE(at, std::string::npos) << object << first;
+    std::int64_t tile_line = 1 + std::count(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    std::int64_t map_line = 1 + std::count(map.begin(), map.begin() + static_cast<std::ptrdiff_t>(map.find(object)), '\n');
+    EXPECT_EQ(OriginalLine(files[0].path, tile_line), map_line) << object;
+    EXPECT_EQ(test::ReadFile(files[1].path).find(object), std::string::npos) << object;
+  }
 }
 
 TEST(TilingChoice, SmallMapsWholeBigOnesTiledWithinMemory) {

@@ -188,6 +188,102 @@ TEST(MkgmapLog, MessagesOfOtherRuns) {
   }
 }
 
+// Each message by its effect on the map: an object or the map lost is an error, a
+// message after which the map is whole a note (whatever level mkgmap gives it), and
+// information is not reported.
+TEST(MkgmapLog, MessagesAreSortedByTheirEffect) {
+  struct Case {
+    const char* line;
+    std::size_t problems;
+    ProblemLevel level;
+    ProblemKind kind;
+    bool has_place;
+    PlaceQuery query;
+  };
+  const Case cases[] = {
+      {"2026/12/10 08:21:31 SEVERE (OverviewBuilder): Tile selection (0x4a) polygon for tile 10000001 cannot be "
+       "written in level 0 resolution 20, using 18 instead",
+       1, ProblemLevel::kNote, ProblemKind::kOverviewResolution, false, PlaceQuery::kLine},
+      {"2026/12/10 08:21:31 SEVERE (MapArea): tile_0003.mp: Point with type 0x2f00 at "
+       "http://www.openstreetmap.org/?mlat=50.621500&mlon=36.499614&zoom=17 is outside of the map area centred on "
+       "http://www.openstreetmap.org/?mlat=50.600000&mlon=36.500000&zoom=17 width = 4000 height = 3000 "
+       "resolution = 22",
+       1, ProblemLevel::kError, ProblemKind::kObjectOutsideMap, true, PlaceQuery::kCoordinate},
+      {"2026/12/10 08:21:31 SEVERE (MapBuilder): map.mp: Too many POIs near location "
+       "http://www.openstreetmap.org/?mlat=50.621500&mlon=36.499614&zoom=17 - 12 will be ignored",
+       1, ProblemLevel::kError, ProblemKind::kObjectsDropped, true, PlaceQuery::kCoordinate},
+      {"2026/12/10 08:21:31 SEVERE (MapMaker): map.mp: The DEM section of the map or tile is too big.", 1,
+       ProblemLevel::kError, ProblemKind::kMapTooBig, false, PlaceQuery::kLine},
+      {"SEVERE (OverviewBuilder): The overview map is too big. Try reducing the highest overview resolution", 1,
+       ProblemLevel::kError, ProblemKind::kMapTooBig, false, PlaceQuery::kLine},
+      // A SEVERE record no rule names stays an error, a WARNING a warning.
+      {"2026/12/10 08:21:31 SEVERE (PolishMapDataSource): map.mp: error decoding label", 1, ProblemLevel::kError,
+       ProblemKind::kOther, false, PlaceQuery::kLine},
+      {"2026/12/10 08:24:05 WARNING (Subdivision): map.mp: Subdivision width is 52430 at "
+       "http://www.openstreetmap.org/?mlat=70.000763&mlon=108.001099&zoom=17",
+       1, ProblemLevel::kWarning, ProblemKind::kOther, true, PlaceQuery::kCoordinate},
+      {"2026/12/10 08:21:31 INFO (OverviewBuilder): Tile selection (0x4a) polygon for tile 1 cannot be written "
+       "in level 0 resolution 20, using 18 instead",
+       0, ProblemLevel::kError, ProblemKind::kOther, false, PlaceQuery::kLine},
+  };
+  for (const Case& c : cases) {
+    MkgmapLog log;
+    log.Line(c.line);
+    log.Finish();
+    ASSERT_EQ(log.problems().size(), c.problems) << c.line;
+    if (c.problems == 0) continue;
+    const CompileProblem& problem = log.problems()[0];
+    EXPECT_EQ(problem.level, c.level) << c.line;
+    EXPECT_EQ(problem.kind, c.kind) << c.line;
+    EXPECT_EQ(problem.has_place, c.has_place) << c.line;
+    if (c.has_place) {
+      EXPECT_EQ(problem.place.query, c.query) << c.line;
+    }
+  }
+}
+
+// A map too big for the format: mkgmap's reason is the one error, with no guess about
+// a Type= line, also when --keep-going only counts the failure.
+TEST(MkgmapLog, AMapTooBigIsOneErrorWithoutATypeGuess) {
+  MkgmapLog log = ReadLogFile("map_too_big.log");
+  ASSERT_EQ(log.problems().size(), 1u);
+  const CompileProblem& problem = log.problems()[0];
+  EXPECT_EQ(problem.level, ProblemLevel::kError);
+  EXPECT_EQ(problem.kind, ProblemKind::kMapTooBig);
+  EXPECT_EQ(problem.file, "map.mp");
+  EXPECT_FALSE(problem.has_place);
+  EXPECT_EQ(Cp1251ToUtf8(ProblemExplanation(problem)).find("Type="), std::string::npos);
+
+  MkgmapLog kept_going;
+  kept_going.Line("SEVERE (MapMaker): a.mp: The RGN section of the map or tile (a.mp) is too big. The maximum "
+                  "size is 16777215 bytes.");
+  kept_going.Line("Number of MapFailedExceptions: 1");
+  kept_going.Finish();
+  ASSERT_EQ(kept_going.problems().size(), 1u);
+  EXPECT_EQ(kept_going.problems()[0].kind, ProblemKind::kMapTooBig);
+}
+
+// The run of a map wide enough for mkgmap to coarsen the overview's frame of it: one
+// note, and the report of a completed compile lists it.
+TEST(MkgmapLog, ANoteLeavesTheCompileCompleted) {
+  MkgmapLog log = ReadLogFile("wide_area.log");
+  ASSERT_EQ(log.problems().size(), 1u);
+  EXPECT_EQ(log.problems()[0].level, ProblemLevel::kNote);
+  EXPECT_EQ(log.problems()[0].kind, ProblemKind::kOverviewResolution);
+
+  CompileResult result;
+  result.status = OperationStatus::kCompleted;
+  result.written = {"/maps/10000001.img", "/maps/gmapsupp.img"};
+  result.problems.push_back({log.problems()[0], {}, 0});
+  std::string report = Cp1251ToUtf8(CompileReport("map.mp", result));
+  EXPECT_EQ(report.rfind("Карта собрана: map.mp", 0), 0u) << report;
+  EXPECT_NE(report.find("  Примечание: рамка карты на обзорной карте записана с более грубым разрешением; карта "
+                        "собрана полностью (mkgmap: Tile selection (0x4a) polygon for tile 10000001"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(report.find("Ошибка"), std::string::npos) << report;
+}
+
 TEST(MkgmapLog, PlacesReadFromTheMessages) {
   MkgmapLog log;
   log.Line("SEVERE (PolishMapDataSource): /maps/a b.mp: skipping POI without coordinates near line 200");
