@@ -36,11 +36,13 @@ package: build
 	sh scripts/make-portable.sh $(BUILD)
 
 # Windows: mirvex.exe, mirvex-window.exe and the tests cross-built with MinGW-w64 into
-# build-windows/, the tests run under Wine, the portable zip and the window's screenshots.
+# build-windows/ (with a static PROJ built once from Debian's sources into
+# build-windows/deps/), the tests run under Wine, the portable zip and the window's screenshots.
 WINDOWS_BUILD ?= build-windows
 
 windows:
 	@sh scripts/install-windows-deps.sh
+	@sh scripts/build-proj-windows.sh $(WINDOWS_BUILD)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j 2
 

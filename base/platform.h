@@ -194,6 +194,12 @@ inline constexpr char kUserDataVariable[] = "XDG_DATA_HOME";
 // it then fails and the caller says that Java is missing.
 std::string JavaProgram();
 
+// A shared library opened by its file name as the system's loader finds it (dlopen on
+// Linux, LoadLibraryW on Windows), and the address of one of its functions; nullptr
+// when the library or the function is not there. The library stays loaded.
+void* OpenSharedLibrary(const std::string& file_name);
+void* SharedLibraryFunction(void* library, const char* name);
+
 // The memory a new process could take without pushing others out, in bytes (on Linux
 // MemAvailable of /proc/meminfo, on Windows the available physical memory); 0 when it
 // cannot be told.

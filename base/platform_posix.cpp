@@ -1,4 +1,5 @@
 // The platform functions on Linux (POSIX system calls, UTF-8 paths).
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -357,6 +358,16 @@ std::uint64_t AvailableMemory() {
   }
   std::fclose(meminfo);
   return kilobytes * 1024;
+}
+
+}  // namespace mirvex
+
+namespace mirvex {
+
+void* OpenSharedLibrary(const std::string& file_name) { return dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
+void* SharedLibraryFunction(void* library, const char* name) {
+  return library == nullptr ? nullptr : dlsym(library, name);
 }
 
 }  // namespace mirvex

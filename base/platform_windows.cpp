@@ -510,3 +510,16 @@ std::uint64_t AvailableMemory() {
 }
 
 }  // namespace mirvex
+
+namespace mirvex {
+
+void* OpenSharedLibrary(const std::string& file_name) {
+  return reinterpret_cast<void*>(LoadLibraryW(WideText(file_name).c_str()));
+}
+
+void* SharedLibraryFunction(void* library, const char* name) {
+  if (library == nullptr) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+}  // namespace mirvex

@@ -19,10 +19,17 @@
 //   section follows the MIF object (TypeObj=1), so the dictionary gives only the points'
 //   types. A map view sees few objects share a cell, the opposite of the dense layouts.
 //
-// Both write CR LF line ends, title-case keywords, six decimals and cp1251 text. The
+// All write CR LF line ends, title-case keywords, six decimals and cp1251 text. The
 // program is standalone: it encodes the text and the dictionary records itself.
 //
-// Usage: mirvex_bench_generate [--layout four-column|mapinfo|spread] OUTPUT_DIR [SIZE_MB [SEED]]
+// --coordsys gauss-kruger writes the same objects and the same MID in metres of
+// Gauss-Krüger zone 7 on Pulkovo 1942 with two decimals (see Placement), for the cost
+// of transforming every vertex into WGS 84; wgs84 (the default) writes the degrees.
+//
+// Prints the map's object and vertex counts ("objects=N", "vertices=N") on its output.
+//
+// Usage: mirvex_bench_generate [--layout four-column|mapinfo|spread] [--coordsys wgs84|gauss-kruger]
+//                              OUTPUT_DIR [SIZE_MB [SEED]]
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -96,18 +103,90 @@ const char* const kNames[] = {"Лесная", "Садовая", "Централ�
 // Description n of the dictionary: kind n % 16, numbered 1..625 within the kind.
 std::string Description(int n) { return Cp1251(kKinds[n % 16]) + " " + std::to_string(n / 16 + 1); }
 
+// The area of a layout's object centres in degrees.
+struct Area {
+  double west, east, south, north;
+};
+
+// How a longitude/latitude pair of the generator is written into the MIF: in degrees
+// with six decimals on WGS 84, or in metres with two decimals of Gauss-Krüger zone 7 on
+// Pulkovo 1942. For the metres the layout's area is first stretched linearly into the
+// zone, 36..42 E and 50..60 N, along each axis that lies outside it, then placed
+// linearly: x = 7500000 + (lon - 39) * 62800, y = lat * 111200. That is not the
+// projection itself, only plausible metres inside the zone, so the conversion has
+// real work to do for every vertex.
+//
+// The map's size is counted in the bytes its degree text would take: for one seed and
+// size both systems hold the same objects and the same MID.
+class Placement {
+ public:
+  Placement(bool gauss_kruger, Area area) : gauss_kruger_(gauss_kruger) {
+    if (area.west < kZone.west || area.east > kZone.east) {
+      lon_scale_ = (kZone.east - kZone.west) / (area.east - area.west);
+      lon_offset_ = kZone.west - area.west * lon_scale_;
+    }
+    if (area.south < kZone.south || area.north > kZone.north) {
+      lat_scale_ = (kZone.north - kZone.south) / (area.north - area.south);
+      lat_offset_ = kZone.south - area.south * lat_scale_;
+    }
+  }
+
+  const char* CoordSysLine() const {
+    return gauss_kruger_ ? "CoordSys Earth Projection 8, 1001, \"m\", 39, 0, 1, 7500000, 0\r\n"
+                         : "CoordSys Earth Projection 1, 104\r\n";
+  }
+
+  // Appends "x y", the degrees with `decimals` decimals or the metres with two.
+  void Append(std::string& text, double lon, double lat, int decimals = 6) {
+    char buffer[96];
+    int n = std::snprintf(buffer, sizeof buffer, "%.*f %.*f", decimals, lon, decimals, lat);
+    if (gauss_kruger_) {
+      int degree_bytes = n;
+      double x = 7500000 + (lon * lon_scale_ + lon_offset_ - 39) * 62800;
+      double y = (lat * lat_scale_ + lat_offset_) * 111200;
+      n = std::snprintf(buffer, sizeof buffer, "%.2f %.2f", x, y);
+      size_difference_ += degree_bytes - n;
+    }
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+
+  // The bytes just emitted as the degree text counts them: `written` plus what the
+  // degrees would have taken beyond the metres since the last call.
+  std::uint64_t CountedBytes(std::size_t written) {
+    auto counted = static_cast<std::uint64_t>(static_cast<std::int64_t>(written) + size_difference_);
+    size_difference_ = 0;
+    return counted;
+  }
+
+ private:
+  static constexpr Area kZone = {36, 42, 50, 60};
+  bool gauss_kruger_;
+  double lon_scale_ = 1, lon_offset_ = 0, lat_scale_ = 1, lat_offset_ = 0;
+  std::int64_t size_difference_ = 0;
+};
+
+// What a generated map holds, for the per-vertex figures of a benchmark: the objects
+// and the positions the conversion reads as vertices (those of the regions' rings and
+// the polylines, and one of each point and text object; a region's centre is none).
+struct MapCounts {
+  std::uint64_t objects = 0;
+  std::uint64_t vertices = 0;
+};
+
 // The map of the four-column layout; its bytes for a seed are those the benchmark has
 // always measured, so older results stay comparable.
 class FourColumnWriter {
  public:
-  FourColumnWriter(const fs::path& folder, std::uint64_t target_bytes, unsigned seed)
-      : random_(seed), target_(target_bytes) {
+  FourColumnWriter(const fs::path& folder, std::uint64_t target_bytes, unsigned seed, bool gauss_kruger)
+      : random_(seed), target_(target_bytes), placement_(gauss_kruger, Area{30, 40, 50, 56}) {
     mif_.open(folder / "map.mif", std::ios::binary);
     mid_.open(folder / "map.mid", std::ios::binary);
-    mif_ << "Version 300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\n"
-            "CoordSys Earth Projection 1, 104\r\nColumns 4\r\n  Type Char(60)\r\n  Name Char(60)\r\n"
+    mif_ << "Version 300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\n" << placement_.CoordSysLine()
+         << "Columns 4\r\n  Type Char(60)\r\n  Name Char(60)\r\n"
             "  Id Integer\r\n  Note Char(40)\r\nData\r\n\r\n";
   }
+
+  const MapCounts& counts() const { return counts_; }
 
   void Run() {
     while (written_ < target_) {
@@ -126,14 +205,15 @@ class FourColumnWriter {
 
   void Emit(std::string& text) {
     mif_ << text;
-    written_ += text.size();
+    written_ += placement_.CountedBytes(text.size());
     text.clear();
+    ++counts_.objects;
   }
 
   void Vertex(double x, double y) {
-    char buffer[64];
-    int n = std::snprintf(buffer, sizeof buffer, "%.6f %.6f\r\n", x, y);
-    line_.append(buffer, static_cast<std::size_t>(n));
+    placement_.Append(line_, x, y);
+    line_ += "\r\n";
+    ++counts_.vertices;
   }
 
   void Part(int vertices) {
@@ -155,7 +235,9 @@ class FourColumnWriter {
       line_ += "  " + std::to_string(vertices) + "\r\n";
       Part(vertices);
     }
-    line_ += "    Pen (1,2,0)\r\n    Brush (2,16777215,16777215)\r\n    Center 35.5 53.1\r\n";
+    line_ += "    Pen (1,2,0)\r\n    Brush (2,16777215,16777215)\r\n    Center ";
+    placement_.Append(line_, 35.5, 53.1, 1);
+    line_ += "\r\n";
     Emit(line_);
     Record(4, 7);
   }
@@ -180,20 +262,25 @@ class FourColumnWriter {
   }
 
   void Point() {
-    char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "Point %.6f %.6f\r\n", Coordinate(30, 40), Coordinate(50, 56));
-    line_ += buffer;
-    line_ += "    Symbol (35,0,12)\r\n";
+    // The latitude is drawn first, as the arguments of one call always were here.
+    double y = Coordinate(50, 56);
+    double x = Coordinate(30, 40);
+    line_ += "Point ";
+    placement_.Append(line_, x, y);
+    line_ += "\r\n    Symbol (35,0,12)\r\n";
+    ++counts_.vertices;
     Emit(line_);
     Record(8, 11);
   }
 
   void Text() {
     double x = Coordinate(30, 40), y = Coordinate(50, 56);
-    char buffer[120];
-    std::snprintf(buffer, sizeof buffer, "    %.6f %.6f %.6f %.6f\r\n", x, y, x + 0.01, y + 0.005);
-    line_ += "Text\r\n    \"" + Cp1251(kNames[Pick(0, 11)]) + "\"\r\n" + buffer;
-    line_ += "    Font (\"Arial\",0,0,0)\r\n";
+    line_ += "Text\r\n    \"" + Cp1251(kNames[Pick(0, 11)]) + "\"\r\n    ";
+    placement_.Append(line_, x, y);
+    line_ += ' ';
+    placement_.Append(line_, x + 0.01, y + 0.005);
+    line_ += "\r\n    Font (\"Arial\",0,0,0)\r\n";
+    ++counts_.vertices;
     Emit(line_);
     Record(8, 11);
   }
@@ -202,6 +289,8 @@ class FourColumnWriter {
   std::uint64_t target_;
   std::uint64_t written_ = 0;
   std::uint64_t id_ = 0;
+  Placement placement_;
+  MapCounts counts_;
   std::ofstream mif_;
   std::ofstream mid_;
   std::string line_;
@@ -211,14 +300,19 @@ class FourColumnWriter {
 // the generator's output, so the bytes do not depend on the standard library.
 class MapInfoWriter {
  public:
-  MapInfoWriter(const fs::path& folder, std::uint64_t target_bytes, unsigned seed, bool spread = false)
-      : random_(seed), target_(target_bytes), spread_(spread) {
+  MapInfoWriter(const fs::path& folder, std::uint64_t target_bytes, unsigned seed, bool spread, bool gauss_kruger)
+      : random_(seed),
+        target_(target_bytes),
+        spread_(spread),
+        placement_(gauss_kruger, spread ? Area{20, 50, 45, 65} : Area{30, 40, 50, 56}) {
     mif_.open(folder / "map.mif", std::ios::binary);
     mid_.open(folder / "map.mid", std::ios::binary);
-    mif_ << "Version   300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\n"
-            "CoordSys Earth Projection 1, 104\r\nColumns 3\r\n  Descr Char(100)\r\n  Name Char(80)\r\n"
+    mif_ << "Version   300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\n" << placement_.CoordSysLine()
+         << "Columns 3\r\n  Descr Char(100)\r\n  Name Char(80)\r\n"
             "  Number Integer\r\nData\r\n\r\n";
   }
+
+  const MapCounts& counts() const { return counts_; }
 
   void Run() {
     while (written_ < target_) {
@@ -259,14 +353,15 @@ class MapInfoWriter {
 
   void Emit() {
     mif_ << text_;
-    written_ += text_.size();
+    written_ += placement_.CountedBytes(text_.size());
     text_.clear();
+    ++counts_.objects;
   }
 
   void Pair(double x, double y) {
-    char buffer[64];
-    int n = std::snprintf(buffer, sizeof buffer, "%.6f %.6f\r\n", x, y);
-    text_.append(buffer, static_cast<std::size_t>(n));
+    placement_.Append(text_, x, y);
+    text_ += "\r\n";
+    ++counts_.vertices;
   }
 
   // A closed ring around a centre: the angles go once round, the last vertex repeats
@@ -333,9 +428,9 @@ class MapInfoWriter {
     static const char* const kBrushes[] = {"    Brush (2,16777215,16777215)\r\n", "    Brush (2,65280,16777215)\r\n",
                                            "    Brush (1,0,16777215)\r\n", "    Brush (2,12632256,16777215)\r\n"};
     text_ += kBrushes[Pick(0, 3)];
-    char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "    Center %.6f %.6f\r\n", (box_[0] + box_[2]) / 2, (box_[1] + box_[3]) / 2);
-    text_ += buffer;
+    text_ += "    Center ";
+    placement_.Append(text_, (box_[0] + box_[2]) / 2, (box_[1] + box_[3]) / 2);
+    text_ += "\r\n";
     Emit();
     Record(kAreaKinds);
   }
@@ -362,11 +457,12 @@ class MapInfoWriter {
   }
 
   void Point() {
-    char buffer[120];
     double x = 0, y = 0;
     Centre(x, y);
-    std::snprintf(buffer, sizeof buffer, "Point %.6f %.6f\r\n", x, y);
-    text_ += buffer;
+    text_ += "Point ";
+    placement_.Append(text_, x, y);
+    text_ += "\r\n";
+    ++counts_.vertices;
     static const char* const kSymbols[] = {"    Symbol (35,0,12)\r\n", "    Symbol (34,255,10)\r\n",
                                            "    Symbol (32,16711680,8)\r\n", "    Symbol (36,32768,14)\r\n"};
     text_ += kSymbols[Pick(0, 3)];
@@ -377,11 +473,15 @@ class MapInfoWriter {
   void Text() {
     double x = 0, y = 0;
     Centre(x, y);
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, "    %.6f %.6f %.6f %.6f\r\n", x, y, x + Uniform(0.002, 0.02),
-                  y + Uniform(0.001, 0.005));
-    text_ += "Text\r\n    \"" + Cp1251(kNames[Pick(0, 11)]) + "\"\r\n" + buffer;
-    text_ += "    Font (\"Arial\",0,0,0)\r\n";
+    // The box's height is drawn before its width, as the arguments of one call always were here.
+    double y2 = y + Uniform(0.001, 0.005);
+    double x2 = x + Uniform(0.002, 0.02);
+    text_ += "Text\r\n    \"" + Cp1251(kNames[Pick(0, 11)]) + "\"\r\n    ";
+    placement_.Append(text_, x, y);
+    text_ += ' ';
+    placement_.Append(text_, x2, y2);
+    text_ += "\r\n    Font (\"Arial\",0,0,0)\r\n";
+    ++counts_.vertices;
     Emit();
     Record(kPointKinds);
   }
@@ -413,6 +513,8 @@ class MapInfoWriter {
   std::uint64_t written_ = 0;
   std::uint64_t number_ = 0;
   double box_[4] = {};
+  Placement placement_;
+  MapCounts counts_;
   std::ofstream mif_;
   std::ofstream mid_;
   std::string text_;
@@ -434,7 +536,9 @@ void WriteHome(const fs::path& home, const std::string& options, bool with_dicti
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: mirvex_bench_generate [--layout four-column|mapinfo|spread] OUTPUT_DIR [SIZE_MB [SEED]]\n");
+  std::fprintf(stderr,
+               "usage: mirvex_bench_generate [--layout four-column|mapinfo|spread] [--coordsys wgs84|gauss-kruger] "
+               "OUTPUT_DIR [SIZE_MB [SEED]]\n");
   return 2;
 }
 
@@ -442,6 +546,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   std::string layout = "four-column";
+  std::string coordsys = "wgs84";
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string_view argument = argv[i];
@@ -449,15 +554,21 @@ int main(int argc, char** argv) {
       layout = argv[++i];
     } else if (argument.rfind("--layout=", 0) == 0) {
       layout = std::string(argument.substr(9));
+    } else if (argument == "--coordsys" && i + 1 < argc) {
+      coordsys = argv[++i];
+    } else if (argument.rfind("--coordsys=", 0) == 0) {
+      coordsys = std::string(argument.substr(11));
     } else if (argument.rfind("--", 0) == 0) {
       return Usage();
     } else {
       positional.emplace_back(argument);
     }
   }
-  if (positional.empty() || positional.size() > 3 || (layout != "four-column" && layout != "mapinfo" && layout != "spread")) {
+  if (positional.empty() || positional.size() > 3 || (layout != "four-column" && layout != "mapinfo" && layout != "spread") ||
+      (coordsys != "wgs84" && coordsys != "gauss-kruger")) {
     return Usage();
   }
+  bool gauss_kruger = coordsys == "gauss-kruger";
   fs::path folder = positional[0];
   std::uint64_t megabytes = positional.size() > 1 ? std::strtoull(positional[1].c_str(), nullptr, 10) : 200;
   unsigned seed = positional.size() > 2 ? static_cast<unsigned>(std::strtoul(positional[2].c_str(), nullptr, 10))
@@ -465,20 +576,29 @@ int main(int argc, char** argv) {
   fs::create_directories(folder);
   const std::string area = "Koord2=33.00\r\nKoord3=55.00\r\nKoord4=37.00\r\nKoord5=51.00\r\n";
   std::string options;
+  MapCounts counts;
   if (layout == "spread") {
-    MapInfoWriter(folder, megabytes << 20, seed, /*spread=*/true).Run();
+    MapInfoWriter writer(folder, megabytes << 20, seed, /*spread=*/true, gauss_kruger);
+    writer.Run();
+    counts = writer.counts();
     // The section follows the MIF object; the column count comes from the header.
     options = std::string("[System]\r\nKolSt=3\r\nTypeSt=1\r\nPodpSt=2\r\nAutoSet=1\r\nTypeObj=1\r\nRazmObj=2.033\r\n") +
               "Koord2=30.00\r\nKoord3=60.00\r\nKoord4=40.00\r\nKoord5=50.00\r\n";
   } else if (layout == "mapinfo") {
-    MapInfoWriter(folder, megabytes << 20, seed).Run();
+    MapInfoWriter writer(folder, megabytes << 20, seed, /*spread=*/false, gauss_kruger);
+    writer.Run();
+    counts = writer.counts();
     // The dictionary decides the sections; the column count comes from the header.
     options = "[System]\r\nKolSt=3\r\nTypeSt=1\r\nPodpSt=2\r\nAutoSet=1\r\nTypeObj=0\r\nRazmObj=2.033\r\n" + area;
   } else {
-    FourColumnWriter(folder, megabytes << 20, seed).Run();
+    FourColumnWriter writer(folder, megabytes << 20, seed, gauss_kruger);
+    writer.Run();
+    counts = writer.counts();
     options = "[System]\r\nKolSt=4\r\nTypeSt=1\r\nPodpSt=2\r\nAutoSet=0\r\nTypeObj=0\r\nRazmObj=2.033\r\n" + area;
   }
   WriteHome(folder / "home-empty", options, false);
   WriteHome(folder / "home-full", options, true);
+  std::printf("objects=%llu\nvertices=%llu\n", static_cast<unsigned long long>(counts.objects),
+              static_cast<unsigned long long>(counts.vertices));
   return 0;
 }

@@ -12,6 +12,10 @@ the same maps with bench/map_view_bench.cpp: its load of the MIF/MID against the
 convert, its peak memory, and 100 redraws at 1280x800 after zooms and pans; and, where
 Qt is built, with bench/map_paint_bench.cpp: the same redraws painted by the window's
 painter into a 1280x800 picture (Qt's offscreen platform), the redraw a user waits for.
+The same map written in Gauss-Krüger metres (zone 7, Pulkovo 1942) is converted too, by
+default for the mapinfo layout: the conversion then transforms every vertex into WGS 84,
+and the table gives its speed against wc -w over that MIF and the cost per vertex of the
+transformation (its time less the WGS 84 conversion's, over the generator's vertex count).
 
 The layouts (bench/generate_map.cpp):
   four-column  the benchmark's first map: a four-column MID, options naming the columns.
@@ -26,9 +30,10 @@ The layouts (bench/generate_map.cpp):
 
     bench/run_benchmark.py [--layout all|four-column|mapinfo|spread] [--size-mb 200]
                            [--seed 20261208] [--work DIR] [--build DIR] [--repeat 3]
-                           [--no-append] [--no-ogr]
+                           [--no-append] [--no-ogr] [--gauss-kruger mapinfo|all|none]
 
-The big-file check: --size-mb 4608 --repeat 1 --no-ogr (about 10 GB of disk in --work).
+The big-file check: --size-mb 4608 --repeat 1 --no-ogr --gauss-kruger none (about 10 GB
+of disk in --work).
 /usr/bin/time and, unless --no-ogr, ogr2ogr are installed with apt-get when missing.
 """
 import argparse
@@ -53,6 +58,9 @@ TARGET_RSS_MB = 16.0      # peak RSS of the convert with the 10,000-record dicti
 TARGET_VIEW_LOAD = 1.5    # loading the MIF/MID into the map view, times the convert (10,000 records)
 TARGET_VIEW_RSS_MB = 64.0  # peak RSS of the map view's load and redraws
 TARGET_REDRAW_MS = 30.0   # a redraw at 1280x800 after a zoom or pan, median and worst of 100
+TARGET_GK_CONVERT_WC = 0.5  # convert of the Gauss-Krüger map (10,000 records), times faster than wc -w over its MIF
+GK_CONVERT = "mirvex convert (Gauss-Krüger), 10,000-record dictionary"
+GK_WC = "wc -w MIF (Gauss-Krüger)"
 
 
 def apt_install(packages):
@@ -119,15 +127,62 @@ def rewrite(path, data):
     return write
 
 
+def generate(args, layout, work, coordsys="wgs84"):
+    """Writes the map of one layout into `work`; returns the generator's counts (objects, vertices)."""
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    result = subprocess.run([os.path.join(args.build, "mirvex_bench_generate"), "--layout", layout, "--coordsys",
+                             coordsys, work, str(args.size_mb), str(args.seed)],
+                            check=True, stdout=subprocess.PIPE, text=True)
+    return {key: int(value) for key, value in (line.split("=", 1) for line in result.stdout.split())}
+
+
+def convert_prepare(layout, home):
+    """The mapinfo layout's dictionary is written again just before each conversion."""
+    if layout != "mapinfo":
+        return None
+    dictionary = os.path.join(home, "object.txt")
+    with open(dictionary, "rb") as source:
+        return rewrite(dictionary, source.read())
+
+
+def paired_ratio(args, mif, convert):
+    """The convert against wc -w in pairs run one right after the other, so that a busy
+    moment of the machine slows both of a pair: the median of the pairs' ratios."""
+    ratios = []
+    for _ in range(max(args.repeat, 5)):
+        wc_seconds, _ = run(["wc", "-w", mif])
+        convert_seconds, _ = run(convert)
+        ratios.append(wc_seconds / convert_seconds)
+    return statistics.median(ratios)
+
+
+def measure_gauss_kruger(args, mirvex, layout, rows, view):
+    """The same map in Gauss-Krüger metres: wc -w over its MIF, its conversion with the
+    10,000-record dictionary (best of, and paired with wc -w), and the transformation's
+    cost per vertex against the WGS 84 conversion of the same objects."""
+    work = os.path.join(args.work, layout + "-gk")
+    counts = generate(args, layout, work, "gauss-kruger")
+    mif, mid = os.path.join(work, "map.mif"), os.path.join(work, "map.mid")
+    mb = lambda *paths: sum(os.path.getsize(p) for p in paths) / 1e6
+    wc_seconds, wc_rss = best(["wc", "-w", mif], args.repeat)
+    home = os.path.join(work, "home-full")
+    convert = [mirvex, "convert", mif, mid, os.path.join(work, "converted.mp"), "--home", home, "--quiet"]
+    seconds, rss = best(convert, args.repeat, prepare=convert_prepare(layout, home))
+    # The two rows stand after the WGS 84 conversions they are compared with.
+    at = 1 + next(i for i, row in enumerate(rows) if row[0] == "mirvex convert, 10,000-record dictionary")
+    rows[at:at] = [(GK_WC, mb(mif), wc_seconds, wc_rss), (GK_CONVERT, mb(mif, mid), seconds, rss)]
+    view["gk_convert_wc_paired"] = paired_ratio(args, mif, convert)
+    view["gk_vertices"] = counts["vertices"]
+    shutil.rmtree(work, ignore_errors=True)
+
+
 def measure_layout(args, mirvex, layout):
     """Generates the map of one layout and times every command on it.
 
     Returns the rows (name, input MB, seconds, peak RSS MB) and the map view's redraw figures."""
     work = os.path.join(args.work, layout)
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    subprocess.run([os.path.join(args.build, "mirvex_bench_generate"), "--layout", layout, work, str(args.size_mb),
-                    str(args.seed)], check=True)
+    generate(args, layout, work)
     mif, mid = os.path.join(work, "map.mif"), os.path.join(work, "map.mid")
     converted = os.path.join(work, "converted.mp")
     mb = lambda *paths: sum(os.path.getsize(p) for p in paths) / 1e6
@@ -138,23 +193,12 @@ def measure_layout(args, mirvex, layout):
     seconds, rss = best(["wc", "-w", mif], args.repeat)
     rows.append(("wc -w MIF", mb(mif), seconds, rss))
     for home, name in (("home-empty", "empty dictionary"), ("home-full", "10,000-record dictionary")):
-        prepare = None
-        if layout == "mapinfo":
-            dictionary = os.path.join(work, home, "object.txt")
-            with open(dictionary, "rb") as source:
-                prepare = rewrite(dictionary, source.read())
-        seconds, rss = best([mirvex, "convert", mif, mid, converted, "--home", os.path.join(work, home), "--quiet"],
-                            args.repeat, prepare=prepare)
+        home = os.path.join(work, home)
+        seconds, rss = best([mirvex, "convert", mif, mid, converted, "--home", home, "--quiet"],
+                            args.repeat, prepare=convert_prepare(layout, home))
         rows.append((f"mirvex convert, {name}", mb(mif, mid), seconds, rss))
-    # The convert against wc -w in pairs run one right after the other, so that a busy
-    # moment of the machine slows both of a pair: the median of the pairs' ratios.
     convert_full = [mirvex, "convert", mif, mid, converted, "--home", os.path.join(work, "home-full"), "--quiet"]
-    ratios = []
-    for _ in range(max(args.repeat, 5)):
-        wc_seconds, _ = run(["wc", "-w", mif])
-        convert_seconds, _ = run(convert_full)
-        ratios.append(wc_seconds / convert_seconds)
-    view_paired = {"convert_wc_paired": statistics.median(ratios)}
+    view_paired = {"convert_wc_paired": paired_ratio(args, mif, convert_full)}
     view_bench = os.path.join(args.build, "mirvex_bench_map_view")
     home_full = os.path.join(work, "home-full")
     seconds, rss = best([view_bench, "--mif", mif, mid, home_full, "--load-only"], args.repeat)
@@ -191,6 +235,8 @@ def measure_layout(args, mirvex, layout):
         seconds, rss = run(["ogr2ogr", "-f", "CSV", "-lco", "GEOMETRY=AS_WKT", csv, mif])
         rows.append(("ogr2ogr -f CSV -lco GEOMETRY=AS_WKT", mb(mif, mid), seconds, rss))
     shutil.rmtree(work, ignore_errors=True)
+    if args.gauss_kruger == "all" or args.gauss_kruger == layout:
+        measure_gauss_kruger(args, mirvex, layout, rows, view)
     return rows, view
 
 
@@ -208,11 +254,12 @@ def report(rows, view):
         rate = size / seconds if size else 0
         # Speeds as a share of cat's; wc and ogr2ogr as time ratios against this command.
         vs_cat = f"{rate / cat_rate:.3f}" if size else "–"
-        base_wc = wc_map if "crop" in name else wc_mif
+        base_wc = wc_map if "crop" in name else by_name[GK_WC][2] if name == GK_CONVERT else wc_mif
         vs_wc = f"{base_wc / seconds:.2f}" if name.startswith("mirvex") and "testmap" not in name else "–"
         if name.startswith("map view"):
             vs_cat = "–"
-        vs_ogr = f"{ogr / seconds:.1f}" if ogr and name.startswith("mirvex convert") else "–"
+        # ogr2ogr read the WGS 84 map only.
+        vs_ogr = f"{ogr / seconds:.1f}" if ogr and name.startswith("mirvex convert,") else "–"
         lines.append(f"| {name} | {size:.1f} | {seconds:.3f} | {rate:.1f} | {vs_cat} | {vs_wc} | {vs_ogr} | {rss:.1f} |")
     table = "\n".join(lines)
 
@@ -222,6 +269,12 @@ def report(rows, view):
     summary = (f"Dictionary cost: {100 * (full[2] / empty[2] - 1):+.1f} % (10,000 records against none). "
                f"× wc -w and × ogr2ogr are how many times faster mirvex is (time ratios); "
                f"crop is compared with wc -w over its own input.")
+    gk = by_name.get(GK_CONVERT)
+    if gk:
+        summary += (f" The Gauss-Krüger convert is compared with wc -w over its own MIF; it takes "
+                    f"{gk[2] / full[2]:.2f} × the WGS 84 convert of the same {view['gk_vertices']:,} vertices, "
+                    f"{1e9 * (gk[2] - full[2]) / view['gk_vertices']:.0f} ns more per vertex for the "
+                    f"transformation into WGS 84.")
 
     def check(label, value, bound, at_least, unit=""):
         met = value >= bound if at_least else value <= bound
@@ -232,6 +285,9 @@ def report(rows, view):
                      TARGET_CONVERT_WC, True)]
     if ogr:
         targets.append(check("convert (10,000 records) × ogr2ogr", ogr / full[2], TARGET_CONVERT_OGR, True))
+    if gk:
+        targets.append(check("convert Gauss-Krüger (10,000 records) × wc -w, median of paired runs",
+                             view["gk_convert_wc_paired"], TARGET_GK_CONVERT_WC, True))
     targets.append(check("crop × wc -w", wc_map / crop[2], TARGET_CROP_WC, True))
     targets.append(check("convert (10,000 records) peak RSS", full[3], TARGET_RSS_MB, False, " MB"))
     view_load = by_name["map view load of the MIF/MID"]
@@ -262,6 +318,8 @@ def main():
     parser.add_argument("--repeat", type=int, default=3)
     parser.add_argument("--no-append", action="store_true")
     parser.add_argument("--no-ogr", action="store_true", help="leave out ogr2ogr (minutes on a big map)")
+    parser.add_argument("--gauss-kruger", choices=("mapinfo", "all", "none"), default="mapinfo",
+                        help="the layouts also converted from Gauss-Krüger metres")
     args = parser.parse_args()
 
     ensure_tools(not args.no_ogr)

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 
 #include "base/cp1251.h"
+#include "base/platform.h"
 #include "base/text.h"
 
 namespace mirvex {
@@ -135,15 +137,58 @@ std::string ProjPipelineToWgs84(const MapInfoCoordSys& coordsys) {
   return pipeline;
 }
 
+// PROJ's functions the transformation calls. A build against PROJ's shared library
+// loads it only when a map is first transformed, so a run that copies its numbers never
+// maps PROJ and the forty libraries it brings; a build with PROJ linked in (the Windows
+// one) takes the functions directly.
+struct ProjFunctions {
+  decltype(&proj_context_create) context_create;
+  decltype(&proj_context_destroy) context_destroy;
+  decltype(&proj_log_level) log_level;
+  decltype(&proj_log_func) log_func;
+  decltype(&proj_context_set_enable_network) set_enable_network;
+  decltype(&proj_create) create;
+  decltype(&proj_destroy) destroy;
+  decltype(&proj_trans) trans;
+  decltype(&proj_errno_reset) errno_reset;
+};
+
+const ProjFunctions* LoadProj() {
+#ifdef MIRVEX_PROJ_LIBRARY
+  static const ProjFunctions* loaded = []() -> const ProjFunctions* {
+    void* library = OpenSharedLibrary(MIRVEX_PROJ_LIBRARY);
+    static ProjFunctions functions;
+    auto find = [&](auto& function, const char* name) {
+      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(SharedLibraryFunction(library, name));
+      return function != nullptr;
+    };
+    bool all = find(functions.context_create, "proj_context_create") &&
+               find(functions.context_destroy, "proj_context_destroy") &&
+               find(functions.log_level, "proj_log_level") && find(functions.log_func, "proj_log_func") &&
+               find(functions.set_enable_network, "proj_context_set_enable_network") &&
+               find(functions.create, "proj_create") && find(functions.destroy, "proj_destroy") &&
+               find(functions.trans, "proj_trans") && find(functions.errno_reset, "proj_errno_reset");
+    return all ? &functions : nullptr;
+  }();
+  return loaded;
+#else
+  static const ProjFunctions functions = {&proj_context_create, &proj_context_destroy, &proj_log_level,
+                                          &proj_log_func, &proj_context_set_enable_network, &proj_create,
+                                          &proj_destroy, &proj_trans, &proj_errno_reset};
+  return &functions;
+#endif
+}
+
 struct Wgs84Transform::Proj {
+  const ProjFunctions* proj = nullptr;
   PJ_CONTEXT* context = nullptr;
   PJ* pipeline = nullptr;
   // The largest stored coordinate a projection can mean: 100,000 km in its units. An
   // inverse projection answers even for 1e13 metres, with a place that means nothing.
   double coordinate_limit = 0;
   ~Proj() {
-    if (pipeline != nullptr) proj_destroy(pipeline);
-    if (context != nullptr) proj_context_destroy(context);
+    if (pipeline != nullptr) proj->destroy(pipeline);
+    if (context != nullptr) proj->context_destroy(context);
   }
 };
 
@@ -152,17 +197,27 @@ Wgs84Transform::~Wgs84Transform() = default;
 
 std::unique_ptr<Wgs84Transform> Wgs84Transform::Create(const MapInfoCoordSys& coordsys, std::string& problem) {
   auto proj = std::make_unique<Proj>();
-  proj->context = proj_context_create();
+  proj->proj = LoadProj();
+  if (proj->proj == nullptr) {
+    problem = Ru("не найдена библиотека PROJ (пакет libproj25)");
+    return nullptr;
+  }
+  const ProjFunctions& f = *proj->proj;
+  proj->context = f.context_create();
   if (proj->context == nullptr) {
     problem = Ru("библиотека PROJ не запустилась");
     return nullptr;
   }
   // The pipeline names every parameter itself: PROJ needs no database, no network,
-  // and has nothing to say on the program's error output.
-  proj_log_level(proj->context, PJ_LOG_NONE);
-  proj_context_set_enable_network(proj->context, 0);
+  // and has nothing to say on the program's error output. The log level alone does
+  // not keep PROJ quiet: creating a pipeline where no proj.db can be found (as on
+  // Windows, which ships none) logs "Cannot find proj.db" at debug level whatever the
+  // level is, so the context's logger drops every message.
+  f.log_level(proj->context, PJ_LOG_NONE);
+  f.log_func(proj->context, nullptr, [](void*, int, const char*) {});
+  f.set_enable_network(proj->context, 0);
   std::string pipeline = ProjPipelineToWgs84(coordsys);
-  proj->pipeline = proj_create(proj->context, pipeline.c_str());
+  proj->pipeline = f.create(proj->context, pipeline.c_str());
   proj->coordinate_limit = coordsys.projection == 1 ? 1e300 : 1e8 / coordsys.metres_per_unit;
   if (proj->pipeline == nullptr) {
     problem = Ru("библиотека PROJ не принимает параметры проекции");
@@ -173,11 +228,16 @@ std::unique_ptr<Wgs84Transform> Wgs84Transform::Create(const MapInfoCoordSys& co
 
 bool Wgs84Transform::Transform(double& x, double& y) {
   if (!(std::fabs(x) <= proj_->coordinate_limit && std::fabs(y) <= proj_->coordinate_limit)) return false;
-  PJ_COORD in = proj_coord(x, y, 0, 0);
-  PJ_COORD out = proj_trans(proj_->pipeline, PJ_FWD, in);
-  double lon = proj_todeg(out.xy.x), lat = proj_todeg(out.xy.y);
+  PJ_COORD in;
+  in.v[0] = x;
+  in.v[1] = y;
+  in.v[2] = 0;
+  in.v[3] = 0;
+  PJ_COORD out = proj_->proj->trans(proj_->pipeline, PJ_FWD, in);
+  constexpr double kDegreesPerRadian = 180 / std::numbers::pi;
+  double lon = out.xy.x * kDegreesPerRadian, lat = out.xy.y * kDegreesPerRadian;
   if (!std::isfinite(lon) || !std::isfinite(lat) || std::fabs(lon) > 180 || std::fabs(lat) > 90) {
-    proj_errno_reset(proj_->pipeline);
+    proj_->proj->errno_reset(proj_->pipeline);
     return false;
   }
   x = lon;

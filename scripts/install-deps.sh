@@ -12,7 +12,6 @@ command -v make >/dev/null 2>&1 || missing="$missing make"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
 [ -d /usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets ] || [ -n "$(find /usr/lib -maxdepth 3 -name Qt6WidgetsConfig.cmake 2>/dev/null)" ] ||
   missing="$missing qt6-base-dev"
-[ -f /usr/include/proj.h ] || missing="$missing libproj-dev"
 command -v cs2cs >/dev/null 2>&1 || missing="$missing proj-bin"
 [ -f /usr/include/boost/geometry.hpp ] || missing="$missing libboost-dev"
 command -v xvfb-run >/dev/null 2>&1 || missing="$missing xvfb xauth"

@@ -159,6 +159,30 @@ TEST_F(CompileCommand, LinesOfAMapWithoutCodePageAreTheMapsOwn) {
   EXPECT_FALSE(WorkFolderLeft(dir_.path()));
 }
 
+// mirvex build converts the MIF and compiles its result in one run: the text map and
+// the images in the output folder.
+TEST_F(CompileCommand, BuildConvertsAndCompilesInOneRun) {
+  SKIP_WITHOUT_MKGMAP();
+  fs::path sample = fs::path(MIRVEX_SOURCE_DATA) / "sample";
+  fs::path data = MIRVEX_SOURCE_DATA;
+  fs::copy_file(data / "object.txt", home_.path() / "object.txt");
+  fs::copy_file(data / "config.ini", home_.path() / "config.ini");
+  fs::copy_file(sample / "mirvex.ini", home_.path() / "mirvex.ini");
+  std::vector<std::string> arguments = {"build",  (sample / "sample.mif").string(), (sample / "sample.mid").string(),
+                                        "--output", images_.string(), "--home", home_.path().string(), "--quiet"};
+  ASSERT_EQ(RunMirvex(arguments, &out_, &err_, environment_), 0) << out_ << err_;
+  EXPECT_TRUE(fs::exists(images_ / "sample.mp"));
+  EXPECT_TRUE(fs::exists(images_ / "gmapsupp.img"));
+  EXPECT_NE(out_.find("Конвертация завершена"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Карта собрана"), std::string::npos) << out_;
+  // A missing MID stops the run before mkgmap.
+  EXPECT_EQ(RunMirvex({"build", (sample / "sample.mif").string(), (dir_.path() / "absent.mid").string(), "--output",
+                       (dir_.path() / "other").string(), "--home", home_.path().string(), "--quiet"},
+                      &out_, &err_, environment_),
+            1);
+  EXPECT_FALSE(fs::exists(dir_.path() / "other" / "gmapsupp.img"));
+}
+
 // Without mkgmap (or its jar, or Java) the message says what to install; nothing is
 // made, not even the output folder.
 TEST_F(CompileCommand, MissingMkgmapOrJavaNamesWhatToInstall) {

@@ -171,6 +171,24 @@ TEST(Wgs84Transform, PlacesEachSystemWhereCs2csDoes) {
   }
 }
 
+// Where PROJ finds no proj.db (Windows ships none; here PROJ_DATA names an empty
+// folder), a transform is still made and PROJ prints nothing on the error output.
+TEST(Wgs84Transform, WorksSilentlyWithoutPROJsDatabase) {
+  test::ScratchDir empty;
+  test::ScopedVariable proj_data("PROJ_DATA", empty.path().string());
+  test::ScopedVariable proj_lib("PROJ_LIB", empty.path().string());
+  testing::internal::CaptureStderr();
+  std::unique_ptr<Wgs84Transform> transform =
+      TransformFor("Earth Projection 8, 1001, \"m\", 39, 0, 1, 7500000, 0");
+  const std::string printed = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(transform);
+  double x = 7412345.678, y = 6123456.789;
+  ASSERT_TRUE(transform->Transform(x, y));
+  EXPECT_NEAR(x, 37.62, 0.01);
+  EXPECT_NEAR(y, 55.23, 0.01);
+  EXPECT_EQ(printed, "");
+}
+
 TEST(Wgs84Transform, PositionsWithoutAPlaceInWgs84AreRefused) {
   struct Case {
     const char* clause;

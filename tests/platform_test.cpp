@@ -92,28 +92,6 @@ TEST(Platform, AChildThatCannotStartIsReported) {
   EXPECT_FALSE(called);
 }
 
-// An environment variable set for the test's length, then put back.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value.empty() ? nullptr : value.c_str());
-  }
-  ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
-
- private:
-  void Set(const char* value) {
-#ifdef _WIN32
-    _putenv_s(name_, value ? value : "");
-#else
-    if (value) setenv(name_, value, 1);
-    else unsetenv(name_);
-#endif
-  }
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 // Java for mkgmap.jar: JAVA_HOME's before one in PATH; "java" (left to the start to
 // fail and be reported) when there is neither.
 TEST(Platform, JavaIsFoundThroughJavaHomeThenPath) {

@@ -1,7 +1,9 @@
 // Helpers shared by the tests: scratch folders, whole-file I/O, a host that records.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,28 @@ class ScratchDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// An environment variable set for the test's length, then put back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value.empty() ? nullptr : value.c_str());
+  }
+  ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
+
+ private:
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value ? value : "");
+#else
+    if (value) setenv(name_, value, 1);
+    else unsetenv(name_);
+#endif
+  }
+  const char* name_;
+  std::optional<std::string> old_;
 };
 
 std::string ReadFile(const std::filesystem::path& path);

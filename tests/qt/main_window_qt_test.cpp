@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -197,6 +198,55 @@ void MainWindowQtTest::CropClipBoxCutsObjectsAtTheRectangle() {
   QCOMPARE(folder.Setting("CropClip"), std::string("0"));
   Click(window.widget(c.crop_button));
   QCOMPARE(ReadBytes(folder.path / "cut.mp").find("RGN40"), std::string::npos);
+}
+
+// Each option box of the conversion shows its stored key and stores it again at every
+// click; a key missing from mirvex.ini (ToWgs84 of the sample's) shows its default, and
+// what was stored is what the next window shows.
+void MainWindowQtTest::ConversionOptionBoxesStoreTheirKeys() {
+  struct Box {
+    mirvex::ui::MainControl control;
+    const char* key;
+    bool ticked_at_start;
+  };
+  const Box boxes[] = {
+      {&MainWindowControls::transliterate_labels, "RusTransl", false},
+      {&MainWindowControls::section_from_mif, "TypeObj", false},
+      {&MainWindowControls::to_wgs84, "ToWgs84", true},
+      {&MainWindowControls::raise_large_objects, "PovObj", false},
+  };
+  ProgramFolder folder;
+  QCOMPARE(folder.Setting("ToWgs84"), std::string());
+  auto box_of = [](QtMainWindow& window, const Box& box) {
+    return qobject_cast<QCheckBox*>(window.widget(box.control));
+  };
+  // A click on the square: the row is as wide as the panel, its middle often past the caption.
+  auto tick = [](QCheckBox* check) {
+    int square = check->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check);
+    QTest::mouseClick(check, Qt::LeftButton, Qt::NoModifier, QPoint(square / 2 + 1, check->height() / 2));
+  };
+  {
+    FakeWindowHost host;
+    QtMainWindow window(host, folder.text());
+    window.show();
+    Click(window.widget(&MainWindowControls::convert_button));
+    for (const Box& box : boxes) {
+      QCheckBox* check = box_of(window, box);
+      QVERIFY2(check && check->isVisibleTo(&window), box.key);
+      QVERIFY2(check->isChecked() == box.ticked_at_start, box.key);
+      tick(check);
+      QVERIFY2(check->isChecked() != box.ticked_at_start, box.key);
+      QCOMPARE(folder.Setting(box.key), std::string(box.ticked_at_start ? "0" : "1"));
+      tick(check);
+      QCOMPARE(folder.Setting(box.key), std::string(box.ticked_at_start ? "1" : "0"));
+      tick(check);
+    }
+  }
+  FakeWindowHost host;
+  QtMainWindow reopened(host, folder.text());
+  reopened.show();
+  Click(reopened.widget(&MainWindowControls::convert_button));
+  for (const Box& box : boxes) QVERIFY2(box_of(reopened, box)->isChecked() != box.ticked_at_start, box.key);
 }
 
 // Relative luminance and contrast ratio of two colours, as readability is measured.

@@ -27,6 +27,7 @@ class MainWindowQtTest : public QObject {
   void PanelsTakeTurnsAndSecondPressesRunTheOperations();
   void CheckBoxClickStoresItsKeyAndGreysItsBox();
   void CropClipBoxCutsObjectsAtTheRectangle();
+  void ConversionOptionBoxesStoreTheirKeys();
   void SavedPathsThroughButtonsAndLists();
   void SplitterDragStopsAtTheListsLeastWidth();
   void ButtonsAreDisabledWhileAnOperationRuns();

@@ -263,6 +263,48 @@ TEST_F(Win32Window, CropClipBoxCutsObjectsAtTheRectangle) {
   EXPECT_EQ(Bytes(folder.path / "cut.mp").find("RGN40"), std::string::npos);
 }
 
+// Each option box of the conversion shows its stored key and stores it again at every
+// click; a key missing from mirvex.ini (ToWgs84 of the sample's) shows its default, and
+// what was stored is what the next window shows.
+TEST_F(Win32Window, ConversionOptionBoxesStoreTheirKeys) {
+  struct Box {
+    ui::MainControl control;
+    const char* key;
+    bool ticked_at_start;
+  };
+  const Box boxes[] = {
+      {&ui::MainWindowControls::transliterate_labels, "RusTransl", false},
+      {&ui::MainWindowControls::section_from_mif, "TypeObj", false},
+      {&ui::MainWindowControls::to_wgs84, "ToWgs84", true},
+      {&ui::MainWindowControls::raise_large_objects, "PovObj", false},
+  };
+  ASSERT_EQ(folder.Setting("System", "ToWgs84"), "");
+  auto checked = [](HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  {
+    Window window(folder);
+    ui::MainWindowControls& c = window.controls();
+    window.Click(c.convert_button);
+    for (const Box& box : boxes) {
+      const ui::UiControl& control = c.*box.control;
+      SCOPED_TRACE(box.key);
+      ASSERT_TRUE(window.Visible(control));
+      EXPECT_EQ(checked(window[control]), box.ticked_at_start);
+      window.Click(control);
+      EXPECT_EQ(checked(window[control]), !box.ticked_at_start);
+      EXPECT_EQ(folder.Setting("System", box.key), box.ticked_at_start ? "0" : "1");
+      window.Click(control);
+      EXPECT_EQ(folder.Setting("System", box.key), box.ticked_at_start ? "1" : "0");
+      window.Click(control);
+    }
+  }
+  Window reopened(folder);
+  reopened.Click(reopened.controls().convert_button);
+  for (const Box& box : boxes) {
+    SCOPED_TRACE(box.key);
+    EXPECT_EQ(checked(reopened[reopened.controls().*box.control]), !box.ticked_at_start);
+  }
+}
+
 // Save and delete of a path triple through the buttons and the combo lists.
 TEST_F(Win32Window, SavedPathsThroughButtonsAndLists) {
   Window window(folder);
@@ -779,6 +821,99 @@ TEST_F(Win32Window, EveryCaptionShowsWhole) {
     window.Pump();
     EXPECT_TRUE(CutCaptions(window[c.progress_frame]).empty())
         << testing::PrintToString(CutCaptions(window[c.progress_frame]));
+  }
+}
+
+// The visible controls under `parent` that stand outside their parent or on a visible
+// sibling, with their places. A frame's group box fills its container and is left out
+// of the siblings.
+std::vector<std::string> CrowdedControls(HWND parent) {
+  std::vector<std::string> crowded;
+  auto describe = [](HWND control) {
+    wchar_t class_name[16] = {};
+    GetClassNameW(control, class_name, 16);
+    RECT place = Window::Place(control);
+    std::string text = ui::win32::ControlText(control);
+    return Cp1251ToUtf8(TextFromWide(class_name)) + " \"" + Cp1251ToUtf8(text.substr(0, 24)) + "\" (" +
+           std::to_string(place.left) + "," + std::to_string(place.top) + "," + std::to_string(place.right) + "," +
+           std::to_string(place.bottom) + ")";
+  };
+  auto is_frame = [](HWND control) {
+    wchar_t class_name[16] = {};
+    GetClassNameW(control, class_name, 16);
+    return lstrcmpiW(class_name, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+  };
+  RECT inside{};
+  GetClientRect(parent, &inside);
+  std::vector<HWND> shown;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) continue;
+    RECT place = Window::Place(child);
+    if (place.left < inside.left || place.top < inside.top || place.right > inside.right ||
+        place.bottom > inside.bottom) {
+      crowded.push_back(describe(child) + " outside its parent");
+    }
+    if (!is_frame(child)) shown.push_back(child);
+    std::vector<std::string> below = CrowdedControls(child);
+    crowded.insert(crowded.end(), below.begin(), below.end());
+  }
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    for (std::size_t j = i + 1; j < shown.size(); ++j) {
+      RECT a = Window::Place(shown[i]), b = Window::Place(shown[j]), common{};
+      if (IntersectRect(&common, &a, &b)) crowded.push_back(describe(shown[i]) + " on " + describe(shown[j]));
+    }
+  }
+  return crowded;
+}
+
+// The conversion panel with each of the frames that take turns below its option boxes
+// keeps every control inside its parent and apart from the others, at 96, 144 and 192
+// DPI and in a larger bold system font.
+TEST_F(Win32Window, ConversionPanelKeepsItsControlsInsideAndApart) {
+  struct Font {
+    const char* what;
+    std::function<void(LOGFONTW&)> change;
+  };
+  const Font fonts[] = {
+      {"the system's font", [](LOGFONTW&) {}},
+      {"bold and larger",
+       [](LOGFONTW& font) {
+         font.lfWeight = FW_BOLD;
+         font.lfHeight = font.lfHeight * 5 / 4;
+       }},
+  };
+  // The panel as it opens, then with each frame; the option boxes show with the
+  // georeferencing and give their place to the other frames.
+  const std::pair<ui::MainControl, bool> steps[] = {{nullptr, true},
+                                                    {&ui::MainWindowControls::georeference_button, true},
+                                                    {&ui::MainWindowControls::compiler_settings_button, false},
+                                                    {&ui::MainWindowControls::header_template_button, false}};
+  for (const Font& font : fonts) {
+    MessageFontChange change(font.change);
+    for (UINT dpi : {96u, 144u, 192u}) {
+      SCOPED_TRACE(std::string(font.what) + " at " + std::to_string(dpi) + " DPI");
+      Window window(folder);
+      ui::MainWindowControls& c = window.controls();
+      HWND hwnd = window.window.hwnd();
+      if (dpi != 96) {
+        RECT frame{};
+        GetWindowRect(hwnd, &frame);
+        RECT suggested{frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, static_cast<int>(dpi), 96),
+                       frame.top + MulDiv(frame.bottom - frame.top, static_cast<int>(dpi), 96)};
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        window.Pump();
+      }
+      window.Click(c.convert_button);
+      for (const auto& [frame, option_boxes] : steps) {
+        if (frame) window.Click(c.*frame);
+        SCOPED_TRACE(frame ? (c.*frame).name() : "as it opens");
+        EXPECT_EQ(window.Visible(c.to_wgs84), option_boxes);
+        std::vector<std::string> crowded = CrowdedControls(window[c.conversion_panel]);
+        EXPECT_TRUE(crowded.empty()) << testing::PrintToString(crowded);
+        // The panel itself ends above the operation buttons.
+        EXPECT_LE(window.Place(c.conversion_panel).bottom, window.Place(window.window.operations_area()).top);
+      }
+    }
   }
 }
 

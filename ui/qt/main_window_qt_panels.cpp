@@ -186,6 +186,8 @@ QWidget* QtMainWindow::BuildConversion() {
   BindCheckBox(transliterate, model_->controls().transliterate_labels);
   auto* region_type = new QCheckBox;
   BindCheckBox(region_type, model_->controls().section_from_mif);
+  auto* to_wgs84 = new QCheckBox;
+  BindCheckBox(to_wgs84, model_->controls().to_wgs84);
   auto* raise = new QCheckBox;
   BindCheckBox(raise, model_->controls().raise_large_objects);
   auto* threshold = new QLineEdit;
@@ -193,6 +195,7 @@ QWidget* QtMainWindow::BuildConversion() {
   threshold->setMaximumWidth(Pixels(1100));
   layout->addWidget(transliterate);
   layout->addWidget(region_type);
+  layout->addWidget(to_wgs84);
   layout->addWidget(raise);
   auto* threshold_row = new QHBoxLayout;
   threshold_row->addSpacing(Pixels(300));

@@ -41,9 +41,11 @@ class Win32MainWindow {
     return found == browse_buttons_.end() ? nullptr : found->second;
   }
   // The containers of the binding's own: the viewport that scrolls the left column, the
-  // column, and the side of the lists (the column view, the lists, the editing buttons).
+  // column, the operation buttons at its foot, and the side of the lists (the column
+  // view, the lists, the editing buttons).
   HWND left_scroll() const { return left_scroll_; }
   HWND left_column() const { return left_column_; }
+  HWND operations_area() const { return operations_; }
   HWND objects_area() const { return objects_; }
   // The map window once "Карта" opened it (it stays, hidden, after it is closed).
   Win32MapWindow* map_window() const { return map_window_.get(); }

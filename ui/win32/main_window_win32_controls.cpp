@@ -166,10 +166,13 @@ void Win32MainWindow::BuildConversion() {
          [this] { model_->OnCompilerSettingsClicked(); });
   CheckBox(panel, controls().transliterate_labels, {6, 191, 240, 11});
   CheckBox(panel, controls().section_from_mif, {6, 203, 240, 11});
-  CheckBox(panel, controls().raise_large_objects, {6, 215, 240, 20});
-  Edit(panel, controls().size_threshold, {18, 237, 50, 12});
+  CheckBox(panel, controls().to_wgs84, {6, 215, 240, 11});
+  CheckBox(panel, controls().raise_large_objects, {6, 227, 240, 20});
+  Edit(panel, controls().size_threshold, {18, 249, 50, 12});
 
-  HWND georef = Container(panel, controls().georeference_frame, {4, 254, 244, 104}, true);
+  // The georeferencing, the compiler settings and the header template take turns in
+  // the same place below the option boxes, each ending 4 units above the panel's foot.
+  HWND georef = Container(panel, controls().georeference_frame, {4, 266, 244, 100}, true);
   CheckBox(georef, controls().georeference, {6, 12, 232, 11});
   Corner(georef, 26, kLowerLeftCorner, controls().lower_left_latitude, controls().lower_left_longitude);
   Corner(georef, 52, kUpperRightCorner, controls().upper_right_latitude,
@@ -178,7 +181,7 @@ void Win32MainWindow::BuildConversion() {
   Edit(georef, controls().rotation_angle, {70, 84, 60, 12});
 
   // mkgmap and its options, stored in section Mkgmap of mirvex.ini as they are typed.
-  HWND compiler = Container(panel, controls().compiler_frame, {4, 254, 244, 92}, true);
+  HWND compiler = Container(panel, controls().compiler_frame, {4, 266, 244, 92}, true);
   Label(compiler, kMkgmapPathCaption, {6, 14, 76, 9});
   Edit(compiler, controls().mkgmap_path, {84, 12, 132, 12});
   Browse(compiler, controls().mkgmap_path, {218, 12, 18, 12}, false);
@@ -186,7 +189,7 @@ void Win32MainWindow::BuildConversion() {
   Edit(compiler, controls().mkgmap_options, {84, 28, 152, 12});
   Label(compiler, kMkgmapNoteWindows, {6, 46, 230, 40});
 
-  Edit(panel, controls().header_template, {4, 254, 244, 108},
+  Edit(panel, controls().header_template, {4, 266, 244, 100},
        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL);
 }
 

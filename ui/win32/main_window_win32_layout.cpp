@@ -159,7 +159,9 @@ void Win32MainWindow::LayoutProgress() {
 
 int Win32MainWindow::LeftColumnWidth() const { return X(kLeftColumnUnits); }
 
-int Win32MainWindow::MinimumHeight() const { return Y(kTallestPanelUnits + kOperationsUnits); }
+// The sum of the two parts as each is rounded to pixels, so that the operations placed
+// at the column's foot never cover the panel's last pixel row.
+int Win32MainWindow::MinimumHeight() const { return Y(kTallestPanelUnits) + Y(kOperationsUnits); }
 
 // The left column keeps its width and its panels their places; the operations stand at
 // its foot. The lists' area takes the rest of the window.

@@ -20,7 +20,7 @@ inline constexpr wchar_t kObjectClass[] = L"MirvexObjectWindow";
 // The left column (dialog units): the widest panel, the same for every panel, so the
 // lists beside it never move.
 inline constexpr int kLeftColumnUnits = 252;
-inline constexpr int kTallestPanelUnits = 366;
+inline constexpr int kTallestPanelUnits = 370;
 inline constexpr int kOperationsUnits = 86;
 // The window opens this size (twips), as the Qt window does.
 inline constexpr int kWindowHeight = 9600;
