@@ -98,7 +98,6 @@ class Cropper {
   std::size_t path_count_ = 0;
   std::size_t path_pairs_ = 0;
   bool wholly_inside_ = true;  // every pair read, and strictly inside
-
 };
 
 }  // namespace mirvex
