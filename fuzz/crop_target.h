@@ -2,7 +2,9 @@
 // through CropMap in a folder of its own.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,14 +28,14 @@ struct Outcome {
   std::vector<RecordingHost::Message> messages;
 };
 
-inline Outcome RunOnce(const ScratchFolder& folder, const BoundTexts& texts) {
+inline Outcome RunOnce(const ScratchFolder& folder, const BoundTexts& texts, bool clip = false) {
   std::error_code error;
   std::filesystem::remove(folder.File("cut.mp"), error);
   SettingLookup setting = [&](std::string_view key) {
     for (int i = 0; i < 4; ++i) {
       if (key == "Koord" + std::to_string(i + 2)) return texts[i];
     }
-    return std::string();
+    return std::string(key == "CropClip" && clip ? "1" : "");
   };
   RecordingHost host;
   Outcome outcome;
@@ -59,7 +61,8 @@ inline bool IsWholeNumber(std::string_view text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-inline void CheckCut(std::string_view input, const BoundTexts& texts, std::string_view cut) {
+// `clipped`: the crop cut its objects at the rectangle, whose edges then belong to it.
+inline void CheckCut(std::string_view input, const BoundTexts& texts, std::string_view cut, bool clipped = false) {
   Require(OnlyCrLfBreaks(cut), "every line of the cropped map ends with CR LF");
 
   // The header (every line before the first object) is carried over line by line,
@@ -108,7 +111,20 @@ inline void CheckCut(std::string_view input, const BoundTexts& texts, std::strin
       if (!IsPairList(pairs)) continue;
       for (const auto& [latitude, longitude] : Pairs(pairs)) {
         ++pair_count;
-        Require(InsideRectangle(bounds, Value(latitude), Value(longitude)), "every pair kept lies inside the rectangle");
+        if (clipped) {
+          // A point on an edge is written with 15 significant digits: a bound computed
+          // from degrees and minutes may differ from its text in the last of them.
+          auto within = [](double value, double low, double high) {
+            double slack = 1e-12 * std::max({1.0, std::fabs(low), std::fabs(high)});
+            return value >= low - slack && value <= high + slack;
+          };
+          Require(within(Value(latitude), bounds.south, bounds.north) &&
+                      within(Value(longitude), bounds.west, bounds.east),
+                  "every pair of a cut object lies inside the rectangle or on its edge");
+        } else {
+          Require(InsideRectangle(bounds, Value(latitude), Value(longitude)),
+                  "every pair kept lies inside the rectangle");
+        }
       }
     }
     Require(coordinate_lines >= 1, "a section keeps some coordinates");
@@ -138,6 +154,9 @@ inline void FuzzCrop(std::string_view input) {
   Outcome second = RunOnce(folder, texts);
   Require(second.status == first.status && second.map == first.map && second.messages == first.messages,
           "the same input crops to the same map and the same messages");
+  Outcome clipped = RunOnce(folder, texts, true);
+  Require(clipped.status == first.status, "cutting the objects at the edges does not change whether the crop completes");
+  if (clipped.status == OperationStatus::kCompleted) CheckCut(map, texts, clipped.map, true);
 }
 
 }  // namespace mirvex::fuzz

@@ -49,6 +49,7 @@ void Cropper::Line(std::string_view raw) {
       dir_indicator_ = line.value == "1";
       break;
     case TextMapKey::kCoordinates:
+      if (Cutting()) KeepPath(line);
       if (line.origin) expecting_second_ = false;
       CoordinateLine(line.key, line.value);
       break;
@@ -70,6 +71,9 @@ void Cropper::StartObject(int kind) {
   expecting_second_ = false;
   level_ = 0;
   dir_indicator_ = false;
+  path_count_ = 0;
+  path_pairs_ = 0;
+  wholly_inside_ = true;
 }
 
 void Cropper::CoordinateLine(std::string_view key, std::string_view pairs) {
@@ -138,8 +142,82 @@ void Cropper::ClosePart() {
   }
 }
 
+void Cropper::KeepPath(const TextMapLine& line) {
+  if (paths_.size() <= path_count_) paths_.resize(path_count_ + 1);
+  PathLine& kept = paths_[path_count_++];
+  kept.key.assign(line.key);
+  kept.index = line.coordinate_index;
+  kept.origin = line.origin;
+  kept.path.clear();
+  std::size_t at = 0;
+  std::string_view latitude, longitude;
+  PairStep step;
+  while ((step = NextCoordinatePair(line.value, at, latitude, longitude)) == PairStep::kPair) {
+    double y = Value(latitude), x = Value(longitude);
+    kept.path.push_back({x, y});
+    wholly_inside_ = wholly_inside_ && InsideRectangle(bounds_, y, x);
+  }
+  // The pairs after a broken one are not read: the object is cut from those before it.
+  if (step == PairStep::kBroken) wholly_inside_ = false;
+  path_pairs_ += kept.path.size();
+}
+
+namespace {
+
+void AppendPath(std::string& out, std::string_view key, const ClipPath& path) {
+  out += kLineBreak;
+  out += key;
+  out += '=';
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (i > 0) out += ',';
+    out += '(';
+    AppendNumberText(out, path[i].y);
+    out += ',';
+    AppendNumberText(out, path[i].x);
+    out += ')';
+  }
+}
+
+}  // namespace
+
+// Replaces the object's kept pairs by its parts inside the rectangle.
+void Cropper::CutObject() {
+  ClipBox box{bounds_.west, bounds_.south, bounds_.east, bounds_.north};
+  data_.clear();
+  kept_pairs_ = 0;
+  auto append = [&](const PathLine& line, const ClipPath& path) {
+    AppendPath(data_, line.key, path);
+    kept_pairs_ += path.size();
+  };
+  if (kind_ == 4) {
+    for (std::size_t i = 0; i < path_count_; ++i) {
+      for (const ClipPath& piece : ClipPolyline(paths_[i].path, box)) append(paths_[i], piece);
+    }
+  } else {
+    // A region: the rings of each key together, in the order the keys first appear.
+    std::vector<bool> done(path_count_);
+    std::vector<ClipPath> rings;
+    for (std::size_t i = 0; i < path_count_; ++i) {
+      if (done[i]) continue;
+      rings.clear();
+      for (std::size_t j = i; j < path_count_; ++j) {
+        if (done[j] || paths_[j].index != paths_[i].index || paths_[j].origin != paths_[i].origin) continue;
+        done[j] = true;
+        rings.push_back(paths_[j].path);
+      }
+      for (const ClippedPolygon& part : ClipRegion(rings, box)) {
+        append(paths_[i], part.outer);
+        for (const ClipPath& hole : part.holes) append(paths_[i], hole);
+      }
+    }
+  }
+  keep_ = !data_.empty();
+}
+
 void Cropper::SaveObject() {
   ClosePart();
+  // An object wholly inside keeps its pairs as they were written; the others are cut.
+  if (Cutting() && !(wholly_inside_ && kept_pairs_ == path_pairs_)) CutObject();
   if (!keep_) {
     expecting_second_ = false;
     return;

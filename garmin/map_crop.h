@@ -4,12 +4,16 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/files.h"
 #include "base/text.h"
+#include "garmin/clip_rectangle.h"
 #include "garmin/text_map_writer.h"
 
 namespace mirvex {
+
+struct TextMapLine;
 
 struct CropBounds {
   double north = 0, south = 0, west = 0, east = 0;
@@ -27,9 +31,18 @@ bool InsideRectangle(const CropBounds& bounds, double latitude, double longitude
 // The map is read line by line. Only coordinate lines ("Data", "Origin") are taken
 // apart at their commas; header lines and the other keys are carried whole, so a
 // comma in a label or a header line changes nothing.
+//
+// With `clip_objects`, a polyline or region that does not lie wholly inside is cut at
+// the rectangle's edges instead: each polyline line gives its pieces inside, each a
+// coordinate line with the same key; the rings of one key of a region are cut together
+// (even-odd, holes kept) and give the outer and hole rings of the parts inside. The
+// edges then belong to the rectangle, and a crossing point lies exactly on the edge. An
+// object wholly inside is written as without clipping, points are kept as without it,
+// and an object of which nothing lies inside is left out.
 class Cropper {
  public:
-  Cropper(const CropBounds& bounds, ResultFile& result) : bounds_(bounds), result_(result) {}
+  Cropper(const CropBounds& bounds, ResultFile& result, bool clip_objects = false)
+      : bounds_(bounds), result_(result), clip_objects_(clip_objects) {}
 
   void Line(std::string_view line);
   // The end of the map: the header when no object followed it, or the last object.
@@ -43,9 +56,15 @@ class Cropper {
   void Piece(std::string_view piece);
   void ClosePart();
   void SaveObject();  // writes the object when it is kept
+  // Clipping: keeps the parsed pairs of a polyline's or region's coordinate line, and
+  // replaces data_ by the object's parts inside.
+  bool Cutting() const { return clip_objects_ && (kind_ == 4 || kind_ == 8); }
+  void KeepPath(const TextMapLine& line);
+  void CutObject();
 
   const CropBounds& bounds_;
   ResultFile& result_;
+  const bool clip_objects_;
   bool in_header_ = true;
   std::string header_ = std::string(kLineBreak);
 
@@ -66,6 +85,19 @@ class Cropper {
   std::string first_kept_;
   std::string object_;
   SectionCounts counts_;
+
+  // The coordinate lines of the object being read when clipping: the key as written, N
+  // of DataN or OriginN, and the pairs.
+  struct PathLine {
+    std::string key;
+    int index = 0;
+    bool origin = false;
+    ClipPath path;
+  };
+  std::vector<PathLine> paths_;  // reused from object to object
+  std::size_t path_count_ = 0;
+  std::size_t path_pairs_ = 0;
+  bool wholly_inside_ = true;  // every pair read, and strictly inside
 };
 
 }  // namespace mirvex

@@ -46,7 +46,7 @@ OperationStatus CropMap(const CropPaths& paths, const CropOptions& options, std:
   }
   host.SetCropRunning(true);
   ProgressReporter progress(host, map.Size(), map.Size() + 1, 0);
-  Cropper cropper(bounds, result);
+  Cropper cropper(bounds, result, options.clip_objects);
   std::string_view line;
   while (map.ReadLine(line)) {
     cropper.Line(line);

@@ -64,6 +64,9 @@ struct CropOptions {
   std::optional<double> north;
   std::optional<double> east;
   std::optional<double> south;
+  // Polylines and regions crossing the rectangle are cut at its edges rather than
+  // keeping only their pairs inside.
+  bool clip_objects = false;
 };
 
 }  // namespace mirvex

@@ -55,6 +55,7 @@ CropOptions CropOptionsFrom(const SettingLookup& setting) {
   options.north = Bound(setting("Koord3"));
   options.east = Bound(setting("Koord4"));
   options.south = Bound(setting("Koord5"));
+  options.clip_objects = CheckBoxValue(setting("CropClip")) == 1;
   return options;
 }
 

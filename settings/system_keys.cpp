@@ -35,6 +35,8 @@ constexpr SystemKey kSystemKeys[] = {
     // Added after the others: a mirvex.ini written before it has no such key, and its
     // maps are transformed unless the user clears the box.
     {"ToWgs84", true, "1"},
+    // Added after ToWgs84: cropping cuts objects at the rectangle only when asked.
+    {"CropClip", true, "0"},
 };
 
 }  // namespace

@@ -295,6 +295,27 @@ TEST_F(CliTest, CoordinateSystemFromTheCommandLine) {
   EXPECT_EQ(ReadFile(dir_.path() / "map.mp"), earlier);
 }
 
+// --set CropClip=1 cuts a line crossing the rectangle at its edge; without it the line,
+// whose last pair lies outside, is left out.
+TEST_F(CliTest, CropClipFromTheCommandLine) {
+  WriteFile(dir_.path() / "crossing.mp",
+            CrLf({"[IMG ID]", "ID=1", "[END-IMG ID]", "[RGN40]", "Type=0x01", "Data0=(56,68),(57,72)", "[END-RGN40]"}));
+  auto crop = [&](std::vector<std::string> extra) {
+    std::vector<std::string> arguments = {"crop", File("crossing.mp"), File("cut.mp"), "--home", dir_.path().string(),
+                                          "--quiet", "--set", "Koord2=65", "--set", "Koord3=57", "--set", "Koord4=70",
+                                          "--set", "Koord5=55"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return RunMirvex(arguments, &out_, &err_);
+  };
+  ASSERT_EQ(crop({"--set", "CropClip=1"}), 0) << err_;
+  EXPECT_NE(ReadFile(dir_.path() / "cut.mp").find("\r\nData0=(56,68),(56.5,70)\r\n"), std::string::npos)
+      << ReadFile(dir_.path() / "cut.mp");
+  for (const char* off : {"CropClip=0", "Koord2=65"}) {
+    ASSERT_EQ(crop({"--set", off}), 0) << err_;
+    EXPECT_EQ(ReadFile(dir_.path() / "cut.mp").find("RGN40"), std::string::npos) << off;
+  }
+}
+
 TEST_F(CliTest, MissingInputIsAFailureOnStandardError) {
   std::filesystem::remove(dir_.path() / "map.mid");
   EXPECT_EQ(Convert(), 1);
@@ -332,7 +353,7 @@ TEST_F(CliTest, HelpNamesTheCommands) {
   }
   for (const char* key : {"RusTransl", "TypeObj", "AutoSet", "KolSt", "TypeSt", "PodpSt", "Podpis", "PovObj",
                           "RazmObj", "PrivazkaMap", "PrK1", "PrK2", "PrK3", "PrK4", "UgolPovorot", "Koord2",
-                          "Koord3", "Koord4", "Koord5"}) {
+                          "Koord3", "Koord4", "Koord5", "CropClip"}) {
     EXPECT_NE(help.find(std::string("\n  ") + key + " "), std::string::npos) << key;
     EXPECT_EQ(Convert({"--quiet", "--set", std::string(key) + "=0"}), 0) << key << err_;
   }

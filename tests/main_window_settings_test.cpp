@@ -53,6 +53,7 @@ constexpr Mirror kCheckMirrors[] = {
     {&C::georeference, "PrivazkaMap"},         {&C::raise_large_objects, "PovObj"},
     {&C::section_from_mif, "TypeObj"},         {&C::transliterate_labels, "RusTransl"},
     {&C::column_count_from_header, "AutoSet"}, {&C::no_labels, "Podpis"},
+    {&C::crop_clip, "CropClip"},
 };
 
 TEST(MainWindowSettings, FirstStartEmptiesEveryBoxAndWritesTheKeysAndTheTemplate) {

@@ -74,5 +74,16 @@ TEST(OperationOptions, CropBoundsAreDegreesAndMinutesAndAnEmptyOneIsMissing) {
   EXPECT_FALSE(options.south.has_value());
 }
 
+TEST(OperationOptions, CropClipsOnlyWhenItsBoxIsTicked) {
+  struct Case {
+    const char* stored;
+    bool clip;
+  };
+  for (const Case& c : {Case{"1", true}, Case{"0", false}, Case{"", false}, Case{"2", false}, Case{"1.4", true}}) {
+    Settings settings = {{"CropClip", c.stored}};
+    EXPECT_EQ(CropOptionsFrom(From(settings)).clip_objects, c.clip) << '"' << c.stored << '"';
+  }
+}
+
 }  // namespace
 }  // namespace mirvex

@@ -16,7 +16,7 @@ TEST(SystemKeys, KeysInLoadOrderWithTheirKind) {
   EXPECT_EQ(keys,
             "UgolPovorot TestMap PrivazkaMap=check PrK1 PrK2 PrK3 PrK4 Koord2 Koord3 Koord4 Koord5 "
             "PathEdit1 PathEdit2 RazmObj PovObj=check TypeObj=check RusTransl=check AutoSet=check KolSt "
-            "TypeSt PodpSt Podpis=check ToWgs84=check ");
+            "TypeSt PodpSt Podpis=check ToWgs84=check CropClip=check ");
 }
 
 TEST(SystemKeys, FindIgnoresLetterCase) {

@@ -98,6 +98,7 @@ struct MainWindowControls {
   UiControl crop_north{"crop_north"};
   UiControl crop_east{"crop_east"};
   UiControl crop_south{"crop_south"};
+  UiControl crop_clip{"crop_clip"};
   UiControl crop_files_frame{"crop_files_frame"};
   UiControl crop_map_path{"crop_map_path"};
   UiControl crop_result_path{"crop_result_path"};

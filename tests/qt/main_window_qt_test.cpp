@@ -136,6 +136,70 @@ void MainWindowQtTest::CheckBoxClickStoresItsKeyAndGreysItsBox() {
   QCOMPARE(count->palette().color(QPalette::Base), QColor(192, 192, 192));
 }
 
+// "Обрезать объекты по границе" sits in the rectangle's frame below the bounds, clear of
+// them at any window size; ticked, the crop cuts a line crossing the rectangle at its edge.
+void MainWindowQtTest::CropClipBoxCutsObjectsAtTheRectangle() {
+  ProgramFolder folder;
+  FakeWindowHost host;
+  QtMainWindow window(host, folder.text());
+  MainWindowControls& c = window.model().controls();
+  window.show();
+  Click(window.widget(c.crop_button));
+  // A panel shown lays its widgets out in posted events, one level at a time.
+  auto settle = [] {
+    for (int round = 0; round < 16; ++round) {
+      QCoreApplication::sendPostedEvents();
+      QCoreApplication::processEvents();
+    }
+  };
+  settle();
+  auto* clip = qobject_cast<QCheckBox*>(window.widget(c.crop_clip));
+  QVERIFY(clip && clip->isVisibleTo(&window));
+  QCOMPARE(clip->text(), QString::fromUtf8("Обрезать объекты по границе"));
+  QVERIFY(!clip->isChecked());
+  QWidget* frame = window.widget(c.crop_bounds_frame);
+  QCOMPARE(clip->parentWidget(), frame);
+  for (QSize size : {QSize(1200, 700), QSize(640, 360), QSize(1600, 1000)}) {
+    window.resize(size);
+    settle();
+    QVERIFY2(frame->contentsRect().contains(clip->geometry()), qPrintable(QString::number(size.width())));
+    for (QWidget* other : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (other == clip || !other->isVisibleTo(&window)) continue;
+      QVERIFY2(!other->geometry().intersects(clip->geometry()),
+               qPrintable(QString::number(size.width()) + " overlaps " + other->objectName()));
+    }
+  }
+
+  WriteBytes(folder.path / "crossing.mp", "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n[RGN40]\r\nType=0x01\r\n"
+                                          "Data0=(56,68),(57,72)\r\n[END-RGN40]\r\n");
+  auto type = [&](const UiControl& control, const std::string& text) {
+    auto* box = qobject_cast<QLineEdit*>(window.widget(control));
+    box->clear();
+    QTest::keyClicks(box, QString::fromStdString(text));
+  };
+  type(c.crop_map_path, (folder.path / "crossing.mp").string());
+  type(c.crop_result_path, (folder.path / "cut.mp").string());
+  for (auto [bound, text] : {std::pair{&c.crop_west, "65"}, {&c.crop_north, "57"}, {&c.crop_east, "70"},
+                             {&c.crop_south, "55"}}) {
+    type(*bound, text);
+  }
+  // The box spans the frame's width: a click on its caption, as the user aims.
+  QPoint caption(clip->fontMetrics().horizontalAdvance(clip->text()) / 2, clip->height() / 2);
+  auto click_caption = [&] { QTest::mouseClick(clip, Qt::LeftButton, Qt::NoModifier, caption); };
+  click_caption();
+  QVERIFY(clip->isChecked());
+  QCOMPARE(folder.Setting("CropClip"), std::string("1"));
+  Click(window.widget(c.crop_button));
+  std::string cut = ReadBytes(folder.path / "cut.mp");
+  QVERIFY2(cut.find("\r\nData0=(56,68),(56.5,70)\r\n") != std::string::npos, cut.c_str());
+
+  // Cleared, the line's last pair lies outside and the line is left out, as always.
+  click_caption();
+  QCOMPARE(folder.Setting("CropClip"), std::string("0"));
+  Click(window.widget(c.crop_button));
+  QCOMPARE(ReadBytes(folder.path / "cut.mp").find("RGN40"), std::string::npos);
+}
+
 // Each option box of the conversion shows its stored key and stores it again at every
 // click; a key missing from mirvex.ini (ToWgs84 of the sample's) shows its default, and
 // what was stored is what the next window shows.

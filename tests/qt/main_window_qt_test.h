@@ -26,6 +26,7 @@ class MainWindowQtTest : public QObject {
  private slots:
   void PanelsTakeTurnsAndSecondPressesRunTheOperations();
   void CheckBoxClickStoresItsKeyAndGreysItsBox();
+  void CropClipBoxCutsObjectsAtTheRectangle();
   void ConversionOptionBoxesStoreTheirKeys();
   void SavedPathsThroughButtonsAndLists();
   void SplitterDragStopsAtTheListsLeastWidth();

@@ -203,6 +203,66 @@ TEST_F(Win32Window, CheckBoxClickStoresItsKeyAndGreysItsBox) {
   ReleaseDC(count, dc);
 }
 
+// "Обрезать объекты по границе" stands in the rectangle's frame clear of the bounds and
+// their captions, at the system's scale and a larger one; ticked, the crop cuts a line
+// crossing the rectangle at its edge.
+TEST_F(Win32Window, CropClipBoxCutsObjectsAtTheRectangle) {
+  Window window(folder);
+  ui::MainWindowControls& c = window.controls();
+  window.Click(c.crop_button);
+  ASSERT_TRUE(window.Visible(c.crop_clip));
+  EXPECT_EQ(Utf8(window.Text(c.crop_clip)), "Обрезать объекты по границе");
+  EXPECT_EQ(SendMessageW(window[c.crop_clip], BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  HWND clip = window[c.crop_clip];
+  HWND frame = window[c.crop_bounds_frame];
+  ASSERT_EQ(GetParent(clip), frame);
+  auto check_place = [&](const char* when) {
+    RECT inside{}, place = Window::Place(clip), both{};
+    GetClientRect(frame, &inside);
+    EXPECT_TRUE(place.left >= inside.left && place.right <= inside.right && place.top >= inside.top &&
+                place.bottom <= inside.bottom)
+        << when;
+    for (HWND other = GetWindow(frame, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
+      wchar_t class_name[16] = {};
+      GetClassNameW(other, class_name, 16);
+      bool group_box = lstrcmpiW(class_name, L"Button") == 0 &&
+                       (GetWindowLongW(other, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+      if (other == clip || group_box || !IsWindowVisible(other)) continue;
+      RECT other_place = Window::Place(other);
+      EXPECT_FALSE(IntersectRect(&both, &place, &other_place)) << when << ": " << ui::win32::ControlText(other);
+    }
+  };
+  check_place("at the system's scale");
+  RECT outer{};
+  GetWindowRect(window.window.hwnd(), &outer);
+  RECT larger{outer.left, outer.top, outer.left + (outer.right - outer.left) * 3 / 2,
+              outer.top + (outer.bottom - outer.top) * 3 / 2};
+  SendMessageW(window.window.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&larger));
+  window.Pump();
+  check_place("at 144 dpi");
+
+  std::ofstream(folder.path / "crossing.mp", std::ios::binary)
+      << "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n[RGN40]\r\nType=0x01\r\nData0=(56,68),(57,72)\r\n[END-RGN40]\r\n";
+  window.TypeInto(c.crop_map_path, PathText(folder.path / "crossing.mp"));
+  window.TypeInto(c.crop_result_path, PathText(folder.path / "cut.mp"));
+  for (auto [bound, text] :
+       {std::pair{&c.crop_west, "65"}, {&c.crop_north, "57"}, {&c.crop_east, "70"}, {&c.crop_south, "55"}}) {
+    window.TypeInto(*bound, text);
+  }
+  window.Click(c.crop_clip);
+  EXPECT_EQ(SendMessageW(clip, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(folder.Setting("System", "CropClip"), "1");
+  window.Click(c.crop_button);
+  EXPECT_NE(Bytes(folder.path / "cut.mp").find("\r\nData0=(56,68),(56.5,70)\r\n"), std::string::npos)
+      << Bytes(folder.path / "cut.mp");
+
+  // Cleared, the line's last pair lies outside and the line is left out, as always.
+  window.Click(c.crop_clip);
+  EXPECT_EQ(folder.Setting("System", "CropClip"), "0");
+  window.Click(c.crop_button);
+  EXPECT_EQ(Bytes(folder.path / "cut.mp").find("RGN40"), std::string::npos);
+}
+
 // Each option box of the conversion shows its stored key and stores it again at every
 // click; a key missing from mirvex.ini (ToWgs84 of the sample's) shows its default, and
 // what was stored is what the next window shows.

@@ -285,6 +285,9 @@ QWidget* QtMainWindow::BuildCrop() {
   int row = 0;
   AddCorner(grid, row, kUpperLeftCorner, model_->controls().crop_north, model_->controls().crop_west);
   AddCorner(grid, row, kLowerRightCorner, model_->controls().crop_south, model_->controls().crop_east);
+  auto* clip = new QCheckBox;
+  BindCheckBox(clip, model_->controls().crop_clip);
+  grid->addWidget(clip, row++, 0, 1, 4);
   layout->addWidget(parameters);
 
   QGroupBox* files = Frame(model_->controls().crop_files_frame);

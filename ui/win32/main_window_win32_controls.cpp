@@ -197,10 +197,11 @@ void Win32MainWindow::BuildCrop() {
   HWND panel = Container(left_column_, controls().crop_panel, {0, 0, kLeftColumnUnits, kTallestPanelUnits}, false);
   binder_.BindLabel(Label(panel, "", {6, 4, 240, 9}), model_->controls().crop_prompt);
   binder_.BindLabel(Label(panel, "", {6, 16, 240, 9}), model_->controls().crop_running);
-  HWND bounds = Container(panel, controls().crop_bounds_frame, {4, 28, 244, 64}, true);
+  HWND bounds = Container(panel, controls().crop_bounds_frame, {4, 28, 244, 78}, true);
   Corner(bounds, 10, kUpperLeftCorner, controls().crop_north, controls().crop_west);
   Corner(bounds, 36, kLowerRightCorner, controls().crop_south, controls().crop_east);
-  HWND files = Container(panel, controls().crop_files_frame, {4, 96, 244, 72}, true);
+  CheckBox(bounds, controls().crop_clip, {8, 62, 228, 11});
+  HWND files = Container(panel, controls().crop_files_frame, {4, 110, 244, 72}, true);
   Label(files, kCropMapCaption, {6, 14, 40, 9});
   Edit(files, controls().crop_map_path, {48, 12, 188, 12});
   Label(files, kCropResultCaption, {6, 30, 40, 9});
