@@ -38,14 +38,14 @@ std::vector<std::string> TileArguments(const std::vector<TileFile>& tiles, std::
   return arguments;
 }
 
-bool TileProgress::Line(std::string_view line) {
-  std::size_t arrow = line.find(".mp -> ");
-  if (arrow == std::string_view::npos || line.find("tile-") == std::string_view::npos) return false;
-  std::string_view target = line.substr(arrow + 7);
-  while (!target.empty() && (target.back() == ' ' || target.back() == '\r')) target.remove_suffix(1);
-  if (target.size() < 4 || target.substr(target.size() - 4) != ".img") return false;
-  ++done_;
-  return true;
+void TileProgress::Line(std::string_view line) {
+  if (line.find("Started loading tile-") != std::string_view::npos) ++started_;
+  if (line.find("Combining maps") != std::string_view::npos) combining_ = true;
+}
+
+int TileProgress::done() const {
+  if (combining_) return tiles_;
+  return std::clamp(started_ - jobs_, 0, tiles_);
 }
 
 }  // namespace mirvex

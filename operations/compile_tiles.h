@@ -38,15 +38,20 @@ TilingChoice ChooseTiling(std::uint64_t map_bytes, unsigned cores, std::uint64_t
 std::vector<std::string> TileArguments(const std::vector<TileFile>& tiles, std::string_view overview_number,
                                        int jobs);
 
-// Counts the tiles mkgmap has finished, from its log lines ("tile-001.mp -> …img").
+// Counts the tiles mkgmap has finished from its log. mkgmap starts a tile ("tile-003.mp:
+// Started loading") when one of its jobs is free, so a tile is done once as many more
+// have started as there are jobs; all are done when it combines the maps.
 class TileProgress {
  public:
-  // True when the line finished a tile.
-  bool Line(std::string_view line);
-  int done() const { return done_; }
+  TileProgress(int tiles, int jobs) : tiles_(tiles), jobs_(jobs) {}
+  void Line(std::string_view line);
+  int done() const;
 
  private:
-  int done_ = 0;
+  int tiles_;
+  int jobs_;
+  int started_ = 0;
+  bool combining_ = false;
 };
 
 }  // namespace mirvex

@@ -263,12 +263,21 @@ TEST(TilingChoice, SmallMapsWholeBigOnesTiledWithinMemory) {
 }
 
 TEST(TileProgress, CountsTheTilesMkgmapFinished) {
-  TileProgress progress;
-  EXPECT_FALSE(progress.Line("2026/12/10 08:21:02 INFO (Main):   map.mp -> /tmp/out/63240002.img"));
-  EXPECT_TRUE(progress.Line("2026/12/10 08:21:02 INFO (Main):   tile-001.mp -> /tmp/out/12345671.img"));
-  EXPECT_TRUE(progress.Line("INFO (Main):   tile-002.mp -> C:\\out\\12345672.img\r"));
-  EXPECT_FALSE(progress.Line("INFO (FileInfo): file 12345672.RGN"));
-  EXPECT_EQ(progress.done(), 2);
+  // Five tiles, two jobs: a tile is done when two more have started after it.
+  TileProgress progress(5, 2);
+  const std::vector<std::pair<std::string, int>> log = {
+      {"2026/12/10 09:31:29 INFO (Main): Submitting job tile-001.mp", 0},
+      {"2026/12/10 09:31:29 INFO (MapMaker): tile-001.mp: Started loading tile-001.mp", 0},
+      {"2026/12/10 09:31:29 INFO (MapMaker): tile-002.mp: Started loading tile-002.mp", 0},
+      {"2026/12/10 09:31:33 INFO (MapMaker): tile-003.mp: Started loading tile-003.mp", 1},
+      {"2026/12/10 09:31:36 INFO (MapMaker): tile-004.mp: Started loading tile-004.mp", 2},
+      {"2026/12/10 09:31:39 INFO (MapMaker): tile-005.mp: Started loading tile-005.mp", 3},
+      {"2026/12/10 09:31:43 INFO (Main): Combining maps", 5},
+  };
+  for (const auto& [line, done] : log) {
+    progress.Line(line);
+    EXPECT_EQ(progress.done(), done) << line;
+  }
 }
 
 }  // namespace
