@@ -19,7 +19,6 @@ appends it to docs/performance.md unless --no-append.
 import argparse
 import datetime
 import os
-import platform
 import re
 import shutil
 import subprocess
@@ -144,7 +143,7 @@ def main():
     print(text)
     if not args.no_append:
         with open(os.path.join(ROOT, "docs", "performance.md"), "a") as doc:
-            doc.write("\n" + text + f"\nMachine: {platform.node() and 'this machine'}, {platform.machine()}.\n")
+            doc.write("\n" + text + "\n")
     if not args.work:
         shutil.rmtree(work, ignore_errors=True)
 
