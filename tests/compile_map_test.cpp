@@ -356,5 +356,43 @@ TEST(CompileMapTiles, AProblemInATileNamesTheOriginalMapsSectionAndLine) {
   EXPECT_TRUE(named) << report;
 }
 
+
+// "Отмена" during a tiled compile, while the tiles are written or mkgmap runs, keeps the
+// earlier images and leaves no tile behind.
+TEST(CompileMapTiles, StoppedTiledRunKeepsTheEarlierImages) {
+  SKIP_WITHOUT_MKGMAP();
+  for (bool while_mkgmap_runs : {false, true}) {
+    ScratchDir dir;
+    std::string map = "[IMG ID]\r\nID=20260000\r\nName=Tiled\r\nCodePage=1251\r\n[END-IMG ID]\r\n";
+    for (int i = 0; i < 300; ++i) {
+      map += "\r\n[RGN10]\r\nType=0x2f00\r\nData0=(" + NumberText(55 + i * 0.001) + "," + NumberText(37 + i * 0.001) +
+             ")\r\n[END-RGN10]\r\n";
+    }
+    WriteFile(dir.path() / "map.mp", map);
+    WriteFile(dir.path() / "gmapsupp.img", "earlier");
+    // Stops at once (the tiles are being planned), or a few moments after mkgmap started.
+    class StoppingHost : public RecordingHost {
+     public:
+      explicit StoppingHost(bool late) : late_(late) {}
+      void SetProgressRange(std::int64_t minimum, std::int64_t maximum) override {
+        RecordingHost::SetProgressRange(minimum, maximum);
+        mkgmap_started_at_ = events;
+      }
+      bool StopRequested() override { return !late_ || (mkgmap_started_at_ >= 0 && events > mkgmap_started_at_ + 2); }
+
+     private:
+      bool late_;
+      int mkgmap_started_at_ = -1;
+    } host(while_mkgmap_runs);
+    CompileOptions options;
+    options.tile_bytes = map.size() / 3;
+    CompileResult result = CompileMap(dir.File("map.mp"), options, host);
+    EXPECT_EQ(result.status, OperationStatus::kStopped) << while_mkgmap_runs;
+    EXPECT_EQ(ReadFile(dir.path() / "gmapsupp.img"), "earlier");
+    EXPECT_FALSE(WorkFolderLeft(dir.path()));
+    EXPECT_FALSE(fs::exists(dir.path() / "20260001.img"));
+  }
+}
+
 }  // namespace
 }  // namespace mirvex::test
