@@ -266,6 +266,8 @@ CompileResult CompileMap(std::string_view map, const CompileOptions& options, Ho
                                      AvailableMemory(), options.tile_bytes);
   std::vector<TileFile> tiles;
   if (tiling.tiles > 1) {
+    result.tiles = tiling.tiles;
+    result.jobs = tiling.jobs;
     TilePlan plan;
     std::string failed;
     TileReadEnd end = PlanTiles(map, tiling.tiles, keep_going, plan);
@@ -488,6 +490,12 @@ std::string CompileReport(std::string_view map, const CompileResult& result) {
     report = Ru("Карта не собрана: ");
   }
   report += std::string(map) + br;
+  if (result.tiles > 0) {
+    report += Ru("Карта разделена на ") + std::to_string(result.tiles) +
+              std::string(PluralForm(result.tiles, Ru(" часть"), Ru(" части"), Ru(" частей"))) + Ru(", mkgmap собирал по ") +
+              std::to_string(result.jobs) + Ru(" одновременно; обзорная карта и файл .tdb - для установки на компьютер") +
+              br;
+  }
   if (!result.problems.empty()) {
     for (const LocatedProblem& located : result.problems) {
       const CompileProblem& problem = located.problem;

@@ -32,6 +32,10 @@ struct CompileResult {
   // The files put into the output folder (.img, .tdb and mkgmap's log), cp1251 paths.
   std::vector<std::string> written;
   std::vector<LocatedProblem> problems;
+  // A map compiled as tiles: how many, and how many mkgmap compiled at once; 0 for a
+  // map compiled whole.
+  int tiles = 0;
+  int jobs = 0;
 };
 
 // The mkgmap options that come from the map's header: the code page (1251, the text

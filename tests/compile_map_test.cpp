@@ -312,6 +312,8 @@ TEST(CompileMapTiles, BigMapCompilesAsTilesIntoOneGmapsupp) {
     for (const char* type : {"TRE", "RGN", "LBL"}) EXPECT_TRUE(HasSubfile(directory, tile, type)) << tile << type;
   }
   EXPECT_EQ(host.bar_value, 100);
+  std::string report = Cp1251ToUtf8(host.messages.at(0).text);
+  EXPECT_NE(report.find("Карта разделена на 3 части, mkgmap собирал по "), std::string::npos) << report;
   EXPECT_FALSE(WorkFolderLeft(dir.path()));
   for (const auto& entry : fs::directory_iterator(dir.path())) {
     EXPECT_EQ(entry.path().filename().string().rfind("tile-", 0), std::string::npos) << entry.path();
