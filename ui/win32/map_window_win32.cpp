@@ -25,7 +25,6 @@ constexpr wchar_t kLegendClass[] = L"MirvexMapLegend";
 constexpr int kOpenWidth = 900;
 constexpr int kOpenHeight = 650;
 
-// The toolbar's buttons, in their order from the left.
 // The toolbar's buttons, left to right, and what each does.
 constexpr std::pair<UiControl MapWindowControls::*, void (MapWindow::*)()> kToolbar[] = {
     {&MapWindowControls::map_fit_button, &MapWindow::OnFitClicked},
