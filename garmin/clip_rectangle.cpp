@@ -1,5 +1,7 @@
 #include "garmin/clip_rectangle.h"
 
+#include "base/text.h"
+
 // Boost.Geometry would otherwise round the points where edges cross to a grid of about
 // 10^7 steps across the input, moving cut edges by up to a ten-millionth of a map's
 // extent; the rings are valid beforehand, so exact doubles serve.
@@ -330,6 +332,17 @@ std::vector<ClippedPolygon> ClipRegion(const std::vector<ClipPath>& rings, const
     parts.push_back(std::move(part));
   }
   return parts;
+}
+
+void AppendPairList(std::string& out, const ClipPath& path) {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (i > 0) out += ',';
+    out += '(';
+    AppendNumberText(out, path[i].y);
+    out += ',';
+    AppendNumberText(out, path[i].x);
+    out += ')';
+  }
 }
 
 }  // namespace mirvex

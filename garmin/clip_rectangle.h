@@ -2,6 +2,7 @@
 // of a map object that fall in one tile, or inside the crop's rectangle.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace mirvex {
@@ -48,5 +49,9 @@ std::vector<ClippedPolygon> ClipRegion(const std::vector<ClipPath>& rings, const
 // ring goes out of the box its cut runs along the box's edge. Drawn even-odd it covers
 // what the ring covers inside the box. Empty when it covers nothing there.
 ClipPath ClipRing(const ClipPath& ring, const ClipBox& box);
+
+// Appends a path as a text map's pair list, "(lat,lon),(lat,lon)", each number with 15
+// significant digits: how the crop and the tiles write a cut piece.
+void AppendPairList(std::string& out, const ClipPath& path);
 
 }  // namespace mirvex

@@ -168,14 +168,7 @@ void AppendPath(std::string& out, std::string_view key, const ClipPath& path) {
   out += kLineBreak;
   out += key;
   out += '=';
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (i > 0) out += ',';
-    out += '(';
-    AppendNumberText(out, path[i].y);
-    out += ',';
-    AppendNumberText(out, path[i].x);
-    out += ')';
-  }
+  AppendPairList(out, path);
 }
 
 }  // namespace

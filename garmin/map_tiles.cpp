@@ -284,14 +284,7 @@ void AppendPath(std::string& out, const CoordinateLine& line, const ClipPath& pa
   out += line.origin ? "Origin" : "Data";
   out += std::to_string(line.index);
   out += '=';
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (i > 0) out += ',';
-    out += '(';
-    AppendNumberText(out, path[i].y);
-    out += ',';
-    AppendNumberText(out, path[i].x);
-    out += ')';
-  }
+  AppendPairList(out, path);
   out += kLineBreak;
 }
 
